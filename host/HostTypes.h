@@ -1,0 +1,126 @@
+// Records and value types exchanged between the host and its renderer.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "Color.h"
+#include "String.h"
+#include "Vector3D.h"
+
+// A display request or description: six 32-bit words.
+struct DisplayMode {
+    uint32_t adapter;       // adapter ordinal, 0 = primary
+    uint32_t width;         // pixels
+    uint32_t height;        // pixels
+    uint32_t refreshRate;   // Hz, full screen only
+    uint32_t bitsPerPixel;  // 8, 15, 16, 24 or 32, full screen only
+    bool windowed;          // first byte of the sixth word
+    uint8_t reserved[3];
+};
+static_assert(sizeof(DisplayMode) == 24, "DisplayMode is six 32-bit words");
+static_assert(offsetof(DisplayMode, windowed) == 20, "windowed is the sixth word");
+
+struct AdapterInfo {
+    uint32_t adapter;
+    String description;
+};
+
+// One line of text queued for the end of the frame.
+struct TextLine {
+    String text;
+    int32_t x;
+    int32_t y;
+};
+
+// The host's description of one light: seventeen 32-bit words.
+struct LightDesc {
+    uint32_t type;      // 0 point, 1 spot, 2 directional
+    uint32_t diffuse;   // packed ARGB
+    uint32_t ambient;   // packed ARGB
+    uint32_t specular;  // packed ARGB
+    float range;
+    float falloff;
+    float attenuation0;
+    float attenuation1;
+    float attenuation2;
+    float theta;  // inner cone angle, radians
+    float phi;    // outer cone angle, radians
+    Vector3D position;
+    Vector3D direction;
+};
+static_assert(sizeof(LightDesc) == 17 * 4, "LightDesc is seventeen 32-bit words");
+static_assert(offsetof(LightDesc, position) == 11 * 4, "position is words 11 to 13");
+static_assert(offsetof(LightDesc, direction) == 14 * 4, "direction is words 14 to 16");
+
+// The engine's vertex: position, normal, diffuse colour and three pairs of
+// texture coordinates; flexible vertex format 0x352.
+struct Vertex {
+    Vertex() : diffuse(0), u0(0), v0(0), u1(0), v1(0), u2(0), v2(0) {}
+
+    Vector3D position;
+    Vector3D normal;
+    uint32_t diffuse;  // ARGB
+    float u0, v0;
+    float u1, v1;
+    float u2, v2;
+};
+static_assert(sizeof(Vertex) == 52, "Vertex is 52 bytes");
+static_assert(offsetof(Vertex, normal) == 12, "normal at 12");
+static_assert(offsetof(Vertex, diffuse) == 24, "diffuse at 24");
+static_assert(offsetof(Vertex, u0) == 28, "texture set 0 at 28");
+static_assert(offsetof(Vertex, u1) == 36, "texture set 1 at 36");
+static_assert(offsetof(Vertex, u2) == 44, "texture set 2 at 44");
+
+constexpr uint32_t kVertexFVF = 0x352;   // XYZ | NORMAL | DIFFUSE | TEX3
+constexpr uint32_t kVertexStride = 52;
+
+// A pre-transformed vertex of screen quads and text; flexible vertex format 0x144.
+struct ScreenVertex {
+    float x, y;  // screen pixels
+    float z;
+    float rhw;
+    uint32_t color;  // ARGB
+    float u, v;
+};
+static_assert(sizeof(ScreenVertex) == 28, "ScreenVertex is 28 bytes");
+static_assert(offsetof(ScreenVertex, color) == 16, "colour at 16");
+static_assert(offsetof(ScreenVertex, u) == 20, "texture coordinates at 20");
+
+constexpr uint32_t kScreenVertexFVF = 0x144;  // XYZRHW | DIFFUSE | TEX1
+constexpr uint32_t kScreenVertexStride = 28;
+
+enum PrimitiveType : int32_t {
+    PRIMITIVE_POINTLIST = 0,
+    PRIMITIVE_LINELIST = 1,
+    PRIMITIVE_LINESTRIP = 2,
+    PRIMITIVE_TRIANGLELIST = 3,
+    PRIMITIVE_TRIANGLESTRIP = 4,
+    PRIMITIVE_TRIANGLEFAN = 5,
+};
+static_assert(sizeof(PrimitiveType) == 4, "PrimitiveType is a 32-bit integer");
+
+// Five bytes describing a pixel format's channels, either as class codes
+// (0 absent, 1 fewer bits, 2 ordinary, 3 more bits; extra breaks ties) or as
+// bit counts (extra = bits that carry no channel).
+struct PixelChannels {
+    PixelChannels() : red(0), green(0), blue(0), alpha(0), extra(0) {}
+    PixelChannels(uint8_t r, uint8_t g, uint8_t b) : red(r), green(g), blue(b), alpha(0), extra(0) {}
+    PixelChannels(uint8_t r, uint8_t g, uint8_t b, uint8_t a)
+        : red(r), green(g), blue(b), alpha(a), extra(0) {}
+    PixelChannels(uint8_t r, uint8_t g, uint8_t b, uint8_t a, uint8_t e)
+        : red(r), green(g), blue(b), alpha(a), extra(e) {}
+
+    // As class codes: every channel at most 3, and at most one channel of 3.
+    bool IsValid() const {
+        if (red > 3 || green > 3 || blue > 3 || alpha > 3) return false;
+        return (red == 3) + (green == 3) + (blue == 3) + (alpha == 3) <= 1;
+    }
+
+    uint8_t red;
+    uint8_t green;
+    uint8_t blue;
+    uint8_t alpha;
+    uint8_t extra;
+};
+static_assert(sizeof(PixelChannels) == 5, "PixelChannels is five bytes");

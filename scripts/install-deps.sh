@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Installs what the build and the tests need on a Debian machine. Idempotent:
+# packages already present are not fetched again.
+set -euo pipefail
+
+packages=(
+  cmake make g++ pkg-config
+  libpng-dev libjpeg-dev zlib1g-dev
+  libfreetype-dev libfontconfig-dev fontconfig fonts-liberation2
+  libpugixml-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  g++-mingw-w64-x86-64 mingw-w64-x86-64-dev
+)
+
+missing=()
+for package in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$package")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+echo "Installing: ${missing[*]}"
+if [ "$(id -u)" -ne 0 ]; then
+  SUDO=sudo
+else
+  SUDO=
+fi
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update
+$SUDO apt-get install -y --no-install-recommends "${missing[@]}"
