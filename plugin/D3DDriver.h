@@ -1,0 +1,174 @@
+// The renderer the host talks to: one object per plug-in instance, implementing
+// every RenderDevice operation on top of a Direct3D 8 device.
+#pragma once
+
+#include <d3d8.h>
+
+#include "host/Container.h"
+#include "host/HostTypes.h"
+#include "host/Matrix3D.h"
+#include "host/RenderDevice.h"
+
+class Kernel;
+class RenderStateTranslator;
+
+class D3DDriver : public RenderDevice {
+public:
+    explicit D3DDriver(Kernel* kernel);
+    ~D3DDriver() override;
+    D3DDriver(const D3DDriver&) = delete;
+    D3DDriver& operator=(const D3DDriver&) = delete;
+
+    // Creates the Direct3D object; false (and one log line) when the runtime
+    // cannot give one.
+    bool Initialize();
+    void DestroyAllTextures();
+    void DestroyAllMaterials();
+
+    IDirect3DDevice8* GetDevice() const { return m_pDevice; }
+    Kernel* GetKernel() const { return m_pKernel; }
+    RenderStateTranslator* GetStateTranslator() const { return m_pStateTranslator; }
+    unsigned GetMaxSimultaneousTextures() const { return m_MaxSimultaneousTextures; }
+    unsigned GetMaxActiveLights() const { return m_MaxActiveLights; }
+    unsigned GetMaxTextureWidth() const { return m_MaxTextureWidth; }
+    unsigned GetMaxTextureHeight() const { return m_MaxTextureHeight; }
+
+    // ---- RenderDevice --------------------------------------------------------
+    bool Shutdown() override;
+    unsigned GetAdapterCount() override;
+    bool GetAdapterInfo(unsigned adapter, AdapterInfo* info) override;
+    unsigned GetDisplayModeCount(unsigned adapter) override;
+    bool GetDisplayModeInfo(unsigned adapter, unsigned index, DisplayMode* mode) override;
+    bool ValidateDisplayMode(const DisplayMode* mode) override;
+    bool SetDisplayMode(unsigned width, unsigned height, unsigned bitsPerPixel,
+                        unsigned refreshRate, unsigned adapter, bool windowed) override;
+    bool SetDisplayMode(const DisplayMode* mode) override;
+    bool CloseDisplay() override;
+    DisplayMode* GetDisplayMode(DisplayMode* mode) override;
+    bool ResetDevice() override;
+    unsigned long ToD3DColor(const Color& colour) override;
+    Color FromD3DColor(unsigned long argb) override;
+    void SetWorldMatrix(const Matrix3D* m) override;
+    Matrix3D GetWorldMatrix() override;
+    void SetViewMatrix(const Matrix3D* m) override;
+    Matrix3D GetViewMatrix() override;
+    void SetProjectionMatrix(const Matrix3D* m) override;
+    Matrix3D GetProjectionMatrix() override;
+    Matrix3D BuildPerspectiveMatrix(float fovY, float aspect) override;
+    Matrix3D BuildOrthoMatrix(float width, float height) override;
+    bool BeginScene() override;
+    bool EndScene() override;
+    bool Clear(bool colour, bool depth, bool stencil) override;
+    void SetClearColor(unsigned long argb) override;
+    void SetClearDepth(float depth) override;
+    void SetClearStencil(unsigned long stencil) override;
+    void SetViewport(int left, int right, int top, int bottom) override;
+    bool SaveScreenShot(const char* fileName) override;
+    void SetDefaultStates() override;
+    void SetRenderState(unsigned state, unsigned value) override;
+    void SetShadeMode(unsigned mode) override;
+    void SetFillMode(unsigned mode) override;
+    void SetCullMode(unsigned mode) override;
+    void SetZEnable(bool enable) override;
+    bool GetZEnable() override;
+    void SetZFunc(unsigned func) override;
+    void SetAlphaBlendEnable(bool enable) override;
+    bool GetAlphaBlendEnable() override;
+    void SetSrcBlend(unsigned blend) override;
+    void SetDestBlend(unsigned blend) override;
+    void SetLighting(bool enable) override;
+    void SetAmbient(unsigned long argb) override;
+    void SetLight(unsigned index, const LightDesc* light) override;
+    void EnableLight(unsigned index, bool enable) override;
+    Material* LoadMaterial(const char* path) override;
+    Material* CreateMaterial() override;
+    bool ReleaseMaterial(Material* material) override;
+    bool SetMaterial(Material* material) override;
+    Material* GetMaterial() override;
+    void SetTextureBitDepth(unsigned bits) override;
+    unsigned GetTextureBitDepth() override;
+    void SetTextureFilter(unsigned filter) override;
+    unsigned GetTextureFilter() override;
+    void SetOptionA(bool value) override;
+    bool GetOptionA() override;
+    void SetOptionB(unsigned value) override;
+    unsigned GetOptionB() override;
+    void SetOptionC(bool value) override;
+    bool GetOptionC() override;
+    unsigned GetTriangleCount() override;
+    Texture* CreateTexture(unsigned width, unsigned height, bool mipmaps,
+                           unsigned frameCount) override;
+    Texture* CreateTextureFromFile(const char* fileName, bool mipmaps, bool unique) override;
+    Texture* CreateTextureFromFileSequence(const char* fileName, int framesPerSecond,
+                                           bool mipmaps, bool unique) override;
+    bool ReleaseTexture(Texture* texture) override;
+    void SetTexture(unsigned stage, Texture* texture) override;
+    void SetTextureStageState(unsigned stage, unsigned state, unsigned value) override;
+    void DisableTexturing() override;
+    bool RenderVertexBuffer(PrimitiveType type, unsigned primitiveCount) override;
+    bool RenderVertexBufferEx(PrimitiveType type, int second, unsigned primitiveCount,
+                              int fourth) override;
+    bool RenderVertices(PrimitiveType type, unsigned primitiveCount,
+                        const Vertex* vertices) override;
+    bool RenderScreenQuad(ScreenQuad* quad) override;
+    VertexBuffer* CreateVertexBuffer(unsigned count, bool dynamic, bool pointSprites) override;
+    bool DestroyVertexBuffer(VertexBuffer* buffer) override;
+    bool SetVertexBuffer(VertexBuffer* buffer) override;
+    IndexBuffer* CreateIndexBuffer(unsigned count, bool dynamic) override;
+    bool DestroyIndexBuffer(IndexBuffer* buffer) override;
+    bool SetIndexBuffer(IndexBuffer* buffer) override;
+    Font* CreateTextFont(const char* typeface, unsigned pointHeight, bool bold,
+                         bool italic) override;
+    bool DestroyTextFont(Font* font) override;
+    ScreenQuad* CreateScreenQuad(RECT rect, unsigned long colour) override;
+    bool DestroyScreenQuad(ScreenQuad* quad) override;
+    bool PrintText(int x, int y, const char* format, ...) override
+        __attribute__((format(printf, 4, 5)));
+    bool DumpRenderStates() override;
+    bool DumpTextureStageStates(unsigned stage) override;
+
+private:
+    // One entry of the texture registry.
+    struct TextureEntry {
+        String fileName;
+        Texture* texture;
+    };
+
+    bool CreateDevice(UINT adapter, D3DDEVTYPE type);
+    // The two halves of a device reset for the registered textures: drop
+    // their Direct3D resources, then load them again on the new device.
+    void ReleaseTextureResources();
+    bool ReloadTextures();
+    bool CaptureFrontBuffer(const char* fileName);
+
+    IDirect3D8* m_pDirect3D;
+    IDirect3DDevice8* m_pDevice;
+    bool m_bInitialised;
+    DisplayMode m_DisplayMode;
+    D3DPRESENT_PARAMETERS m_PresentParams;
+    RenderStateTranslator* m_pStateTranslator;
+    D3DCOLOR m_ClearColor;
+    float m_ClearDepth;
+    DWORD m_ClearStencil;
+    Matrix3D m_ViewMatrix;
+    Matrix3D m_WorldMatrix;
+    Matrix3D m_ProjectionMatrix;
+    VertexBuffer* m_pVertexBuffer;
+    IndexBuffer* m_pIndexBuffer;
+    Material* m_pMaterial;
+    Kernel* m_pKernel;
+    unsigned m_TextureBitDepth;
+    unsigned m_TextureFilter;
+    unsigned m_OptionB;
+    bool m_OptionA;
+    bool m_OptionC;
+    Container m_Textures;   // of TextureEntry*, owned
+    Container m_Materials;  // of Material*, owned
+    unsigned m_MaxSimultaneousTextures;
+    unsigned m_MaxActiveLights;
+    unsigned m_MaxTextureWidth;
+    unsigned m_MaxTextureHeight;
+    Font* m_pDebugFont;
+    Container m_TextLines;  // of TextLine*, owned, first in first out
+    unsigned m_TriangleCount;
+};

@@ -1,0 +1,153 @@
+// Device state in the engine's numbering, the neutral material state and the
+// state dumps.
+#include "host/Kernel.h"
+#include "plugin/D3DDriver.h"
+#include "plugin/state/RenderStateTranslator.h"
+#include "plugin/state/StateTables.h"
+
+namespace {
+
+DWORD Flag(bool enable) { return enable ? TRUE : FALSE; }
+
+}  // namespace
+
+void D3DDriver::SetRenderState(unsigned state, unsigned value) {
+    m_pStateTranslator->SetRenderState(state, value);
+}
+
+void D3DDriver::SetShadeMode(unsigned mode) {
+    m_pStateTranslator->SetRawRenderState(D3DRS_SHADEMODE,
+                                          state::TranslateValue(state::ValueTable::Shade, mode));
+}
+
+void D3DDriver::SetFillMode(unsigned mode) {
+    m_pStateTranslator->SetRawRenderState(D3DRS_FILLMODE,
+                                          state::TranslateValue(state::ValueTable::Fill, mode));
+}
+
+void D3DDriver::SetCullMode(unsigned mode) {
+    m_pStateTranslator->SetRawRenderState(D3DRS_CULLMODE,
+                                          state::TranslateValue(state::ValueTable::Cull, mode));
+}
+
+void D3DDriver::SetZEnable(bool enable) {
+    m_pStateTranslator->SetRawRenderState(D3DRS_ZENABLE, Flag(enable));
+}
+
+bool D3DDriver::GetZEnable() {
+    DWORD value;
+    m_pStateTranslator->GetRawRenderState(D3DRS_ZENABLE, &value);
+    return value != 0;
+}
+
+void D3DDriver::SetZFunc(unsigned func) {
+    m_pStateTranslator->SetRawRenderState(D3DRS_ZFUNC,
+                                          state::TranslateValue(state::ValueTable::Compare, func));
+}
+
+void D3DDriver::SetAlphaBlendEnable(bool enable) {
+    m_pStateTranslator->SetRawRenderState(D3DRS_ALPHABLENDENABLE, Flag(enable));
+}
+
+bool D3DDriver::GetAlphaBlendEnable() {
+    DWORD value;
+    m_pStateTranslator->GetRawRenderState(D3DRS_ALPHABLENDENABLE, &value);
+    return value != 0;
+}
+
+void D3DDriver::SetSrcBlend(unsigned blend) {
+    m_pStateTranslator->SetRawRenderState(D3DRS_SRCBLEND,
+                                          state::TranslateValue(state::ValueTable::Blend, blend));
+}
+
+void D3DDriver::SetDestBlend(unsigned blend) {
+    m_pStateTranslator->SetRawRenderState(D3DRS_DESTBLEND,
+                                          state::TranslateValue(state::ValueTable::Blend, blend));
+}
+
+void D3DDriver::SetLighting(bool enable) {
+    m_pStateTranslator->SetRawRenderState(D3DRS_LIGHTING, Flag(enable));
+}
+
+void D3DDriver::SetAmbient(unsigned long argb) {
+    m_pStateTranslator->SetRawRenderState(D3DRS_AMBIENT, static_cast<unsigned>(argb));
+}
+
+void D3DDriver::SetTextureFilter(unsigned filter) {
+    m_TextureFilter = filter;
+    for (unsigned stage = 0; stage < state::kStageCount; ++stage) {
+        SetTextureStageState(stage, 11, filter);  // minification
+        SetTextureStageState(stage, 10, filter);  // magnification
+        SetTextureStageState(stage, 12, filter);  // mipmap
+    }
+}
+
+void D3DDriver::SetTexture(unsigned stage, Texture* texture) {
+    // Binding a texture object belongs to the texture itself; without one
+    // the stage is simply emptied.
+    if (!texture) m_pDevice->SetTexture(stage, nullptr);
+}
+
+void D3DDriver::SetTextureStageState(unsigned stage, unsigned state, unsigned value) {
+    m_pStateTranslator->SetTextureStageState(stage, state, value);
+}
+
+void D3DDriver::DisableTexturing() { SetTextureStageState(0, 0, 0); }
+
+bool D3DDriver::SetMaterial(Material* material) {
+    if (!material) {
+        // The neutral state: stages 0 and 1 empty, stage 0 modulating texture
+        // and diffuse, opaque drawing with depth test and write.
+        SetTexture(0, nullptr);
+        SetTexture(1, nullptr);
+        SetTextureStageState(0, 4, 5);  // alpha argument 1: texture
+        SetTextureStageState(0, 5, 1);  // alpha argument 2: diffuse
+        SetTextureStageState(0, 2, 5);  // colour argument 1: texture
+        SetTextureStageState(0, 3, 1);  // colour argument 2: diffuse
+        SetTextureStageState(0, 1, 1);  // alpha operation: select argument 1
+        SetTextureStageState(0, 0, 3);  // colour operation: modulate
+        SetRenderState(7, 1);           // source blend: one
+        SetRenderState(8, 0);           // destination blend: zero
+        SetShadeMode(1);
+        SetFillMode(2);
+        SetCullMode(2);
+        SetZFunc(3);
+        SetZEnable(true);
+        SetRenderState(4, 1);  // depth writes on
+        SetLighting(false);
+        SetAlphaBlendEnable(true);
+    }
+    if (material == m_pMaterial) return true;
+    if (m_pMaterial) {
+        Material* previous = m_pMaterial;
+        m_pMaterial = nullptr;
+        ReleaseMaterial(previous);
+    }
+    // Making a material current arrives with material objects; none can be
+    // created yet.
+    return material == nullptr;
+}
+
+bool D3DDriver::DumpRenderStates() {
+    m_pKernel->LogMessage("--- BEGIN STATE DUMP ---");
+    for (unsigned n = 0; n < state::kRenderStateCount; ++n) {
+        const state::StateRow& row = state::RenderStateRow(n);
+        DWORD value;
+        m_pStateTranslator->GetRawRenderState(row.d3dState, &value);
+        m_pKernel->LogMessage("%s: %d", row.name, static_cast<int>(value));
+    }
+    m_pKernel->LogMessage("--- END STATE DUMP ---");
+    return true;
+}
+
+bool D3DDriver::DumpTextureStageStates(unsigned stage) {
+    m_pKernel->LogMessage("--- START TEXTURE STATE DUMP (Stage %d) ---", stage);
+    for (unsigned n = 0; n < state::kStageStateCount; ++n) {
+        const state::StateRow& row = state::StageStateRow(n);
+        DWORD value;
+        m_pStateTranslator->GetRawTextureStageState(stage, row.d3dState, &value);
+        m_pKernel->LogMessage("%s: %d", row.name, static_cast<int>(value));
+    }
+    m_pKernel->LogMessage("--- END TEXTURE STATE DUMP (Stage %d) ---", stage);
+    return true;
+}

@@ -1,0 +1,385 @@
+#include "text/D3DFont.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include <windows.h>
+
+#include "host/HostTypes.h"
+#include "host/Kernel.h"
+#include "plugin/D3DDriver.h"
+#include "plugin/ResultName.h"
+
+namespace {
+
+constexpr float kTextDepth = 0.9f;
+// Triangles one batch may hold before it is drawn: 294 / 3 leaves room for
+// the next character's two triangles in the 300-vertex buffer.
+constexpr unsigned kFlushVertexCount = 294;
+
+// Engine render states and values the font draws with.
+struct StateValue {
+    unsigned state;
+    unsigned value;
+};
+constexpr StateValue kTextRenderStates[] = {
+    {14, 1},  // alpha blending on
+    {7, 4},   // source blend: source alpha
+    {8, 5},   // destination blend: inverse source alpha
+    {5, 1},   // alpha test on
+    {11, 8},  // alpha reference 8
+    {12, 5},  // alpha test: not equal
+    {1, 2},   // solid fill
+    {9, 2},   // cull counter-clockwise faces
+    {0, 0},   // no depth test
+    {26, 0},  // no stencil
+    {43, 1},  // clipping on
+    {23, 0},  // no edge antialiasing
+    {55, 0},  // no user clip planes
+    {54, 0},  // no vertex blending
+    {70, 0},  // no indexed vertex blending
+    {15, 0},  // no fog
+};
+static_assert(sizeof kTextRenderStates / sizeof kTextRenderStates[0] == 16,
+              "sixteen render states for text");
+
+struct StageStateValue {
+    unsigned stage;
+    unsigned state;
+    unsigned value;
+};
+constexpr StageStateValue kTextStageStates[] = {
+    {0, 0, 3},   // colour: modulate
+    {0, 2, 5},   //   texture
+    {0, 3, 1},   //   by diffuse
+    {0, 1, 3},   // alpha: modulate
+    {0, 4, 5},   //   texture
+    {0, 5, 1},   //   by diffuse
+    {0, 12, 0},  // no mipmap filtering
+    {0, 13, 0},  // texture coordinate set 0
+    {0, 23, 0},  // no texture transform
+    {1, 0, 0},   // stage 1 colour disabled
+    {1, 1, 0},   // stage 1 alpha disabled
+};
+static_assert(sizeof kTextStageStates / sizeof kTextStageStates[0] == 11,
+              "eleven stage states for text");
+
+// printf-style formatting into `small` when the text fits, else into `large`.
+const char* FormatText(char* small, size_t smallSize, std::vector<char>& large,
+                       const char* format, va_list arguments) {
+    va_list copy;
+    va_copy(copy, arguments);
+    int length = std::vsnprintf(small, smallSize, format, arguments);
+    const char* text = small;
+    if (length < 0) {
+        small[0] = '\0';
+    } else if (static_cast<size_t>(length) >= smallSize) {
+        large.resize(static_cast<size_t>(length) + 1);
+        std::vsnprintf(large.data(), large.size(), format, copy);
+        text = large.data();
+    }
+    va_end(copy);
+    return text;
+}
+
+unsigned TextureSizeFor(unsigned pointHeight) {
+    if (pointHeight > 40) return 1024;
+    if (pointHeight > 20) return 512;
+    return 256;
+}
+
+// The GDI objects of one rasterisation; whatever was made is released in
+// reverse order, after the device context gets its own objects back.
+struct GdiCanvas {
+    HDC dc = nullptr;
+    HBITMAP bitmap = nullptr;
+    HFONT font = nullptr;
+    HGDIOBJ originalBitmap = nullptr;
+    HGDIOBJ originalFont = nullptr;
+
+    ~GdiCanvas() {
+        if (dc && originalFont) SelectObject(dc, originalFont);
+        if (dc && originalBitmap) SelectObject(dc, originalBitmap);
+        if (bitmap) DeleteObject(bitmap);
+        if (dc) DeleteDC(dc);
+        if (font) DeleteObject(font);
+    }
+};
+
+}  // namespace
+
+D3DFont::D3DFont(Kernel* kernel, D3DDriver* driver)
+    : m_pKernel(kernel),
+      m_pDriver(driver),
+      m_PointHeight(0),
+      m_Style(0),
+      m_pTexture(nullptr),
+      m_pVertexBuffer(nullptr),
+      m_TextureWidth(0),
+      m_TextureHeight(0),
+      m_TextScale(1.0f),
+      m_Glyphs(),
+      m_TextHeight(0),
+      m_AverageCharWidth(0) {}
+
+D3DFont::~D3DFont() { ReleaseDeviceObjects(); }
+
+bool D3DFont::Initialize(const char* typeface, unsigned pointHeight, bool bold, bool italic) {
+    m_PointHeight = pointHeight;
+    if (bold) m_Style |= kBold;
+    if (italic) m_Style |= kItalic;
+    m_TextScale = 1.0f;
+
+    const unsigned size = TextureSizeFor(pointHeight);
+    m_TextureWidth = m_TextureHeight = size;
+    IDirect3DDevice8* device = m_pDriver->GetDevice();
+    D3DCAPS8 caps = {};
+    device->GetDeviceCaps(&caps);
+    if (caps.MaxTextureWidth < size) {
+        m_TextScale = static_cast<float>(caps.MaxTextureWidth) / static_cast<float>(size);
+        m_TextureWidth = m_TextureHeight = caps.MaxTextureWidth;
+    }
+
+    HRESULT hr = device->CreateTexture(m_TextureWidth, m_TextureHeight, 1, 0, D3DFMT_A4R4G4B4,
+                                       D3DPOOL_MANAGED, &m_pTexture);
+    if (hr != D3D_OK) {
+        m_pKernel->LogMessage("D3DFont::Initialize: m_pd3dDevice->CreateTexture failed Returned %s",
+                              ResultName(hr));
+        m_pTexture = nullptr;
+        ReleaseDeviceObjects();
+        return false;
+    }
+    if (!RasterizeGlyphs(typeface)) {
+        ReleaseDeviceObjects();
+        return false;
+    }
+    if (!CreateTheVertexBuffer()) {
+        ReleaseDeviceObjects();
+        return false;
+    }
+    return true;
+}
+
+bool D3DFont::RasterizeGlyphs(const char* typeface) {
+    GdiCanvas canvas;
+    canvas.dc = CreateCompatibleDC(nullptr);
+    if (!canvas.dc) {
+        m_pKernel->LogMessage(
+            "D3DFont::Initialize: CreateCompatibleDC failed. GetLastError returned %d",
+            static_cast<int>(GetLastError()));
+        return false;
+    }
+    BITMAPINFO info;
+    std::memset(&info, 0, sizeof info);
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = static_cast<LONG>(m_TextureWidth);
+    info.bmiHeader.biHeight = -static_cast<LONG>(m_TextureHeight);  // rows top-down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    canvas.bitmap = CreateDIBSection(canvas.dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!canvas.bitmap || !bits) {
+        m_pKernel->LogMessage(
+            "D3DFont::Initialize: CreateDIBSection failed. GetLastError returned %d",
+            static_cast<int>(GetLastError()));
+        return false;
+    }
+    SetMapMode(canvas.dc, MM_TEXT);
+
+    const int dotsPerInch =
+        static_cast<int>(static_cast<float>(GetDeviceCaps(canvas.dc, LOGPIXELSY)) * m_TextScale);
+    const int fontHeight = -MulDiv(static_cast<int>(m_PointHeight), dotsPerInch, 72);
+    canvas.font = CreateFontA(fontHeight, 0, 0, 0, (m_Style & kBold) ? FW_BOLD : FW_NORMAL,
+                              (m_Style & kItalic) ? TRUE : FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                              OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY,
+                              VARIABLE_PITCH, typeface);
+    if (!canvas.font) {
+        m_pKernel->LogMessage("D3DFont::Initialize: CreateFont failed. GetLastError returned %d",
+                              static_cast<int>(GetLastError()));
+        return false;
+    }
+    canvas.originalBitmap = SelectObject(canvas.dc, canvas.bitmap);
+    canvas.originalFont = SelectObject(canvas.dc, canvas.font);
+
+    TEXTMETRICA metrics;
+    if (!GetTextMetricsA(canvas.dc, &metrics)) {
+        m_pKernel->LogMessage("D3DFont::Create - GetTextMetrics failed. Code: %d",
+                              static_cast<int>(GetLastError()));
+        return false;
+    }
+    m_TextHeight = metrics.tmHeight;
+    m_AverageCharWidth = metrics.tmAveCharWidth;
+
+    SetTextColor(canvas.dc, RGB(255, 255, 255));
+    SetBkColor(canvas.dc, 0);
+    SetTextAlign(canvas.dc, TA_TOP);
+
+    const float width = static_cast<float>(m_TextureWidth);
+    const float height = static_cast<float>(m_TextureHeight);
+    LONG x = 0;
+    LONG y = 0;
+    for (int c = kFirstChar; c < 127; ++c) {
+        const char character = static_cast<char>(c);
+        SIZE extent = {0, 0};
+        GetTextExtentPoint32A(canvas.dc, &character, 1, &extent);
+        if (x + extent.cx + 1 > static_cast<LONG>(m_TextureWidth)) {
+            x = 0;
+            y += extent.cy + 1;
+        }
+        ExtTextOutA(canvas.dc, x, y, ETO_OPAQUE, nullptr, &character, 1, nullptr);
+        Glyph& glyph = m_Glyphs[c - kFirstChar];
+        glyph.left = static_cast<float>(x) / width;
+        glyph.top = static_cast<float>(y) / height;
+        glyph.right = static_cast<float>(x + extent.cx) / width;
+        glyph.bottom = static_cast<float>(y + extent.cy) / height;
+        x += extent.cx + 1;
+    }
+
+    // Coverage becomes a 4-bit alpha over white.
+    D3DLOCKED_RECT locked;
+    HRESULT hr = m_pTexture->LockRect(0, &locked, nullptr, 0);
+    if (FAILED(hr)) {
+        m_pKernel->LogMessage("D3DFont::Initialize: LockRect failed Returned %s", ResultName(hr));
+        return false;
+    }
+    const uint32_t* pixels = static_cast<const uint32_t*>(bits);
+    for (unsigned row = 0; row < m_TextureHeight; ++row) {
+        uint16_t* texels =
+            reinterpret_cast<uint16_t*>(static_cast<uint8_t*>(locked.pBits) + row * locked.Pitch);
+        const uint32_t* source = pixels + row * m_TextureWidth;
+        for (unsigned column = 0; column < m_TextureWidth; ++column) {
+            const uint16_t alpha = static_cast<uint16_t>((source[column] & 0xFF) >> 4);
+            texels[column] = alpha == 0 ? 0x0000 : static_cast<uint16_t>(alpha << 12 | 0x0FFF);
+        }
+    }
+    m_pTexture->UnlockRect(0);
+    return true;
+}
+
+bool D3DFont::CreateTheVertexBuffer() {
+    HRESULT hr = m_pDriver->GetDevice()->CreateVertexBuffer(
+        kVertexCapacity * sizeof(ScreenVertex), D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC, 0,
+        D3DPOOL_DEFAULT, &m_pVertexBuffer);
+    if (FAILED(hr)) {
+        m_pKernel->LogMessage(
+            "D3DFont::CreateTheVertexBuffer: m_pd3dDevice->CreateVertexBuffer failed Returned %s",
+            ResultName(hr));
+        m_pVertexBuffer = nullptr;
+        return false;
+    }
+    return true;
+}
+
+bool D3DFont::ReleaseDeviceObjects() {
+    if (m_pVertexBuffer) {
+        m_pVertexBuffer->Release();
+        m_pVertexBuffer = nullptr;
+    }
+    if (m_pTexture) {
+        m_pTexture->Release();
+        m_pTexture = nullptr;
+    }
+    return true;
+}
+
+int D3DFont::GetTextHeight() { return m_TextHeight; }
+int D3DFont::GetAverageCharWidth() { return m_AverageCharWidth; }
+
+bool D3DFont::Print(int x, int y, uint32_t colour, const char* format, ...) {
+    if (!m_pTexture || !m_pVertexBuffer) return false;
+    char buffer[256];
+    std::vector<char> large;
+    va_list arguments;
+    va_start(arguments, format);
+    const char* text = FormatText(buffer, sizeof buffer, large, format, arguments);
+    va_end(arguments);
+
+    ApplyTextStates();
+    return DrawText(text, static_cast<float>(x), static_cast<float>(y), colour);
+}
+
+void D3DFont::ApplyTextStates() {
+    IDirect3DDevice8* device = m_pDriver->GetDevice();
+    device->SetTexture(0, m_pTexture);
+    for (const StateValue& entry : kTextRenderStates)
+        m_pDriver->SetRenderState(entry.state, entry.value);
+    for (const StageStateValue& entry : kTextStageStates)
+        m_pDriver->SetTextureStageState(entry.stage, entry.state, entry.value);
+    device->SetVertexShader(kScreenVertexFVF);
+    device->SetStreamSource(0, m_pVertexBuffer, kScreenVertexStride);
+}
+
+bool D3DFont::DrawText(const char* text, float x, float y, uint32_t colour) {
+    IDirect3DDevice8* device = m_pDriver->GetDevice();
+    BYTE* data = nullptr;
+    if (FAILED(m_pVertexBuffer->Lock(0, 0, &data, D3DLOCK_DISCARD))) return false;
+    ScreenVertex* vertex = reinterpret_cast<ScreenVertex*>(data);
+    unsigned triangles = 0;
+
+    const float startX = x;
+    const float width = static_cast<float>(m_TextureWidth);
+    const float height = static_cast<float>(m_TextureHeight);
+    const Glyph& space = m_Glyphs[0];
+    for (const char* p = text; *p; ++p) {
+        const signed char c = static_cast<signed char>(*p);
+        if (c == '\n') {
+            x = startX;
+            y += (space.bottom - space.top) * height;
+            continue;
+        }
+        if (c < kFirstChar) continue;  // control characters and bytes 128 to 255
+
+        const Glyph& glyph = m_Glyphs[c - kFirstChar];
+        const float w = (glyph.right - glyph.left) * width / m_TextScale;
+        const float h = (glyph.bottom - glyph.top) * height / m_TextScale;
+        const float left = x - 0.5f;
+        const float right = x + w - 0.5f;
+        const float top = y - 0.5f;
+        const float bottom = y + h - 0.5f;
+        *vertex++ = {left, bottom, kTextDepth, 1.0f, colour, glyph.left, glyph.bottom};
+        *vertex++ = {left, top, kTextDepth, 1.0f, colour, glyph.left, glyph.top};
+        *vertex++ = {right, bottom, kTextDepth, 1.0f, colour, glyph.right, glyph.bottom};
+        *vertex++ = {right, top, kTextDepth, 1.0f, colour, glyph.right, glyph.top};
+        *vertex++ = {right, bottom, kTextDepth, 1.0f, colour, glyph.right, glyph.bottom};
+        *vertex++ = {left, top, kTextDepth, 1.0f, colour, glyph.left, glyph.top};
+        triangles += 2;
+        if (triangles * 3 > kFlushVertexCount) {
+            m_pVertexBuffer->Unlock();
+            device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, triangles);
+            triangles = 0;
+            if (FAILED(m_pVertexBuffer->Lock(0, 0, &data, D3DLOCK_DISCARD))) return false;
+            vertex = reinterpret_cast<ScreenVertex*>(data);
+        }
+        x += w;
+    }
+    m_pVertexBuffer->Unlock();
+    if (triangles > 0) device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, triangles);
+    return true;
+}
+
+int D3DFont::GetTextWidth(const char* format, ...) {
+    char buffer[1000];
+    std::vector<char> large;
+    va_list arguments;
+    va_start(arguments, format);
+    const char* text = FormatText(buffer, sizeof buffer, large, format, arguments);
+    va_end(arguments);
+
+    const float width = static_cast<float>(m_TextureWidth);
+    float line = 0.0f;
+    float widest = 0.0f;
+    for (const char* p = text; *p; ++p) {
+        const signed char c = static_cast<signed char>(*p);
+        if (c == '\n') {
+            line = 0.0f;
+        } else if (c >= kFirstChar) {
+            const Glyph& glyph = m_Glyphs[c - kFirstChar];
+            line += (glyph.right - glyph.left) * width;
+            if (line > widest) widest = line;
+        }
+    }
+    return static_cast<int>(widest);
+}
