@@ -1,0 +1,85 @@
+#include "PluginHarness.h"
+
+#include <dlfcn.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+
+#include <orv/D3D8Control.h>
+#include <orv/PlatformControl.h>
+
+namespace orvtest {
+
+const PluginLibrary& LoadPlugin() {
+    static PluginLibrary library = [] {
+        PluginLibrary loaded;
+        loaded.handle = dlopen(ORVD3D_LIBRARY_PATH, RTLD_NOW | RTLD_LOCAL);
+        if (!loaded.handle) return loaded;
+        loaded.createPlugin =
+            reinterpret_cast<CreatePluginFunction>(dlsym(loaded.handle, "CreatePlugin"));
+        loaded.getRendererVersion = reinterpret_cast<GetRendererVersionFunction>(
+            dlsym(loaded.handle, "GetRendererVersion"));
+        return loaded;
+    }();
+    return library;
+}
+
+void PluginTest::SetUp() {
+    orvplatform::ResetAll();
+    m_pKernel = std::make_unique<Kernel>(nullptr, false);
+    m_pKernel->SetCapture(true);
+    const PluginLibrary& library = LoadPlugin();
+    ASSERT_NE(library.handle, nullptr) << dlerror();
+    ASSERT_NE(library.createPlugin, nullptr);
+}
+
+void PluginTest::TearDown() {
+    for (RenderDevice* device : m_Devices) delete device;
+    m_Devices.clear();
+    EXPECT_EQ(orvd3d8::LiveObjectCount(), 0u) << [] {
+        std::string all;
+        for (const std::string& object : orvd3d8::LiveObjectDescriptions()) all += object + "\n";
+        return all;
+    }();
+    m_pKernel.reset();
+}
+
+RenderDevice* PluginTest::Create() {
+    RenderDevice* device = LoadPlugin().createPlugin(m_pKernel.get());
+    if (device) m_Devices.push_back(device);
+    return device;
+}
+
+void PluginTest::Destroy(RenderDevice* device) {
+    m_Devices.erase(std::remove(m_Devices.begin(), m_Devices.end(), device), m_Devices.end());
+    delete device;
+}
+
+RenderDevice* PluginTest::CreateWindowed(unsigned width, unsigned height) {
+    RenderDevice* device = Create();
+    EXPECT_NE(device, nullptr);
+    if (!device) return nullptr;
+    EXPECT_TRUE(device->SetDisplayMode(width, height, 32, 60, 0, true));
+    return device;
+}
+
+bool PluginTest::Logged(const std::string& line) const { return CountLogged(line) > 0; }
+
+size_t PluginTest::CountLogged(const std::string& line) const {
+    const std::vector<std::string>& lines = Lines();
+    return static_cast<size_t>(std::count(lines.begin(), lines.end(), line));
+}
+
+std::string PluginTest::OutputPath(const std::string& name) {
+    const std::string directory = ORV_SUPPORT_OUTPUT_DIR;
+    std::string partial;
+    for (size_t i = 0; i <= directory.size(); ++i) {
+        if (i == directory.size() || directory[i] == '/') {
+            if (!partial.empty()) mkdir(partial.c_str(), 0755);
+        }
+        if (i < directory.size()) partial += directory[i];
+    }
+    return directory + "/" + name;
+}
+
+}  // namespace orvtest
