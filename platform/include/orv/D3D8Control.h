@@ -1,0 +1,69 @@
+// Test-side control of the stand-in Direct3D 8 runtime: the adapters it
+// offers, creation failures, live-object accounting, device loss and the
+// pixels of front and back buffers. The plug-in never includes this header.
+#pragma once
+
+#include <d3d8.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace orvd3d8 {
+
+struct AdapterConfig {
+    std::string description = "Orv Software Rasterizer";
+    std::string driver = "orvd3d8.dll";
+    D3DDISPLAYMODE desktop = {1024, 768, 60, D3DFMT_X8R8G8B8};
+    // DefaultAdapter(): 640x480, 800x600, 1024x768 and 1280x1024 at 60 Hz, each
+    // in X8R8G8B8 and R5G6B5.
+    std::vector<D3DDISPLAYMODE> modes;
+    // false: CreateDevice(D3DDEVTYPE_HAL) and CheckDeviceType(HAL) fail with
+    // D3DERR_NOTAVAILABLE.
+    bool halAvailable = true;
+    // false: CreateDevice with that vertex-processing behaviour fails with
+    // D3DERR_NOTAVAILABLE.
+    bool hardwareVertexProcessing = true, mixedVertexProcessing = true,
+         softwareVertexProcessing = true;
+    DWORD maxSimultaneousTextures = 8, maxActiveLights = 8, maxTextureWidth = 16384,
+          maxTextureHeight = 16384;
+    // CheckDeviceFormat(..., D3DRTYPE_TEXTURE, format) and CreateTexture accept
+    // only these.
+    std::vector<D3DFORMAT> textureFormats;
+    // Depth-stencil checks, CheckDepthStencilMatch and depth surfaces.
+    std::vector<D3DFORMAT> depthFormats;
+};
+
+ORV_D3D8_API AdapterConfig DefaultAdapter();
+// Replaces the adapters (default: one DefaultAdapter()).
+ORV_D3D8_API void SetAdapters(const std::vector<AdapterConfig>& adapters);
+// Edit one adapter in place; changes apply to later calls.
+ORV_D3D8_API AdapterConfig& Adapter(unsigned index);
+// Makes Direct3DCreate8 return null.
+ORV_D3D8_API void SetCreateFails(bool fails);
+
+// IDirect3D8 objects, devices and resources whose reference count is above 0.
+ORV_D3D8_API size_t LiveObjectCount();
+// One line per live object, e.g. "IDirect3DTexture8 64x64 A8R8G8B8 refs=1".
+ORV_D3D8_API std::vector<std::string> LiveObjectDescriptions();
+// The most recently created device still alive (no reference added), or null.
+ORV_D3D8_API IDirect3DDevice8* LastDevice();
+ORV_D3D8_API D3DPRESENT_PARAMETERS PresentParametersOf(IDirect3DDevice8* device);
+// A lost device answers TestCooperativeLevel with D3DERR_DEVICENOTRESET and
+// Present with D3DERR_DEVICELOST until Reset succeeds.
+ORV_D3D8_API void SetDeviceLost(IDirect3DDevice8* device, bool lost);
+
+// Pixels as A8R8G8B8 values, row by row.
+struct Image {
+    int width = 0, height = 0;
+    std::vector<uint32_t> pixels;
+    uint32_t At(int x, int y) const {
+        return pixels[static_cast<size_t>(y) * static_cast<size_t>(width) +
+                      static_cast<size_t>(x)];
+    }
+};
+// The adapter's front buffer: the desktop, or what a full-screen device presented.
+ORV_D3D8_API Image DesktopImage(unsigned adapter);
+ORV_D3D8_API Image BackBufferImage(IDirect3DDevice8* device);
+
+}  // namespace orvd3d8
