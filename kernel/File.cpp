@@ -1,0 +1,3 @@
+#include "host/File.h"
+
+File::~File() = default;

@@ -1,0 +1,55 @@
+#include "host/FileSystem.h"
+
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <string>
+
+#include "DiskFile.h"
+
+namespace {
+
+// Host paths may use either separator.
+std::string WithSlashes(const char* path) {
+    std::string converted = path ? path : "";
+    for (char& c : converted)
+        if (c == '\\') c = '/';
+    return converted;
+}
+
+}  // namespace
+
+FileSystem::FileSystem(const char* baseDirectory) : m_BaseDirectory(baseDirectory) {}
+
+FileSystem::~FileSystem() = default;
+
+File* FileSystem::OpenReading(const char* path) {
+    if (!path || !*path) return nullptr;
+    std::FILE* stream = std::fopen(Resolve(path).c_str(), "rb");
+    if (!stream) return nullptr;
+    // A directory opens for reading but has no contents.
+    struct stat status;
+    if (fstat(fileno(stream), &status) != 0 || !S_ISREG(status.st_mode)) {
+        std::fclose(stream);
+        return nullptr;
+    }
+    return new DiskFile(stream, false);
+}
+
+File* FileSystem::OpenWriting(const char* path, int mode) {
+    if (!path || !*path || mode != 0) return nullptr;
+    std::FILE* stream = std::fopen(Resolve(path).c_str(), "wb");
+    return stream ? new DiskFile(stream, true) : nullptr;
+}
+
+void FileSystem::SetBaseDirectory(const char* baseDirectory) { m_BaseDirectory = baseDirectory; }
+
+String FileSystem::GetBaseDirectory() const { return m_BaseDirectory; }
+
+String FileSystem::Resolve(const char* path) const {
+    std::string relative = WithSlashes(path);
+    std::string base = WithSlashes(m_BaseDirectory.c_str());
+    if (base.empty() || (!relative.empty() && relative[0] == '/')) return relative.c_str();
+    if (base.back() != '/') base += '/';
+    return (base + relative).c_str();
+}
