@@ -1,0 +1,167 @@
+// The headless USER32 window calls: placement, visibility, raises, the
+// desktop, invalid handles, and the journal and failure injection of them.
+#include <gtest/gtest.h>
+#include <orv/PlatformControl.h>
+
+#include <climits>
+
+namespace {
+
+class Win32Window : public ::testing::Test {
+protected:
+    void SetUp() override { orvplatform::ResetAll(); }
+    void TearDown() override {
+        if (IsWindow(m_Window)) DestroyWindow(m_Window);
+        orvplatform::ResetAll();
+    }
+
+    HWND Make(int x, int y, int width, int height, DWORD style = WS_OVERLAPPEDWINDOW) {
+        m_Window = CreateWindowExA(0, "Test", "title", style, x, y, width, height, nullptr,
+                                   nullptr, nullptr, nullptr);
+        return m_Window;
+    }
+
+    HWND m_Window = nullptr;
+};
+
+void ExpectRect(HWND window, LONG left, LONG top, LONG right, LONG bottom) {
+    RECT rect{};
+    ASSERT_TRUE(GetWindowRect(window, &rect));
+    EXPECT_EQ(rect.left, left);
+    EXPECT_EQ(rect.top, top);
+    EXPECT_EQ(rect.right, right);
+    EXPECT_EQ(rect.bottom, bottom);
+}
+
+}  // namespace
+
+TEST_F(Win32Window, SetWindowPosHonoursEachFlag) {
+    struct Case {
+        UINT flags;
+        RECT expected;
+        bool visible;
+        int raises;
+    };
+    // Each case starts from a hidden 640 x 480 window at (10, 20) and asks for
+    // (-100, -50), 2000 x 1000 after HWND_TOP.
+    const Case cases[] = {
+        {0, {-100, -50, 1900, 950}, false, 1},
+        {SWP_NOSIZE, {-100, -50, 540, 430}, false, 1},
+        {SWP_NOMOVE, {10, 20, 2010, 1020}, false, 1},
+        {SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER, {10, 20, 650, 500}, false, 0},
+        {SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW, {10, 20, 650, 500}, true, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.flags);
+        HWND window = Make(10, 20, 640, 480);
+        ASSERT_NE(window, nullptr);
+        EXPECT_TRUE(SetWindowPos(window, HWND_TOP, -100, -50, 2000, 1000, c.flags));
+        ExpectRect(window, c.expected.left, c.expected.top, c.expected.right, c.expected.bottom);
+        orvplatform::WindowInfo info = orvplatform::GetWindowInfo(window);
+        EXPECT_EQ(info.visible, c.visible);
+        EXPECT_EQ(info.raisedToTop, c.raises);
+        EXPECT_EQ(info.title, "title");
+        EXPECT_TRUE(DestroyWindow(window));
+    }
+}
+
+TEST_F(Win32Window, ClientAreaIsTheWholeWindowAndMapsToItsPosition) {
+    HWND window = Make(-30, 40, 300, 200);
+    RECT client{};
+    ASSERT_TRUE(GetClientRect(window, &client));
+    EXPECT_EQ(client.left, 0);
+    EXPECT_EQ(client.right, 300);
+    EXPECT_EQ(client.bottom, 200);
+    POINT point{5, 6};
+    ASSERT_TRUE(ClientToScreen(window, &point));
+    EXPECT_EQ(point.x, -25);
+    EXPECT_EQ(point.y, 46);
+
+    EXPECT_TRUE(MoveWindow(window, 1, 2, 3, 4, TRUE));
+    ExpectRect(window, 1, 2, 4, 6);
+    // A size past the coordinate range saturates instead of wrapping.
+    EXPECT_TRUE(SetWindowPos(window, nullptr, INT_MAX - 5, 0, 100, 100, SWP_NOZORDER));
+    ExpectRect(window, INT_MAX - 5, 0, INT_MAX, 100);
+}
+
+TEST_F(Win32Window, VisibilityFollowsStyleShowWindowAndHideFlag) {
+    HWND window = Make(0, 0, 10, 10, WS_POPUP | WS_VISIBLE);
+    EXPECT_TRUE(IsWindowVisible(window));
+    EXPECT_TRUE(ShowWindow(window, SW_HIDE));   // was visible
+    EXPECT_FALSE(ShowWindow(window, SW_SHOW));  // was hidden
+    EXPECT_TRUE(IsWindowVisible(window));
+    EXPECT_TRUE(SetWindowPos(window, nullptr, 0, 0, 0, 0,
+                             SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_HIDEWINDOW));
+    EXPECT_FALSE(IsWindowVisible(window));
+}
+
+TEST_F(Win32Window, DesktopFollowsSetDesktopSizeUntilReset) {
+    HWND desktop = GetDesktopWindow();
+    ASSERT_NE(desktop, nullptr);
+    EXPECT_TRUE(IsWindow(desktop));
+    ExpectRect(desktop, 0, 0, 1024, 768);
+    orvplatform::SetDesktopSize(1600, 1200);
+    ExpectRect(desktop, 0, 0, 1600, 1200);
+
+    // Reset puts the desktop back but leaves existing windows alone.
+    HWND window = Make(5, 5, 50, 50);
+    orvplatform::ResetAll();
+    ExpectRect(desktop, 0, 0, 1024, 768);
+    EXPECT_TRUE(IsWindow(window));
+
+    EXPECT_FALSE(DestroyWindow(desktop));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+}
+
+TEST_F(Win32Window, InvalidHandlesFailWithTheWindowHandleError) {
+    HWND window = Make(0, 0, 10, 10);
+    ASSERT_TRUE(DestroyWindow(window));
+    RECT rect{};
+    POINT point{};
+    const std::pair<const char*, BOOL (*)(HWND)> calls[] = {
+        {"DestroyWindow", [](HWND w) { return DestroyWindow(w); }},
+        {"ShowWindow", [](HWND w) { return ShowWindow(w, SW_SHOW); }},
+        {"SetWindowPos", [](HWND w) { return SetWindowPos(w, nullptr, 0, 0, 1, 1, 0); }},
+        {"MoveWindow", [](HWND w) { return MoveWindow(w, 0, 0, 1, 1, FALSE); }},
+    };
+    for (const auto& call : calls) {
+        SCOPED_TRACE(call.first);
+        SetLastError(0);
+        EXPECT_FALSE(call.second(window));
+        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_WINDOW_HANDLE));
+    }
+    EXPECT_FALSE(GetWindowRect(window, &rect));
+    EXPECT_FALSE(GetClientRect(window, &rect));
+    EXPECT_FALSE(ClientToScreen(window, &point));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_WINDOW_HANDLE));
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_FALSE(orvplatform::GetWindowInfo(window).exists);
+    m_Window = nullptr;
+}
+
+TEST_F(Win32Window, CallsAreJournaledAndInjectedFailuresChangeNothing) {
+    HWND window = Make(0, 0, 100, 100);
+    orvplatform::ClearJournal();
+    orvplatform::FailNthCall("SetWindowPos", 2, static_cast<HRESULT>(0x80071234));
+    EXPECT_TRUE(SetWindowPos(window, HWND_TOP, -7, 8, 20, 30, SWP_NOZORDER));
+    EXPECT_FALSE(SetWindowPos(window, HWND_TOP, 50, 50, 60, 60, 0));
+    EXPECT_EQ(GetLastError(), 0x1234u);
+    ExpectRect(window, -7, 8, 13, 38);
+    EXPECT_EQ(orvplatform::GetWindowInfo(window).raisedToTop, 0);
+
+    std::vector<orvplatform::Call> calls = orvplatform::CallsOf("SetWindowPos");
+    ASSERT_EQ(calls.size(), 2u);
+    const std::vector<uint64_t> expected = {orvplatform::Arg(window), 0, static_cast<uint64_t>(-7),
+                                            8, 20, 30, SWP_NOZORDER};
+    EXPECT_EQ(calls[0].args, expected);
+    EXPECT_EQ(calls[0].result, TRUE);
+    EXPECT_TRUE(calls[1].injected);
+
+    orvplatform::FailEveryCall("CreateWindowExA", 0x80070005);
+    EXPECT_EQ(CreateWindowExA(0, "Test", "", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr),
+              nullptr);
+    EXPECT_EQ(GetLastError(), 5u);
+    orvplatform::FailEveryCall("GetDesktopWindow", 0x80070006);
+    EXPECT_EQ(GetDesktopWindow(), nullptr);
+    EXPECT_EQ(GetLastError(), 6u);
+}
