@@ -135,6 +135,9 @@ private:
     };
 
     bool CreateDevice(UINT adapter, D3DDEVTYPE type);
+    // Untranslated render state, for the typed setters and getters.
+    void SetRawRenderState(D3DRENDERSTATETYPE state, DWORD value);
+    DWORD GetRawRenderState(D3DRENDERSTATETYPE state) const;
     // The two halves of a device reset for the registered textures: drop
     // their Direct3D resources, then load them again on the new device.
     void ReleaseTextureResources();

@@ -18,7 +18,10 @@ constexpr size_t kMaxTextLine = 2047;
 
 }  // namespace
 
+// The frame operations need a display; without one they refuse.
+
 bool D3DDriver::BeginScene() {
+    if (!m_pDevice) return false;
     HRESULT hr = m_pDevice->BeginScene();
     if (FAILED(hr)) {
         m_pKernel->LogMessage("D3DDriver: BeginScene failed (HR:%s).", ResultName(hr));
@@ -42,6 +45,7 @@ bool D3DDriver::EndScene() {
         m_TextLines.Reset();
     }
 
+    if (!m_pDevice) return false;
     HRESULT hr = m_pDevice->EndScene();
     if (FAILED(hr)) {
         m_pKernel->LogMessage("D3DDriver: EndScene failed (HR:%s).", ResultName(hr));
@@ -56,6 +60,7 @@ bool D3DDriver::EndScene() {
 }
 
 bool D3DDriver::Clear(bool colour, bool depth, bool stencil) {
+    if (!m_pDevice) return false;
     DWORD flags = 0;
     if (colour) flags |= D3DCLEAR_TARGET;
     if (depth) flags |= D3DCLEAR_ZBUFFER;

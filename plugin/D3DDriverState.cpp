@@ -11,66 +11,71 @@ DWORD Flag(bool enable) { return enable ? TRUE : FALSE; }
 
 }  // namespace
 
+// Without a display there is no device to hold state: every state operation
+// below then does nothing, and the getters report 0.
+
+void D3DDriver::SetRawRenderState(D3DRENDERSTATETYPE state, DWORD value) {
+    if (m_pStateTranslator) m_pStateTranslator->SetRawRenderState(state, value);
+}
+
+DWORD D3DDriver::GetRawRenderState(D3DRENDERSTATETYPE state) const {
+    DWORD value = 0;
+    if (m_pStateTranslator) m_pStateTranslator->GetRawRenderState(state, &value);
+    return value;
+}
+
 void D3DDriver::SetRenderState(unsigned state, unsigned value) {
-    m_pStateTranslator->SetRenderState(state, value);
+    if (m_pStateTranslator) m_pStateTranslator->SetRenderState(state, value);
 }
 
 void D3DDriver::SetShadeMode(unsigned mode) {
-    m_pStateTranslator->SetRawRenderState(D3DRS_SHADEMODE,
+    SetRawRenderState(D3DRS_SHADEMODE,
                                           state::TranslateValue(state::ValueTable::Shade, mode));
 }
 
 void D3DDriver::SetFillMode(unsigned mode) {
-    m_pStateTranslator->SetRawRenderState(D3DRS_FILLMODE,
+    SetRawRenderState(D3DRS_FILLMODE,
                                           state::TranslateValue(state::ValueTable::Fill, mode));
 }
 
 void D3DDriver::SetCullMode(unsigned mode) {
-    m_pStateTranslator->SetRawRenderState(D3DRS_CULLMODE,
+    SetRawRenderState(D3DRS_CULLMODE,
                                           state::TranslateValue(state::ValueTable::Cull, mode));
 }
 
 void D3DDriver::SetZEnable(bool enable) {
-    m_pStateTranslator->SetRawRenderState(D3DRS_ZENABLE, Flag(enable));
+    SetRawRenderState(D3DRS_ZENABLE, Flag(enable));
 }
 
-bool D3DDriver::GetZEnable() {
-    DWORD value;
-    m_pStateTranslator->GetRawRenderState(D3DRS_ZENABLE, &value);
-    return value != 0;
-}
+bool D3DDriver::GetZEnable() { return GetRawRenderState(D3DRS_ZENABLE) != 0; }
 
 void D3DDriver::SetZFunc(unsigned func) {
-    m_pStateTranslator->SetRawRenderState(D3DRS_ZFUNC,
+    SetRawRenderState(D3DRS_ZFUNC,
                                           state::TranslateValue(state::ValueTable::Compare, func));
 }
 
 void D3DDriver::SetAlphaBlendEnable(bool enable) {
-    m_pStateTranslator->SetRawRenderState(D3DRS_ALPHABLENDENABLE, Flag(enable));
+    SetRawRenderState(D3DRS_ALPHABLENDENABLE, Flag(enable));
 }
 
-bool D3DDriver::GetAlphaBlendEnable() {
-    DWORD value;
-    m_pStateTranslator->GetRawRenderState(D3DRS_ALPHABLENDENABLE, &value);
-    return value != 0;
-}
+bool D3DDriver::GetAlphaBlendEnable() { return GetRawRenderState(D3DRS_ALPHABLENDENABLE) != 0; }
 
 void D3DDriver::SetSrcBlend(unsigned blend) {
-    m_pStateTranslator->SetRawRenderState(D3DRS_SRCBLEND,
+    SetRawRenderState(D3DRS_SRCBLEND,
                                           state::TranslateValue(state::ValueTable::Blend, blend));
 }
 
 void D3DDriver::SetDestBlend(unsigned blend) {
-    m_pStateTranslator->SetRawRenderState(D3DRS_DESTBLEND,
+    SetRawRenderState(D3DRS_DESTBLEND,
                                           state::TranslateValue(state::ValueTable::Blend, blend));
 }
 
 void D3DDriver::SetLighting(bool enable) {
-    m_pStateTranslator->SetRawRenderState(D3DRS_LIGHTING, Flag(enable));
+    SetRawRenderState(D3DRS_LIGHTING, Flag(enable));
 }
 
 void D3DDriver::SetAmbient(unsigned long argb) {
-    m_pStateTranslator->SetRawRenderState(D3DRS_AMBIENT, static_cast<unsigned>(argb));
+    SetRawRenderState(D3DRS_AMBIENT, static_cast<unsigned>(argb));
 }
 
 void D3DDriver::SetTextureFilter(unsigned filter) {
@@ -85,11 +90,11 @@ void D3DDriver::SetTextureFilter(unsigned filter) {
 void D3DDriver::SetTexture(unsigned stage, Texture* texture) {
     // Binding a texture object belongs to the texture itself; without one
     // the stage is simply emptied.
-    if (!texture) m_pDevice->SetTexture(stage, nullptr);
+    if (!texture && m_pDevice) m_pDevice->SetTexture(stage, nullptr);
 }
 
 void D3DDriver::SetTextureStageState(unsigned stage, unsigned state, unsigned value) {
-    m_pStateTranslator->SetTextureStageState(stage, state, value);
+    if (m_pStateTranslator) m_pStateTranslator->SetTextureStageState(stage, state, value);
 }
 
 void D3DDriver::DisableTexturing() { SetTextureStageState(0, 0, 0); }
@@ -129,6 +134,7 @@ bool D3DDriver::SetMaterial(Material* material) {
 }
 
 bool D3DDriver::DumpRenderStates() {
+    if (!m_pStateTranslator) return false;
     m_pKernel->LogMessage("--- BEGIN STATE DUMP ---");
     for (unsigned n = 0; n < state::kRenderStateCount; ++n) {
         const state::StateRow& row = state::RenderStateRow(n);
@@ -141,6 +147,7 @@ bool D3DDriver::DumpRenderStates() {
 }
 
 bool D3DDriver::DumpTextureStageStates(unsigned stage) {
+    if (!m_pStateTranslator) return false;
     m_pKernel->LogMessage("--- START TEXTURE STATE DUMP (Stage %d) ---", stage);
     for (unsigned n = 0; n < state::kStageStateCount; ++n) {
         const state::StateRow& row = state::StageStateRow(n);

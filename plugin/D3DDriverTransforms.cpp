@@ -57,8 +57,11 @@ Color D3DDriver::FromD3DColor(unsigned long argb) {
     return Color(value.r, value.g, value.b, value.a);
 }
 
+// Without a display the transforms are only remembered, and viewport and
+// lights have nowhere to go.
+
 void D3DDriver::SetWorldMatrix(const Matrix3D* m) {
-    m_pDevice->SetTransform(D3DTS_WORLD, AsD3DMatrix(m));
+    if (m_pDevice) m_pDevice->SetTransform(D3DTS_WORLD, AsD3DMatrix(m));
     m_WorldMatrix = *m;
 }
 
@@ -66,7 +69,7 @@ Matrix3D D3DDriver::GetWorldMatrix() { return m_WorldMatrix; }
 
 void D3DDriver::SetViewMatrix(const Matrix3D* m) {
     m_ViewMatrix = *m;
-    m_pDevice->SetTransform(D3DTS_VIEW, AsD3DMatrix(m));
+    if (m_pDevice) m_pDevice->SetTransform(D3DTS_VIEW, AsD3DMatrix(m));
 }
 
 Matrix3D D3DDriver::GetViewMatrix() { return m_ViewMatrix; }
@@ -92,6 +95,7 @@ Matrix3D D3DDriver::BuildOrthoMatrix(float width, float height) {
 }
 
 void D3DDriver::SetViewport(int left, int right, int top, int bottom) {
+    if (!m_pDevice) return;
     D3DVIEWPORT8 viewport;
     viewport.X = static_cast<DWORD>(left);
     viewport.Y = static_cast<DWORD>(top);
@@ -103,6 +107,7 @@ void D3DDriver::SetViewport(int left, int right, int top, int bottom) {
 }
 
 void D3DDriver::SetLight(unsigned index, const LightDesc* light) {
+    if (!m_pDevice) return;
     if (!light) {
         m_pDevice->SetLight(index, nullptr);
         return;
@@ -125,5 +130,6 @@ void D3DDriver::SetLight(unsigned index, const LightDesc* light) {
 }
 
 void D3DDriver::EnableLight(unsigned index, bool enable) {
+    if (!m_pDevice) return;
     m_pDevice->LightEnable(index, enable ? TRUE : FALSE);
 }

@@ -3,7 +3,6 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
-#include <vector>
 
 #include <windows.h>
 
@@ -66,23 +65,19 @@ constexpr StageStateValue kTextStageStates[] = {
 static_assert(sizeof kTextStageStates / sizeof kTextStageStates[0] == 11,
               "eleven stage states for text");
 
-// printf-style formatting into `small` when the text fits, else into `large`.
-const char* FormatText(char* small, size_t smallSize, std::vector<char>& large,
-                       const char* format, va_list arguments) {
-    va_list copy;
-    va_copy(copy, arguments);
-    int length = std::vsnprintf(small, smallSize, format, arguments);
-    const char* text = small;
-    if (length < 0) {
-        small[0] = '\0';
-    } else if (static_cast<size_t>(length) >= smallSize) {
-        large.resize(static_cast<size_t>(length) + 1);
-        std::vsnprintf(large.data(), large.size(), format, copy);
-        text = large.data();
-    }
-    va_end(copy);
-    return text;
+// Formatting buffers of Print and GetTextWidth; longer text is cut.
+constexpr size_t kPrintBufferSize = 256;
+constexpr size_t kMeasureBufferSize = 1000;
+
+// The first character past the printable ASCII range; it has no glyph cell.
+constexpr int kDeleteChar = 127;
+
+// printf-style formatting into a fixed buffer, cut at its end.
+void FormatText(char* buffer, size_t size, const char* format, va_list arguments) {
+    if (std::vsnprintf(buffer, size, format, arguments) < 0) buffer[0] = '\0';
 }
+
+bool HasGlyph(signed char c) { return c >= D3DFont::kFirstChar && c < kDeleteChar; }
 
 unsigned TextureSizeFor(unsigned pointHeight) {
     if (pointHeight > 40) return 1024;
@@ -290,11 +285,10 @@ int D3DFont::GetAverageCharWidth() { return m_AverageCharWidth; }
 
 bool D3DFont::Print(int x, int y, uint32_t colour, const char* format, ...) {
     if (!m_pTexture || !m_pVertexBuffer) return false;
-    char buffer[256];
-    std::vector<char> large;
+    char text[kPrintBufferSize];
     va_list arguments;
     va_start(arguments, format);
-    const char* text = FormatText(buffer, sizeof buffer, large, format, arguments);
+    FormatText(text, sizeof text, format, arguments);
     va_end(arguments);
 
     ApplyTextStates();
@@ -330,7 +324,8 @@ bool D3DFont::DrawText(const char* text, float x, float y, uint32_t colour) {
             y += (space.bottom - space.top) * height;
             continue;
         }
-        if (c < kFirstChar) continue;  // control characters and bytes 128 to 255
+        // Control characters, delete and bytes 128 to 255 draw nothing.
+        if (!HasGlyph(c)) continue;
 
         const Glyph& glyph = m_Glyphs[c - kFirstChar];
         const float w = (glyph.right - glyph.left) * width / m_TextScale;
@@ -361,11 +356,10 @@ bool D3DFont::DrawText(const char* text, float x, float y, uint32_t colour) {
 }
 
 int D3DFont::GetTextWidth(const char* format, ...) {
-    char buffer[1000];
-    std::vector<char> large;
+    char text[kMeasureBufferSize];
     va_list arguments;
     va_start(arguments, format);
-    const char* text = FormatText(buffer, sizeof buffer, large, format, arguments);
+    FormatText(text, sizeof text, format, arguments);
     va_end(arguments);
 
     const float width = static_cast<float>(m_TextureWidth);
@@ -375,7 +369,7 @@ int D3DFont::GetTextWidth(const char* format, ...) {
         const signed char c = static_cast<signed char>(*p);
         if (c == '\n') {
             line = 0.0f;
-        } else if (c >= kFirstChar) {
+        } else if (HasGlyph(c)) {
             const Glyph& glyph = m_Glyphs[c - kFirstChar];
             line += (glyph.right - glyph.left) * width;
             if (line > widest) widest = line;

@@ -1,0 +1,230 @@
+// The frame cycle, the text queue, clearing, screenshots and device reset.
+#include <cstdio>
+#include <fstream>
+#include <numeric>
+#include <vector>
+
+#include <orv/D3D8Control.h>
+#include <orv/PlatformControl.h>
+
+#include "host/Window.h"
+#include "support/PluginHarness.h"
+
+namespace {
+
+using orvplatform::CallsOf;
+using orvplatform::CountOf;
+using orvtest::PluginTest;
+
+class FrameCycle : public PluginTest {
+protected:
+    // Triangles the debug font drew since the journal was last cleared.
+    static uint64_t TrianglesDrawn() {
+        uint64_t total = 0;
+        for (const orvplatform::Call& call : CallsOf("IDirect3DDevice8::DrawPrimitive"))
+            total += call.args[2];
+        return total;
+    }
+};
+
+TEST_F(FrameCycle, BeginSceneResetsTheCountAndAFailureKeepsIt) {
+    RenderDevice* device = CreateWindowed();
+    ASSERT_TRUE(device->BeginScene());
+    EXPECT_EQ(device->GetTriangleCount(), 0u);
+    ASSERT_TRUE(device->EndScene());
+
+    orvplatform::FailNthCall("IDirect3DDevice8::BeginScene", 1, D3DERR_INVALIDCALL);
+    EXPECT_FALSE(device->BeginScene());
+    EXPECT_TRUE(Logged("D3DDriver: BeginScene failed (HR:D3DERR_INVALIDCALL)."));
+}
+
+TEST_F(FrameCycle, QueuedTextIsDrawnInOrderVerbatimAndTheQueueEmpties) {
+    RenderDevice* device = CreateWindowed();
+    orvplatform::ClearJournal();
+    ASSERT_TRUE(device->PrintText(10, 20, "%d%%", 100));  // "100%": four characters
+    ASSERT_TRUE(device->PrintText(10, 40, "ab"));
+    ASSERT_TRUE(device->BeginScene());
+    ASSERT_TRUE(device->EndScene());
+    // One Print per line, in order: 8 triangles, then 4.
+    const std::vector<orvplatform::Call> draws = CallsOf("IDirect3DDevice8::DrawPrimitive");
+    ASSERT_EQ(draws.size(), 2u);
+    EXPECT_EQ(draws[0].args[2], 8u);
+    EXPECT_EQ(draws[1].args[2], 4u);
+
+    orvplatform::ClearJournal();
+    ASSERT_TRUE(device->BeginScene());
+    ASSERT_TRUE(device->EndScene());
+    EXPECT_EQ(CountOf("IDirect3DDevice8::DrawPrimitive"), 0u);
+}
+
+TEST_F(FrameCycle, OverlongLinesAreCutNotOverrun) {
+    RenderDevice* device = CreateWindowed();
+    orvplatform::ClearJournal();
+    // The queue keeps 2047 characters of a line; the font draws at most 255.
+    const std::string text(3000, 'x');
+    ASSERT_TRUE(device->PrintText(0, 0, "%s", text.c_str()));
+    ASSERT_TRUE(device->BeginScene());
+    ASSERT_TRUE(device->EndScene());
+    EXPECT_EQ(TrianglesDrawn(), 2u * 255u);
+}
+
+TEST_F(FrameCycle, AFailingEndSceneStillEmptiesTheQueueAndPresentsNothing) {
+    RenderDevice* device = CreateWindowed();
+    device->PrintText(0, 0, "lost");
+    device->BeginScene();
+    orvplatform::FailNthCall("IDirect3DDevice8::EndScene", 1, D3DERR_INVALIDCALL);
+    orvplatform::ClearJournal();
+    EXPECT_FALSE(device->EndScene());
+    EXPECT_TRUE(Logged("D3DDriver: EndScene failed (HR:D3DERR_INVALIDCALL)."));
+    EXPECT_EQ(CountOf("IDirect3DDevice8::Present"), 0u);
+    EXPECT_EQ(TrianglesDrawn(), 8u);
+
+    orvplatform::ClearJournal();
+    device->BeginScene();
+    EXPECT_TRUE(device->EndScene());
+    EXPECT_EQ(TrianglesDrawn(), 0u);
+}
+
+TEST_F(FrameCycle, PresentOnALostDeviceIsReported) {
+    RenderDevice* device = CreateWindowed();
+    orvd3d8::SetDeviceLost(orvd3d8::LastDevice(), true);
+    device->BeginScene();
+    EXPECT_FALSE(device->EndScene());
+    EXPECT_TRUE(Logged("D3DDriver: Present failed (HR:D3DERR_DEVICELOST)."));
+}
+
+TEST_F(FrameCycle, ClearPassesTheAskedBuffersAndTheStoredValues) {
+    RenderDevice* device = CreateWindowed();
+    device->SetClearColor(0xFF336699);
+    device->SetClearDepth(0.5f);
+    device->SetClearStencil(7);
+    struct Case {
+        bool colour, depth, stencil;
+        uint64_t flags;
+    };
+    const Case cases[] = {{true, false, false, D3DCLEAR_TARGET},
+                          {false, true, false, D3DCLEAR_ZBUFFER},
+                          {true, true, false, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER}};
+    for (const Case& c : cases) {
+        orvplatform::ClearJournal();
+        EXPECT_TRUE(device->Clear(c.colour, c.depth, c.stencil));
+        const std::vector<orvplatform::Call> clears = CallsOf("IDirect3DDevice8::Clear");
+        ASSERT_EQ(clears.size(), 1u);
+        EXPECT_EQ(clears[0].args[0], 0u);  // no rectangles: the whole viewport
+        EXPECT_EQ(clears[0].args[2], c.flags);
+        EXPECT_EQ(clears[0].args[3], 0xFF336699u);
+        EXPECT_EQ(orvplatform::BitsFloat(clears[0].args[4]), 0.5f);
+        EXPECT_EQ(clears[0].args[5], 7u);
+    }
+    const orvd3d8::Image image = orvd3d8::BackBufferImage(orvd3d8::LastDevice());
+    EXPECT_EQ(image.At(320, 240) & 0xFFFFFF, 0x336699u);
+
+    // The depth buffer has no stencil: the device refuses and the driver says so.
+    orvplatform::ClearJournal();
+    EXPECT_FALSE(device->Clear(false, false, true));
+    EXPECT_EQ(CallsOf("IDirect3DDevice8::Clear")[0].args[2], static_cast<uint64_t>(D3DCLEAR_STENCIL));
+    EXPECT_TRUE(Logged("D3DDriver: Clear failed. (HR:D3DERR_INVALIDCALL)"));
+}
+
+// Reads a bottom-up 24- or 32-bit bitmap file: width, height and pixels as 0xRRGGBB.
+struct Bitmap {
+    int width = 0, height = 0;
+    std::vector<uint32_t> pixels;
+    uint32_t At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
+};
+
+bool ReadBitmap(const std::string& path, Bitmap* bitmap) {
+    std::ifstream file(path, std::ios::binary);
+    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    if (bytes.size() < 54 || bytes[0] != 'B' || bytes[1] != 'M') return false;
+    auto u32 = [&](size_t at) {
+        return static_cast<uint32_t>(bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 |
+                                     bytes[at + 3] << 24);
+    };
+    const uint32_t offset = u32(10);
+    bitmap->width = static_cast<int>(u32(18));
+    const int32_t height = static_cast<int32_t>(u32(22));
+    const int bits = bytes[28] | bytes[29] << 8;
+    if (bits != 24 && bits != 32) return false;
+    bitmap->height = height < 0 ? -height : height;
+    const size_t bytesPerPixel = static_cast<size_t>(bits / 8);
+    const size_t stride = (bitmap->width * bytesPerPixel + 3) & ~size_t(3);
+    if (bytes.size() < offset + stride * bitmap->height) return false;
+    bitmap->pixels.resize(static_cast<size_t>(bitmap->width) * bitmap->height);
+    for (int y = 0; y < bitmap->height; ++y) {
+        const int row = height < 0 ? y : bitmap->height - 1 - y;
+        const uint8_t* p = &bytes[offset + stride * row];
+        for (int x = 0; x < bitmap->width; ++x, p += bytesPerPixel)
+            bitmap->pixels[static_cast<size_t>(y) * bitmap->width + x] = p[2] << 16 | p[1] << 8 | p[0];
+    }
+    return true;
+}
+
+TEST_F(FrameCycle, WindowedScreenshotSavesTheWindowsClientArea) {
+    RenderDevice* device = CreateWindowed(320, 240);
+    device->SetClearColor(0xFF20C040);
+    device->BeginScene();
+    device->Clear(true, true, false);
+    device->EndScene();
+
+    const std::string path = OutputPath("windowed.bmp");
+    std::remove(path.c_str());
+    ASSERT_TRUE(device->SaveScreenShot(path.c_str()));
+    // The capture surface was the desktop's size, as the runtime requires.
+    const std::vector<orvplatform::Call> surfaces = CallsOf("IDirect3DDevice8::CreateImageSurface");
+    ASSERT_EQ(surfaces.size(), 1u);
+    EXPECT_EQ(surfaces[0].args[0], 1024u);
+    EXPECT_EQ(surfaces[0].args[1], 768u);
+
+    Bitmap bitmap;
+    ASSERT_TRUE(ReadBitmap(path, &bitmap));
+    EXPECT_EQ(bitmap.width, 320);
+    EXPECT_EQ(bitmap.height, 240);
+    for (int corner = 0; corner < 4; ++corner)
+        EXPECT_EQ(bitmap.At(corner % 2 ? 319 : 0, corner / 2 ? 239 : 0), 0x20C040u) << corner;
+}
+
+TEST_F(FrameCycle, ABackBufferSizedCaptureIsRefusedInWindowedMode) {
+    CreateWindowed(320, 240);
+    IDirect3DDevice8* d3d = orvd3d8::LastDevice();
+    IDirect3DSurface8* surface = nullptr;
+    ASSERT_EQ(d3d->CreateImageSurface(320, 240, D3DFMT_A8R8G8B8, &surface), D3D_OK);
+    EXPECT_EQ(d3d->GetFrontBuffer(surface), D3DERR_INVALIDCALL);
+    surface->Release();
+}
+
+TEST_F(FrameCycle, ScreenshotFailures) {
+    RenderDevice* device = Create();
+    EXPECT_FALSE(device->SaveScreenShot(OutputPath("none.bmp").c_str()));  // no device
+
+    device->SetDisplayMode(640, 480, 32, 60, 0, true);
+    ClearLines();
+    orvplatform::FailNthCall("IDirect3DDevice8::CreateImageSurface", 1, E_OUTOFMEMORY);
+    EXPECT_FALSE(device->SaveScreenShot(OutputPath("none.bmp").c_str()));
+    EXPECT_TRUE(Lines().empty());
+
+    orvplatform::FailNthCall("IDirect3DDevice8::GetFrontBuffer", 1, D3DERR_DEVICELOST);
+    EXPECT_FALSE(device->SaveScreenShot(OutputPath("none.bmp").c_str()));
+    EXPECT_TRUE(Logged("SaveScreenShot: Failed to get front buffer (HR:D3DERR_DEVICELOST)"));
+}
+
+TEST_F(FrameCycle, ResetDeviceRebuildsTheDisplayInTheSameMode) {
+    RenderDevice* device = Create();
+    EXPECT_FALSE(device->ResetDevice());  // no display yet
+
+    ASSERT_TRUE(device->SetDisplayMode(800, 600, 32, 60, 0, true));
+    orvplatform::ClearJournal();
+    ASSERT_TRUE(device->ResetDevice());
+    EXPECT_EQ(CountOf("IDirect3D8::CreateDevice"), 1u);
+    const D3DPRESENT_PARAMETERS params = orvd3d8::PresentParametersOf(orvd3d8::LastDevice());
+    EXPECT_EQ(params.BackBufferWidth, 800u);
+    EXPECT_EQ(params.BackBufferHeight, 600u);
+
+    orvplatform::FailEveryCall("IDirect3D8::CreateDevice", D3DERR_DEVICELOST);
+    EXPECT_FALSE(device->ResetDevice());
+    EXPECT_TRUE(Logged("Display switch failed (HR:D3DERR_DEVICELOST)"));
+    orvplatform::ClearFailures();
+    EXPECT_FALSE(device->ResetDevice());  // no display any more
+}
+
+}  // namespace

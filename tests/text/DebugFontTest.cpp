@@ -1,0 +1,303 @@
+// Fonts rasterised into glyph textures and drawn as textured triangles: the
+// texture sizes, the glyph texels, the batches, the layout of lines, the
+// measuring operations and the failures of each creation step.
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include <orv/D3D8Control.h>
+#include <orv/PlatformControl.h>
+
+#include "host/Font.h"
+#include "support/PluginHarness.h"
+
+namespace {
+
+using orvplatform::CallsOf;
+using orvtest::PluginTest;
+
+class DebugFont : public PluginTest {
+protected:
+    void SetUp() override {
+        PluginTest::SetUp();
+        m_pRenderer = CreateWindowed();
+        m_pD3D = orvd3d8::LastDevice();
+        ASSERT_NE(m_pD3D, nullptr);
+    }
+
+    Font* MakeFont(const char* face, unsigned points, bool bold = false, bool italic = false) {
+        Font* font = m_pRenderer->CreateTextFont(face, points, bold, italic);
+        if (font) m_Fonts.push_back(font);
+        return font;
+    }
+    void TearDown() override {
+        for (Font* font : m_Fonts) m_pRenderer->DestroyTextFont(font);
+        m_Fonts.clear();
+        PluginTest::TearDown();
+    }
+
+    // The vertices of the last batch the font wrote, read back from the
+    // vertex buffer bound to stream 0.
+    std::vector<ScreenVertex> LastBatch(unsigned triangles) const {
+        IDirect3DVertexBuffer8* buffer = nullptr;
+        UINT stride = 0;
+        m_pD3D->GetStreamSource(0, &buffer, &stride);
+        std::vector<ScreenVertex> vertices;
+        if (!buffer) return vertices;
+        BYTE* data = nullptr;
+        if (SUCCEEDED(buffer->Lock(0, 0, &data, 0))) {
+            const ScreenVertex* first = reinterpret_cast<const ScreenVertex*>(data);
+            vertices.assign(first, first + triangles * 3);
+            buffer->Unlock();
+        }
+        buffer->Release();
+        return vertices;
+    }
+
+    // Texels of the glyph texture bound to stage 0 inside a cell given in
+    // texture coordinates that have a non-zero alpha.
+    std::vector<std::pair<int, int>> CoveredTexels(float u0, float v0, float u1, float v1) const {
+        IDirect3DBaseTexture8* base = nullptr;
+        m_pD3D->GetTexture(0, &base);
+        std::vector<std::pair<int, int>> covered;
+        if (!base) return covered;
+        IDirect3DTexture8* texture = static_cast<IDirect3DTexture8*>(base);
+        D3DSURFACE_DESC desc;
+        texture->GetLevelDesc(0, &desc);
+        D3DLOCKED_RECT locked;
+        if (SUCCEEDED(texture->LockRect(0, &locked, nullptr, D3DLOCK_READONLY))) {
+            const int x0 = static_cast<int>(std::lround(u0 * desc.Width));
+            const int x1 = static_cast<int>(std::lround(u1 * desc.Width));
+            const int y0 = static_cast<int>(std::lround(v0 * desc.Height));
+            const int y1 = static_cast<int>(std::lround(v1 * desc.Height));
+            for (int y = y0; y < y1; ++y) {
+                const uint16_t* row = reinterpret_cast<const uint16_t*>(
+                    static_cast<const uint8_t*>(locked.pBits) + y * locked.Pitch);
+                for (int x = x0; x < x1; ++x) {
+                    EXPECT_TRUE(row[x] == 0 || (row[x] & 0x0FFF) == 0x0FFF) << x << "," << y;
+                    if (row[x] >> 12) covered.emplace_back(x - x0, y - y0);
+                }
+            }
+            texture->UnlockRect(0);
+        }
+        base->Release();
+        return covered;
+    }
+
+    RenderDevice* m_pRenderer = nullptr;
+    IDirect3DDevice8* m_pD3D = nullptr;
+    std::vector<Font*> m_Fonts;
+};
+
+TEST_F(DebugFont, TextureSizeFollowsThePointHeight) {
+    const struct {
+        unsigned points;
+        uint64_t size;
+    } cases[] = {{8, 256}, {20, 256}, {21, 512}, {40, 512}, {41, 1024}};
+    for (const auto& c : cases) {
+        orvplatform::ClearJournal();
+        ASSERT_NE(MakeFont("Arial", c.points), nullptr);
+        const std::vector<orvplatform::Call> textures = CallsOf("IDirect3DDevice8::CreateTexture");
+        ASSERT_EQ(textures.size(), 1u);
+        EXPECT_EQ(textures[0].args[0], c.size) << c.points;
+        EXPECT_EQ(textures[0].args[1], c.size) << c.points;
+        EXPECT_EQ(textures[0].args[2], 1u);
+        EXPECT_EQ(textures[0].args[4], static_cast<uint64_t>(D3DFMT_A4R4G4B4));
+        EXPECT_EQ(textures[0].args[5], static_cast<uint64_t>(D3DPOOL_MANAGED));
+        const std::vector<orvplatform::Call> buffers = CallsOf("IDirect3DDevice8::CreateVertexBuffer");
+        ASSERT_EQ(buffers.size(), 1u);
+        EXPECT_EQ(buffers[0].args[0], 8400u);
+        EXPECT_EQ(buffers[0].args[1], static_cast<uint64_t>(D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC));
+        EXPECT_EQ(buffers[0].args[3], static_cast<uint64_t>(D3DPOOL_DEFAULT));
+    }
+}
+
+TEST_F(DebugFont, ASmallMaximumTextureScalesTheFontDown) {
+    Destroy(m_pRenderer);
+    orvd3d8::Adapter(0).maxTextureWidth = 512;
+    orvd3d8::Adapter(0).maxTextureHeight = 512;
+    m_pRenderer = CreateWindowed();
+    m_pD3D = orvd3d8::LastDevice();
+
+    orvplatform::ClearJournal();
+    Font* font = MakeFont("Arial", 48);
+    ASSERT_NE(font, nullptr);
+    EXPECT_EQ(CallsOf("IDirect3DDevice8::CreateTexture")[0].args[0], 512u);
+    // Half the pixels per inch: -MulDiv(48, 48, 72).
+    const std::vector<orvplatform::Call> fonts = CallsOf("CreateFontA");
+    ASSERT_EQ(fonts.size(), 1u);
+    EXPECT_EQ(static_cast<int32_t>(fonts[0].args[0]), -32);
+
+    // Drawn at twice the texel size of the glyph cell.
+    ASSERT_TRUE(font->Print(0, 0, 0xFFFFFFFF, "W"));
+    const std::vector<ScreenVertex> quad = LastBatch(2);
+    ASSERT_EQ(quad.size(), 6u);
+    const float texelsWide = (quad[2].u - quad[0].u) * 512.0f;
+    const float texelsHigh = (quad[0].v - quad[1].v) * 512.0f;
+    EXPECT_NEAR(quad[2].x - quad[0].x, 2.0f * texelsWide, 1e-3);
+    EXPECT_NEAR(quad[0].y - quad[1].y, 2.0f * texelsHigh, 1e-3);
+}
+
+TEST_F(DebugFont, GlyphTexelsAreWhiteWithCoverageAsAlpha) {
+    Font* font = MakeFont("Arial", 20);
+    ASSERT_NE(font, nullptr);
+
+    // Draw each character alone and read its cell from the texture.
+    auto cellOf = [&](const char* text) {
+        EXPECT_TRUE(font->Print(0, 0, 0xFFFFFFFF, "%s", text));
+        const std::vector<ScreenVertex> quad = LastBatch(2);
+        return CoveredTexels(quad[1].u, quad[1].v, quad[2].u, quad[2].v);
+    };
+    const std::vector<std::pair<int, int>> letter = cellOf("A");
+    const std::vector<std::pair<int, int>> dot = cellOf(".");
+    const std::vector<std::pair<int, int>> space = cellOf(" ");
+    ASSERT_FALSE(letter.empty());
+    ASSERT_FALSE(dot.empty());
+    EXPECT_TRUE(space.empty());
+    EXPECT_GT(letter.size(), 2 * dot.size());
+
+    // The dot sits low in its cell; the letter reaches well above it.
+    int letterTop = 1000, dotTop = 1000;
+    for (const auto& texel : letter) letterTop = std::min(letterTop, texel.second);
+    for (const auto& texel : dot) dotTop = std::min(dotTop, texel.second);
+    EXPECT_LT(letterTop + 5, dotTop);
+}
+
+TEST_F(DebugFont, BoldAndLargerFontsMeasureWider) {
+    Font* regular = MakeFont("Arial", 12);
+    Font* bold = MakeFont("Arial", 12, true);
+    Font* large = MakeFont("Arial", 24);
+    Font* serif = MakeFont("Times New Roman", 12);
+    ASSERT_TRUE(regular && bold && large && serif);
+    const char* sample = "The quick brown fox";
+    const int regularWidth = regular->GetTextWidth("%s", sample);
+    EXPECT_GT(regularWidth, 50);
+    EXPECT_GT(bold->GetTextWidth("%s", sample), regularWidth);
+    EXPECT_GT(large->GetTextWidth("%s", sample), regularWidth * 3 / 2);
+    EXPECT_NE(serif->GetTextWidth("%s", sample), regularWidth);
+    EXPECT_GT(large->GetTextHeight(), regular->GetTextHeight());
+    EXPECT_GT(regular->GetAverageCharWidth(), 0);
+    EXPECT_GT(large->GetAverageCharWidth(), regular->GetAverageCharWidth());
+}
+
+TEST_F(DebugFont, TextIsDrawnInBatchesOfFiftyCharacters) {
+    Font* font = MakeFont("Arial", 12);
+    ASSERT_NE(font, nullptr);
+    orvplatform::ClearJournal();
+    ASSERT_TRUE(font->Print(5, 5, 0xFFFFFFFF, "%s", std::string(120, 'x').c_str()));
+    const std::vector<orvplatform::Call> draws = CallsOf("IDirect3DDevice8::DrawPrimitive");
+    ASSERT_EQ(draws.size(), 3u);
+    const uint64_t expected[] = {100, 100, 40};
+    for (size_t i = 0; i < draws.size(); ++i) {
+        EXPECT_EQ(draws[i].args[0], static_cast<uint64_t>(D3DPT_TRIANGLELIST));
+        EXPECT_EQ(draws[i].args[1], 0u);
+        EXPECT_EQ(draws[i].args[2], expected[i]);
+    }
+    // Every batch is written into a freshly discarded buffer.
+    for (const orvplatform::Call& lock : CallsOf("IDirect3DVertexBuffer8::Lock"))
+        EXPECT_EQ(lock.args[3], static_cast<uint64_t>(D3DLOCK_DISCARD));
+
+    // Nothing printable: nothing drawn, still a success.
+    orvplatform::ClearJournal();
+    EXPECT_TRUE(font->Print(0, 0, 0xFFFFFFFF, "%s", ""));
+    EXPECT_TRUE(font->Print(0, 0, 0xFFFFFFFF, "\t\x01\x7f\xe9"));
+    EXPECT_EQ(orvplatform::CountOf("IDirect3DDevice8::DrawPrimitive"), 0u);
+}
+
+TEST_F(DebugFont, ThePrintStatesAreSetAndLeftBehind) {
+    Font* font = MakeFont("Arial", 12);
+    ASSERT_NE(font, nullptr);
+    ASSERT_TRUE(font->Print(0, 0, 0xFF00FF00, "a"));
+    const struct {
+        D3DRENDERSTATETYPE state;
+        DWORD value;
+    } states[] = {{D3DRS_ALPHABLENDENABLE, TRUE}, {D3DRS_SRCBLEND, D3DBLEND_SRCALPHA},
+                  {D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA}, {D3DRS_ALPHATESTENABLE, TRUE},
+                  {D3DRS_ALPHAREF, 8}, {D3DRS_ALPHAFUNC, D3DCMP_NOTEQUAL},
+                  {D3DRS_ZENABLE, FALSE}, {D3DRS_CULLMODE, D3DCULL_CCW},
+                  {D3DRS_FOGENABLE, FALSE}, {D3DRS_CLIPPING, TRUE}};
+    for (const auto& s : states) {
+        DWORD value = 0xDEAD;
+        m_pD3D->GetRenderState(s.state, &value);
+        EXPECT_EQ(value, s.value) << s.state;
+    }
+    DWORD value = 0;
+    m_pD3D->GetTextureStageState(0, D3DTSS_ALPHAOP, &value);
+    EXPECT_EQ(value, static_cast<DWORD>(D3DTOP_MODULATE));
+    m_pD3D->GetTextureStageState(1, D3DTSS_COLOROP, &value);
+    EXPECT_EQ(value, static_cast<DWORD>(D3DTOP_DISABLE));
+    m_pD3D->GetVertexShader(&value);
+    EXPECT_EQ(value, 0x144u);
+
+    const std::vector<ScreenVertex> quad = LastBatch(2);
+    for (const ScreenVertex& vertex : quad) {
+        EXPECT_EQ(vertex.color, 0xFF00FF00u);
+        EXPECT_EQ(vertex.z, 0.9f);
+        EXPECT_EQ(vertex.rhw, 1.0f);
+    }
+    EXPECT_EQ(quad[1].x, -0.5f);  // top left, shifted half a pixel
+    EXPECT_EQ(quad[1].y, -0.5f);
+}
+
+TEST_F(DebugFont, ANewlineReturnsToTheStartOneSpaceHeightLower) {
+    Font* font = MakeFont("Arial", 12);
+    ASSERT_NE(font, nullptr);
+    ASSERT_TRUE(font->Print(30, 40, 0xFFFFFFFF, " "));
+    const std::vector<ScreenVertex> space = LastBatch(2);
+    const float lineHeight = space[0].y - space[1].y;
+    ASSERT_GT(lineHeight, 5.0f);
+
+    ASSERT_TRUE(font->Print(30, 40, 0xFFFFFFFF, "a\nb"));
+    const std::vector<ScreenVertex> both = LastBatch(4);
+    EXPECT_EQ(both[1].x, 29.5f);                 // a: top left
+    EXPECT_EQ(both[7].x, 29.5f);                 // b: back at the start x
+    EXPECT_NEAR(both[7].y - both[1].y, lineHeight, 1e-4);
+
+    EXPECT_EQ(font->GetTextWidth("ab\nabcd\nabc"), font->GetTextWidth("abcd"));
+    EXPECT_EQ(font->GetTextWidth("%s", ""), 0);
+}
+
+TEST_F(DebugFont, LongTextIsCutToTheFormattingBuffers) {
+    Font* font = MakeFont("Arial", 12);
+    ASSERT_NE(font, nullptr);
+    orvplatform::ClearJournal();
+    ASSERT_TRUE(font->Print(0, 0, 0xFFFFFFFF, "%s", std::string(400, 'i').c_str()));
+    uint64_t triangles = 0;
+    for (const orvplatform::Call& draw : CallsOf("IDirect3DDevice8::DrawPrimitive"))
+        triangles += draw.args[2];
+    EXPECT_EQ(triangles, 2u * 255u);
+
+    const int one = font->GetTextWidth("m");
+    EXPECT_EQ(font->GetTextWidth("%s", std::string(1500, 'm').c_str()),
+              font->GetTextWidth("%s", std::string(999, 'm').c_str()));
+    EXPECT_GT(font->GetTextWidth("%s", std::string(999, 'm').c_str()), 990 * one);
+}
+
+TEST_F(DebugFont, EachFailingCreationStepIsLoggedAndLeavesNothingBehind) {
+    const struct {
+        const char* api;
+        HRESULT result;
+        const char* line;
+    } cases[] = {
+        {"IDirect3DDevice8::CreateTexture", D3DERR_OUTOFVIDEOMEMORY,
+         "D3DFont::Initialize: m_pd3dDevice->CreateTexture failed Returned D3DERR_OUTOFVIDEOMEMORY"},
+        {"CreateFontA", 87, "D3DFont::Initialize: CreateFont failed. GetLastError returned 87"},
+        {"GetTextMetricsA", 6, "D3DFont::Create - GetTextMetrics failed. Code: 6"},
+        {"IDirect3DDevice8::CreateVertexBuffer", E_OUTOFMEMORY,
+         "D3DFont::CreateTheVertexBuffer: m_pd3dDevice->CreateVertexBuffer failed Returned "
+         "E_OUTOFMEMORY"},
+    };
+    const size_t liveBefore = orvd3d8::LiveObjectCount();
+    const size_t gdiBefore = orvplatform::LiveGdiObjectCount();
+    for (const auto& c : cases) {
+        ClearLines();
+        orvplatform::FailNthCall(c.api, 1, c.result);
+        EXPECT_EQ(m_pRenderer->CreateTextFont("Arial", 12, false, false), nullptr) << c.api;
+        EXPECT_EQ(Lines(), std::vector<std::string>{c.line}) << c.api;
+        EXPECT_EQ(orvd3d8::LiveObjectCount(), liveBefore) << c.api;
+        EXPECT_EQ(orvplatform::LiveGdiObjectCount(), gdiBefore) << c.api;
+    }
+    EXPECT_TRUE(m_pRenderer->DestroyTextFont(nullptr));
+}
+
+}  // namespace
