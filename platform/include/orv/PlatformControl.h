@@ -86,6 +86,10 @@ ORV_WIN32_API WindowInfo GetWindowInfo(HWND window);
 ORV_WIN32_API void SetLogPixelsY(int dotsPerInch);
 // The font file a GDI font was resolved to ("" for an unknown handle).
 ORV_WIN32_API std::string FontFileOf(HFONT font);
+// Device contexts, fonts and bitmaps created and not yet deleted (stock
+// objects are not counted). GDI objects outlive ResetAll: they belong to
+// whoever made them.
+ORV_WIN32_API size_t LiveGdiObjectCount();
 
 // ---- For stand-in implementations ------------------------------------------
 // Every stand-in operation starts with a CallScope: it appends the call to the
