@@ -29,16 +29,26 @@ struct OML::Impl {
     std::vector<std::pair<std::string, std::string>> parameters;  // in the order added
     std::vector<std::unique_ptr<OML>> children;
 
-    // Text between tags has no place in the tree and is skipped.
-    void Read(const pugi::xml_node& element) {
+    // Text between tags has no place in the tree and is skipped. False for a
+    // parameter given twice, which the parser lets through.
+    bool Read(const pugi::xml_node& element) {
         name = element.name();
-        for (const pugi::xml_attribute& attribute : element.attributes())
+        for (const pugi::xml_attribute& attribute : element.attributes()) {
+            if (Find(attribute.name())) return false;
             parameters.emplace_back(attribute.name(), attribute.value());
+        }
         for (const pugi::xml_node& child : element.children()) {
             if (child.type() != pugi::node_element) continue;
             children.push_back(std::make_unique<OML>());
-            children.back()->m_pImpl->Read(child);
+            if (!children.back()->m_pImpl->Read(child)) return false;
         }
+        return true;
+    }
+
+    std::string* Find(const char* parameter) {
+        for (auto& entry : parameters)
+            if (entry.first == parameter) return &entry.second;
+        return nullptr;
     }
 
     // False when a tag has no name: the text form cannot hold it.
@@ -74,8 +84,9 @@ bool OML::LoadFrom(File* file) {
         document.load_buffer(text.data(), text.size(), pugi::parse_default, pugi::encoding_utf8);
     pugi::xml_node root = document.document_element();
     if (!parsed || !root) return false;
-    m_pImpl->Read(root);
-    return true;
+    if (m_pImpl->Read(root)) return true;
+    *m_pImpl = Impl();
+    return false;
 }
 
 bool OML::SaveTo(File* file, int /*flags*/, bool compact) {
@@ -96,19 +107,16 @@ String OML::GetName() const { return m_pImpl->name.c_str(); }
 void OML::SetName(const String& name) { m_pImpl->name = name.c_str(); }
 
 String OML::GetParameter(const String& name, const String& defaultValue) const {
-    for (const auto& parameter : m_pImpl->parameters)
-        if (parameter.first == name.c_str()) return parameter.second.c_str();
-    return defaultValue;
+    const std::string* value = m_pImpl->Find(name.c_str());
+    return value ? String(value->c_str()) : defaultValue;
 }
 
 bool OML::AddParameter(const String& name, const String& value) {
     if (name.IsEmpty()) return false;
-    for (auto& parameter : m_pImpl->parameters)
-        if (parameter.first == name.c_str()) {
-            parameter.second = value.c_str();
-            return true;
-        }
-    m_pImpl->parameters.emplace_back(name.c_str(), value.c_str());
+    if (std::string* existing = m_pImpl->Find(name.c_str()))
+        *existing = value.c_str();
+    else
+        m_pImpl->parameters.emplace_back(name.c_str(), value.c_str());
     return true;
 }
 

@@ -1,0 +1,113 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "TempDir.h"
+#include "host/File.h"
+#include "host/FileSystem.h"
+#include "host/OML.h"
+
+namespace {
+
+bool Save(OML& tag, FileSystem& files, const char* path, bool compact = false) {
+    File* file = files.OpenWriting(path, 0);
+    if (!file) return false;
+    bool saved = tag.SaveTo(file, 0, compact);
+    file->Close();
+    return saved;
+}
+
+bool Load(OML& tag, FileSystem& files, const char* path) {
+    File* file = files.OpenReading(path);
+    bool loaded = tag.LoadFrom(file);
+    if (file) file->Close();
+    return loaded;
+}
+
+}  // namespace
+
+TEST(KernelOML, NestedTagsAndAwkwardParametersSurviveARoundTrip) {
+    FileSystem files(orvtest::TempDir().c_str());
+    const char* values[] = {"plain", "say \"hi\"", "a & b < c > d", "it's",
+                            "caf\xC3\xA9 and \xE9 alone", "two\nlines\tand tab", ""};
+    for (bool compact : {false, true}) {
+        SCOPED_TRACE(compact);
+        auto root = std::make_unique<OML>(String("Material"));
+        for (size_t i = 0; i < std::size(values); ++i)
+            root->AddParameter(String::Format("p%zu", i), values[i]);
+        OML* layer = root->AddTag("Layer");
+        layer->AddParameter("texture", "stone.bmp");
+        layer->AddTag("Blend")->AddParameter("mode", "add");
+        root->AddTag("Layer");
+        ASSERT_TRUE(Save(*root, files, "material.xml", compact));
+
+        OML loaded;
+        ASSERT_TRUE(Load(loaded, files, "material.xml"));
+        EXPECT_STREQ(loaded.GetName().c_str(), "Material");
+        ASSERT_EQ(loaded.GetParameterCount(), static_cast<int>(std::size(values)));
+        for (size_t i = 0; i < std::size(values); ++i)
+            EXPECT_STREQ(loaded.GetParameter(String::Format("p%zu", i), "absent").c_str(),
+                         values[i]);
+        ASSERT_EQ(loaded.GetTagCount(), 2);
+        EXPECT_EQ(loaded.GetTag(2), nullptr);
+        EXPECT_EQ(loaded.GetTag(-1), nullptr);
+        OML* blend = loaded.GetTag(0)->GetTag(0);
+        ASSERT_NE(blend, nullptr);
+        EXPECT_STREQ(blend->GetParameter("mode", "").c_str(), "add");
+        EXPECT_STREQ(loaded.GetTag(0)->GetParameter("texture", "").c_str(), "stone.bmp");
+        EXPECT_EQ(loaded.GetTag(1)->GetTagCount(), 0);
+    }
+}
+
+TEST(KernelOML, ParametersDefaultAndReplace) {
+    OML tag("t");
+    EXPECT_STREQ(tag.GetParameter("missing", "fallback").c_str(), "fallback");
+    EXPECT_TRUE(tag.AddParameter("k", "1"));
+    EXPECT_TRUE(tag.AddParameter("k", "2"));
+    EXPECT_FALSE(tag.AddParameter("", "x"));
+    EXPECT_EQ(tag.GetParameterCount(), 1);
+    EXPECT_STREQ(tag.GetParameter("k", "").c_str(), "2");
+    EXPECT_STREQ(tag.GetParameter("K", "case").c_str(), "case");
+    tag.SetName("renamed");
+    EXPECT_STREQ(tag.GetName().c_str(), "renamed");
+}
+
+TEST(KernelOML, MalformedOrEmptyMarkupLoadsNothing) {
+    std::string dir = orvtest::TempDir();
+    FileSystem files(dir.c_str());
+    const char* texts[] = {"", "   \n", "<a><b></a>", "<a x=\"1></a>", "not markup at all",
+                           "<a x=\"1\" x=\"2\"/>", "<!-- only a comment -->", "<a>"};
+    for (const char* text : texts) {
+        SCOPED_TRACE(text);
+        orvtest::WriteBytes(dir + "/bad.xml", text);
+        OML tag("previous");
+        tag.AddParameter("stale", "1");
+        tag.AddTag("child");
+        EXPECT_FALSE(Load(tag, files, "bad.xml"));
+        EXPECT_TRUE(tag.GetName().IsEmpty());
+        EXPECT_EQ(tag.GetParameterCount(), 0);
+        EXPECT_EQ(tag.GetTagCount(), 0);
+    }
+    OML tag;
+    EXPECT_FALSE(tag.LoadFrom(nullptr));
+    EXPECT_FALSE(Save(tag, files, "unnamed.xml"));  // a tag needs a name to be written
+}
+
+TEST(KernelOML, SavesAtTheFilePositionAndSkipsText) {
+    std::string dir = orvtest::TempDir();
+    FileSystem files(dir.c_str());
+    File* file = files.OpenWriting("two.xml", 0);
+    ASSERT_NE(file, nullptr);
+    file->Write("header;", 7);
+    OML tag("Root");
+    tag.AddTag("Child");
+    ASSERT_TRUE(tag.SaveTo(file, 0, true));
+    file->Close();
+    EXPECT_EQ(orvtest::ReadBytes(dir + "/two.xml"), "header;<Root><Child/></Root>");
+
+    orvtest::WriteBytes(dir + "/text.xml", "<?xml version=\"1.0\"?>\n<R a=\"1\">text<C/>more</R>");
+    OML loaded;
+    ASSERT_TRUE(Load(loaded, files, "text.xml"));
+    EXPECT_EQ(loaded.GetTagCount(), 1);
+}

@@ -1,0 +1,90 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "host/Container.h"
+#include "host/Matrix3D.h"
+#include "host/String.h"
+
+TEST(KernelString, CompareICIgnoresOnlyAsciiCase) {
+    struct Case {
+        const char* a;
+        const char* b;
+        int sign;
+    };
+    const Case cases[] = {
+        {"Texture.BMP", "texture.bmp", 0}, {"", "", 0},      {"a", "", 1},
+        {"abc", "ABD", -1},                {"ab", "abc", -1}, {"\xC9", "\xE9", -1},  // not ASCII
+        {"[", "{", -1},  // '[' is not an upper-case '{'
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.a) + " vs " + c.b);
+        int result = String(c.a).CompareIC(String(c.b));
+        EXPECT_EQ((result > 0) - (result < 0), c.sign);
+    }
+}
+
+TEST(KernelString, CopiesFormatsAndAppends) {
+    String empty;
+    EXPECT_STREQ(empty.c_str(), "");
+    EXPECT_STREQ(String(nullptr).c_str(), "");
+
+    std::string longText(5000, 'x');
+    String formatted = String::Format("%s|%d|%s", "a", -12, longText.c_str());
+    EXPECT_EQ(formatted.Length(), 5000u + 6);
+    EXPECT_EQ(std::string(formatted.c_str()), "a|-12|" + longText);
+
+    String copy = formatted;
+    copy += String("!");
+    EXPECT_EQ(copy.Length(), formatted.Length() + 1);
+    copy = copy.c_str() + 6;  // assignment from its own text
+    EXPECT_EQ(copy.Length(), 5001u);
+    String moved = std::move(copy);
+    EXPECT_TRUE(copy.IsEmpty());
+    EXPECT_EQ(moved.c_str()[5000], '!');
+}
+
+TEST(KernelContainer, IterationSurvivesRemovalOfTheVisitedElement) {
+    int values[5] = {0, 1, 2, 3, 4};
+    Container list;
+    for (int& value : values) list.PushEnd(&value);
+
+    // Remove the odd elements while iterating.
+    std::string visited;
+    for (void* element = list.Rewind(); element; element = list.Next()) {
+        int value = *static_cast<int*>(element);
+        visited += std::to_string(value);
+        if (value % 2) {
+            EXPECT_TRUE(list.Remove(list.Find(element)));
+        }
+    }
+    EXPECT_EQ(visited, "01234");
+    ASSERT_EQ(list.Count(), 3);
+    EXPECT_EQ(list.ElementAt(1), &values[2]);
+
+    int missing = 9;
+    EXPECT_EQ(list.Find(&missing), -1);
+    EXPECT_FALSE(list.Remove(-1));
+    EXPECT_FALSE(list.Remove(3));
+    EXPECT_EQ(list.ElementAt(3), nullptr);
+    EXPECT_EQ(list.ElementAt(-1), nullptr);
+
+    list.Reset();
+    EXPECT_EQ(list.Count(), 0);
+    EXPECT_EQ(list.Rewind(), nullptr);
+    EXPECT_EQ(list.Next(), nullptr);
+    EXPECT_EQ(values[3], 3);  // not owned: nothing was freed or changed
+}
+
+TEST(KernelMatrix3D, DefaultIsIdentityAndProductsUseRowVectors) {
+    Matrix3D identity;
+    EXPECT_TRUE(identity.IsIdentity());
+    Matrix3D scale(2, 0, 0, 0, 0, 2, 0, 0, 0, 0, 2, 0, 0, 0, 0, 1);
+    Matrix3D translate(1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 5, 6, 7, 1);
+    // Scale first, then translate: the translation row stays unscaled.
+    Matrix3D both = scale * translate;
+    EXPECT_FLOAT_EQ(both.m[3][0], 5);
+    EXPECT_FLOAT_EQ(both.m[0][0], 2);
+    EXPECT_FLOAT_EQ((translate * scale).m[3][0], 10);
+    EXPECT_TRUE(both * identity == both);
+}
