@@ -2,7 +2,6 @@
 #include <orv/PlatformControl.h>
 
 #include <climits>
-#include <thread>
 
 TEST(Win32Kernel32, MulDivRoundsHalfAwayFromZeroAndReportsOverflow) {
     struct Case {
@@ -29,10 +28,12 @@ TEST(Win32Kernel32, MulDivRoundsHalfAwayFromZeroAndReportsOverflow) {
     }
 }
 
-TEST(Win32Kernel32, LastErrorBelongsToTheThread) {
-    SetLastError(42);
-    DWORD other = 1;
-    std::thread([&] { other = GetLastError(); }).join();
-    EXPECT_EQ(other, 0u);
-    EXPECT_EQ(GetLastError(), 42u);
+TEST(Win32Kernel32, InjectedMulDivFailureAnswersMinusOne) {
+    orvplatform::ResetAll();
+    orvplatform::FailNthCall("MulDiv", 2, static_cast<HRESULT>(0x80070008));
+    EXPECT_EQ(MulDiv(2, 3, 1), 6);
+    EXPECT_EQ(MulDiv(2, 3, 1), -1);
+    EXPECT_EQ(GetLastError(), 8u);
+    EXPECT_EQ(MulDiv(2, 3, 1), 6);
+    EXPECT_EQ(orvplatform::CountOf("MulDiv"), 3u);
 }
