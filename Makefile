@@ -28,8 +28,9 @@ test-asan: build-asan
 	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --test-dir $(ASAN_DIR) --output-on-failure -j $(JOBS)
 
-# The whole suite, once plain and once under the sanitizers.
-test: test-plain test-asan
+# The Windows cross-build of the libraries, then the whole suite once plain and
+# once under the sanitizers (last, so that the summary closes the output).
+test: cross test-plain test-asan
 
 demo: build
 	@mkdir -p $(OUT_DIR)
@@ -40,6 +41,8 @@ bench: deps
 	cmake --build $(BENCH_DIR) -j $(JOBS)
 	@for b in $(BENCH_DIR)/bin/bench_*; do echo "== $$b"; $$b; done
 
+# OrvKernel.dll, d3dx8 and ORVD3D.dll for 64-bit Windows, against the MinGW-w64
+# headers and the system's Direct3D 8; no tests (they need the stand-ins).
 cross: deps
 	cmake -S . -B $(CROSS_DIR) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake
 	cmake --build $(CROSS_DIR) -j $(JOBS)

@@ -1,0 +1,44 @@
+# The platform of the Windows build. The system's Win32 and Direct3D 8 take the
+# place of the stand-ins in platform/, under the same target names, so the
+# kernel, the extension routines and the plug-in build unchanged.
+
+# Libraries are named as the host loads them (OrvKernel.dll, ORVD3D.dll) and
+# carry their own C++ runtime, so they need nothing beyond system DLLs.
+set(CMAKE_SHARED_LIBRARY_PREFIX "")
+set(CMAKE_IMPORT_LIBRARY_PREFIX "")
+add_link_options(-static-libgcc -static-libstdc++)
+
+# Win32: USER, GDI and KERNEL32 with the system headers.
+add_library(orvwin32 INTERFACE)
+target_link_libraries(orvwin32 INTERFACE user32 gdi32 kernel32)
+
+# Direct3D 8: the system headers, and an import library made from d3d8.def
+# because MinGW-w64 ships none.
+set(ORV_D3D8_DEF ${CMAKE_CURRENT_LIST_DIR}/d3d8.def)
+set(ORV_D3D8_IMPORT_LIBRARY ${CMAKE_BINARY_DIR}/import/libd3d8.a)
+file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/import)
+execute_process(
+  COMMAND ${CMAKE_DLLTOOL} --input-def ${ORV_D3D8_DEF} --dllname d3d8.dll
+          --output-lib ${ORV_D3D8_IMPORT_LIBRARY}
+  RESULT_VARIABLE ORV_DLLTOOL_RESULT)
+if(NOT ORV_DLLTOOL_RESULT EQUAL 0)
+  message(FATAL_ERROR "${CMAKE_DLLTOOL} could not make the d3d8.dll import library")
+endif()
+set_property(DIRECTORY ${PROJECT_SOURCE_DIR} APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${ORV_D3D8_DEF})
+add_library(d3d8 STATIC IMPORTED GLOBAL)
+set_target_properties(d3d8 PROPERTIES IMPORTED_LOCATION ${ORV_D3D8_IMPORT_LIBRARY})
+
+# pugixml, compiled from source (see fetch-pugixml-source.sh).
+set(ORV_PUGIXML_SOURCE_DIR ${CMAKE_BINARY_DIR}/pugixml-src CACHE PATH
+    "Directory with pugixml.cpp and pugixml.hpp for the Windows build")
+if(NOT EXISTS ${ORV_PUGIXML_SOURCE_DIR}/pugixml.cpp)
+  execute_process(
+    COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/fetch-pugixml-source.sh ${ORV_PUGIXML_SOURCE_DIR}
+    RESULT_VARIABLE ORV_PUGIXML_FETCH_RESULT)
+  if(NOT ORV_PUGIXML_FETCH_RESULT EQUAL 0)
+    message(FATAL_ERROR "No pugixml source in ${ORV_PUGIXML_SOURCE_DIR}, and it could not be fetched")
+  endif()
+endif()
+add_library(pugixml STATIC ${ORV_PUGIXML_SOURCE_DIR}/pugixml.cpp)
+target_include_directories(pugixml SYSTEM PUBLIC ${ORV_PUGIXML_SOURCE_DIR})
+add_library(pugixml::pugixml ALIAS pugixml)
