@@ -160,9 +160,11 @@ BOOL WINAPI DeleteObject(HGDIOBJ object) {
     CallScope scope("DeleteObject", {Arg(object)});
     if (scope.Injected()) return FailInjected(scope, FALSE);
     if (Table().IsStock(object)) return Succeed(scope, TRUE);
-    const bool drawingObject = Table().Find<GdiFont>(object) || Table().Find<GdiBitmap>(object);
-    if (!drawingObject) return Fail(scope, kErrorInvalidHandle, FALSE);
-    if (Table().Find<orvwin32::GdiObject>(object)->IsSelected()) return Fail(scope, kErrorBusy, FALSE);
+    // Device contexts go through DeleteDC.
+    orvwin32::GdiObject* drawing = Table().Find<GdiFont>(object);
+    if (!drawing) drawing = Table().Find<GdiBitmap>(object);
+    if (!drawing) return Fail(scope, kErrorInvalidHandle, FALSE);
+    if (drawing->IsSelected()) return Fail(scope, kErrorBusy, FALSE);
     Table().Remove(object);
     return Succeed(scope, TRUE);
 }

@@ -82,7 +82,6 @@ void GdiDeviceContext::DrawText(int x, int y, UINT options, const RECT* rect, co
                                 UINT length, const INT* dx) {
     const TEXTMETRICA& metrics = m_Font->Metrics();
     std::vector<GdiGlyph> glyphs;
-    glyphs.reserve(length);
     LONG width = 0;
     for (UINT i = 0; i < length; ++i) {
         glyphs.push_back(m_Font->Glyph(static_cast<unsigned char>(text[i]), true));

@@ -1,7 +1,5 @@
 #include "GdiFont.h"
 
-#include "GdiFontMatch.h"
-
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -58,15 +56,14 @@ std::unique_ptr<GdiFont> GdiFont::Create(const GdiLogicalFont& logical, int dots
     if (!face || face->Design().unitsPerEm <= 0) return nullptr;
 
     std::unique_ptr<GdiFont> font(new GdiFont(std::move(face), match.file));
-    font->Scale(logical, dotsPerInch, match.syntheticBold);
-    font->m_Metrics.tmItalic = font->m_Metrics.tmItalic || match.syntheticItalic;
+    font->Scale(logical, dotsPerInch, match);
     return font;
 }
 
 GdiFont::GdiFont(std::unique_ptr<GdiFontFace> face, std::string file)
     : m_Face(std::move(face)), m_File(std::move(file)), m_Metrics() {}
 
-void GdiFont::Scale(const GdiLogicalFont& logical, int dotsPerInch, bool syntheticBold) {
+void GdiFont::Scale(const GdiLogicalFont& logical, int dotsPerInch, const GdiFontMatch& match) {
     const GdiFaceDesign& design = m_Face->Design();
     const double unitsPerEm = design.unitsPerEm;
     const double cell = std::max(1, design.winAscent + design.winDescent);
@@ -96,7 +93,7 @@ void GdiFont::Scale(const GdiLogicalFont& logical, int dotsPerInch, bool synthet
                                                     : Glyph('x', false).advance;
     tm.tmMaxCharWidth = Round(design.boundingWidth * scaleX);
     const int requestedWeight = logical.weight > 0 ? logical.weight : FW_NORMAL;
-    tm.tmWeight = (design.weightClass > 0 && !syntheticBold) ? design.weightClass : requestedWeight;
+    tm.tmWeight = (design.weightClass > 0 && !match.syntheticBold) ? design.weightClass : requestedWeight;
     tm.tmOverhang = 0;
     tm.tmDigitizedAspectX = dotsPerInch;
     tm.tmDigitizedAspectY = dotsPerInch;
@@ -107,7 +104,7 @@ void GdiFont::Scale(const GdiLogicalFont& logical, int dotsPerInch, bool synthet
     tm.tmLastChar = static_cast<BYTE>(last);
     tm.tmDefaultChar = static_cast<BYTE>(first);
     tm.tmBreakChar = ' ';
-    tm.tmItalic = design.italic;
+    tm.tmItalic = design.italic || match.syntheticItalic;
     tm.tmUnderlined = logical.underline;
     tm.tmStruckOut = logical.strikeOut;
     const BYTE family = design.fixedPitch ? kFamilyModern : design.serif ? kFamilyRoman : kFamilySwiss;

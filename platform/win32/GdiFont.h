@@ -6,6 +6,7 @@
 #pragma once
 
 #include "GdiFontFace.h"
+#include "GdiFontMatch.h"
 #include "GdiObject.h"
 
 #include <windows.h>
@@ -42,7 +43,7 @@ public:
 
 private:
     GdiFont(std::unique_ptr<GdiFontFace> face, std::string file);
-    void Scale(const GdiLogicalFont& logical, int dotsPerInch, bool syntheticBold);
+    void Scale(const GdiLogicalFont& logical, int dotsPerInch, const GdiFontMatch& match);
 
     std::unique_ptr<GdiFontFace> m_Face;
     std::string m_File;
