@@ -21,6 +21,8 @@ struct AdapterConfig {
     // false: CreateDevice(D3DDEVTYPE_HAL) and CheckDeviceType(HAL) fail with
     // D3DERR_NOTAVAILABLE.
     bool halAvailable = true;
+    // false: the reference rasteriser is missing as well.
+    bool refAvailable = true;
     // false: CreateDevice with that vertex-processing behaviour fails with
     // D3DERR_NOTAVAILABLE.
     bool hardwareVertexProcessing = true, mixedVertexProcessing = true,
@@ -65,5 +67,41 @@ struct Image {
 // The adapter's front buffer: the desktop, or what a full-screen device presented.
 ORV_D3D8_API Image DesktopImage(unsigned adapter);
 ORV_D3D8_API Image BackBufferImage(IDirect3DDevice8* device);
+
+// The device's automatic depth-stencil buffer: depth in 0..1 and stencil per
+// pixel, row by row; empty without one.
+struct DepthImage {
+    int width = 0, height = 0;
+    std::vector<float> depth;
+    std::vector<uint32_t> stencil;
+    float DepthAt(int x, int y) const {
+        return depth[static_cast<size_t>(y) * static_cast<size_t>(width) +
+                     static_cast<size_t>(x)];
+    }
+};
+ORV_D3D8_API DepthImage DepthBufferImage(IDirect3DDevice8* device);
+
+// One successful draw as the device saw it. `vertices` holds the bytes of the
+// vertices the draw reads, starting with vertex `firstVertex` of the vertex
+// buffer (0 for the user-pointer draws, which copy the caller's array): for the
+// indexed draws, the vertices minIndex .. minIndex + numVertices - 1 after the
+// base vertex index. `indices` are the index values read, unchanged.
+enum class DrawKind { Primitive, IndexedPrimitive, PrimitiveUP, IndexedPrimitiveUP };
+struct DrawRecord {
+    DrawKind kind = DrawKind::Primitive;
+    D3DPRIMITIVETYPE primitiveType = D3DPT_TRIANGLELIST;
+    UINT primitiveCount = 0;
+    DWORD vertexShader = 0;  // the FVF code in use
+    UINT stride = 0;
+    UINT firstVertex = 0;
+    UINT vertexCount = 0;
+    std::vector<uint8_t> vertices;
+    UINT baseVertexIndex = 0, minIndex = 0, startIndex = 0;
+    std::vector<uint32_t> indices;
+    IDirect3DBaseTexture8* texture0 = nullptr;  // bound to stage 0 (no reference)
+};
+// The device's recorded draws, oldest first (the most recent 4096 are kept).
+ORV_D3D8_API std::vector<DrawRecord> DrawsOf(IDirect3DDevice8* device);
+ORV_D3D8_API void ClearDraws(IDirect3DDevice8* device);
 
 }  // namespace orvd3d8
