@@ -25,6 +25,18 @@ const char* GenericFamily(unsigned pitchAndFamily) {
     return family == kFamilyRoman ? "serif" : "sans-serif";
 }
 
+// Loads fontconfig's configuration once and lets it go when the library
+// unloads; no pattern outlives a MatchGdiFont call.
+bool FontconfigReady() {
+    static const struct Session {
+        bool ready = FcInit();
+        ~Session() {
+            if (ready) FcFini();
+        }
+    } session;
+    return session.ready;
+}
+
 Pattern BuildPattern(const GdiFontRequest& request) {
     Pattern pattern(FcPatternCreate());
     if (!pattern) return nullptr;
@@ -43,7 +55,7 @@ Pattern BuildPattern(const GdiFontRequest& request) {
 }  // namespace
 
 bool MatchGdiFont(const GdiFontRequest& request, GdiFontMatch* match) {
-    if (!FcInit()) return false;
+    if (!FontconfigReady()) return false;
     Pattern pattern = BuildPattern(request);
     if (!pattern) return false;
     FcResult result = FcResultNoMatch;
