@@ -1,0 +1,81 @@
+// Shared set-up for the Direct3D 8 runtime tests: a fresh platform, a window
+// on the desktop, the Direct3D object, and a check at the end that nothing
+// the test made is still alive.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <orv/D3D8Control.h>
+#include <orv/PlatformControl.h>
+
+#include <string>
+
+// Windowed, with a back buffer of size 0 so that it takes the window's.
+inline D3DPRESENT_PARAMETERS Windowed(BOOL depth = TRUE, D3DFORMAT depthFormat = D3DFMT_D16) {
+    D3DPRESENT_PARAMETERS pp = {};
+    pp.BackBufferFormat = D3DFMT_X8R8G8B8;
+    pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
+    pp.Windowed = TRUE;
+    pp.EnableAutoDepthStencil = depth;
+    pp.AutoDepthStencilFormat = depthFormat;
+    return pp;
+}
+
+inline D3DPRESENT_PARAMETERS FullScreen(UINT width, UINT height, D3DFORMAT format) {
+    D3DPRESENT_PARAMETERS pp = Windowed();
+    pp.Windowed = FALSE;
+    pp.BackBufferWidth = width;
+    pp.BackBufferHeight = height;
+    pp.BackBufferFormat = format;
+    return pp;
+}
+
+class D3D8Fixture : public ::testing::Test {
+protected:
+    static constexpr int kWindowX = 100, kWindowY = 50, kWindowWidth = 320, kWindowHeight = 240;
+
+    void SetUp() override {
+        orvplatform::ResetAll();
+        m_Window = CreateWindowExA(0, "D3D8Test", "window", WS_POPUP | WS_VISIBLE, kWindowX,
+                                   kWindowY, kWindowWidth, kWindowHeight, nullptr, nullptr,
+                                   nullptr, nullptr);
+        ASSERT_NE(m_Window, nullptr);
+        m_D3D = Direct3DCreate8(D3D_SDK_VERSION);
+        ASSERT_NE(m_D3D, nullptr);
+    }
+
+    void TearDown() override {
+        if (m_Device) {
+            EXPECT_EQ(m_Device->Release(), 0u);
+        }
+        if (m_D3D) {
+            EXPECT_EQ(m_D3D->Release(), 0u);
+        }
+        std::string alive;
+        for (const std::string& line : orvd3d8::LiveObjectDescriptions()) alive += line + "\n";
+        EXPECT_EQ(orvd3d8::LiveObjectCount(), 0u) << alive;
+        DestroyWindow(m_Window);
+        orvplatform::ResetAll();
+    }
+
+    HRESULT Create(D3DPRESENT_PARAMETERS pp,
+                   DWORD behaviour = D3DCREATE_HARDWARE_VERTEXPROCESSING,
+                   D3DDEVTYPE type = D3DDEVTYPE_HAL) {
+        return m_D3D->CreateDevice(D3DADAPTER_DEFAULT, type, m_Window, behaviour, &pp, &m_Device);
+    }
+
+    // A windowed HAL device, asserted to exist.
+    IDirect3DDevice8* Device(BOOL depth = TRUE, D3DFORMAT depthFormat = D3DFMT_D16) {
+        EXPECT_EQ(Create(Windowed(depth, depthFormat)), D3D_OK);
+        return m_Device;
+    }
+
+    HWND m_Window = nullptr;
+    IDirect3D8* m_D3D = nullptr;
+    IDirect3DDevice8* m_Device = nullptr;
+};
+
+// The reference count of `object` without changing it.
+inline ULONG RefCount(IUnknown* object) {
+    object->AddRef();
+    return object->Release();
+}
