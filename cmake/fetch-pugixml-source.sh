@@ -16,10 +16,15 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 mkdir -p "$work/sources" "$work/lists/partial" "$work/download"
+# The machine's own mirrors, both list formats, turned into source lists.
 for list in /etc/apt/sources.list.d/*.sources; do
-  sed 's/^Types: deb$/Types: deb-src/' "$list" > "$work/sources/$(basename "$list")"
+  [ -e "$list" ] && sed 's/^Types: deb$/Types: deb-src/' "$list" > "$work/sources/$(basename "$list")"
 done
-apt_options=(-o "Dir::Etc::SourceParts=$work/sources" -o "Dir::Etc::SourceList=$work/none.list"
+for list in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
+  [ -e "$list" ] && sed -n 's/^deb /deb-src /p' "$list" >> "$work/sources.list"
+done
+touch "$work/sources.list"
+apt_options=(-o "Dir::Etc::SourceParts=$work/sources" -o "Dir::Etc::SourceList=$work/sources.list"
              -o "Dir::State::Lists=$work/lists" -o APT::Sandbox::User=root -qq)
 apt-get "${apt_options[@]}" update
 (cd "$work/download" && apt-get "${apt_options[@]}" source --download-only "pugixml=$version")
