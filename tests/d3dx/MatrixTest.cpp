@@ -71,13 +71,4 @@ TEST(Matrix, OrthoLHMatchesClosedForm) {
     }
 }
 
-TEST(Matrix, ElementsAreRowMajorLikeDirect3D) {
-    const float elements[16] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
-    const D3DXMATRIX matrix(elements);
-    EXPECT_EQ(matrix._12, 2.0f);
-    EXPECT_EQ(matrix(1, 0), 5.0f);
-    EXPECT_EQ(matrix.m[3][2], 15.0f);
-    EXPECT_EQ(static_cast<const float*>(matrix)[11], 12.0f);
-}
-
 }  // namespace
