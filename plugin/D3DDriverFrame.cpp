@@ -32,6 +32,7 @@ bool D3DDriver::BeginScene() {
 }
 
 bool D3DDriver::EndScene() {
+    if (!m_pDevice) return false;  // the queued text waits for a display
     if (m_TextLines.Count() > 0) {
         const unsigned long white = ToD3DColor(Color(1.0f, 1.0f, 1.0f, 1.0f));
         for (void* item = m_TextLines.Rewind(); item; item = m_TextLines.Next()) {
@@ -45,7 +46,6 @@ bool D3DDriver::EndScene() {
         m_TextLines.Reset();
     }
 
-    if (!m_pDevice) return false;
     HRESULT hr = m_pDevice->EndScene();
     if (FAILED(hr)) {
         m_pKernel->LogMessage("D3DDriver: EndScene failed (HR:%s).", ResultName(hr));

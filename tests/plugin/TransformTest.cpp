@@ -106,13 +106,13 @@ TEST_F(Transforms, WithoutADeviceTheProjectionIsNotEvenRemembered) {
 
 TEST_F(Transforms, ViewportFromEdges) {
     RenderDevice* device = CreateWindowed();
-    device->SetViewport(10, 650, 20, 500);
+    device->SetViewport(10, 330, 20, 260);
     D3DVIEWPORT8 viewport;
     orvd3d8::LastDevice()->GetViewport(&viewport);
     EXPECT_EQ(viewport.X, 10u);
     EXPECT_EQ(viewport.Y, 20u);
-    EXPECT_EQ(viewport.Width, 640u);
-    EXPECT_EQ(viewport.Height, 480u);
+    EXPECT_EQ(viewport.Width, 320u);
+    EXPECT_EQ(viewport.Height, 240u);
     EXPECT_EQ(viewport.MinZ, 0.0f);
     EXPECT_EQ(viewport.MaxZ, 1.0f);
 }
