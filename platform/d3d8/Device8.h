@@ -18,6 +18,7 @@
 namespace orvd3d8 {
 
 class Direct3D8;
+struct DrawSource;
 class IndexBuffer8;
 class Surface8;
 class Texture8;
@@ -227,6 +228,7 @@ public:
         return m_StageStates[stage][type];
     }
     Texture8* BoundTexture(DWORD stage) const { return m_Textures[stage]; }
+    DWORD VertexShaderHandle() const { return m_VertexShader; }
     const D3DVIEWPORT8& Viewport() const { return m_Viewport; }
 
 private:
@@ -237,14 +239,6 @@ private:
     struct Stream {
         VertexBuffer8* buffer = nullptr;
         UINT stride = 0;
-    };
-    // A validated draw: where its vertices and indices come from.
-    struct DrawSource {
-        const uint8_t* vertexData = nullptr;  // vertex 0 of the buffer or array
-        UINT stride = 0;
-        const uint8_t* indexData = nullptr;  // the first index read
-        UINT indexSize = 0;
-        UINT baseVertexIndex = 0;
     };
 
     void OnFirstReference() override;

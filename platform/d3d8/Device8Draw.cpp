@@ -5,6 +5,7 @@
 #include "IndexBuffer8.h"
 #include "Journal.h"
 #include "PixelFormat.h"
+#include "Rasterizer.h"
 #include "Surface8.h"
 #include "Texture8.h"
 #include "VertexBuffer8.h"
@@ -116,7 +117,7 @@ void Device8::Record(DrawKind kind, D3DPRIMITIVETYPE type, UINT primitiveCount, 
     record.vertexCount = vertexCount;
     const uint8_t* first = source.vertexData + static_cast<size_t>(firstVertex) * source.stride;
     record.vertices.assign(first, first + static_cast<size_t>(vertexCount) * source.stride);
-    record.baseVertexIndex = source.baseVertexIndex;
+    record.baseVertexIndex = source.indexData ? source.baseVertexIndex : 0;
     record.minIndex = minIndex;
     record.startIndex = startIndex;
     for (UINT i = 0; i < indexCount; ++i)
@@ -124,6 +125,8 @@ void Device8::Record(DrawKind kind, D3DPRIMITIVETYPE type, UINT primitiveCount, 
     record.texture0 = m_Textures[0];
     m_Draws.push_back(std::move(record));
     if (m_Draws.size() > kRecordedDraws) m_Draws.pop_front();
+
+    Rasterizer(*this).Draw(type, ElementCount(type, primitiveCount), source);
 }
 
 HRESULT Device8::DrawPrimitive(D3DPRIMITIVETYPE primitiveType, UINT startVertex,

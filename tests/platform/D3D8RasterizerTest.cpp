@@ -1,0 +1,141 @@
+// The software rasteriser: a textured, alpha-tested and blended quad of
+// pre-transformed vertices lands in the back buffer with the right pixels,
+// edges, culling and depth test.
+#include <cstring>
+
+#include "D3D8Fixture.h"
+
+namespace {
+
+struct ScreenVertex {
+    float x, y, z, rhw;
+    DWORD colour;
+    float u, v;
+};
+constexpr DWORD kScreenFvf = D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1;
+static_assert(sizeof(ScreenVertex) == 28 && kScreenFvf == 0x144, "the text vertex");
+
+constexpr uint32_t kBackground = 0xFF0000FF;
+
+class D3D8Rasterizer : public D3D8Fixture {
+protected:
+    void SetUp() override {
+        D3D8Fixture::SetUp();
+        ASSERT_NE(Device(), nullptr);
+        ASSERT_EQ(m_Device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kBackground,
+                                  1.0f, 0),
+                  D3D_OK);
+        ASSERT_EQ(m_Device->SetVertexShader(kScreenFvf), D3D_OK);
+        ASSERT_EQ(m_Device->BeginScene(), D3D_OK);
+    }
+
+    // Two triangles covering the pixels [left, right) x [top, bottom), wound
+    // clockwise like the debug font's (or anticlockwise), half a pixel up and
+    // left so that pixel centres fall inside.
+    void Quad(float left, float top, float right, float bottom, DWORD colour, float z = 0.9f,
+              bool clockwise = true) {
+        const float l = left - 0.5f, t = top - 0.5f, r = right - 0.5f, b = bottom - 0.5f;
+        ScreenVertex quad[6] = {{l, b, z, 1, colour, 0, 1}, {l, t, z, 1, colour, 0, 0},
+                                {r, b, z, 1, colour, 1, 1}, {r, t, z, 1, colour, 1, 0},
+                                {r, b, z, 1, colour, 1, 1}, {l, t, z, 1, colour, 0, 0}};
+        if (!clockwise) {
+            std::swap(quad[1], quad[2]);
+            std::swap(quad[4], quad[5]);
+        }
+        ASSERT_EQ(m_Device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 2, quad, sizeof(ScreenVertex)),
+                  D3D_OK);
+    }
+
+    uint32_t Pixel(int x, int y) const { return orvd3d8::BackBufferImage(m_Device).At(x, y); }
+};
+
+void ExpectNear(uint32_t actual, uint32_t expected, const char* what) {
+    for (int shift = 0; shift < 32; shift += 8) {
+        const int a = static_cast<int>((actual >> shift) & 0xFF);
+        const int e = static_cast<int>((expected >> shift) & 0xFF);
+        EXPECT_NEAR(a, e, 2) << what << std::hex << " actual 0x" << actual << " expected 0x"
+                             << expected;
+    }
+}
+
+TEST_F(D3D8Rasterizer, TexturedQuadModulatesAlphaTestsAndBlends) {
+    IDirect3DTexture8* texture = nullptr;
+    ASSERT_EQ(m_Device->CreateTexture(2, 2, 1, 0, D3DFMT_A4R4G4B4, D3DPOOL_MANAGED, &texture),
+              D3D_OK);
+    D3DLOCKED_RECT locked;
+    ASSERT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3D_OK);
+    const uint16_t texels[2][2] = {{0xFFFF, 0x0FFF},   // opaque white, transparent
+                                   {0x8F00, 0xF0F0}};  // half-transparent red, green
+    for (int y = 0; y < 2; ++y)
+        std::memcpy(static_cast<uint8_t*>(locked.pBits) + y * locked.Pitch, texels[y], 4);
+    texture->UnlockRect(0);
+
+    // The debug font's states.
+    ASSERT_EQ(m_Device->SetTexture(0, texture), D3D_OK);
+    const std::pair<D3DRENDERSTATETYPE, DWORD> states[] = {
+        {D3DRS_ALPHABLENDENABLE, TRUE},   {D3DRS_SRCBLEND, D3DBLEND_SRCALPHA},
+        {D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA}, {D3DRS_ALPHATESTENABLE, TRUE},
+        {D3DRS_ALPHAREF, 8},              {D3DRS_ALPHAFUNC, D3DCMP_NOTEQUAL},
+        {D3DRS_ZENABLE, FALSE}};
+    for (const auto& state : states) ASSERT_EQ(m_Device->SetRenderState(state.first, state.second), D3D_OK);
+    ASSERT_EQ(m_Device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE), D3D_OK);
+    ASSERT_EQ(m_Device->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE), D3D_OK);
+    ASSERT_EQ(m_Device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE), D3D_OK);
+    ASSERT_EQ(m_Device->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE), D3D_OK);
+
+    Quad(10, 10, 30, 30, 0xFFFFFF00);  // yellow
+    const float alpha = 0x88 / 255.0f;
+    const uint32_t blended = 0xFF000000u | (static_cast<uint32_t>(alpha * 255 + 0.5f) << 16) |
+                             static_cast<uint32_t>((1 - alpha) * 255 + 0.5f);
+    struct Case {
+        int x, y;
+        uint32_t expected;
+        const char* what;
+    } cases[] = {
+        {10, 10, 0xFFFFFF00, "white texel times yellow"},
+        {19, 19, 0xFFFFFF00, "last pixel of the top-left texel"},
+        {25, 12, kBackground, "transparent texel fails the alpha test"},
+        {12, 25, blended, "half-transparent red blended over blue"},
+        {29, 29, 0xFF00FF00, "green texel times yellow, last pixel inside"},
+        {9, 10, kBackground, "left of the quad"},
+        {30, 29, kBackground, "right edge belongs to the neighbour"},
+        {29, 30, kBackground, "bottom edge belongs to the neighbour"},
+    };
+    for (const Case& c : cases) ExpectNear(Pixel(c.x, c.y), c.expected, c.what);
+    ASSERT_EQ(m_Device->SetTexture(0, nullptr), D3D_OK);
+    texture->Release();
+}
+
+TEST_F(D3D8Rasterizer, CullingFollowsTheWinding) {
+    struct Case {
+        DWORD cull;
+        bool clockwise;
+        bool drawn;
+    } cases[] = {{D3DCULL_CCW, true, true},
+                 {D3DCULL_CCW, false, false},
+                 {D3DCULL_CW, true, false},
+                 {D3DCULL_NONE, false, true}};
+    // Untextured: stage 0 reads white, so the diffuse colour shows.
+    int x = 0;
+    for (const Case& c : cases) {
+        ASSERT_EQ(m_Device->SetRenderState(D3DRS_CULLMODE, c.cull), D3D_OK);
+        Quad(static_cast<float>(x), 0, static_cast<float>(x + 4), 4, 0xFFFF0000, 0.5f, c.clockwise);
+        EXPECT_EQ(Pixel(x + 1, 1), c.drawn ? 0xFFFF0000u : kBackground)
+            << "cull " << c.cull << " clockwise " << c.clockwise;
+        x += 8;
+    }
+}
+
+TEST_F(D3D8Rasterizer, DepthTestKeepsNearerPixels) {
+    ASSERT_EQ(m_Device->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE), D3D_OK);
+    Quad(0, 0, 8, 8, 0xFF00FF00, 0.25f);
+    Quad(4, 4, 12, 12, 0xFFFF0000, 0.75f);  // behind the first where they overlap
+    EXPECT_EQ(Pixel(5, 5), 0xFF00FF00u);
+    EXPECT_EQ(Pixel(10, 10), 0xFFFF0000u);
+    orvd3d8::DepthImage depth = orvd3d8::DepthBufferImage(m_Device);
+    EXPECT_NEAR(depth.DepthAt(5, 5), 0.25f, 1e-4f);
+    EXPECT_NEAR(depth.DepthAt(10, 10), 0.75f, 1e-4f);
+    EXPECT_NEAR(depth.DepthAt(20, 20), 1.0f, 1e-4f);
+}
+
+}  // namespace
