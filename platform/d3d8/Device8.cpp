@@ -205,8 +205,7 @@ HRESULT Device8::GetCreationParameters(D3DDEVICE_CREATION_PARAMETERS* parameters
 
 HRESULT Device8::SetCursorProperties(UINT xHotSpot, UINT yHotSpot,
                                      IDirect3DSurface8* cursorBitmap) {
-    ORV_CALL("IDirect3DDevice8::SetCursorProperties", J(xHotSpot), J(yHotSpot),
-             J(cursorBitmap));
+    ORV_CALL("IDirect3DDevice8::SetCursorProperties", J(xHotSpot), J(yHotSpot), J(cursorBitmap));
     return scope.Finish(cursorBitmap ? D3D_OK : D3DERR_INVALIDCALL);
 }
 
@@ -243,7 +242,8 @@ HRESULT Device8::Reset(D3DPRESENT_PARAMETERS* parameters) {
     if (m_Present.Windowed && !accepted.Windowed)
         m_SavedDesktop = runtime.FindAdapter(m_Adapter)->desktop;
     if (!accepted.Windowed)
-        runtime.SetDisplayMode(m_Adapter, FullScreenMode(*runtime.FindAdapter(m_Adapter), accepted));
+        runtime.SetDisplayMode(m_Adapter,
+                               FullScreenMode(*runtime.FindAdapter(m_Adapter), accepted));
     else if (!m_Present.Windowed)
         runtime.SetDisplayMode(m_Adapter, m_SavedDesktop);
     *parameters = accepted;
@@ -296,7 +296,7 @@ HRESULT Device8::Present(const RECT* sourceRect, const RECT* destRect, HWND dest
         return scope.Finish(D3DERR_INVALIDCALL);
 
     if (m_Present.Windowed) {
-        HWND window = destWindowOverride ? destWindowOverride
+        HWND window = destWindowOverride        ? destWindowOverride
                       : m_Present.hDeviceWindow ? m_Present.hDeviceWindow
                                                 : m_FocusWindow;
         PresentWindowed(sourceRect, destRect, window);

@@ -32,8 +32,8 @@ public:
     static constexpr DWORD kTransformCount = 512;  // world matrices end at 511
 
     // `parameters` has been validated and completed by Direct3D8::CreateDevice.
-    Device8(Direct3D8* direct3d, UINT adapter, D3DDEVTYPE type, HWND focusWindow,
-            DWORD behavior, const D3DPRESENT_PARAMETERS& parameters);
+    Device8(Direct3D8* direct3d, UINT adapter, D3DDEVTYPE type, HWND focusWindow, DWORD behavior,
+            const D3DPRESENT_PARAMETERS& parameters);
     ~Device8() override;
 
     // ---- Runtime-side access ---------------------------------------------
@@ -58,18 +58,17 @@ public:
     HRESULT STDMETHODCALLTYPE GetDirect3D(IDirect3D8** d3d) override;
     HRESULT STDMETHODCALLTYPE GetDeviceCaps(D3DCAPS8* caps) override;
     HRESULT STDMETHODCALLTYPE GetDisplayMode(D3DDISPLAYMODE* mode) override;
-    HRESULT STDMETHODCALLTYPE GetCreationParameters(
-        D3DDEVICE_CREATION_PARAMETERS* parameters) override;
+    HRESULT STDMETHODCALLTYPE
+    GetCreationParameters(D3DDEVICE_CREATION_PARAMETERS* parameters) override;
     HRESULT STDMETHODCALLTYPE SetCursorProperties(UINT xHotSpot, UINT yHotSpot,
                                                   IDirect3DSurface8* cursorBitmap) override;
     void STDMETHODCALLTYPE SetCursorPosition(UINT x, UINT y, DWORD flags) override;
     BOOL STDMETHODCALLTYPE ShowCursor(BOOL show) override;
-    HRESULT STDMETHODCALLTYPE CreateAdditionalSwapChain(
-        D3DPRESENT_PARAMETERS* parameters, IDirect3DSwapChain8** swapChain) override;
+    HRESULT STDMETHODCALLTYPE CreateAdditionalSwapChain(D3DPRESENT_PARAMETERS* parameters,
+                                                        IDirect3DSwapChain8** swapChain) override;
     HRESULT STDMETHODCALLTYPE Reset(D3DPRESENT_PARAMETERS* parameters) override;
     HRESULT STDMETHODCALLTYPE Present(const RECT* sourceRect, const RECT* destRect,
-                                      HWND destWindowOverride,
-                                      const RGNDATA* dirtyRegion) override;
+                                      HWND destWindowOverride, const RGNDATA* dirtyRegion) override;
     HRESULT STDMETHODCALLTYPE GetBackBuffer(UINT backBuffer, D3DBACKBUFFER_TYPE type,
                                             IDirect3DSurface8** surface) override;
     HRESULT STDMETHODCALLTYPE GetRasterStatus(D3DRASTER_STATUS* status) override;
@@ -87,15 +86,13 @@ public:
     HRESULT STDMETHODCALLTYPE CreateTexture(UINT width, UINT height, UINT levels, DWORD usage,
                                             D3DFORMAT format, D3DPOOL pool,
                                             IDirect3DTexture8** texture) override;
-    HRESULT STDMETHODCALLTYPE CreateVolumeTexture(UINT width, UINT height, UINT depth,
-                                                  UINT levels, DWORD usage, D3DFORMAT format,
-                                                  D3DPOOL pool,
+    HRESULT STDMETHODCALLTYPE CreateVolumeTexture(UINT width, UINT height, UINT depth, UINT levels,
+                                                  DWORD usage, D3DFORMAT format, D3DPOOL pool,
                                                   IDirect3DVolumeTexture8** texture) override;
     HRESULT STDMETHODCALLTYPE CreateCubeTexture(UINT edgeLength, UINT levels, DWORD usage,
                                                 D3DFORMAT format, D3DPOOL pool,
                                                 IDirect3DCubeTexture8** texture) override;
-    HRESULT STDMETHODCALLTYPE CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf,
-                                                 D3DPOOL pool,
+    HRESULT STDMETHODCALLTYPE CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool,
                                                  IDirect3DVertexBuffer8** buffer) override;
     HRESULT STDMETHODCALLTYPE CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format,
                                                 D3DPOOL pool,
@@ -103,15 +100,13 @@ public:
     HRESULT STDMETHODCALLTYPE CreateRenderTarget(UINT width, UINT height, D3DFORMAT format,
                                                  D3DMULTISAMPLE_TYPE multiSample, BOOL lockable,
                                                  IDirect3DSurface8** surface) override;
-    HRESULT STDMETHODCALLTYPE CreateDepthStencilSurface(UINT width, UINT height,
-                                                        D3DFORMAT format,
+    HRESULT STDMETHODCALLTYPE CreateDepthStencilSurface(UINT width, UINT height, D3DFORMAT format,
                                                         D3DMULTISAMPLE_TYPE multiSample,
                                                         IDirect3DSurface8** surface) override;
     HRESULT STDMETHODCALLTYPE CreateImageSurface(UINT width, UINT height, D3DFORMAT format,
                                                  IDirect3DSurface8** surface) override;
-    HRESULT STDMETHODCALLTYPE CopyRects(IDirect3DSurface8* sourceSurface,
-                                        const RECT* sourceRects, UINT rectCount,
-                                        IDirect3DSurface8* destSurface,
+    HRESULT STDMETHODCALLTYPE CopyRects(IDirect3DSurface8* sourceSurface, const RECT* sourceRects,
+                                        UINT rectCount, IDirect3DSurface8* destSurface,
                                         const POINT* destPoints) override;
     HRESULT STDMETHODCALLTYPE UpdateTexture(IDirect3DBaseTexture8* sourceTexture,
                                             IDirect3DBaseTexture8* destTexture) override;
@@ -119,8 +114,7 @@ public:
     // ---- Fixed-function and binding state (Device8State.cpp) ---------------------
     HRESULT STDMETHODCALLTYPE SetTransform(D3DTRANSFORMSTATETYPE state,
                                            const D3DMATRIX* matrix) override;
-    HRESULT STDMETHODCALLTYPE GetTransform(D3DTRANSFORMSTATETYPE state,
-                                           D3DMATRIX* matrix) override;
+    HRESULT STDMETHODCALLTYPE GetTransform(D3DTRANSFORMSTATETYPE state, D3DMATRIX* matrix) override;
     HRESULT STDMETHODCALLTYPE MultiplyTransform(D3DTRANSFORMSTATETYPE state,
                                                 const D3DMATRIX* matrix) override;
     HRESULT STDMETHODCALLTYPE SetViewport(const D3DVIEWPORT8* viewport) override;
@@ -152,13 +146,11 @@ public:
     HRESULT STDMETHODCALLTYPE ValidateDevice(DWORD* numPasses) override;
     HRESULT STDMETHODCALLTYPE SetPaletteEntries(UINT paletteNumber,
                                                 const PALETTEENTRY* entries) override;
-    HRESULT STDMETHODCALLTYPE GetPaletteEntries(UINT paletteNumber,
-                                                PALETTEENTRY* entries) override;
+    HRESULT STDMETHODCALLTYPE GetPaletteEntries(UINT paletteNumber, PALETTEENTRY* entries) override;
     HRESULT STDMETHODCALLTYPE SetCurrentTexturePalette(UINT paletteNumber) override;
     HRESULT STDMETHODCALLTYPE GetCurrentTexturePalette(UINT* paletteNumber) override;
-    HRESULT STDMETHODCALLTYPE CreateVertexShader(const DWORD* declaration,
-                                                 const DWORD* function, DWORD* handle,
-                                                 DWORD usage) override;
+    HRESULT STDMETHODCALLTYPE CreateVertexShader(const DWORD* declaration, const DWORD* function,
+                                                 DWORD* handle, DWORD usage) override;
     HRESULT STDMETHODCALLTYPE SetVertexShader(DWORD handle) override;
     HRESULT STDMETHODCALLTYPE GetVertexShader(DWORD* handle) override;
     HRESULT STDMETHODCALLTYPE DeleteVertexShader(DWORD handle) override;
@@ -170,8 +162,7 @@ public:
                                                          DWORD* sizeOfData) override;
     HRESULT STDMETHODCALLTYPE GetVertexShaderFunction(DWORD handle, void* data,
                                                       DWORD* sizeOfData) override;
-    HRESULT STDMETHODCALLTYPE SetStreamSource(UINT streamNumber,
-                                              IDirect3DVertexBuffer8* streamData,
+    HRESULT STDMETHODCALLTYPE SetStreamSource(UINT streamNumber, IDirect3DVertexBuffer8* streamData,
                                               UINT stride) override;
     HRESULT STDMETHODCALLTYPE GetStreamSource(UINT streamNumber,
                                               IDirect3DVertexBuffer8** streamData,
@@ -194,16 +185,14 @@ public:
     // ---- Scenes, clears and draws (Device8Draw.cpp) -------------------------
     HRESULT STDMETHODCALLTYPE BeginScene() override;
     HRESULT STDMETHODCALLTYPE EndScene() override;
-    HRESULT STDMETHODCALLTYPE Clear(DWORD count, const D3DRECT* rects, DWORD flags,
-                                    D3DCOLOR color, float z, DWORD stencil) override;
+    HRESULT STDMETHODCALLTYPE Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR color,
+                                    float z, DWORD stencil) override;
     HRESULT STDMETHODCALLTYPE DrawPrimitive(D3DPRIMITIVETYPE primitiveType, UINT startVertex,
                                             UINT primitiveCount) override;
-    HRESULT STDMETHODCALLTYPE DrawIndexedPrimitive(D3DPRIMITIVETYPE primitiveType,
-                                                   UINT minIndex, UINT numVertices,
-                                                   UINT startIndex,
+    HRESULT STDMETHODCALLTYPE DrawIndexedPrimitive(D3DPRIMITIVETYPE primitiveType, UINT minIndex,
+                                                   UINT numVertices, UINT startIndex,
                                                    UINT primitiveCount) override;
-    HRESULT STDMETHODCALLTYPE DrawPrimitiveUP(D3DPRIMITIVETYPE primitiveType,
-                                              UINT primitiveCount,
+    HRESULT STDMETHODCALLTYPE DrawPrimitiveUP(D3DPRIMITIVETYPE primitiveType, UINT primitiveCount,
                                               const void* vertexStreamZeroData,
                                               UINT vertexStreamZeroStride) override;
     HRESULT STDMETHODCALLTYPE DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE primitiveType,
@@ -212,8 +201,7 @@ public:
                                                      D3DFORMAT indexDataFormat,
                                                      const void* vertexStreamZeroData,
                                                      UINT vertexStreamZeroStride) override;
-    HRESULT STDMETHODCALLTYPE ProcessVertices(UINT srcStartIndex, UINT destIndex,
-                                              UINT vertexCount,
+    HRESULT STDMETHODCALLTYPE ProcessVertices(UINT srcStartIndex, UINT destIndex, UINT vertexCount,
                                               IDirect3DVertexBuffer8* destBuffer,
                                               DWORD flags) override;
     HRESULT STDMETHODCALLTYPE DrawRectPatch(UINT handle, const float* numSegs,

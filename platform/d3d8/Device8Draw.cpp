@@ -33,14 +33,15 @@ UINT ElementCount(D3DPRIMITIVETYPE type, UINT count) {
 uint32_t ReadIndex(const uint8_t* indices, UINT size, UINT i) {
     const uint8_t* at = indices + static_cast<size_t>(i) * size;
     uint32_t value = at[0] | (static_cast<uint32_t>(at[1]) << 8);
-    if (size == 4) value |= (static_cast<uint32_t>(at[2]) << 16) | (static_cast<uint32_t>(at[3]) << 24);
+    if (size == 4)
+        value |= (static_cast<uint32_t>(at[2]) << 16) | (static_cast<uint32_t>(at[3]) << 24);
     return value;
 }
 
 // `rect` clipped to `area`; false when nothing is left.
 bool Clip(const D3DRECT& rect, const D3DRECT& area, D3DRECT& clipped) {
-    clipped = {std::max(rect.x1, area.x1), std::max(rect.y1, area.y1),
-               std::min(rect.x2, area.x2), std::min(rect.y2, area.y2)};
+    clipped = {std::max(rect.x1, area.x1), std::max(rect.y1, area.y1), std::min(rect.x2, area.x2),
+               std::min(rect.y2, area.y2)};
     return clipped.x1 < clipped.x2 && clipped.y1 < clipped.y2;
 }
 
@@ -65,8 +66,8 @@ HRESULT Device8::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR 
     ORV_CALL("IDirect3DDevice8::Clear", J(count), J(rects), J(flags), J(color), J(z), J(stencil));
     if (flags & ~kClearFlags) return scope.Finish(D3DERR_INVALIDCALL);
     // Depth and stencil clears need a buffer that has them.
-    const D3DFORMAT depthFormat = m_DepthStencil ? m_DepthStencil->Description().format
-                                                 : D3DFMT_UNKNOWN;
+    const D3DFORMAT depthFormat =
+        m_DepthStencil ? m_DepthStencil->Description().format : D3DFMT_UNKNOWN;
     if (((flags & D3DCLEAR_ZBUFFER) && !m_DepthStencil) ||
         ((flags & D3DCLEAR_STENCIL) && !PixelFormat::HasStencil(depthFormat)))
         return scope.Finish(D3DERR_INVALIDCALL);
@@ -88,7 +89,8 @@ HRESULT Device8::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR 
         for (LONG y = area.y1; y < area.y2; ++y)
             for (LONG x = area.x1; x < area.x2; ++x) {
                 const UINT px = static_cast<UINT>(x), py = static_cast<UINT>(y);
-                if (flags & D3DCLEAR_TARGET) std::copy(colour, colour + colourBytes, target.PixelAt(px, py));
+                if (flags & D3DCLEAR_TARGET)
+                    std::copy(colour, colour + colourBytes, target.PixelAt(px, py));
                 if (flags & (D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL))
                     PixelFormat::WriteDepthStencil(depthFormat, m_DepthStencil->PixelAt(px, py),
                                                    (flags & D3DCLEAR_ZBUFFER) ? &z : nullptr,
@@ -99,8 +101,7 @@ HRESULT Device8::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR 
 }
 
 HRESULT Device8::ValidateDrawState(D3DPRIMITIVETYPE type) const {
-    if (!m_InScene || m_VertexShader == 0 || ElementCount(type, 1) == 0)
-        return D3DERR_INVALIDCALL;
+    if (!m_InScene || m_VertexShader == 0 || ElementCount(type, 1) == 0) return D3DERR_INVALIDCALL;
     return D3D_OK;
 }
 
@@ -173,7 +174,8 @@ HRESULT Device8::DrawIndexedPrimitive(D3DPRIMITIVETYPE primitiveType, UINT minIn
     source.baseVertexIndex = m_BaseVertexIndex;
     // An index that leads past the vertex buffer would read foreign memory.
     for (UINT i = 0; i < indexCount; ++i)
-        if (m_BaseVertexIndex + uint64_t{ReadIndex(source.indexData, indexSize, i)} >= vertexCapacity)
+        if (m_BaseVertexIndex + uint64_t{ReadIndex(source.indexData, indexSize, i)} >=
+            vertexCapacity)
             return scope.Finish(D3DERR_INVALIDCALL);
     Record(DrawKind::IndexedPrimitive, primitiveType, primitiveCount, m_BaseVertexIndex + minIndex,
            numVertices, indexCount, minIndex, startIndex, source);

@@ -41,17 +41,18 @@ void CopyRect(const Surface8& from, const RECT& source, Surface8& to, POINT dest
     for (UINT row = 0; row < rows; ++row) {
         const uint8_t* in = from.PixelAt(static_cast<UINT>(source.left),
                                          static_cast<UINT>(source.top) + row * step);
-        uint8_t* out = to.PixelAt(static_cast<UINT>(dest.x), static_cast<UINT>(dest.y) + row * step);
+        uint8_t* out =
+            to.PixelAt(static_cast<UINT>(dest.x), static_cast<UINT>(dest.y) + row * step);
         std::memcpy(out, in, rowBytes);
     }
 }
 
 }  // namespace
 
-HRESULT Device8::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage,
-                               D3DFORMAT format, D3DPOOL pool, IDirect3DTexture8** texture) {
-    ORV_CALL("IDirect3DDevice8::CreateTexture", J(width), J(height), J(levels), J(usage),
-             J(format), J(pool), J(texture));
+HRESULT Device8::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format,
+                               D3DPOOL pool, IDirect3DTexture8** texture) {
+    ORV_CALL("IDirect3DDevice8::CreateTexture", J(width), J(height), J(levels), J(usage), J(format),
+             J(pool), J(texture));
     if (!texture) return scope.Finish(D3DERR_INVALIDCALL);
     *texture = nullptr;
     const AdapterConfig& config = *Runtime::Get().FindAdapter(m_Adapter);
@@ -69,8 +70,8 @@ HRESULT Device8::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage
     return scope.Finish(D3D_OK);
 }
 
-HRESULT Device8::CreateVolumeTexture(UINT width, UINT height, UINT depth, UINT levels,
-                                     DWORD usage, D3DFORMAT format, D3DPOOL pool,
+HRESULT Device8::CreateVolumeTexture(UINT width, UINT height, UINT depth, UINT levels, DWORD usage,
+                                     D3DFORMAT format, D3DPOOL pool,
                                      IDirect3DVolumeTexture8** texture) {
     ORV_CALL("IDirect3DDevice8::CreateVolumeTexture", J(width), J(height), J(depth), J(levels),
              J(usage), J(format), J(pool), J(texture));
@@ -81,8 +82,8 @@ HRESULT Device8::CreateVolumeTexture(UINT width, UINT height, UINT depth, UINT l
 
 HRESULT Device8::CreateCubeTexture(UINT edgeLength, UINT levels, DWORD usage, D3DFORMAT format,
                                    D3DPOOL pool, IDirect3DCubeTexture8** texture) {
-    ORV_CALL("IDirect3DDevice8::CreateCubeTexture", J(edgeLength), J(levels), J(usage),
-             J(format), J(pool), J(texture));
+    ORV_CALL("IDirect3DDevice8::CreateCubeTexture", J(edgeLength), J(levels), J(usage), J(format),
+             J(pool), J(texture));
     if (texture) *texture = nullptr;
     // The caps offer no cube textures.
     return scope.Finish(D3DERR_INVALIDCALL);
@@ -120,15 +121,15 @@ HRESULT Device8::CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D
 HRESULT Device8::CreateRenderTarget(UINT width, UINT height, D3DFORMAT format,
                                     D3DMULTISAMPLE_TYPE multiSample, BOOL lockable,
                                     IDirect3DSurface8** surface) {
-    ORV_CALL("IDirect3DDevice8::CreateRenderTarget", J(width), J(height), J(format),
-             J(multiSample), J(lockable), J(surface));
+    ORV_CALL("IDirect3DDevice8::CreateRenderTarget", J(width), J(height), J(format), J(multiSample),
+             J(lockable), J(surface));
     if (!surface) return scope.Finish(D3DERR_INVALIDCALL);
     *surface = nullptr;
     if (width == 0 || height == 0 || !PixelFormat::IsDisplayable(format) ||
         multiSample != D3DMULTISAMPLE_NONE)
         return scope.Finish(D3DERR_INVALIDCALL);
-    Surface8::Desc desc = {width, height, format, D3DUSAGE_RENDERTARGET, D3DPOOL_DEFAULT,
-                           lockable != FALSE};
+    Surface8::Desc desc = {width,           height,           format, D3DUSAGE_RENDERTARGET,
+                           D3DPOOL_DEFAULT, lockable != FALSE};
     *surface = new Surface8(this, desc);
     return scope.Finish(D3D_OK);
 }
@@ -144,8 +145,9 @@ HRESULT Device8::CreateDepthStencilSurface(UINT width, UINT height, D3DFORMAT fo
     if (width == 0 || height == 0 || !Contains(config.depthFormats, format) ||
         multiSample != D3DMULTISAMPLE_NONE)
         return scope.Finish(D3DERR_INVALIDCALL);
-    Surface8::Desc desc = {width, height, format, D3DUSAGE_DEPTHSTENCIL, D3DPOOL_DEFAULT,
-                           format == D3DFMT_D16_LOCKABLE};
+    Surface8::Desc desc = {width,           height,
+                           format,          D3DUSAGE_DEPTHSTENCIL,
+                           D3DPOOL_DEFAULT, format == D3DFMT_D16_LOCKABLE};
     *surface = new Surface8(this, desc);
     return scope.Finish(D3D_OK);
 }

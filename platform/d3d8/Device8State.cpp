@@ -114,7 +114,8 @@ HRESULT Device8::GetLight(DWORD index, D3DLIGHT8* light) {
 HRESULT Device8::LightEnable(DWORD index, BOOL enable) {
     ORV_CALL("IDirect3DDevice8::LightEnable", J(index), J(enable));
     auto found = m_Lights.find(index);
-    if (found == m_Lights.end()) found = m_Lights.emplace(index, Light{DefaultLight(), false}).first;
+    if (found == m_Lights.end())
+        found = m_Lights.emplace(index, Light{DefaultLight(), false}).first;
     found->second.enabled = enable != FALSE;
     return scope.Finish(D3D_OK);
 }
@@ -265,8 +266,8 @@ HRESULT Device8::GetCurrentTexturePalette(UINT* paletteNumber) {
 
 // Fixed function only: vertex shaders are FVF codes, pixel shader 0 is the
 // texture stages.
-HRESULT Device8::CreateVertexShader(const DWORD* declaration, const DWORD* function,
-                                    DWORD* handle, DWORD usage) {
+HRESULT Device8::CreateVertexShader(const DWORD* declaration, const DWORD* function, DWORD* handle,
+                                    DWORD usage) {
     ORV_CALL("IDirect3DDevice8::CreateVertexShader", J(declaration), J(function), J(handle),
              J(usage));
     if (handle) *handle = 0;
@@ -292,8 +293,7 @@ HRESULT Device8::DeleteVertexShader(DWORD handle) {
     return scope.Finish(D3DERR_INVALIDCALL);
 }
 
-HRESULT Device8::SetVertexShaderConstant(DWORD reg, const void* constantData,
-                                         DWORD constantCount) {
+HRESULT Device8::SetVertexShaderConstant(DWORD reg, const void* constantData, DWORD constantCount) {
     ORV_CALL("IDirect3DDevice8::SetVertexShaderConstant", J(reg), J(constantData),
              J(constantCount));
     return scope.Finish(E_NOTIMPL);
@@ -377,16 +377,13 @@ HRESULT Device8::DeletePixelShader(DWORD handle) {
     return scope.Finish(D3DERR_INVALIDCALL);
 }
 
-HRESULT Device8::SetPixelShaderConstant(DWORD reg, const void* constantData,
-                                        DWORD constantCount) {
-    ORV_CALL("IDirect3DDevice8::SetPixelShaderConstant", J(reg), J(constantData),
-             J(constantCount));
+HRESULT Device8::SetPixelShaderConstant(DWORD reg, const void* constantData, DWORD constantCount) {
+    ORV_CALL("IDirect3DDevice8::SetPixelShaderConstant", J(reg), J(constantData), J(constantCount));
     return scope.Finish(E_NOTIMPL);
 }
 
 HRESULT Device8::GetPixelShaderConstant(DWORD reg, void* constantData, DWORD constantCount) {
-    ORV_CALL("IDirect3DDevice8::GetPixelShaderConstant", J(reg), J(constantData),
-             J(constantCount));
+    ORV_CALL("IDirect3DDevice8::GetPixelShaderConstant", J(reg), J(constantData), J(constantCount));
     return scope.Finish(E_NOTIMPL);
 }
 

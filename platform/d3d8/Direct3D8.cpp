@@ -89,8 +89,8 @@ D3DCAPS8 Direct3D8::Caps(UINT adapter, D3DDEVTYPE type, const AdapterConfig& con
                              D3DPMISCCAPS_BLENDOP;
     caps.RasterCaps = D3DPRASTERCAPS_DITHER | D3DPRASTERCAPS_ZTEST | D3DPRASTERCAPS_FOGVERTEX |
                       D3DPRASTERCAPS_FOGTABLE | D3DPRASTERCAPS_MIPMAPLODBIAS |
-                      D3DPRASTERCAPS_ZBIAS | D3DPRASTERCAPS_FOGRANGE |
-                      D3DPRASTERCAPS_ANISOTROPY | D3DPRASTERCAPS_WFOG | D3DPRASTERCAPS_ZFOG;
+                      D3DPRASTERCAPS_ZBIAS | D3DPRASTERCAPS_FOGRANGE | D3DPRASTERCAPS_ANISOTROPY |
+                      D3DPRASTERCAPS_WFOG | D3DPRASTERCAPS_ZFOG;
     caps.ZCmpCaps = caps.AlphaCmpCaps = (D3DPCMPCAPS_ALWAYS << 1) - 1;
     caps.SrcBlendCaps = caps.DestBlendCaps = (D3DPBLENDCAPS_BOTHINVSRCALPHA << 1) - 1;
     caps.ShadeCaps = D3DPSHADECAPS_COLORGOURAUDRGB | D3DPSHADECAPS_SPECULARGOURAUDRGB |
@@ -163,23 +163,25 @@ HRESULT Direct3D8::ValidatePresentation(UINT adapter, HWND focusWindow,
             RECT client = {0, 0, 0, 0};
             if (!GetClientRect(window, &client)) return D3DERR_INVALIDCALL;
             if (parameters.BackBufferWidth == 0)
-                parameters.BackBufferWidth = static_cast<UINT>(std::max(0, client.right - client.left));
+                parameters.BackBufferWidth =
+                    static_cast<UINT>(std::max(0, client.right - client.left));
             if (parameters.BackBufferHeight == 0)
-                parameters.BackBufferHeight = static_cast<UINT>(std::max(0, client.bottom - client.top));
+                parameters.BackBufferHeight =
+                    static_cast<UINT>(std::max(0, client.bottom - client.top));
         }
         if (parameters.BackBufferWidth == 0 || parameters.BackBufferHeight == 0)
             return D3DERR_INVALIDCALL;
         return D3D_OK;
     }
 
-    bool listed = std::any_of(config.modes.begin(), config.modes.end(),
-                              [&parameters](const D3DDISPLAYMODE& mode) {
-                                  return mode.Width == parameters.BackBufferWidth &&
-                                         mode.Height == parameters.BackBufferHeight &&
-                                         mode.Format == parameters.BackBufferFormat &&
-                                         (parameters.FullScreen_RefreshRateInHz == 0 ||
-                                          mode.RefreshRate == parameters.FullScreen_RefreshRateInHz);
-                              });
+    bool listed = std::any_of(
+        config.modes.begin(), config.modes.end(), [&parameters](const D3DDISPLAYMODE& mode) {
+            return mode.Width == parameters.BackBufferWidth &&
+                   mode.Height == parameters.BackBufferHeight &&
+                   mode.Format == parameters.BackBufferFormat &&
+                   (parameters.FullScreen_RefreshRateInHz == 0 ||
+                    mode.RefreshRate == parameters.FullScreen_RefreshRateInHz);
+        });
     return listed ? D3D_OK : D3DERR_INVALIDCALL;
 }
 
@@ -249,11 +251,11 @@ HRESULT Direct3D8::CheckDeviceType(UINT adapter, D3DDEVTYPE checkType, D3DFORMAT
     return scope.Finish(D3D_OK);
 }
 
-HRESULT Direct3D8::CheckDeviceFormat(UINT adapter, D3DDEVTYPE deviceType,
-                                     D3DFORMAT adapterFormat, DWORD usage,
-                                     D3DRESOURCETYPE resourceType, D3DFORMAT checkFormat) {
-    ORV_CALL("IDirect3D8::CheckDeviceFormat", J(adapter), J(deviceType), J(adapterFormat),
-             J(usage), J(resourceType), J(checkFormat));
+HRESULT Direct3D8::CheckDeviceFormat(UINT adapter, D3DDEVTYPE deviceType, D3DFORMAT adapterFormat,
+                                     DWORD usage, D3DRESOURCETYPE resourceType,
+                                     D3DFORMAT checkFormat) {
+    ORV_CALL("IDirect3D8::CheckDeviceFormat", J(adapter), J(deviceType), J(adapterFormat), J(usage),
+             J(resourceType), J(checkFormat));
     const AdapterConfig* config = Runtime::Get().FindAdapter(adapter);
     if (!config) return scope.Finish(D3DERR_INVALIDCALL);
     HRESULT type = CheckType(*config, deviceType);
@@ -269,9 +271,7 @@ HRESULT Direct3D8::CheckDeviceFormat(UINT adapter, D3DDEVTYPE deviceType,
                     PixelFormat::IsDisplayable(checkFormat);
     } else {
         switch (resourceType) {
-            case D3DRTYPE_TEXTURE:
-                supported = Contains(config->textureFormats, checkFormat);
-                break;
+            case D3DRTYPE_TEXTURE: supported = Contains(config->textureFormats, checkFormat); break;
             case D3DRTYPE_SURFACE:
                 supported = Contains(config->textureFormats, checkFormat) ||
                             PixelFormat::IsDisplayable(checkFormat);
@@ -289,8 +289,8 @@ HRESULT Direct3D8::CheckDeviceFormat(UINT adapter, D3DDEVTYPE deviceType,
 HRESULT Direct3D8::CheckDeviceMultiSampleType(UINT adapter, D3DDEVTYPE deviceType,
                                               D3DFORMAT surfaceFormat, BOOL windowed,
                                               D3DMULTISAMPLE_TYPE multiSampleType) {
-    ORV_CALL("IDirect3D8::CheckDeviceMultiSampleType", J(adapter), J(deviceType),
-             J(surfaceFormat), J(windowed), J(multiSampleType));
+    ORV_CALL("IDirect3D8::CheckDeviceMultiSampleType", J(adapter), J(deviceType), J(surfaceFormat),
+             J(windowed), J(multiSampleType));
     const AdapterConfig* config = Runtime::Get().FindAdapter(adapter);
     if (!config) return scope.Finish(D3DERR_INVALIDCALL);
     HRESULT type = CheckType(*config, deviceType);

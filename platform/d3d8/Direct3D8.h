@@ -35,9 +35,9 @@ public:
                                                 D3DFORMAT adapterFormat, DWORD usage,
                                                 D3DRESOURCETYPE resourceType,
                                                 D3DFORMAT checkFormat) override;
-    HRESULT STDMETHODCALLTYPE CheckDeviceMultiSampleType(
-        UINT adapter, D3DDEVTYPE deviceType, D3DFORMAT surfaceFormat, BOOL windowed,
-        D3DMULTISAMPLE_TYPE multiSampleType) override;
+    HRESULT STDMETHODCALLTYPE
+    CheckDeviceMultiSampleType(UINT adapter, D3DDEVTYPE deviceType, D3DFORMAT surfaceFormat,
+                               BOOL windowed, D3DMULTISAMPLE_TYPE multiSampleType) override;
     HRESULT STDMETHODCALLTYPE CheckDepthStencilMatch(UINT adapter, D3DDEVTYPE deviceType,
                                                      D3DFORMAT adapterFormat,
                                                      D3DFORMAT renderTargetFormat,
@@ -45,8 +45,8 @@ public:
     HRESULT STDMETHODCALLTYPE GetDeviceCaps(UINT adapter, D3DDEVTYPE deviceType,
                                             D3DCAPS8* caps) override;
     HMONITOR STDMETHODCALLTYPE GetAdapterMonitor(UINT adapter) override;
-    HRESULT STDMETHODCALLTYPE CreateDevice(UINT adapter, D3DDEVTYPE deviceType,
-                                           HWND focusWindow, DWORD behaviorFlags,
+    HRESULT STDMETHODCALLTYPE CreateDevice(UINT adapter, D3DDEVTYPE deviceType, HWND focusWindow,
+                                           DWORD behaviorFlags,
                                            D3DPRESENT_PARAMETERS* presentationParameters,
                                            IDirect3DDevice8** returnedDevice) override;
 

@@ -28,16 +28,16 @@ inline uint64_t J(std::nullptr_t) { return 0; }
 // Opens the journal entry of an operation and returns the injected result when
 // a failure applies. `scope` must be named `scope` in the calling method, and
 // every other return goes through scope.Finish so the journal sees the result.
-#define ORV_CALL(api, ...)                                           \
-    orvplatform::CallScope scope(api, {__VA_ARGS__});                \
+#define ORV_CALL(api, ...)                            \
+    orvplatform::CallScope scope(api, {__VA_ARGS__}); \
     if (scope.Injected()) return scope.Finish(scope.InjectedResult())
 
 // The same for operations without an HRESULT: an injected failure makes them
 // return `failed` (a count of 0, a null handle) and do nothing else.
-#define ORV_CALL_OR(failed, api, ...)                                \
-    orvplatform::CallScope scope(api, {__VA_ARGS__});                \
+#define ORV_CALL_OR(failed, api, ...)                 \
+    orvplatform::CallScope scope(api, {__VA_ARGS__}); \
     if (scope.Injected()) return failed
 
-#define ORV_CALL_VOID(api, ...)                                      \
-    orvplatform::CallScope scope(api, {__VA_ARGS__});                \
+#define ORV_CALL_VOID(api, ...)                       \
+    orvplatform::CallScope scope(api, {__VA_ARGS__}); \
     if (scope.Injected()) return

@@ -195,7 +195,8 @@ void PixelFormat::WriteDepthStencil(D3DFORMAT format, uint8_t* pixel, const floa
         uint64_t max = Mask(info->depth.bits);
         double z = std::min(1.0, std::max(0.0, static_cast<double>(*depth)));
         uint64_t value = static_cast<uint64_t>(z * static_cast<double>(max) + 0.5);
-        word = static_cast<uint32_t>((word & ~(max << info->depth.shift)) | (value << info->depth.shift));
+        word = static_cast<uint32_t>((word & ~(max << info->depth.shift)) |
+                                     (value << info->depth.shift));
     }
     if (stencil && info->stencil.bits) {
         uint64_t max = Mask(info->stencil.bits);

@@ -112,7 +112,8 @@ Rasterizer::Vertex Rasterizer::Fetch(const VertexFormat& format, const DrawSourc
     if (source.indexData) {
         const uint8_t* at = source.indexData + static_cast<size_t>(element) * source.indexSize;
         index = at[0] | (static_cast<UINT>(at[1]) << 8);
-        if (source.indexSize == 4) index |= (static_cast<UINT>(at[2]) << 16) | (static_cast<UINT>(at[3]) << 24);
+        if (source.indexSize == 4)
+            index |= (static_cast<UINT>(at[2]) << 16) | (static_cast<UINT>(at[3]) << 24);
     }
     const uint8_t* at =
         source.vertexData + (static_cast<size_t>(source.baseVertexIndex) + index) * source.stride;
@@ -172,10 +173,10 @@ void Rasterizer::Triangle(const Vertex& a, const Vertex& b, const Vertex& c, boo
 
     const D3DVIEWPORT8& viewport = m_Device.Viewport();
     const Surface8::Desc& target = m_Target->Description();
-    const float left = std::max<float>(static_cast<float>(viewport.X),
-                                       std::ceil(std::min({a.x, b.x, c.x})));
-    const float top = std::max<float>(static_cast<float>(viewport.Y),
-                                      std::ceil(std::min({a.y, b.y, c.y})));
+    const float left =
+        std::max<float>(static_cast<float>(viewport.X), std::ceil(std::min({a.x, b.x, c.x})));
+    const float top =
+        std::max<float>(static_cast<float>(viewport.Y), std::ceil(std::min({a.y, b.y, c.y})));
     const float right = std::min<float>({static_cast<float>(viewport.X + viewport.Width),
                                          static_cast<float>(target.width),
                                          std::floor(std::max({a.x, b.x, c.x})) + 1.0f});
@@ -233,7 +234,8 @@ void Rasterizer::Shade(int x, int y, const Vertex* v[3], const float weights[3])
     if (m_Depth && m_Device.RenderState(D3DRS_ZENABLE) != D3DZB_FALSE) {
         const D3DFORMAT depthFormat = m_Depth->Description().format;
         uint8_t* depth = m_Depth->PixelAt(px, py);
-        if (!Compare(m_Device.RenderState(D3DRS_ZFUNC), z, PixelFormat::ReadDepth(depthFormat, depth)))
+        if (!Compare(m_Device.RenderState(D3DRS_ZFUNC), z,
+                     PixelFormat::ReadDepth(depthFormat, depth)))
             return;
         if (m_Device.RenderState(D3DRS_ZWRITEENABLE))
             PixelFormat::WriteDepthStencil(depthFormat, depth, &z, nullptr);
@@ -254,8 +256,10 @@ uint32_t Rasterizer::Sample(float u, float v) const {
     v = Address(m_Device.StageState(0, D3DTSS_ADDRESSV), v, border);
     if (border) return m_Device.StageState(0, D3DTSS_BORDERCOLOR);
     const UINT width = level.Description().width, height = level.Description().height;
-    const UINT tx = std::min(width - 1, static_cast<UINT>(std::max(0.0f, u * static_cast<float>(width))));
-    const UINT ty = std::min(height - 1, static_cast<UINT>(std::max(0.0f, v * static_cast<float>(height))));
+    const UINT tx =
+        std::min(width - 1, static_cast<UINT>(std::max(0.0f, u * static_cast<float>(width))));
+    const UINT ty =
+        std::min(height - 1, static_cast<UINT>(std::max(0.0f, v * static_cast<float>(height))));
     return level.ReadArgb(tx, ty);
 }
 
@@ -277,9 +281,10 @@ uint32_t Rasterizer::Combine(const float diffuse[4], uint32_t texel) const {
     // A disabled stage 0 passes the diffuse colour through.
     if (colourOp != D3DTOP_DISABLE)
         for (int channel = kR; channel <= kB; ++channel)
-            result[channel] = Operate(colourOp, argument(m_Device.StageState(0, D3DTSS_COLORARG1), channel),
-                                      argument(m_Device.StageState(0, D3DTSS_COLORARG2), channel),
-                                      diffuse[kA], texture[kA]);
+            result[channel] =
+                Operate(colourOp, argument(m_Device.StageState(0, D3DTSS_COLORARG1), channel),
+                        argument(m_Device.StageState(0, D3DTSS_COLORARG2), channel), diffuse[kA],
+                        texture[kA]);
     if (colourOp != D3DTOP_DISABLE && alphaOp != D3DTOP_DISABLE)
         result[kA] = Operate(alphaOp, argument(m_Device.StageState(0, D3DTSS_ALPHAARG1), kA),
                              argument(m_Device.StageState(0, D3DTSS_ALPHAARG2), kA), diffuse[kA],

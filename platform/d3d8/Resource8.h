@@ -37,8 +37,7 @@ public:
         ORV_CALL(Api("SetPrivateData").c_str(), J(&guid), J(data), J(sizeOfData), J(flags));
         return scope.Finish(m_PrivateData.Set(guid, data, sizeOfData, flags));
     }
-    HRESULT STDMETHODCALLTYPE GetPrivateData(REFGUID guid, void* data,
-                                             DWORD* sizeOfData) override {
+    HRESULT STDMETHODCALLTYPE GetPrivateData(REFGUID guid, void* data, DWORD* sizeOfData) override {
         ORV_CALL(Api("GetPrivateData").c_str(), J(&guid), J(data), J(sizeOfData));
         return scope.Finish(m_PrivateData.Get(guid, data, sizeOfData));
     }

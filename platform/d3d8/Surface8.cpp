@@ -43,8 +43,7 @@ uint8_t* Surface8::PixelAt(UINT x, UINT y) {
 
 const uint8_t* Surface8::PixelAt(UINT x, UINT y) const {
     const FormatInfo* info = PixelFormat::Find(m_Desc.format);
-    if (info->blockBytes)
-        return m_Bytes.data() + (y / 4) * m_Pitch + (x / 4) * info->blockBytes;
+    if (info->blockBytes) return m_Bytes.data() + (y / 4) * m_Pitch + (x / 4) * info->blockBytes;
     return m_Bytes.data() + y * m_Pitch + x * info->bytesPerPixel;
 }
 

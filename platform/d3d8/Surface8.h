@@ -69,8 +69,7 @@ public:
     HRESULT STDMETHODCALLTYPE GetDevice(IDirect3DDevice8** device) override;
     HRESULT STDMETHODCALLTYPE SetPrivateData(REFGUID guid, const void* data, DWORD sizeOfData,
                                              DWORD flags) override;
-    HRESULT STDMETHODCALLTYPE GetPrivateData(REFGUID guid, void* data,
-                                             DWORD* sizeOfData) override;
+    HRESULT STDMETHODCALLTYPE GetPrivateData(REFGUID guid, void* data, DWORD* sizeOfData) override;
     HRESULT STDMETHODCALLTYPE FreePrivateData(REFGUID guid) override;
     HRESULT STDMETHODCALLTYPE GetContainer(REFIID riid, void** container) override;
     HRESULT STDMETHODCALLTYPE GetDesc(D3DSURFACE_DESC* desc) override;

@@ -77,8 +77,7 @@ HRESULT Texture8::GetSurfaceLevel(UINT level, IDirect3DSurface8** surface) {
     return scope.Finish(D3D_OK);
 }
 
-HRESULT Texture8::LockRect(UINT level, D3DLOCKED_RECT* lockedRect, const RECT* rect,
-                           DWORD flags) {
+HRESULT Texture8::LockRect(UINT level, D3DLOCKED_RECT* lockedRect, const RECT* rect, DWORD flags) {
     ORV_CALL("IDirect3DTexture8::LockRect", J(level), J(lockedRect), J(rect), J(flags));
     if (level >= LevelCount()) {
         if (lockedRect) *lockedRect = D3DLOCKED_RECT{0, nullptr};

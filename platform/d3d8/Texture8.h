@@ -14,8 +14,8 @@ class Texture8 final : public Resource8<IDirect3DTexture8> {
 public:
     // `levels` has been resolved (no 0 for a full chain); the texture starts
     // with one reference.
-    Texture8(Device8* device, UINT width, UINT height, UINT levels, DWORD usage,
-             D3DFORMAT format, D3DPOOL pool);
+    Texture8(Device8* device, UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format,
+             D3DPOOL pool);
 
     static UINT FullChainLength(UINT width, UINT height);
 

@@ -35,9 +35,9 @@ protected:
 
     void SetUp() override {
         orvplatform::ResetAll();
-        m_Window = CreateWindowExA(0, "D3D8Test", "window", WS_POPUP | WS_VISIBLE, kWindowX,
-                                   kWindowY, kWindowWidth, kWindowHeight, nullptr, nullptr,
-                                   nullptr, nullptr);
+        m_Window =
+            CreateWindowExA(0, "D3D8Test", "window", WS_POPUP | WS_VISIBLE, kWindowX, kWindowY,
+                            kWindowWidth, kWindowHeight, nullptr, nullptr, nullptr, nullptr);
         ASSERT_NE(m_Window, nullptr);
         m_D3D = Direct3DCreate8(D3D_SDK_VERSION);
         ASSERT_NE(m_D3D, nullptr);
@@ -57,8 +57,7 @@ protected:
         orvplatform::ResetAll();
     }
 
-    HRESULT Create(D3DPRESENT_PARAMETERS pp,
-                   DWORD behaviour = D3DCREATE_HARDWARE_VERTEXPROCESSING,
+    HRESULT Create(D3DPRESENT_PARAMETERS pp, DWORD behaviour = D3DCREATE_HARDWARE_VERTEXPROCESSING,
                    D3DDEVTYPE type = D3DDEVTYPE_HAL) {
         return m_D3D->CreateDevice(D3DADAPTER_DEFAULT, type, m_Window, behaviour, &pp, &m_Device);
     }

@@ -18,8 +18,8 @@ protected:
 
     IDirect3DVertexBuffer8* Buffer(UINT vertices) {
         IDirect3DVertexBuffer8* buffer = nullptr;
-        EXPECT_EQ(m_Device->CreateVertexBuffer(vertices * sizeof(Vertex), 0, kFvf,
-                                               D3DPOOL_MANAGED, &buffer),
+        EXPECT_EQ(m_Device->CreateVertexBuffer(vertices * sizeof(Vertex), 0, kFvf, D3DPOOL_MANAGED,
+                                               &buffer),
                   D3D_OK);
         return buffer;
     }
@@ -251,8 +251,8 @@ TEST_F(D3D8Frame, DrawsAreRecordedWithTheVerticesTheyRead) {
     ASSERT_EQ(m_Device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 2, 2), D3D_OK);
     const uint32_t indices[] = {2, 0, 1};
     const Vertex user[] = {{0, 0, 0, 1, 1}, {1, 0, 0, 1, 2}, {0, 1, 0, 1, 3}};
-    ASSERT_EQ(m_Device->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, 3, 1, indices,
-                                               D3DFMT_INDEX32, user, sizeof(Vertex)),
+    ASSERT_EQ(m_Device->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, 3, 1, indices, D3DFMT_INDEX32,
+                                               user, sizeof(Vertex)),
               D3D_OK);
     ASSERT_EQ(m_Device->EndScene(), D3D_OK);
 
@@ -277,8 +277,7 @@ TEST_F(D3D8Frame, UserPointerDrawsUnbindStreamZeroAndTheIndices) {
     ASSERT_NE(Device(), nullptr);
     IDirect3DVertexBuffer8* buffer = Buffer(3);
     IDirect3DIndexBuffer8* indices = nullptr;
-    ASSERT_EQ(m_Device->CreateIndexBuffer(6, 0, D3DFMT_INDEX16, D3DPOOL_MANAGED, &indices),
-              D3D_OK);
+    ASSERT_EQ(m_Device->CreateIndexBuffer(6, 0, D3DFMT_INDEX16, D3DPOOL_MANAGED, &indices), D3D_OK);
     const Vertex user[] = {{0, 0, 0, 1, 0}, {1, 0, 0, 1, 0}, {0, 1, 0, 1, 0}};
     const uint16_t userIndices[] = {0, 1, 2};
     ASSERT_EQ(m_Device->SetVertexShader(kFvf), D3D_OK);
@@ -294,11 +293,10 @@ TEST_F(D3D8Frame, UserPointerDrawsUnbindStreamZeroAndTheIndices) {
         EXPECT_EQ(stream, buffer);
         stream->Release();
 
-        HRESULT result = indexed ? m_Device->DrawIndexedPrimitiveUP(
-                                       D3DPT_TRIANGLELIST, 0, 3, 1, userIndices, D3DFMT_INDEX16,
-                                       user, sizeof(Vertex))
-                                 : m_Device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, user,
-                                                             sizeof(Vertex));
+        HRESULT result =
+            indexed ? m_Device->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, 3, 1, userIndices,
+                                                       D3DFMT_INDEX16, user, sizeof(Vertex))
+                    : m_Device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, user, sizeof(Vertex));
         ASSERT_EQ(result, D3D_OK);
         ASSERT_EQ(m_Device->GetStreamSource(0, &stream, &stride), D3D_OK);
         EXPECT_EQ(stream, nullptr) << indexed;

@@ -22,9 +22,9 @@ protected:
     void SetUp() override {
         D3D8Fixture::SetUp();
         ASSERT_NE(Device(), nullptr);
-        ASSERT_EQ(m_Device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kBackground,
-                                  1.0f, 0),
-                  D3D_OK);
+        ASSERT_EQ(
+            m_Device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kBackground, 1.0f, 0),
+            D3D_OK);
         ASSERT_EQ(m_Device->SetVertexShader(kScreenFvf), D3D_OK);
         ASSERT_EQ(m_Device->BeginScene(), D3D_OK);
     }
@@ -72,12 +72,15 @@ TEST_F(D3D8Rasterizer, TexturedQuadModulatesAlphaTestsAndBlends) {
 
     // The debug font's states.
     ASSERT_EQ(m_Device->SetTexture(0, texture), D3D_OK);
-    const std::pair<D3DRENDERSTATETYPE, DWORD> states[] = {
-        {D3DRS_ALPHABLENDENABLE, TRUE},   {D3DRS_SRCBLEND, D3DBLEND_SRCALPHA},
-        {D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA}, {D3DRS_ALPHATESTENABLE, TRUE},
-        {D3DRS_ALPHAREF, 8},              {D3DRS_ALPHAFUNC, D3DCMP_NOTEQUAL},
-        {D3DRS_ZENABLE, FALSE}};
-    for (const auto& state : states) ASSERT_EQ(m_Device->SetRenderState(state.first, state.second), D3D_OK);
+    const std::pair<D3DRENDERSTATETYPE, DWORD> states[] = {{D3DRS_ALPHABLENDENABLE, TRUE},
+                                                           {D3DRS_SRCBLEND, D3DBLEND_SRCALPHA},
+                                                           {D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA},
+                                                           {D3DRS_ALPHATESTENABLE, TRUE},
+                                                           {D3DRS_ALPHAREF, 8},
+                                                           {D3DRS_ALPHAFUNC, D3DCMP_NOTEQUAL},
+                                                           {D3DRS_ZENABLE, FALSE}};
+    for (const auto& state : states)
+        ASSERT_EQ(m_Device->SetRenderState(state.first, state.second), D3D_OK);
     ASSERT_EQ(m_Device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE), D3D_OK);
     ASSERT_EQ(m_Device->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE), D3D_OK);
     ASSERT_EQ(m_Device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE), D3D_OK);

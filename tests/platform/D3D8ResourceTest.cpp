@@ -56,9 +56,9 @@ TEST_F(D3D8Resource, StreamAndIndexBindingsHandOutReferencesAndHoldTheBuffers) {
     ASSERT_NE(Device(), nullptr);
     IDirect3DVertexBuffer8* vertices = nullptr;
     IDirect3DIndexBuffer8* indices = nullptr;
-    ASSERT_EQ(m_Device->CreateVertexBuffer(520, D3DUSAGE_WRITEONLY, 0x352, D3DPOOL_MANAGED,
-                                           &vertices),
-              D3D_OK);
+    ASSERT_EQ(
+        m_Device->CreateVertexBuffer(520, D3DUSAGE_WRITEONLY, 0x352, D3DPOOL_MANAGED, &vertices),
+        D3D_OK);
     ASSERT_EQ(m_Device->CreateIndexBuffer(60, 0, D3DFMT_INDEX16, D3DPOOL_DEFAULT, &indices),
               D3D_OK);
     ASSERT_EQ(m_Device->SetStreamSource(0, vertices, 52), D3D_OK);
@@ -107,8 +107,8 @@ TEST_F(D3D8Resource, TextureLevelsHaveTheirOwnSizesAndPitches) {
     ASSERT_NE(Device(), nullptr);
     for (const Case& c : cases) {
         IDirect3DTexture8* texture = nullptr;
-        ASSERT_EQ(m_Device->CreateTexture(c.width, c.height, c.levels, 0, c.format,
-                                          D3DPOOL_MANAGED, &texture),
+        ASSERT_EQ(m_Device->CreateTexture(c.width, c.height, c.levels, 0, c.format, D3DPOOL_MANAGED,
+                                          &texture),
                   D3D_OK);
         ASSERT_EQ(texture->GetLevelCount(), c.expectedLevels);
         D3DSURFACE_DESC desc;
@@ -213,9 +213,9 @@ TEST_F(D3D8Resource, DefaultPoolTexturesLockOnlyWhenDynamic) {
     const DWORD usages[] = {0, D3DUSAGE_DYNAMIC};
     for (DWORD usage : usages) {
         IDirect3DTexture8* texture = nullptr;
-        ASSERT_EQ(m_Device->CreateTexture(8, 8, 1, usage, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT,
-                                          &texture),
-                  D3D_OK);
+        ASSERT_EQ(
+            m_Device->CreateTexture(8, 8, 1, usage, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &texture),
+            D3D_OK);
         D3DLOCKED_RECT locked;
         EXPECT_EQ(texture->LockRect(0, &locked, nullptr, 0), usage ? D3D_OK : D3DERR_INVALIDCALL);
         if (usage) texture->UnlockRect(0);
@@ -302,7 +302,8 @@ TEST_F(D3D8Resource, CopyRectsAndUpdateTextureMoveThePixels) {
     ASSERT_EQ(m_Device->CopyRects(source, &rect, 1, level, &point), D3D_OK);
     ASSERT_EQ(texture->LockRect(0, &locked, nullptr, D3DLOCK_READONLY), D3D_OK);
     auto at = [&locked](int x, int y) {
-        return reinterpret_cast<uint16_t*>(static_cast<uint8_t*>(locked.pBits) + y * locked.Pitch)[x];
+        return reinterpret_cast<uint16_t*>(static_cast<uint8_t*>(locked.pBits) +
+                                           y * locked.Pitch)[x];
     };
     EXPECT_EQ(at(5, 6), 1 * 8 + 2);
     EXPECT_EQ(at(6, 7), 2 * 8 + 3);
@@ -331,8 +332,8 @@ TEST_F(D3D8Resource, CopyRectsAndUpdateTextureMoveThePixels) {
     ASSERT_EQ(m_Device->CreateImageSurface(2, 2, D3DFMT_A8R8G8B8, &image), D3D_OK);
     ASSERT_EQ(m_Device->CopyRects(copy, nullptr, 0, image, nullptr), D3D_OK);
     ASSERT_EQ(image->LockRect(&locked, nullptr, D3DLOCK_READONLY), D3D_OK);
-    EXPECT_EQ(static_cast<uint32_t*>(static_cast<void*>(static_cast<uint8_t*>(locked.pBits) +
-                                                        locked.Pitch))[1],
+    EXPECT_EQ(static_cast<uint32_t*>(
+                  static_cast<void*>(static_cast<uint8_t*>(locked.pBits) + locked.Pitch))[1],
               0x11223344u);
     image->UnlockRect();
     image->Release();

@@ -15,8 +15,10 @@ TEST(D3D8Create, NullForOtherSdkVersionsOrWhenToldTo) {
         UINT version;
         bool fails;
         bool expectObject;
-    } cases[] = {{D3D_SDK_VERSION, false, true}, {D3D_SDK_VERSION - 1, false, false},
-                 {D3D_SDK_VERSION + 1, false, false}, {D3D_SDK_VERSION, true, false}};
+    } cases[] = {{D3D_SDK_VERSION, false, true},
+                 {D3D_SDK_VERSION - 1, false, false},
+                 {D3D_SDK_VERSION + 1, false, false},
+                 {D3D_SDK_VERSION, true, false}};
     for (const Case& c : cases) {
         orvplatform::ResetAll();
         orvd3d8::SetCreateFails(c.fails);
@@ -103,9 +105,9 @@ TEST_F(D3D8Runtime, CheckDeviceFormatUsesTheAdaptersFormatLists) {
         {0, D3DRTYPE_CUBETEXTURE, D3DFMT_A8R8G8B8, D3DERR_NOTAVAILABLE},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(m_D3D->CheckDeviceFormat(0, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, c.usage, c.type,
-                                           c.format),
-                  c.expected)
+        EXPECT_EQ(
+            m_D3D->CheckDeviceFormat(0, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, c.usage, c.type, c.format),
+            c.expected)
             << c.usage << " " << c.type << " " << c.format;
     EXPECT_EQ(m_D3D->CheckDepthStencilMatch(0, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, D3DFMT_X8R8G8B8,
                                             D3DFMT_D24S8),
@@ -149,19 +151,16 @@ TEST_F(D3D8Runtime, CreateDeviceRefusesWhatTheAdapterLacksOrBadParameters) {
     const Case cases[] = {
         {"no HAL", [](orvd3d8::AdapterConfig& a) { a.halAvailable = false; }, D3DDEVTYPE_HAL,
          hardware, windowed, D3DERR_NOTAVAILABLE},
-        {"no hardware VP",
-         [](orvd3d8::AdapterConfig& a) { a.hardwareVertexProcessing = false; }, D3DDEVTYPE_HAL,
-         hardware, windowed, D3DERR_NOTAVAILABLE},
+        {"no hardware VP", [](orvd3d8::AdapterConfig& a) { a.hardwareVertexProcessing = false; },
+         D3DDEVTYPE_HAL, hardware, windowed, D3DERR_NOTAVAILABLE},
         {"two behaviours", none, D3DDEVTYPE_HAL, hardware | D3DCREATE_MIXED_VERTEXPROCESSING,
          windowed, D3DERR_INVALIDCALL},
         {"no behaviour", none, D3DDEVTYPE_HAL, 0, windowed, D3DERR_INVALIDCALL},
         {"software device", none, D3DDEVTYPE_SW, hardware, windowed, D3DERR_NOTAVAILABLE},
         {"full-screen UNKNOWN", none, D3DDEVTYPE_HAL, hardware,
-         [] { return FullScreen(640, 480, D3DFMT_UNKNOWN); },
-         D3DERR_INVALIDCALL},
+         [] { return FullScreen(640, 480, D3DFMT_UNKNOWN); }, D3DERR_INVALIDCALL},
         {"full-screen size not a mode", none, D3DDEVTYPE_HAL, hardware,
-         [] { return FullScreen(700, 500, D3DFMT_X8R8G8B8); },
-         D3DERR_INVALIDCALL},
+         [] { return FullScreen(700, 500, D3DFMT_X8R8G8B8); }, D3DERR_INVALIDCALL},
         {"windowed with a refresh rate", none, D3DDEVTYPE_HAL, hardware,
          [] {
              D3DPRESENT_PARAMETERS pp = Windowed();
