@@ -53,8 +53,8 @@ Device8::Device8(Direct3D8* direct3d, UINT adapter, D3DDEVTYPE type, HWND focusW
       m_Present(parameters) {
     Runtime& runtime = Runtime::Get();
     if (!m_Present.Windowed) {
-        m_SavedDesktop = runtime.FindAdapter(adapter)->desktop;
-        runtime.SetDisplayMode(adapter, FullScreenMode(*runtime.FindAdapter(adapter), m_Present));
+        m_SavedDesktop = runtime.AdapterOf(adapter).desktop;
+        runtime.SetDisplayMode(adapter, FullScreenMode(runtime.AdapterOf(adapter), m_Present));
     }
     CreateSwapBuffers();
     ResetState();
@@ -185,14 +185,14 @@ HRESULT Device8::GetDirect3D(IDirect3D8** d3d) {
 HRESULT Device8::GetDeviceCaps(D3DCAPS8* caps) {
     ORV_CALL("IDirect3DDevice8::GetDeviceCaps", J(caps));
     if (!caps) return scope.Finish(D3DERR_INVALIDCALL);
-    *caps = Direct3D8::Caps(m_Adapter, m_Type, *Runtime::Get().FindAdapter(m_Adapter));
+    *caps = Direct3D8::Caps(m_Adapter, m_Type, Runtime::Get().AdapterOf(m_Adapter));
     return scope.Finish(D3D_OK);
 }
 
 HRESULT Device8::GetDisplayMode(D3DDISPLAYMODE* mode) {
     ORV_CALL("IDirect3DDevice8::GetDisplayMode", J(mode));
     if (!mode) return scope.Finish(D3DERR_INVALIDCALL);
-    *mode = Runtime::Get().FindAdapter(m_Adapter)->desktop;
+    *mode = Runtime::Get().AdapterOf(m_Adapter).desktop;
     return scope.Finish(D3D_OK);
 }
 
@@ -240,10 +240,10 @@ HRESULT Device8::Reset(D3DPRESENT_PARAMETERS* parameters) {
 
     Runtime& runtime = Runtime::Get();
     if (m_Present.Windowed && !accepted.Windowed)
-        m_SavedDesktop = runtime.FindAdapter(m_Adapter)->desktop;
+        m_SavedDesktop = runtime.AdapterOf(m_Adapter).desktop;
     if (!accepted.Windowed)
         runtime.SetDisplayMode(m_Adapter,
-                               FullScreenMode(*runtime.FindAdapter(m_Adapter), accepted));
+                               FullScreenMode(runtime.AdapterOf(m_Adapter), accepted));
     else if (!m_Present.Windowed)
         runtime.SetDisplayMode(m_Adapter, m_SavedDesktop);
     *parameters = accepted;
@@ -347,13 +347,13 @@ HRESULT Device8::GetFrontBuffer(IDirect3DSurface8* destSurface) {
     if (!destSurface) return scope.Finish(D3DERR_INVALIDCALL);
     Surface8& dest = *static_cast<Surface8*>(destSurface);
     const Surface8::Desc& desc = dest.Description();
-    const D3DDISPLAYMODE& mode = Runtime::Get().FindAdapter(m_Adapter)->desktop;
     // The whole front buffer is copied, so the destination must have the
-    // size of the display mode, whatever the size of the window.
-    if (desc.format != D3DFMT_A8R8G8B8 || desc.pool != D3DPOOL_SYSTEMMEM ||
-        desc.width != mode.Width || desc.height != mode.Height || dest.Locked())
-        return scope.Finish(D3DERR_INVALIDCALL);
+    // size of the display mode (the front buffer's), whatever the window's.
     const Image& front = Runtime::Get().Desktop(m_Adapter);
+    if (desc.format != D3DFMT_A8R8G8B8 || desc.pool != D3DPOOL_SYSTEMMEM ||
+        desc.width != static_cast<UINT>(front.width) ||
+        desc.height != static_cast<UINT>(front.height) || dest.Locked())
+        return scope.Finish(D3DERR_INVALIDCALL);
     for (UINT y = 0; y < desc.height; ++y)
         for (UINT x = 0; x < desc.width; ++x)
             dest.WriteArgb(x, y, front.At(static_cast<int>(x), static_cast<int>(y)));

@@ -55,7 +55,7 @@ HRESULT Device8::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage
              J(pool), J(texture));
     if (!texture) return scope.Finish(D3DERR_INVALIDCALL);
     *texture = nullptr;
-    const AdapterConfig& config = *Runtime::Get().FindAdapter(m_Adapter);
+    const AdapterConfig& config = Runtime::Get().AdapterOf(m_Adapter);
     const bool depth = (usage & D3DUSAGE_DEPTHSTENCIL) != 0;
     const bool formatOffered =
         depth ? Contains(config.depthFormats, format) : Contains(config.textureFormats, format);
@@ -141,7 +141,7 @@ HRESULT Device8::CreateDepthStencilSurface(UINT width, UINT height, D3DFORMAT fo
              J(multiSample), J(surface));
     if (!surface) return scope.Finish(D3DERR_INVALIDCALL);
     *surface = nullptr;
-    const AdapterConfig& config = *Runtime::Get().FindAdapter(m_Adapter);
+    const AdapterConfig& config = Runtime::Get().AdapterOf(m_Adapter);
     if (width == 0 || height == 0 || !Contains(config.depthFormats, format) ||
         multiSample != D3DMULTISAMPLE_NONE)
         return scope.Finish(D3DERR_INVALIDCALL);

@@ -138,7 +138,7 @@ D3DCAPS8 Direct3D8::Caps(UINT adapter, D3DDEVTYPE type, const AdapterConfig& con
 
 HRESULT Direct3D8::ValidatePresentation(UINT adapter, HWND focusWindow,
                                         D3DPRESENT_PARAMETERS& parameters) {
-    const AdapterConfig& config = *Runtime::Get().FindAdapter(adapter);
+    const AdapterConfig& config = Runtime::Get().AdapterOf(adapter);
     if (parameters.BackBufferCount > D3DPRESENT_BACK_BUFFERS_MAX) return D3DERR_INVALIDCALL;
     if (parameters.BackBufferCount == 0) parameters.BackBufferCount = 1;
     if (parameters.SwapEffect < D3DSWAPEFFECT_DISCARD ||

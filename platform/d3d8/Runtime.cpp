@@ -46,6 +46,12 @@ AdapterConfig* Runtime::FindAdapter(UINT adapter) {
     return adapter < m_Adapters.size() ? &m_Adapters[adapter] : nullptr;
 }
 
+const AdapterConfig& Runtime::AdapterOf(UINT adapter) {
+    static const AdapterConfig fallback = DefaultAdapter();
+    const AdapterConfig* config = FindAdapter(adapter);
+    return config ? *config : fallback;
+}
+
 void Runtime::SetAdapters(const std::vector<AdapterConfig>& adapters) {
     m_Adapters = adapters;
     m_Desktops.clear();
@@ -64,7 +70,10 @@ void Runtime::SetDisplayMode(UINT adapter, const D3DDISPLAYMODE& mode) {
 
 Image& Runtime::Desktop(UINT adapter) {
     SyncDesktops();
-    return m_Desktops.at(adapter);
+    if (adapter < m_Desktops.size()) return m_Desktops[adapter];
+    static Image none;
+    none = Image{};
+    return none;
 }
 
 void Runtime::SyncDesktops() {

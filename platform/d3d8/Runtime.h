@@ -26,10 +26,14 @@ public:
 
     std::vector<AdapterConfig>& Adapters() { return m_Adapters; }
     AdapterConfig* FindAdapter(UINT adapter);
+    // The configuration a device on `adapter` works with: a device whose
+    // adapter a test removed sees a default one.
+    const AdapterConfig& AdapterOf(UINT adapter);
     void SetAdapters(const std::vector<AdapterConfig>& adapters);
     // Changes the adapter's current display mode; the desktop image starts
     // over in black at the new size.
     void SetDisplayMode(UINT adapter, const D3DDISPLAYMODE& mode);
+    // Empty for an adapter that does not exist.
     Image& Desktop(UINT adapter);
 
     bool CreateFails() const { return m_CreateFails; }
