@@ -45,6 +45,8 @@ AdapterConfig& Adapter(unsigned index) { return Runtime::Get().Adapters().at(ind
 
 void SetCreateFails(bool fails) { Runtime::Get().SetCreateFails(fails); }
 
+void EnableRasterizer(bool enable) { Runtime::Get().EnableRasterizer(enable); }
+
 size_t LiveObjectCount() {
     size_t count = 0;
     for (LiveObject* object : Runtime::Get().Objects())

@@ -6,6 +6,7 @@
 #include "Journal.h"
 #include "PixelFormat.h"
 #include "Rasterizer.h"
+#include "Runtime.h"
 #include "Surface8.h"
 #include "Texture8.h"
 #include "VertexBuffer8.h"
@@ -127,7 +128,8 @@ void Device8::Record(DrawKind kind, D3DPRIMITIVETYPE type, UINT primitiveCount, 
     m_Draws.push_back(std::move(record));
     if (m_Draws.size() > kRecordedDraws) m_Draws.pop_front();
 
-    Rasterizer(*this).Draw(type, ElementCount(type, primitiveCount), source);
+    if (Runtime::Get().RasterizerEnabled())
+        Rasterizer(*this).Draw(type, ElementCount(type, primitiveCount), source);
 }
 
 HRESULT Device8::DrawPrimitive(D3DPRIMITIVETYPE primitiveType, UINT startVertex,

@@ -92,6 +92,7 @@ void Runtime::SyncDesktops() {
 
 void Runtime::Restore() {
     m_CreateFails = false;
+    m_RasterizerEnabled = true;
     SetAdapters({DefaultAdapter()});
 }
 

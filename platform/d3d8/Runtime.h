@@ -38,6 +38,8 @@ public:
 
     bool CreateFails() const { return m_CreateFails; }
     void SetCreateFails(bool fails) { m_CreateFails = fails; }
+    bool RasterizerEnabled() const { return m_RasterizerEnabled; }
+    void EnableRasterizer(bool enable) { m_RasterizerEnabled = enable; }
 
     // Default adapters, no injected creation failure.
     void Restore();
@@ -51,6 +53,7 @@ private:
     std::vector<AdapterConfig> m_Adapters;
     std::vector<Image> m_Desktops;
     bool m_CreateFails = false;
+    bool m_RasterizerEnabled = true;
 };
 
 }  // namespace orvd3d8

@@ -43,6 +43,9 @@ ORV_D3D8_API void SetAdapters(const std::vector<AdapterConfig>& adapters);
 ORV_D3D8_API AdapterConfig& Adapter(unsigned index);
 // Makes Direct3DCreate8 return null.
 ORV_D3D8_API void SetCreateFails(bool fails);
+// Draws are validated and recorded either way; with the rasteriser off they
+// leave the back buffer alone (benchmarks of the callers use this).
+ORV_D3D8_API void EnableRasterizer(bool enable);
 
 // IDirect3D8 objects, devices and resources whose reference count is above 0.
 ORV_D3D8_API size_t LiveObjectCount();
