@@ -155,6 +155,27 @@ TEST_F(DisplayModes, FallsBackThroughMixedAndSoftwareVertexProcessing) {
     }
 }
 
+TEST_F(DisplayModes, InjectedCreationFailuresWalkTheSameFallbackOrder) {
+    RenderDevice* device = Create();
+    orvplatform::FailNthCall("IDirect3D8::CreateDevice", 1, D3DERR_OUTOFVIDEOMEMORY);
+    ASSERT_TRUE(device->SetDisplayMode(640, 480, 32, 60, 0, true));
+    const std::vector<orvplatform::Call> creations = orvplatform::CallsOf("IDirect3D8::CreateDevice");
+    ASSERT_EQ(creations.size(), 2u);
+    EXPECT_EQ(creations[0].args[3], static_cast<uint64_t>(D3DCREATE_HARDWARE_VERTEXPROCESSING));
+    EXPECT_EQ(creations[1].args[3], static_cast<uint64_t>(D3DCREATE_MIXED_VERTEXPROCESSING));
+    EXPECT_EQ(creations[0].args[1], creations[1].args[1]);  // the type stays
+    EXPECT_TRUE(Logged("Mixed vertex processing."));
+    EXPECT_FALSE(Logged("Hardware vertex processing."));
+
+    // All three refused: the last attempt's result is the one reported.
+    orvplatform::FailNthCall("IDirect3D8::CreateDevice", 1, D3DERR_OUTOFVIDEOMEMORY);
+    orvplatform::FailNthCall("IDirect3D8::CreateDevice", 2, D3DERR_NOTAVAILABLE);
+    orvplatform::FailNthCall("IDirect3D8::CreateDevice", 3, D3DERR_DEVICELOST);
+    EXPECT_FALSE(device->SetDisplayMode(640, 480, 32, 60, 0, true));
+    EXPECT_TRUE(Logged("Display switch failed (HR:D3DERR_DEVICELOST)"));
+    EXPECT_EQ(orvd3d8::LastDevice(), nullptr);
+}
+
 TEST_F(DisplayModes, WithoutAHardwareDeviceTheReferenceRasteriserIsUsed) {
     orvd3d8::Adapter(0).halAvailable = false;
     RenderDevice* device = Create();

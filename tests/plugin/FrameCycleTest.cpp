@@ -184,6 +184,29 @@ TEST_F(FrameCycle, WindowedScreenshotSavesTheWindowsClientArea) {
         EXPECT_EQ(bitmap.At(corner % 2 ? 319 : 0, corner / 2 ? 239 : 0), 0x20C040u) << corner;
 }
 
+TEST_F(FrameCycle, FullScreenScreenshotIsTheWholeDisplay) {
+    RenderDevice* device = Create();
+    ASSERT_TRUE(device->SetDisplayMode(800, 600, 32, 60, 0, false));
+    device->SetClearColor(0xFF8040C0);
+    device->BeginScene();
+    device->Clear(true, false, false);
+    device->EndScene();
+
+    const std::string path = OutputPath("fullscreen.bmp");
+    std::remove(path.c_str());
+    ASSERT_TRUE(device->SaveScreenShot(path.c_str()));
+    const std::vector<orvplatform::Call> surfaces = CallsOf("IDirect3DDevice8::CreateImageSurface");
+    ASSERT_EQ(surfaces.size(), 1u);
+    EXPECT_EQ(surfaces[0].args[0], 800u);
+    EXPECT_EQ(surfaces[0].args[1], 600u);
+    Bitmap bitmap;
+    ASSERT_TRUE(ReadBitmap(path, &bitmap));
+    EXPECT_EQ(bitmap.width, 800);
+    EXPECT_EQ(bitmap.height, 600);
+    EXPECT_EQ(bitmap.At(0, 0), 0x8040C0u);
+    EXPECT_EQ(bitmap.At(799, 599), 0x8040C0u);
+}
+
 TEST_F(FrameCycle, ABackBufferSizedCaptureIsRefusedInWindowedMode) {
     CreateWindowed(320, 240);
     IDirect3DDevice8* d3d = orvd3d8::LastDevice();
