@@ -2,9 +2,9 @@
 
 #include <cstdarg>
 #include <cstddef>
-#include <cstdio>
 
 #include "KernelLog.h"
+#include "TextFormat.h"
 #include "host/FileSystem.h"
 #include "host/Window.h"
 
@@ -40,16 +40,7 @@ Kernel::~Kernel() {
 void Kernel::LogMessage(const char* format, ...) {
     va_list args;
     va_start(args, format);
-    va_list measure;
-    va_copy(measure, args);
-    int length = std::vsnprintf(nullptr, 0, format, measure);
-    va_end(measure);
-    std::string line;
-    if (length > 0) {
-        line.resize(static_cast<size_t>(length) + 1);
-        std::vsnprintf(&line[0], line.size(), format, args);
-        line.resize(static_cast<size_t>(length));
-    }
+    std::string line = FormatText(format, args);
     va_end(args);
     if (!line.empty() && line.back() == '\n') line.pop_back();
     m_pLog->Write(line);

@@ -1,10 +1,12 @@
 #include "host/String.h"
 
 #include <cstdarg>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <utility>
+
+#include "TextFormat.h"
 
 namespace {
 
@@ -89,18 +91,7 @@ int String::CompareIC(const String& other) const {
 String String::Format(const char* format, ...) {
     va_list args;
     va_start(args, format);
-    va_list measure;
-    va_copy(measure, args);
-    int length = std::vsnprintf(nullptr, 0, format, measure);
-    va_end(measure);
-    String result;
-    if (length > 0) {
-        char* text = static_cast<char*>(std::malloc(static_cast<size_t>(length) + 1));
-        if (!text) std::abort();
-        std::vsnprintf(text, static_cast<size_t>(length) + 1, format, args);
-        result.m_pText = text;
-        result.m_Length = static_cast<unsigned>(length);
-    }
+    const std::string text = FormatText(format, args);
     va_end(args);
-    return result;
+    return String(text.c_str());
 }
