@@ -29,6 +29,18 @@ inline D3DPRESENT_PARAMETERS FullScreen(UINT width, UINT height, D3DFORMAT forma
     return pp;
 }
 
+// The reference count of `object` without changing it.
+inline ULONG RefCount(IUnknown* object) {
+    object->AddRef();
+    return object->Release();
+}
+
+// Pixel (x, y) of a locked rectangle.
+template <typename T>
+T& Texel(const D3DLOCKED_RECT& locked, int x, int y) {
+    return reinterpret_cast<T*>(static_cast<uint8_t*>(locked.pBits) + y * locked.Pitch)[x];
+}
+
 class D3D8Fixture : public ::testing::Test {
 protected:
     static constexpr int kWindowX = 100, kWindowY = 50, kWindowWidth = 320, kWindowHeight = 240;
@@ -38,18 +50,13 @@ protected:
         m_Window =
             CreateWindowExA(0, "D3D8Test", "window", WS_POPUP | WS_VISIBLE, kWindowX, kWindowY,
                             kWindowWidth, kWindowHeight, nullptr, nullptr, nullptr, nullptr);
-        ASSERT_NE(m_Window, nullptr);
         m_D3D = Direct3DCreate8(D3D_SDK_VERSION);
-        ASSERT_NE(m_D3D, nullptr);
+        ASSERT_TRUE(m_Window && m_D3D);
     }
 
     void TearDown() override {
-        if (m_Device) {
-            EXPECT_EQ(m_Device->Release(), 0u);
-        }
-        if (m_D3D) {
-            EXPECT_EQ(m_D3D->Release(), 0u);
-        }
+        EXPECT_EQ(m_Device ? m_Device->Release() : 0u, 0u);
+        EXPECT_EQ(m_D3D ? m_D3D->Release() : 0u, 0u);
         std::string alive;
         for (const std::string& line : orvd3d8::LiveObjectDescriptions()) alive += line + "\n";
         EXPECT_EQ(orvd3d8::LiveObjectCount(), 0u) << alive;
@@ -57,9 +64,9 @@ protected:
         orvplatform::ResetAll();
     }
 
-    HRESULT Create(D3DPRESENT_PARAMETERS pp, DWORD behaviour = D3DCREATE_HARDWARE_VERTEXPROCESSING,
-                   D3DDEVTYPE type = D3DDEVTYPE_HAL) {
-        return m_D3D->CreateDevice(D3DADAPTER_DEFAULT, type, m_Window, behaviour, &pp, &m_Device);
+    HRESULT Create(D3DPRESENT_PARAMETERS pp) {
+        return m_D3D->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, m_Window,
+                                   D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &m_Device);
     }
 
     // A windowed HAL device, asserted to exist.
@@ -72,9 +79,3 @@ protected:
     IDirect3D8* m_D3D = nullptr;
     IDirect3DDevice8* m_Device = nullptr;
 };
-
-// The reference count of `object` without changing it.
-inline ULONG RefCount(IUnknown* object) {
-    object->AddRef();
-    return object->Release();
-}

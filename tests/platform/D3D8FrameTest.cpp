@@ -1,6 +1,7 @@
 // The frame: scenes, clears into the back and depth buffers, presentation to
 // the desktop, the front-buffer copy and its size rule, device loss, and the
-// validation, recording and stream unbinding of draws.
+// validation, recording and stream unbinding of draws. (Full-screen
+// presentation: D3D8RuntimeTest.)
 #include <cstring>
 
 #include "D3D8Fixture.h"
@@ -128,14 +129,11 @@ TEST_F(D3D8Frame, GetFrontBufferNeedsADesktopSizedSystemMemorySurface) {
         if (c.expected == D3D_OK) {
             D3DLOCKED_RECT locked;
             ASSERT_EQ(surface->LockRect(&locked, nullptr, D3DLOCK_READONLY), D3D_OK);
-            auto pixel = [&locked](int x, int y) {
-                return reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(locked.pBits) +
-                                                   y * locked.Pitch)[x];
-            };
-            EXPECT_EQ(pixel(kWindowX, kWindowY), 0xFF123456u);
-            EXPECT_EQ(pixel(kWindowX + kWindowWidth - 1, kWindowY + kWindowHeight - 1),
+            EXPECT_EQ(Texel<uint32_t>(locked, kWindowX, kWindowY), 0xFF123456u);
+            EXPECT_EQ(Texel<uint32_t>(locked, kWindowX + kWindowWidth - 1,
+                                      kWindowY + kWindowHeight - 1),
                       0xFF123456u);
-            EXPECT_EQ(pixel(kWindowX - 1, kWindowY), 0xFF000000u);
+            EXPECT_EQ(Texel<uint32_t>(locked, kWindowX - 1, kWindowY), 0xFF000000u);
             surface->UnlockRect();
         }
         surface->Release();
@@ -147,16 +145,6 @@ TEST_F(D3D8Frame, GetFrontBufferNeedsADesktopSizedSystemMemorySurface) {
               D3D_OK);
     EXPECT_EQ(m_Device->GetFrontBuffer(target), D3DERR_INVALIDCALL);
     target->Release();
-}
-
-TEST_F(D3D8Frame, FullScreenPresentReplacesTheFrontBuffer) {
-    ASSERT_EQ(Create(FullScreen(800, 600, D3DFMT_R5G6B5)), D3D_OK);
-    ASSERT_EQ(m_Device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF00FF00, 1.0f, 0), D3D_OK);
-    ASSERT_EQ(m_Device->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
-    orvd3d8::Image front = orvd3d8::DesktopImage(0);
-    ASSERT_EQ(front.width, 800);
-    EXPECT_EQ(front.At(0, 0), 0xFF00FF00u);
-    EXPECT_EQ(front.At(799, 599), 0xFF00FF00u);
 }
 
 TEST_F(D3D8Frame, LostDeviceRefusesPresentButTakesStateCalls) {
@@ -238,75 +226,60 @@ TEST_F(D3D8Frame, DrawsAreValidated) {
     indices->Release();
 }
 
-TEST_F(D3D8Frame, DrawsAreRecordedWithTheVerticesTheyRead) {
+TEST_F(D3D8Frame, DrawsAreRecordedAndUserPointerDrawsUnbindStreamZeroAndTheIndices) {
     ASSERT_NE(Device(), nullptr);
     IDirect3DVertexBuffer8* buffer = Buffer(6);
+    IDirect3DIndexBuffer8* indices = nullptr;
+    ASSERT_EQ(m_Device->CreateIndexBuffer(6, 0, D3DFMT_INDEX16, D3DPOOL_MANAGED, &indices), D3D_OK);
     Vertex* vertices = nullptr;
     ASSERT_EQ(buffer->Lock(0, 0, reinterpret_cast<BYTE**>(&vertices), 0), D3D_OK);
     for (int i = 0; i < 6; ++i) vertices[i] = {float(i), 0, 0, 1, 0xFF000000u + i};
     buffer->Unlock();
-    ASSERT_EQ(m_Device->SetVertexShader(kFvf), D3D_OK);
-    ASSERT_EQ(m_Device->SetStreamSource(0, buffer, sizeof(Vertex)), D3D_OK);
-    ASSERT_EQ(m_Device->BeginScene(), D3D_OK);
-    ASSERT_EQ(m_Device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 2, 2), D3D_OK);
-    const uint32_t indices[] = {2, 0, 1};
     const Vertex user[] = {{0, 0, 0, 1, 1}, {1, 0, 0, 1, 2}, {0, 1, 0, 1, 3}};
-    ASSERT_EQ(m_Device->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, 3, 1, indices, D3DFMT_INDEX32,
-                                               user, sizeof(Vertex)),
-              D3D_OK);
-    ASSERT_EQ(m_Device->EndScene(), D3D_OK);
-
-    std::vector<orvd3d8::DrawRecord> draws = orvd3d8::DrawsOf(m_Device);
-    ASSERT_EQ(draws.size(), 2u);
-    EXPECT_EQ(draws[0].kind, orvd3d8::DrawKind::Primitive);
-    EXPECT_EQ(draws[0].primitiveType, D3DPT_TRIANGLESTRIP);
-    EXPECT_EQ(draws[0].firstVertex, 2u);
-    EXPECT_EQ(draws[0].vertexCount, 4u);
-    EXPECT_EQ(draws[0].vertexShader, kFvf);
-    ASSERT_EQ(draws[0].vertices.size(), 4 * sizeof(Vertex));
-    Vertex last;
-    std::memcpy(&last, draws[0].vertices.data() + 3 * sizeof(Vertex), sizeof last);
-    EXPECT_EQ(last.colour, 0xFF000005u);
-    EXPECT_EQ(draws[1].kind, orvd3d8::DrawKind::IndexedPrimitiveUP);
-    EXPECT_EQ(draws[1].indices, (std::vector<uint32_t>{2, 0, 1}));
-    EXPECT_EQ(draws[1].vertices.size(), sizeof user);
-    buffer->Release();
-}
-
-TEST_F(D3D8Frame, UserPointerDrawsUnbindStreamZeroAndTheIndices) {
-    ASSERT_NE(Device(), nullptr);
-    IDirect3DVertexBuffer8* buffer = Buffer(3);
-    IDirect3DIndexBuffer8* indices = nullptr;
-    ASSERT_EQ(m_Device->CreateIndexBuffer(6, 0, D3DFMT_INDEX16, D3DPOOL_MANAGED, &indices), D3D_OK);
-    const Vertex user[] = {{0, 0, 0, 1, 0}, {1, 0, 0, 1, 0}, {0, 1, 0, 1, 0}};
-    const uint16_t userIndices[] = {0, 1, 2};
+    const uint32_t userIndices[] = {2, 0, 1};
     ASSERT_EQ(m_Device->SetVertexShader(kFvf), D3D_OK);
     ASSERT_EQ(m_Device->BeginScene(), D3D_OK);
     for (bool indexed : {false, true}) {
+        SCOPED_TRACE(indexed ? "indexed" : "not indexed");
         ASSERT_EQ(m_Device->SetStreamSource(0, buffer, sizeof(Vertex)), D3D_OK);
         ASSERT_EQ(m_Device->SetIndices(indices, 0), D3D_OK);
+        orvd3d8::ClearDraws(m_Device);
         // A count of 0 draws nothing and unbinds nothing.
         ASSERT_EQ(m_Device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 0, user, sizeof(Vertex)), D3D_OK);
-        IDirect3DVertexBuffer8* stream = nullptr;
-        UINT stride = 0;
-        ASSERT_EQ(m_Device->GetStreamSource(0, &stream, &stride), D3D_OK);
-        EXPECT_EQ(stream, buffer);
-        stream->Release();
+        ASSERT_EQ(m_Device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 2, 2), D3D_OK);
+        ASSERT_EQ(indexed ? m_Device->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, 3, 1, userIndices,
+                                                             D3DFMT_INDEX32, user, sizeof(Vertex))
+                          : m_Device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, user, sizeof(Vertex)),
+                  D3D_OK);
 
-        HRESULT result =
-            indexed ? m_Device->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, 3, 1, userIndices,
-                                                       D3DFMT_INDEX16, user, sizeof(Vertex))
-                    : m_Device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, user, sizeof(Vertex));
-        ASSERT_EQ(result, D3D_OK);
+        IDirect3DVertexBuffer8* stream = buffer;
+        UINT stride = 1;
         ASSERT_EQ(m_Device->GetStreamSource(0, &stream, &stride), D3D_OK);
-        EXPECT_EQ(stream, nullptr) << indexed;
-        EXPECT_EQ(stride, 0u) << indexed;
+        EXPECT_EQ(stream, nullptr);
+        EXPECT_EQ(stride, 0u);
         IDirect3DIndexBuffer8* boundIndices = nullptr;
         UINT base = 0;
         ASSERT_EQ(m_Device->GetIndices(&boundIndices, &base), D3D_OK);
-        EXPECT_EQ(boundIndices, indexed ? nullptr : indices) << indexed;
+        EXPECT_EQ(boundIndices, indexed ? nullptr : indices);
         if (boundIndices) boundIndices->Release();
         EXPECT_EQ(RefCount(buffer), 1u);
+
+        std::vector<orvd3d8::DrawRecord> draws = orvd3d8::DrawsOf(m_Device);
+        ASSERT_EQ(draws.size(), 2u);
+        EXPECT_EQ(draws[0].kind, orvd3d8::DrawKind::Primitive);
+        EXPECT_EQ(draws[0].primitiveType, D3DPT_TRIANGLESTRIP);
+        EXPECT_EQ(draws[0].firstVertex, 2u);
+        EXPECT_EQ(draws[0].vertexCount, 4u);
+        EXPECT_EQ(draws[0].vertexShader, kFvf);
+        ASSERT_EQ(draws[0].vertices.size(), 4 * sizeof(Vertex));
+        Vertex last;
+        std::memcpy(&last, draws[0].vertices.data() + 3 * sizeof(Vertex), sizeof last);
+        EXPECT_EQ(last.colour, 0xFF000005u);
+        EXPECT_EQ(draws[1].kind, indexed ? orvd3d8::DrawKind::IndexedPrimitiveUP
+                                         : orvd3d8::DrawKind::PrimitiveUP);
+        const std::vector<uint32_t> readIndices = {2, 0, 1};
+        EXPECT_EQ(draws[1].indices, indexed ? readIndices : std::vector<uint32_t>());
+        EXPECT_EQ(draws[1].vertices.size(), sizeof user);
     }
     ASSERT_EQ(m_Device->EndScene(), D3D_OK);
     EXPECT_EQ(m_Device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, user, sizeof(Vertex)),

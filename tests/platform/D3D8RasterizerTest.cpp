@@ -13,7 +13,6 @@ struct ScreenVertex {
     float u, v;
 };
 constexpr DWORD kScreenFvf = D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1;
-static_assert(sizeof(ScreenVertex) == 28 && kScreenFvf == 0x144, "the text vertex");
 
 constexpr uint32_t kBackground = 0xFF0000FF;
 

@@ -2,9 +2,6 @@
 // stand-in's objects.
 #include "GdiCanvas.h"
 
-#include <gtest/gtest.h>
-#include <orv/PlatformControl.h>
-
 #include <algorithm>
 #include <cstdlib>
 #include <functional>
@@ -21,30 +18,7 @@ HFONT MakeFont(const char* face, int height = -16) {
                        VARIABLE_PITCH, face);
 }
 
-BITMAPINFO DibInfo(LONG width, LONG height, WORD bitCount, DWORD compression = BI_RGB) {
-    BITMAPINFO info;
-    std::memset(&info, 0, sizeof info);
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = bitCount;
-    info.bmiHeader.biCompression = compression;
-    return info;
-}
-
-class GdiObjects : public testing::Test {
-protected:
-    void SetUp() override {
-        orvplatform::ResetAll();
-        m_LiveBefore = orvplatform::LiveGdiObjectCount();
-    }
-    void TearDown() override {
-        orvplatform::ResetAll();
-        EXPECT_EQ(orvplatform::LiveGdiObjectCount(), m_LiveBefore);
-    }
-    size_t m_LiveBefore = 0;
-};
+class GdiObjects : public GdiTest {};
 
 }  // namespace
 
@@ -168,20 +142,6 @@ TEST_F(GdiObjects, SectionsOfSupportedFormatsOnly) {
         EXPECT_EQ(std::count(bytes, bytes + size, 0), static_cast<long>(size));
         EXPECT_TRUE(DeleteObject(bitmap));
     }
-}
-
-TEST_F(GdiObjects, DotsPerInchIsConfiguredAndReset) {
-    GdiCanvas canvas(4, 4);
-    const struct {
-        int dotsPerInch;
-    } cases[] = {{96}, {120}, {144}, {72}};
-    for (const auto& c : cases) {
-        orvplatform::SetLogPixelsY(c.dotsPerInch);
-        EXPECT_EQ(GetDeviceCaps(canvas.Dc(), LOGPIXELSY), c.dotsPerInch);
-        EXPECT_EQ(GetDeviceCaps(canvas.Dc(), LOGPIXELSX), c.dotsPerInch);
-    }
-    orvplatform::ResetAll();
-    EXPECT_EQ(GetDeviceCaps(canvas.Dc(), LOGPIXELSY), 96);
 }
 
 TEST_F(GdiObjects, InjectedFailuresFailEachCallItsOwnWay) {

@@ -2,9 +2,6 @@
 // files themselves read through FreeType.
 #include "GdiCanvas.h"
 
-#include <gtest/gtest.h>
-#include <orv/PlatformControl.h>
-
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include FT_TRUETYPE_TABLES_H
@@ -61,17 +58,7 @@ private:
     FT_Face m_Face = nullptr;
 };
 
-class GdiText : public testing::Test {
-protected:
-    void SetUp() override {
-        orvplatform::ResetAll();
-        m_LiveBefore = orvplatform::LiveGdiObjectCount();
-    }
-    void TearDown() override { EXPECT_EQ(orvplatform::LiveGdiObjectCount(), m_LiveBefore); }
-
-private:
-    size_t m_LiveBefore = 0;
-};
+class GdiText : public GdiTest {};
 
 }  // namespace
 
@@ -133,6 +120,8 @@ TEST_F(GdiText, HeightsSizeTheEmOrTheCell) {
         SCOPED_TRACE(testing::Message() << "height " << c.height << " at " << c.dotsPerInch << " dpi");
         orvplatform::SetLogPixelsY(c.dotsPerInch);
         GdiCanvas canvas(8, 8);
+        EXPECT_EQ(GetDeviceCaps(canvas.Dc(), LOGPIXELSY), c.dotsPerInch);
+        EXPECT_EQ(GetDeviceCaps(canvas.Dc(), LOGPIXELSX), c.dotsPerInch);
         ASSERT_TRUE(canvas.UseFont(c.height, FW_NORMAL, false, "Arial"));
         const TEXTMETRICA tm = canvas.Metrics();
         if (c.em) {
@@ -147,6 +136,8 @@ TEST_F(GdiText, HeightsSizeTheEmOrTheCell) {
         previous = extent;
     }
     orvplatform::ResetAll();
+    GdiCanvas canvas(8, 8);
+    EXPECT_EQ(GetDeviceCaps(canvas.Dc(), LOGPIXELSY), 96) << "reset to the default";
 }
 
 TEST_F(GdiText, GlyphsHangFromTheTopWithTheirInkWhereTheFaceSays) {
@@ -158,93 +149,69 @@ TEST_F(GdiText, GlyphsHangFromTheTopWithTheirInkWhereTheFaceSays) {
         double inkTopFromBaseline;  // in em fractions, from the OS/2 table or the glyph's shape
         double tolerance;           // pixels
     };
-    GdiCanvas probe(8, 8);
-    ASSERT_TRUE(probe.UseFont(-kEm, FW_NORMAL, false, "Arial"));
-    ReferenceFace reference(orvplatform::FontFileOf(probe.Font()));
+    GdiCanvas canvas(80, 80);
+    ASSERT_TRUE(canvas.UseFont(-kEm, FW_NORMAL, false, "Arial"));
+    ReferenceFace reference(orvplatform::FontFileOf(canvas.Font()));
     ASSERT_TRUE(reference.Valid());
-    const double capHeight = reference.Os2()->sCapHeight * reference.Scale(kEm);
     const Case cases[] = {
-        {"A", capHeight, 1.0},
+        {"A", reference.Os2()->sCapHeight * reference.Scale(kEm), 1.0},
         {".", kEm * 0.1, 2.5},  // a full stop is about a tenth of the em tall
     };
+    const int baseline = kY + canvas.Metrics().tmAscent;
     GdiInkBox boxes[2];
     for (size_t i = 0; i < std::size(cases); ++i) {
         const Case& c = cases[i];
         SCOPED_TRACE(c.text);
-        GdiCanvas canvas(80, 80);
-        ASSERT_TRUE(canvas.UseFont(-kEm, FW_NORMAL, false, "Arial"));
-        const TEXTMETRICA tm = canvas.Metrics();
-        const SIZE extent = canvas.Extent(c.text);
+        std::memset(canvas.Bits(), 0, canvas.Size());
         ASSERT_TRUE(canvas.Draw(kX, kY, c.text));
-        const GdiInkBox ink = canvas.Ink();
+        const GdiInkBox ink = boxes[i] = canvas.Ink();
         ASSERT_FALSE(ink.Empty());
-        const int baseline = kY + tm.tmAscent;
         EXPECT_NEAR(ink.bottom, baseline, 1.0);
         EXPECT_NEAR(ink.top, baseline - c.inkTopFromBaseline, c.tolerance);
         EXPECT_GE(ink.left, kX);
-        EXPECT_LE(ink.right, kX + extent.cx);
-        boxes[i] = ink;
+        EXPECT_LE(ink.right, kX + canvas.Extent(c.text).cx);
     }
     // The full stop sits low and narrow inside a cell the letter fills.
     EXPECT_GT(boxes[1].top, boxes[0].top + kEm / 2);
     EXPECT_LT(boxes[1].right - boxes[1].left, (boxes[0].right - boxes[0].left) / 3);
 }
 
-TEST_F(GdiText, TextBlendsItsColourOverTheOpaqueCell) {
+TEST_F(GdiText, TextBlendsItsColourOverTheOpaqueCellAtTheQualitysCoverage) {
     constexpr uint8_t kUntouched = 0x7F;
     constexpr int kX = 5;
     constexpr int kY = 6;
-    const COLORREF kText = RGB(200, 100, 50);
-    const COLORREF kBackground = RGB(10, 20, 30);
-    GdiCanvas canvas(60, 60);
-    ASSERT_TRUE(canvas.UseFont(-40, FW_NORMAL, false, "Arial"));
-    SetTextColor(canvas.Dc(), kText);
-    SetBkColor(canvas.Dc(), kBackground);
-    const TEXTMETRICA tm = canvas.Metrics();
-    for (const char* text : {" ", "Il"}) {
-        SCOPED_TRACE(text);
-        std::memset(canvas.Bits(), kUntouched, canvas.Size());
-        const SIZE extent = canvas.Extent(text);
-        ASSERT_TRUE(canvas.Draw(kX, kY, text));
-        bool fullCoverage = false;
-        for (int y = 0; y < canvas.Height(); ++y)
-            for (int x = 0; x < canvas.Width(); ++x) {
-                const uint8_t* pixel = canvas.Pixel(x, y);
-                const bool inCell = x >= kX && x < kX + extent.cx && y >= kY && y < kY + tm.tmHeight;
-                if (!inCell) {
-                    ASSERT_EQ(pixel[0], kUntouched) << x << "," << y;
-                    continue;
+    for (DWORD quality : {ANTIALIASED_QUALITY, NONANTIALIASED_QUALITY}) {
+        GdiCanvas canvas(70, 60);
+        ASSERT_TRUE(canvas.UseFont(-40, FW_NORMAL, false, "Arial", quality));
+        SetTextColor(canvas.Dc(), RGB(200, 100, 50));
+        SetBkColor(canvas.Dc(), RGB(10, 20, 30));
+        const TEXTMETRICA tm = canvas.Metrics();
+        for (const char* text : {" ", "Ilo"}) {
+            SCOPED_TRACE(testing::Message() << "quality " << quality << " text '" << text << "'");
+            std::memset(canvas.Bits(), kUntouched, canvas.Size());
+            const SIZE extent = canvas.Extent(text);
+            ASSERT_TRUE(canvas.Draw(kX, kY, text));
+            int full = 0, partial = 0;
+            for (int y = 0; y < canvas.Height(); ++y)
+                for (int x = 0; x < canvas.Width(); ++x) {
+                    const uint8_t* pixel = canvas.Pixel(x, y);
+                    if (x < kX || x >= kX + extent.cx || y < kY || y >= kY + tm.tmHeight) {
+                        ASSERT_EQ(pixel[0], kUntouched) << x << "," << y;
+                        continue;
+                    }
+                    // Every channel lies between the background and the text
+                    // colour at one shared coverage.
+                    const double coverage = (pixel[2] - 10) / 190.0;
+                    EXPECT_NEAR(pixel[1], 20 + coverage * 80, 1.5) << x << "," << y;
+                    EXPECT_NEAR(pixel[0], 30 + coverage * 20, 1.5) << x << "," << y;
+                    full += pixel[2] == 200 && pixel[1] == 100 && pixel[0] == 50;
+                    partial += pixel[2] > 10 && pixel[2] < 200;
                 }
-                // Every channel lies between the background and the text colour
-                // at one shared coverage.
-                const double coverage = (pixel[2] - 10) / 190.0;
-                EXPECT_NEAR(pixel[1], 20 + coverage * 80, 1.5) << x << "," << y;
-                EXPECT_NEAR(pixel[0], 30 + coverage * 20, 1.5) << x << "," << y;
-                fullCoverage = fullCoverage || (pixel[2] == 200 && pixel[1] == 100 && pixel[0] == 50);
-            }
-        // A vertical stem covers whole pixels; a space covers none.
-        EXPECT_EQ(fullCoverage, text[0] != ' ');
-    }
-}
-
-TEST_F(GdiText, QualitySelectsAntiAliasedOrMonochromeCoverage) {
-    const struct {
-        DWORD quality;
-        bool intermediate;
-    } cases[] = {{ANTIALIASED_QUALITY, true}, {NONANTIALIASED_QUALITY, false}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.quality);
-        GdiCanvas canvas(64, 40);
-        ASSERT_TRUE(canvas.UseFont(-24, FW_NORMAL, true, "Arial", c.quality));
-        ASSERT_TRUE(canvas.Draw(2, 2, "Sow"));
-        int partial = 0;
-        int full = 0;
-        for (size_t i = 0; i < canvas.Size(); i += 4) {
-            partial += canvas.Bits()[i] > 0 && canvas.Bits()[i] < 255;
-            full += canvas.Bits()[i] == 255;
+            // Vertical stems cover whole pixels; a space covers none; only
+            // anti-aliasing leaves pixels in between on the round letter.
+            EXPECT_EQ(full > 0, text[0] != ' ');
+            EXPECT_EQ(partial > 0, text[0] != ' ' && quality == ANTIALIASED_QUALITY);
         }
-        EXPECT_GT(full, 0);
-        EXPECT_EQ(partial > 0, c.intermediate);
     }
 }
 
