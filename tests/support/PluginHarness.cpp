@@ -82,4 +82,11 @@ std::string PluginTest::OutputPath(const std::string& name) {
     return directory + "/" + name;
 }
 
+void DisplayTest::SetUp() {
+    PluginTest::SetUp();
+    m_pRenderer = CreateWindowed();
+    m_pD3D = orvd3d8::LastDevice();
+    ASSERT_NE(m_pD3D, nullptr);
+}
+
 }  // namespace orvtest

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <d3d8.h>
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -49,6 +51,16 @@ protected:
 
     std::unique_ptr<Kernel> m_pKernel;
     std::vector<RenderDevice*> m_Devices;
+};
+
+// A fixture whose tests start with a windowed 640 x 480 display: the driver
+// as the host sees it, and the stand-in device behind it.
+class DisplayTest : public PluginTest {
+protected:
+    void SetUp() override;
+
+    RenderDevice* m_pRenderer = nullptr;
+    IDirect3DDevice8* m_pD3D = nullptr;
 };
 
 }  // namespace orvtest

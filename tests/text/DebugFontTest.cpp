@@ -14,17 +14,10 @@
 namespace {
 
 using orvplatform::CallsOf;
-using orvtest::PluginTest;
+using orvtest::DisplayTest;
 
-class DebugFont : public PluginTest {
+class DebugFont : public DisplayTest {
 protected:
-    void SetUp() override {
-        PluginTest::SetUp();
-        m_pRenderer = CreateWindowed();
-        m_pD3D = orvd3d8::LastDevice();
-        ASSERT_NE(m_pD3D, nullptr);
-    }
-
     Font* MakeFont(const char* face, unsigned points, bool bold = false, bool italic = false) {
         Font* font = m_pRenderer->CreateTextFont(face, points, bold, italic);
         if (font) m_Fonts.push_back(font);
@@ -33,7 +26,7 @@ protected:
     void TearDown() override {
         for (Font* font : m_Fonts) m_pRenderer->DestroyTextFont(font);
         m_Fonts.clear();
-        PluginTest::TearDown();
+        DisplayTest::TearDown();
     }
 
     // The vertices of the last batch the font wrote, read back from the
@@ -84,8 +77,6 @@ protected:
         return covered;
     }
 
-    RenderDevice* m_pRenderer = nullptr;
-    IDirect3DDevice8* m_pD3D = nullptr;
     std::vector<Font*> m_Fonts;
 };
 

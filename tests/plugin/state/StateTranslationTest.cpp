@@ -7,17 +7,10 @@
 
 namespace {
 
-using orvtest::PluginTest;
+using orvtest::DisplayTest;
 
-class StateTranslation : public PluginTest {
+class StateTranslation : public DisplayTest {
 protected:
-    void SetUp() override {
-        PluginTest::SetUp();
-        m_pRenderer = CreateWindowed();
-        m_pD3D = orvd3d8::LastDevice();
-        ASSERT_NE(m_pD3D, nullptr);
-    }
-
     DWORD RenderState(D3DRENDERSTATETYPE state) const {
         DWORD value = 0xDEADBEEF;
         m_pD3D->GetRenderState(state, &value);
@@ -29,8 +22,6 @@ protected:
         return value;
     }
 
-    RenderDevice* m_pRenderer = nullptr;
-    IDirect3DDevice8* m_pD3D = nullptr;
 };
 
 TEST_F(StateTranslation, RenderStatesGoThroughTheirValueTables) {
