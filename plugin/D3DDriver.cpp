@@ -1,13 +1,10 @@
-// Construction, destruction, the stored options and the resource registries.
+// Construction, destruction, the stored options and fonts.
 #include "plugin/D3DDriver.h"
 
 #include <cstring>
 #include <new>
 
 #include "host/Kernel.h"
-#include "host/Material.h"
-#include "host/ScreenQuad.h"
-#include "host/Texture.h"
 #include "text/D3DFont.h"
 
 D3DDriver::D3DDriver(Kernel* kernel)
@@ -21,6 +18,7 @@ D3DDriver::D3DDriver(Kernel* kernel)
       m_pVertexBuffer(nullptr),
       m_pIndexBuffer(nullptr),
       m_pMaterial(nullptr),
+      m_pMaterialPasses(nullptr),
       m_pKernel(kernel),
       m_TextureBitDepth(16),
       m_TextureFilter(D3DTEXF_FLATCUBIC),
@@ -64,23 +62,6 @@ bool D3DDriver::Shutdown() {
     return true;
 }
 
-void D3DDriver::DestroyAllTextures() {
-    for (void* item = m_Textures.Rewind(); item; item = m_Textures.Next()) {
-        TextureEntry* entry = static_cast<TextureEntry*>(item);
-        delete entry->texture;
-        delete entry;
-    }
-    m_Textures.Reset();
-}
-
-void D3DDriver::DestroyAllMaterials() {
-    // The current material is one of the registered ones; it goes with them.
-    m_pMaterial = nullptr;
-    for (void* material = m_Materials.Rewind(); material; material = m_Materials.Next())
-        delete static_cast<Material*>(material);
-    m_Materials.Reset();
-}
-
 // ---- Stored settings --------------------------------------------------------
 
 void D3DDriver::SetTextureBitDepth(unsigned bits) { m_TextureBitDepth = bits; }
@@ -93,33 +74,6 @@ unsigned D3DDriver::GetOptionB() { return m_OptionB; }
 void D3DDriver::SetOptionC(bool value) { m_OptionC = value; }
 bool D3DDriver::GetOptionC() { return m_OptionC; }
 unsigned D3DDriver::GetTriangleCount() { return m_TriangleCount; }
-
-// ---- Resources that this build of the driver does not make yet ---------------
-// They refuse: null objects, false results, nothing drawn.
-
-Material* D3DDriver::LoadMaterial(const char*) { return nullptr; }
-Material* D3DDriver::CreateMaterial() { return nullptr; }
-bool D3DDriver::ReleaseMaterial(Material*) { return false; }
-Material* D3DDriver::GetMaterial() { return m_pMaterial; }
-
-Texture* D3DDriver::CreateTexture(unsigned, unsigned, bool, unsigned) { return nullptr; }
-Texture* D3DDriver::CreateTextureFromFile(const char*, bool, bool) { return nullptr; }
-Texture* D3DDriver::CreateTextureFromFileSequence(const char*, int, bool, bool) {
-    return nullptr;
-}
-bool D3DDriver::ReleaseTexture(Texture*) { return false; }
-
-bool D3DDriver::RenderVertexBuffer(PrimitiveType, unsigned) { return false; }
-bool D3DDriver::RenderVertexBufferEx(PrimitiveType, int, unsigned, int) { return false; }
-bool D3DDriver::RenderVertices(PrimitiveType, unsigned, const Vertex*) { return false; }
-bool D3DDriver::RenderScreenQuad(ScreenQuad*) { return false; }
-
-VertexBuffer* D3DDriver::CreateVertexBuffer(unsigned, bool, bool) { return nullptr; }
-bool D3DDriver::DestroyVertexBuffer(VertexBuffer*) { return false; }
-bool D3DDriver::SetVertexBuffer(VertexBuffer*) { return false; }
-IndexBuffer* D3DDriver::CreateIndexBuffer(unsigned, bool) { return nullptr; }
-bool D3DDriver::DestroyIndexBuffer(IndexBuffer*) { return false; }
-bool D3DDriver::SetIndexBuffer(IndexBuffer*) { return false; }
 
 Font* D3DDriver::CreateTextFont(const char* typeface, unsigned pointHeight, bool bold,
                                 bool italic) {
@@ -138,12 +92,5 @@ bool D3DDriver::DestroyTextFont(Font* font) {
     D3DFont* own = static_cast<D3DFont*>(font);
     own->ReleaseDeviceObjects();
     delete own;
-    return true;
-}
-
-ScreenQuad* D3DDriver::CreateScreenQuad(RECT, unsigned long) { return nullptr; }
-
-bool D3DDriver::DestroyScreenQuad(ScreenQuad* quad) {
-    delete quad;
     return true;
 }

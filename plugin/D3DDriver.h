@@ -10,6 +10,7 @@
 #include "host/RenderDevice.h"
 
 class Kernel;
+class MaterialPasses;
 class RenderStateTranslator;
 
 class D3DDriver : public RenderDevice {
@@ -159,6 +160,9 @@ private:
     VertexBuffer* m_pVertexBuffer;
     IndexBuffer* m_pIndexBuffer;
     Material* m_pMaterial;
+    // The pass operations of the current material: null exactly when
+    // m_pMaterial is; the draws split into its passes.
+    MaterialPasses* m_pMaterialPasses;
     Kernel* m_pKernel;
     unsigned m_TextureBitDepth;
     unsigned m_TextureFilter;

@@ -164,9 +164,3 @@ bool D3DDriver::ResetDevice() {
     }
     return true;
 }
-
-// The registry holds only textures this driver loaded; this build of the
-// driver loads none yet, so there is nothing to release or reload.
-void D3DDriver::ReleaseTextureResources() {}
-
-bool D3DDriver::ReloadTextures() { return m_Textures.Count() == 0; }

@@ -87,51 +87,11 @@ void D3DDriver::SetTextureFilter(unsigned filter) {
     }
 }
 
-void D3DDriver::SetTexture(unsigned stage, Texture* texture) {
-    // Binding a texture object belongs to the texture itself; without one
-    // the stage is simply emptied.
-    if (!texture && m_pDevice) m_pDevice->SetTexture(stage, nullptr);
-}
-
 void D3DDriver::SetTextureStageState(unsigned stage, unsigned state, unsigned value) {
     if (m_pStateTranslator) m_pStateTranslator->SetTextureStageState(stage, state, value);
 }
 
 void D3DDriver::DisableTexturing() { SetTextureStageState(0, 0, 0); }
-
-bool D3DDriver::SetMaterial(Material* material) {
-    if (!material) {
-        // The neutral state: stages 0 and 1 empty, stage 0 modulating texture
-        // and diffuse, opaque drawing with depth test and write.
-        SetTexture(0, nullptr);
-        SetTexture(1, nullptr);
-        SetTextureStageState(0, 4, 5);  // alpha argument 1: texture
-        SetTextureStageState(0, 5, 1);  // alpha argument 2: diffuse
-        SetTextureStageState(0, 2, 5);  // colour argument 1: texture
-        SetTextureStageState(0, 3, 1);  // colour argument 2: diffuse
-        SetTextureStageState(0, 1, 1);  // alpha operation: select argument 1
-        SetTextureStageState(0, 0, 3);  // colour operation: modulate
-        SetRenderState(7, 1);           // source blend: one
-        SetRenderState(8, 0);           // destination blend: zero
-        SetShadeMode(1);
-        SetFillMode(2);
-        SetCullMode(2);
-        SetZFunc(3);
-        SetZEnable(true);
-        SetRenderState(4, 1);  // depth writes on
-        SetLighting(false);
-        SetAlphaBlendEnable(true);
-    }
-    if (material == m_pMaterial) return true;
-    if (m_pMaterial) {
-        Material* previous = m_pMaterial;
-        m_pMaterial = nullptr;
-        ReleaseMaterial(previous);
-    }
-    // Making a material current arrives with material objects; none can be
-    // created yet.
-    return material == nullptr;
-}
 
 bool D3DDriver::DumpRenderStates() {
     if (!m_pStateTranslator) return false;
