@@ -51,9 +51,36 @@ typedef enum _D3DXIMAGE_FILEFORMAT {
     D3DXIFF_FORCE_DWORD = 0x7fffffff
 } D3DXIMAGE_FILEFORMAT;
 
+// Filters of the texture routines; D3DX_DEFAULT picks the routine's default.
+#define D3DX_DEFAULT ((UINT)-1)
+#define D3DX_FILTER_NONE (1 << 0)
+#define D3DX_FILTER_POINT (2 << 0)
+#define D3DX_FILTER_LINEAR (3 << 0)
+#define D3DX_FILTER_TRIANGLE (4 << 0)
+#define D3DX_FILTER_BOX (5 << 0)
+#define D3DX_FILTER_MIRROR_U (1 << 16)
+#define D3DX_FILTER_MIRROR_V (2 << 16)
+#define D3DX_FILTER_MIRROR_W (4 << 16)
+#define D3DX_FILTER_MIRROR (7 << 16)
+#define D3DX_FILTER_DITHER (8 << 16)
+
 #ifdef __cplusplus
 extern "C" {
 #endif
+
+// Decodes the image file held in srcData (srcDataSize bytes; the format is
+// recognised from the bytes) into a new managed-pool texture of device with a
+// complete mip chain, and hands it out in *texture with one reference.
+// D3DXERR_INVALIDDATA for data that is not a recognised or intact image,
+// E_OUTOFMEMORY, or the device's own failure; *texture is then null.
+HRESULT WINAPI D3DXCreateTextureFromFileInMemory(IDirect3DDevice8* device, LPCVOID srcData,
+                                                 UINT srcDataSize,
+                                                 IDirect3DTexture8** texture);
+
+// Rebuilds every level of texture below srcLevel (D3DX_DEFAULT: level 0) from
+// the level above it with filter (D3DX_DEFAULT: box). palette is not used.
+HRESULT WINAPI D3DXFilterTexture(IDirect3DBaseTexture8* texture, const PALETTEENTRY* palette,
+                                 UINT srcLevel, DWORD filter);
 
 // Left-handed perspective projection: vertical field of view fovY in radians,
 // aspect = width / height, near and far planes zn and zf. Returns out.
