@@ -144,6 +144,10 @@ private:
     void ReleaseTextureResources();
     bool ReloadTextures();
     bool CaptureFrontBuffer(const char* fileName);
+    // ---- Materials ----
+    // True when the material is in the driver's list; otherwise one log line
+    // naming the refusing operation.
+    bool HoldsMaterial(Material* material, const char* operation);
 
     IDirect3D8* m_pDirect3D;
     IDirect3DDevice8* m_pDevice;
