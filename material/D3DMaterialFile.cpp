@@ -120,6 +120,7 @@ bool D3DMaterial::ReadLayer(OML* tag) {
 }
 
 bool D3DMaterial::LoadFromFile(const char* path) {
+    if (!path) return false;
     OpenFile file(m_pDriver->GetKernel()->m_pFileSystem->OpenReading(path));
     if (!file) return false;
     std::unique_ptr<OML> tree(new (std::nothrow) OML);
@@ -196,6 +197,7 @@ void D3DMaterial::WriteLayer(D3DMaterialLayer* layer, OML* tag) const {
 }
 
 bool D3DMaterial::SaveToFile(const char* path) {
+    if (!path) return false;
     Kernel* kernel = m_pDriver->GetKernel();
     // Refused before the file is opened, so that a file of that name stays
     // as it was.

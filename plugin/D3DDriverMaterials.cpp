@@ -8,7 +8,7 @@
 Material* D3DDriver::LoadMaterial(const char* path) {
     D3DMaterial* material = new (std::nothrow) D3DMaterial(this);
     if (!material) {
-        m_pKernel->LogMessage("D3DDriver::LoadMaterial: Out of memory for %s", path);
+        m_pKernel->LogMessage("D3DDriver::LoadMaterial: Out of memory.");
         return nullptr;
     }
     if (!material->LoadFromFile(path)) {
