@@ -52,7 +52,7 @@ bool IsSequence(Texture* texture) {
 struct FileCloser {
     void operator()(File* file) const { file->Close(); }
 };
-using OpenFile = std::unique_ptr<File, FileCloser>;
+using ClosingFile = std::unique_ptr<File, FileCloser>;
 
 }  // namespace
 
@@ -121,7 +121,7 @@ bool D3DMaterial::ReadLayer(OML* tag) {
 
 bool D3DMaterial::LoadFromFile(const char* path) {
     if (!path) return false;
-    OpenFile file(m_pDriver->GetKernel()->m_pFileSystem->OpenReading(path));
+    ClosingFile file(m_pDriver->GetKernel()->m_pFileSystem->OpenReading(path));
     if (!file) return false;
     std::unique_ptr<OML> tree(new (std::nothrow) OML);
     if (!tree || !tree->LoadFrom(file.get()) || !ReadFrom(tree.get())) {
@@ -205,7 +205,7 @@ bool D3DMaterial::SaveToFile(const char* path) {
         kernel->LogMessage("Failed to save material to %s", path);
         return false;
     }
-    OpenFile file(kernel->m_pFileSystem->OpenWriting(path, 0));
+    ClosingFile file(kernel->m_pFileSystem->OpenWriting(path, 0));
     if (!file) return false;
     std::unique_ptr<OML> tree(new (std::nothrow) OML);
     if (!tree || !WriteTo(tree.get()) || !tree->SaveTo(file.get(), 0, false)) {
