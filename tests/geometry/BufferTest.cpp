@@ -218,7 +218,7 @@ TEST_F(Buffers, AFailedFillLeavesAnEmptyReusableBuffer) {
 
 TEST_F(Buffers, RefusedCreationsReturnNullWithOneLine) {
     const struct {
-        const char* injected;  // a runtime call made to fail, or null
+        const char* injected;  // a runtime call made to fail, "" for none, null: never asked
         unsigned count;
         bool index;
         const char* line;
@@ -231,12 +231,15 @@ TEST_F(Buffers, RefusedCreationsReturnNullWithOneLine) {
         {nullptr, 0x05000000u, false, "Failed to allocate memory for vertex buffer."},
         {nullptr, 0x80000000u, true, "Failed to allocate memory for index buffer."},
         {nullptr, 0xFFFFFFFFu, true, "Failed to allocate memory for index buffer."},
+        // The runtime decides about empty buffers (it refuses them).
+        {"", 0, false, "Failed to create D3D vertex buffer. (HR:D3DERR_INVALIDCALL)"},
+        {"", 0, true, "Failed to create D3D index buffer. (HR:D3DERR_INVALIDCALL)"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.line);
         ClearLines();
         orvplatform::ClearJournal();
-        if (c.injected) orvplatform::FailNthCall(c.injected, 1, D3DERR_INVALIDCALL);
+        if (c.injected && *c.injected) orvplatform::FailNthCall(c.injected, 1, D3DERR_INVALIDCALL);
         if (c.index) EXPECT_EQ(MakeIndices(c.count, true), nullptr);
         else EXPECT_EQ(MakeVertices(c.count, true), nullptr);
         EXPECT_EQ(Lines(), std::vector<std::string>{c.line});
