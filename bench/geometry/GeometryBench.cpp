@@ -17,16 +17,9 @@
 #include "host/VertexBuffer.h"
 #include "plugin/D3DDriver.h"
 #include "plugin/MaterialPasses.h"
+#include "tests/support/DrawPassTestAccess.h"
 
 extern "C" RenderDevice* CreatePlugin(Kernel* kernel);
-
-// Makes a pass source current in place of a material's.
-class DrawPassTestAccess {
-public:
-    static void SetPasses(RenderDevice* device, MaterialPasses* passes) {
-        static_cast<D3DDriver*>(device)->m_pMaterialPasses = passes;
-    }
-};
 
 namespace {
 
