@@ -4,7 +4,6 @@
 #include <orv/PlatformControl.h>
 
 #include "host/Font.h"
-#include "host/Matrix3D.h"
 #include "host/ScreenQuad.h"
 #include "host/VertexBuffer.h"
 #include "support/PluginHarness.h"
@@ -15,7 +14,7 @@ using orvtest::PluginTest;
 
 class NoDisplay : public PluginTest {
 protected:
-    // Every operation that works with the device, once.
+    // The operations that create or draw with device resources, once.
     void CallEverything(RenderDevice* device) {
         EXPECT_EQ(device->CreateTextFont("Arial", 12, false, false), nullptr);
         EXPECT_EQ(device->CreateVertexBuffer(4, true, false), nullptr);
@@ -39,20 +38,6 @@ protected:
         EXPECT_FALSE(device->SaveScreenShot(OutputPath("never.bmp").c_str()));
         EXPECT_FALSE(device->DumpRenderStates());
         EXPECT_FALSE(device->DumpTextureStageStates(0));
-        Matrix3D identity;
-        device->SetWorldMatrix(&identity);
-        device->SetViewMatrix(&identity);
-        device->SetProjectionMatrix(&identity);
-        device->SetViewport(0, 10, 0, 10);
-        device->SetDefaultStates();
-        device->SetRenderState(0, 1);
-        device->SetTextureStageState(0, 0, 3);
-        device->SetTextureFilter(2);
-        device->SetTexture(0, nullptr);
-        device->DisableTexturing();
-        EXPECT_FALSE(device->GetZEnable());
-        device->EnableLight(0, true);
-        device->SetMaterial(nullptr);
     }
 };
 
