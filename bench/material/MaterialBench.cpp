@@ -14,7 +14,7 @@
 #include "host/Material.h"
 #include "host/MaterialLayer.h"
 #include "host/RenderDevice.h"
-#include "material/D3DMaterial.h"
+#include "host/VertexBuffer.h"
 
 extern "C" RenderDevice* CreatePlugin(Kernel* kernel);
 
@@ -109,16 +109,17 @@ void EightLayerDrawOnTwoStages(benchmark::State& state) {
     if (FAILED(device->CreateVertexBuffer(6 * kVertexStride, 0, kVertexFVF, D3DPOOL_MANAGED,
                                           &buffer)))
         return state.SkipWithError("no vertex buffer");
+    // The bare calls draw from a buffer of their own.
     device->SetStreamSource(0, buffer, kVertexStride);
     device->SetVertexShader(kVertexFVF);
 
+    VertexBuffer* hostBuffer = display->CreateVertexBuffer(6, false, false);
+    if (!hostBuffer || !display->SetVertexBuffer(hostBuffer))
+        return state.SkipWithError("no host vertex buffer");
     Material* material = display->CreateMaterial();
     material->SetFrameBlend(false);
     for (int i = 0; i < 8; ++i) material->AddLayer()->SetColorOp(i == 0 ? 3 : 4);
     display->SetMaterial(material);
-    // The draw operations reach the current material through its passes;
-    // the loop below is theirs.
-    MaterialPasses* passes = static_cast<D3DMaterial*>(material);
 
     D3DMATRIX scroll = {};
     scroll._11 = scroll._22 = scroll._33 = scroll._44 = 1.0f;
@@ -152,18 +153,12 @@ void EightLayerDrawOnTwoStages(benchmark::State& state) {
     });
 
     const Clock::time_point start = Clock::now();
-    for (auto _ : state) {
-        passes->BeginPasses();
-        int more;
-        do {
-            more = passes->ApplyNextPass();
-            device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 2);
-        } while (more == 1);
-    }
+    for (auto _ : state) display->RenderVertexBuffer(PRIMITIVE_TRIANGLELIST, 2);
     ReportRatio(state, start, bareNs);
     display->EndScene();
     display->SetMaterial(nullptr);
-    device->SetStreamSource(0, nullptr, 0);
+    display->SetVertexBuffer(nullptr);
+    display->DestroyVertexBuffer(hostBuffer);
     buffer->Release();
 }
 BENCHMARK(EightLayerDrawOnTwoStages);

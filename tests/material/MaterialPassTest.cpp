@@ -32,8 +32,7 @@ protected:
         m_pRenderer = CreateWindowed();
         ASSERT_NE(m_pRenderer, nullptr);
         m_pD3D = orvd3d8::LastDevice();
-        // The draw operations are needed to see passes at all.
-        if (!m_pRenderer->BeginScene() || !Draw()) GTEST_SKIP() << "no draw operations yet";
+        ASSERT_TRUE(m_pRenderer->BeginScene());
     }
     bool Draw() {
         const Vertex triangle[3];
@@ -78,7 +77,7 @@ protected:
 
 TEST_F(MaterialPasses, APassEndsAtTheStageLimitAndWhereTheLightingFlagChanges) {
     Open(2);
-    if (IsSkipped() || HasFatalFailure()) return;
+    if (HasFatalFailure()) return;
     Material* material = Layered({false, false, false, true, true});
     material->SetFrameBlend(false);
     ASSERT_TRUE(m_pRenderer->SetMaterial(material));
@@ -105,7 +104,7 @@ TEST_F(MaterialPasses, APassEndsAtTheStageLimitAndWhereTheLightingFlagChanges) {
         EXPECT_EQ(passes[2].blend, 1);
     }
     // The host's triangle count holds every pass.
-    EXPECT_EQ(m_pRenderer->GetTriangleCount(), 1u + 6u);
+    EXPECT_EQ(m_pRenderer->GetTriangleCount(), 6u);
 }
 
 TEST_F(MaterialPasses, PassSizesFollowTheDevicesStages) {
@@ -127,7 +126,7 @@ TEST_F(MaterialPasses, PassSizesFollowTheDevicesStages) {
         SCOPED_TRACE(c.layers);
         orvplatform::ResetAll();
         Open(c.stages);
-        if (IsSkipped() || HasFatalFailure()) return;
+        if (HasFatalFailure()) return;
         Material* material = m_pRenderer->CreateMaterial();
         for (size_t i = 0; i < c.layers; ++i) material->AddLayer();
         ASSERT_TRUE(m_pRenderer->SetMaterial(material));
@@ -149,7 +148,7 @@ TEST_F(MaterialPasses, PassSizesFollowTheDevicesStages) {
 
 TEST_F(MaterialPasses, ALayerSetsItsStageInOrder) {
     Open(8);
-    if (IsSkipped() || HasFatalFailure()) return;
+    if (HasFatalFailure()) return;
     Material* material = m_pRenderer->CreateMaterial();
     MaterialLayer* first = material->AddLayer();
     first->SetAddressing(2);
@@ -216,7 +215,7 @@ TEST_F(MaterialPasses, ALayerSetsItsStageInOrder) {
 
 TEST_F(MaterialPasses, StageOneScrollsByAFixedStepThatNeverFreezes) {
     Open(8);
-    if (IsSkipped() || HasFatalFailure()) return;
+    if (HasFatalFailure()) return;
     Material* material = Layered({false, false});
     ASSERT_TRUE(m_pRenderer->SetMaterial(material));
     orvplatform::EnableJournal(false);
