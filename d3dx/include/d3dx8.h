@@ -94,9 +94,9 @@ D3DXMATRIX* WINAPI D3DXMatrixOrthoLH(D3DXMATRIX* out, FLOAT w, FLOAT h, FLOAT zn
 // Saves srcSurface, or the part of it in srcRect (null: all of it), to the
 // file destFile. Only D3DXIFF_BMP is written; any other format gives
 // D3DERR_INVALIDCALL. The bitmap is 24 bits per pixel, uncompressed, rows
-// bottom-up and padded to 4 bytes; alpha is dropped. Surfaces in R8G8B8,
-// A8R8G8B8, X8R8G8B8, R5G6B5, X1R5G5B5, A1R5G5B5, A4R4G4B4 and X4R4G4B4 are
-// accepted; srcPalette is not used. The surface is locked read-only for the
+// bottom-up and padded to 4 bytes; alpha is dropped. Surfaces in the RGB
+// formats (R8G8B8 to X4R4G4B4) and the luminance formats L8, A8L8 and A4L4
+// are accepted; srcPalette is not used. The surface is locked read-only for the
 // copy. D3DERR_INVALIDCALL for another surface format or a rectangle not
 // inside the surface, the lock's result when the surface cannot be locked,
 // E_FAIL when the file cannot be written; on failure no file is left behind.
