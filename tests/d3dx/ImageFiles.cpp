@@ -493,7 +493,7 @@ uint32_t PackChannel(uint32_t value, uint32_t mask, uint32_t& widened) {
     if (!mask) return 0;
     unsigned shift = 0, bits = 0;
     while (!(mask >> shift & 1)) ++shift;
-    while (mask >> (shift + bits) & 1) ++bits;
+    while (uint64_t{mask} >> (shift + bits) & 1) ++bits;
     const uint32_t reduced = value >> (8 - bits);
     widened = Widen(reduced, bits);
     return reduced << shift;
