@@ -31,8 +31,8 @@ orv_image_library(orv_zlib zlib
   inffast.c inflate.c inftrees.c trees.c uncompr.c zutil.c)
 add_library(ZLIB::ZLIB ALIAS orv_zlib)
 
-file(COPY_FILE ${ORV_IMAGE_SOURCE_DIR}/libpng/scripts/pnglibconf.h.prebuilt
-     ${ORV_IMAGE_CONFIG_DIR}/libpng/pnglibconf.h ONLY_IF_DIFFERENT)
+configure_file(${ORV_IMAGE_SOURCE_DIR}/libpng/scripts/pnglibconf.h.prebuilt
+               ${ORV_IMAGE_CONFIG_DIR}/libpng/pnglibconf.h COPYONLY)
 orv_image_library(orv_png libpng
   png.c pngerror.c pngget.c pngmem.c pngpread.c pngread.c pngrio.c pngrtran.c pngrutil.c
   pngset.c pngtrans.c pngwio.c pngwrite.c pngwtran.c pngwutil.c)
@@ -79,4 +79,8 @@ orv_image_library(orv_jpeg libjpeg
   jdsample.c jdtrans.c jerror.c jfdctflt.c jfdctfst.c jfdctint.c jidctflt.c jidctfst.c
   jidctint.c jidctred.c jquant1.c jquant2.c jutils.c jmemmgr.c jmemnobs.c jaricom.c
   jcarith.c jdarith.c jsimd_none.c)
+# Windows headers name a `boolean` of their own (an unsigned char): libjpeg is
+# compiled with it, and its users are told not to declare another.
+target_compile_options(orv_jpeg PRIVATE -include windows.h)
+target_compile_definitions(orv_jpeg PUBLIC HAVE_BOOLEAN)
 add_library(JPEG::JPEG ALIAS orv_jpeg)

@@ -121,5 +121,5 @@ HRESULT DecodeJpeg(const uint8_t* data, size_t size, const ImageLimits& limits,
     const bool decoded = Decode(&info, &errors, &job);
     jpeg_destroy_decompress(&info);
     if (decoded) return D3D_OK;
-    return FAILED(job.result) ? job.result : D3DXERR_INVALIDDATA;
+    return FAILED(job.result) ? job.result : static_cast<HRESULT>(D3DXERR_INVALIDDATA);
 }

@@ -116,5 +116,5 @@ HRESULT DecodePng(const uint8_t* data, size_t size, const ImageLimits& limits,
     const bool decoded = Decode(png, info, &job);
     png_destroy_read_struct(&png, &info, nullptr);
     if (decoded) return D3D_OK;
-    return FAILED(job.result) ? job.result : D3DXERR_INVALIDDATA;
+    return FAILED(job.result) ? job.result : static_cast<HRESULT>(D3DXERR_INVALIDDATA);
 }
