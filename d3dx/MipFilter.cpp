@@ -1,5 +1,6 @@
 #include "MipFilter.h"
 
+#include <cstring>
 #include <memory>
 #include <new>
 #include <utility>
@@ -12,17 +13,25 @@ namespace {
 // Two 8-bit channels of a pixel in 16-bit lanes: room to add four pixels.
 constexpr uint32_t kLanes = 0x00FF00FF;
 
+// Two horizontally adjacent pixels are read as one 64-bit word; their
+// channels are spread into 16-bit lanes, the two rows added lane by lane and
+// then the two halves of the word.
 void HalveEvenSides(const PixelView& source, const PixelView& destination) {
+    constexpr uint64_t kWideLanes = 0x00FF00FF00FF00FFull;
     for (UINT y = 0; y < destination.height; ++y) {
-        const uint32_t* top = source.Row(2 * y);
-        const uint32_t* bottom = source.Row(2 * y + 1);
+        const BYTE* top = reinterpret_cast<const BYTE*>(source.Row(2 * y));
+        const BYTE* bottom = reinterpret_cast<const BYTE*>(source.Row(2 * y + 1));
         uint32_t* out = destination.Row(y);
         for (UINT x = 0; x < destination.width; ++x) {
-            const uint32_t a = top[2 * x], b = top[2 * x + 1], c = bottom[2 * x], d = bottom[2 * x + 1];
-            const uint32_t blueRed = (a & kLanes) + (b & kLanes) + (c & kLanes) + (d & kLanes) + 0x00020002;
-            const uint32_t greenAlpha = (a >> 8 & kLanes) + (b >> 8 & kLanes) + (c >> 8 & kLanes) +
-                                        (d >> 8 & kLanes) + 0x00020002;
-            out[x] = (blueRed >> 2 & kLanes) | (greenAlpha >> 2 & kLanes) << 8;
+            uint64_t upper, lower;
+            std::memcpy(&upper, top + 8 * size_t{x}, 8);
+            std::memcpy(&lower, bottom + 8 * size_t{x}, 8);
+            const uint64_t blueRed = (upper & kWideLanes) + (lower & kWideLanes);
+            const uint64_t greenAlpha = (upper >> 8 & kWideLanes) + (lower >> 8 & kWideLanes);
+            const uint32_t blueRedSum = static_cast<uint32_t>(blueRed) + static_cast<uint32_t>(blueRed >> 32) + 0x00020002;
+            const uint32_t greenAlphaSum =
+                static_cast<uint32_t>(greenAlpha) + static_cast<uint32_t>(greenAlpha >> 32) + 0x00020002;
+            out[x] = (blueRedSum >> 2 & kLanes) | (greenAlphaSum >> 2 & kLanes) << 8;
         }
     }
 }
@@ -117,7 +126,9 @@ HRESULT FilterLevels(IDirect3DTexture8* texture, UINT sourceLevel, const ImageLe
     HRESULT hr = texture->GetLevelDesc(sourceLevel, &desc);
     if (FAILED(hr)) return hr;
     if (!IsTransferableFormat(desc.Format)) return D3DERR_INVALIDCALL;
-    if (IsArgbMemory(desc.Format) && !source) return FilterInPlace(texture, sourceLevel, levels);
+    // The source's pixels are in the level already; filtering from there saves
+    // a copy of every lower level.
+    if (IsArgbMemory(desc.Format)) return FilterInPlace(texture, sourceLevel, levels);
 
     ImageLevel read;
     if (!source) {

@@ -62,6 +62,11 @@ uint32_t UnusedBits(const PixelLayout& layout) {
     return all & ~used;
 }
 
+// The X byte of X8R8G8B8 pixels, in place: reads as opaque, written as 1s.
+void SetTopByte(uint32_t* pixels, UINT width) {
+    for (UINT x = 0; x < width; ++x) pixels[x] |= 0xFF000000u;
+}
+
 }  // namespace
 
 const PixelLayout* PixelLayout::Find(D3DFORMAT format) {
@@ -71,8 +76,9 @@ const PixelLayout* PixelLayout::Find(D3DFORMAT format) {
 }
 
 void PixelLayout::ToArgb(const BYTE* source, UINT width, uint32_t* argb) const {
-    if (format == D3DFMT_A8R8G8B8) {
+    if (format == D3DFMT_A8R8G8B8 || format == D3DFMT_X8R8G8B8) {
         std::memcpy(argb, source, size_t{width} * 4);
+        if (format == D3DFMT_X8R8G8B8) SetTopByte(argb, width);
         return;
     }
     for (UINT x = 0; x < width; ++x, source += bytesPerPixel) {
@@ -91,8 +97,9 @@ void PixelLayout::ToArgb(const BYTE* source, UINT width, uint32_t* argb) const {
 }
 
 void PixelLayout::FromArgb(const uint32_t* argb, UINT width, BYTE* destination) const {
-    if (format == D3DFMT_A8R8G8B8) {
+    if (format == D3DFMT_A8R8G8B8 || format == D3DFMT_X8R8G8B8) {
         std::memcpy(destination, argb, size_t{width} * 4);
+        if (format == D3DFMT_X8R8G8B8) SetTopByte(reinterpret_cast<uint32_t*>(destination), width);
         return;
     }
     const uint32_t unused = UnusedBits(*this);
