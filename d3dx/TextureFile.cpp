@@ -61,11 +61,11 @@ HRESULT Decompress(DecodedImage& image) {
 // Where the device needs sides that are powers of two (or square sides), the
 // image is scaled up to the next such size (down where that would pass the
 // largest size); stored lower levels are dropped and filtered again.
-HRESULT FitToCaps(DecodedImage& image, const D3DCAPS8& caps) {
+HRESULT FitToCaps(DecodedImage& image, const D3DCAPS8& caps, const ImageLimits& limits) {
     UINT width = image.Width(), height = image.Height();
     if (caps.TextureCaps & D3DPTEXTURECAPS_POW2) {
-        width = PowerOfTwoAtLeast(width, caps.MaxTextureWidth);
-        height = PowerOfTwoAtLeast(height, caps.MaxTextureHeight);
+        width = PowerOfTwoAtLeast(width, limits.maxWidth);
+        height = PowerOfTwoAtLeast(height, limits.maxHeight);
     }
     if (caps.TextureCaps & D3DPTEXTURECAPS_SQUAREONLY) width = height = width > height ? width : height;
     if (width == image.Width() && height == image.Height()) return D3D_OK;
@@ -105,7 +105,7 @@ HRESULT CreateTexture(IDirect3DDevice8* device, const uint8_t* data, size_t size
 
     DecodedImage image;
     hr = Decode(data, size, limits, image);
-    if (SUCCEEDED(hr)) hr = FitToCaps(image, caps);
+    if (SUCCEEDED(hr)) hr = FitToCaps(image, caps, limits);
     D3DFORMAT format = D3DFMT_UNKNOWN;
     if (SUCCEEDED(hr)) hr = ChooseTextureFormat(device, image.Format(), &format);
     if (SUCCEEDED(hr) && format != image.Format()) hr = Decompress(image);

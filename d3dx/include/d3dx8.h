@@ -68,9 +68,13 @@ typedef enum _D3DXIMAGE_FILEFORMAT {
 extern "C" {
 #endif
 
-// Decodes the image file held in srcData (srcDataSize bytes; the format is
-// recognised from the bytes) into a new managed-pool texture of device with a
-// complete mip chain, and hands it out in *texture with one reference.
+// Decodes the image file held in srcData (srcDataSize bytes; BMP/DIB, TGA,
+// PNG, JPEG or DDS, recognised from the bytes) into a new managed-pool
+// texture of device with a complete mip chain, and hands it out in *texture
+// with one reference. Level 0 is in the image's own format where the device
+// makes textures of it, else the nearest it does; sides are kept unless the
+// device's caps ask for powers of two (or squares), when the image is scaled
+// up bilinearly. Images larger than the device's largest texture are refused.
 // D3DXERR_INVALIDDATA for data that is not a recognised or intact image,
 // E_OUTOFMEMORY, or the device's own failure; *texture is then null.
 HRESULT WINAPI D3DXCreateTextureFromFileInMemory(IDirect3DDevice8* device, LPCVOID srcData,
@@ -78,7 +82,11 @@ HRESULT WINAPI D3DXCreateTextureFromFileInMemory(IDirect3DDevice8* device, LPCVO
                                                  IDirect3DTexture8** texture);
 
 // Rebuilds every level of texture below srcLevel (D3DX_DEFAULT: level 0) from
-// the level above it with filter (D3DX_DEFAULT: box). palette is not used.
+// the level above it with a box filter (alpha included; odd sides weighted by
+// area), whichever filter type is named; DXT levels are decompressed,
+// filtered and compressed again. palette is not used. D3DERR_INVALIDCALL for
+// a texture format without a pixel layout, a source level past the last or
+// an unknown filter; the lock's failure when a level cannot be locked.
 HRESULT WINAPI D3DXFilterTexture(IDirect3DBaseTexture8* texture, const PALETTEENTRY* palette,
                                  UINT srcLevel, DWORD filter);
 
