@@ -42,3 +42,5 @@ endif()
 add_library(pugixml STATIC ${ORV_PUGIXML_SOURCE_DIR}/pugixml.cpp)
 target_include_directories(pugixml SYSTEM PUBLIC ${ORV_PUGIXML_SOURCE_DIR})
 add_library(pugixml::pugixml ALIAS pugixml)
+
+include(${CMAKE_CURRENT_LIST_DIR}/WindowsImageLibraries.cmake)

@@ -1,20 +1,33 @@
 #include "PixelLayout.h"
 
-#include <cstdint>
+#include <cstring>
+#include <initializer_list>
 
 namespace {
 
+constexpr PixelLayout::Channel kNone = {0, 0};
+
+// clang-format off
 constexpr PixelLayout kLayouts[] = {
-    {D3DFMT_R8G8B8, 3, {16, 8}, {8, 8}, {0, 8}},
-    {D3DFMT_A8R8G8B8, 4, {16, 8}, {8, 8}, {0, 8}},
-    {D3DFMT_X8R8G8B8, 4, {16, 8}, {8, 8}, {0, 8}},
-    {D3DFMT_R5G6B5, 2, {11, 5}, {5, 6}, {0, 5}},
-    {D3DFMT_X1R5G5B5, 2, {10, 5}, {5, 5}, {0, 5}},
-    {D3DFMT_A1R5G5B5, 2, {10, 5}, {5, 5}, {0, 5}},
-    {D3DFMT_A4R4G4B4, 2, {8, 4}, {4, 4}, {0, 4}},
-    {D3DFMT_X4R4G4B4, 2, {8, 4}, {4, 4}, {0, 4}},
+    // format            bytes alpha     red       green    blue     luminance
+    {D3DFMT_R8G8B8,      3,    kNone,    {16, 8},  {8, 8},  {0, 8},  kNone},
+    {D3DFMT_A8R8G8B8,    4,    {24, 8},  {16, 8},  {8, 8},  {0, 8},  kNone},
+    {D3DFMT_X8R8G8B8,    4,    kNone,    {16, 8},  {8, 8},  {0, 8},  kNone},
+    {D3DFMT_R5G6B5,      2,    kNone,    {11, 5},  {5, 6},  {0, 5},  kNone},
+    {D3DFMT_X1R5G5B5,    2,    kNone,    {10, 5},  {5, 5},  {0, 5},  kNone},
+    {D3DFMT_A1R5G5B5,    2,    {15, 1},  {10, 5},  {5, 5},  {0, 5},  kNone},
+    {D3DFMT_A4R4G4B4,    2,    {12, 4},  {8, 4},   {4, 4},  {0, 4},  kNone},
+    {D3DFMT_R3G3B2,      1,    kNone,    {5, 3},   {2, 3},  {0, 2},  kNone},
+    {D3DFMT_A8,          1,    {0, 8},   kNone,    kNone,   kNone,   kNone},
+    {D3DFMT_A8R3G3B2,    2,    {8, 8},   {5, 3},   {2, 3},  {0, 2},  kNone},
+    {D3DFMT_X4R4G4B4,    2,    kNone,    {8, 4},   {4, 4},  {0, 4},  kNone},
+    {D3DFMT_L8,          1,    kNone,    kNone,    kNone,   kNone,   {0, 8}},
+    {D3DFMT_A8L8,        2,    {8, 8},   kNone,    kNone,   kNone,   {0, 8}},
+    {D3DFMT_A4L4,        1,    {4, 4},   kNone,    kNone,   kNone,   {0, 4}},
 };
-static_assert(sizeof kLayouts / sizeof kLayouts[0] == 8, "three 8-bit and five 16-bit formats");
+// clang-format on
+static_assert(sizeof kLayouts / sizeof kLayouts[0] == 14,
+              "the eleven RGB formats of Direct3D 8 and three luminance formats");
 
 // A pixel is stored little-endian in bytesPerPixel bytes.
 uint32_t ReadPixel(const BYTE* source, UINT bytesPerPixel) {
@@ -23,11 +36,35 @@ uint32_t ReadPixel(const BYTE* source, UINT bytesPerPixel) {
     return value;
 }
 
-BYTE Expand(uint32_t pixel, PixelLayout::Channel channel) {
+void WritePixel(BYTE* destination, UINT bytesPerPixel, uint32_t value) {
+    for (UINT i = 0; i < bytesPerPixel; ++i) destination[i] = static_cast<BYTE>(value >> (8 * i));
+}
+
+uint32_t Expand(uint32_t pixel, PixelLayout::Channel channel) {
     const uint32_t value = (pixel >> channel.shift) & ((1u << channel.bits) - 1);
     uint32_t wide = value << (8 - channel.bits);
     for (unsigned filled = channel.bits; filled < 8; filled *= 2) wide |= wide >> filled;
-    return static_cast<BYTE>(wide & 0xFF);
+    return wide & 0xFF;
+}
+
+uint32_t Reduce(uint32_t value8, PixelLayout::Channel channel) {
+    const uint32_t max = (1u << channel.bits) - 1;
+    return ((value8 * max + 127) / 255) << channel.shift;
+}
+
+// The pixel bits that carry no channel (the X of X8R8G8B8).
+uint32_t UnusedBits(const PixelLayout& layout) {
+    uint32_t used = 0;
+    for (const PixelLayout::Channel& channel :
+         {layout.alpha, layout.red, layout.green, layout.blue, layout.luminance})
+        used |= ((1u << channel.bits) - 1) << channel.shift;
+    const uint32_t all = layout.bytesPerPixel == 4 ? 0xFFFFFFFFu : (1u << (8 * layout.bytesPerPixel)) - 1;
+    return all & ~used;
+}
+
+// The X byte of X8R8G8B8 pixels, in place: reads as opaque, written as 1s.
+void SetTopByte(uint32_t* pixels, UINT width) {
+    for (UINT x = 0; x < width; ++x) pixels[x] |= 0xFF000000u;
 }
 
 }  // namespace
@@ -38,11 +75,57 @@ const PixelLayout* PixelLayout::Find(D3DFORMAT format) {
     return nullptr;
 }
 
-void PixelLayout::ToBgr(const BYTE* source, UINT width, BYTE* bgr) const {
-    for (UINT x = 0; x < width; ++x, source += bytesPerPixel, bgr += 3) {
+void PixelLayout::ToArgb(const BYTE* source, UINT width, uint32_t* argb) const {
+    if (format == D3DFMT_A8R8G8B8 || format == D3DFMT_X8R8G8B8) {
+        std::memcpy(argb, source, size_t{width} * 4);
+        if (format == D3DFMT_X8R8G8B8) SetTopByte(argb, width);
+        return;
+    }
+    for (UINT x = 0; x < width; ++x, source += bytesPerPixel) {
         const uint32_t pixel = ReadPixel(source, bytesPerPixel);
-        bgr[0] = Expand(pixel, blue);
-        bgr[1] = Expand(pixel, green);
-        bgr[2] = Expand(pixel, red);
+        const uint32_t a = alpha.bits ? Expand(pixel, alpha) : 0xFF;
+        uint32_t r = 0, g = 0, b = 0;
+        if (luminance.bits) {
+            r = g = b = Expand(pixel, luminance);
+        } else if (red.bits) {
+            r = Expand(pixel, red);
+            g = Expand(pixel, green);
+            b = Expand(pixel, blue);
+        }
+        argb[x] = a << 24 | r << 16 | g << 8 | b;
+    }
+}
+
+void PixelLayout::FromArgb(const uint32_t* argb, UINT width, BYTE* destination) const {
+    if (format == D3DFMT_A8R8G8B8 || format == D3DFMT_X8R8G8B8) {
+        std::memcpy(destination, argb, size_t{width} * 4);
+        if (format == D3DFMT_X8R8G8B8) SetTopByte(reinterpret_cast<uint32_t*>(destination), width);
+        return;
+    }
+    const uint32_t unused = UnusedBits(*this);
+    for (UINT x = 0; x < width; ++x, destination += bytesPerPixel) {
+        const uint32_t pixel = argb[x];
+        const uint32_t a = pixel >> 24, r = (pixel >> 16) & 0xFF, g = (pixel >> 8) & 0xFF,
+                       b = pixel & 0xFF;
+        uint32_t value = unused;
+        if (alpha.bits) value |= Reduce(a, alpha);
+        if (luminance.bits)
+            value |= Reduce((r * 299 + g * 587 + b * 114 + 500) / 1000, luminance);
+        if (red.bits) value |= Reduce(r, red) | Reduce(g, green) | Reduce(b, blue);
+        WritePixel(destination, bytesPerPixel, value);
+    }
+}
+
+void PixelLayout::ToBgr(const BYTE* source, UINT width, BYTE* bgr) const {
+    uint32_t argb[64];
+    for (UINT done = 0; done < width;) {
+        const UINT count = width - done < 64 ? width - done : 64;
+        ToArgb(source + size_t{done} * bytesPerPixel, count, argb);
+        for (UINT x = 0; x < count; ++x, bgr += 3) {
+            bgr[0] = static_cast<BYTE>(argb[x]);
+            bgr[1] = static_cast<BYTE>(argb[x] >> 8);
+            bgr[2] = static_cast<BYTE>(argb[x] >> 16);
+        }
+        done += count;
     }
 }

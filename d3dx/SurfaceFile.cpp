@@ -23,7 +23,7 @@ HRESULT WINAPI D3DXSaveSurfaceToFileA(LPCSTR destFile, D3DXIMAGE_FILEFORMAT dest
     HRESULT hr = srcSurface->GetDesc(&desc);
     if (FAILED(hr)) return hr;
     const PixelLayout* layout = PixelLayout::Find(desc.Format);
-    if (!layout) return D3DERR_INVALIDCALL;
+    if (!layout || !layout->HasColour()) return D3DERR_INVALIDCALL;
     const RECT area = srcRect ? *srcRect
                               : RECT{0, 0, static_cast<LONG>(desc.Width),
                                      static_cast<LONG>(desc.Height)};

@@ -1,13 +1,138 @@
-// Image files into textures, and mip-chain filtering. No decoder is built in
-// yet: every image is refused and no level is rebuilt.
+// D3DXCreateTextureFromFileInMemory: decode, fit the device's size rules,
+// choose a format, create the texture, store the file's levels and filter
+// the rest.
 #include <d3dx8.h>
 
-HRESULT WINAPI D3DXCreateTextureFromFileInMemory(IDirect3DDevice8*, LPCVOID, UINT,
-                                                 IDirect3DTexture8** texture) {
-    if (texture) *texture = nullptr;
+#include <new>
+
+#include "BlockCodec.h"
+#include "BmpDecoder.h"
+#include "DdsDecoder.h"
+#include "FormatChoice.h"
+#include "JpegDecoder.h"
+#include "LevelTransfer.h"
+#include "MipFilter.h"
+#include "PngDecoder.h"
+#include "Resample.h"
+#include "TgaDecoder.h"
+
+namespace {
+
+struct Decoder {
+    bool (*recognises)(const uint8_t* data, size_t size);
+    HRESULT (*decode)(const uint8_t* data, size_t size, const ImageLimits& limits,
+                      DecodedImage& image);
+};
+
+// In the order of asking: formats with a signature first; Targa files have
+// none and come last.
+constexpr Decoder kDecoders[] = {
+    {IsDds, DecodeDds}, {IsPng, DecodePng}, {IsJpeg, DecodeJpeg},
+    {IsBmp, DecodeBmp}, {IsTga, DecodeTga},
+};
+static_assert(sizeof kDecoders / sizeof kDecoders[0] == 5, "DDS, PNG, JPEG, BMP/DIB, TGA");
+
+HRESULT Decode(const uint8_t* data, size_t size, const ImageLimits& limits, DecodedImage& image) {
+    for (const Decoder& decoder : kDecoders)
+        if (decoder.recognises(data, size)) return decoder.decode(data, size, limits, image);
     return D3DXERR_INVALIDDATA;
 }
 
-HRESULT WINAPI D3DXFilterTexture(IDirect3DBaseTexture8*, const PALETTEENTRY*, UINT, DWORD) {
-    return D3DERR_INVALIDCALL;
+UINT PowerOfTwoAtLeast(UINT value, UINT most) {
+    UINT power = 1;
+    while (power < value && power <= most / 2) power *= 2;
+    return power;
+}
+
+// Replaces DXT blocks by their pixels (the device cannot make the texture
+// compressed, or the image must be scaled).
+HRESULT Decompress(DecodedImage& image) {
+    if (!image.HasBlocks()) return D3D_OK;
+    const ImageLevel& blocks = image.Level(0);
+    ImageLevel pixels;
+    HRESULT hr = MakePixelLevel(blocks.width, blocks.height, pixels);
+    if (FAILED(hr)) return hr;
+    DecodeBlocks(image.Format(), blocks.bytes.get(), blocks.pitch, blocks.width, blocks.height,
+                 pixels.PixelRow(0), pixels.pitch);
+    image.ReplaceLevels(std::move(pixels));
+    return D3D_OK;
+}
+
+// Where the device needs sides that are powers of two (or square sides), the
+// image is scaled up to the next such size (down where that would pass the
+// largest size); stored lower levels are dropped and filtered again.
+HRESULT FitToCaps(DecodedImage& image, const D3DCAPS8& caps, const ImageLimits& limits) {
+    UINT width = image.Width(), height = image.Height();
+    if (caps.TextureCaps & D3DPTEXTURECAPS_POW2) {
+        width = PowerOfTwoAtLeast(width, limits.maxWidth);
+        height = PowerOfTwoAtLeast(height, limits.maxHeight);
+    }
+    if (caps.TextureCaps & D3DPTEXTURECAPS_SQUAREONLY) width = height = width > height ? width : height;
+    if (width == image.Width() && height == image.Height()) return D3D_OK;
+    HRESULT hr = Decompress(image);
+    if (FAILED(hr)) return hr;
+    ImageLevel scaled;
+    hr = MakePixelLevel(width, height, scaled);
+    if (FAILED(hr)) return hr;
+    Resample(image.Level(0), scaled);
+    image.ReplaceLevels(std::move(scaled));
+    return D3D_OK;
+}
+
+// Stores the image's levels into the texture and filters the levels the file
+// did not hold.
+HRESULT Fill(IDirect3DTexture8* texture, DecodedImage& image) {
+    const UINT levels = texture->GetLevelCount();
+    const UINT stored = image.LevelCount() < levels ? image.LevelCount() : levels;
+    for (UINT level = 0; level < stored; ++level) {
+        ImageLevel& data = image.Level(level);
+        const HRESULT hr = image.HasBlocks() ? WriteLevelBlocks(texture, level, data)
+                                             : WriteLevel(texture, level, PixelView::Of(data));
+        if (FAILED(hr)) return hr;
+    }
+    if (stored == levels) return D3D_OK;
+    return FilterLevels(texture, stored - 1, image.HasBlocks() ? nullptr : &image.Level(stored - 1));
+}
+
+HRESULT CreateTexture(IDirect3DDevice8* device, const uint8_t* data, size_t size,
+                      IDirect3DTexture8** texture) {
+    D3DCAPS8 caps;
+    HRESULT hr = device->GetDeviceCaps(&caps);
+    if (FAILED(hr)) return hr;
+    ImageLimits limits;
+    if (caps.MaxTextureWidth) limits.maxWidth = caps.MaxTextureWidth;
+    if (caps.MaxTextureHeight) limits.maxHeight = caps.MaxTextureHeight;
+
+    DecodedImage image;
+    hr = Decode(data, size, limits, image);
+    if (SUCCEEDED(hr)) hr = FitToCaps(image, caps, limits);
+    D3DFORMAT format = D3DFMT_UNKNOWN;
+    if (SUCCEEDED(hr)) hr = ChooseTextureFormat(device, image.Format(), &format);
+    if (SUCCEEDED(hr) && format != image.Format()) hr = Decompress(image);
+    if (FAILED(hr)) return hr;
+
+    IDirect3DTexture8* created = nullptr;
+    hr = device->CreateTexture(image.Width(), image.Height(), 0, 0, format, D3DPOOL_MANAGED, &created);
+    if (FAILED(hr)) return hr;
+    hr = Fill(created, image);
+    if (FAILED(hr)) {
+        created->Release();
+        return hr;
+    }
+    *texture = created;
+    return D3D_OK;
+}
+
+}  // namespace
+
+HRESULT WINAPI D3DXCreateTextureFromFileInMemory(IDirect3DDevice8* device, LPCVOID srcData,
+                                                 UINT srcDataSize, IDirect3DTexture8** texture) {
+    if (!texture) return D3DERR_INVALIDCALL;
+    *texture = nullptr;
+    if (!device || !srcData || srcDataSize == 0) return D3DERR_INVALIDCALL;
+    try {
+        return CreateTexture(device, static_cast<const uint8_t*>(srcData), srcDataSize, texture);
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
 }

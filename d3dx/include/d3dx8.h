@@ -68,9 +68,13 @@ typedef enum _D3DXIMAGE_FILEFORMAT {
 extern "C" {
 #endif
 
-// Decodes the image file held in srcData (srcDataSize bytes; the format is
-// recognised from the bytes) into a new managed-pool texture of device with a
-// complete mip chain, and hands it out in *texture with one reference.
+// Decodes the image file held in srcData (srcDataSize bytes; BMP/DIB, TGA,
+// PNG, JPEG or DDS, recognised from the bytes) into a new managed-pool
+// texture of device with a complete mip chain, and hands it out in *texture
+// with one reference. Level 0 is in the image's own format where the device
+// makes textures of it, else the nearest it does; sides are kept unless the
+// device's caps ask for powers of two (or squares), when the image is scaled
+// up bilinearly. Images larger than the device's largest texture are refused.
 // D3DXERR_INVALIDDATA for data that is not a recognised or intact image,
 // E_OUTOFMEMORY, or the device's own failure; *texture is then null.
 HRESULT WINAPI D3DXCreateTextureFromFileInMemory(IDirect3DDevice8* device, LPCVOID srcData,
@@ -78,7 +82,11 @@ HRESULT WINAPI D3DXCreateTextureFromFileInMemory(IDirect3DDevice8* device, LPCVO
                                                  IDirect3DTexture8** texture);
 
 // Rebuilds every level of texture below srcLevel (D3DX_DEFAULT: level 0) from
-// the level above it with filter (D3DX_DEFAULT: box). palette is not used.
+// the level above it with a box filter (alpha included; odd sides weighted by
+// area), whichever filter type is named; DXT levels are decompressed,
+// filtered and compressed again. palette is not used. D3DERR_INVALIDCALL for
+// a texture format without a pixel layout, a source level past the last or
+// an unknown filter; the lock's failure when a level cannot be locked.
 HRESULT WINAPI D3DXFilterTexture(IDirect3DBaseTexture8* texture, const PALETTEENTRY* palette,
                                  UINT srcLevel, DWORD filter);
 
@@ -94,9 +102,9 @@ D3DXMATRIX* WINAPI D3DXMatrixOrthoLH(D3DXMATRIX* out, FLOAT w, FLOAT h, FLOAT zn
 // Saves srcSurface, or the part of it in srcRect (null: all of it), to the
 // file destFile. Only D3DXIFF_BMP is written; any other format gives
 // D3DERR_INVALIDCALL. The bitmap is 24 bits per pixel, uncompressed, rows
-// bottom-up and padded to 4 bytes; alpha is dropped. Surfaces in R8G8B8,
-// A8R8G8B8, X8R8G8B8, R5G6B5, X1R5G5B5, A1R5G5B5, A4R4G4B4 and X4R4G4B4 are
-// accepted; srcPalette is not used. The surface is locked read-only for the
+// bottom-up and padded to 4 bytes; alpha is dropped. Surfaces in the RGB
+// formats (R8G8B8 to X4R4G4B4) and the luminance formats L8, A8L8 and A4L4
+// are accepted; srcPalette is not used. The surface is locked read-only for the
 // copy. D3DERR_INVALIDCALL for another surface format or a rectangle not
 // inside the surface, the lock's result when the surface cannot be locked,
 // E_FAIL when the file cannot be written; on failure no file is left behind.

@@ -7,6 +7,7 @@
 #include "PixelFormat.h"
 #include "Runtime.h"
 #include "Surface8.h"
+#include "Texture8.h"
 
 namespace orvd3d8 {
 namespace {
@@ -19,6 +20,17 @@ struct ResetHookRegistration {
 
 Device8* FindDevice(IDirect3DDevice8* device) {
     return Runtime::Get().IsDevice(device) ? static_cast<Device8*>(device) : nullptr;
+}
+
+// The level of a texture the runtime made and still holds, or null.
+const Surface8* FindTextureLevel(IDirect3DTexture8* texture, UINT level) {
+    if (!texture) return nullptr;
+    for (LiveObject* object : Runtime::Get().Objects()) {
+        auto* candidate = dynamic_cast<Texture8*>(object);
+        if (candidate && static_cast<IDirect3DTexture8*>(candidate) == texture)
+            return level < candidate->LevelCount() ? candidate->Level(level) : nullptr;
+    }
+    return nullptr;
 }
 
 }  // namespace
@@ -83,6 +95,26 @@ Image BackBufferImage(IDirect3DDevice8* device) {
     Device8* found = FindDevice(device);
     if (!found || !found->BackBuffer()) return Image{};
     return found->BackBuffer()->ToImage();
+}
+
+LevelBytes TextureLevelBytes(IDirect3DTexture8* texture, UINT level) {
+    LevelBytes result;
+    const Surface8* surface = FindTextureLevel(texture, level);
+    if (!surface) return result;
+    const Surface8::Desc& desc = surface->Description();
+    result.format = desc.format;
+    result.width = desc.width;
+    result.height = desc.height;
+    result.pitch = surface->Pitch();
+    result.rows = PixelFormat::Rows(desc.format, desc.height);
+    result.bytes.assign(surface->Bits(), surface->Bits() + size_t{result.pitch} * result.rows);
+    return result;
+}
+
+Image TextureLevelImage(IDirect3DTexture8* texture, UINT level) {
+    const Surface8* surface = FindTextureLevel(texture, level);
+    return surface && !PixelFormat::IsCompressed(surface->Description().format) ? surface->ToImage()
+                                                                              : Image{};
 }
 
 DepthImage DepthBufferImage(IDirect3DDevice8* device) {

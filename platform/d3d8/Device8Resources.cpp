@@ -28,6 +28,17 @@ bool ValidPoolAndUsage(D3DPOOL pool, DWORD usage) {
     return ValidPool(pool) && !(pool == D3DPOOL_MANAGED && (usage & D3DUSAGE_DYNAMIC));
 }
 
+bool IsPowerOfTwo(UINT value) { return value != 0 && (value & (value - 1)) == 0; }
+
+// The size rules a device's texture caps state for a texture of `levels`
+// levels (0: the full chain).
+bool SizeAllowedByCaps(DWORD textureCaps, UINT width, UINT height, UINT levels) {
+    if ((textureCaps & D3DPTEXTURECAPS_SQUAREONLY) && width != height) return false;
+    if (!(textureCaps & D3DPTEXTURECAPS_POW2) || (IsPowerOfTwo(width) && IsPowerOfTwo(height)))
+        return true;
+    return (textureCaps & D3DPTEXTURECAPS_NONPOW2CONDITIONAL) && levels == 1;
+}
+
 // Copies the rectangle `source` of `from` to `to` at `dest`; both rectangles
 // have been checked.
 void CopyRect(const Surface8& from, const RECT& source, Surface8& to, POINT dest) {
@@ -62,7 +73,7 @@ HRESULT Device8::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage
     const UINT fullChain = Texture8::FullChainLength(width, height);
     if (width == 0 || height == 0 || width > config.maxTextureWidth ||
         height > config.maxTextureHeight || !formatOffered || !ValidPoolAndUsage(pool, usage) ||
-        levels > fullChain)
+        levels > fullChain || !SizeAllowedByCaps(config.textureCaps, width, height, levels))
         return scope.Finish(D3DERR_INVALIDCALL);
     if ((usage & (D3DUSAGE_RENDERTARGET | D3DUSAGE_DEPTHSTENCIL)) && pool != D3DPOOL_DEFAULT)
         return scope.Finish(D3DERR_INVALIDCALL);

@@ -16,7 +16,7 @@
 
 #include <d3dx8.h>
 
-#include "support/TestWindow.h"
+#include "DeviceFixture.h"
 
 namespace {
 
@@ -43,29 +43,12 @@ uint32_t Pattern(UINT x, UINT y) {
     return 0xA0000000u | (y * 16 + x) << 16 | (x + 1) << 8 | (y + 7);
 }
 
-class SaveSurface : public ::testing::Test {
+class SaveSurface : public DeviceFixture {
 protected:
+    // These tests read the journal.
     void SetUp() override {
-        orvplatform::ResetAll();
-        m_Window = orvtest::CreateTestWindow("d3dx", WS_POPUP, 0, 0, 64, 48);
-        m_Direct3D = Direct3DCreate8(D3D_SDK_VERSION);
-        ASSERT_TRUE(m_Window && m_Direct3D);
-        D3DPRESENT_PARAMETERS present = {};
-        present.BackBufferFormat = D3DFMT_X8R8G8B8;
-        present.SwapEffect = D3DSWAPEFFECT_DISCARD;
-        present.Windowed = TRUE;
-        ASSERT_EQ(m_Direct3D->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, m_Window,
-                                           D3DCREATE_SOFTWARE_VERTEXPROCESSING, &present,
-                                           &m_Device),
-                  D3D_OK);
-    }
-
-    void TearDown() override {
-        if (m_Device) m_Device->Release();
-        if (m_Direct3D) m_Direct3D->Release();
-        EXPECT_EQ(orvd3d8::LiveObjectCount(), 0u);
-        DestroyWindow(m_Window);
-        orvplatform::ResetAll();
+        DeviceFixture::SetUp();
+        orvplatform::EnableJournal(true);
     }
 
     // An image surface whose pixels are `pattern`'s low bytes and whose bytes
@@ -92,9 +75,6 @@ protected:
         return surface;
     }
 
-    HWND m_Window = nullptr;
-    IDirect3D8* m_Direct3D = nullptr;
-    IDirect3DDevice8* m_Device = nullptr;
 };
 
 TEST_F(SaveSurface, WritesBottomUpPaddedRowsThroughTheLockPitch) {

@@ -29,6 +29,13 @@ struct AdapterConfig {
          softwareVertexProcessing = true;
     DWORD maxSimultaneousTextures = 8, maxActiveLights = 8, maxTextureWidth = 16384,
           maxTextureHeight = 16384;
+    // D3DCAPS8::TextureCaps. CreateTexture follows the size rules it states:
+    // D3DPTEXTURECAPS_POW2 refuses sides that are not powers of two (with
+    // D3DPTEXTURECAPS_NONPOW2CONDITIONAL, only when more than one level is
+    // asked for), D3DPTEXTURECAPS_SQUAREONLY refuses non-square textures.
+    DWORD textureCaps = D3DPTEXTURECAPS_PERSPECTIVE | D3DPTEXTURECAPS_ALPHA |
+                        D3DPTEXTURECAPS_MIPMAP | D3DPTEXTURECAPS_PROJECTED |
+                        D3DPTEXTURECAPS_TEXREPEATNOTSCALEDBYSIZE;
     // CheckDeviceFormat(..., D3DRTYPE_TEXTURE, format) and CreateTexture accept
     // only these.
     std::vector<D3DFORMAT> textureFormats;
@@ -70,6 +77,18 @@ struct Image {
 // The adapter's front buffer: the desktop, or what a full-screen device presented.
 ORV_D3D8_API Image DesktopImage(unsigned adapter);
 ORV_D3D8_API Image BackBufferImage(IDirect3DDevice8* device);
+
+// The stored bytes of one level of a texture, rows `pitch` bytes apart (rows
+// of 4x4 blocks for the DXT formats); empty for a level or texture that does
+// not exist. Reads without locking and without a journal entry.
+struct LevelBytes {
+    D3DFORMAT format = D3DFMT_UNKNOWN;
+    UINT width = 0, height = 0, pitch = 0, rows = 0;
+    std::vector<uint8_t> bytes;
+};
+ORV_D3D8_API LevelBytes TextureLevelBytes(IDirect3DTexture8* texture, UINT level);
+// The same level's pixels as A8R8G8B8 (uncompressed colour formats only).
+ORV_D3D8_API Image TextureLevelImage(IDirect3DTexture8* texture, UINT level);
 
 // The device's automatic depth-stencil buffer: depth in 0..1 and stencil per
 // pixel, row by row; empty without one.

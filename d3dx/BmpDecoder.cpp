@@ -1,0 +1,318 @@
+#include "BmpDecoder.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+#include <d3dx8.h>
+
+#include "ByteReader.h"
+
+namespace {
+
+constexpr uint32_t kCoreHeaderSize = 12;  // BITMAPCOREHEADER
+constexpr uint32_t kInfoHeaderSize = 40;  // BITMAPINFOHEADER
+constexpr uint32_t kRgb = 0, kRle8 = 1, kRle4 = 2, kBitFields = 3, kAlphaBitFields = 6;
+
+// Header sizes of the info-header family: v1, v2 and v3 (masks inside), v4, v5.
+constexpr uint32_t kInfoHeaderSizes[] = {40, 52, 56, 108, 124};
+
+struct BmpHeader {
+    uint32_t headerSize = 0;
+    uint32_t width = 0, height = 0;
+    bool topDown = false;
+    uint16_t bitsPerPixel = 0;
+    uint32_t compression = kRgb;
+    uint32_t coloursUsed = 0;
+    uint32_t masks[4] = {};  // red, green, blue, alpha
+    bool hasMasks = false;
+};
+
+// One channel of a bit-field pixel: contiguous bits at shift.
+struct MaskChannel {
+    unsigned shift = 0;
+    unsigned bits = 0;
+
+    uint32_t To8(uint32_t pixel) const {
+        if (bits == 0) return 0;
+        const uint32_t value = (pixel >> shift) & static_cast<uint32_t>((uint64_t{1} << bits) - 1);
+        if (bits >= 8) return value >> (bits - 8);
+        uint32_t wide = value << (8 - bits);
+        for (unsigned filled = bits; filled < 8; filled *= 2) wide |= wide >> filled;
+        return wide & 0xFF;
+    }
+};
+
+bool ChannelFromMask(uint32_t mask, MaskChannel& channel) {
+    channel = MaskChannel{};
+    if (mask == 0) return true;
+    unsigned shift = 0;
+    while (!(mask >> shift & 1)) ++shift;
+    const uint64_t run = uint64_t{mask} >> shift;
+    if (run & (run + 1)) return false;  // not contiguous
+    channel.shift = shift;
+    while (run >> channel.bits) ++channel.bits;
+    return true;
+}
+
+bool ReadHeader(ByteReader& reader, BmpHeader& header) {
+    if (!reader.Read32(header.headerSize)) return false;
+    if (header.headerSize == kCoreHeaderSize) {
+        uint16_t width, height, planes;
+        if (!reader.Read16(width) || !reader.Read16(height) || !reader.Read16(planes) ||
+            !reader.Read16(header.bitsPerPixel) || planes != 1)
+            return false;
+        header.width = width;
+        header.height = height;
+        return true;
+    }
+    if (std::find(std::begin(kInfoHeaderSizes), std::end(kInfoHeaderSizes), header.headerSize) ==
+        std::end(kInfoHeaderSizes))
+        return false;
+    const uint8_t* info = reader.Take(header.headerSize - 4);
+    if (!info) return false;
+    const int32_t width = static_cast<int32_t>(Load32(info));
+    const int32_t height = static_cast<int32_t>(Load32(info + 4));
+    if (Load16(info + 8) != 1 || width <= 0 || height == 0 || height == INT32_MIN) return false;
+    header.width = static_cast<uint32_t>(width);
+    header.topDown = height < 0;
+    header.height = static_cast<uint32_t>(height < 0 ? -height : height);
+    header.bitsPerPixel = Load16(info + 10);
+    header.compression = Load32(info + 12);
+    header.coloursUsed = Load32(info + 28);
+    if (header.compression != kBitFields && header.compression != kAlphaBitFields) return true;
+    header.hasMasks = true;
+    const unsigned maskCount = header.compression == kAlphaBitFields ? 4 : 3;
+    // Version 1 headers are followed by the masks; later versions hold them.
+    const uint8_t* masks = header.headerSize == kInfoHeaderSize ? reader.Take(4 * maskCount)
+                                                                : info + 36;
+    if (!masks) return false;
+    const unsigned inHeader = (header.headerSize - kInfoHeaderSize) / 4;
+    for (unsigned i = 0; i < 4; ++i)
+        if (i < maskCount || (header.headerSize != kInfoHeaderSize && i < inHeader))
+            header.masks[i] = Load32(masks + 4 * i);
+    return true;
+}
+
+bool ValidCombination(const BmpHeader& header) {
+    switch (header.compression) {
+        case kRgb:
+            return header.bitsPerPixel == 1 || header.bitsPerPixel == 4 ||
+                   header.bitsPerPixel == 8 || header.bitsPerPixel == 16 ||
+                   header.bitsPerPixel == 24 || header.bitsPerPixel == 32;
+        // Run-length encoded bitmaps are stored bottom-up only.
+        case kRle8: return header.bitsPerPixel == 8 && !header.topDown;
+        case kRle4: return header.bitsPerPixel == 4 && !header.topDown;
+        case kBitFields:
+        case kAlphaBitFields: return header.bitsPerPixel == 16 || header.bitsPerPixel == 32;
+        default: return false;
+    }
+}
+
+// The bit fields of a 16- or 32-bit bitmap: given, or the defaults (5:5:5,
+// or 8:8:8 with the top byte unused).
+bool Fields(const BmpHeader& header, MaskChannel channels[4]) {
+    uint32_t masks[4] = {0x7C00, 0x03E0, 0x001F, 0};
+    if (header.bitsPerPixel == 32) {
+        masks[0] = 0xFF0000;
+        masks[1] = 0xFF00;
+        masks[2] = 0xFF;
+    }
+    if (header.hasMasks) std::copy(header.masks, header.masks + 4, masks);
+    uint32_t seen = 0;
+    for (int i = 0; i < 4; ++i) {
+        if ((masks[i] & seen) || !ChannelFromMask(masks[i], channels[i])) return false;
+        seen |= masks[i];
+    }
+    return header.bitsPerPixel == 32 || seen <= 0xFFFF;
+}
+
+struct FormatByMasks {
+    uint32_t red, green, blue, alpha;
+    D3DFORMAT format;
+};
+constexpr FormatByMasks kSixteenBitFormats[] = {
+    {0x7C00, 0x03E0, 0x001F, 0, D3DFMT_X1R5G5B5},
+    {0x7C00, 0x03E0, 0x001F, 0x8000, D3DFMT_A1R5G5B5},
+    {0xF800, 0x07E0, 0x001F, 0, D3DFMT_R5G6B5},
+    {0x0F00, 0x00F0, 0x000F, 0xF000, D3DFMT_A4R4G4B4},
+    {0x0F00, 0x00F0, 0x000F, 0, D3DFMT_X4R4G4B4},
+};
+static_assert(sizeof kSixteenBitFormats / sizeof kSixteenBitFormats[0] == 5,
+              "the 16-bit layouts a bitmap can name");
+
+D3DFORMAT OwnFormat(const BmpHeader& header, const MaskChannel channels[4]) {
+    switch (header.bitsPerPixel) {
+        case 24: return D3DFMT_R8G8B8;
+        case 16: {
+            uint32_t masks[4];
+            for (int i = 0; i < 4; ++i)
+                masks[i] = ((1u << channels[i].bits) - 1) << channels[i].shift;
+            for (const FormatByMasks& row : kSixteenBitFormats)
+                if (row.red == masks[0] && row.green == masks[1] && row.blue == masks[2] &&
+                    row.alpha == masks[3])
+                    return row.format;
+            break;
+        }
+        default: break;
+    }
+    if (header.bitsPerPixel <= 8) return D3DFMT_X8R8G8B8;
+    return channels[3].bits ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8;
+}
+
+// Indices (one byte each, width x height, bottom row first) from RLE8 or
+// RLE4 data. Runs past the end of a row or of the image are refused; pixels
+// skipped by end-of-line and delta codes keep index 0.
+bool DecodeRle(ByteReader& reader, const BmpHeader& header, uint8_t* indices) {
+    const bool four = header.compression == kRle4;
+    const uint32_t width = header.width, height = header.height;
+    uint32_t x = 0, y = 0;
+    auto put = [&](uint32_t count, auto&& indexAt) {
+        if (y >= height || count > width - x) return false;
+        uint8_t* row = indices + size_t{y} * width;
+        for (uint32_t i = 0; i < count; ++i) row[x + i] = indexAt(i);
+        x += count;
+        return true;
+    };
+    for (;;) {
+        uint8_t count, value;
+        if (!reader.Read8(count) || !reader.Read8(value)) return false;
+        if (count > 0) {
+            const bool ok = four ? put(count, [&](uint32_t i) {
+                return static_cast<uint8_t>(i & 1 ? value & 0x0F : value >> 4);
+            })
+                                 : put(count, [&](uint32_t) { return value; });
+            if (!ok) return false;
+            continue;
+        }
+        switch (value) {
+            case 0:  // end of line
+                x = 0;
+                ++y;
+                break;
+            case 1: return true;  // end of bitmap
+            case 2: {             // delta
+                uint8_t dx, dy;
+                if (!reader.Read8(dx) || !reader.Read8(dy) || dx > width - x ||
+                    uint64_t{y} + dy > height)
+                    return false;
+                x += dx;
+                y += dy;
+                break;
+            }
+            default: {  // absolute run of `value` pixels, padded to 16 bits
+                const uint32_t bytes = four ? (value + 1u) / 2 : value;
+                const uint8_t* run = reader.Take(bytes);
+                if (!run || !reader.Skip(bytes & 1)) return false;
+                const bool ok = put(value, [&](uint32_t i) {
+                    return four ? static_cast<uint8_t>(i & 1 ? run[i / 2] & 0x0F : run[i / 2] >> 4)
+                                : run[i];
+                });
+                if (!ok) return false;
+            }
+        }
+    }
+}
+
+bool ReadPalette(ByteReader& reader, const BmpHeader& header, uint32_t palette[256],
+                 uint32_t& entries) {
+    entries = 0;
+    if (header.bitsPerPixel > 8) return true;
+    const uint32_t most = 1u << header.bitsPerPixel;
+    entries = header.coloursUsed && header.headerSize != kCoreHeaderSize ? header.coloursUsed : most;
+    if (entries > most) return false;
+    const unsigned entrySize = header.headerSize == kCoreHeaderSize ? 3 : 4;
+    const uint8_t* table = reader.Take(uint64_t{entries} * entrySize);
+    if (!table) return false;
+    for (uint32_t i = 0; i < entries; ++i, table += entrySize)
+        palette[i] = 0xFF000000u | table[2] << 16 | table[1] << 8 | table[0];
+    return true;
+}
+
+}  // namespace
+
+bool IsBmp(const uint8_t* data, size_t size) {
+    if (size >= 18 && data[0] == 'B' && data[1] == 'M') return true;
+    // A packed DIB starts with its info header: a known size and one plane.
+    if (size < 16) return false;
+    const uint32_t headerSize = Load32(data);
+    const bool known = headerSize == kCoreHeaderSize ||
+                       std::find(std::begin(kInfoHeaderSizes), std::end(kInfoHeaderSizes),
+                                 headerSize) != std::end(kInfoHeaderSizes);
+    return known && Load16(data + (headerSize == kCoreHeaderSize ? 8 : 12)) == 1;
+}
+
+HRESULT DecodeBmp(const uint8_t* data, size_t size, const ImageLimits& limits,
+                  DecodedImage& image) {
+    ByteReader reader(data, size);
+    const bool fileHeader = size >= 2 && data[0] == 'B' && data[1] == 'M';
+    uint32_t pixelOffset = 0;
+    if (fileHeader && (!reader.Skip(10) || !reader.Read32(pixelOffset)))
+        return D3DXERR_INVALIDDATA;
+
+    BmpHeader header;
+    if (!ReadHeader(reader, header) || !ValidCombination(header) || header.width == 0 ||
+        header.height == 0 || header.width > limits.maxWidth || header.height > limits.maxHeight)
+        return D3DXERR_INVALIDDATA;
+    MaskChannel channels[4];
+    if (header.bitsPerPixel >= 16 && !Fields(header, channels)) return D3DXERR_INVALIDDATA;
+    uint32_t palette[256];
+    uint32_t entries = 0;
+    if (!ReadPalette(reader, header, palette, entries)) return D3DXERR_INVALIDDATA;
+    if (fileHeader && !reader.Seek(pixelOffset)) return D3DXERR_INVALIDDATA;
+
+    const uint32_t width = header.width, height = header.height;
+    image.SetFormat(OwnFormat(header, channels));
+    HRESULT hr = image.AddPixelLevel(width, height);
+    if (FAILED(hr)) return hr;
+    ImageLevel& level = image.Level(0);
+    auto outputRow = [&](uint32_t fileRow) {
+        return level.PixelRow(header.topDown ? fileRow : height - 1 - fileRow);
+    };
+
+    if (header.compression == kRle8 || header.compression == kRle4) {
+        std::unique_ptr<uint8_t[]> indices(new (std::nothrow) uint8_t[size_t{width} * height]());
+        if (!indices) return E_OUTOFMEMORY;
+        if (!DecodeRle(reader, header, indices.get())) return D3DXERR_INVALIDDATA;
+        for (uint32_t y = 0; y < height; ++y) {
+            const uint8_t* in = indices.get() + size_t{y} * width;
+            uint32_t* out = outputRow(y);
+            for (uint32_t x = 0; x < width; ++x) {
+                if (in[x] >= entries) return D3DXERR_INVALIDDATA;
+                out[x] = palette[in[x]];
+            }
+        }
+        return D3D_OK;
+    }
+
+    const uint64_t rowBits = uint64_t{width} * header.bitsPerPixel;
+    const uint64_t stride = (rowBits + 31) / 32 * 4;
+    // The last row's padding may be missing.
+    if ((height - 1) * stride + (rowBits + 7) / 8 > reader.Remaining()) return D3DXERR_INVALIDDATA;
+    const uint8_t* pixels = reader.Current();
+    const unsigned bytesPerPixel = header.bitsPerPixel / 8;
+    for (uint32_t y = 0; y < height; ++y) {
+        const uint8_t* in = pixels + y * stride;
+        uint32_t* out = outputRow(y);
+        if (header.bitsPerPixel <= 8) {
+            const unsigned bits = header.bitsPerPixel, perByte = 8 / bits, mask = (1u << bits) - 1;
+            for (uint32_t x = 0; x < width; ++x) {
+                const unsigned index = in[x / perByte] >> (8 - bits - (x % perByte) * bits) & mask;
+                if (index >= entries) return D3DXERR_INVALIDDATA;
+                out[x] = palette[index];
+            }
+        } else if (header.bitsPerPixel == 24) {
+            for (uint32_t x = 0; x < width; ++x, in += 3)
+                out[x] = 0xFF000000u | in[2] << 16 | in[1] << 8 | in[0];
+        } else {
+            const bool alpha = channels[3].bits != 0;
+            for (uint32_t x = 0; x < width; ++x, in += bytesPerPixel) {
+                const uint32_t pixel = bytesPerPixel == 2 ? Load16(in) : Load32(in);
+                const uint32_t a = alpha ? channels[3].To8(pixel) : 0xFF;
+                out[x] = a << 24 | channels[0].To8(pixel) << 16 | channels[1].To8(pixel) << 8 |
+                         channels[2].To8(pixel);
+            }
+        }
+    }
+    return D3D_OK;
+}

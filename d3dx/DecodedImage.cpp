@@ -1,0 +1,56 @@
+#include "DecodedImage.h"
+
+#include <new>
+
+#include <d3dx8.h>
+
+namespace {
+
+HRESULT Allocate(uint64_t pitch, uint64_t rows, ImageLevel& level) {
+    const uint64_t size = pitch * rows;
+    if (pitch == 0 || rows == 0 || size / rows != pitch || size > SIZE_MAX) return E_OUTOFMEMORY;
+    level.bytes.reset(new (std::nothrow) BYTE[static_cast<size_t>(size)]);
+    if (!level.bytes) return E_OUTOFMEMORY;
+    level.pitch = static_cast<size_t>(pitch);
+    level.rows = static_cast<size_t>(rows);
+    return D3D_OK;
+}
+
+}  // namespace
+
+HRESULT MakePixelLevel(UINT width, UINT height, ImageLevel& level) {
+    level.width = width;
+    level.height = height;
+    return Allocate(uint64_t{width} * 4, height, level);
+}
+
+HRESULT DecodedImage::AddPixelLevel(UINT width, UINT height) {
+    ImageLevel level;
+    HRESULT hr = MakePixelLevel(width, height, level);
+    return SUCCEEDED(hr) ? Append(std::move(level)) : hr;
+}
+
+HRESULT DecodedImage::AddBlockLevel(UINT width, UINT height, UINT blockBytes) {
+    ImageLevel level;
+    level.width = width;
+    level.height = height;
+    HRESULT hr = Allocate((uint64_t{width} + 3) / 4 * blockBytes, (uint64_t{height} + 3) / 4, level);
+    if (FAILED(hr)) return hr;
+    m_BlockBytes = blockBytes;
+    return Append(std::move(level));
+}
+
+HRESULT DecodedImage::Append(ImageLevel&& level) {
+    try {
+        m_Levels.push_back(std::move(level));
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+    return D3D_OK;
+}
+
+void DecodedImage::ReplaceLevels(ImageLevel&& level) {
+    m_Levels.clear();
+    m_Levels.push_back(std::move(level));
+    m_BlockBytes = 0;
+}

@@ -1,0 +1,65 @@
+// An image file decoded into memory, before it becomes a texture: level 0 and
+// whatever lower levels the file stores, either as A8R8G8B8 pixels (every
+// uncompressed source) or as the file's own 4x4 blocks (DXT1 to DXT5).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include <d3d8.h>
+
+// The largest image a decoder accepts: the device's maximum texture size.
+struct ImageLimits {
+    UINT maxWidth = 4096;
+    UINT maxHeight = 4096;
+};
+
+struct ImageLevel {
+    UINT width = 0, height = 0;
+    size_t pitch = 0;  // bytes from one row (of pixels or blocks) to the next
+    size_t rows = 0;   // rows of pixels or of blocks
+    std::unique_ptr<BYTE[]> bytes;
+
+    uint32_t* PixelRow(UINT y) { return reinterpret_cast<uint32_t*>(bytes.get() + y * pitch); }
+    const uint32_t* PixelRow(UINT y) const {
+        return reinterpret_cast<const uint32_t*>(bytes.get() + y * pitch);
+    }
+};
+
+class DecodedImage {
+public:
+    // What level 0 would be stored in if the device offers it: the file's own
+    // pixel format (X8R8G8B8 for palettised images and 24-bit PNG and JPEG
+    // files, whose colours are 8-bit triples).
+    D3DFORMAT Format() const { return m_Format; }
+    void SetFormat(D3DFORMAT format) { m_Format = format; }
+    // True when the levels hold blocks of Format(), false for A8R8G8B8 pixels.
+    bool HasBlocks() const { return m_BlockBytes != 0; }
+    UINT BlockBytes() const { return m_BlockBytes; }
+
+    UINT LevelCount() const { return static_cast<UINT>(m_Levels.size()); }
+    ImageLevel& Level(UINT level) { return m_Levels[level]; }
+    const ImageLevel& Level(UINT level) const { return m_Levels[level]; }
+    UINT Width() const { return m_Levels.empty() ? 0 : m_Levels[0].width; }
+    UINT Height() const { return m_Levels.empty() ? 0 : m_Levels[0].height; }
+
+    // Appends a level of width x height A8R8G8B8 pixels (contents undefined).
+    // E_OUTOFMEMORY when it cannot be allocated.
+    HRESULT AddPixelLevel(UINT width, UINT height);
+    // Appends a level of 4x4 blocks of blockBytes each covering width x height.
+    HRESULT AddBlockLevel(UINT width, UINT height, UINT blockBytes);
+    // Replaces the levels by one pixel level (after decompressing or scaling).
+    void ReplaceLevels(ImageLevel&& level);
+
+private:
+    HRESULT Append(ImageLevel&& level);
+
+    D3DFORMAT m_Format = D3DFMT_UNKNOWN;
+    UINT m_BlockBytes = 0;
+    std::vector<ImageLevel> m_Levels;
+};
+
+// Allocates a pixel level without adding it to an image.
+HRESULT MakePixelLevel(UINT width, UINT height, ImageLevel& level);

@@ -1,0 +1,153 @@
+#include "MipFilter.h"
+
+#include <cstring>
+#include <memory>
+#include <new>
+#include <utility>
+
+#include "LevelLock.h"
+#include "LevelTransfer.h"
+
+namespace {
+
+// Two 8-bit channels of a pixel in 16-bit lanes: room to add four pixels.
+constexpr uint32_t kLanes = 0x00FF00FF;
+
+// Two horizontally adjacent pixels are read as one 64-bit word; their
+// channels are spread into 16-bit lanes, the two rows added lane by lane and
+// then the two halves of the word.
+void HalveEvenSides(const PixelView& source, const PixelView& destination) {
+    constexpr uint64_t kWideLanes = 0x00FF00FF00FF00FFull;
+    for (UINT y = 0; y < destination.height; ++y) {
+        const BYTE* top = reinterpret_cast<const BYTE*>(source.Row(2 * y));
+        const BYTE* bottom = reinterpret_cast<const BYTE*>(source.Row(2 * y + 1));
+        uint32_t* out = destination.Row(y);
+        for (UINT x = 0; x < destination.width; ++x) {
+            uint64_t upper, lower;
+            std::memcpy(&upper, top + 8 * size_t{x}, 8);
+            std::memcpy(&lower, bottom + 8 * size_t{x}, 8);
+            const uint64_t blueRed = (upper & kWideLanes) + (lower & kWideLanes);
+            const uint64_t greenAlpha = (upper >> 8 & kWideLanes) + (lower >> 8 & kWideLanes);
+            const uint32_t blueRedSum = static_cast<uint32_t>(blueRed) + static_cast<uint32_t>(blueRed >> 32) + 0x00020002;
+            const uint32_t greenAlphaSum =
+                static_cast<uint32_t>(greenAlpha) + static_cast<uint32_t>(greenAlpha >> 32) + 0x00020002;
+            out[x] = (blueRedSum >> 2 & kLanes) | (greenAlphaSum >> 2 & kLanes) << 8;
+        }
+    }
+}
+
+// The source pixels one destination pixel covers along one side, with their
+// weights: in units where a source pixel is `to` wide, destination pixel i
+// spans [i * from, (i + 1) * from), so the weights add up to `from`.
+struct Taps {
+    UINT first = 0;
+    UINT count = 0;
+    uint32_t weights[4] = {};
+};
+
+Taps TapsFor(UINT i, UINT from, UINT to) {
+    Taps taps;
+    const uint64_t begin = uint64_t{i} * from, end = begin + from;
+    taps.first = static_cast<UINT>(begin / to);
+    for (uint64_t j = taps.first; j * to < end && taps.count < 4; ++j) {
+        const uint64_t low = j * to > begin ? j * to : begin;
+        const uint64_t high = (j + 1) * to < end ? (j + 1) * to : end;
+        taps.weights[taps.count++] = static_cast<uint32_t>(high - low);
+    }
+    return taps;
+}
+
+void FilterAnySides(const PixelView& source, const PixelView& destination) {
+    const uint64_t total = uint64_t{source.width} * source.height;
+    for (UINT y = 0; y < destination.height; ++y) {
+        const Taps rows = TapsFor(y, source.height, destination.height);
+        uint32_t* out = destination.Row(y);
+        for (UINT x = 0; x < destination.width; ++x) {
+            const Taps columns = TapsFor(x, source.width, destination.width);
+            uint64_t sums[4] = {};
+            for (UINT r = 0; r < rows.count; ++r) {
+                const uint32_t* in = source.Row(rows.first + r) + columns.first;
+                for (UINT c = 0; c < columns.count; ++c) {
+                    const uint64_t weight = uint64_t{rows.weights[r]} * columns.weights[c];
+                    for (int channel = 0; channel < 4; ++channel)
+                        sums[channel] += (in[c] >> (8 * channel) & 0xFF) * weight;
+                }
+            }
+            // Weights add up to source width x height.
+            uint32_t pixel = 0;
+            for (int channel = 0; channel < 4; ++channel)
+                pixel |= static_cast<uint32_t>((sums[channel] + total / 2) / total) << (8 * channel);
+            out[x] = pixel;
+        }
+    }
+}
+
+bool IsArgbMemory(D3DFORMAT format) {
+    return format == D3DFMT_A8R8G8B8 || format == D3DFMT_X8R8G8B8;
+}
+
+// A8R8G8B8 and X8R8G8B8 levels are already in the filter's layout: each level
+// is filtered straight from the locked level above into its own lock.
+HRESULT FilterInPlace(IDirect3DTexture8* texture, UINT sourceLevel, UINT levels) {
+    std::unique_ptr<LevelLock> above(new (std::nothrow) LevelLock(texture, sourceLevel, D3DLOCK_READONLY));
+    if (!above) return E_OUTOFMEMORY;
+    if (FAILED(above->Result())) return above->Result();
+    D3DSURFACE_DESC desc;
+    HRESULT hr = texture->GetLevelDesc(sourceLevel, &desc);
+    if (FAILED(hr)) return hr;
+    PixelView source = {above->Bits(), above->Pitch(), desc.Width, desc.Height};
+    for (UINT level = sourceLevel + 1; level < levels; ++level) {
+        hr = texture->GetLevelDesc(level, &desc);
+        if (FAILED(hr)) return hr;
+        std::unique_ptr<LevelLock> below(new (std::nothrow) LevelLock(texture, level, 0));
+        if (!below) return E_OUTOFMEMORY;
+        if (FAILED(below->Result())) return below->Result();
+        const PixelView destination = {below->Bits(), below->Pitch(), desc.Width, desc.Height};
+        BoxFilter(source, destination);
+        source = destination;
+        above = std::move(below);
+    }
+    return D3D_OK;
+}
+
+}  // namespace
+
+void BoxFilter(const PixelView& source, const PixelView& destination) {
+    if (source.width == 2 * destination.width && source.height == 2 * destination.height)
+        HalveEvenSides(source, destination);
+    else
+        FilterAnySides(source, destination);
+}
+
+HRESULT FilterLevels(IDirect3DTexture8* texture, UINT sourceLevel, const ImageLevel* source) {
+    const UINT levels = texture->GetLevelCount();
+    if (sourceLevel >= levels) return D3DERR_INVALIDCALL;
+    D3DSURFACE_DESC desc;
+    HRESULT hr = texture->GetLevelDesc(sourceLevel, &desc);
+    if (FAILED(hr)) return hr;
+    if (!IsTransferableFormat(desc.Format)) return D3DERR_INVALIDCALL;
+    // The source's pixels are in the level already; filtering from there saves
+    // a copy of every lower level.
+    if (IsArgbMemory(desc.Format)) return FilterInPlace(texture, sourceLevel, levels);
+
+    ImageLevel read;
+    if (!source) {
+        hr = ReadLevel(texture, sourceLevel, read);
+        if (FAILED(hr)) return hr;
+    }
+    ImageLevel above = {}, below;
+    PixelView sourceView = source ? PixelView{source->bytes.get(), source->pitch, source->width, source->height}
+                                  : PixelView::Of(read);
+    for (UINT level = sourceLevel + 1; level < levels; ++level) {
+        hr = texture->GetLevelDesc(level, &desc);
+        if (FAILED(hr)) return hr;
+        hr = MakePixelLevel(desc.Width, desc.Height, below);
+        if (FAILED(hr)) return hr;
+        BoxFilter(sourceView, PixelView::Of(below));
+        hr = WriteLevel(texture, level, PixelView::Of(below));
+        if (FAILED(hr)) return hr;
+        std::swap(above, below);
+        sourceView = PixelView::Of(above);
+    }
+    return D3D_OK;
+}

@@ -1,0 +1,11 @@
+// Scaling a decoded image to another size with a bilinear filter (pixel
+// centres aligned, edges clamped): for devices that need textures with sides
+// that are powers of two.
+#pragma once
+
+#include <d3d8.h>
+
+#include "DecodedImage.h"
+
+// Fills destination (already allocated at its size) from source.
+void Resample(const ImageLevel& source, ImageLevel& destination);

@@ -1,0 +1,193 @@
+#include "TgaDecoder.h"
+
+#include <algorithm>
+
+#include <d3dx8.h>
+
+#include "ByteReader.h"
+
+namespace {
+
+constexpr size_t kHeaderSize = 18;
+constexpr uint8_t kColourMapped = 1, kTrueColour = 2, kGrey = 3, kRunLength = 8;
+constexpr uint8_t kRightToLeft = 0x10, kTopDown = 0x20;
+
+struct TgaHeader {
+    uint8_t idLength, colourMapType, imageType;
+    uint16_t mapFirst, mapLength;
+    uint8_t mapEntryBits;
+    uint16_t width, height;
+    uint8_t pixelBits, descriptor;
+};
+
+TgaHeader ParseHeader(const uint8_t* data) {
+    TgaHeader header;
+    header.idLength = data[0];
+    header.colourMapType = data[1];
+    header.imageType = data[2];
+    header.mapFirst = Load16(data + 3);
+    header.mapLength = Load16(data + 5);
+    header.mapEntryBits = data[7];
+    header.width = Load16(data + 12);
+    header.height = Load16(data + 14);
+    header.pixelBits = data[16];
+    header.descriptor = data[17];
+    return header;
+}
+
+bool ValidEntryBits(uint8_t bits) { return bits == 15 || bits == 16 || bits == 24 || bits == 32; }
+
+bool Plausible(const TgaHeader& header) {
+    const uint8_t kind = header.imageType & ~kRunLength;
+    if (header.colourMapType > 1 || header.imageType & 0xF0 || header.width == 0 ||
+        header.height == 0 || header.descriptor & 0xC0)
+        return false;
+    if (header.colourMapType == 1 && (!ValidEntryBits(header.mapEntryBits) || header.mapLength == 0))
+        return false;
+    switch (kind) {
+        case kColourMapped: return header.colourMapType == 1 && header.pixelBits == 8;
+        case kTrueColour: return ValidEntryBits(header.pixelBits);
+        case kGrey: return header.pixelBits == 8;
+        default: return false;
+    }
+}
+
+// A 15-, 16-, 24- or 32-bit Targa pixel (blue first) as A8R8G8B8; the top
+// bit of a 16-bit pixel is its alpha only when the image says it has one.
+uint32_t ToArgb(const uint8_t* in, unsigned bits, bool alpha) {
+    if (bits == 24) return 0xFF000000u | in[2] << 16 | in[1] << 8 | in[0];
+    if (bits == 32) return (alpha ? uint32_t{in[3]} << 24 : 0xFF000000u) | in[2] << 16 | in[1] << 8 | in[0];
+    const uint32_t value = Load16(in);
+    auto expand = [](uint32_t five) { return (five << 3) | (five >> 2); };
+    const uint32_t a = !alpha || bits == 15 || (value & 0x8000) ? 0xFF : 0;
+    return a << 24 | expand(value >> 10 & 31) << 16 | expand(value >> 5 & 31) << 8 |
+           expand(value & 31);
+}
+
+D3DFORMAT OwnFormat(const TgaHeader& header, bool alpha) {
+    switch (header.imageType & ~kRunLength) {
+        case kGrey: return D3DFMT_L8;
+        case kColourMapped: return header.mapEntryBits == 32 && alpha ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8;
+        default: break;
+    }
+    switch (header.pixelBits) {
+        case 15: return D3DFMT_X1R5G5B5;
+        case 16: return alpha ? D3DFMT_A1R5G5B5 : D3DFMT_X1R5G5B5;
+        case 24: return D3DFMT_R8G8B8;
+        default: return alpha ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8;
+    }
+}
+
+// Turns one stored pixel into A8R8G8B8; false for a colour-map index
+// outside the map.
+class PixelReader {
+public:
+    PixelReader(const TgaHeader& header, const uint8_t* map, bool alpha)
+        : m_Kind(header.imageType & ~kRunLength),
+          m_Bits(header.pixelBits),
+          m_Alpha(alpha),
+          m_pMap(map),
+          m_MapFirst(header.mapFirst),
+          m_MapLength(header.mapLength),
+          m_MapEntryBits(header.mapEntryBits) {}
+
+    unsigned Bytes() const { return (m_Bits + 7) / 8; }
+
+    bool Read(const uint8_t* in, uint32_t& argb) const {
+        if (m_Kind == kGrey) {
+            argb = 0xFF000000u | in[0] * 0x010101u;
+            return true;
+        }
+        if (m_Kind == kTrueColour) {
+            argb = ToArgb(in, m_Bits, m_Alpha);
+            return true;
+        }
+        if (in[0] < m_MapFirst || in[0] - m_MapFirst >= m_MapLength) return false;
+        const unsigned entryBytes = (m_MapEntryBits + 7) / 8;
+        argb = ToArgb(m_pMap + size_t{in[0] - m_MapFirst} * entryBytes, m_MapEntryBits, m_Alpha);
+        return true;
+    }
+
+private:
+    uint8_t m_Kind;
+    unsigned m_Bits;
+    bool m_Alpha;
+    const uint8_t* m_pMap;
+    unsigned m_MapFirst, m_MapLength, m_MapEntryBits;
+};
+
+// Fills pixels (width x height, in file order) from uncompressed or
+// run-length encoded data. Packets may run on from one row into the next,
+// but not past the last pixel.
+bool ReadPixels(ByteReader& reader, const TgaHeader& header, const PixelReader& pixelReader,
+                uint32_t* pixels) {
+    const size_t count = size_t{header.width} * header.height;
+    const unsigned bytes = pixelReader.Bytes();
+    if (!(header.imageType & kRunLength)) {
+        const uint8_t* in = reader.Take(uint64_t{count} * bytes);
+        if (!in) return false;
+        for (size_t i = 0; i < count; ++i, in += bytes)
+            if (!pixelReader.Read(in, pixels[i])) return false;
+        return true;
+    }
+    for (size_t done = 0; done < count;) {
+        uint8_t packet;
+        if (!reader.Read8(packet)) return false;
+        const size_t length = (packet & 0x7F) + 1u;
+        if (length > count - done) return false;
+        if (packet & 0x80) {
+            const uint8_t* in = reader.Take(bytes);
+            uint32_t argb;
+            if (!in || !pixelReader.Read(in, argb)) return false;
+            for (size_t i = 0; i < length; ++i) pixels[done + i] = argb;
+        } else {
+            const uint8_t* in = reader.Take(uint64_t{length} * bytes);
+            if (!in) return false;
+            for (size_t i = 0; i < length; ++i, in += bytes)
+                if (!pixelReader.Read(in, pixels[done + i])) return false;
+        }
+        done += length;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool IsTga(const uint8_t* data, size_t size) {
+    return size >= kHeaderSize && Plausible(ParseHeader(data));
+}
+
+HRESULT DecodeTga(const uint8_t* data, size_t size, const ImageLimits& limits,
+                  DecodedImage& image) {
+    if (!IsTga(data, size)) return D3DXERR_INVALIDDATA;
+    const TgaHeader header = ParseHeader(data);
+    if (header.width > limits.maxWidth || header.height > limits.maxHeight)
+        return D3DXERR_INVALIDDATA;
+    ByteReader reader(data, size);
+    reader.Skip(kHeaderSize);
+    const uint8_t* map = nullptr;
+    if (!reader.Skip(header.idLength)) return D3DXERR_INVALIDDATA;
+    if (header.colourMapType == 1) {
+        map = reader.Take(uint64_t{header.mapLength} * ((header.mapEntryBits + 7) / 8));
+        if (!map) return D3DXERR_INVALIDDATA;
+    }
+    // The low descriptor bits count the alpha bits of each pixel.
+    const bool alpha = (header.descriptor & 0x0F) != 0;
+    image.SetFormat(OwnFormat(header, alpha));
+    HRESULT hr = image.AddPixelLevel(header.width, header.height);
+    if (FAILED(hr)) return hr;
+    ImageLevel& level = image.Level(0);
+    uint32_t* pixels = level.PixelRow(0);
+    if (!ReadPixels(reader, header, PixelReader(header, map, alpha), pixels))
+        return D3DXERR_INVALIDDATA;
+
+    // Rows are stored bottom-up unless the descriptor says otherwise.
+    const uint32_t width = header.width, height = header.height;
+    if (!(header.descriptor & kTopDown))
+        for (uint32_t y = 0; y < height / 2; ++y)
+            std::swap_ranges(level.PixelRow(y), level.PixelRow(y) + width,
+                             level.PixelRow(height - 1 - y));
+    if (header.descriptor & kRightToLeft)
+        for (uint32_t y = 0; y < height; ++y) std::reverse(level.PixelRow(y), level.PixelRow(y) + width);
+    return D3D_OK;
+}

@@ -1,0 +1,127 @@
+// A windowed device on the stand-in runtime for the texture-file and filter
+// tests, with texture helpers; every test ends with no runtime object alive.
+#pragma once
+
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <orv/D3D8Control.h>
+#include <orv/PlatformControl.h>
+
+#include <d3dx8.h>
+
+#include "ImageFiles.h"
+#include "support/TestWindow.h"
+
+class DeviceFixture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        orvplatform::ResetAll();
+        orvplatform::EnableJournal(false);
+        ConfigureAdapter(orvd3d8::Adapter(0));
+        m_Window = orvtest::CreateTestWindow("d3dx", WS_POPUP, 0, 0, 64, 48);
+        m_Direct3D = Direct3DCreate8(D3D_SDK_VERSION);
+        ASSERT_TRUE(m_Direct3D);
+        D3DPRESENT_PARAMETERS present = {};
+        present.BackBufferFormat = D3DFMT_X8R8G8B8;
+        present.SwapEffect = D3DSWAPEFFECT_DISCARD;
+        present.Windowed = TRUE;
+        ASSERT_EQ(m_Direct3D->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, m_Window,
+                                           D3DCREATE_SOFTWARE_VERTEXPROCESSING, &present,
+                                           &m_Device),
+                  D3D_OK);
+    }
+
+    void TearDown() override {
+        if (m_Device) m_Device->Release();
+        if (m_Direct3D) m_Direct3D->Release();
+        EXPECT_EQ(orvd3d8::LiveObjectCount(), 0u);
+        if (m_Window) DestroyWindow(m_Window);
+        orvplatform::ResetAll();
+    }
+
+    // Changes to the adapter before the device is made.
+    virtual void ConfigureAdapter(orvd3d8::AdapterConfig&) {}
+
+    HRESULT Load(const std::vector<uint8_t>& bytes, IDirect3DTexture8** texture) {
+        return D3DXCreateTextureFromFileInMemory(m_Device, bytes.data(),
+                                                 static_cast<UINT>(bytes.size()), texture);
+    }
+
+    HWND m_Window = nullptr;
+    IDirect3D8* m_Direct3D = nullptr;
+    IDirect3DDevice8* m_Device = nullptr;
+};
+
+inline UINT FullChain(UINT width, UINT height) {
+    UINT levels = 1;
+    for (UINT size = std::max(width, height); size > 1; size >>= 1) ++levels;
+    return levels;
+}
+
+// Channel values (blue, green, red, alpha) of one level, unrounded.
+struct ExactLevel {
+    int width = 0, height = 0;
+    std::vector<double> channels;  // 4 per pixel
+    const double* At(int x, int y) const { return &channels[(size_t(y) * width + x) * 4]; }
+};
+
+// The box filter: each pixel the average of the area of `above` it covers.
+inline ExactLevel AreaAverage(const ExactLevel& above, int width, int height) {
+    ExactLevel level{width, height, std::vector<double>(size_t(width) * height * 4)};
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const double x0 = double(x) * above.width / width, x1 = double(x + 1) * above.width / width;
+            const double y0 = double(y) * above.height / height, y1 = double(y + 1) * above.height / height;
+            double total = 0;
+            double* out = &level.channels[(size_t(y) * width + x) * 4];
+            for (int sy = int(y0); sy < int(std::ceil(y1)); ++sy)
+                for (int sx = int(x0); sx < int(std::ceil(x1)); ++sx) {
+                    const double w = (std::min(x1, sx + 1.0) - std::max(x0, double(sx))) *
+                                     (std::min(y1, sy + 1.0) - std::max(y0, double(sy)));
+                    for (int c = 0; c < 4; ++c) out[c] += w * above.At(sx, sy)[c];
+                    total += w;
+                }
+            for (int c = 0; c < 4; ++c) out[c] /= total;
+        }
+    return level;
+}
+
+// Largest channel difference between every lower level of texture and the
+// box-filter chain computed exactly from its level 0; `levels` receives the
+// level count.
+inline double WorstMipError(IDirect3DTexture8* texture, UINT* levels = nullptr) {
+    const orvd3d8::Image top = orvd3d8::TextureLevelImage(texture, 0);
+    ExactLevel expected{top.width, top.height, {}};
+    for (uint32_t pixel : top.pixels)
+        for (int c = 0; c < 4; ++c) expected.channels.push_back(pixel >> (8 * c) & 0xFF);
+    double worst = 0;
+    const UINT count = texture->GetLevelCount();
+    if (levels) *levels = count;
+    for (UINT level = 1; level < count; ++level) {
+        const orvd3d8::Image image = orvd3d8::TextureLevelImage(texture, level);
+        expected = AreaAverage(expected, image.width, image.height);
+        for (int y = 0; y < image.height; ++y)
+            for (int x = 0; x < image.width; ++x)
+                for (int c = 0; c < 4; ++c)
+                    worst = std::max(worst, std::fabs((image.At(x, y) >> (8 * c) & 0xFF) - expected.At(x, y)[c]));
+    }
+    return worst;
+}
+
+// Largest channel difference between level 0 and the expected picture.
+inline int WorstPixelError(IDirect3DTexture8* texture, const Picture& expected) {
+    const orvd3d8::Image image = orvd3d8::TextureLevelImage(texture, 0);
+    if (image.width != int(expected.width) || image.height != int(expected.height)) return 256;
+    int worst = 0;
+    for (UINT y = 0; y < expected.height; ++y)
+        for (UINT x = 0; x < expected.width; ++x)
+            for (int c = 0; c < 4; ++c)
+                worst = std::max(worst, std::abs(int(image.At(x, y) >> (8 * c) & 0xFF) -
+                                                 int(expected.At(x, y) >> (8 * c) & 0xFF)));
+    return worst;
+}

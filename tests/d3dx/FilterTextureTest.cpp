@@ -1,0 +1,106 @@
+// D3DXFilterTexture: box-filtered levels of every uncompressed format the
+// plug-in creates, odd sides down to 1 x 1, a later source level, compressed
+// textures, and refused arguments.
+#include "DeviceFixture.h"
+
+namespace {
+
+class FilterTexture : public DeviceFixture {
+protected:
+    // A managed texture whose level 0 holds the pattern in format, other
+    // levels zero.
+    IDirect3DTexture8* PatternTexture(UINT width, UINT height, D3DFORMAT format) {
+        IDirect3DTexture8* texture = nullptr;
+        EXPECT_EQ(m_Device->CreateTexture(width, height, 0, 0, format, D3DPOOL_MANAGED, &texture), D3D_OK);
+        if (!texture) return nullptr;
+        const Picture picture = Pattern(width, height, true);
+        D3DLOCKED_RECT locked;
+        EXPECT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3D_OK);
+        for (UINT y = 0; y < height; ++y) {
+            const std::vector<uint8_t> row = PackRow(format, &picture.argb[y * width], width);
+            std::memcpy(static_cast<BYTE*>(locked.pBits) + y * locked.Pitch, row.data(), row.size());
+        }
+        texture->UnlockRect(0);
+        return texture;
+    }
+};
+
+TEST_F(FilterTexture, BoxFiltersEveryFormatAndOddSidesDownToOnePixel) {
+    const D3DFORMAT formats[] = {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_R5G6B5, D3DFMT_X1R5G5B5,
+                                 D3DFMT_A1R5G5B5, D3DFMT_A4R4G4B4, D3DFMT_L8, D3DFMT_A8L8, D3DFMT_A8};
+    const UINT sizes[][2] = {{16, 8}, {5, 3}, {7, 1}, {1, 9}, {6, 10}, {33, 17}};
+    for (D3DFORMAT format : formats)
+        for (const auto& size : sizes) {
+            SCOPED_TRACE(testing::Message() << "format " << format << " " << size[0] << "x" << size[1]);
+            IDirect3DTexture8* texture = PatternTexture(size[0], size[1], format);
+            ASSERT_NE(texture, nullptr);
+            ASSERT_EQ(D3DXFilterTexture(texture, nullptr, 0, D3DX_DEFAULT), D3D_OK);
+            const double tolerance = format == D3DFMT_A4R4G4B4 ? 10.0 : format == D3DFMT_A1R5G5B5 ? 128.0
+                                   : (format == D3DFMT_R5G6B5 || format == D3DFMT_X1R5G5B5) ? 6.0 : 1.5;
+            EXPECT_LE(WorstMipError(texture), tolerance);
+            const orvd3d8::Image last = orvd3d8::TextureLevelImage(texture, texture->GetLevelCount() - 1);
+            EXPECT_EQ(last.width * last.height, 1);
+            texture->Release();
+        }
+}
+
+TEST_F(FilterTexture, LeavesTheLevelsAboveTheSourceAlone) {
+    IDirect3DTexture8* texture = PatternTexture(8, 8, D3DFMT_A8R8G8B8);
+    ASSERT_EQ(D3DXFilterTexture(texture, nullptr, 0, D3DX_FILTER_BOX), D3D_OK);
+    // Paint level 1 white and filter from there: level 0 keeps the pattern.
+    D3DLOCKED_RECT locked;
+    ASSERT_EQ(texture->LockRect(1, &locked, nullptr, 0), D3D_OK);
+    for (int y = 0; y < 4; ++y) std::memset(static_cast<BYTE*>(locked.pBits) + y * locked.Pitch, 0xFF, 16);
+    texture->UnlockRect(1);
+    const std::vector<uint32_t> top = orvd3d8::TextureLevelImage(texture, 0).pixels;
+    ASSERT_EQ(D3DXFilterTexture(texture, nullptr, 1, D3DX_FILTER_TRIANGLE | D3DX_FILTER_DITHER), D3D_OK);
+    EXPECT_EQ(orvd3d8::TextureLevelImage(texture, 0).pixels, top);
+    for (UINT level = 2; level < 4; ++level)
+        for (uint32_t pixel : orvd3d8::TextureLevelImage(texture, level).pixels) EXPECT_EQ(pixel, 0xFFFFFFFFu);
+    texture->Release();
+}
+
+TEST_F(FilterTexture, RebuildsCompressedLevels) {
+    // Level 0 all one colour in DXT1 and DXT5 blocks: every level keeps it.
+    for (D3DFORMAT format : {D3DFMT_DXT1, D3DFMT_DXT5}) {
+        IDirect3DTexture8* texture = nullptr;
+        ASSERT_EQ(m_Device->CreateTexture(16, 8, 0, 0, format, D3DPOOL_MANAGED, &texture), D3D_OK);
+        const BYTE colour[8] = {0xE0, 0x07, 0xE0, 0x07, 0, 0, 0, 0};  // green, indices 0
+        const BYTE alpha[8] = {0x80, 0x80, 0, 0, 0, 0, 0, 0};        // alpha 0x80
+        D3DLOCKED_RECT locked;
+        ASSERT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3D_OK);
+        const UINT blockBytes = format == D3DFMT_DXT1 ? 8 : 16;
+        for (int by = 0; by < 2; ++by)
+            for (int bx = 0; bx < 4; ++bx) {
+                BYTE* block = static_cast<BYTE*>(locked.pBits) + by * locked.Pitch + bx * blockBytes;
+                if (blockBytes == 16) std::memcpy(block, alpha, 8);
+                std::memcpy(block + blockBytes - 8, colour, 8);
+            }
+        texture->UnlockRect(0);
+        ASSERT_EQ(D3DXFilterTexture(texture, nullptr, 0, D3DX_DEFAULT), D3D_OK);
+        for (UINT level = 1; level < texture->GetLevelCount(); ++level) {
+            const orvd3d8::LevelBytes bytes = orvd3d8::TextureLevelBytes(texture, level);
+            ASSERT_EQ(bytes.bytes.size() % blockBytes, 0u);
+            for (size_t at = 0; at < bytes.bytes.size(); at += blockBytes) {
+                const BYTE* block = bytes.bytes.data() + at;
+                if (blockBytes == 16) {
+                    EXPECT_EQ(block[0], 0x80) << "alpha endpoint, level " << level;
+                }
+                EXPECT_EQ(block[blockBytes - 8] | block[blockBytes - 7] << 8, 0x07E0) << "level " << level;
+                EXPECT_EQ(block[blockBytes - 4] | block[blockBytes - 1], 0) << "indices, level " << level;
+            }
+        }
+        texture->Release();
+    }
+}
+
+TEST_F(FilterTexture, RefusesBadArguments) {
+    IDirect3DTexture8* texture = PatternTexture(4, 4, D3DFMT_A8R8G8B8);
+    EXPECT_EQ(D3DXFilterTexture(nullptr, nullptr, 0, D3DX_DEFAULT), D3DERR_INVALIDCALL);
+    EXPECT_EQ(D3DXFilterTexture(texture, nullptr, 3, D3DX_DEFAULT), D3DERR_INVALIDCALL);
+    EXPECT_EQ(D3DXFilterTexture(texture, nullptr, 0, 9), D3DERR_INVALIDCALL);
+    EXPECT_EQ(D3DXFilterTexture(texture, nullptr, 2, D3DX_DEFAULT), D3D_OK) << "the last level: nothing to do";
+    texture->Release();
+}
+
+}  // namespace

@@ -1,0 +1,587 @@
+#include "ImageFiles.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+
+#include <jpeglib.h>
+#include <png.h>
+
+namespace {
+
+void Put16(std::vector<uint8_t>& out, uint32_t value) {
+    out.push_back(static_cast<uint8_t>(value));
+    out.push_back(static_cast<uint8_t>(value >> 8));
+}
+
+void Put32(std::vector<uint8_t>& out, uint32_t value) {
+    Put16(out, value & 0xFFFF);
+    Put16(out, value >> 16);
+}
+
+uint32_t Channel(uint32_t argb, int shift) { return argb >> shift & 0xFF; }
+
+// The index pattern of palettised pictures: a run at the start of each row,
+// then values that change at every pixel.
+UINT IndexAt(UINT x, UINT y, UINT colours) { return (x * x / 7 + 3 * y) % colours; }
+
+uint32_t PaletteColour(UINT i) {
+    return 0xFF000000u | ((i * 67 + 3) & 255) << 16 | ((i * 131 + 50) & 255) << 8 | ((i * 29 + 200) & 255);
+}
+
+Picture Map(const Picture& source, const std::function<uint32_t(uint32_t)>& change) {
+    Picture result = source;
+    for (uint32_t& pixel : result.argb) pixel = change(pixel);
+    return result;
+}
+
+// argb reduced to 5:5:5 (with bit 15 from alpha) and widened back.
+uint16_t To555(uint32_t argb) {
+    return static_cast<uint16_t>((argb >> 24 >= 128) << 15 | Channel(argb, 16) >> 3 << 10 |
+                                 Channel(argb, 8) >> 3 << 5 | Channel(argb, 0) >> 3);
+}
+
+uint32_t From555(uint16_t value, bool alpha) {
+    const uint32_t a = !alpha || (value & 0x8000) ? 0xFF : 0;
+    return a << 24 | Widen(value >> 10 & 31, 5) << 16 | Widen(value >> 5 & 31, 5) << 8 |
+           Widen(value & 31, 5);
+}
+
+// Run-length encoding of palette indices, one row at a time (RLE8 or RLE4):
+// runs of two or more as encoded runs, three or more changing indices as an
+// absolute run.
+void EncodeRleRow(const std::vector<uint8_t>& row, bool four, std::vector<uint8_t>& out) {
+    size_t x = 0;
+    while (x < row.size()) {
+        size_t run = 1;
+        while (x + run < row.size() && row[x + run] == row[x] && run < 255) ++run;
+        if (run >= 2) {
+            out.push_back(static_cast<uint8_t>(run));
+            out.push_back(four ? static_cast<uint8_t>(row[x] << 4 | row[x]) : row[x]);
+            x += run;
+            continue;
+        }
+        size_t literal = 1;
+        while (x + literal < row.size() && literal < 254 &&
+               !(x + literal + 1 < row.size() && row[x + literal] == row[x + literal + 1]))
+            ++literal;
+        if (literal < 3) {
+            for (size_t i = 0; i < literal; ++i) {
+                out.push_back(1);
+                out.push_back(four ? static_cast<uint8_t>(row[x + i] << 4) : row[x + i]);
+            }
+        } else {
+            out.push_back(0);
+            out.push_back(static_cast<uint8_t>(literal));
+            std::vector<uint8_t> packed;
+            for (size_t i = 0; i < literal; ++i) {
+                if (!four) packed.push_back(row[x + i]);
+                else if (i % 2 == 0) packed.push_back(static_cast<uint8_t>(row[x + i] << 4));
+                else packed.back() |= row[x + i];
+            }
+            if (packed.size() % 2) packed.push_back(0);
+            out.insert(out.end(), packed.begin(), packed.end());
+        }
+        x += literal;
+    }
+}
+
+}  // namespace
+
+uint32_t Widen(uint32_t value, unsigned bits) {
+    uint32_t wide = value << (8 - bits);
+    for (unsigned filled = bits; filled < 8; filled *= 2) wide |= wide >> filled;
+    return wide & 0xFF;
+}
+
+Picture Pattern(UINT width, UINT height, bool alpha) {
+    Picture picture{width, height, {}};
+    for (UINT y = 0; y < height; ++y)
+        for (UINT x = 0; x < width; ++x) {
+            const uint32_t a = alpha ? (255 - (x * 13 + y * 29)) & 255 : 255;
+            picture.argb.push_back(a << 24 | ((x * 37 + y * 11 + 5) & 255) << 16 |
+                                   ((x * 5 + y * 53 + 100) & 255) << 8 | ((x * y * 7 + x * 71 + 13) & 255));
+        }
+    return picture;
+}
+
+Picture Indexed(UINT width, UINT height, UINT colours) {
+    Picture picture{width, height, {}};
+    for (UINT y = 0; y < height; ++y)
+        for (UINT x = 0; x < width; ++x) picture.argb.push_back(PaletteColour(IndexAt(x, y, colours)));
+    return picture;
+}
+
+ImageFile BmpFile(Bmp kind, UINT width, UINT height, bool topDown, bool fileHeader) {
+    struct Kind {
+        unsigned bits, compression, colours;
+        D3DFORMAT format;
+    };
+    static const Kind kKinds[] = {
+        {1, 0, 2, D3DFMT_X8R8G8B8},     {4, 0, 16, D3DFMT_X8R8G8B8},   {8, 0, 256, D3DFMT_X8R8G8B8},
+        {4, 2, 16, D3DFMT_X8R8G8B8},    {8, 1, 256, D3DFMT_X8R8G8B8},  {16, 0, 0, D3DFMT_X1R5G5B5},
+        {16, 3, 0, D3DFMT_R5G6B5},      {24, 0, 0, D3DFMT_X8R8G8B8},   {32, 0, 0, D3DFMT_X8R8G8B8},
+        {32, 3, 0, D3DFMT_A8R8G8B8},
+    };
+    const Kind& k = kKinds[static_cast<int>(kind)];
+    const bool rle = k.compression == 1 || k.compression == 2;
+    const bool v4 = kind == Bmp::Argb32Fields;
+    ImageFile file{"bmp", {}, {}, k.format};
+    if (k.colours) file.expected = Indexed(width, height, k.colours);
+    else if (kind == Bmp::Rgb555) file.expected = Map(Pattern(width, height, false), [](uint32_t p) { return From555(To555(p), false); });
+    else if (kind == Bmp::BitFields565)
+        file.expected = Map(Pattern(width, height, false), [](uint32_t p) {
+            return 0xFF000000u | Widen(Channel(p, 16) >> 3, 5) << 16 | Widen(Channel(p, 8) >> 2, 6) << 8 |
+                   Widen(Channel(p, 0) >> 3, 5);
+        });
+    else file.expected = Pattern(width, height, v4);
+
+    std::vector<uint8_t> pixels;
+    const size_t stride = (size_t{width} * k.bits + 31) / 32 * 4;
+    for (UINT fileRow = 0; fileRow < height; ++fileRow) {
+        const UINT y = topDown ? fileRow : height - 1 - fileRow;
+        std::vector<uint8_t> row(stride, 0);
+        std::vector<uint8_t> indices;
+        for (UINT x = 0; x < width; ++x) {
+            const uint32_t p = file.expected.At(x, y);
+            if (k.colours) {
+                const UINT index = IndexAt(x, y, k.colours);
+                indices.push_back(static_cast<uint8_t>(index));
+                row[x * k.bits / 8] |= static_cast<uint8_t>(index << (8 - k.bits - x * k.bits % 8));
+            } else if (k.bits == 16) {
+                const uint32_t v = kind == Bmp::Rgb555 ? To555(p) & 0x7FFF
+                                                       : Channel(p, 16) >> 3 << 11 | Channel(p, 8) >> 2 << 5 | Channel(p, 0) >> 3;
+                row[2 * x] = static_cast<uint8_t>(v);
+                row[2 * x + 1] = static_cast<uint8_t>(v >> 8);
+            } else {
+                for (unsigned b = 0; b < k.bits / 8; ++b)
+                    row[x * k.bits / 8 + b] = b < 3 || v4 ? static_cast<uint8_t>(p >> (8 * b)) : 0;
+            }
+        }
+        if (rle) {
+            EncodeRleRow(indices, k.compression == 2, pixels);
+            pixels.push_back(0);
+            pixels.push_back(fileRow + 1 < height ? 0 : 1);  // end of line / of bitmap
+        } else {
+            pixels.insert(pixels.end(), row.begin(), row.end());
+        }
+    }
+
+    std::vector<uint8_t> info;
+    const uint32_t headerSize = v4 ? 108 : 40;
+    Put32(info, headerSize);
+    Put32(info, width);
+    Put32(info, topDown ? static_cast<uint32_t>(-static_cast<int32_t>(height)) : height);
+    Put16(info, 1);
+    Put16(info, k.bits);
+    Put32(info, k.compression);
+    Put32(info, static_cast<uint32_t>(pixels.size()));
+    Put32(info, 2835);
+    Put32(info, 2835);
+    Put32(info, k.colours);
+    Put32(info, 0);
+    if (v4) {
+        for (uint32_t mask : {0x00FF0000u, 0x0000FF00u, 0x000000FFu, 0xFF000000u}) Put32(info, mask);
+        info.resize(headerSize, 0);
+    } else if (kind == Bmp::BitFields565) {
+        for (uint32_t mask : {0xF800u, 0x07E0u, 0x001Fu}) Put32(info, mask);
+    }
+    for (UINT i = 0; i < k.colours; ++i) Put32(info, PaletteColour(i) & 0xFFFFFF);
+
+    if (fileHeader) {
+        file.bytes = {'B', 'M'};
+        Put32(file.bytes, static_cast<uint32_t>(14 + info.size() + pixels.size()));
+        Put32(file.bytes, 0);
+        Put32(file.bytes, static_cast<uint32_t>(14 + info.size()));
+    }
+    file.bytes.insert(file.bytes.end(), info.begin(), info.end());
+    file.bytes.insert(file.bytes.end(), pixels.begin(), pixels.end());
+    return file;
+}
+
+ImageFile TgaFile(Tga kind, UINT width, UINT height, bool runLength, bool topDown) {
+    constexpr UINT kMapLength = 200, kMapFirst = 0;
+    ImageFile file{"tga", {}, {}, D3DFMT_X8R8G8B8};
+    unsigned bits = 24, alphaBits = 0, type = 2;
+    switch (kind) {
+        case Tga::Mapped8:
+            bits = 8, type = 1;
+            file.expected = Indexed(width, height, kMapLength);
+            break;
+        case Tga::Grey8:
+            bits = 8, type = 3, file.format = D3DFMT_L8;
+            file.expected = Map(Pattern(width, height, false), [](uint32_t p) { return 0xFF000000u | Channel(p, 16) * 0x010101u; });
+            break;
+        case Tga::Rgb15:
+            bits = 15, file.format = D3DFMT_X1R5G5B5;
+            file.expected = Map(Pattern(width, height, false), [](uint32_t p) { return From555(To555(p), false); });
+            break;
+        case Tga::Argb16:
+            bits = 16, alphaBits = 1, file.format = D3DFMT_A1R5G5B5;
+            file.expected = Map(Pattern(width, height, true), [](uint32_t p) { return From555(To555(p), true); });
+            break;
+        case Tga::Rgb24: file.expected = Pattern(width, height, false); break;
+        case Tga::Argb32:
+            bits = 32, alphaBits = 8, file.format = D3DFMT_A8R8G8B8;
+            file.expected = Pattern(width, height, true);
+            break;
+    }
+    const unsigned bytes = (bits + 7) / 8;
+    file.bytes = {3, static_cast<uint8_t>(type == 1), static_cast<uint8_t>(type | (runLength ? 8 : 0))};
+    Put16(file.bytes, kMapFirst);
+    Put16(file.bytes, type == 1 ? kMapLength : 0);
+    file.bytes.push_back(type == 1 ? 24 : 0);
+    Put16(file.bytes, 0);
+    Put16(file.bytes, 0);
+    Put16(file.bytes, width);
+    Put16(file.bytes, height);
+    file.bytes.push_back(static_cast<uint8_t>(bits));
+    file.bytes.push_back(static_cast<uint8_t>(alphaBits | (topDown ? 0x20 : 0)));
+    file.bytes.insert(file.bytes.end(), {'i', 'd', '!'});
+    if (type == 1)
+        for (UINT i = 0; i < kMapLength; ++i)
+            for (int shift : {0, 8, 16}) file.bytes.push_back(static_cast<uint8_t>(Channel(PaletteColour(i), shift)));
+
+    std::vector<std::vector<uint8_t>> stream;  // pixels in file order
+    for (UINT fileRow = 0; fileRow < height; ++fileRow) {
+        const UINT y = topDown ? fileRow : height - 1 - fileRow;
+        for (UINT x = 0; x < width; ++x) {
+            const uint32_t p = file.expected.At(x, y);
+            std::vector<uint8_t> pixel;
+            if (type == 1) pixel = {static_cast<uint8_t>(IndexAt(x, y, kMapLength))};
+            else if (type == 3) pixel = {static_cast<uint8_t>(p)};
+            else if (bytes == 2) pixel = {static_cast<uint8_t>(To555(p)), static_cast<uint8_t>(To555(p) >> 8)};
+            else for (unsigned b = 0; b < bytes; ++b) pixel.push_back(static_cast<uint8_t>(p >> (8 * b)));
+            if (bits == 15) pixel[1] &= 0x7F;
+            stream.push_back(pixel);
+        }
+    }
+    for (size_t i = 0; i < stream.size();) {
+        size_t run = 1;
+        while (runLength && i + run < stream.size() && stream[i + run] == stream[i] && run < 128) ++run;
+        if (!runLength) {
+            file.bytes.insert(file.bytes.end(), stream[i].begin(), stream[i].end());
+            ++i;
+        } else if (run >= 2) {
+            file.bytes.push_back(static_cast<uint8_t>(0x80 | (run - 1)));
+            file.bytes.insert(file.bytes.end(), stream[i].begin(), stream[i].end());
+            i += run;
+        } else {
+            size_t raw = 1;
+            while (i + raw < stream.size() && raw < 128 && stream[i + raw] != stream[i + raw - 1]) ++raw;
+            file.bytes.push_back(static_cast<uint8_t>(raw - 1));
+            for (size_t j = 0; j < raw; ++j) file.bytes.insert(file.bytes.end(), stream[i + j].begin(), stream[i + j].end());
+            i += raw;
+        }
+    }
+    return file;
+}
+
+namespace {
+
+void WriteToVector(png_structp png, png_bytep data, png_size_t length) {
+    auto* out = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(png));
+    out->insert(out->end(), data, data + length);
+}
+
+void FlushNothing(png_structp) {}
+
+struct PngWriteJob {
+    std::vector<uint8_t>* out;
+    UINT width, height;
+    int bitDepth, colourType;
+    bool interlaced;
+    png_color* palette;
+    int colours;
+    png_byte* paletteAlphas;
+    png_color_16* key;
+    png_bytep* rows;
+};
+
+// libpng's errors jump back here: nothing in this frame has a destructor.
+bool WritePng(const PngWriteJob* job) {
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        return false;
+    }
+    png_set_write_fn(png, job->out, WriteToVector, FlushNothing);
+    png_set_IHDR(png, info, job->width, job->height, job->bitDepth, job->colourType,
+                 job->interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    if (job->palette) png_set_PLTE(png, info, job->palette, job->colours);
+    if (job->paletteAlphas || job->key)
+        png_set_tRNS(png, info, job->paletteAlphas, job->paletteAlphas ? job->colours : 0, job->key);
+    png_write_info(png, info);
+    png_write_image(png, job->rows);
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    return true;
+}
+
+uint32_t Scale16(uint32_t value) { return static_cast<uint32_t>(std::lround(value * 255.0 / 65535.0)); }
+
+}  // namespace
+
+ImageFile PngFile(int colourType, int bitDepth, UINT width, UINT height, bool interlaced,
+                  bool transparency) {
+    const bool colour = colourType & PNG_COLOR_MASK_COLOR;
+    const bool alpha = colourType & PNG_COLOR_MASK_ALPHA;
+    const bool palette = colourType == PNG_COLOR_TYPE_PALETTE;
+    const int channels = palette ? 1 : (colour ? 3 : 1) + (alpha ? 1 : 0);
+    const UINT colours = palette ? std::min(1u << bitDepth, 256u) : 0;
+    ImageFile file{"png", {}, Picture{width, height, {}}, D3DFMT_UNKNOWN};
+    file.format = !colour ? (alpha || transparency ? D3DFMT_A8L8 : D3DFMT_L8)
+                          : (alpha || transparency ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8);
+
+    std::vector<std::vector<png_byte>> rows(height);
+    const uint32_t maxSample = bitDepth == 16 ? 65535 : (1u << bitDepth) - 1;
+    uint32_t transparentSample[3] = {};
+    for (UINT y = 0; y < height; ++y) {
+        std::vector<uint32_t> samples;  // channel values in file order
+        for (UINT x = 0; x < width; ++x) {
+            if (palette) {
+                samples.push_back(IndexAt(x, y, colours));
+                continue;
+            }
+            for (int c = 0; c < channels; ++c)
+                samples.push_back((x * (37 + 16 * c) + y * (11 + 40 * c) + 977 * c + (x * y) % 7) % (maxSample + 1));
+        }
+        for (UINT x = 0; x < width; ++x) {
+            const uint32_t* s = &samples[size_t{x} * channels];
+            if (y == 0 && x == 0) std::copy(s, s + (colour ? 3 : 1), transparentSample);
+            auto to8 = [&](uint32_t v) { return bitDepth == 16 ? Scale16(v) : Widen(v, bitDepth); };
+            uint32_t pixel;
+            if (palette) {
+                pixel = PaletteColour(s[0]);
+                if (transparency) pixel = (pixel & 0xFFFFFF) | ((s[0] * 50 + 7) & 255) << 24;
+            } else {
+                const uint32_t r = to8(s[0]), g = to8(colour ? s[1] : s[0]), b = to8(colour ? s[2] : s[0]);
+                uint32_t a = alpha ? to8(s[colour ? 3 : 1]) : 255;
+                if (transparency && std::equal(s, s + (colour ? 3 : 1), transparentSample)) a = 0;
+                pixel = a << 24 | r << 16 | g << 8 | b;
+            }
+            file.expected.argb.push_back(pixel);
+        }
+        std::vector<png_byte>& row = rows[y];
+        row.assign((size_t{width} * channels * bitDepth + 7) / 8, 0);
+        for (size_t i = 0; i < samples.size(); ++i) {
+            if (bitDepth == 16) {
+                row[2 * i] = static_cast<png_byte>(samples[i] >> 8);
+                row[2 * i + 1] = static_cast<png_byte>(samples[i]);
+            } else if (bitDepth == 8) {
+                row[i] = static_cast<png_byte>(samples[i]);
+            } else {
+                row[i * bitDepth / 8] |= static_cast<png_byte>(samples[i] << (8 - bitDepth - i * bitDepth % 8));
+            }
+        }
+    }
+
+    std::vector<png_color> plte;
+    std::vector<png_byte> alphas;
+    for (UINT i = 0; i < colours; ++i) {
+        const uint32_t c = PaletteColour(i);
+        plte.push_back({static_cast<png_byte>(Channel(c, 16)), static_cast<png_byte>(Channel(c, 8)),
+                        static_cast<png_byte>(Channel(c, 0))});
+        alphas.push_back(static_cast<png_byte>((i * 50 + 7) & 255));
+    }
+    png_color_16 key = {};
+    key.gray = static_cast<png_uint_16>(transparentSample[0]);
+    key.red = static_cast<png_uint_16>(transparentSample[0]);
+    key.green = static_cast<png_uint_16>(transparentSample[1]);
+    key.blue = static_cast<png_uint_16>(transparentSample[2]);
+    std::vector<png_bytep> pointers;
+    for (auto& row : rows) pointers.push_back(row.data());
+    const PngWriteJob job = {&file.bytes, width, height, bitDepth, colourType, interlaced,
+                             palette ? plte.data() : nullptr, static_cast<int>(colours),
+                             transparency && palette ? alphas.data() : nullptr,
+                             transparency && !palette ? &key : nullptr, pointers.data()};
+    if (!WritePng(&job)) file.bytes.clear();
+    return file;
+}
+
+ImageFile JpegFile(bool grey, bool progressive, UINT width, UINT height) {
+    ImageFile file{"jpeg", {}, Picture{width, height, {}}, grey ? D3DFMT_L8 : D3DFMT_X8R8G8B8};
+    // A smooth picture: JPEG keeps it within a few levels.
+    std::vector<uint8_t> samples;
+    for (UINT y = 0; y < height; ++y)
+        for (UINT x = 0; x < width; ++x) {
+            const uint32_t r = x * 255 / width, g = y * 255 / height, b = 64 + (x + y) * 127 / (width + height);
+            const uint32_t l = (r + g + b) / 3;
+            file.expected.argb.push_back(grey ? 0xFF000000u | l * 0x010101u : 0xFF000000u | r << 16 | g << 8 | b);
+            if (grey) samples.push_back(static_cast<uint8_t>(l));
+            else samples.insert(samples.end(), {static_cast<uint8_t>(r), static_cast<uint8_t>(g), static_cast<uint8_t>(b)});
+        }
+    jpeg_compress_struct info;
+    jpeg_error_mgr errors;
+    info.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&info);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&info, &buffer, &size);
+    info.image_width = width;
+    info.image_height = height;
+    info.input_components = grey ? 1 : 3;
+    info.in_color_space = grey ? JCS_GRAYSCALE : JCS_RGB;
+    jpeg_set_defaults(&info);
+    jpeg_set_quality(&info, 95, TRUE);
+    if (progressive) jpeg_simple_progression(&info);
+    jpeg_start_compress(&info, TRUE);
+    const size_t rowBytes = size_t{width} * (grey ? 1 : 3);
+    while (info.next_scanline < height) {
+        JSAMPROW row = &samples[info.next_scanline * rowBytes];
+        jpeg_write_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_compress(&info);
+    file.bytes.assign(buffer, buffer + size);
+    jpeg_destroy_compress(&info);
+    std::free(buffer);
+    return file;
+}
+
+namespace {
+
+struct DdsLayout {
+    D3DFORMAT format;
+    unsigned bits;
+    uint32_t flags, red, green, blue, alpha;
+    D3DFORMAT loaded;  // level 0's format on the default device
+};
+
+constexpr uint32_t kRgb = 0x40, kAlphaPixels = 0x1, kAlphaOnly = 0x2, kLuminance = 0x20000, kFourCC = 0x4;
+
+const DdsLayout kDdsLayouts[] = {
+    {D3DFMT_A8R8G8B8, 32, kRgb | kAlphaPixels, 0xFF0000, 0xFF00, 0xFF, 0xFF000000, D3DFMT_A8R8G8B8},
+    {D3DFMT_X8R8G8B8, 32, kRgb, 0xFF0000, 0xFF00, 0xFF, 0, D3DFMT_X8R8G8B8},
+    {D3DFMT_R8G8B8, 24, kRgb, 0xFF0000, 0xFF00, 0xFF, 0, D3DFMT_X8R8G8B8},
+    {D3DFMT_R5G6B5, 16, kRgb, 0xF800, 0x07E0, 0x1F, 0, D3DFMT_R5G6B5},
+    {D3DFMT_X1R5G5B5, 16, kRgb, 0x7C00, 0x03E0, 0x1F, 0, D3DFMT_X1R5G5B5},
+    {D3DFMT_A1R5G5B5, 16, kRgb | kAlphaPixels, 0x7C00, 0x03E0, 0x1F, 0x8000, D3DFMT_A1R5G5B5},
+    {D3DFMT_A4R4G4B4, 16, kRgb | kAlphaPixels, 0x0F00, 0x00F0, 0x0F, 0xF000, D3DFMT_A4R4G4B4},
+    {D3DFMT_L8, 8, kLuminance, 0xFF, 0, 0, 0, D3DFMT_L8},
+    {D3DFMT_A8L8, 16, kLuminance | kAlphaPixels, 0xFF, 0, 0, 0xFF00, D3DFMT_A8L8},
+    {D3DFMT_A8, 8, kAlphaOnly, 0, 0, 0, 0xFF, D3DFMT_A8},
+};
+
+std::vector<uint8_t> DdsHeader(UINT width, UINT height, UINT levels, uint32_t pixelFlags, uint32_t fourCC,
+                               unsigned bits, const uint32_t masks[4]) {
+    std::vector<uint8_t> out = {'D', 'D', 'S', ' '};
+    Put32(out, 124);
+    Put32(out, 0x1 | 0x2 | 0x4 | 0x1000 | (levels > 1 ? 0x20000 : 0));
+    Put32(out, height);
+    Put32(out, width);
+    Put32(out, 0);
+    Put32(out, 0);
+    Put32(out, levels);
+    for (int i = 0; i < 11; ++i) Put32(out, 0);
+    Put32(out, 32);
+    Put32(out, pixelFlags);
+    Put32(out, fourCC);
+    Put32(out, bits);
+    for (int i = 0; i < 4; ++i) Put32(out, masks[i]);
+    Put32(out, 0x1000 | (levels > 1 ? 0x400008 : 0));
+    for (int i = 0; i < 4; ++i) Put32(out, 0);
+    return out;
+}
+
+// The bits of one channel of `mask` holding the 8-bit value.
+uint32_t PackChannel(uint32_t value, uint32_t mask, uint32_t& widened) {
+    if (!mask) return 0;
+    unsigned shift = 0, bits = 0;
+    while (!(mask >> shift & 1)) ++shift;
+    while (uint64_t{mask} >> (shift + bits) & 1) ++bits;
+    const uint32_t reduced = value >> (8 - bits);
+    widened = Widen(reduced, bits);
+    return reduced << shift;
+}
+
+UINT BlockBytes(D3DFORMAT format) { return format == D3DFMT_DXT1 ? 8 : 16; }
+
+size_t BlockLevelSize(D3DFORMAT format, UINT width, UINT height, UINT level) {
+    const UINT w = std::max(1u, width >> level), h = std::max(1u, height >> level);
+    return size_t{(w + 3) / 4} * ((h + 3) / 4) * BlockBytes(format);
+}
+
+}  // namespace
+
+namespace {
+
+const DdsLayout& LayoutOf(D3DFORMAT format) {
+    for (const DdsLayout& candidate : kDdsLayouts)
+        if (candidate.format == format) return candidate;
+    return kDdsLayouts[0];
+}
+
+// Packs one pixel into the layout; expected gets what a reader widens it to.
+uint32_t PackPixel(const DdsLayout& layout, uint32_t p, uint32_t& expected) {
+    uint32_t r = 0, g = 0, b = 0, a = 255, l = 0;
+    uint32_t value = 0;
+    if (layout.flags & kLuminance) {
+        value |= PackChannel(Channel(p, 16), layout.red, l);
+        r = g = b = l;
+    } else {
+        value |= PackChannel(Channel(p, 16), layout.red, r) | PackChannel(Channel(p, 8), layout.green, g) |
+                 PackChannel(Channel(p, 0), layout.blue, b);
+    }
+    value |= PackChannel(Channel(p, 24), layout.alpha, a);
+    expected = a << 24 | r << 16 | g << 8 | b;
+    return value;
+}
+
+}  // namespace
+
+std::vector<uint8_t> PackRow(D3DFORMAT format, const uint32_t* argb, UINT width) {
+    const DdsLayout& layout = LayoutOf(format);
+    std::vector<uint8_t> out;
+    for (UINT x = 0; x < width; ++x) {
+        uint32_t expected;
+        const uint32_t value = PackPixel(layout, argb[x], expected);
+        for (unsigned i = 0; i < layout.bits / 8; ++i) out.push_back(static_cast<uint8_t>(value >> (8 * i)));
+    }
+    return out;
+}
+
+ImageFile DdsFile(D3DFORMAT format, UINT width, UINT height, UINT levels) {
+    const DdsLayout& layout = LayoutOf(format);
+    const uint32_t masks[4] = {layout.red, layout.green, layout.blue, layout.alpha};
+    ImageFile file{"dds", DdsHeader(width, height, levels, layout.flags, 0, layout.bits, masks), {}, layout.loaded};
+    for (UINT level = 0; level < levels; ++level) {
+        const UINT w = std::max(1u, width >> level), h = std::max(1u, height >> level);
+        // Each stored level differs from a filtered one: its own pattern.
+        const Picture source = Pattern(w + level, h, true);
+        Picture expected{w, h, {}};
+        for (UINT y = 0; y < h; ++y)
+            for (UINT x = 0; x < w; ++x) {
+                uint32_t pixel;
+                const uint32_t value = PackPixel(layout, source.At(x + level, y), pixel);
+                for (unsigned i = 0; i < layout.bits / 8; ++i) file.bytes.push_back(static_cast<uint8_t>(value >> (8 * i)));
+                expected.argb.push_back(pixel);
+            }
+        if (level == 0) file.expected = expected;
+    }
+    return file;
+}
+
+std::vector<uint8_t> DdsBlockFile(D3DFORMAT format, UINT width, UINT height, UINT levels, uint32_t seed) {
+    const uint32_t masks[4] = {};
+    std::vector<uint8_t> file = DdsHeader(width, height, levels, kFourCC, static_cast<uint32_t>(format), 0, masks);
+    uint32_t state = seed;
+    for (UINT level = 0; level < levels; ++level)
+        for (size_t i = 0; i < BlockLevelSize(format, width, height, level); ++i) {
+            state = state * 1664525u + 1013904223u;
+            file.push_back(static_cast<uint8_t>(state >> 24));
+        }
+    return file;
+}
+
+std::vector<uint8_t> DdsBlockLevel(const std::vector<uint8_t>& file, D3DFORMAT format, UINT width, UINT height,
+                                   UINT level) {
+    size_t offset = 128;
+    for (UINT i = 0; i < level; ++i) offset += BlockLevelSize(format, width, height, i);
+    return {file.begin() + static_cast<long>(offset),
+            file.begin() + static_cast<long>(offset + BlockLevelSize(format, width, height, level))};
+}

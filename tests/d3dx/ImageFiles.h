@@ -1,0 +1,57 @@
+// Image files the tests load, written by the tests themselves: small writers
+// for bitmaps, Targa and DDS files, and libpng / libjpeg for the others. Each
+// writer also gives the pixels a correct decoder must produce.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include <d3d8.h>
+
+// Pixels as A8R8G8B8 values, rows top-down.
+struct Picture {
+    UINT width = 0, height = 0;
+    std::vector<uint32_t> argb;
+    uint32_t At(UINT x, UINT y) const { return argb[size_t{y} * width + x]; }
+};
+
+// A picture whose every pixel differs from its neighbours in every channel.
+Picture Pattern(UINT width, UINT height, bool alpha = true);
+// A picture of `colours` distinct opaque colours, one per index (x + 3y) % colours.
+Picture Indexed(UINT width, UINT height, UINT colours);
+
+struct ImageFile {
+    std::string name;
+    std::vector<uint8_t> bytes;
+    Picture expected;          // level 0 after decoding
+    D3DFORMAT format;          // level 0's format on the default device
+};
+
+enum class Bmp { Palette1, Palette4, Palette8, Rle4, Rle8, Rgb555, BitFields565, Rgb24, Rgb32, Argb32Fields };
+ImageFile BmpFile(Bmp kind, UINT width, UINT height, bool topDown, bool fileHeader = true);
+
+enum class Tga { Mapped8, Grey8, Rgb15, Argb16, Rgb24, Argb32 };
+ImageFile TgaFile(Tga kind, UINT width, UINT height, bool runLength, bool topDown);
+
+// colourType and bitDepth as libpng names them; transparency adds a tRNS chunk
+// (to grey, RGB and palette images).
+ImageFile PngFile(int colourType, int bitDepth, UINT width, UINT height, bool interlaced,
+                  bool transparency);
+
+// expected holds the source picture: JPEG is lossy.
+ImageFile JpegFile(bool grey, bool progressive, UINT width, UINT height);
+
+// Uncompressed DDS files: `levels` stored levels of the pattern in format.
+ImageFile DdsFile(D3DFORMAT format, UINT width, UINT height, UINT levels);
+// width pixels packed in format (an uncompressed format a DDS file can hold).
+std::vector<uint8_t> PackRow(D3DFORMAT format, const uint32_t* argb, UINT width);
+// Block-compressed DDS files of arbitrary (seeded) block bytes, `levels` stored.
+std::vector<uint8_t> DdsBlockFile(D3DFORMAT format, UINT width, UINT height, UINT levels,
+                                  uint32_t seed);
+// DDS block bytes of one level, as stored in a file made by DdsBlockFile.
+std::vector<uint8_t> DdsBlockLevel(const std::vector<uint8_t>& file, D3DFORMAT format, UINT width,
+                                   UINT height, UINT level);
+
+// n-bit channel value widened to 8 bits by repeating its bits.
+uint32_t Widen(uint32_t value, unsigned bits);
