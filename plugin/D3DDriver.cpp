@@ -77,6 +77,11 @@ unsigned D3DDriver::GetTriangleCount() { return m_TriangleCount; }
 
 Font* D3DDriver::CreateTextFont(const char* typeface, unsigned pointHeight, bool bold,
                                 bool italic) {
+    // A font draws with the device: none before a display or after it closed.
+    if (!m_pDevice) {
+        m_pKernel->LogMessage("D3DDriver::CreateTextFont: no display.");
+        return nullptr;
+    }
     D3DFont* font = new (std::nothrow) D3DFont(m_pKernel, this);
     if (!font) return nullptr;
     if (!font->Initialize(typeface, pointHeight, bold, italic)) {

@@ -155,6 +155,24 @@ private:
     bool ReloadTextures();
     bool CaptureFrontBuffer(const char* fileName);
 
+    // ---- Geometry (D3DDriverGeometry.cpp) ------------------------------------
+    // Issues draw() once, or once per pass of the current material after the
+    // pass is applied; adds `triangles` to the scene's count after every draw
+    // that succeeds. The first failure is logged with `failure` (one "%s" for
+    // the result's name) and ends the loop.
+    template <typename Draw>
+    bool DrawEachPass(Draw draw, const char* failure, unsigned triangles);
+    // Stream 0 as it was before a user-pointer draw, which leaves it unbound;
+    // the buffer comes with a reference that RestoreStreamZero gives back.
+    struct StreamBinding {
+        IDirect3DVertexBuffer8* buffer;
+        UINT stride;
+    };
+    StreamBinding SaveStreamZero();
+    void RestoreStreamZero(const StreamBinding& binding);
+    // Tests make a pass source current without a material object.
+    friend class DrawPassTestAccess;
+
     IDirect3D8* m_pDirect3D;
     IDirect3DDevice8* m_pDevice;
     bool m_bInitialised;

@@ -1,20 +1,236 @@
-// Geometry: vertex and index buffers, the draw operations and screen quads.
-#include "host/ScreenQuad.h"
+// Geometry: vertex and index buffers, the draw operations with their material
+// passes, and screen quads.
+#include <new>
+
+#include "geometry/D3DIndexBuffer.h"
+#include "geometry/D3DScreenQuad.h"
+#include "geometry/D3DVertexBuffer.h"
+#include "host/Kernel.h"
 #include "plugin/D3DDriver.h"
+#include "plugin/MaterialPasses.h"
+#include "plugin/ResultName.h"
 
-bool D3DDriver::RenderVertexBuffer(PrimitiveType, unsigned) { return false; }
-bool D3DDriver::RenderVertexBufferEx(PrimitiveType, int, unsigned, int) { return false; }
-bool D3DDriver::RenderVertices(PrimitiveType, unsigned, const Vertex*) { return false; }
-bool D3DDriver::RenderScreenQuad(ScreenQuad*) { return false; }
+namespace {
 
-VertexBuffer* D3DDriver::CreateVertexBuffer(unsigned, bool, bool) { return nullptr; }
-bool D3DDriver::DestroyVertexBuffer(VertexBuffer*) { return false; }
-bool D3DDriver::SetVertexBuffer(VertexBuffer*) { return false; }
-IndexBuffer* D3DDriver::CreateIndexBuffer(unsigned, bool) { return nullptr; }
-bool D3DDriver::DestroyIndexBuffer(IndexBuffer*) { return false; }
-bool D3DDriver::SetIndexBuffer(IndexBuffer*) { return false; }
+// The engine's primitive types in their order, and whether a draw of them
+// counts towards the scene's triangles.
+struct PrimitiveRow {
+    D3DPRIMITIVETYPE type;
+    bool countsTriangles;
+};
+constexpr PrimitiveRow kPrimitives[] = {
+    {D3DPT_POINTLIST, false},     // PRIMITIVE_POINTLIST
+    {D3DPT_LINELIST, false},      // PRIMITIVE_LINELIST
+    {D3DPT_LINESTRIP, false},     // PRIMITIVE_LINESTRIP
+    {D3DPT_TRIANGLELIST, true},   // PRIMITIVE_TRIANGLELIST
+    {D3DPT_TRIANGLESTRIP, true},  // PRIMITIVE_TRIANGLESTRIP
+    {D3DPT_TRIANGLEFAN, false},   // PRIMITIVE_TRIANGLEFAN
+};
+static_assert(sizeof kPrimitives / sizeof kPrimitives[0] == PRIMITIVE_TRIANGLEFAN + 1,
+              "one row per engine primitive type");
 
-ScreenQuad* D3DDriver::CreateScreenQuad(RECT, unsigned long) { return nullptr; }
+// Unknown engine types draw points.
+const PrimitiveRow& PrimitiveOf(PrimitiveType type) {
+    const unsigned index = static_cast<unsigned>(type);
+    return index < sizeof kPrimitives / sizeof kPrimitives[0] ? kPrimitives[index] : kPrimitives[0];
+}
+
+unsigned TrianglesOf(PrimitiveType type, unsigned primitiveCount) {
+    return PrimitiveOf(type).countsTriangles ? primitiveCount : 0;
+}
+
+// Engine state numbers and values a screen quad draws with when no material
+// is current: stage 0 modulates texture and diffuse, colour and alpha, and the
+// result is blended over the frame by its alpha.
+struct StateValue {
+    unsigned state;
+    unsigned value;
+};
+constexpr StateValue kQuadStageStates[] = {
+    {0, 3},  // colour operation: modulate
+    {1, 3},  // alpha operation: modulate
+    {2, 5},  // colour argument 1: texture
+    {3, 1},  // colour argument 2: diffuse
+    {4, 5},  // alpha argument 1: texture
+    {5, 1},  // alpha argument 2: diffuse
+};
+static_assert(sizeof kQuadStageStates / sizeof kQuadStageStates[0] == 6, "six stage-0 states");
+constexpr StateValue kQuadRenderStates[] = {
+    {7, 4},  // source blend: source alpha
+    {8, 5},  // destination blend: inverse source alpha
+};
+static_assert(sizeof kQuadRenderStates / sizeof kQuadRenderStates[0] == 2, "two blend factors");
+
+constexpr char kBufferDrawFailed[] = "Failed to render D3D vertex buffer. (HR:%s)";
+constexpr char kPointerDrawFailed[] = "Failed to render D3D verts using DrawPrimitiveUP. (HR:%s)";
+
+}  // namespace
+
+// ---- Draws -------------------------------------------------------------------
+
+template <typename Draw>
+bool D3DDriver::DrawEachPass(Draw draw, const char* failure, unsigned triangles) {
+    MaterialPasses* passes = m_pMaterialPasses;
+    if (passes) passes->BeginPasses();
+    for (;;) {
+        const int more = passes ? passes->ApplyNextPass() : 0;
+        const HRESULT hr = draw();
+        if (FAILED(hr)) {
+            m_pKernel->LogMessage(failure, ResultName(hr));
+            return false;
+        }
+        m_TriangleCount += triangles;
+        if (more != 1) return true;
+    }
+}
+
+D3DDriver::StreamBinding D3DDriver::SaveStreamZero() {
+    StreamBinding binding = {nullptr, 0};
+    if (FAILED(m_pDevice->GetStreamSource(0, &binding.buffer, &binding.stride)))
+        binding = {nullptr, 0};
+    return binding;
+}
+
+void D3DDriver::RestoreStreamZero(const StreamBinding& binding) {
+    m_pDevice->SetStreamSource(0, binding.buffer, binding.stride);
+    if (binding.buffer) binding.buffer->Release();
+}
+
+// The draws need a display; without one they refuse.
+
+bool D3DDriver::RenderVertexBuffer(PrimitiveType type, unsigned primitiveCount) {
+    if (!m_pDevice) return false;
+    const D3DPRIMITIVETYPE d3dType = PrimitiveOf(type).type;
+    return DrawEachPass([&] { return m_pDevice->DrawPrimitive(d3dType, 0, primitiveCount); },
+                        kBufferDrawFailed, TrianglesOf(type, primitiveCount));
+}
+
+bool D3DDriver::RenderVertexBufferEx(PrimitiveType type, int, unsigned primitiveCount, int) {
+    return RenderVertexBuffer(type, primitiveCount);
+}
+
+bool D3DDriver::RenderVertices(PrimitiveType type, unsigned primitiveCount,
+                               const Vertex* vertices) {
+    if (!m_pDevice) return false;
+    if (!vertices) {
+        m_pKernel->LogMessage("Failed to render D3D verts using DrawPrimitiveUP: no vertices.");
+        return false;
+    }
+    const StreamBinding saved = SaveStreamZero();
+    m_pDevice->SetStreamSource(0, nullptr, 0);
+    m_pDevice->SetVertexShader(kVertexFVF);
+    const D3DPRIMITIVETYPE d3dType = PrimitiveOf(type).type;
+    const bool drawn = DrawEachPass(
+        [&] { return m_pDevice->DrawPrimitiveUP(d3dType, primitiveCount, vertices, kVertexStride); },
+        kPointerDrawFailed, TrianglesOf(type, primitiveCount));
+    // The user-pointer draw left stream 0 unbound; a failed one is put back too.
+    RestoreStreamZero(saved);
+    m_pDevice->SetVertexShader(kVertexFVF);
+    return drawn;
+}
+
+bool D3DDriver::RenderScreenQuad(ScreenQuad* quad) {
+    if (!m_pDevice) return false;
+    const ScreenVertex* vertices = quad ? quad->GetVertices() : nullptr;
+    if (!vertices) {
+        m_pKernel->LogMessage("Failed to render screen quad: no quad.");
+        return false;
+    }
+    DWORD shader = kVertexFVF;
+    m_pDevice->GetVertexShader(&shader);
+    const StreamBinding saved = SaveStreamZero();
+    m_pDevice->SetVertexShader(kScreenVertexFVF);
+    if (!m_pMaterialPasses) {
+        for (const StateValue& row : kQuadStageStates) SetTextureStageState(0, row.state, row.value);
+        for (const StateValue& row : kQuadRenderStates) SetRenderState(row.state, row.value);
+        SetAlphaBlendEnable(true);
+    }
+    const bool drawn = DrawEachPass(
+        [&] {
+            return m_pDevice->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, vertices, kScreenVertexStride);
+        },
+        kPointerDrawFailed, 0);
+    // The user-pointer draw left stream 0 unbound; a failed one is put back too.
+    RestoreStreamZero(saved);
+    m_pDevice->SetVertexShader(shader);
+    return drawn;
+}
+
+// ---- Buffers -----------------------------------------------------------------
+
+VertexBuffer* D3DDriver::CreateVertexBuffer(unsigned count, bool dynamic, bool pointSprites) {
+    D3DVertexBuffer* buffer = new (std::nothrow) D3DVertexBuffer(m_pKernel, this);
+    if (!buffer) return nullptr;
+    if (!buffer->Create(count, dynamic, pointSprites)) {
+        delete buffer;
+        return nullptr;
+    }
+    return buffer;
+}
+
+bool D3DDriver::DestroyVertexBuffer(VertexBuffer* buffer) {
+    if (!buffer) return true;
+    // Every vertex buffer the host holds is one this driver made.
+    D3DVertexBuffer* own = static_cast<D3DVertexBuffer*>(buffer);
+    if (buffer == m_pVertexBuffer) m_pVertexBuffer = nullptr;
+    own->ReleaseResources();
+    delete own;
+    return true;
+}
+
+bool D3DDriver::SetVertexBuffer(VertexBuffer* buffer) {
+    if (!m_pDevice) return false;
+    if (!buffer) {
+        m_pDevice->SetStreamSource(0, nullptr, 0);
+        m_pVertexBuffer = nullptr;
+        return true;
+    }
+    m_pVertexBuffer = buffer;
+    m_pDevice->SetVertexShader(kVertexFVF);
+    m_pDevice->SetStreamSource(0, static_cast<D3DVertexBuffer*>(buffer)->GetD3DBuffer(),
+                               kVertexStride);
+    return true;
+}
+
+IndexBuffer* D3DDriver::CreateIndexBuffer(unsigned count, bool dynamic) {
+    D3DIndexBuffer* buffer = new (std::nothrow) D3DIndexBuffer(m_pKernel, this);
+    if (!buffer) return nullptr;
+    if (!buffer->Create(count, dynamic)) {
+        delete buffer;
+        return nullptr;
+    }
+    return buffer;
+}
+
+bool D3DDriver::DestroyIndexBuffer(IndexBuffer* buffer) {
+    if (!buffer) return true;
+    // Every index buffer the host holds is one this driver made.
+    D3DIndexBuffer* own = static_cast<D3DIndexBuffer*>(buffer);
+    if (buffer == m_pIndexBuffer) m_pIndexBuffer = nullptr;
+    own->ReleaseResources();
+    delete own;
+    return true;
+}
+
+bool D3DDriver::SetIndexBuffer(IndexBuffer* buffer) {
+    if (!m_pDevice) return false;
+    m_pIndexBuffer = buffer;
+    m_pDevice->SetIndices(buffer ? static_cast<D3DIndexBuffer*>(buffer)->GetD3DBuffer() : nullptr,
+                          0);
+    return true;
+}
+
+// ---- Screen quads --------------------------------------------------------------
+
+ScreenQuad* D3DDriver::CreateScreenQuad(RECT rect, unsigned long colour) {
+    D3DScreenQuad* quad = new (std::nothrow) D3DScreenQuad(this);
+    if (!quad) return nullptr;
+    if (!quad->Create(rect, static_cast<uint32_t>(colour))) {
+        delete quad;
+        return nullptr;
+    }
+    return quad;
+}
 
 bool D3DDriver::DestroyScreenQuad(ScreenQuad* quad) {
     delete quad;

@@ -15,6 +15,7 @@
 
 #include "host/Kernel.h"
 #include "host/RenderDevice.h"
+#include "host/ScreenQuad.h"
 
 namespace {
 
@@ -112,6 +113,11 @@ bool DrawFrames(Renderer& renderer, int frames) {
         renderer->SetClearColor(renderer->ToD3DColor(Color(0.1f, 0.2f * shade, 0.4f * shade, 1.0f)));
         if (!renderer->BeginScene()) return false;
         renderer->Clear(true, true, false);
+        // A half-transparent screen quad beside the text, with no texture on stage 0.
+        ScreenQuad* quad = renderer->CreateScreenQuad(RECT{420, 20, 620, 140}, 0xC0FF8020);
+        renderer->SetTexture(0, nullptr);
+        renderer->RenderScreenQuad(quad);
+        renderer->DestroyScreenQuad(quad);
         renderer->PrintText(10, 10, "ORVD3D renderer version %lu", renderer.Version());
         renderer->PrintText(10, 30, "Frame %d of %d: 640 x 480, windowed", frame + 1, frames);
         renderer->PrintText(10, 50, "Triangles last frame: %u, text at 100%%",

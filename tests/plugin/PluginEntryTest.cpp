@@ -81,13 +81,6 @@ TEST_F(PluginEntry, OperationsOfLaterResourceKindsRefuseSafely) {
     EXPECT_EQ(device->CreateTextureFromFile("missing.png", false, false), nullptr);
     EXPECT_EQ(device->CreateMaterial(), nullptr);
     EXPECT_EQ(device->GetMaterial(), nullptr);
-    EXPECT_EQ(device->CreateVertexBuffer(3, false, false), nullptr);
-    EXPECT_EQ(device->CreateIndexBuffer(3, false), nullptr);
-    RECT rect = {0, 0, 10, 10};
-    EXPECT_EQ(device->CreateScreenQuad(rect, 0xFFFFFFFF), nullptr);
-    EXPECT_TRUE(device->DestroyScreenQuad(nullptr));
-    EXPECT_FALSE(device->RenderVertexBuffer(PRIMITIVE_TRIANGLELIST, 1));
-    EXPECT_FALSE(device->RenderVertices(PRIMITIVE_TRIANGLELIST, 1, nullptr));
 }
 
 TEST_F(PluginEntry, DisplayOperationsWithoutADisplayRefuseQuietly) {
