@@ -18,6 +18,19 @@ constexpr unsigned short kCreatedFrameDuration = 66;
 // ordinary precision with more green, and alpha.
 const PixelChannels kCreatedChannels(2, 3, 2, 2, 0);
 
+// Equal ignoring ASCII letter case, as String::CompareIC tells. Names of one
+// folder share their beginnings, so the walk starts from the end.
+bool SameNameIgnoringCase(const String& a, const String& b) {
+    const unsigned length = a.Length();
+    if (b.Length() != length) return false;
+    const char* x = a.c_str();
+    const char* y = b.c_str();
+    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    for (unsigned i = length; i-- > 0;)
+        if (x[i] != y[i] && lower(x[i]) != lower(y[i])) return false;
+    return true;
+}
+
 }  // namespace
 
 Texture* D3DDriver::CreateTexture(unsigned width, unsigned height, bool mipmaps,
@@ -137,7 +150,7 @@ void D3DDriver::SetTexture(unsigned stage, Texture* texture) {
 D3DDriver::TextureEntry* D3DDriver::FindTextureByName(const String& name) {
     for (void* item = m_Textures.Rewind(); item; item = m_Textures.Next()) {
         TextureEntry* entry = static_cast<TextureEntry*>(item);
-        if (entry->fileName.CompareIC(name) == 0) return entry;
+        if (SameNameIgnoringCase(entry->fileName, name)) return entry;
     }
     return nullptr;
 }

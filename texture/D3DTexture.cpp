@@ -209,14 +209,26 @@ void D3DTexture::ReleaseResources() {
 // ---- System copies ----------------------------------------------------------
 
 void D3DTexture::EnsureFrameCopy(unsigned frame) {
-    if (m_FrameCount == 0) return;
+    // A texture that keeps its copies but has none for a frame was loaded
+    // straight into the device: its copy is read back from level 0.
+    if (m_bKeepCopy && frame < m_FrameCount && (!m_FrameCopies || !m_FrameCopies[frame]) &&
+        m_Frames && m_Frames[frame] && ReadBackFrame(frame) == 0)
+        return;
+    AllocateFrameCopy(frame, true);
+}
+
+uint8_t* D3DTexture::AllocateFrameCopy(unsigned frame, bool zeroed) {
+    if (frame >= m_FrameCount) return nullptr;
     if (!m_FrameCopies) {
         m_FrameCopies = new (std::nothrow) uint8_t*[m_FrameCount]();
-        if (!m_FrameCopies) return;
+        if (!m_FrameCopies) return nullptr;
     }
-    if (frame < m_FrameCount && !m_FrameCopies[frame])
-        m_FrameCopies[frame] =
-            new (std::nothrow) uint8_t[static_cast<size_t>(m_RowCount) * m_Pitch]();
+    if (!m_FrameCopies[frame]) {
+        const size_t bytes = static_cast<size_t>(m_RowCount) * m_Pitch;
+        m_FrameCopies[frame] = zeroed ? new (std::nothrow) uint8_t[bytes]()
+                                      : new (std::nothrow) uint8_t[bytes];
+    }
+    return m_FrameCopies[frame];
 }
 
 void D3DTexture::EnsureAllFrameCopies() {
@@ -334,18 +346,22 @@ int D3DTexture::UpdateFrame(unsigned frame) { return UpdateFrame(frame, false); 
 int D3DTexture::UpdateAllFrames() { return UpdateAllFrames(false); }
 
 int D3DTexture::ReadBackFrame(unsigned frame) {
-    EnsureFrameCopy(frame);
-    if (frame >= m_FrameCount || !m_FrameCopies || !m_FrameCopies[frame] || !m_Frames ||
-        !m_Frames[frame])
-        return -1;
+    if (frame >= m_FrameCount || !m_Frames || !m_Frames[frame]) return -1;
+    const bool fresh = !m_FrameCopies || !m_FrameCopies[frame];
+    if (!AllocateFrameCopy(frame, false)) return -1;
     D3DLOCKED_RECT locked;
     HRESULT hr = m_Frames[frame]->LockRect(0, &locked, nullptr, D3DLOCK_READONLY);
-    if (FAILED(hr)) return hr;
+    if (FAILED(hr)) {
+        if (fresh) FreeFrameCopy(frame);
+        return hr;
+    }
     const uint8_t* source = static_cast<const uint8_t*>(locked.pBits);
     uint8_t* destination = m_FrameCopies[frame];
     if (locked.Pitch == static_cast<INT>(m_Pitch)) {
         std::memcpy(destination, source, static_cast<size_t>(m_Pitch) * m_RowCount);
     } else if (locked.Pitch > 0) {
+        if (static_cast<size_t>(locked.Pitch) < m_Pitch)
+            std::memset(destination, 0, static_cast<size_t>(m_Pitch) * m_RowCount);
         const size_t row = std::min<size_t>(m_Pitch, static_cast<size_t>(locked.Pitch));
         for (unsigned y = 0; y < m_RowCount; ++y)
             std::memcpy(destination + static_cast<size_t>(y) * m_Pitch,

@@ -95,6 +95,9 @@ private:
     enum class Origin { None, Created, File, Sequence };
 
     IDirect3DDevice8* Device() const;
+    // The frame's system copy, allocated when missing: zeroed for the host,
+    // left as it is for a loader that fills every byte of it.
+    uint8_t* AllocateFrameCopy(unsigned frame, bool zeroed);
     // Replaces the duration table (frameCount entries) and rebuilds the start
     // times and the total; false when the tables cannot be allocated.
     bool SetDurations(const unsigned short* durations, unsigned frameCount);
@@ -113,6 +116,8 @@ private:
     bool ValidPixel(unsigned x, unsigned y, unsigned frame) const;
     unsigned FrameAt(unsigned elapsed) const;
     int FinishZarFrame(File* file, unsigned frame, uint64_t skip);
+    // One frame's blocks from the file into level 0 of its Direct3D frame.
+    int ReadZarBlocks(File* file, unsigned frame);
 
     unsigned m_Width;
     unsigned m_RowLength;

@@ -43,6 +43,23 @@ int D3DTexture::FinishZarFrame(File* file, unsigned frame, uint64_t skip) {
     return 0;
 }
 
+int D3DTexture::ReadZarBlocks(File* file, unsigned frame) {
+    IDirect3DTexture8* target = m_Frames[frame];
+    D3DLOCKED_RECT locked;
+    HRESULT hr = target->LockRect(0, &locked, nullptr, 0);
+    if (FAILED(hr)) return hr;
+    uint8_t* destination = static_cast<uint8_t*>(locked.pBits);
+    bool complete = locked.Pitch >= static_cast<INT>(m_Pitch);
+    if (complete && locked.Pitch == static_cast<INT>(m_Pitch)) {
+        complete = ReadExactly(file, destination, static_cast<uint64_t>(m_Pitch) * m_RowCount);
+    } else {
+        for (unsigned row = 0; complete && row < m_RowCount; ++row)
+            complete = ReadExactly(file, destination + static_cast<size_t>(row) * locked.Pitch, m_Pitch);
+    }
+    target->UnlockRect(0);
+    return complete ? 0 : -1;
+}
+
 int D3DTexture::LoadZAR(const char* fileName, bool prefer32Bit, bool, bool keepCopy) {
     if (!fileName || !Device() || !m_pKernel || !m_pKernel->m_pFileSystem) return -1;
     OpenFile file(m_pKernel->m_pFileSystem->OpenReading(fileName));
@@ -100,10 +117,11 @@ int D3DTexture::LoadZAR(const char* fileName, bool prefer32Bit, bool, bool keepC
     if (compressed && IsTextureFormatSupported(dxt)) {
         SetShape(header.width, header.height, dxt);
         if (int result = CreateFrames(false)) return fail(result);
+        // The blocks go straight into level 0; a copy the host asks for
+        // later is read back from there.
         for (unsigned frame = 0; frame < frames; ++frame) {
-            void* copy = GetFrameData(frame);
-            if (!copy || !ReadExactly(file.get(), copy, frameBytes)) return fail(-1);
-            if (int result = FinishZarFrame(file.get(), frame, skip)) return fail(result);
+            if (int result = ReadZarBlocks(file.get(), frame)) return fail(result);
+            if (skip) file->Seek(static_cast<long>(skip), File::FromCurrent);
         }
         if (!m_bKeepCopy) FreeAllFrameCopies();
         return 0;
@@ -156,7 +174,7 @@ int D3DTexture::LoadZAR(const char* fileName, bool prefer32Bit, bool, bool keepC
     const bool storedAlpha = (header.layoutFlags & zar::kAlpha) != 0;
 
     for (unsigned frame = 0; frame < frames; ++frame) {
-        uint8_t* copy = static_cast<uint8_t*>(GetFrameData(frame));
+        uint8_t* copy = AllocateFrameCopy(frame, false);
         if (!copy || !ReadExactly(file.get(), stored.get(), frameBytes)) return fail(-1);
         if (compressed) {
             DecodeDxtImage(stored.get(), dxt, m_Width, m_Height, packing, m_BytesPerPixel, copy,
