@@ -154,6 +154,10 @@ private:
     Texture* LoadTexture(const char* fileName, int framesPerSecond, bool mipmaps, bool unique);
     bool ReloadTextures();
     bool CaptureFrontBuffer(const char* fileName);
+    // ---- Materials ----
+    // True when the material is in the driver's list; otherwise one log line
+    // naming the refusing operation.
+    bool HoldsMaterial(Material* material, const char* operation);
 
     // ---- Geometry (D3DDriverGeometry.cpp) ------------------------------------
     // Issues draw() once, or once per pass of the current material after the

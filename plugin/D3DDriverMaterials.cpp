@@ -1,13 +1,56 @@
 // Materials: creation, loading, reference counting and the current material.
-#include "host/Material.h"
+#include <new>
+
+#include "host/Kernel.h"
+#include "material/D3DMaterial.h"
 #include "plugin/D3DDriver.h"
 
-Material* D3DDriver::LoadMaterial(const char*) { return nullptr; }
-Material* D3DDriver::CreateMaterial() { return nullptr; }
-bool D3DDriver::ReleaseMaterial(Material*) { return false; }
+Material* D3DDriver::LoadMaterial(const char* path) {
+    D3DMaterial* material = new (std::nothrow) D3DMaterial(this);
+    if (!material) {
+        m_pKernel->LogMessage("D3DDriver::LoadMaterial: Out of memory.");
+        return nullptr;
+    }
+    if (!material->LoadFromFile(path)) {
+        delete material;
+        return nullptr;
+    }
+    m_Materials.PushEnd(static_cast<Material*>(material));
+    return material;
+}
+
+Material* D3DDriver::CreateMaterial() {
+    D3DMaterial* material = new (std::nothrow) D3DMaterial(this);
+    if (!material) {
+        m_pKernel->LogMessage("D3DDriver::CreateMaterial: Out of memory.");
+        return nullptr;
+    }
+    m_Materials.PushEnd(static_cast<Material*>(material));
+    return material;
+}
+
+bool D3DDriver::HoldsMaterial(Material* material, const char* operation) {
+    if (m_Materials.Find(material) >= 0) return true;
+    m_pKernel->LogMessage("D3DDriver::%s: Not a material of this driver.", operation);
+    return false;
+}
+
+bool D3DDriver::ReleaseMaterial(Material* material) {
+    if (!material) return true;
+    if (!HoldsMaterial(material, "ReleaseMaterial")) return false;
+    if (material == m_pMaterial) SetMaterial(nullptr);
+    if (material->Release() != 0) return true;
+    m_Materials.Remove(m_Materials.Find(material));
+    delete material;
+    return true;
+}
+
 Material* D3DDriver::GetMaterial() { return m_pMaterial; }
 
 bool D3DDriver::SetMaterial(Material* material) {
+    // A material this driver does not hold (another driver's, or one a
+    // failed device reset destroyed) is never touched.
+    if (material && !HoldsMaterial(material, "SetMaterial")) return false;
     if (!material) {
         // The neutral state: stages 0 and 1 empty, stage 0 modulating texture
         // and diffuse, opaque drawing with depth test and write.
@@ -37,9 +80,15 @@ bool D3DDriver::SetMaterial(Material* material) {
         m_pMaterialPasses = nullptr;
         ReleaseMaterial(previous);
     }
-    // Making a material current arrives with material objects; none can be
-    // created yet.
-    return material == nullptr;
+    if (!material) return true;
+
+    // Every material in the list is one this driver made.
+    D3DMaterial* own = static_cast<D3DMaterial*>(material);
+    m_pMaterial = material;
+    m_pMaterialPasses = own;
+    own->Apply();
+    own->AddRef();  // the driver's reference while the material is current
+    return true;
 }
 
 void D3DDriver::DestroyAllMaterials() {

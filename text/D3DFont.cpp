@@ -108,6 +108,7 @@ struct GdiCanvas {
 D3DFont::D3DFont(Kernel* kernel, D3DDriver* driver)
     : m_pKernel(kernel),
       m_pDriver(driver),
+      m_pDevice(nullptr),
       m_PointHeight(0),
       m_Style(0),
       m_pTexture(nullptr),
@@ -130,6 +131,7 @@ bool D3DFont::Initialize(const char* typeface, unsigned pointHeight, bool bold, 
     const unsigned size = TextureSizeFor(pointHeight);
     m_TextureWidth = m_TextureHeight = size;
     IDirect3DDevice8* device = m_pDriver->GetDevice();
+    m_pDevice = device;
     D3DCAPS8 caps = {};
     device->GetDeviceCaps(&caps);
     if (caps.MaxTextureWidth < size) {
@@ -285,6 +287,10 @@ int D3DFont::GetAverageCharWidth() { return m_AverageCharWidth; }
 
 bool D3DFont::Print(int x, int y, uint32_t colour, const char* format, ...) {
     if (!m_pTexture || !m_pVertexBuffer) return false;
+    if (m_pDriver->GetDevice() != m_pDevice) {
+        m_pKernel->LogMessage("D3DFont::Print: the font's display was closed.");
+        return false;
+    }
     char text[kPrintBufferSize];
     va_list arguments;
     va_start(arguments, format);

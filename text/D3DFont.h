@@ -49,6 +49,10 @@ private:
 
     Kernel* m_pKernel;
     D3DDriver* m_pDriver;
+    // The device the glyph texture and vertex buffer were made on (not
+    // owned: they hold it alive). A font outlives a display change but can
+    // only draw on its own device.
+    IDirect3DDevice8* m_pDevice;
     unsigned m_PointHeight;
     uint32_t m_Style;
     IDirect3DTexture8* m_pTexture;

@@ -292,3 +292,16 @@ TEST_F(DebugFont, EachFailingCreationStepIsLoggedAndLeavesNothingBehind) {
 }
 
 }  // namespace
+
+TEST_F(DebugFont, AHostFontDrawsOnlyOnTheDisplayItWasMadeFor) {
+    Font* font = MakeFont("Arial", 12);
+    ASSERT_NE(font, nullptr);
+    ASSERT_TRUE(m_pRenderer->CloseDisplay());
+    EXPECT_FALSE(font->Print(0, 0, 0xFFFFFFFF, "closed"));
+    EXPECT_TRUE(Logged("D3DFont::Print: the font's display was closed."));
+
+    // A new display is a new device: the old font's texture cannot be bound there.
+    ASSERT_TRUE(m_pRenderer->SetDisplayMode(640, 480, 32, 0, 0, true));
+    EXPECT_FALSE(font->Print(0, 0, 0xFFFFFFFF, "new device"));
+    EXPECT_GT(font->GetTextWidth("still measures"), 0);
+}

@@ -1,0 +1,128 @@
+#include "material/D3DMaterialLayer.h"
+
+#include <d3d8.h>
+
+#include "host/Texture.h"
+#include "plugin/D3DDriver.h"
+#include "plugin/state/RenderStateTranslator.h"
+
+namespace {
+
+// How far stage 1's first texture coordinate has scrolled, shared by every
+// layer of every material. It steps by 0.0002 per application to stage 1 and
+// stays below 2.0: a whole number of texture repeats is invisible under wrap
+// and mirror addressing, and near 0 the float keeps the steps exact where a
+// growing sum would round them away and freeze.
+float g_TextureScroll = 0.0f;
+constexpr float kScrollStep = 0.0002f;
+constexpr float kScrollPeriod = 2.0f;
+
+// Engine stage-state numbers and values the layer sets.
+constexpr unsigned kColorOp = 0, kAlphaOp = 1, kColorArg1 = 2, kColorArg2 = 3, kAlphaArg1 = 4,
+                   kAlphaArg2 = 5, kAddressU = 14, kAddressV = 15, kAddressW = 16;
+constexpr unsigned kSrcBlendState = 7, kDestBlendState = 8;
+
+}  // namespace
+
+D3DMaterialLayer::D3DMaterialLayer(D3DDriver* driver, D3DMaterial* material)
+    : m_pDriver(driver),
+      m_pMaterial(material),
+      m_ColorArg1(5),
+      m_ColorArg2(1),
+      m_ColorOp(3),
+      m_AlphaArg1(5),
+      m_AlphaArg2(1),
+      m_AlphaOp(3),
+      m_SrcBlend(4),
+      m_DestBlend(5),
+      m_Addressing(0),
+      m_bLighting(false),
+      m_pTexture(nullptr) {}
+
+D3DMaterialLayer::~D3DMaterialLayer() { ReleaseTexture(); }
+
+void D3DMaterialLayer::SetSrcBlend(int blend) { m_SrcBlend = blend; }
+int D3DMaterialLayer::GetSrcBlend() { return m_SrcBlend; }
+void D3DMaterialLayer::SetDestBlend(int blend) { m_DestBlend = blend; }
+int D3DMaterialLayer::GetDestBlend() { return m_DestBlend; }
+void D3DMaterialLayer::SetAlphaArg1(int argument) { m_AlphaArg1 = argument; }
+void D3DMaterialLayer::SetAlphaArg2(int argument) { m_AlphaArg2 = argument; }
+int D3DMaterialLayer::GetAlphaArg1() { return m_AlphaArg1; }
+int D3DMaterialLayer::GetAlphaArg2() { return m_AlphaArg2; }
+void D3DMaterialLayer::SetColorArg1(int argument) { m_ColorArg1 = argument; }
+void D3DMaterialLayer::SetColorArg2(int argument) { m_ColorArg2 = argument; }
+int D3DMaterialLayer::GetColorArg1() { return m_ColorArg1; }
+int D3DMaterialLayer::GetColorArg2() { return m_ColorArg2; }
+void D3DMaterialLayer::SetColorOp(int operation) { m_ColorOp = operation; }
+int D3DMaterialLayer::GetColorOp() { return m_ColorOp; }
+void D3DMaterialLayer::SetAlphaOp(int operation) { m_AlphaOp = operation; }
+int D3DMaterialLayer::GetAlphaOp() { return m_AlphaOp; }
+void D3DMaterialLayer::SetAddressing(int addressing) { m_Addressing = addressing; }
+int D3DMaterialLayer::GetAddressing() { return m_Addressing; }
+void D3DMaterialLayer::SetLighting(bool lighting) { m_bLighting = lighting; }
+bool D3DMaterialLayer::GetLighting() { return m_bLighting; }
+Texture* D3DMaterialLayer::GetTexture() { return m_pTexture; }
+
+String D3DMaterialLayer::GetTextureName() {
+    return m_pTexture ? m_pTexture->GetFileName() : String();
+}
+
+bool D3DMaterialLayer::SetTexture(Texture* texture) {
+    // The new reference comes first: the texture may be the one the layer
+    // already holds, and giving that back first could destroy it.
+    if (texture) texture->AddRef();
+    ReleaseTexture();
+    m_pTexture = texture;
+    return true;
+}
+
+bool D3DMaterialLayer::LoadTexture(const char* path) {
+    // Loading before giving the old texture back keeps a texture of the
+    // same name loaded instead of destroying and reading it again.
+    Texture* loaded = m_pDriver->CreateTextureFromFile(path, true, false);
+    ReleaseTexture();
+    m_pTexture = loaded;
+    return loaded != nullptr;
+}
+
+bool D3DMaterialLayer::ReleaseTexture() {
+    if (m_pTexture) {
+        Texture* texture = m_pTexture;
+        m_pTexture = nullptr;
+        m_pDriver->ReleaseTexture(texture);
+    }
+    return true;
+}
+
+bool D3DMaterialLayer::Apply(int stage) {
+    const unsigned unit = static_cast<unsigned>(stage);
+    m_pDriver->SetTexture(unit, m_pTexture);
+    m_pDriver->SetTextureStageState(unit, kAddressU, static_cast<unsigned>(m_Addressing));
+    m_pDriver->SetTextureStageState(unit, kAddressV, static_cast<unsigned>(m_Addressing));
+    m_pDriver->SetTextureStageState(unit, kAddressW, static_cast<unsigned>(m_Addressing));
+    m_pDriver->SetTextureStageState(unit, kAlphaArg1, static_cast<unsigned>(m_AlphaArg1));
+    m_pDriver->SetTextureStageState(unit, kAlphaArg2, static_cast<unsigned>(m_AlphaArg2));
+    m_pDriver->SetTextureStageState(unit, kColorArg1, static_cast<unsigned>(m_ColorArg1));
+    m_pDriver->SetTextureStageState(unit, kColorArg2, static_cast<unsigned>(m_ColorArg2));
+    m_pDriver->SetTextureStageState(unit, kAlphaOp, static_cast<unsigned>(m_AlphaOp));
+    m_pDriver->SetTextureStageState(unit, kColorOp, static_cast<unsigned>(m_ColorOp));
+    m_pDriver->SetRenderState(kSrcBlendState, static_cast<unsigned>(m_SrcBlend));
+    m_pDriver->SetRenderState(kDestBlendState, static_cast<unsigned>(m_DestBlend));
+
+    // The texture-coordinate transform bypasses the engine's numbering.
+    RenderStateTranslator* translator = m_pDriver->GetStateTranslator();
+    IDirect3DDevice8* device = m_pDriver->GetDevice();
+    if (!translator || !device) return true;
+    if (unit == 1) {
+        g_TextureScroll += kScrollStep;
+        if (g_TextureScroll >= kScrollPeriod) g_TextureScroll -= kScrollPeriod;
+        translator->SetRawTextureStageState(1, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_COUNT2);
+        D3DMATRIX scroll = {};
+        scroll._11 = scroll._22 = scroll._33 = scroll._44 = 1.0f;
+        scroll._31 = g_TextureScroll;
+        device->SetTransform(D3DTS_TEXTURE1, &scroll);
+    } else {
+        translator->SetRawTextureStageState(unit, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_DISABLE);
+    }
+    return true;
+}

@@ -1,0 +1,65 @@
+// One texture stage's worth of a material: a texture (the layer holds one
+// reference on it), the stage's colour and alpha operations with their
+// arguments, the frame-buffer blend factors, the addressing mode, and the
+// lighting flag that decides which layers may share a pass.
+#pragma once
+
+#include "host/MaterialLayer.h"
+
+class D3DDriver;
+class D3DMaterial;
+
+class D3DMaterialLayer : public MaterialLayer {
+public:
+    D3DMaterialLayer(D3DDriver* driver, D3DMaterial* material);
+    ~D3DMaterialLayer() override;
+    D3DMaterialLayer(const D3DMaterialLayer&) = delete;
+    D3DMaterialLayer& operator=(const D3DMaterialLayer&) = delete;
+
+    void SetSrcBlend(int blend) override;
+    int GetSrcBlend() override;
+    void SetDestBlend(int blend) override;
+    int GetDestBlend() override;
+    void SetAlphaArg1(int argument) override;
+    void SetAlphaArg2(int argument) override;
+    int GetAlphaArg1() override;
+    int GetAlphaArg2() override;
+    void SetColorArg1(int argument) override;
+    void SetColorArg2(int argument) override;
+    int GetColorArg1() override;
+    int GetColorArg2() override;
+    void SetColorOp(int operation) override;
+    int GetColorOp() override;
+    void SetAlphaOp(int operation) override;
+    int GetAlphaOp() override;
+    void SetAddressing(int addressing) override;
+    int GetAddressing() override;
+    void SetLighting(bool lighting) override;
+    bool GetLighting() override;
+    Texture* GetTexture() override;
+    // Empty when the layer has no texture.
+    String GetTextureName() override;
+    bool SetTexture(Texture* texture) override;
+    bool LoadTexture(const char* path) override;
+    bool ReleaseTexture() override;
+
+    // Binds the texture to `stage` and sets the stage's addressing,
+    // arguments and operations and the frame-buffer blend factors, then the
+    // stage's texture-coordinate transform. Always true.
+    bool Apply(int stage);
+
+private:
+    D3DDriver* m_pDriver;
+    D3DMaterial* m_pMaterial;
+    int m_ColorArg1;
+    int m_ColorArg2;
+    int m_ColorOp;
+    int m_AlphaArg1;
+    int m_AlphaArg2;
+    int m_AlphaOp;
+    int m_SrcBlend;
+    int m_DestBlend;
+    int m_Addressing;
+    bool m_bLighting;
+    Texture* m_pTexture;
+};

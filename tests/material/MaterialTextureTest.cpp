@@ -1,0 +1,202 @@
+// Layers holding textures: the references a layer and the description
+// reader take and give back, keywords of layers read from descriptions, and
+// the example materials loaded, drawn, saved, read back and released.
+#include <orv/D3D8Control.h>
+#include <orv/PlatformControl.h>
+
+#include <cstring>
+
+#include "host/File.h"
+#include "host/FileSystem.h"
+#include "host/Material.h"
+#include "host/MaterialLayer.h"
+#include "host/OML.h"
+#include "host/Texture.h"
+#include "support/PluginHarness.h"
+
+namespace {
+
+const char* const kExamples[] = {"stone.xml", "mossy-stone.xml", "flame.xml", "glass.xml",
+                                 "lighting-groups.xml"};
+
+class MaterialTextures : public orvtest::DisplayTest {
+protected:
+    void SetUp() override {
+        DisplayTest::SetUp();
+        if (HasFatalFailure()) return;
+        // Texture objects are needed for every test here.
+        Texture* probe = m_pRenderer->CreateTexture(16, 16, false, 0);
+        if (!probe) GTEST_SKIP() << "no texture objects yet";
+        m_pRenderer->ReleaseTexture(probe);
+        // The example materials name their textures relative to their folder.
+        kernel()->m_pFileSystem->SetBaseDirectory(ORV_EXAMPLES_DIR);
+        m_BaseTextures = LiveTextures();
+    }
+    // Direct3D textures alive (the debug font holds one).
+    static size_t LiveTextures() {
+        size_t count = 0;
+        for (const std::string& object : orvd3d8::LiveObjectDescriptions())
+            if (object.rfind("IDirect3DTexture8", 0) == 0) ++count;
+        return count;
+    }
+    bool Draw() {
+        const Vertex triangle[3];
+        return m_pRenderer->RenderVertices(PRIMITIVE_TRIANGLELIST, 1, triangle);
+    }
+
+    size_t m_BaseTextures = 0;
+};
+
+TEST_F(MaterialTextures, ALayerKeepsTheTextureItAlreadyHolds) {
+    Texture* texture = m_pRenderer->CreateTexture(16, 16, false, 0);
+    Material* material = m_pRenderer->CreateMaterial();
+    MaterialLayer* layer = material->AddLayer(texture);
+    ASSERT_NE(layer, nullptr);
+    EXPECT_EQ(texture->GetRefCount(), 2u);
+    m_pRenderer->ReleaseTexture(texture);  // the layer's is the only reference now
+
+    EXPECT_TRUE(layer->SetTexture(layer->GetTexture()));
+    EXPECT_EQ(layer->GetTexture(), texture);
+    EXPECT_EQ(texture->GetRefCount(), 1u);
+    EXPECT_EQ(texture->GetWidth(), 16u);
+
+    EXPECT_TRUE(layer->SetTexture(nullptr));
+    EXPECT_EQ(layer->GetTexture(), nullptr);
+    EXPECT_EQ(LiveTextures(), m_BaseTextures);
+}
+
+TEST_F(MaterialTextures, LayerKeywordsAreReadIgnoringCaseButNotBlanks) {
+    struct Case {
+        const char* parameter;
+        const char* value;
+        int (MaterialLayer::*get)();
+        int expected;
+    };
+    const Case cases[] = {
+        {"ColorOp", "MODULATE2X", &MaterialLayer::GetColorOp, 4},
+        {"ColorOp", " modulate", &MaterialLayer::GetColorOp, -1},
+        {"AlphaOp", "blendfactoralpha", &MaterialLayer::GetAlphaOp, 13},
+        {"AlphaOp", "BumpEnbMapLuminance", &MaterialLayer::GetAlphaOp, 22},
+        {"ColorArg1", "tfactor", &MaterialLayer::GetColorArg1, 6},
+        {"ColorArg2", "alphareplicate", &MaterialLayer::GetColorArg2, 7},
+        {"AlphaArg1", "Complement", &MaterialLayer::GetAlphaArg1, 8},
+        {"AlphaArg2", "texture ", &MaterialLayer::GetAlphaArg2, -1},
+        {"SrcBlend", "dest_alpha", &MaterialLayer::GetSrcBlend, 6},
+        {"DestBlend", "Both_Inverse_Alpha", &MaterialLayer::GetDestBlend, 12},
+        {"DestBlend", "inverse_src_alpha", &MaterialLayer::GetDestBlend, -1},
+        {"AddressingType", "CLAMP", &MaterialLayer::GetAddressing, 2},
+        {"AddressingType", "mirror_once", &MaterialLayer::GetAddressing, -1},
+    };
+    Material* material = m_pRenderer->CreateMaterial();
+    for (const Case& c : cases) {
+        OML tag("Shader");
+        OML* layer = tag.AddTag("Layer");
+        layer->AddParameter("Map", "textures/stone.bmp");
+        layer->AddParameter("MapSequence", "textures/missing0.bmp");  // never looked at
+        layer->AddParameter(c.parameter, c.value);
+        layer->AddParameter("Lighting", "enable");
+        ASSERT_TRUE(material->ReadFrom(&tag)) << c.parameter;
+        MaterialLayer* read = material->GetLayer(0);
+        EXPECT_EQ((read->*c.get)(), c.expected) << c.parameter << "=" << c.value;
+        EXPECT_TRUE(read->GetLighting());
+        EXPECT_STREQ(read->GetTextureName().c_str(), "textures/stone.bmp");
+    }
+    m_pRenderer->ReleaseMaterial(material);
+    EXPECT_EQ(LiveTextures(), m_BaseTextures);
+}
+
+TEST_F(MaterialTextures, AFailedReadGivesBackEveryTextureItTook) {
+    struct Case {
+        const char* text;
+        const char* textureLine;  // the driver's own message, if any
+    };
+    const Case cases[] = {
+        {"<Shader><Layer Map=\"textures/stone.bmp\"/><Layer Map=\"textures/missing.bmp\"/></Shader>",
+         "D3DDriver::CreateTextureFromFile: Failed to load textures/missing.bmp"},
+        {"<Shader><Layer MapSequence=\"textures/flame0.bmp\"/><Layer Map=\"None\"/></Shader>",
+         nullptr},
+        {"<Shader><Layer Map=\"textures/glass.zar\"/><Layer MapSequence=\"textures/stone.bmp\"/>"
+         "</Shader>",
+         "D3DDriver::CreateTextureFromFileSequence: Failed to load textures/stone.bmp"},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        const std::string path = OutputPath("failing-" + std::to_string(n++) + ".xml");
+        File* file = kernel()->m_pFileSystem->OpenWriting(path.c_str(), 0);
+        ASSERT_NE(file, nullptr);
+        file->Write(c.text, std::strlen(c.text));
+        file->Close();
+        ClearLines();
+        EXPECT_EQ(m_pRenderer->LoadMaterial(path.c_str()), nullptr) << c.text;
+        ASSERT_FALSE(Lines().empty());
+        EXPECT_EQ(Lines().back(), "Failed to read material " + path);
+        if (c.textureLine) {
+            EXPECT_TRUE(Logged(c.textureLine)) << c.textureLine;
+        }
+        EXPECT_EQ(LiveTextures(), m_BaseTextures) << c.text;
+    }
+}
+
+TEST_F(MaterialTextures, EveryExampleLoadsDrawsSavesReadsBackAndReleasesItsTextures) {
+    const bool canDraw = Draw();
+    for (const char* name : kExamples) {
+        SCOPED_TRACE(name);
+        Material* material = m_pRenderer->LoadMaterial(name);
+        ASSERT_NE(material, nullptr) << (Lines().empty() ? "" : Lines().back());
+        ASSERT_GT(material->GetLayerCount(), 0);
+        for (int i = 0; i < material->GetLayerCount(); ++i) {
+            Texture* texture = material->GetLayer(i)->GetTexture();
+            ASSERT_NE(texture, nullptr);
+            // One reference per layer holding it, none left to the reader.
+            unsigned holders = 0;
+            for (int j = 0; j < material->GetLayerCount(); ++j)
+                holders += material->GetLayer(j)->GetTexture() == texture;
+            EXPECT_EQ(texture->GetRefCount(), holders) << i;
+        }
+        if (canDraw) {
+            ASSERT_TRUE(m_pRenderer->SetMaterial(material));
+            EXPECT_TRUE(Draw());
+        }
+
+        const std::string copy = OutputPath(std::string("saved-") + name);
+        ASSERT_TRUE(material->SaveToFile(copy.c_str()));
+        Material* again = m_pRenderer->LoadMaterial(copy.c_str());
+        ASSERT_NE(again, nullptr);
+        const Color colours[][2] = {{material->GetAmbient(), again->GetAmbient()},
+                                    {material->GetDiffuse(), again->GetDiffuse()},
+                                    {material->GetSpecular(), again->GetSpecular()},
+                                    {material->GetEmissive(), again->GetEmissive()}};
+        for (const auto& pair : colours) {
+            EXPECT_EQ(pair[0].r, pair[1].r);
+            EXPECT_EQ(pair[0].g, pair[1].g);
+            EXPECT_EQ(pair[0].b, pair[1].b);
+        }
+        EXPECT_EQ(material->GetShininess(), again->GetShininess());
+        EXPECT_EQ(material->GetCulling(), again->GetCulling());
+        EXPECT_EQ(material->GetFrameBlend(), again->GetFrameBlend());
+        EXPECT_EQ(material->GetZWrite(), again->GetZWrite());
+        EXPECT_EQ(material->GetZFunc(), again->GetZFunc());
+        ASSERT_EQ(material->GetLayerCount(), again->GetLayerCount());
+        for (int i = 0; i < material->GetLayerCount(); ++i) {
+            MaterialLayer* a = material->GetLayer(i);
+            MaterialLayer* b = again->GetLayer(i);
+            // The same file, so the same shared texture.
+            EXPECT_EQ(a->GetTexture(), b->GetTexture()) << i;
+            for (int (MaterialLayer::*get)() :
+                 {&MaterialLayer::GetColorArg1, &MaterialLayer::GetColorArg2,
+                  &MaterialLayer::GetAlphaArg1, &MaterialLayer::GetAlphaArg2,
+                  &MaterialLayer::GetColorOp, &MaterialLayer::GetAlphaOp,
+                  &MaterialLayer::GetSrcBlend, &MaterialLayer::GetDestBlend,
+                  &MaterialLayer::GetAddressing})
+                EXPECT_EQ((a->*get)(), (b->*get)()) << i;
+            EXPECT_EQ(a->GetLighting(), b->GetLighting()) << i;
+        }
+
+        EXPECT_TRUE(m_pRenderer->ReleaseMaterial(again));
+        EXPECT_TRUE(m_pRenderer->ReleaseMaterial(material));
+        EXPECT_EQ(m_pRenderer->GetMaterial(), nullptr);
+        EXPECT_EQ(LiveTextures(), m_BaseTextures);
+    }
+}
+
+}  // namespace
