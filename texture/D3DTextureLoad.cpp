@@ -43,9 +43,8 @@ int D3DTexture::LoadImageFrame(const char* fileName, IDirect3DTexture8** frame) 
     if (!file) return -1;
     const void* data = file->GetBuffer();
     const unsigned long size = file->GetSize();
-    HRESULT hr = data ? D3DXCreateTextureFromFileInMemory(device, data, static_cast<UINT>(size),
-                                                           frame)
-                      : D3DXERR_INVALIDDATA;
+    HRESULT hr = D3DXERR_INVALIDDATA;
+    if (data) hr = D3DXCreateTextureFromFileInMemory(device, data, static_cast<UINT>(size), frame);
     file->Close();
     if (hr != D3D_OK || !*frame) {
         if (*frame) (*frame)->Release();

@@ -21,7 +21,7 @@ namespace {
 struct FileCloser {
     void operator()(File* file) const { file->Close(); }
 };
-using OpenFile = std::unique_ptr<File, FileCloser>;
+using ZarInput = std::unique_ptr<File, FileCloser>;
 
 bool ReadExactly(File* file, void* buffer, uint64_t count) {
     return file->Read(buffer, static_cast<unsigned long>(count)) == count;
@@ -62,7 +62,7 @@ int D3DTexture::ReadZarBlocks(File* file, unsigned frame) {
 
 int D3DTexture::LoadZAR(const char* fileName, bool prefer32Bit, bool, bool keepCopy) {
     if (!fileName || !Device() || !m_pKernel || !m_pKernel->m_pFileSystem) return -1;
-    OpenFile file(m_pKernel->m_pFileSystem->OpenReading(fileName));
+    ZarInput file(m_pKernel->m_pFileSystem->OpenReading(fileName));
     if (!file) return -1;
     const uint64_t fileSize = file->GetSize();
     uint8_t bytes[zar::kHeaderSize];
