@@ -115,8 +115,8 @@ TEST_F(Animation, AStillTextureAlwaysBindsItsOneFrameAndBadStagesBindNothing) {
     EXPECT_EQ(BoundFrame(still), 7);
     still->SetPlaying(false);
     EXPECT_EQ(BoundFrame(still), 7);
-    EXPECT_FALSE(orvtest::Object(still)->Bind(8));
-    EXPECT_TRUE(orvtest::Object(still)->Bind(7));
+    EXPECT_FALSE(orvtest::Bind(still, 8));
+    EXPECT_TRUE(orvtest::Bind(still, 7));
 }
 
 }  // namespace

@@ -7,7 +7,6 @@
 namespace {
 
 using orvplatform::CallsOf;
-using orvtest::Object;
 using orvtest::TextureTest;
 using orvtest::ZarFile;
 

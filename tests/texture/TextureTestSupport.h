@@ -20,21 +20,22 @@
 
 namespace orvtest {
 
-// The operations the plug-in's texture adds after the 35 of Texture, in the
-// same virtual-table order.
-class TextureObject : public Texture {
-public:
-    virtual int Create(unsigned width, unsigned height, bool mipmaps, unsigned frameCount,
-                       const unsigned short* frameDurations, bool prefer32Bit, bool keepCopy,
-                       PixelChannels wanted) = 0;
-    virtual int LoadFromFile(const char* fileName, int fileType, bool prefer32Bit, bool mipmaps,
-                             bool keepCopy) = 0;
-    virtual int LoadFromFileSequence(const char* fileName, int framesPerSecond, bool prefer32Bit,
-                                     bool mipmaps, bool keepCopy) = 0;
-    virtual bool Bind(unsigned stage) = 0;
-    virtual unsigned ComputeFrame() = 0;
-};
-inline TextureObject* Object(Texture* texture) { return static_cast<TextureObject*>(texture); }
+// The operations the plug-in's texture adds after the 35 of Texture, called
+// by their place in its virtual table as the host calls operations (with
+// the Itanium layout, whose virtual destructor takes two entries).
+template <typename Result, typename... Arguments>
+Result CallTextureSlot(Texture* texture, size_t slot, Arguments... arguments) {
+    using Entry = Result (*)(Texture*, Arguments...);
+    void* const* table = *reinterpret_cast<void* const* const*>(texture);
+    return reinterpret_cast<Entry>(table[slot + 1])(texture, arguments...);
+}
+inline int LoadFromFile(Texture* texture, const char* fileName, int fileType, bool prefer32Bit,
+                        bool mipmaps, bool keepCopy) {
+    return CallTextureSlot<int>(texture, 36, fileName, fileType, prefer32Bit, mipmaps, keepCopy);
+}
+inline bool Bind(Texture* texture, unsigned stage) {
+    return CallTextureSlot<bool>(texture, 38, stage);
+}
 
 // A ZAR file under construction.
 struct ZarFile {

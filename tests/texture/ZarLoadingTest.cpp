@@ -7,7 +7,6 @@
 
 namespace {
 
-using orvtest::Object;
 using orvtest::TextureTest;
 using orvtest::ZarFile;
 
@@ -224,20 +223,20 @@ TEST_F(TextureTest, ZarHeaderErrorsGiveTheirCodesAndLeaveTheTextureEmpty) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         const std::string path = Write("bad.zar", c.bytes);
-        EXPECT_EQ(Object(texture)->LoadFromFile(path.c_str(), 1, true, false, true), c.result);
+        EXPECT_EQ(orvtest::LoadFromFile(texture, path.c_str(), 1, true, false, true), c.result);
         EXPECT_EQ(texture->GetFrameCount(), 0u);
         EXPECT_EQ(texture->GetFrameData(0), nullptr);
         EXPECT_EQ(texture->GetPixel(0, 0, 0), 0u);
         EXPECT_EQ(m_pRenderer->CreateTextureFromFile(path.c_str(), false, true), nullptr);
     }
-    EXPECT_EQ(Object(texture)->LoadFromFile(OutputPath("missing.zar").c_str(), 1, true, false, true), -1);
+    EXPECT_EQ(orvtest::LoadFromFile(texture, OutputPath("missing.zar").c_str(), 1, true, false, true), -1);
     EXPECT_TRUE(Logged("D3DDriver::CreateTextureFromFile: Failed to load " + OutputPath("bad.zar")));
 
     // One frame of an animated file: a one-entry duration table.
     ZarFile one = good;
     one.frameCount = 1;
     one.durations = {500};
-    EXPECT_EQ(Object(texture)->LoadFromFile(Write("one.zar", one).c_str(), 1, true, false, true), 0);
+    EXPECT_EQ(orvtest::LoadFromFile(texture, Write("one.zar", one).c_str(), 1, true, false, true), 0);
     EXPECT_EQ(texture->GetFrameCount(), 1u);
     ASSERT_NE(texture->GetFrameDurations(), nullptr);
     EXPECT_EQ(texture->GetFrameDurations()[0], 500u);
