@@ -19,7 +19,11 @@ public:
     // taken as signed: a window larger than the desktop may start left of or
     // above it.
     void Reposition(unsigned long x, unsigned long y);
+    // Handles the messages waiting for this thread's windows; false once the
+    // application was asked to quit. Hosts call it once a frame.
+    bool PumpMessages();
 
+    // The client area's size, and the window's top-left corner.
     unsigned long GetWidth() const;
     unsigned long GetHeight() const;
     long GetX() const;

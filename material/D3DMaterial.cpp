@@ -162,14 +162,17 @@ bool D3DMaterial::Apply() {
 }
 
 void D3DMaterial::BeginPasses() {
+    m_PassCursor = 0;
+    m_PassIndex = 0;
+}
+
+void D3DMaterial::EndPasses() {
     // A draw of several passes blends its later passes with the frame; a
-    // material that does not blend draws its first pass opaque again.
+    // material that does not blend leaves blending off again for what follows.
     if (m_bBlendForced) {
         m_bBlendForced = false;
         if (!m_bFrameBlend) m_pDriver->SetAlphaBlendEnable(false);
     }
-    m_PassCursor = 0;
-    m_PassIndex = 0;
 }
 
 int D3DMaterial::ApplyNextPass() {

@@ -59,6 +59,7 @@ public:
     bool Apply();
     void BeginPasses() override;
     int ApplyNextPass() override;
+    void EndPasses() override;
 
 private:
     D3DMaterialLayer* LayerAt(int index) const;

@@ -77,11 +77,14 @@ bool D3DDriver::DrawEachPass(Draw draw, const char* failure, unsigned triangles)
         const HRESULT hr = draw();
         if (FAILED(hr)) {
             m_pKernel->LogMessage(failure, ResultName(hr));
+            if (passes) passes->EndPasses();
             return false;
         }
         m_TriangleCount += triangles;
-        if (more != 1) return true;
+        if (more != 1) break;
     }
+    if (passes) passes->EndPasses();
+    return true;
 }
 
 D3DDriver::StreamBinding D3DDriver::SaveStreamZero() {

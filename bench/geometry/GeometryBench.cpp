@@ -32,6 +32,7 @@ class FourPasses : public MaterialPasses {
 public:
     explicit FourPasses(IDirect3DDevice8* device) : m_pDevice(device) {}
     void BeginPasses() override { m_Next = 0; }
+    void EndPasses() override {}
     int ApplyNextPass() override {
         m_pDevice->SetRenderState(kPassState, m_Next);
         return ++m_Next < kPasses ? 1 : 0;

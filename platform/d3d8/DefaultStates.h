@@ -12,6 +12,8 @@ public:
     // (D3DTSS_RESULTARG).
     static constexpr DWORD kRenderStateCount = D3DRS_NORMALORDER + 1;
     static constexpr DWORD kStageStateCount = D3DTSS_RESULTARG + 1;
+    // The caps' MaxPointSize, which is also D3DRS_POINTSIZE_MAX's default.
+    static constexpr float kMaxPointSize = 64.0f;
 
     static bool IsRenderState(DWORD state);
     static bool IsStageState(DWORD type);

@@ -41,6 +41,21 @@ bool TakesRectangles(D3DSWAPEFFECT effect) {
     return effect == D3DSWAPEFFECT_COPY || effect == D3DSWAPEFFECT_COPY_VSYNC;
 }
 
+// After a discarding Present the back buffer's contents are undefined (a real
+// runtime may hand back zeros, an older frame or garbage). Fill it with a
+// pattern that changes every frame, so that nothing can rely on them.
+void ScrambleBackBuffer(Surface8& back, uint32_t frame) {
+    const Surface8::Desc& desc = back.Description();
+    uint32_t state = 0x9E3779B9u * (frame + 1);
+    for (UINT y = 0; y < desc.height; ++y)
+        for (UINT x = 0; x < desc.width; ++x) {
+            state ^= state << 13;
+            state ^= state >> 17;
+            state ^= state << 5;
+            back.WriteArgb(x, y, state);
+        }
+}
+
 }  // namespace
 
 Device8::Device8(Direct3D8* direct3d, UINT adapter, D3DDEVTYPE type, HWND focusWindow,
@@ -312,6 +327,7 @@ HRESULT Device8::Present(const RECT* sourceRect, const RECT* destRect, HWND dest
                 front.pixels[static_cast<size_t>(y) * static_cast<size_t>(front.width) + x] =
                     kOpaque | back.ReadArgb(x, y);
     }
+    if (m_Present.SwapEffect == D3DSWAPEFFECT_DISCARD) ScrambleBackBuffer(*BackBuffer(), m_Presents++);
     return scope.Finish(D3D_OK);
 }
 

@@ -253,6 +253,7 @@ private:
     // A full-screen device switched the adapter to its mode; this is the mode
     // to go back to when it goes.
     D3DDISPLAYMODE m_SavedDesktop = {};
+    uint32_t m_Presents = 0;  // discarding Presents so far, to vary the scramble
     bool m_Lost = false;
     bool m_InScene = false;
 

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "ComSupport.h"
+#include "DefaultStates.h"
 #include "Device8.h"
 #include "Journal.h"
 #include "PixelFormat.h"
@@ -127,7 +128,7 @@ D3DCAPS8 Direct3D8::Caps(UINT adapter, D3DDEVTYPE type, const AdapterConfig& con
     caps.MaxActiveLights = config.maxActiveLights;
     caps.MaxUserClipPlanes = Device8::kMaxClipPlanes;
     caps.MaxVertexBlendMatrices = 4;
-    caps.MaxPointSize = 64.0f;
+    caps.MaxPointSize = DefaultStates::kMaxPointSize;
     caps.MaxPrimitiveCount = 0xFFFFF;
     caps.MaxVertexIndex = 0xFFFFF;
     caps.MaxStreams = Device8::kMaxStreams;

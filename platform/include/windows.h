@@ -66,6 +66,10 @@ DECLARE_HANDLE(HBITMAP);
 DECLARE_HANDLE(HMONITOR);
 DECLARE_HANDLE(HINSTANCE);
 DECLARE_HANDLE(HMENU);
+DECLARE_HANDLE(HICON);
+DECLARE_HANDLE(HBRUSH);
+typedef HICON HCURSOR;
+typedef WORD ATOM;
 typedef void* HGDIOBJ;
 typedef HINSTANCE HMODULE;
 
@@ -163,13 +167,19 @@ protected:
 #define ERROR_SUCCESS 0L
 #define ERROR_ACCESS_DENIED 5L
 #define ERROR_INVALID_PARAMETER 87L
+#define ERROR_MOD_NOT_FOUND 126L
 #define ERROR_INVALID_WINDOW_HANDLE 1400L
+#define ERROR_CANNOT_FIND_WND_CLASS 1407L
+#define ERROR_CLASS_ALREADY_EXISTS 1410L
+#define ERROR_CLASS_DOES_NOT_EXIST 1411L
+#define ERROR_CLASS_HAS_WINDOWS 1412L
 
 extern "C" {
 ORV_WIN32_API DWORD WINAPI GetTickCount(void);
 ORV_WIN32_API DWORD WINAPI GetLastError(void);
 ORV_WIN32_API void WINAPI SetLastError(DWORD error);
 ORV_WIN32_API int WINAPI MulDiv(int number, int numerator, int denominator);
+ORV_WIN32_API HMODULE WINAPI GetModuleHandleA(LPCSTR moduleName);
 }
 
 // ---- USER32 ----------------------------------------------------------------
@@ -192,6 +202,8 @@ ORV_WIN32_API int WINAPI MulDiv(int number, int numerator, int denominator);
 #define WS_POPUP 0x80000000L
 #define WS_VISIBLE 0x10000000L
 #define WS_CAPTION 0x00C00000L
+#define WS_BORDER 0x00800000L
+#define WS_DLGFRAME 0x00400000L
 #define WS_SYSMENU 0x00080000L
 #define WS_THICKFRAME 0x00040000L
 #define WS_MINIMIZEBOX 0x00020000L
@@ -199,7 +211,51 @@ ORV_WIN32_API int WINAPI MulDiv(int number, int numerator, int denominator);
 #define WS_OVERLAPPEDWINDOW \
     (WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX)
 
+#define CS_VREDRAW 0x0001
+#define CS_HREDRAW 0x0002
+#define CS_OWNDC 0x0020
+
+#define WM_CLOSE 0x0010
+#define WM_QUIT 0x0012
+#define PM_NOREMOVE 0x0000
+#define PM_REMOVE 0x0001
+
+typedef LRESULT(CALLBACK* WNDPROC)(HWND, UINT, WPARAM, LPARAM);
+
+typedef struct tagWNDCLASSEXA {
+    UINT cbSize;
+    UINT style;
+    WNDPROC lpfnWndProc;
+    int cbClsExtra;
+    int cbWndExtra;
+    HINSTANCE hInstance;
+    HICON hIcon;
+    HCURSOR hCursor;
+    HBRUSH hbrBackground;
+    LPCSTR lpszMenuName;
+    LPCSTR lpszClassName;
+    HICON hIconSm;
+} WNDCLASSEXA;
+
+typedef struct tagMSG {
+    HWND hwnd;
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+    DWORD time;
+    POINT pt;
+} MSG, *LPMSG;
+
 extern "C" {
+ORV_WIN32_API ATOM WINAPI RegisterClassExA(const WNDCLASSEXA* windowClass);
+ORV_WIN32_API BOOL WINAPI UnregisterClassA(LPCSTR className, HINSTANCE instance);
+ORV_WIN32_API LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wParam,
+                                            LPARAM lParam);
+ORV_WIN32_API BOOL WINAPI PeekMessageA(LPMSG message, HWND window, UINT filterMin,
+                                       UINT filterMax, UINT removeMessage);
+ORV_WIN32_API BOOL WINAPI TranslateMessage(const MSG* message);
+ORV_WIN32_API LRESULT WINAPI DispatchMessageA(const MSG* message);
+ORV_WIN32_API BOOL WINAPI AdjustWindowRectEx(LPRECT rect, DWORD style, BOOL menu, DWORD exStyle);
 ORV_WIN32_API HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName,
                                           DWORD style, int x, int y, int width, int height,
                                           HWND parent, HMENU menu, HINSTANCE instance,

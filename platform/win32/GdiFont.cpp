@@ -83,8 +83,12 @@ void GdiFont::Scale(const GdiLogicalFont& logical, int dotsPerInch, const GdiFon
     const double scaleX = emX / unitsPerEm;
 
     TEXTMETRICA& tm = m_Metrics;
+    // Ascent and descent are rounded each on its own, as the system does for
+    // a requested em (Arial 12 pt bold at 96 dpi: 14 + 3 = 17); a requested
+    // cell height is kept whole.
     tm.tmAscent = Round(design.winAscent * scaleY);
-    tm.tmDescent = Round(cell * scaleY) - tm.tmAscent;
+    tm.tmDescent = logical.height > 0 ? Round(cell * scaleY) - tm.tmAscent
+                                      : Round(design.winDescent * scaleY);
     tm.tmHeight = tm.tmAscent + tm.tmDescent;
     tm.tmInternalLeading = tm.tmHeight - Round(em);
     const int typoLine = design.hheaAscent + design.hheaDescent + design.lineGap;

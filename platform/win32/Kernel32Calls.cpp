@@ -1,4 +1,5 @@
-// KERNEL32 pieces: the calling thread's last error and MulDiv. The last-error
+// KERNEL32 pieces: the calling thread's last error, MulDiv and the program's
+// module handle. The last-error
 // calls are not journaled: they are per-thread bookkeeping that every failing
 // stand-in uses, and a failure injected into them would mean nothing.
 #include <orv/PlatformControl.h>
@@ -40,6 +41,16 @@ int WINAPI MulDiv(int number, int numerator, int denominator) {
     if (quotient > limit) return scope.Finish(-1);
     int64_t result = negative ? -static_cast<int64_t>(quotient) : static_cast<int64_t>(quotient);
     return scope.Finish(static_cast<int>(result));
+}
+
+// Only the program itself is a module here.
+HMODULE WINAPI GetModuleHandleA(LPCSTR moduleName) {
+    constexpr uintptr_t kProgramModule = 0x00400000;
+    if (moduleName) {
+        SetLastError(ERROR_MOD_NOT_FOUND);
+        return nullptr;
+    }
+    return reinterpret_cast<HMODULE>(kProgramModule);
 }
 
 }  // extern "C"

@@ -14,6 +14,9 @@ using orvwin32::WindowRegistry;
 
 uint64_t Int(int64_t value) { return static_cast<uint64_t>(value); }
 
+// The height of a one-line menu bar in the system's default metrics.
+constexpr LONG kMenuBar = 19;
+
 // Screen coordinates are 32-bit; sums of extreme arguments saturate.
 LONG Clamp32(int64_t value) {
     return static_cast<LONG>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
@@ -70,13 +73,76 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
         return nullptr;
     }
     WindowRegistry& registry = WindowRegistry::Instance();
+    if (!className || !registry.IsClassRegistered(className)) {
+        Fail(scope, ERROR_CANNOT_FIND_WND_CLASS);
+        return nullptr;
+    }
     if (parent && !registry.Exists(parent)) {
         Fail(scope, ERROR_INVALID_WINDOW_HANDLE);
         return nullptr;
     }
-    HWND window = registry.Create(windowName, MakeRect(x, y, width, height),
-                                  (style & WS_VISIBLE) != 0);
+    HWND window = registry.Create(className, windowName, MakeRect(x, y, width, height), style);
     return FinishHandle(scope, window);
+}
+
+ATOM WINAPI RegisterClassExA(const WNDCLASSEXA* windowClass) {
+    CallScope scope("RegisterClassExA", {Arg(windowClass)});
+    if (scope.Injected()) return static_cast<ATOM>(FailInjected(scope));
+    if (!windowClass || windowClass->cbSize != sizeof(WNDCLASSEXA) ||
+        !windowClass->lpszClassName || !windowClass->lpfnWndProc)
+        return static_cast<ATOM>(Fail(scope, ERROR_INVALID_PARAMETER));
+    WindowRegistry& registry = WindowRegistry::Instance();
+    if (!registry.RegisterClass(windowClass->lpszClassName, windowClass->lpfnWndProc))
+        return static_cast<ATOM>(Fail(scope, ERROR_CLASS_ALREADY_EXISTS));
+    // Atoms of registered classes start at 0xC000.
+    static ATOM s_NextAtom = 0xC000;
+    const ATOM atom = s_NextAtom++;
+    scope.Finish(atom);
+    return atom;
+}
+
+BOOL WINAPI UnregisterClassA(LPCSTR className, HINSTANCE instance) {
+    CallScope scope("UnregisterClassA", {Arg(className), Arg(instance)});
+    if (scope.Injected()) return FailInjected(scope);
+    const DWORD error = WindowRegistry::Instance().UnregisterClass(className);
+    return error == ERROR_SUCCESS ? Succeed(scope, TRUE) : Fail(scope, error);
+}
+
+// The default handling of the few messages anything sends here: closing a
+// window destroys it.
+LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM, LPARAM) {
+    if (message == WM_CLOSE) DestroyWindow(window);
+    return 0;
+}
+
+// Headless windows receive no input, so the queue is always empty.
+BOOL WINAPI PeekMessageA(LPMSG message, HWND window, UINT filterMin, UINT filterMax,
+                         UINT removeMessage) {
+    CallScope scope("PeekMessageA",
+                    {Arg(message), Arg(window), filterMin, filterMax, removeMessage});
+    return Succeed(scope, FALSE);
+}
+
+BOOL WINAPI TranslateMessage(const MSG*) { return FALSE; }
+
+LRESULT WINAPI DispatchMessageA(const MSG* message) {
+    if (!message) return 0;
+    WNDPROC procedure = WindowRegistry::Instance().ProcedureOf(message->hwnd);
+    return procedure ? procedure(message->hwnd, message->message, message->wParam,
+                                 message->lParam)
+                     : 0;
+}
+
+BOOL WINAPI AdjustWindowRectEx(LPRECT rect, DWORD style, BOOL menu, DWORD exStyle) {
+    CallScope scope("AdjustWindowRectEx", {Arg(rect), style, Int(menu), exStyle});
+    if (scope.Injected()) return FailInjected(scope);
+    if (!rect) return Fail(scope, ERROR_INVALID_PARAMETER);
+    const RECT frame = WindowRegistry::FrameOf(style);
+    rect->left = Clamp32(int64_t{rect->left} - frame.left);
+    rect->top = Clamp32(int64_t{rect->top} - frame.top - (menu ? kMenuBar : 0));
+    rect->right = Clamp32(int64_t{rect->right} + frame.right);
+    rect->bottom = Clamp32(int64_t{rect->bottom} + frame.bottom);
+    return Succeed(scope, TRUE);
 }
 
 BOOL WINAPI DestroyWindow(HWND window) {
@@ -174,7 +240,8 @@ BOOL WINAPI GetClientRect(HWND window, LPRECT rect) {
     if (!rect) return Fail(scope, ERROR_INVALID_PARAMETER);
     WindowInfo info = WindowRegistry::Instance().Describe(window);
     if (!info.exists) return Fail(scope, ERROR_INVALID_WINDOW_HANDLE);
-    *rect = RECT{0, 0, info.rect.right - info.rect.left, info.rect.bottom - info.rect.top};
+    const RECT client = WindowRegistry::Instance().ClientRectOnScreen(window);
+    *rect = RECT{0, 0, client.right - client.left, client.bottom - client.top};
     return Succeed(scope, TRUE);
 }
 
@@ -184,8 +251,9 @@ BOOL WINAPI ClientToScreen(HWND window, LPPOINT point) {
     if (!point) return Fail(scope, ERROR_INVALID_PARAMETER);
     WindowInfo info = WindowRegistry::Instance().Describe(window);
     if (!info.exists) return Fail(scope, ERROR_INVALID_WINDOW_HANDLE);
-    point->x = Clamp32(int64_t{point->x} + info.rect.left);
-    point->y = Clamp32(int64_t{point->y} + info.rect.top);
+    const RECT client = WindowRegistry::Instance().ClientRectOnScreen(window);
+    point->x = Clamp32(int64_t{point->x} + client.left);
+    point->y = Clamp32(int64_t{point->y} + client.top);
     return Succeed(scope, TRUE);
 }
 

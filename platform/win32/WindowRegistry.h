@@ -1,6 +1,7 @@
-// The headless windows behind the USER32 stand-ins: one record per window,
-// keyed by handle, plus the desktop. Windows have no frame, so the client
-// area is the whole window rectangle.
+// The headless windows behind the USER32 stand-ins: the registered window
+// classes, one record per window keyed by handle, plus the desktop. A window's
+// rectangle is its outer one; its style's frame and caption, measured as the
+// system draws them, surround the client area.
 #pragma once
 
 #include <orv/PlatformControl.h>
@@ -14,8 +15,22 @@ class WindowRegistry {
 public:
     static WindowRegistry& Instance();
 
-    HWND Create(const char* title, const RECT& rect, bool visible);
+    // Class names compare without regard to case, as the system's do.
+    bool RegisterClass(const char* name, WNDPROC procedure);
+    bool IsClassRegistered(const char* name) const;
+    // ERROR_SUCCESS, or why the class cannot go.
+    DWORD UnregisterClass(const char* name);
+    WNDPROC ProcedureOf(HWND window) const;
+
+    HWND Create(const char* className, const char* title, const RECT& rect, DWORD style);
     bool Destroy(HWND window);
+
+    // How far the frame of a window of `style` reaches beyond its client
+    // area on each side (all values zero or positive).
+    static RECT FrameOf(DWORD style);
+    // The client area of `window` in screen coordinates; empty for an unknown
+    // handle.
+    RECT ClientRectOnScreen(HWND window) const;
 
     // The record of a window made by Create; null for any other handle,
     // the desktop included.
@@ -39,6 +54,7 @@ public:
 private:
     WindowRegistry();
 
+    std::map<std::string, WNDPROC> m_Classes;  // by lower-case name
     std::map<HWND, orvplatform::WindowInfo> m_Windows;
     uintptr_t m_NextHandle;
     int m_DesktopWidth;

@@ -16,6 +16,8 @@
 
 #include <d3dx8.h>
 
+#include "support/TestWindow.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -45,8 +47,7 @@ class SaveSurface : public ::testing::Test {
 protected:
     void SetUp() override {
         orvplatform::ResetAll();
-        m_Window = CreateWindowExA(0, "Test", "d3dx", WS_POPUP, 0, 0, 64, 48, nullptr, nullptr,
-                                   nullptr, nullptr);
+        m_Window = orvtest::CreateTestWindow("d3dx", WS_POPUP, 0, 0, 64, 48);
         m_Direct3D = Direct3DCreate8(D3D_SDK_VERSION);
         ASSERT_TRUE(m_Window && m_Direct3D);
         D3DPRESENT_PARAMETERS present = {};

@@ -43,8 +43,16 @@ TEST(Kernel, RecordHoldsTheApplicationWindowAndFileSystem) {
     HWND handle = window->GetHWND();
     orvplatform::WindowInfo info = orvplatform::GetWindowInfo(handle);
     EXPECT_FALSE(info.visible);
+    EXPECT_EQ(info.className, "OrvKernelWindow");
     EXPECT_EQ(window->GetWidth(), 640u);
     EXPECT_EQ(window->GetHeight(), 480u);
+    // The frame lies outside the requested client area.
+    RECT outer{0, 0, 640, 480};
+    ASSERT_TRUE(AdjustWindowRectEx(&outer, info.style, FALSE, 0));
+    EXPECT_EQ(info.rect.right - info.rect.left, outer.right - outer.left);
+    EXPECT_EQ(info.rect.bottom - info.rect.top, outer.bottom - outer.top);
+    EXPECT_GT(outer.bottom - outer.top, 480);
+    EXPECT_TRUE(window->PumpMessages());
 
     // Reset restores the desktop but leaves the kernel's window alone.
     orvplatform::ResetAll();

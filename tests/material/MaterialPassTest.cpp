@@ -98,10 +98,11 @@ TEST_F(MaterialPasses, APassEndsAtTheStageLimitAndWhereTheLightingFlagChanges) {
         };
         for (size_t i = 0; i < 3; ++i) EXPECT_EQ(passes[i].colorOps, expected[i]) << i;
         // The later passes blend onto the first even though the material
-        // does not blend; the first pass of every draw is opaque again.
-        EXPECT_EQ(passes[0].blend, draw == 0 ? -1 : 0);
+        // does not blend; after the draw blending is off again.
+        EXPECT_EQ(passes[0].blend, -1);
         EXPECT_EQ(passes[1].blend, 1);
         EXPECT_EQ(passes[2].blend, 1);
+        EXPECT_EQ(RenderState(D3DRS_ALPHABLENDENABLE), 0u);
     }
     // The host's triangle count holds every pass.
     EXPECT_EQ(m_pRenderer->GetTriangleCount(), 6u);

@@ -1,5 +1,7 @@
 // Device state: Direct3D 8's initial values, refusals of unknown states,
 // transforms, lights, the viewport, and what the journal records.
+#include <cstring>
+
 #include "D3D8Fixture.h"
 
 namespace {
@@ -32,8 +34,19 @@ TEST_F(D3D8DeviceState, RenderStatesStartAtTheDocumentedDefaults) {
         {D3DRS_COLORWRITEENABLE, 0xF},
         {D3DRS_BLENDOP, D3DBLENDOP_ADD},
         {D3DRS_SOFTWAREVERTEXPROCESSING, FALSE},
+        {D3DRS_POINTSIZE, 0x3F800000},
+        {D3DRS_POINTSIZE_MIN, 0},
     };
     ASSERT_NE(Device(), nullptr);
+    // The largest point size starts at the caps' limit.
+    D3DCAPS8 caps{};
+    ASSERT_EQ(m_Device->GetDeviceCaps(&caps), D3D_OK);
+    DWORD pointSizeMax = 0;
+    ASSERT_EQ(m_Device->GetRenderState(D3DRS_POINTSIZE_MAX, &pointSizeMax), D3D_OK);
+    float largest = 0.0f;
+    std::memcpy(&largest, &pointSizeMax, sizeof largest);
+    EXPECT_EQ(largest, caps.MaxPointSize);
+
     for (const Case& c : cases) {
         DWORD value = 0xDEADBEEF;
         ASSERT_EQ(m_Device->GetRenderState(c.state, &value), D3D_OK) << c.state;

@@ -7,6 +7,8 @@
 #include <orv/D3D8Control.h>
 #include <orv/PlatformControl.h>
 
+#include "support/TestWindow.h"
+
 #include <string>
 
 // Windowed, with a back buffer of size 0 so that it takes the window's.
@@ -47,9 +49,8 @@ protected:
 
     void SetUp() override {
         orvplatform::ResetAll();
-        m_Window =
-            CreateWindowExA(0, "D3D8Test", "window", WS_POPUP | WS_VISIBLE, kWindowX, kWindowY,
-                            kWindowWidth, kWindowHeight, nullptr, nullptr, nullptr, nullptr);
+        m_Window = orvtest::CreateTestWindow("window", WS_POPUP | WS_VISIBLE, kWindowX, kWindowY,
+                                             kWindowWidth, kWindowHeight);
         m_D3D = Direct3DCreate8(D3D_SDK_VERSION);
         ASSERT_TRUE(m_Window && m_D3D);
     }

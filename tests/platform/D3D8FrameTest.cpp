@@ -3,6 +3,7 @@
 // validation, recording and stream unbinding of draws. (Full-screen
 // presentation: D3D8RuntimeTest.)
 #include <cstring>
+#include <vector>
 
 #include "D3D8Fixture.h"
 
@@ -107,6 +108,37 @@ TEST_F(D3D8Frame, PresentCopiesTheBackBufferToTheWindowOnTheDesktop) {
     // Rectangles belong to the copy swap effect only.
     const RECT source = {0, 0, 10, 10};
     EXPECT_EQ(m_Device->Present(&source, nullptr, nullptr, nullptr), D3DERR_INVALIDCALL);
+}
+
+TEST_F(D3D8Frame, OnlyTheCopySwapEffectKeepsTheBackBufferAfterPresent) {
+    constexpr D3DCOLOR kClear = 0xFF336699;
+    const D3DSWAPEFFECT effects[] = {D3DSWAPEFFECT_DISCARD, D3DSWAPEFFECT_COPY};
+    for (D3DSWAPEFFECT effect : effects) {
+        SCOPED_TRACE(testing::Message() << "swap effect " << effect);
+        D3DPRESENT_PARAMETERS pp = Windowed();
+        pp.SwapEffect = effect;
+        ASSERT_EQ(Create(pp), D3D_OK);
+        std::vector<uint32_t> previous;
+        for (int frame = 0; frame < 2; ++frame) {
+            ASSERT_EQ(m_Device->Clear(0, nullptr, D3DCLEAR_TARGET, kClear, 1.0f, 0), D3D_OK);
+            ASSERT_EQ(m_Device->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+            // What was presented is on the desktop either way.
+            EXPECT_EQ(orvd3d8::DesktopImage(0).At(kWindowX, kWindowY), kClear);
+            const orvd3d8::Image back = orvd3d8::BackBufferImage(m_Device);
+            size_t kept = 0;
+            for (uint32_t pixel : back.pixels) kept += (pixel & 0xFFFFFF) == (kClear & 0xFFFFFF);
+            if (effect == D3DSWAPEFFECT_COPY) {
+                EXPECT_EQ(kept, back.pixels.size());
+            } else {
+                // Discarded contents are scrambled anew every frame.
+                EXPECT_LT(kept, back.pixels.size() / 100);
+                EXPECT_NE(back.pixels, previous);
+            }
+            previous = back.pixels;
+        }
+        EXPECT_EQ(m_Device->Release(), 0u);
+        m_Device = nullptr;
+    }
 }
 
 TEST_F(D3D8Frame, GetFrontBufferNeedsADesktopSizedSystemMemorySurface) {

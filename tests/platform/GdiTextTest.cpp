@@ -82,7 +82,8 @@ TEST_F(GdiText, FacesResolveToTheMetricCompatibleFilesWithTheirOwnMetrics) {
 
         const TEXTMETRICA tm = canvas.Metrics();
         EXPECT_EQ(tm.tmAscent, std::lround(os2->usWinAscent * scale));
-        EXPECT_NEAR(tm.tmDescent, os2->usWinDescent * scale, 1.0);
+        // Ascent and descent are rounded apart, as the system does.
+        EXPECT_EQ(tm.tmDescent, std::lround(os2->usWinDescent * scale));
         EXPECT_EQ(tm.tmHeight, tm.tmAscent + tm.tmDescent);
         EXPECT_EQ(tm.tmHeight - tm.tmInternalLeading, kEm);
         EXPECT_EQ(tm.tmAveCharWidth, std::lround(os2->xAvgCharWidth * scale));
@@ -101,6 +102,21 @@ TEST_F(GdiText, FacesResolveToTheMetricCompatibleFilesWithTheirOwnMetrics) {
         }
     }
     EXPECT_EQ(signatures.size(), std::size(kFaces));
+}
+
+TEST_F(GdiText, DebugFontMetricsMatchTheSystems) {
+    // Arial 12 pt bold at 96 dpi, as the system reports it: the cell is one
+    // pixel shorter than the rounded sum of the face's ascent and descent.
+    GdiCanvas canvas(8, 8);
+    ASSERT_TRUE(canvas.UseFont(-MulDiv(12, 96, 72), FW_BOLD, false, "Arial"));
+    const TEXTMETRICA tm = canvas.Metrics();
+    EXPECT_EQ(tm.tmHeight, 17);
+    EXPECT_EQ(tm.tmAscent, 14);
+    EXPECT_EQ(tm.tmDescent, 3);
+    EXPECT_EQ(tm.tmInternalLeading, 1);
+    EXPECT_EQ(tm.tmAveCharWidth, 10);
+    EXPECT_EQ(canvas.Extent(" ").cx, 4);
+    EXPECT_EQ(canvas.Extent("M").cx, 13);
 }
 
 TEST_F(GdiText, HeightsSizeTheEmOrTheCell) {

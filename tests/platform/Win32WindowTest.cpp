@@ -1,5 +1,6 @@
-// The headless USER32 window calls: placement, visibility, raises, the
-// desktop, invalid handles, and the journal and failure injection of them.
+// The headless USER32 window calls: classes, frames, placement, visibility,
+// raises, the desktop, invalid handles, and the journal and failure injection
+// of them.
 #include <gtest/gtest.h>
 #include <orv/PlatformControl.h>
 
@@ -7,11 +8,28 @@
 
 namespace {
 
+LRESULT CALLBACK TestProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+WNDCLASSEXA TestClass(const char* name) {
+    WNDCLASSEXA windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = TestProcedure;
+    windowClass.lpszClassName = name;
+    return windowClass;
+}
+
 class Win32Window : public ::testing::Test {
 protected:
-    void SetUp() override { orvplatform::ResetAll(); }
+    void SetUp() override {
+        orvplatform::ResetAll();
+        const WNDCLASSEXA windowClass = TestClass("Test");
+        ASSERT_NE(RegisterClassExA(&windowClass), 0);
+    }
     void TearDown() override {
         if (IsWindow(m_Window)) DestroyWindow(m_Window);
+        UnregisterClassA("Test", nullptr);
         orvplatform::ResetAll();
     }
 
@@ -66,8 +84,81 @@ TEST_F(Win32Window, SetWindowPosHonoursEachFlag) {
     }
 }
 
-TEST_F(Win32Window, ClientAreaIsTheWholeWindowAndMapsToItsPosition) {
-    HWND window = Make(-30, 40, 300, 200);
+TEST_F(Win32Window, WindowsNeedARegisteredClass) {
+    const auto create = [](const char* name) {
+        return CreateWindowExA(0, name, "", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr,
+                               nullptr, nullptr, nullptr);
+    };
+    SetLastError(0);
+    EXPECT_EQ(create("Unregistered"), nullptr);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_CANNOT_FIND_WND_CLASS));
+    EXPECT_EQ(create(nullptr), nullptr);
+
+    // Names compare without regard to case; a second registration fails.
+    m_Window = create("TEST");
+    ASSERT_NE(m_Window, nullptr);
+    EXPECT_EQ(orvplatform::GetWindowInfo(m_Window).className, "TEST");
+    const WNDCLASSEXA again = TestClass("test");
+    EXPECT_EQ(RegisterClassExA(&again), 0);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_CLASS_ALREADY_EXISTS));
+
+    // A class goes only when its last window has gone.
+    EXPECT_FALSE(UnregisterClassA("Test", nullptr));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_CLASS_HAS_WINDOWS));
+    ASSERT_TRUE(DestroyWindow(m_Window));
+    EXPECT_TRUE(UnregisterClassA("Test", nullptr));
+    EXPECT_FALSE(UnregisterClassA("Test", nullptr));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_CLASS_DOES_NOT_EXIST));
+    EXPECT_EQ(create("Test"), nullptr);
+}
+
+TEST_F(Win32Window, FramesSurroundTheClientAreaAsTheSystemDrawsThem) {
+    // Frame insets (left, top, right, bottom) per style, as measured on the
+    // system's default metrics.
+    const struct {
+        DWORD style;
+        BOOL menu;
+        RECT frame;
+    } cases[] = {
+        {WS_OVERLAPPEDWINDOW, FALSE, {4, 23, 4, 4}},
+        {WS_OVERLAPPEDWINDOW | WS_VISIBLE, TRUE, {4, 42, 4, 4}},
+        {WS_CAPTION | WS_SYSMENU, FALSE, {3, 22, 3, 3}},
+        {WS_THICKFRAME, FALSE, {3, 3, 3, 3}},
+        {WS_POPUP | WS_DLGFRAME, FALSE, {3, 3, 3, 3}},
+        {WS_POPUP | WS_BORDER, FALSE, {1, 1, 1, 1}},
+        {WS_POPUP, FALSE, {0, 0, 0, 0}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "style " << std::hex << c.style);
+        RECT rect{0, 0, 640, 480};
+        ASSERT_TRUE(AdjustWindowRectEx(&rect, c.style, c.menu, 0));
+        EXPECT_EQ(rect.left, -c.frame.left);
+        EXPECT_EQ(rect.top, -c.frame.top);
+        EXPECT_EQ(rect.right, 640 + c.frame.right);
+        EXPECT_EQ(rect.bottom, 480 + c.frame.bottom);
+        if (c.menu) continue;
+
+        // A window made 640 x 480 outside keeps what the frame leaves inside.
+        HWND window = Make(100, 50, 640, 480, c.style);
+        RECT client{};
+        ASSERT_TRUE(GetClientRect(window, &client));
+        EXPECT_EQ(client.right, 640 - c.frame.left - c.frame.right);
+        EXPECT_EQ(client.bottom, 480 - c.frame.top - c.frame.bottom);
+        POINT origin{0, 0};
+        ASSERT_TRUE(ClientToScreen(window, &origin));
+        EXPECT_EQ(origin.x, 100 + c.frame.left);
+        EXPECT_EQ(origin.y, 50 + c.frame.top);
+        EXPECT_TRUE(DestroyWindow(window));
+    }
+    // A window smaller than its frame has an empty client area.
+    RECT client{};
+    ASSERT_TRUE(GetClientRect(Make(0, 0, 5, 5), &client));
+    EXPECT_EQ(client.right, 0);
+    EXPECT_EQ(client.bottom, 0);
+}
+
+TEST_F(Win32Window, PopupClientAreaIsTheWholeWindowAndMapsToItsPosition) {
+    HWND window = Make(-30, 40, 300, 200, WS_POPUP);
     RECT client{};
     ASSERT_TRUE(GetClientRect(window, &client));
     EXPECT_EQ(client.left, 0);

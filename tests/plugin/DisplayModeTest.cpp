@@ -72,8 +72,10 @@ TEST_F(DisplayModes, WindowedSwitchSizesCentresShowsAndLogs) {
     EXPECT_TRUE(window.visible);
     EXPECT_EQ(window.rect.left, 1024 / 2 - 640 / 2);
     EXPECT_EQ(window.rect.top, 768 / 2 - 480 / 2);
-    EXPECT_EQ(window.rect.right - window.rect.left, 640);
-    EXPECT_EQ(window.rect.bottom - window.rect.top, 480);
+    // The client area gets the mode's size; the frame lies around it.
+    EXPECT_EQ(kernel()->m_pWindow->GetWidth(), 640u);
+    EXPECT_EQ(kernel()->m_pWindow->GetHeight(), 480u);
+    EXPECT_GT(window.rect.right - window.rect.left, 640);
     EXPECT_EQ(window.raisedToTop, 1);
 
     // Windowed ignores the colour depth and refresh rate.
@@ -189,7 +191,7 @@ TEST_F(DisplayModes, DesktopModeFailureStopsTheSwitchAfterTheWindowMoved) {
     EXPECT_FALSE(device->SetDisplayMode(320, 200, 32, 60, 0, true));
     EXPECT_TRUE(Logged("D3DDriver::SetDisplayMode: m_pDirect3D->GetAdapterDisplayMode failed "
                        "for adapter 0. (HR:D3DERR_NOTAVAILABLE)"));
-    EXPECT_EQ(HostWindow().rect.right - HostWindow().rect.left, 320);
+    EXPECT_EQ(kernel()->m_pWindow->GetWidth(), 320u);
     EXPECT_EQ(orvplatform::CountOf("IDirect3D8::CreateDevice"), 0u);
 }
 

@@ -71,12 +71,14 @@ ORV_WIN32_API void RegisterResetHook(void (*hook)());
 // 0's desktop display mode; 1024 x 768 until something sets it.
 ORV_WIN32_API void SetDesktopSize(int width, int height);
 
-// What the window stand-in knows of one window. Windows have no frame: the
-// client area is the whole window rectangle.
+// What the window stand-in knows of one window. The rectangle is the outer
+// one; the client area is what the style's frame leaves of it.
 struct WindowInfo {
     bool exists = false;
     bool visible = false;
     RECT rect = {0, 0, 0, 0};  // on the desktop
+    DWORD style = 0;
+    std::string className;
     int raisedToTop = 0;       // SetWindowPos calls that brought it to the top
     std::string title;
 };

@@ -38,13 +38,16 @@ public:
         const size_t pass = m_Next++;
         return pass < m_Answers.size() ? m_Answers[pass] : 0;
     }
+    void EndPasses() override { ++m_Ended; }
     int Begun() const { return m_Begun; }
+    int Ended() const { return m_Ended; }
 
 private:
     IDirect3DDevice8* m_pDevice;
     std::vector<int> m_Answers;
     size_t m_Next = 0;
     int m_Begun = 0;
+    int m_Ended = 0;
 };
 
 class PassLoop : public ::testing::Test {
@@ -122,6 +125,7 @@ TEST_F(PassLoop, EveryPassIsAppliedBeforeItsDraw) {
         // With a material the quad leaves stage and blend states to its passes.
         EXPECT_EQ(orvplatform::CountOf("IDirect3DDevice8::SetTextureStageState"), 0u);
         EXPECT_EQ(passes.Begun(), 4);
+        EXPECT_EQ(passes.Ended(), 4);
         DrawPassTestAccess::SetPasses(m_pRenderer, nullptr);
     }
     m_pRenderer->DestroyScreenQuad(quad);
@@ -161,6 +165,7 @@ TEST_F(PassLoop, AFailedPassEndsTheLoop) {
         EXPECT_FALSE(c.pointer ? m_pRenderer->RenderVertices(PRIMITIVE_TRIANGLELIST, 4, m_Vertices)
                                : m_pRenderer->RenderVertexBuffer(PRIMITIVE_TRIANGLELIST, 4));
         EXPECT_EQ(Sequence(c.draw), "P0DP1F");
+        EXPECT_EQ(passes.Ended(), 1);
         EXPECT_EQ(m_pRenderer->GetTriangleCount(), 4u);
         EXPECT_EQ(m_pKernel->GetCapturedLines(), std::vector<std::string>{c.line});
         DrawPassTestAccess::SetPasses(m_pRenderer, nullptr);

@@ -1,0 +1,118 @@
+#include "ScenarioOutput.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+
+namespace winesuite {
+namespace {
+
+std::string DirectoryOf(const std::string& name) {
+    return std::string(ORV_WINE_OUTPUT_DIR) + "/" + name;
+}
+
+int Channel(unsigned argb, int shift) { return static_cast<int>((argb >> shift) & 0xFF); }
+
+bool Near(unsigned a, unsigned b, int tolerance) {
+    for (int shift : {0, 8, 16})
+        if (std::abs(Channel(a, shift) - Channel(b, shift)) > tolerance) return false;
+    return true;
+}
+
+}  // namespace
+
+ScenarioOutput::ScenarioOutput(const std::string& name) : m_Directory(DirectoryOf(name)) {
+    std::ifstream facts(m_Directory + "/facts.txt");
+    for (std::string line; std::getline(facts, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        const size_t space = line.find(' ');
+        if (space != std::string::npos) m_Facts[line.substr(0, space)] = line.substr(space + 1);
+    }
+    std::ifstream log(m_Directory + "/log.txt");
+    for (std::string line; std::getline(log, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        m_LogLines.push_back(line);
+    }
+}
+
+std::string ScenarioOutput::Fact(const std::string& key) const {
+    auto it = m_Facts.find(key);
+    return it == m_Facts.end() ? std::string() : it->second;
+}
+
+int ScenarioOutput::IntFact(const std::string& key) const { return std::atoi(Fact(key).c_str()); }
+
+bool ScenarioOutput::Logged(const std::string& line) const {
+    return std::find(m_LogLines.begin(), m_LogLines.end(), line) != m_LogLines.end();
+}
+
+std::vector<std::string> ScenarioOutput::FailureLines() const {
+    std::vector<std::string> failures;
+    for (const std::string& line : m_LogLines) {
+        std::string lower = line;
+        std::transform(lower.begin(), lower.end(), lower.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        // The state dump names the stencil-fail states; they are not failures.
+        if (lower.rfind("renderstate_", 0) == 0) continue;
+        if (lower.find("fail") != std::string::npos || lower.find("(hr:") != std::string::npos)
+            failures.push_back(line);
+    }
+    return failures;
+}
+
+bool ScenarioOutput::ReadPicture(const char* name, orvhost::Image* image) const {
+    return orvhost::ReadBitmap(m_Directory + "/" + name + ".bmp", image);
+}
+
+bool WineUnavailable() {
+    return std::ifstream(std::string(ORV_WINE_OUTPUT_DIR) + "/unavailable").good();
+}
+
+unsigned PackedColour(const Rgb& colour) {
+    const auto byte = [](float value) {
+        return static_cast<unsigned>(std::lround(std::clamp(value, 0.0f, 1.0f) * 255.0f));
+    };
+    return 0xFF000000u | byte(colour.r) << 16 | byte(colour.g) << 8 | byte(colour.b);
+}
+
+void ExpectClearColourWithText(const orvhost::Image& image, const Rgb& clear,
+                               const std::vector<int>& widths, int height, int tolerance) {
+    ASSERT_EQ(widths.size(), static_cast<size_t>(kLineCount));
+    const unsigned expected = PackedColour(clear);
+    // Each line's box, with a pixel of slack for filtering at the edges.
+    struct Box {
+        int left, top, right, bottom;
+        bool Contains(int x, int y) const { return x >= left && x < right && y >= top && y < bottom; }
+    };
+    std::vector<Box> boxes;
+    for (int i = 0; i < kLineCount; ++i)
+        boxes.push_back({kLines[i].x - 1, kLines[i].y - 1, kLines[i].x + widths[i] + 1,
+                         kLines[i].y + height + 1});
+
+    int strays = 0;
+    std::vector<int> light(boxes.size(), 0);
+    for (int y = 0; y < image.height; ++y)
+        for (int x = 0; x < image.width; ++x) {
+            const unsigned pixel = image.At(x, y);
+            bool inText = false;
+            for (size_t i = 0; i < boxes.size(); ++i) {
+                if (!boxes[i].Contains(x, y)) continue;
+                inText = true;
+                if (std::min({Channel(pixel, 0), Channel(pixel, 8), Channel(pixel, 16)}) >= 200)
+                    ++light[i];
+            }
+            if (!inText && !Near(pixel, expected, tolerance) && strays++ < 5)
+                ADD_FAILURE() << "pixel (" << x << ", " << y << ") is " << std::hex << pixel
+                              << ", not the clear colour " << expected;
+        }
+    EXPECT_EQ(strays, 0) << "pixels outside the text that are not the clear colour";
+    for (size_t i = 0; i < boxes.size(); ++i)
+        // Bold glyphs light well over a twentieth of their line's box.
+        EXPECT_GE(light[i] * 20, widths[i] * height)
+            << "too little text in the box of line " << i << " (" << kLines[i].text << ")";
+}
+
+}  // namespace winesuite

@@ -1,0 +1,47 @@
+// What one scenario of the Wine suite left behind, read back on Linux: its
+// facts, the kernel's log lines and its pictures.
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "WineSuite.h"
+#include "orvhostImage.h"
+
+namespace winesuite {
+
+class ScenarioOutput {
+public:
+    explicit ScenarioOutput(const std::string& name);
+
+    // The scenario left facts and ran to its end.
+    bool Finished() const { return Fact("finished") == "1"; }
+    // "" for a fact it did not record.
+    std::string Fact(const std::string& key) const;
+    int IntFact(const std::string& key) const;
+    const std::vector<std::string>& LogLines() const { return m_LogLines; }
+    bool Logged(const std::string& line) const;
+    // Log lines that report a failure.
+    std::vector<std::string> FailureLines() const;
+    bool ReadPicture(const char* name, orvhost::Image* image) const;
+
+private:
+    std::string m_Directory;
+    std::map<std::string, std::string> m_Facts;
+    std::vector<std::string> m_LogLines;
+};
+
+// True when the suite could not run here (no Wine); tests then skip.
+bool WineUnavailable();
+
+// The packed colour the scenarios clear to, computed from its components.
+unsigned PackedColour(const Rgb& colour);
+
+// Checks a presented frame: every pixel outside the printed lines' boxes is
+// the clear colour (within `tolerance` per channel), and each box holds light
+// pixels of text. `widths` and `height` are the lines' extents in pixels.
+void ExpectClearColourWithText(const orvhost::Image& image, const Rgb& clear,
+                               const std::vector<int>& widths, int height, int tolerance);
+
+}  // namespace winesuite

@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# The Wine suite's fixture: runs the Windows build's scenario program under
+# Wine, leaving its output for the checks.
+#
+#   run-scenarios.sh WINDOWS_BUILD_DIR OUTPUT_DIR
+#
+# Where Wine is not installed it leaves OUTPUT_DIR/unavailable, so that the
+# checks skip, and exits 77 (skipped); under CI that is a failure instead.
+set -uo pipefail
+windows_build=$1
+output=$2
+here=$(cd "$(dirname "$0")" && pwd)
+
+rm -rf "$output"
+mkdir -p "$output"
+program="$windows_build/bin/wine_scenarios.exe"
+if [ ! -f "$program" ]; then
+  echo "No $program: build the Windows side first (make windows)." >&2
+  exit 1
+fi
+if ! command -v wine >/dev/null 2>&1 || ! command -v Xvfb >/dev/null 2>&1; then
+  echo "Wine or Xvfb is not installed (scripts/install-wine.sh): the Wine suite is skipped." \
+    > "$output/unavailable"
+  cat "$output/unavailable" >&2
+  if [ -n "${CI:-}" ]; then exit 1; fi
+  exit 77
+fi
+bash "$here/../../scripts/run-on-wine.sh" "$windows_build/wineprefix" "$program" \
+  --out "$(cd "$output" && pwd)"

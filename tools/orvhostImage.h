@@ -1,0 +1,29 @@
+// 32-bit images as host programs read and write them: Windows bitmaps (the
+// plug-in's screenshots) and PNG files for people to look at.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace orvhost {
+
+struct Image {
+    int width = 0;
+    int height = 0;
+    std::vector<uint32_t> argb;  // rows top to bottom
+
+    uint32_t At(int x, int y) const {
+        return argb[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)];
+    }
+};
+
+// Reads an uncompressed 24- or 32-bit Windows bitmap, either row order.
+bool ReadBitmap(const std::string& path, Image* image);
+// Writes a top-down 32-bit Windows bitmap.
+bool WriteBitmap(const std::string& path, const Image& image);
+// Writes an 8-bit RGB PNG (alpha dropped) with stored, uncompressed deflate
+// blocks: no image library is needed on either platform.
+bool WritePng(const std::string& path, const Image& image);
+
+}  // namespace orvhost

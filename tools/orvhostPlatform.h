@@ -1,0 +1,44 @@
+// What a host program does differently on Windows and on Linux: where the
+// plug-in library is, how it is loaded, making directories, and reading what
+// a window shows on the screen.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "orvhostImage.h"
+
+namespace orvhost {
+
+// The plug-in library beside this program: in the same directory on
+// Windows, in ../lib on Linux.
+std::string PluginPath();
+
+// Creates `path` if it does not exist; true when it exists afterwards.
+bool MakeDirectory(const std::string& path);
+// `directory` and `name` joined with the platform's separator.
+std::string JoinPath(const std::string& directory, const std::string& name);
+
+// A shared library, unloaded when the object goes.
+class SharedLibrary {
+public:
+    SharedLibrary() = default;
+    ~SharedLibrary();
+    SharedLibrary(const SharedLibrary&) = delete;
+    SharedLibrary& operator=(const SharedLibrary&) = delete;
+
+    // On failure `error` says why.
+    bool Open(const std::string& path, std::string* error);
+    void* Symbol(const char* name) const;
+
+private:
+    void* m_pHandle = nullptr;
+};
+
+// The client area of `window` as the screen shows it now (Windows: GDI's
+// screen device context; Linux: the stand-in runtime's desktop). False when
+// the window has no client area or the screen cannot be read.
+bool CaptureClientArea(HWND window, Image* image);
+
+}  // namespace orvhost

@@ -1,0 +1,66 @@
+// The host programs' platform seam on Linux, over the stand-in runtime.
+#include <dlfcn.h>
+#include <limits.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include <orv/D3D8Control.h>
+
+#include "orvhostPlatform.h"
+
+namespace orvhost {
+
+std::string PluginPath() {
+    char self[PATH_MAX];
+    const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
+    if (length <= 0) return ORVD3D_LIBRARY_NAME;
+    self[length] = '\0';
+    std::string directory(self);
+    directory.erase(directory.rfind('/'));
+    return directory + "/../lib/" ORVD3D_LIBRARY_NAME;
+}
+
+bool MakeDirectory(const std::string& path) {
+    return mkdir(path.c_str(), 0755) == 0 || errno == EEXIST;
+}
+
+std::string JoinPath(const std::string& directory, const std::string& name) {
+    return directory.empty() ? name : directory + "/" + name;
+}
+
+SharedLibrary::~SharedLibrary() {
+    if (m_pHandle) dlclose(m_pHandle);
+}
+
+bool SharedLibrary::Open(const std::string& path, std::string* error) {
+    m_pHandle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!m_pHandle && error) *error = dlerror();
+    return m_pHandle != nullptr;
+}
+
+void* SharedLibrary::Symbol(const char* name) const {
+    return m_pHandle ? dlsym(m_pHandle, name) : nullptr;
+}
+
+bool CaptureClientArea(HWND window, Image* image) {
+    RECT client;
+    POINT origin = {0, 0};
+    if (!GetClientRect(window, &client) || !ClientToScreen(window, &origin)) return false;
+    if (client.right <= 0 || client.bottom <= 0) return false;
+    const orvd3d8::Image desktop = orvd3d8::DesktopImage(0);
+    image->width = client.right;
+    image->height = client.bottom;
+    image->argb.assign(static_cast<size_t>(client.right) * static_cast<size_t>(client.bottom), 0);
+    for (int y = 0; y < image->height; ++y)
+        for (int x = 0; x < image->width; ++x) {
+            const int screenX = origin.x + x, screenY = origin.y + y;
+            if (screenX >= 0 && screenY >= 0 && screenX < desktop.width && screenY < desktop.height)
+                image->argb[static_cast<size_t>(y) * static_cast<size_t>(image->width) +
+                            static_cast<size_t>(x)] = desktop.At(screenX, screenY);
+        }
+    return true;
+}
+
+}  // namespace orvhost
