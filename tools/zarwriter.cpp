@@ -19,6 +19,8 @@
 #include <vector>
 
 #include "DxtEncoder.h"
+#include "texture/DxtDecoder.h"
+#include "texture/PixelFormats.h"
 #include "host/Kernel.h"
 #include "host/Window.h"
 #include "texture/ZarFormat.h"
@@ -100,6 +102,78 @@ bool ReadFile(const std::string& path, std::vector<uint8_t>* bytes) {
     return true;
 }
 
+// An n-bit channel widened to 8 bits by repeating its bits (0 bits give 0).
+unsigned Widen(unsigned value, unsigned bits) {
+    if (bits == 0) return 0;
+    if (bits >= 8) return value >> (bits - 8) & 0xFF;
+    unsigned wide = value << (8 - bits);
+    for (unsigned filled = bits; filled < 8; filled *= 2) wide |= wide >> filled;
+    return wide & 0xFF;
+}
+
+// The luminance formats, as luminance and alpha bits from the lowest bit up.
+struct LuminanceFormat {
+    D3DFORMAT format;
+    unsigned luminanceBits, alphaBits;
+};
+constexpr LuminanceFormat kLuminanceFormats[] = {
+    {D3DFMT_L8, 8, 0}, {D3DFMT_A8L8, 8, 8}, {D3DFMT_A4L4, 4, 4}};
+static_assert(sizeof kLuminanceFormats / sizeof kLuminanceFormats[0] == 3, "three luminance formats");
+
+// Level 0 of a decoded image, in whatever format the image loader chose, as
+// red, green, blue, alpha bytes: the uncompressed colour formats by their
+// channel bits (blue lowest, then green, red, alpha), the luminance formats,
+// and the block-compressed formats through the software decoder.
+bool ReadLevel(const uint8_t* bits, int pitch, D3DFORMAT format, Image* image) {
+    const size_t pixels = static_cast<size_t>(image->width) * image->height;
+    image->rgba.resize(pixels * 4);
+    std::vector<uint8_t> argb;
+    if (IsDxtFormat(format)) {
+        // Decoded into A8R8G8B8 rows, then read as that format.
+        argb.resize(pixels * 4);
+        DecodeDxtImage(bits, format, image->width, image->height,
+                       PixelPacking::FromBits(GetChannelBits(D3DFMT_A8R8G8B8)), 4, argb.data(),
+                       static_cast<size_t>(image->width) * 4);
+        bits = argb.data();
+        pitch = static_cast<int>(image->width * 4);
+        format = D3DFMT_A8R8G8B8;
+    }
+    const unsigned size = GetFormatSize(format);
+    const PixelChannels channels = GetChannelBits(format);
+    const LuminanceFormat* luminance = nullptr;
+    for (const LuminanceFormat& row : kLuminanceFormats)
+        if (row.format == format) luminance = &row;
+    if (size == 0 || size > 4 ||
+        (!luminance && channels.red + channels.green + channels.blue + channels.alpha == 0))
+        return false;
+    for (unsigned y = 0; y < image->height; ++y)
+        for (unsigned x = 0; x < image->width; ++x) {
+            const uint8_t* in = bits + static_cast<size_t>(y) * pitch + static_cast<size_t>(x) * size;
+            uint32_t word = 0;
+            for (unsigned b = 0; b < size; ++b) word |= static_cast<uint32_t>(in[b]) << (8 * b);
+            auto field = [&word](unsigned at, unsigned count) {
+                return count ? word >> at & ((1u << count) - 1) : 0u;
+            };
+            uint8_t* out = &image->rgba[(static_cast<size_t>(y) * image->width + x) * 4];
+            unsigned alphaBits, alpha;
+            if (luminance) {
+                const unsigned l = Widen(field(0, luminance->luminanceBits), luminance->luminanceBits);
+                out[0] = out[1] = out[2] = static_cast<uint8_t>(l);
+                alphaBits = luminance->alphaBits;
+                alpha = field(luminance->luminanceBits, alphaBits);
+            } else {
+                const unsigned green = channels.blue, red = green + channels.green;
+                out[0] = static_cast<uint8_t>(Widen(field(red, channels.red), channels.red));
+                out[1] = static_cast<uint8_t>(Widen(field(green, channels.green), channels.green));
+                out[2] = static_cast<uint8_t>(Widen(field(0, channels.blue), channels.blue));
+                alphaBits = channels.alpha;
+                alpha = field(red + channels.red, alphaBits);
+            }
+            out[3] = static_cast<uint8_t>(alphaBits ? Widen(alpha, alphaBits) : 255);
+        }
+    return true;
+}
+
 // Image files are decoded by the extension routines on a device of the
 // runtime, whose top level is read back as red, green, blue, alpha.
 class Decoder {
@@ -122,25 +196,16 @@ public:
         D3DSURFACE_DESC desc;
         D3DLOCKED_RECT locked;
         bool read = SUCCEEDED(texture->GetLevelDesc(0, &desc)) &&
-                    (desc.Format == D3DFMT_A8R8G8B8 || desc.Format == D3DFMT_X8R8G8B8) &&
                     SUCCEEDED(texture->LockRect(0, &locked, nullptr, D3DLOCK_READONLY));
         if (read) {
             image->width = desc.Width;
             image->height = desc.Height;
-            image->rgba.resize(static_cast<size_t>(desc.Width) * desc.Height * 4);
-            for (unsigned y = 0; y < desc.Height; ++y)
-                for (unsigned x = 0; x < desc.Width; ++x) {
-                    uint32_t argb;
-                    std::memcpy(&argb, static_cast<uint8_t*>(locked.pBits) + y * locked.Pitch + 4 * x, 4);
-                    uint8_t* out = &image->rgba[(static_cast<size_t>(y) * desc.Width + x) * 4];
-                    out[0] = static_cast<uint8_t>(argb >> 16);
-                    out[1] = static_cast<uint8_t>(argb >> 8);
-                    out[2] = static_cast<uint8_t>(argb);
-                    out[3] = desc.Format == D3DFMT_X8R8G8B8 ? 255 : static_cast<uint8_t>(argb >> 24);
-                }
+            read = ReadLevel(static_cast<const uint8_t*>(locked.pBits), locked.Pitch, desc.Format,
+                             image);
             texture->UnlockRect(0);
+            if (!read) *error = "the decoded image is in a format this tool cannot read";
         } else {
-            *error = "the decoded image is not in a 32-bit format";
+            *error = "the decoded image cannot be read";
         }
         texture->Release();
         return read;
@@ -171,8 +236,6 @@ private:
     IDirect3D8* m_pDirect3D = nullptr;
     IDirect3DDevice8* m_pDevice = nullptr;
 };
-
-bool IsPowerOfTwo(unsigned value) { return value && !(value & (value - 1)); }
 
 // The next smaller level: each pixel the mean of up to 2 x 2 pixels.
 Image Halve(const Image& image) {

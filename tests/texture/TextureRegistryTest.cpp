@@ -96,16 +96,8 @@ TEST_F(TextureTest, SequenceNamesWithoutAFrameNumberAreRefused) {
 
 class Reset : public TextureTest {
 protected:
-    // Frame `frame` of a texture as the current device holds it.
     std::vector<uint8_t> FrameBytes(Texture* texture, unsigned frame) {
-        const bool playing = texture->IsPlaying();
-        const unsigned paused = texture->GetCurrentFrame();
-        texture->SetPlaying(false);
-        texture->SetFrame(frame);
-        std::vector<uint8_t> bytes = Bound(texture).bytes;
-        texture->SetFrame(paused);
-        texture->SetPlaying(playing);
-        return bytes;
+        return BoundAt(texture, frame).bytes;
     }
 };
 

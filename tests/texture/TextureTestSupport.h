@@ -16,6 +16,7 @@
 #include "host/HostTypes.h"
 #include "host/RenderDevice.h"
 #include "host/Texture.h"
+#include "support/ImageFiles.h"
 #include "support/PluginHarness.h"
 
 namespace orvtest {
@@ -99,6 +100,7 @@ struct FrameContents {
     UINT width = 0, height = 0, levels = 0;
     int pitch = 0;
     std::vector<uint8_t> bytes;  // rows `pitch` apart
+    orvd3d8::Image image;        // as A8R8G8B8 (uncompressed colour formats only)
     IDirect3DBaseTexture8* identity = nullptr;
     uint32_t Word32(unsigned x, unsigned y) const {
         uint32_t v;
@@ -136,6 +138,7 @@ inline FrameContents BoundFrame(RenderDevice* renderer, IDirect3DDevice8* device
         const uint8_t* bits = static_cast<const uint8_t*>(locked.pBits);
         contents.bytes.assign(bits, bits + static_cast<size_t>(rows) * locked.Pitch);
         frame->UnlockRect(0);
+        if (!blocks) contents.image = orvd3d8::TextureLevelImage(frame, 0);
     }
     base->Release();
     renderer->SetTexture(0, nullptr);
@@ -217,7 +220,22 @@ protected:
     std::string Write(const std::string& name, const ZarFile& file) {
         return Write(name, file.Bytes());
     }
+    std::string Write(const std::string& name, const ImageFile& file) {
+        return Write(name, file.bytes);
+    }
     FrameContents Bound(Texture* texture) { return BoundFrame(m_pRenderer, m_pD3D, texture); }
+    // Frame `frame` as the current device holds it; the texture's animation
+    // state is left as it was.
+    FrameContents BoundAt(Texture* texture, unsigned frame) {
+        const bool playing = texture->IsPlaying();
+        const unsigned paused = texture->GetCurrentFrame();
+        texture->SetPlaying(false);
+        texture->SetFrame(frame);
+        FrameContents contents = Bound(texture);
+        texture->SetFrame(paused);
+        texture->SetPlaying(playing);
+        return contents;
+    }
 
     RenderDevice* m_pRenderer = nullptr;
     IDirect3DDevice8* m_pD3D = nullptr;
