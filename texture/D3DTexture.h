@@ -91,6 +91,10 @@ public:
     void ReleaseForReset();
     int ReloadAfterReset(bool prefer32Bit);
 
+    // Loaded by LoadFromFileSequence (of one file or more): its file name is
+    // the sequence's first file, and it reloads as a sequence.
+    bool IsFileSequence() const { return m_Origin == Origin::Sequence; }
+
 private:
     enum class Origin { None, Created, File, Sequence };
 

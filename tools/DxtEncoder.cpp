@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <cstdlib>
 
 namespace {
@@ -21,21 +22,71 @@ void Put16(uint8_t* out, unsigned v) {
     out[1] = static_cast<uint8_t>(v >> 8);
 }
 
+// The two ends of the line that best fits the block's colours: the mean
+// moved along the colours' principal direction (found by power iteration on
+// their covariance) to the smallest and largest projection. Ends taken from
+// the per-channel minima and maxima instead miss every block whose channels
+// do not rise together.
+void FitLine(const uint8_t* rgba, const bool* used, int* low, int* high) {
+    double mean[3] = {0, 0, 0};
+    int count = 0;
+    for (int p = 0; p < 16; ++p)
+        if (used[p]) {
+            for (int i = 0; i < 3; ++i) mean[i] += rgba[4 * p + i];
+            ++count;
+        }
+    if (count == 0) {
+        for (int i = 0; i < 3; ++i) low[i] = high[i] = 0;
+        return;
+    }
+    for (double& m : mean) m /= count;
+    double covariance[3][3] = {};
+    for (int p = 0; p < 16; ++p)
+        if (used[p])
+            for (int i = 0; i < 3; ++i)
+                for (int j = 0; j < 3; ++j)
+                    covariance[i][j] += (rgba[4 * p + i] - mean[i]) * (rgba[4 * p + j] - mean[j]);
+    // Start from the column of the channel that varies most.
+    int widest = 0;
+    for (int i = 1; i < 3; ++i)
+        if (covariance[i][i] > covariance[widest][widest]) widest = i;
+    double axis[3] = {covariance[0][widest], covariance[1][widest], covariance[2][widest]};
+    for (int iteration = 0; iteration < 8; ++iteration) {
+        double next[3] = {0, 0, 0};
+        for (int i = 0; i < 3; ++i)
+            for (int j = 0; j < 3; ++j) next[i] += covariance[i][j] * axis[j];
+        const double length = std::sqrt(next[0] * next[0] + next[1] * next[1] + next[2] * next[2]);
+        if (length < 1e-9) break;
+        for (int i = 0; i < 3; ++i) axis[i] = next[i] / length;
+    }
+    const double length = std::sqrt(axis[0] * axis[0] + axis[1] * axis[1] + axis[2] * axis[2]);
+    double lowest = 0, highest = 0;
+    if (length >= 1e-9) {
+        for (double& a : axis) a /= length;
+        lowest = 1e300, highest = -1e300;
+        for (int p = 0; p < 16; ++p)
+            if (used[p]) {
+                double t = 0;
+                for (int i = 0; i < 3; ++i) t += (rgba[4 * p + i] - mean[i]) * axis[i];
+                lowest = std::min(lowest, t);
+                highest = std::max(highest, t);
+            }
+    }
+    for (int i = 0; i < 3; ++i) {
+        low[i] = std::clamp(static_cast<int>(std::lround(mean[i] + lowest * axis[i])), 0, 255);
+        high[i] = std::clamp(static_cast<int>(std::lround(mean[i] + highest * axis[i])), 0, 255);
+    }
+}
+
 void EncodeColour(const uint8_t* rgba, bool dxt1, uint8_t* out) {
     bool transparent = false;
-    int low[3] = {255, 255, 255}, high[3] = {0, 0, 0};
+    bool used[16];
     for (int p = 0; p < 16; ++p) {
-        const uint8_t* px = rgba + 4 * p;
-        if (dxt1 && px[3] < 128) {
-            transparent = true;
-            continue;
-        }
-        for (int i = 0; i < 3; ++i) {
-            low[i] = std::min<int>(low[i], px[i]);
-            high[i] = std::max<int>(high[i], px[i]);
-        }
+        used[p] = !(dxt1 && rgba[4 * p + 3] < 128);
+        transparent = transparent || !used[p];
     }
-    if (low[0] > high[0]) low[0] = low[1] = low[2] = high[0] = high[1] = high[2] = 0;
+    int low[3], high[3];
+    FitLine(rgba, used, low, high);
     unsigned c0 = To565(high[0], high[1], high[2]), c1 = To565(low[0], low[1], low[2]);
     // Four colours need c0 > c1, three colours (with transparency) c0 <= c1.
     if (transparent ? c0 > c1 : c0 < c1) std::swap(c0, c1);

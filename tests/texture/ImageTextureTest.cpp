@@ -7,9 +7,13 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
+#include <fstream>
+#include <sstream>
 #include <string>
 
 #include "TextureTestSupport.h"
+#include "host/Material.h"
+#include "host/MaterialLayer.h"
 
 namespace {
 
@@ -272,6 +276,51 @@ TEST_F(Sequence, AFrameThatDoesNotFitEndsTheLoadWithItsOwnLine) {
                                line, "D3DDriver::CreateTextureFromFileSequence: Failed to load " + name}));
         EXPECT_EQ(orvd3d8::LiveObjectCount(), before);
     }
+}
+
+TEST_F(Sequence, AMaterialSavesASequenceByItsFirstFileAndReadsItBack) {
+    Display();
+    // A sequence, a sequence of one file, and an animated ZAR file (which
+    // carries its frames itself and is named as a plain map).
+    Texture* fire = m_pRenderer->CreateTextureFromFileSequence(WriteSequence("flare", 3).c_str(), 15, true, false);
+    Texture* single = m_pRenderer->CreateTextureFromFileSequence(WriteSequence("lone", 1).c_str(), 15, true, false);
+    orvtest::ZarFile zar;
+    zar.width = zar.height = 4;
+    zar.layoutFlags = 0x000F;
+    zar.frameCount = 2;
+    zar.durations = {100, 100};
+    zar.payload = orvtest::NoiseBytes(2 * 64, 41);
+    Texture* animated = m_pRenderer->CreateTextureFromFile(Write("frames.zar", zar).c_str(), true, false);
+    ASSERT_TRUE(fire && single && animated);
+    Material* material = m_pRenderer->CreateMaterial();
+    for (Texture* texture : {fire, single, animated}) {
+        ASSERT_NE(material->AddLayer(texture), nullptr);
+        m_pRenderer->ReleaseTexture(texture);  // the layers hold them now
+    }
+    const std::string path = OutputPath("sequence-material.xml");
+    ASSERT_TRUE(material->SaveToFile(path.c_str()));
+    std::stringstream text;
+    text << std::ifstream(path).rdbuf();
+    for (const std::string expected :
+         {"MapSequence=\"" + OutputPath("flare0.tga") + "\"", "MapSequence=\"" + OutputPath("lone0.tga") + "\"",
+          "Map=\"" + OutputPath("frames.zar") + "\""})
+        EXPECT_NE(text.str().find(expected), std::string::npos) << expected << " in\n" << text.str();
+
+    // Read back: the same shared textures. With the first material gone,
+    // the sequence is loaded again from its files as a sequence.
+    Material* again = m_pRenderer->LoadMaterial(path.c_str());
+    ASSERT_NE(again, nullptr);
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(again->GetLayer(i)->GetTexture(), material->GetLayer(i)->GetTexture());
+    m_pRenderer->ReleaseMaterial(material);
+    m_pRenderer->ReleaseMaterial(again);
+    Material* fresh = m_pRenderer->LoadMaterial(path.c_str());
+    ASSERT_NE(fresh, nullptr);
+    Texture* reloaded = fresh->GetLayer(0)->GetTexture();
+    EXPECT_EQ(reloaded->GetFrameCount(), 3u);
+    EXPECT_EQ(reloaded->GetFrameDurations()[2], 66u);
+    EXPECT_EQ(fresh->GetLayer(1)->GetTexture()->GetFrameCount(), 1u);
+    EXPECT_EQ(fresh->GetLayer(2)->GetTexture()->GetFrameCount(), 2u);
+    m_pRenderer->ReleaseMaterial(fresh);
 }
 
 TEST_F(TextureTest, AResetBringsEveryKindOfTextureBackAsItWas) {
