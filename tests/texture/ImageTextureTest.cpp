@@ -17,7 +17,6 @@
 
 namespace {
 
-using orvplatform::CallsOf;
 using orvtest::FrameContents;
 using orvtest::TextureTest;
 
@@ -301,7 +300,7 @@ TEST_F(Sequence, AMaterialSavesASequenceByItsFirstFileAndReadsItBack) {
     ASSERT_TRUE(material->SaveToFile(path.c_str()));
     std::stringstream text;
     text << std::ifstream(path).rdbuf();
-    for (const std::string expected :
+    for (const std::string& expected :
          {"MapSequence=\"" + OutputPath("flare0.tga") + "\"", "MapSequence=\"" + OutputPath("lone0.tga") + "\"",
           "Map=\"" + OutputPath("frames.zar") + "\""})
         EXPECT_NE(text.str().find(expected), std::string::npos) << expected << " in\n" << text.str();
@@ -361,13 +360,7 @@ TEST_F(TextureTest, AResetBringsEveryKindOfTextureBackAsItWas) {
             levels.push_back(contents.levels);
         }
 
-    orvplatform::ClearJournal();
-    ASSERT_TRUE(m_pRenderer->ResetDevice());
-    m_pD3D = orvd3d8::LastDevice();
-    std::vector<uint64_t> widths;
-    for (const orvplatform::Call& call : CallsOf("IDirect3DDevice8::CreateTexture"))
-        if (call.args[0] <= 32) widths.push_back(call.args[0]);
-    EXPECT_EQ(widths, (std::vector<uint64_t>{4, 4, 16, 8, 8, 8, 2, 32}));
+    EXPECT_EQ(ResetAndListWidths(), (std::vector<uint64_t>{4, 4, 16, 8, 8, 8, 2, 32}));
 
     size_t index = 0;
     for (Texture* texture : all)

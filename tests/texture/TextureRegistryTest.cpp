@@ -9,7 +9,6 @@
 
 namespace {
 
-using orvplatform::CallsOf;
 using orvtest::TextureTest;
 using orvtest::ZarFile;
 
@@ -126,13 +125,7 @@ TEST_F(Reset, EveryTextureComesBackAsItWasInRegistryOrder) {
             before.push_back(FrameBytes(texture, frame));
     const D3DFORMAT animatedFormat = animated->GetFormat();
 
-    orvplatform::ClearJournal();
-    ASSERT_TRUE(m_pRenderer->ResetDevice());
-    m_pD3D = orvd3d8::LastDevice();
-    std::vector<uint64_t> widths;
-    for (const orvplatform::Call& call : CallsOf("IDirect3DDevice8::CreateTexture"))
-        if (call.args[0] <= 32) widths.push_back(call.args[0]);
-    EXPECT_EQ(widths, (std::vector<uint64_t>{4, 4, 8, 16, 16, 16, 32}));
+    EXPECT_EQ(ResetAndListWidths(), (std::vector<uint64_t>{4, 4, 8, 16, 16, 16, 32}));
 
     size_t index = 0;
     for (Texture* texture : {created, compressed, animated, unique})

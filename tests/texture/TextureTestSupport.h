@@ -224,6 +224,17 @@ protected:
         return Write(name, file.bytes);
     }
     FrameContents Bound(Texture* texture) { return BoundFrame(m_pRenderer, m_pD3D, texture); }
+    // ResetDevice on the display; the widths (up to 32) of the Direct3D
+    // textures made again, in the order made. Empty when the reset fails.
+    std::vector<uint64_t> ResetAndListWidths() {
+        orvplatform::ClearJournal();
+        if (!m_pRenderer->ResetDevice()) return {};
+        m_pD3D = orvd3d8::LastDevice();
+        std::vector<uint64_t> widths;
+        for (const orvplatform::Call& call : orvplatform::CallsOf("IDirect3DDevice8::CreateTexture"))
+            if (call.args[0] <= 32) widths.push_back(call.args[0]);
+        return widths;
+    }
     // Frame `frame` as the current device holds it; the texture's animation
     // state is left as it was.
     FrameContents BoundAt(Texture* texture, unsigned frame) {
