@@ -166,9 +166,10 @@ Image Moss() {
     Image image(64, 64);
     for (int y = 0; y < 64; ++y)
         for (int x = 0; x < 64; ++x) {
-            const double n = Noise(x / 6.0, y / 6.0, 64 / 6 + 1, 3);
+            // Patches of eight pixels that tile with the image's size.
+            const double n = Noise(x / 8.0, y / 8.0, 8, 3);
             const double cover = n > 0.55 ? std::min(1.0, (n - 0.55) * 5) : 0.0;
-            image.At(x, y) = {Byte(40 + 60 * n), Byte(120 + 100 * n), Byte(30 + 30 * n),
+            image.At(x, y) = {Byte(25 + 45 * n), Byte(75 + 75 * n), Byte(20 + 20 * n),
                               Byte(255 * cover)};
         }
     return image;

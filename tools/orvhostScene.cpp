@@ -20,10 +20,11 @@ constexpr float kRing = 1.0f;
 constexpr float kTube = 0.42f;
 constexpr unsigned kRingSteps = 48;
 constexpr unsigned kTubeSteps = 24;
-// How often the textures repeat around the ring and around the tube: the
-// stone layer's coordinates (set 0) and the moss layer's (set 1).
+// How often the textures repeat around the ring and around the tube (whole
+// numbers, so that no seam shows): the stone layer's coordinates (set 0) and
+// the moss layer's (set 1).
 constexpr float kStoneRepeatU = 8.0f, kStoneRepeatV = 2.0f;
-constexpr float kMossRepeatU = 5.0f, kMossRepeatV = 1.5f;
+constexpr float kMossRepeatU = 5.0f, kMossRepeatV = 2.0f;
 
 // Screen rectangles of the overlay, in the 640 x 480 window.
 constexpr RECT kPanelRect = {6, 6, 352, 112};
@@ -156,7 +157,7 @@ void Scene::SetLights() {
     light.range = 1000.0f;
     m_pDevice->SetLight(0, &light);
     m_pDevice->EnableLight(0, true);
-    m_pDevice->SetAmbient(0xFF606878);
+    m_pDevice->SetAmbient(0xFF8088A0);
     m_pDevice->SetLighting(true);
 }
 
@@ -164,7 +165,7 @@ bool Scene::DrawTorus(int frame) {
     // Turning about its own axis and about the vertical, tilted towards the viewer.
     const float turn = static_cast<float>(frame);
     const Matrix3D world = RotationZ(0.9f + 0.021f * turn) * RotationX(-1.0f + 0.004f * turn) *
-                           RotationY(0.35f + 0.008f * turn) * Translation(0.0f, -0.1f, 7.0f);
+                           RotationY(0.35f + 0.008f * turn) * Translation(0.0f, -0.25f, 7.0f);
     const Matrix3D identity;
     m_pDevice->SetWorldMatrix(&world);
     m_pDevice->SetViewMatrix(&identity);
