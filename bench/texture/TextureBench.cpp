@@ -25,10 +25,11 @@
 #include "texture/DxtDecoder.h"
 #include "texture/PixelFormats.h"
 #include "texture/ZarFormat.h"
-
-extern "C" RenderDevice* CreatePlugin(Kernel* kernel);
+#include "support/BenchDisplay.h"
 
 namespace {
+
+using orvbench::Display;
 
 constexpr unsigned kSide = 1024;
 using Clock = std::chrono::steady_clock;
@@ -79,31 +80,6 @@ void DxtDecodeAgainstSquish(benchmark::State& state) {
     ReportRatio(state, ourTime, theirTime);
 }
 BENCHMARK(DxtDecodeAgainstSquish)->Arg(1)->Arg(5)->Unit(benchmark::kMillisecond);
-
-// A windowed display on the stand-in runtime, journal and rasteriser off.
-class Display {
-public:
-    Display() : m_Kernel(nullptr, false) {
-        orvplatform::ResetAll();
-        orvplatform::EnableJournal(false);
-        orvd3d8::EnableRasterizer(false);
-        m_pRenderer.reset(CreatePlugin(&m_Kernel));
-        if (m_pRenderer && !m_pRenderer->SetDisplayMode(640, 480, 32, 60, 0, true))
-            m_pRenderer.reset();
-    }
-    ~Display() {
-        m_pRenderer.reset();
-        orvplatform::ResetAll();
-    }
-    RenderDevice* operator->() const { return m_pRenderer.get(); }
-    explicit operator bool() const { return m_pRenderer != nullptr; }
-    D3DDriver* Driver() const { return static_cast<D3DDriver*>(m_pRenderer.get()); }
-    Kernel& GetKernel() { return m_Kernel; }
-
-private:
-    Kernel m_Kernel;
-    std::unique_ptr<RenderDevice> m_pRenderer;
-};
 
 std::string ScratchDirectory() {
     const std::string directory = "/tmp/orv_bench_texture_" + std::to_string(getpid());
@@ -171,7 +147,7 @@ void FindTextureByName(benchmark::State& state) {
     }
     const String wanted(state.range(0) ? (directory + "/texture_9999.zar").c_str()
                                        : (directory + "/absent.zar").c_str());
-    for (auto _ : state) benchmark::DoNotOptimize(display.Driver()->FindTextureByName(wanted));
+    for (auto _ : state) benchmark::DoNotOptimize(static_cast<D3DDriver*>(display.Renderer())->FindTextureByName(wanted));
     rmdir(directory.c_str());
 }
 BENCHMARK(FindTextureByName)->Arg(1)->Arg(0)->Unit(benchmark::kMicrosecond);
