@@ -191,6 +191,8 @@ bool Scene::DrawOverlay() {
                  {m_pSpinnerQuad, m_pSpinner}};
     for (const auto& draw : draws) {
         m_pDevice->SetTexture(0, draw.texture);
+        // The frame the spinner shows was chosen by the clock just now.
+        if (draw.texture == m_pSpinner) m_SpinnerFrame = m_pSpinner->GetCurrentFrame();
         if (!m_pDevice->RenderScreenQuad(draw.quad)) return false;
     }
     m_pDevice->SetTexture(0, nullptr);
@@ -208,7 +210,7 @@ bool Scene::DrawFrame(int frame, int frames) {
     m_pDevice->PrintText(14, 32, "Triangles: %u (torus of %u, %d layers)", triangles,
                          m_TorusTriangles, m_pMaterial->GetLayerCount());
     m_pDevice->PrintText(14, 52, "Material %s, directional light", MaterialFile());
-    m_pDevice->PrintText(14, 72, "Spinner frame %u of %u (ZAR)", m_pSpinner->GetCurrentFrame() + 1,
+    m_pDevice->PrintText(14, 72, "Spinner frame %u of %u (ZAR)", m_SpinnerFrame + 1,
                          m_pSpinner->GetFrameCount());
     m_pDevice->PrintText(kBadgeRect.left - 6, kBadgeRect.top - 22, "Image file");
     m_pDevice->PrintText(kSpinnerRect.left - 30, kSpinnerRect.top - 22, "ZAR animation");

@@ -50,6 +50,7 @@ private:
     Texture* m_pBadge = nullptr;
     Texture* m_pSpinner = nullptr;
     Texture* m_pGlass = nullptr;
+    unsigned m_SpinnerFrame = 0;  // the frame drawn last
     VertexBuffer* m_pTorus = nullptr;
     unsigned m_TorusTriangles = 0;
     ScreenQuad* m_pPanel = nullptr;
