@@ -13,7 +13,7 @@
 #include "ScenarioOutput.h"
 #include "ScenePixels.h"
 #include "TexturePictures.h"
-#include "d3dx/ImageFiles.h"
+#include "support/ImageFiles.h"
 #include "texture/DxtDecoder.h"
 
 namespace {

@@ -13,7 +13,7 @@
 #include "Scenario.h"
 #include "TexturePictures.h"
 #include "WineSuite.h"
-#include "d3dx/ImageFiles.h"
+#include "support/ImageFiles.h"
 #include "host/FileSystem.h"
 #include "host/Material.h"
 #include "host/MaterialLayer.h"
