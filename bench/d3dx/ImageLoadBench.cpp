@@ -140,8 +140,15 @@ public:
 private:
     BenchDevice() {
         orvplatform::EnableJournal(false);
+        orvd3d8::EnableRasterizer(false);
+        WNDCLASSEXA windowClass{};
+        windowClass.cbSize = sizeof windowClass;
+        windowClass.lpfnWndProc = DefWindowProcA;
+        windowClass.hInstance = GetModuleHandleA(nullptr);
+        windowClass.lpszClassName = "Bench";
+        RegisterClassExA(&windowClass);
         m_Window = CreateWindowExA(0, "Bench", "d3dx", WS_POPUP, 0, 0, 64, 48, nullptr, nullptr,
-                                   nullptr, nullptr);
+                                   GetModuleHandleA(nullptr), nullptr);
         m_Direct3D = Direct3DCreate8(D3D_SDK_VERSION);
         D3DPRESENT_PARAMETERS present = {};
         present.BackBufferFormat = D3DFMT_X8R8G8B8;
