@@ -26,6 +26,9 @@ public:
     // with *rows left empty when the image is to keep its own level 0; a
     // failure ends the decode with that result.
     virtual HRESULT Open(UINT width, UINT height, D3DFORMAT format, PixelView* rows) = 0;
+    // The first `rows` rows hold their final pixels: the target may start
+    // on them while they are fresh in the cache.
+    virtual void RowsDone(UINT rows) = 0;
 
 protected:
     ~PixelTarget() = default;
@@ -70,6 +73,10 @@ public:
     HRESULT AddTopPixelLevel(UINT width, UINT height, PixelView* rows);
     void SetTarget(PixelTarget* target) { m_pTarget = target; }
     bool InTarget() const { return m_bInTarget; }
+    // Decoders that write level 0 top to bottom in one pass report each row.
+    void TopRowsDone(UINT rows) {
+        if (m_bInTarget) m_pTarget->RowsDone(rows);
+    }
     // Appends a level of 4x4 blocks of blockBytes each covering width x height.
     HRESULT AddBlockLevel(UINT width, UINT height, UINT blockBytes);
     // Replaces the levels by one pixel level (after decompressing or scaling).

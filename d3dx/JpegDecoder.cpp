@@ -97,6 +97,7 @@ bool Decode(jpeg_decompress_struct* info, ErrorManager* errors, JpegJob* job) {
         JSAMPROW row = direct ? reinterpret_cast<JSAMPROW>(out) : job->sampleRow.get();
         if (jpeg_read_scanlines(info, &row, 1) != 1) return false;
         if (!direct) WidenRow(row, components, width, out);
+        job->image->TopRowsDone(info->output_scanline);
     }
     jpeg_finish_decompress(info);
     if (errors->warnings) return false;

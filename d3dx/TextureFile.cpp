@@ -105,7 +105,9 @@ HRESULT Fill(IDirect3DTexture8* texture, DecodedImage& image) {
 // Lends a decoder level 0 of the texture itself, made as soon as the image's
 // size and format are known, where the level stores the decoder's A8R8G8B8
 // pixels unchanged and the size needs no scaling: that saves a copy of the
-// whole image. Anything else is left to the decoded image.
+// whole image. Where level 1 halves level 0 exactly, each pair of rows a
+// decoder finishes is filtered into it at once, while still in the cache.
+// Anything else is left to the decoded image.
 class TextureTarget : public PixelTarget {
 public:
     TextureTarget(IDirect3DDevice8* device, const D3DCAPS8& caps, const ImageLimits& limits)
@@ -131,19 +133,32 @@ public:
         if (chosen != D3DFMT_A8R8G8B8 && !(chosen == D3DFMT_X8R8G8B8 && format == chosen))
             return D3D_OK;
         HRESULT hr = m_pDevice->CreateTexture(width, height, 0, 0, chosen, D3DPOOL_MANAGED, &m_pTexture);
+        if (SUCCEEDED(hr)) hr = Lock(0, width, height, m_Top);
+        if (SUCCEEDED(hr) && width % 2 == 0 && height % 2 == 0)
+            hr = Lock(1, width / 2, height / 2, m_Half);
         if (FAILED(hr)) return hr;
-        D3DLOCKED_RECT locked;
-        hr = m_pTexture->LockRect(0, &locked, nullptr, 0);
-        if (FAILED(hr)) return hr;
-        m_bLocked = true;
-        *rows = {static_cast<BYTE*>(locked.pBits), static_cast<size_t>(locked.Pitch), width, height};
+        *rows = m_Top;
         return D3D_OK;
+    }
+
+    void RowsDone(UINT rows) override {
+        const UINT pairs = rows / 2 < m_Half.height ? rows / 2 : m_Half.height;
+        if (pairs <= m_HalfRows) return;
+        const UINT count = pairs - m_HalfRows;
+        const PixelView source = {m_Top.bits + 2 * m_HalfRows * m_Top.pitch, m_Top.pitch,
+                                  m_Top.width, 2 * count};
+        const PixelView destination = {m_Half.bits + m_HalfRows * m_Half.pitch, m_Half.pitch,
+                                       m_Half.width, count};
+        BoxFilter(source, destination);
+        m_HalfRows = pairs;
     }
 
     // After a whole decode: the texture with its lower levels filtered.
     HRESULT Finish(IDirect3DTexture8** texture) {
+        RowsDone(m_Top.height);
+        const UINT filtered = m_Half.bits ? 1 : 0;
         HRESULT hr = Unlock();
-        if (SUCCEEDED(hr)) hr = FilterLevels(m_pTexture, 0, nullptr);
+        if (SUCCEEDED(hr)) hr = FilterLevels(m_pTexture, filtered, nullptr);
         if (FAILED(hr)) return hr;
         *texture = m_pTexture;
         m_pTexture = nullptr;
@@ -151,17 +166,33 @@ public:
     }
 
 private:
+    HRESULT Lock(UINT level, UINT width, UINT height, PixelView& view) {
+        D3DLOCKED_RECT locked;
+        const HRESULT hr = m_pTexture->LockRect(level, &locked, nullptr, 0);
+        if (SUCCEEDED(hr))
+            view = {static_cast<BYTE*>(locked.pBits), static_cast<size_t>(locked.Pitch), width, height};
+        return hr;
+    }
+
+    // Unlocks whatever is locked; the first failure is the result.
     HRESULT Unlock() {
-        if (!m_bLocked) return D3D_OK;
-        m_bLocked = false;
-        return m_pTexture->UnlockRect(0);
+        HRESULT hr = D3D_OK;
+        for (UINT level : {1u, 0u}) {
+            PixelView& view = level ? m_Half : m_Top;
+            if (!view.bits) continue;
+            const HRESULT unlocked = m_pTexture->UnlockRect(level);
+            if (SUCCEEDED(hr)) hr = unlocked;
+            view = {};
+        }
+        return hr;
     }
 
     IDirect3DDevice8* m_pDevice;
     const D3DCAPS8& m_Caps;
     const ImageLimits& m_Limits;
     IDirect3DTexture8* m_pTexture = nullptr;
-    bool m_bLocked = false;
+    PixelView m_Top, m_Half;  // levels 0 and 1 while locked
+    UINT m_HalfRows = 0;      // rows of level 1 filtered so far
 };
 
 HRESULT CreateTexture(IDirect3DDevice8* device, const uint8_t* data, size_t size,

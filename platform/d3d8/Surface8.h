@@ -8,7 +8,9 @@
 #include <orv/D3D8Control.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "LiveObject.h"
@@ -26,6 +28,9 @@ public:
         DWORD usage = 0;
         D3DPOOL pool = D3DPOOL_DEFAULT;
         bool lockable = true;
+        // Managed and system-memory textures start with undefined contents;
+        // other surfaces start zeroed.
+        bool zeroed = true;
     };
 
     // A stand-alone surface starting with one reference.
@@ -86,7 +91,23 @@ private:
     IUnknown* m_ContainerInterface;
     Desc m_Desc;
     UINT m_Pitch;
-    std::vector<uint8_t> m_Bytes;
+    // Elements added without a value are left uninitialised.
+    template <typename T>
+    struct UninitialisedAllocator : std::allocator<T> {
+        template <typename U>
+        struct rebind {
+            using other = UninitialisedAllocator<U>;
+        };
+        template <typename U, typename... Args>
+        void construct(U* at, Args&&... args) {
+            ::new (static_cast<void*>(at)) U(std::forward<Args>(args)...);
+        }
+        template <typename U>
+        void construct(U* at) {
+            ::new (static_cast<void*>(at)) U;
+        }
+    };
+    std::vector<uint8_t, UninitialisedAllocator<uint8_t>> m_Bytes;
     bool m_Locked = false;
     PrivateData m_PrivateData;
 };
