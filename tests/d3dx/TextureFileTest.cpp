@@ -80,6 +80,7 @@ std::vector<Variant> Variants() {
         for (bool progressive : {false, true})
             variants.push_back({std::string("JPEG ") + (grey ? "grey" : "colour") + (progressive ? " progressive" : ""),
                                 [=] { return JpegFile(grey, progressive, 40, 24); }, 10});
+    variants.push_back({"JPEG colour, odd sides", [] { return JpegFile(false, false, 41, 23); }, 10});
 
     for (D3DFORMAT format : {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_R8G8B8, D3DFMT_R5G6B5, D3DFMT_A1R5G5B5,
                              D3DFMT_A4R4G4B4, D3DFMT_L8, D3DFMT_A8L8, D3DFMT_A8})
