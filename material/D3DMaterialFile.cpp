@@ -14,6 +14,7 @@
 #include "material/DecimalText.h"
 #include "material/MaterialKeywords.h"
 #include "plugin/D3DDriver.h"
+#include "texture/D3DTexture.h"
 
 namespace {
 
@@ -38,15 +39,8 @@ void WriteColour(OML* tag, const char* name, const Color& colour) {
 
 bool IsNone(const String& value) { return value.CompareIC("none") == 0; }
 
-// A texture that only a file sequence can give: several frames with their
-// own durations, from files that are not ZAR files (a ZAR file carries its
-// frames itself and reloads as one file).
-bool IsSequence(Texture* texture) {
-    if (!texture->GetFrameDurations() || texture->GetFrameCount() < 2) return false;
-    const String name = texture->GetFileName();
-    const unsigned length = name.Length();
-    return length < 3 || String(name.c_str() + length - 3).CompareIC("zar") != 0;
-}
+// Textures reach a layer only from this driver, so they are D3DTextures.
+bool IsSequence(Texture* texture) { return static_cast<D3DTexture*>(texture)->IsFileSequence(); }
 
 // Closes the file whatever path the reader or writer leaves by.
 struct FileCloser {

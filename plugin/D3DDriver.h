@@ -27,6 +27,7 @@ public:
     void DestroyAllMaterials();
 
     IDirect3DDevice8* GetDevice() const { return m_pDevice; }
+    IDirect3D8* GetDirect3D() const { return m_pDirect3D; }
     Kernel* GetKernel() const { return m_pKernel; }
     RenderStateTranslator* GetStateTranslator() const { return m_pStateTranslator; }
     unsigned GetMaxSimultaneousTextures() const { return m_MaxSimultaneousTextures; }
@@ -128,12 +129,19 @@ public:
     bool DumpRenderStates() override;
     bool DumpTextureStageStates(unsigned stage) override;
 
-private:
-    // One entry of the texture registry.
+    // ---- Texture registry ----------------------------------------------------
+    // One entry of the registry: the file name as the caller gave it (empty
+    // for created textures) and the texture.
     struct TextureEntry {
         String fileName;
         Texture* texture;
     };
+    // The first entry whose name equals `name` ignoring case, or null.
+    TextureEntry* FindTextureByName(const String& name);
+    // The first entry holding `texture`, or null.
+    TextureEntry* FindTextureEntry(Texture* texture);
+
+private:
 
     bool CreateDevice(UINT adapter, D3DDEVTYPE type);
     // Untranslated render state, for the typed setters and getters.
@@ -142,6 +150,8 @@ private:
     // The two halves of a device reset for the registered textures: drop
     // their Direct3D resources, then load them again on the new device.
     void ReleaseTextureResources();
+    // CreateTextureFromFile (framesPerSecond 0) and CreateTextureFromFileSequence.
+    Texture* LoadTexture(const char* fileName, int framesPerSecond, bool mipmaps, bool unique);
     bool ReloadTextures();
     bool CaptureFrontBuffer(const char* fileName);
     // ---- Materials ----
@@ -193,6 +203,10 @@ private:
     bool m_OptionC;
     Container m_Textures;   // of TextureEntry*, owned
     Container m_Materials;  // of Material*, owned
+    // Textures handed out with unique = true: not shared by name, but held
+    // here so that their release honours their count, a reset brings them
+    // back and the driver's end destroys them.
+    Container m_UniqueTextures;  // of D3DTexture*, owned
     unsigned m_MaxSimultaneousTextures;
     unsigned m_MaxActiveLights;
     unsigned m_MaxTextureWidth;

@@ -7,6 +7,7 @@
 #include "plugin/DisplayFormat.h"
 #include "plugin/ResultName.h"
 #include "plugin/state/RenderStateTranslator.h"
+#include "texture/SupportedTextureFormats.h"
 
 namespace {
 
@@ -133,6 +134,8 @@ bool D3DDriver::SetDisplayMode(const DisplayMode* mode) {
             ? D3DDEVTYPE_HAL
             : D3DDEVTYPE_REF;
     if (!CreateDevice(adapter, type)) return false;
+    // The process-wide texture-format lists describe the device in use.
+    SupportedTextureFormats::Get().Forget();
     m_pKernel->LogMessage(type == D3DDEVTYPE_HAL ? "Using HAL device!" : "Using REF device!");
     m_pKernel->LogMessage("Display initialized.");
     m_pKernel->LogMessage("%s", kRule);

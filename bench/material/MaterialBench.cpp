@@ -15,37 +15,13 @@
 #include "host/MaterialLayer.h"
 #include "host/RenderDevice.h"
 #include "host/VertexBuffer.h"
-
-extern "C" RenderDevice* CreatePlugin(Kernel* kernel);
+#include "support/BenchDisplay.h"
 
 namespace {
 
+using orvbench::Display;
+
 using Clock = std::chrono::steady_clock;
-
-// One windowed 640 x 480 display on an adapter of `stages` texture stages.
-class Display {
-public:
-    explicit Display(DWORD stages) : m_Kernel(nullptr, false) {
-        orvplatform::ResetAll();
-        orvplatform::EnableJournal(false);
-        orvd3d8::EnableRasterizer(false);
-        orvd3d8::Adapter(0).maxSimultaneousTextures = stages;
-        m_pRenderer.reset(CreatePlugin(&m_Kernel));
-        if (m_pRenderer && !m_pRenderer->SetDisplayMode(640, 480, 32, 60, 0, true))
-            m_pRenderer.reset();
-    }
-    ~Display() {
-        m_pRenderer.reset();
-        orvplatform::ResetAll();
-    }
-    RenderDevice* operator->() const { return m_pRenderer.get(); }
-    explicit operator bool() const { return m_pRenderer != nullptr; }
-    IDirect3DDevice8* Device() const { return orvd3d8::LastDevice(); }
-
-private:
-    Kernel m_Kernel;
-    std::unique_ptr<RenderDevice> m_pRenderer;
-};
 
 // Nanoseconds per call of `calls`, over enough repetitions to be steady.
 template <typename Calls>

@@ -12,35 +12,11 @@
 #include "host/Font.h"
 #include "host/Kernel.h"
 #include "host/RenderDevice.h"
-
-extern "C" RenderDevice* CreatePlugin(Kernel* kernel);
+#include "support/BenchDisplay.h"
 
 namespace {
 
-// One windowed 640 x 480 display per benchmark run. The stand-in runtime's
-// journal and rasteriser are off: what is timed is the driver's own work and
-// the device calls it makes.
-class Display {
-public:
-    Display() : m_Kernel(nullptr, false) {
-        orvplatform::ResetAll();
-        orvplatform::EnableJournal(false);
-        orvd3d8::EnableRasterizer(false);
-        m_pRenderer.reset(CreatePlugin(&m_Kernel));
-        if (m_pRenderer && !m_pRenderer->SetDisplayMode(640, 480, 32, 60, 0, true))
-            m_pRenderer.reset();
-    }
-    ~Display() {
-        m_pRenderer.reset();
-        orvplatform::ResetAll();
-    }
-    RenderDevice* operator->() const { return m_pRenderer.get(); }
-    explicit operator bool() const { return m_pRenderer != nullptr; }
-
-private:
-    Kernel m_Kernel;
-    std::unique_ptr<RenderDevice> m_pRenderer;
-};
+using orvbench::Display;
 
 void SetRenderStateTranslated(benchmark::State& state) {
     Display display;

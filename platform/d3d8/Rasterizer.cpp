@@ -83,6 +83,29 @@ float Operate(DWORD op, float arg1, float arg2, float diffuseAlpha, float textur
     }
 }
 
+// An operation that reads the texture of a stage that has none is invalid:
+// the runtime passes the current colour on instead (selects CURRENT), for
+// the colour and the alpha operation each on its own.
+bool ReadsMissingTexture(DWORD op, DWORD arg1, DWORD arg2) {
+    if (op == D3DTOP_DISABLE) return false;
+    return ((arg1 & D3DTA_SELECTMASK) == D3DTA_TEXTURE && op != D3DTOP_SELECTARG2) ||
+           ((arg2 & D3DTA_SELECTMASK) == D3DTA_TEXTURE && op != D3DTOP_SELECTARG1);
+}
+
+struct StageOperation {
+    DWORD op, arg1, arg2;
+};
+
+StageOperation StageOperationOf(const Device8& device, D3DTEXTURESTAGESTATETYPE op,
+                                D3DTEXTURESTAGESTATETYPE arg1, D3DTEXTURESTAGESTATETYPE arg2,
+                                bool textured) {
+    StageOperation operation = {device.StageState(0, op), device.StageState(0, arg1),
+                                device.StageState(0, arg2)};
+    if (!textured && ReadsMissingTexture(operation.op, operation.arg1, operation.arg2))
+        operation = {D3DTOP_SELECTARG1, D3DTA_CURRENT, D3DTA_CURRENT};
+    return operation;
+}
+
 float Address(DWORD mode, float coordinate, bool& border) {
     switch (mode) {
         case D3DTADDRESS_CLAMP: return std::clamp(coordinate, 0.0f, 1.0f);
@@ -247,8 +270,8 @@ void Rasterizer::Shade(int x, int y, const Vertex* v[3], const float weights[3])
 }
 
 uint32_t Rasterizer::Sample(float u, float v) const {
-    // Without a texture (or with a block-compressed one, which is not
-    // decoded) a stage reads opaque white, so modulation keeps the diffuse.
+    // A block-compressed texture is not decoded: it reads opaque white. (A
+    // stage without a texture reads nothing: see ReadsMissingTexture.)
     if (!m_Texture || PixelFormat::IsCompressed(m_Texture->Format())) return 0xFFFFFFFF;
     const Surface8& level = *m_Texture->Level(0);
     bool border = false;
@@ -274,21 +297,21 @@ uint32_t Rasterizer::Combine(const float diffuse[4], uint32_t texel) const {
         float value = (arg & D3DTA_ALPHAREPLICATE) ? source[kA] : source[channel];
         return (arg & D3DTA_COMPLEMENT) ? 1.0f - value : value;
     };
-    const DWORD colourOp = m_Device.StageState(0, D3DTSS_COLOROP);
-    const DWORD alphaOp = m_Device.StageState(0, D3DTSS_ALPHAOP);
+    const bool textured = m_Texture != nullptr;
+    const StageOperation colour = StageOperationOf(m_Device, D3DTSS_COLOROP, D3DTSS_COLORARG1,
+                                                   D3DTSS_COLORARG2, textured);
+    const StageOperation alpha = StageOperationOf(m_Device, D3DTSS_ALPHAOP, D3DTSS_ALPHAARG1,
+                                                  D3DTSS_ALPHAARG2, textured);
     float result[4];
     std::copy(diffuse, diffuse + 4, result);
     // A disabled stage 0 passes the diffuse colour through.
-    if (colourOp != D3DTOP_DISABLE)
+    if (colour.op != D3DTOP_DISABLE)
         for (int channel = kR; channel <= kB; ++channel)
-            result[channel] =
-                Operate(colourOp, argument(m_Device.StageState(0, D3DTSS_COLORARG1), channel),
-                        argument(m_Device.StageState(0, D3DTSS_COLORARG2), channel), diffuse[kA],
-                        texture[kA]);
-    if (colourOp != D3DTOP_DISABLE && alphaOp != D3DTOP_DISABLE)
-        result[kA] = Operate(alphaOp, argument(m_Device.StageState(0, D3DTSS_ALPHAARG1), kA),
-                             argument(m_Device.StageState(0, D3DTSS_ALPHAARG2), kA), diffuse[kA],
-                             texture[kA]);
+            result[channel] = Operate(colour.op, argument(colour.arg1, channel),
+                                      argument(colour.arg2, channel), diffuse[kA], texture[kA]);
+    if (colour.op != D3DTOP_DISABLE && alpha.op != D3DTOP_DISABLE)
+        result[kA] = Operate(alpha.op, argument(alpha.arg1, kA), argument(alpha.arg2, kA),
+                             diffuse[kA], texture[kA]);
     return Pack(result);
 }
 

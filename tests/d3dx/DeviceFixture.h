@@ -14,7 +14,7 @@
 
 #include <d3dx8.h>
 
-#include "ImageFiles.h"
+#include "support/ImageFiles.h"
 #include "support/TestWindow.h"
 
 class DeviceFixture : public ::testing::Test {

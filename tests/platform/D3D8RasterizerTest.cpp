@@ -117,13 +117,52 @@ TEST_F(D3D8Rasterizer, CullingFollowsTheWinding) {
                  {D3DCULL_CCW, false, false},
                  {D3DCULL_CW, true, false},
                  {D3DCULL_NONE, false, true}};
-    // Untextured: stage 0 reads white, so the diffuse colour shows.
+    // Untextured: stage 0's modulation of the missing texture passes the
+    // diffuse colour on.
     int x = 0;
     for (const Case& c : cases) {
         ASSERT_EQ(m_Device->SetRenderState(D3DRS_CULLMODE, c.cull), D3D_OK);
         Quad(static_cast<float>(x), 0, static_cast<float>(x + 4), 4, 0xFFFF0000, 0.5f, c.clockwise);
         EXPECT_EQ(Pixel(x + 1, 1), c.drawn ? 0xFFFF0000u : kBackground)
             << "cull " << c.cull << " clockwise " << c.clockwise;
+        x += 8;
+    }
+}
+
+TEST_F(D3D8Rasterizer, OperationsOnAMissingTexturePassTheCurrentColourOn) {
+    // Half-transparent green, blended by its alpha over the blue background,
+    // unless the alpha operation reads something else.
+    const DWORD diffuse = 0x8000FF00;
+    const uint32_t blended = 0xFF00807Fu;
+    struct Case {
+        DWORD colourOp, colourArg1, colourArg2, alphaOp, alphaArg1;
+        uint32_t expected;
+        const char* what;
+    } cases[] = {
+        {D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_MODULATE, D3DTA_TEXTURE, blended,
+         "modulation keeps the diffuse colour"},
+        {D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_SELECTARG1, D3DTA_TEXTURE,
+         blended, "selecting the texture selects the current colour and alpha"},
+        {D3DTOP_ADD, D3DTA_DIFFUSE, D3DTA_TEXTURE, D3DTOP_SELECTARG1, D3DTA_DIFFUSE, blended,
+         "adding the texture adds nothing"},
+        {D3DTOP_SELECTARG1, D3DTA_TFACTOR, D3DTA_TEXTURE, D3DTOP_SELECTARG1, D3DTA_TFACTOR,
+         0xFFFF0000u, "an operation that ignores its texture argument stays"},
+    };
+    ASSERT_EQ(m_Device->SetTexture(0, nullptr), D3D_OK);
+    ASSERT_EQ(m_Device->SetRenderState(D3DRS_TEXTUREFACTOR, 0xFFFF0000), D3D_OK);
+    ASSERT_EQ(m_Device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE), D3D_OK);
+    ASSERT_EQ(m_Device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA), D3D_OK);
+    ASSERT_EQ(m_Device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA), D3D_OK);
+    ASSERT_EQ(m_Device->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE), D3D_OK);
+    int x = 0;
+    for (const Case& c : cases) {
+        ASSERT_EQ(m_Device->SetTextureStageState(0, D3DTSS_COLOROP, c.colourOp), D3D_OK);
+        ASSERT_EQ(m_Device->SetTextureStageState(0, D3DTSS_COLORARG1, c.colourArg1), D3D_OK);
+        ASSERT_EQ(m_Device->SetTextureStageState(0, D3DTSS_COLORARG2, c.colourArg2), D3D_OK);
+        ASSERT_EQ(m_Device->SetTextureStageState(0, D3DTSS_ALPHAOP, c.alphaOp), D3D_OK);
+        ASSERT_EQ(m_Device->SetTextureStageState(0, D3DTSS_ALPHAARG1, c.alphaArg1), D3D_OK);
+        Quad(static_cast<float>(x), 0, static_cast<float>(x + 4), 4, diffuse);
+        ExpectNear(Pixel(x + 1, 1), c.expected, c.what);
         x += 8;
     }
 }

@@ -9,22 +9,10 @@
 
 namespace {
 
+using winesuite::FinishedCleanly;
 using winesuite::ScenarioOutput;
 
-class WineDisplay : public ::testing::Test {
-protected:
-    void SetUp() override {
-        if (winesuite::WineUnavailable()) GTEST_SKIP() << "Wine is not installed here";
-    }
-};
-
-// A scenario that ran to its end and logged no failure.
-ScenarioOutput FinishedCleanly(const char* name) {
-    ScenarioOutput output(name);
-    EXPECT_TRUE(output.Finished()) << name << " did not run to its end";
-    EXPECT_EQ(output.FailureLines(), std::vector<std::string>()) << name;
-    return output;
-}
+class WineDisplay : public winesuite::WineTest {};
 
 std::string Size(unsigned width, unsigned height) {
     return std::to_string(width) + "x" + std::to_string(height);

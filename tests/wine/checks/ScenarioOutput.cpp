@@ -71,6 +71,13 @@ bool WineUnavailable() {
     return std::ifstream(std::string(ORV_WINE_OUTPUT_DIR) + "/unavailable").good();
 }
 
+ScenarioOutput FinishedCleanly(const char* name) {
+    ScenarioOutput output(name);
+    EXPECT_TRUE(output.Finished()) << name << " did not run to its end";
+    EXPECT_EQ(output.FailureLines(), std::vector<std::string>()) << name;
+    return output;
+}
+
 unsigned PackedColour(const Rgb& colour) {
     const auto byte = [](float value) {
         return static_cast<unsigned>(std::lround(std::clamp(value, 0.0f, 1.0f) * 255.0f));

@@ -2,6 +2,8 @@
 // facts, the kernel's log lines and its pictures.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <map>
 #include <string>
 #include <vector>
@@ -34,6 +36,17 @@ private:
 
 // True when the suite could not run here (no Wine); tests then skip.
 bool WineUnavailable();
+
+// A check of the suite: skipped where the suite could not run.
+class WineTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (WineUnavailable()) GTEST_SKIP() << "Wine is not installed here";
+    }
+};
+
+// A scenario's output, expected to have run to its end with no failure logged.
+ScenarioOutput FinishedCleanly(const char* name);
 
 // The packed colour the scenarios clear to, computed from its components.
 unsigned PackedColour(const Rgb& colour);

@@ -53,6 +53,21 @@ bool Scenario::DrawFrames(const Rgb& clear, int frames) {
     return true;
 }
 
+bool Scenario::DrawFrames(const Rgb& clear, int frames,
+                          const std::function<bool(RenderDevice*)>& draw) {
+    RenderDevice* device = Device();
+    bool drawn = true;
+    for (int frame = 0; frame < frames; ++frame) {
+        m_Kernel.m_pWindow->PumpMessages();
+        device->SetClearColor(device->ToD3DColor(Color(clear.r, clear.g, clear.b, 1.0f)));
+        if (!device->BeginScene() || !device->Clear(true, true, false)) return false;
+        drawn = draw(device) && drawn;
+        if (!device->EndScene()) return false;
+    }
+    m_Kernel.m_pWindow->PumpMessages();
+    return drawn;
+}
+
 bool Scenario::Capture(const char* name) {
     orvhost::Image image;
     const std::string base = PathOf(name);

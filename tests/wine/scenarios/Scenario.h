@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdio>
+#include <functional>
 #include <string>
 
 #include "host/Kernel.h"
@@ -32,6 +33,10 @@ public:
     // Draws `frames` frames cleared to `clear` with every line of kLines;
     // false when a frame operation failed.
     bool DrawFrames(const Rgb& clear, int frames);
+    // Draws `frames` frames cleared (colour and depth) to `clear`, each with
+    // `draw` between BeginScene and EndScene and no text; false when a frame
+    // operation or `draw` failed.
+    bool DrawFrames(const Rgb& clear, int frames, const std::function<bool(RenderDevice*)>& draw);
     // The window's client area as the screen shows it, as NAME.bmp and .png.
     bool Capture(const char* name);
     std::string PathOf(const char* name) const;

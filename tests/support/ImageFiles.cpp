@@ -1,4 +1,4 @@
-#include "ImageFiles.h"
+#include "support/ImageFiles.h"
 
 #include <algorithm>
 #include <cmath>
@@ -203,7 +203,13 @@ ImageFile BmpFile(Bmp kind, UINT width, UINT height, bool topDown, bool fileHead
 }
 
 ImageFile TgaFile(Tga kind, UINT width, UINT height, bool runLength, bool topDown) {
+    return TgaFile(kind, Pattern(width, height), runLength, topDown);
+}
+
+ImageFile TgaFile(Tga kind, const Picture& source, bool runLength, bool topDown) {
     constexpr UINT kMapLength = 200, kMapFirst = 0;
+    const UINT width = source.width, height = source.height;
+    const auto opaque = [](uint32_t p) { return 0xFF000000u | p; };
     ImageFile file{"tga", {}, {}, D3DFMT_X8R8G8B8};
     unsigned bits = 24, alphaBits = 0, type = 2;
     switch (kind) {
@@ -213,20 +219,20 @@ ImageFile TgaFile(Tga kind, UINT width, UINT height, bool runLength, bool topDow
             break;
         case Tga::Grey8:
             bits = 8, type = 3, file.format = D3DFMT_L8;
-            file.expected = Map(Pattern(width, height, false), [](uint32_t p) { return 0xFF000000u | Channel(p, 16) * 0x010101u; });
+            file.expected = Map(Map(source, opaque), [](uint32_t p) { return 0xFF000000u | Channel(p, 16) * 0x010101u; });
             break;
         case Tga::Rgb15:
             bits = 15, file.format = D3DFMT_X1R5G5B5;
-            file.expected = Map(Pattern(width, height, false), [](uint32_t p) { return From555(To555(p), false); });
+            file.expected = Map(Map(source, opaque), [](uint32_t p) { return From555(To555(p), false); });
             break;
         case Tga::Argb16:
             bits = 16, alphaBits = 1, file.format = D3DFMT_A1R5G5B5;
-            file.expected = Map(Pattern(width, height, true), [](uint32_t p) { return From555(To555(p), true); });
+            file.expected = Map(source, [](uint32_t p) { return From555(To555(p), true); });
             break;
-        case Tga::Rgb24: file.expected = Pattern(width, height, false); break;
+        case Tga::Rgb24: file.expected = Map(source, opaque); break;
         case Tga::Argb32:
             bits = 32, alphaBits = 8, file.format = D3DFMT_A8R8G8B8;
-            file.expected = Pattern(width, height, true);
+            file.expected = source;
             break;
     }
     const unsigned bytes = (bits + 7) / 8;

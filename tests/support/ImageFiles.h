@@ -33,6 +33,9 @@ ImageFile BmpFile(Bmp kind, UINT width, UINT height, bool topDown, bool fileHead
 
 enum class Tga { Mapped8, Grey8, Rgb15, Argb16, Rgb24, Argb32 };
 ImageFile TgaFile(Tga kind, UINT width, UINT height, bool runLength, bool topDown);
+// The same of a given picture (reduced as the kind stores it; Mapped8 keeps
+// its own indexed picture).
+ImageFile TgaFile(Tga kind, const Picture& source, bool runLength, bool topDown);
 
 // colourType and bitDepth as libpng names them; transparency adds a tRNS chunk
 // (to grey, RGB and palette images).

@@ -1,0 +1,177 @@
+// The driver's texture registry: sharing by name in any letter case, unique
+// textures, releases and stale pointers, sequence names it refuses, and the
+// release and reload of every texture across a device reset.
+#include <algorithm>
+#include <cstdio>
+#include <string>
+
+#include "TextureTestSupport.h"
+
+namespace {
+
+using orvtest::TextureTest;
+using orvtest::ZarFile;
+
+ZarFile Pixels(uint16_t size, uint8_t frames, uint32_t seed) {
+    ZarFile file;
+    file.width = file.height = size;
+    file.layoutFlags = 0x0009;
+    file.frameCount = frames;
+    for (uint8_t i = 0; i < frames; ++i) file.durations.push_back(static_cast<uint16_t>(100 + 10 * i));
+    file.payload = orvtest::NoiseBytes(size_t(size) * size * 4 * (frames ? frames : 1), seed);
+    return file;
+}
+
+TEST_F(TextureTest, FilesAreSharedByNameInAnyCaseUntilTheLastRelease) {
+    Display();
+    const std::string path = Write("Rock.ZAR", Pixels(4, 0, 1));
+    std::string lower = path;
+    std::transform(lower.begin(), lower.end(), lower.begin(), ::tolower);
+    const size_t before = orvd3d8::LiveObjectCount();
+
+    Texture* first = m_pRenderer->CreateTextureFromFile(path.c_str(), true, false);
+    ASSERT_NE(first, nullptr);
+    orvplatform::ClearJournal();
+    Texture* second = m_pRenderer->CreateTextureFromFile(lower.c_str(), false, false);
+    EXPECT_EQ(second, first);
+    EXPECT_EQ(first->GetRefCount(), 2u);
+    EXPECT_EQ(orvplatform::CountOf("IDirect3DDevice8::CreateTexture"), 0u);  // nothing loaded
+    EXPECT_STREQ(first->GetFileName().c_str(), path.c_str());
+
+    // unique: loaded again and not shared.
+    Texture* own = m_pRenderer->CreateTextureFromFile(path.c_str(), false, true);
+    ASSERT_NE(own, nullptr);
+    EXPECT_NE(own, first);
+    EXPECT_EQ(m_pRenderer->CreateTextureFromFile(path.c_str(), false, false), first);
+    EXPECT_TRUE(m_pRenderer->ReleaseTexture(first));
+
+    EXPECT_TRUE(m_pRenderer->ReleaseTexture(first));
+    EXPECT_EQ(first->GetRefCount(), 1u);
+    EXPECT_TRUE(m_pRenderer->ReleaseTexture(second));
+    EXPECT_TRUE(m_pRenderer->ReleaseTexture(own));
+    EXPECT_EQ(orvd3d8::LiveObjectCount(), before);
+
+    // A created texture is registered under the empty name.
+    Texture* created = m_pRenderer->CreateTexture(256, 256, false, 0);
+    EXPECT_EQ(m_pRenderer->CreateTextureFromFile("", false, false), created);
+    EXPECT_EQ(created->GetRefCount(), 2u);
+}
+
+TEST_F(TextureTest, UniqueTexturesHonourTheirCountAndUnknownPointersAreLeftAlone) {
+    Display();
+    const std::string path = Write("unique.zar", Pixels(4, 0, 2));
+    const size_t before = orvd3d8::LiveObjectCount();
+    Texture* alone = m_pRenderer->CreateTextureFromFile(path.c_str(), false, true);
+    EXPECT_TRUE(m_pRenderer->ReleaseTexture(alone));  // nobody else holds it: gone
+    EXPECT_EQ(orvd3d8::LiveObjectCount(), before);
+
+    Texture* shared = m_pRenderer->CreateTextureFromFile(path.c_str(), false, true);
+    shared->AddRef();  // a material layer's reference
+    EXPECT_TRUE(m_pRenderer->ReleaseTexture(shared));
+    EXPECT_EQ(shared->GetRefCount(), 1u);
+    EXPECT_GT(orvd3d8::LiveObjectCount(), before);
+    EXPECT_TRUE(m_pRenderer->ReleaseTexture(shared));
+    EXPECT_EQ(orvd3d8::LiveObjectCount(), before);
+
+    int notATexture = 0;
+    EXPECT_TRUE(m_pRenderer->ReleaseTexture(reinterpret_cast<Texture*>(&notATexture)));
+    EXPECT_TRUE(m_pRenderer->ReleaseTexture(alone));  // already destroyed: not touched
+    EXPECT_TRUE(m_pRenderer->ReleaseTexture(nullptr));
+}
+
+TEST_F(TextureTest, SequenceNamesWithoutAFrameNumberAreRefused) {
+    Display();
+    const std::string longBase(250, 'x');
+    const std::string names[] = {"fire.tga", "fire", ".tga", "7", longBase + "0.tga",
+                                 "a0." + longBase, OutputPath("absent0.tga")};
+    for (const std::string& name : names) {
+        EXPECT_EQ(m_pRenderer->CreateTextureFromFileSequence(name.c_str(), 15, true, false), nullptr);
+        EXPECT_TRUE(Logged("D3DDriver::CreateTextureFromFileSequence: Failed to load " + name)) << name;
+    }
+    const std::string zero = Write("rate0.zar", Pixels(4, 0, 3));
+    EXPECT_EQ(m_pRenderer->CreateTextureFromFileSequence(OutputPath("rate0.zar").c_str(), 0, true, false), nullptr);
+    EXPECT_EQ(m_pRenderer->CreateTextureFromFileSequence(OutputPath("rate0.zar").c_str(), -5, true, false), nullptr);
+}
+
+class Reset : public TextureTest {
+protected:
+    std::vector<uint8_t> FrameBytes(Texture* texture, unsigned frame) {
+        return BoundAt(texture, frame).bytes;
+    }
+};
+
+TEST_F(Reset, EveryTextureComesBackAsItWasInRegistryOrder) {
+    Display();
+    // Registered: created (4 wide, two frames), DXT5 file (8), animated file (16); unique: 32.
+    Texture* created = m_pRenderer->CreateTexture(4, 4, true, 2);
+    for (unsigned frame = 0; frame < 2; ++frame)
+        for (unsigned i = 0; i < 16; ++i) created->SetPixel(i % 4, i / 4, 0xF0000000u | (frame << 20) | (i << 4), frame);
+    ASSERT_EQ(created->UpdateAllFrames(), 0);
+    ZarFile dxt;
+    dxt.width = dxt.height = 8;
+    dxt.compression = 5;
+    dxt.payload = orvtest::NoiseBytes(4 * 16, 4);
+    Texture* compressed = m_pRenderer->CreateTextureFromFile(Write("reset5.zar", dxt).c_str(), false, false);
+    Texture* animated = m_pRenderer->CreateTextureFromFile(Write("reset16.zar", Pixels(16, 3, 5)).c_str(), false, false);
+    Texture* unique = m_pRenderer->CreateTextureFromFile(Write("reset32.zar", Pixels(32, 0, 6)).c_str(), false, true);
+    ASSERT_TRUE(created && compressed && animated && unique);
+    animated->SetLooping(false);
+    animated->SetPlaying(false);
+    animated->SetFrame(2);
+
+    std::vector<std::vector<uint8_t>> before;
+    for (Texture* texture : {created, compressed, animated, unique})
+        for (unsigned frame = 0; frame < texture->GetFrameCount(); ++frame)
+            before.push_back(FrameBytes(texture, frame));
+    const D3DFORMAT animatedFormat = animated->GetFormat();
+
+    EXPECT_EQ(ResetAndListWidths(), (std::vector<uint64_t>{4, 4, 8, 16, 16, 16, 32}));
+
+    size_t index = 0;
+    for (Texture* texture : {created, compressed, animated, unique})
+        for (unsigned frame = 0; frame < texture->GetFrameCount(); ++frame)
+            EXPECT_EQ(FrameBytes(texture, frame), before[index++]) << frame;
+    EXPECT_EQ(created->GetFrameCount(), 2u);
+    EXPECT_TRUE(created->HasMipmaps());
+    EXPECT_EQ(created->GetFrameDurations()[1], 66u);
+    EXPECT_EQ(created->GetPixel(3, 3, 1), 0xF01000F0u);
+    EXPECT_EQ(compressed->GetFormat(), D3DFMT_DXT5);
+    EXPECT_EQ(animated->GetFormat(), animatedFormat);
+    EXPECT_EQ(animated->GetFrameCount(), 3u);
+    EXPECT_EQ(animated->GetFrameDurations()[2], 120u);
+    EXPECT_FALSE(animated->IsPlaying());
+    EXPECT_FALSE(animated->IsLooping());
+    EXPECT_EQ(animated->GetCurrentFrame(), 2u);
+    EXPECT_EQ(unique->GetWidth(), 32u);
+    EXPECT_EQ(created->GetRefCount(), 1u);
+}
+
+TEST_F(Reset, ReloadsFollowTheCurrentTextureDepth) {
+    Display({}, 16);
+    Texture* file = m_pRenderer->CreateTextureFromFile(Write("depth.zar", Pixels(4, 0, 7)).c_str(), false, false);
+    Texture* created = m_pRenderer->CreateTexture(4, 4, false, 0);
+    ASSERT_EQ(file->GetFormat(), D3DFMT_A4R4G4B4);
+    m_pRenderer->SetTextureBitDepth(32);
+    ASSERT_TRUE(m_pRenderer->ResetDevice());
+    EXPECT_EQ(file->GetFormat(), D3DFMT_A8R8G8B8);
+    EXPECT_EQ(created->GetFormat(), D3DFMT_A4R4G4B4);  // its copies hold that format
+}
+
+TEST_F(Reset, AFileThatNoLongerLoadsEndsTheResetAndEverythingGoes) {
+    Display();
+    const std::string path = Write("gone.zar", Pixels(4, 0, 8));
+    Texture* created = m_pRenderer->CreateTexture(4, 4, false, 0);
+    Texture* file = m_pRenderer->CreateTextureFromFile(path.c_str(), false, false);
+    Texture* unique = m_pRenderer->CreateTextureFromFile(path.c_str(), false, true);
+    ASSERT_TRUE(created && file && unique);
+    std::remove(path.c_str());
+    EXPECT_FALSE(m_pRenderer->ResetDevice());
+    EXPECT_TRUE(Logged("D3DDriver::ResetDevice - Failed to reload texture."));
+    EXPECT_EQ(orvd3d8::LiveObjectCount(), 1u);  // the Direct3D object alone
+    // The host's pointers are stale now: releasing them is harmless.
+    for (Texture* texture : {created, file, unique}) EXPECT_TRUE(m_pRenderer->ReleaseTexture(texture));
+    EXPECT_EQ(m_pRenderer->CreateTexture(4, 4, false, 0), nullptr);
+    EXPECT_TRUE(Logged("D3DDriver failed to create new 4x4 texture."));
+}
+
+}  // namespace

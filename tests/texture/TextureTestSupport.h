@@ -1,0 +1,255 @@
+// Helpers for the texture tests: ZAR files written by the test, the plug-in
+// texture's own operations reached through its virtual table, the pixels of
+// the Direct3D frame a texture binds, and a reference DXT decoder written
+// from the block layout independently of the plug-in's.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include <orv/D3D8Control.h>
+#include <orv/PlatformControl.h>
+
+#include "host/HostTypes.h"
+#include "host/RenderDevice.h"
+#include "host/Texture.h"
+#include "support/ImageFiles.h"
+#include "support/PluginHarness.h"
+
+namespace orvtest {
+
+// The operations the plug-in's texture adds after the 35 of Texture, called
+// by their place in its virtual table as the host calls operations (with
+// the Itanium layout, whose virtual destructor takes two entries).
+template <typename Result, typename... Arguments>
+Result CallTextureSlot(Texture* texture, size_t slot, Arguments... arguments) {
+    using Entry = Result (*)(Texture*, Arguments...);
+    void* const* table = *reinterpret_cast<void* const* const*>(texture);
+    return reinterpret_cast<Entry>(table[slot + 1])(texture, arguments...);
+}
+inline int LoadFromFile(Texture* texture, const char* fileName, int fileType, bool prefer32Bit,
+                        bool mipmaps, bool keepCopy) {
+    return CallTextureSlot<int>(texture, 36, fileName, fileType, prefer32Bit, mipmaps, keepCopy);
+}
+inline bool Bind(Texture* texture, unsigned stage) {
+    return CallTextureSlot<bool>(texture, 38, stage);
+}
+
+// A ZAR file under construction.
+struct ZarFile {
+    uint8_t version = 0;
+    uint16_t width = 0, height = 0;
+    uint16_t layoutFlags = 0;
+    uint16_t channelClasses = 0xAA;  // every class 2
+    uint8_t compression = 0;
+    uint8_t storedMipLevels = 0;
+    uint8_t frameCount = 0;
+    std::vector<uint16_t> durations;
+    std::vector<uint8_t> payload;  // frames and stored levels, as they follow the durations
+    char magic[4] = "ZAR";
+
+    std::vector<uint8_t> Bytes() const {
+        std::vector<uint8_t> bytes(64, 0);
+        bytes[0] = static_cast<uint8_t>(magic[0]);
+        bytes[1] = static_cast<uint8_t>(magic[1]);
+        bytes[2] = static_cast<uint8_t>(magic[2]);
+        bytes[3] = version;
+        auto put16 = [&](size_t at, uint16_t v) {
+            bytes[at] = static_cast<uint8_t>(v);
+            bytes[at + 1] = static_cast<uint8_t>(v >> 8);
+        };
+        put16(4, width);
+        put16(6, height);
+        put16(8, layoutFlags);
+        put16(10, channelClasses);
+        bytes[12] = compression;
+        bytes[14] = storedMipLevels;
+        bytes[15] = frameCount;
+        for (uint16_t d : durations) {
+            bytes.push_back(static_cast<uint8_t>(d));
+            bytes.push_back(static_cast<uint8_t>(d >> 8));
+        }
+        bytes.insert(bytes.end(), payload.begin(), payload.end());
+        return bytes;
+    }
+};
+
+inline void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
+    FILE* file = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(file, nullptr) << path;
+    if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), file);
+    std::fclose(file);
+}
+
+// Deterministic pseudo-random bytes.
+inline std::vector<uint8_t> NoiseBytes(size_t count, uint32_t seed) {
+    std::vector<uint8_t> bytes(count);
+    for (uint8_t& byte : bytes) {
+        seed = seed * 1664525u + 1013904223u;
+        byte = static_cast<uint8_t>(seed >> 24);
+    }
+    return bytes;
+}
+
+// Level 0 of the Direct3D frame that `texture` binds to stage 0 now.
+struct FrameContents {
+    D3DFORMAT format = D3DFMT_UNKNOWN;
+    UINT width = 0, height = 0, levels = 0;
+    int pitch = 0;
+    std::vector<uint8_t> bytes;  // rows `pitch` apart
+    orvd3d8::Image image;        // as A8R8G8B8 (uncompressed colour formats only)
+    IDirect3DBaseTexture8* identity = nullptr;
+    uint32_t Word32(unsigned x, unsigned y) const {
+        uint32_t v;
+        std::memcpy(&v, &bytes[y * pitch + 4 * x], 4);
+        return v;
+    }
+    uint16_t Word16(unsigned x, unsigned y) const {
+        uint16_t v;
+        std::memcpy(&v, &bytes[y * pitch + 2 * x], 2);
+        return v;
+    }
+};
+inline FrameContents BoundFrame(RenderDevice* renderer, IDirect3DDevice8* device,
+                                Texture* texture) {
+    FrameContents contents;
+    renderer->SetTexture(0, texture);
+    IDirect3DBaseTexture8* base = nullptr;
+    device->GetTexture(0, &base);
+    if (!base) return contents;
+    IDirect3DTexture8* frame = static_cast<IDirect3DTexture8*>(base);
+    contents.identity = base;
+    D3DSURFACE_DESC desc;
+    frame->GetLevelDesc(0, &desc);
+    contents.format = desc.Format;
+    contents.width = desc.Width;
+    contents.height = desc.Height;
+    contents.levels = frame->GetLevelCount();
+    D3DLOCKED_RECT locked;
+    if (SUCCEEDED(frame->LockRect(0, &locked, nullptr, D3DLOCK_READONLY))) {
+        const bool blocks = desc.Format == D3DFMT_DXT1 || desc.Format == D3DFMT_DXT2 ||
+                            desc.Format == D3DFMT_DXT3 || desc.Format == D3DFMT_DXT4 ||
+                            desc.Format == D3DFMT_DXT5;
+        const UINT rows = blocks ? (desc.Height + 3) / 4 : desc.Height;
+        contents.pitch = locked.Pitch;
+        const uint8_t* bits = static_cast<const uint8_t*>(locked.pBits);
+        contents.bytes.assign(bits, bits + static_cast<size_t>(rows) * locked.Pitch);
+        frame->UnlockRect(0);
+        if (!blocks) contents.image = orvd3d8::TextureLevelImage(frame, 0);
+    }
+    base->Release();
+    renderer->SetTexture(0, nullptr);
+    return contents;
+}
+
+// Reference decoding of one DXT block into 16 ARGB pixels (row by row).
+inline void ReferenceDecodeBlock(const uint8_t* block, int dxt, uint32_t out[16]) {
+    const uint8_t* colour = dxt == 1 ? block : block + 8;
+    const unsigned c0 = colour[0] | (colour[1] << 8), c1 = colour[2] | (colour[3] << 8);
+    auto channels = [](unsigned c, unsigned* rgb) {
+        rgb[0] = ((c >> 11) * 255 + 15) / 31;
+        rgb[1] = (((c >> 5) & 63) * 255 + 31) / 63;
+        rgb[2] = ((c & 31) * 255 + 15) / 31;
+    };
+    unsigned a[3], b[3], p[4][4];
+    channels(c0, a);
+    channels(c1, b);
+    const bool three = dxt == 1 && c0 <= c1;
+    for (int i = 0; i < 3; ++i) {
+        p[0][i] = a[i];
+        p[1][i] = b[i];
+        p[2][i] = three ? (a[i] + b[i]) / 2 : (2 * a[i] + b[i] + 1) / 3;
+        p[3][i] = three ? (a[i] + b[i]) / 2 : (a[i] + 2 * b[i] + 1) / 3;
+    }
+    p[0][3] = p[1][3] = p[2][3] = 255;
+    p[3][3] = three ? 0 : 255;
+    const uint32_t indices = colour[4] | (colour[5] << 8) | (colour[6] << 16) |
+                             (static_cast<uint32_t>(colour[7]) << 24);
+    unsigned alphas[8] = {block[0], block[1]};
+    if (dxt >= 4) {
+        const unsigned a0 = block[0], a1 = block[1];
+        for (int i = 2; i < 8; ++i) {
+            if (a0 > a1)
+                alphas[i] = ((8 - i) * a0 + (i - 1) * a1 + 3) / 7;
+            else
+                alphas[i] = i < 6 ? ((6 - i) * a0 + (i - 1) * a1 + 2) / 5 : (i == 6 ? 0 : 255);
+        }
+    }
+    for (int r = 0; r < 4; ++r) {
+        for (int c = 0; c < 4; ++c) {
+            const int pixel = 4 * r + c;
+            const unsigned* entry = p[(indices >> (2 * pixel)) & 3];
+            unsigned alpha = entry[3];
+            if (dxt == 2 || dxt == 3) {
+                const unsigned row = block[2 * r] | (block[2 * r + 1] << 8);
+                alpha = (((row >> (4 * c)) & 15) * 255 + 7) / 15;
+            } else if (dxt >= 4) {
+                const uint8_t* bits = block + (r < 2 ? 2 : 5);
+                const unsigned word = bits[0] | (bits[1] << 8) | (bits[2] << 16);
+                alpha = alphas[(word >> (3 * (4 * (r % 2) + c))) & 7];
+            }
+            out[pixel] = (alpha << 24) | (entry[0] << 16) | (entry[1] << 8) | entry[2];
+        }
+    }
+}
+
+}  // namespace orvtest
+
+namespace orvtest {
+
+// A windowed display whose device offers the given texture formats (all of
+// the stand-in's defaults when empty), and files written under the test
+// output directory.
+class TextureTest : public PluginTest {
+protected:
+    RenderDevice* Display(const std::vector<D3DFORMAT>& formats = {}, unsigned bitDepth = 16) {
+        if (!formats.empty()) orvd3d8::Adapter(0).textureFormats = formats;
+        m_pRenderer = CreateWindowed();
+        m_pD3D = orvd3d8::LastDevice();
+        if (m_pRenderer) m_pRenderer->SetTextureBitDepth(bitDepth);
+        return m_pRenderer;
+    }
+    std::string Write(const std::string& name, const std::vector<uint8_t>& bytes) {
+        const std::string path = OutputPath(name);
+        WriteBytes(path, bytes);
+        return path;
+    }
+    std::string Write(const std::string& name, const ZarFile& file) {
+        return Write(name, file.Bytes());
+    }
+    std::string Write(const std::string& name, const ImageFile& file) {
+        return Write(name, file.bytes);
+    }
+    FrameContents Bound(Texture* texture) { return BoundFrame(m_pRenderer, m_pD3D, texture); }
+    // ResetDevice on the display; the widths (up to 32) of the Direct3D
+    // textures made again, in the order made. Empty when the reset fails.
+    std::vector<uint64_t> ResetAndListWidths() {
+        orvplatform::ClearJournal();
+        if (!m_pRenderer->ResetDevice()) return {};
+        m_pD3D = orvd3d8::LastDevice();
+        std::vector<uint64_t> widths;
+        for (const orvplatform::Call& call : orvplatform::CallsOf("IDirect3DDevice8::CreateTexture"))
+            if (call.args[0] <= 32) widths.push_back(call.args[0]);
+        return widths;
+    }
+    // Frame `frame` as the current device holds it; the texture's animation
+    // state is left as it was.
+    FrameContents BoundAt(Texture* texture, unsigned frame) {
+        const bool playing = texture->IsPlaying();
+        const unsigned paused = texture->GetCurrentFrame();
+        texture->SetPlaying(false);
+        texture->SetFrame(frame);
+        FrameContents contents = Bound(texture);
+        texture->SetFrame(paused);
+        texture->SetPlaying(playing);
+        return contents;
+    }
+
+    RenderDevice* m_pRenderer = nullptr;
+    IDirect3DDevice8* m_pD3D = nullptr;
+};
+
+}  // namespace orvtest

@@ -1,0 +1,500 @@
+// Texture objects: creation of empty frames, system copies and uploads,
+// single pixels, reference counts, the format choice on the driver's device,
+// and the two halves of a device reset.
+#include "texture/D3DTexture.h"
+
+#include <d3dx8.h>
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+#include "host/Kernel.h"
+#include "plugin/D3DDriver.h"
+#include "texture/PixelFormats.h"
+#include "texture/SupportedTextureFormats.h"
+#include "texture/TextureFileType.h"
+
+namespace {
+
+// More frames than this cannot be timed in 32-bit milliseconds (each lasts
+// up to 65535 ms) and are refused.
+constexpr unsigned kMaxFrameCount = 65535;
+
+}  // namespace
+
+D3DTexture::D3DTexture(Kernel* kernel, D3DDriver* driver)
+    : m_Width(0),
+      m_RowLength(0),
+      m_RowCount(0),
+      m_BlockWidth(1),
+      m_BlockHeight(1),
+      m_Height(0),
+      m_BytesPerPixel(0),
+      m_Pitch(0),
+      m_Format(D3DFMT_UNKNOWN),
+      m_FrameCount(0),
+      m_FrameCopies(nullptr),
+      m_FrameDurations(nullptr),
+      m_FrameStartTimes(nullptr),
+      m_PausedFrame(0),
+      m_StartTick(0),
+      m_TotalDuration(0),
+      m_Frames(nullptr),
+      m_pKernel(kernel),
+      m_pDriver(driver),
+      m_bMipmaps(false),
+      m_bAnimated(false),
+      m_bPlaying(true),
+      m_bLooping(true),
+      m_bKeepCopy(false),
+      m_RefCount(0),
+      m_Origin(Origin::None),
+      m_FramesPerSecond(0),
+      m_bResetMipmaps(false),
+      m_bResetPlaying(true),
+      m_bResetLooping(true),
+      m_ResetPausedFrame(0),
+      m_ResetStartTick(0) {}
+
+D3DTexture::~D3DTexture() {
+    ReleaseResources();
+    m_pKernel = nullptr;
+    m_pDriver = nullptr;
+}
+
+IDirect3DDevice8* D3DTexture::Device() const {
+    return m_pDriver ? m_pDriver->GetDevice() : nullptr;
+}
+
+// ---- Creation ---------------------------------------------------------------
+
+int D3DTexture::Create(unsigned width, unsigned height, bool mipmaps, unsigned frameCount,
+                       const unsigned short* frameDurations, bool prefer32Bit, bool keepCopy,
+                       PixelChannels wanted) {
+    ReleaseResources();
+    if (!Device() || frameCount > kMaxFrameCount) return -1;
+    if (!IsPowerOfTwo(width) || !IsPowerOfTwo(height)) return -1;
+    // Larger than the device allows: the device would refuse the frames, so
+    // their copies are not allocated first.
+    if ((m_pDriver->GetMaxTextureWidth() && width > m_pDriver->GetMaxTextureWidth()) ||
+        (m_pDriver->GetMaxTextureHeight() && height > m_pDriver->GetMaxTextureHeight()))
+        return -1;
+    if (!wanted.IsValid()) return -1;
+
+    const bool needAlpha = wanted.alpha != 0;
+    D3DFORMAT format = ChooseTextureFormat(prefer32Bit, needAlpha, wanted);
+    if (format == D3DFMT_UNKNOWN) format = ChooseTextureFormat(!prefer32Bit, needAlpha, wanted);
+    if (format == D3DFMT_UNKNOWN) return -1;
+
+    m_bKeepCopy = keepCopy;
+    m_bAnimated = frameCount != 0;
+    m_FrameCount = m_bAnimated ? frameCount : 1;
+    m_bMipmaps = mipmaps;
+    SetShape(width, height, format);
+
+    EnsureAllFrameCopies();
+    for (unsigned frame = 0; frame < m_FrameCount; ++frame) {
+        if (!m_FrameCopies || !m_FrameCopies[frame]) {
+            ReleaseResources();
+            return -1;
+        }
+    }
+    if (m_bAnimated && !SetDurations(frameDurations, m_FrameCount)) {
+        ReleaseResources();
+        return -1;
+    }
+    const int result = CreateFrames(true);
+    if (result != 0) {
+        ReleaseResources();
+        return result;
+    }
+    m_Origin = Origin::Created;
+    return 0;
+}
+
+int D3DTexture::CreateFrames(bool logFormat) {
+    IDirect3DDevice8* device = Device();
+    if (!device || m_FrameCount == 0) return -1;
+    ReleaseFrames();
+    m_Frames = new (std::nothrow) IDirect3DTexture8*[m_FrameCount]();
+    if (!m_Frames) return -1;
+    const UINT levels = m_bMipmaps ? 0 : 1;
+    for (unsigned frame = 0; frame < m_FrameCount; ++frame) {
+        HRESULT hr = device->CreateTexture(m_Width, m_Height, levels, 0, m_Format,
+                                           D3DPOOL_MANAGED, &m_Frames[frame]);
+        if (FAILED(hr)) {
+            m_Frames[frame] = nullptr;
+            return hr;
+        }
+        if (logFormat) {
+            D3DSURFACE_DESC desc;
+            if (SUCCEEDED(m_Frames[frame]->GetLevelDesc(0, &desc))) m_Format = desc.Format;
+            m_pKernel->LogMessage("TEXTUREFORMAT: %d", static_cast<int>(m_Format));
+        }
+    }
+    return 0;
+}
+
+void D3DTexture::ReleaseFrames() {
+    if (!m_Frames) return;
+    for (unsigned frame = 0; frame < m_FrameCount; ++frame)
+        if (m_Frames[frame]) m_Frames[frame]->Release();
+    delete[] m_Frames;
+    m_Frames = nullptr;
+}
+
+void D3DTexture::SetShape(unsigned width, unsigned height, D3DFORMAT format) {
+    m_Width = width;
+    m_Height = height;
+    m_Format = format;
+    m_BytesPerPixel = GetFormatSize(format);
+    const unsigned block = IsDxtFormat(format) ? 4 : 1;
+    m_BlockWidth = m_BlockHeight = block;
+    m_RowLength = (width + block - 1) / block;
+    m_RowCount = (height + block - 1) / block;
+    m_Pitch = m_RowLength * m_BytesPerPixel;
+}
+
+bool D3DTexture::SetDurations(const unsigned short* durations, unsigned frameCount) {
+    FreeDurations();
+    m_FrameDurations = new (std::nothrow) unsigned short[frameCount]();
+    m_FrameStartTimes = new (std::nothrow) unsigned[frameCount]();
+    if (!m_FrameDurations || !m_FrameStartTimes) {
+        FreeDurations();
+        return false;
+    }
+    unsigned total = 0;
+    for (unsigned frame = 0; frame < frameCount; ++frame) {
+        m_FrameDurations[frame] = durations ? durations[frame] : 0;
+        m_FrameStartTimes[frame] = total;
+        total += m_FrameDurations[frame];
+    }
+    m_TotalDuration = total;
+    return true;
+}
+
+void D3DTexture::FreeDurations() {
+    delete[] m_FrameDurations;
+    m_FrameDurations = nullptr;
+    delete[] m_FrameStartTimes;
+    m_FrameStartTimes = nullptr;
+    m_TotalDuration = 0;
+}
+
+void D3DTexture::ReleaseResources() {
+    FreeAllFrameCopies();
+    delete[] m_FrameCopies;
+    m_FrameCopies = nullptr;
+    FreeDurations();
+    ReleaseFrames();
+    m_bAnimated = false;
+    m_bKeepCopy = false;
+    m_bMipmaps = false;
+    m_bPlaying = true;
+    m_bLooping = true;
+    m_StartTick = 0;
+    m_PausedFrame = 0;
+    m_BytesPerPixel = 0;
+    m_FrameCount = 0;
+    m_Height = 0;
+    m_Pitch = 0;
+    m_Width = 0;
+    m_RowLength = 0;
+    m_RowCount = 0;
+    m_Format = D3DFMT_UNKNOWN;
+    m_BlockWidth = m_BlockHeight = 1;
+}
+
+// ---- System copies ----------------------------------------------------------
+
+void D3DTexture::EnsureFrameCopy(unsigned frame) {
+    // A texture that keeps its copies but has none for a frame was loaded
+    // straight into the device: its copy is read back from level 0.
+    if (m_bKeepCopy && frame < m_FrameCount && (!m_FrameCopies || !m_FrameCopies[frame]) &&
+        m_Frames && m_Frames[frame] && ReadBackFrame(frame) == 0)
+        return;
+    AllocateFrameCopy(frame, true);
+}
+
+uint8_t* D3DTexture::AllocateFrameCopy(unsigned frame, bool zeroed) {
+    if (frame >= m_FrameCount) return nullptr;
+    if (!m_FrameCopies) {
+        m_FrameCopies = new (std::nothrow) uint8_t*[m_FrameCount]();
+        if (!m_FrameCopies) return nullptr;
+    }
+    if (!m_FrameCopies[frame]) {
+        const size_t bytes = static_cast<size_t>(m_RowCount) * m_Pitch;
+        m_FrameCopies[frame] = zeroed ? new (std::nothrow) uint8_t[bytes]()
+                                      : new (std::nothrow) uint8_t[bytes];
+    }
+    return m_FrameCopies[frame];
+}
+
+void D3DTexture::EnsureAllFrameCopies() {
+    for (unsigned frame = 0; frame < m_FrameCount; ++frame) EnsureFrameCopy(frame);
+}
+
+void D3DTexture::FreeFrameCopy(unsigned frame) {
+    if (!m_FrameCopies || frame >= m_FrameCount) return;
+    delete[] m_FrameCopies[frame];
+    m_FrameCopies[frame] = nullptr;
+}
+
+void D3DTexture::FreeAllFrameCopies() {
+    if (!m_FrameCopies) return;
+    for (unsigned frame = 0; frame < m_FrameCount; ++frame) FreeFrameCopy(frame);
+}
+
+void* D3DTexture::GetFrameData(unsigned frame) {
+    if (frame >= m_FrameCount) return nullptr;
+    EnsureFrameCopy(frame);
+    return m_FrameCopies ? m_FrameCopies[frame] : nullptr;
+}
+
+void* D3DTexture::GetData() {
+    if (m_bAnimated || m_FrameCount == 0) return nullptr;
+    EnsureAllFrameCopies();
+    return m_FrameCopies ? m_FrameCopies[0] : nullptr;
+}
+
+// ---- Uploads ----------------------------------------------------------------
+
+int D3DTexture::UpdateFrame(unsigned frame, bool keepCopy) {
+    if (frame >= m_FrameCount || !m_FrameCopies || !m_FrameCopies[frame] || !m_Frames ||
+        !m_Frames[frame])
+        return -1;
+    IDirect3DTexture8* target = m_Frames[frame];
+    D3DLOCKED_RECT locked;
+    HRESULT hr = target->LockRect(0, &locked, nullptr, 0);
+    if (FAILED(hr)) return hr;
+    const uint8_t* source = m_FrameCopies[frame];
+    uint8_t* destination = static_cast<uint8_t*>(locked.pBits);
+    if (locked.Pitch == static_cast<INT>(m_Pitch)) {
+        std::memcpy(destination, source, static_cast<size_t>(m_Pitch) * m_RowCount);
+    } else if (locked.Pitch > 0) {
+        const size_t row = std::min<size_t>(m_Pitch, static_cast<size_t>(locked.Pitch));
+        for (unsigned y = 0; y < m_RowCount; ++y)
+            std::memcpy(destination + static_cast<size_t>(y) * locked.Pitch,
+                        source + static_cast<size_t>(y) * m_Pitch, row);
+    }
+    target->UnlockRect(0);
+    if (m_bMipmaps) D3DXFilterTexture(target, nullptr, 0, D3DX_DEFAULT);
+    if (!keepCopy && !m_bKeepCopy) FreeFrameCopy(frame);
+    return 0;
+}
+
+int D3DTexture::UpdateRect(unsigned frame, int left, int top, int right, int bottom,
+                           bool keepCopy) {
+    if (frame >= m_FrameCount || !m_FrameCopies || !m_FrameCopies[frame] || !m_Frames ||
+        !m_Frames[frame])
+        return -1;
+    if (m_BlockWidth > 1 || m_BlockHeight > 1) return -1;
+    if (left < 0 || top < 0 || left > right || top > bottom ||
+        static_cast<long long>(bottom) > m_Height || static_cast<long long>(right) > m_Width)
+        return -1;
+
+    IDirect3DTexture8* target = m_Frames[frame];
+    const RECT area = {left, top, right, bottom};
+    D3DLOCKED_RECT locked;
+    HRESULT hr = target->LockRect(0, &locked, &area, 0);
+    if (FAILED(hr)) return hr;
+    const uint8_t* source = m_FrameCopies[frame];
+    uint8_t* destination = static_cast<uint8_t*>(locked.pBits);
+    const size_t rowBytes = static_cast<size_t>(right - left) * m_BytesPerPixel;
+    const unsigned rows = static_cast<unsigned>(bottom - top);
+    if (locked.Pitch == static_cast<INT>(m_Pitch) && static_cast<unsigned>(right - left) == m_Width) {
+        std::memcpy(destination, source + static_cast<size_t>(top) * m_Pitch,
+                    static_cast<size_t>(locked.Pitch) * rows);
+    } else if (locked.Pitch > 0) {
+        const size_t row = std::min(rowBytes, static_cast<size_t>(locked.Pitch));
+        for (unsigned y = 0; y < rows; ++y)
+            std::memcpy(destination + static_cast<size_t>(y) * locked.Pitch,
+                        source + (static_cast<size_t>(top + y) * m_Width + left) * m_BytesPerPixel,
+                        row);
+    }
+    target->UnlockRect(0);
+    if (m_bMipmaps) D3DXFilterTexture(target, nullptr, 0, D3DX_DEFAULT);
+    if (!keepCopy && !m_bKeepCopy) FreeFrameCopy(frame);
+    return 0;
+}
+
+int D3DTexture::UpdateAllFrames(bool keepCopy) {
+    for (unsigned frame = 0; frame < m_FrameCount; ++frame)
+        if (int result = UpdateFrame(frame, keepCopy)) return result;
+    return 0;
+}
+
+int D3DTexture::UpdateRectAllFrames(int left, int top, int right, int bottom, bool keepCopy) {
+    if (m_BlockWidth > 1 || m_BlockHeight > 1) return -1;
+    for (unsigned frame = 0; frame < m_FrameCount; ++frame)
+        if (int result = UpdateRect(frame, left, top, right, bottom, keepCopy)) return result;
+    return 0;
+}
+
+int D3DTexture::UpdateRect(unsigned frame, int left, int top, int right, int bottom) {
+    if (m_BlockWidth > 1 || m_BlockHeight > 1) return -1;
+    return UpdateRect(frame, left, top, right, bottom, false);
+}
+
+int D3DTexture::UpdateRectAllFrames(int left, int top, int right, int bottom) {
+    if (m_BlockWidth > 1 || m_BlockHeight > 1) return -1;
+    return UpdateRectAllFrames(left, top, right, bottom, false);
+}
+
+int D3DTexture::UpdateFrame(unsigned frame) { return UpdateFrame(frame, false); }
+int D3DTexture::UpdateAllFrames() { return UpdateAllFrames(false); }
+
+int D3DTexture::ReadBackFrame(unsigned frame) {
+    if (frame >= m_FrameCount || !m_Frames || !m_Frames[frame]) return -1;
+    const bool fresh = !m_FrameCopies || !m_FrameCopies[frame];
+    if (!AllocateFrameCopy(frame, false)) return -1;
+    D3DLOCKED_RECT locked;
+    HRESULT hr = m_Frames[frame]->LockRect(0, &locked, nullptr, D3DLOCK_READONLY);
+    if (FAILED(hr)) {
+        if (fresh) FreeFrameCopy(frame);
+        return hr;
+    }
+    const uint8_t* source = static_cast<const uint8_t*>(locked.pBits);
+    uint8_t* destination = m_FrameCopies[frame];
+    if (locked.Pitch == static_cast<INT>(m_Pitch)) {
+        std::memcpy(destination, source, static_cast<size_t>(m_Pitch) * m_RowCount);
+    } else if (locked.Pitch > 0) {
+        if (static_cast<size_t>(locked.Pitch) < m_Pitch)
+            std::memset(destination, 0, static_cast<size_t>(m_Pitch) * m_RowCount);
+        const size_t row = std::min<size_t>(m_Pitch, static_cast<size_t>(locked.Pitch));
+        for (unsigned y = 0; y < m_RowCount; ++y)
+            std::memcpy(destination + static_cast<size_t>(y) * m_Pitch,
+                        source + static_cast<size_t>(y) * locked.Pitch, row);
+    }
+    m_Frames[frame]->UnlockRect(0);
+    return 0;
+}
+
+// ---- Pixels -----------------------------------------------------------------
+
+bool D3DTexture::ValidPixel(unsigned x, unsigned y, unsigned frame) const {
+    return frame < m_FrameCount && x < m_Width && y < m_Height && m_BlockWidth == 1 &&
+           m_BlockHeight == 1;
+}
+
+void D3DTexture::SetPixel(unsigned x, unsigned y, unsigned argb, unsigned frame) {
+    if (!ValidPixel(x, y, frame)) return;
+    uint8_t* copy = static_cast<uint8_t*>(GetFrameData(frame));
+    if (!copy) return;
+    uint8_t* row = copy + static_cast<size_t>(y) * m_Pitch;
+    switch (m_Format) {
+    case D3DFMT_R8G8B8:
+        row[3 * x] = static_cast<uint8_t>(argb);
+        row[3 * x + 1] = static_cast<uint8_t>(argb >> 8);
+        row[3 * x + 2] = static_cast<uint8_t>(argb >> 16);
+        break;
+    case D3DFMT_A8R8G8B8:
+    case D3DFMT_X8R8G8B8: {
+        const uint32_t value = argb;
+        std::memcpy(row + 4 * x, &value, 4);
+        break;
+    }
+    case D3DFMT_A4R4G4B4: {
+        const uint16_t value = static_cast<uint16_t>(((argb >> 24 & 0xF0) << 8) |
+                                                     ((argb >> 16 & 0xF0) << 4) |
+                                                     (argb >> 8 & 0xF0) | ((argb & 0xFF) >> 4));
+        std::memcpy(row + 2 * x, &value, 2);
+        break;
+    }
+    default: break;
+    }
+}
+
+unsigned D3DTexture::GetPixel(unsigned x, unsigned y, unsigned frame) {
+    if (!ValidPixel(x, y, frame)) return 0;
+    const uint8_t* copy = static_cast<const uint8_t*>(GetFrameData(frame));
+    if (!copy) return 0;
+    const uint8_t* row = copy + static_cast<size_t>(y) * m_Pitch;
+    switch (m_Format) {
+    case D3DFMT_A8R8G8B8:
+    case D3DFMT_X8R8G8B8: {
+        uint32_t value;
+        std::memcpy(&value, row + 4 * x, 4);
+        return value;
+    }
+    case D3DFMT_A4R4G4B4: {
+        uint16_t v;
+        std::memcpy(&v, row + 2 * x, 2);
+        return ((v >> 12) << 28) | ((v & 0x0F00u) << 12) | ((v & 0x00F0u) << 8) |
+               ((v & 0x000Fu) << 4);
+    }
+    default: return 0;
+    }
+}
+
+// ---- References -------------------------------------------------------------
+
+unsigned D3DTexture::AddRef() { return m_RefCount++; }
+
+unsigned D3DTexture::Release() {
+    if (m_RefCount > 0) --m_RefCount;
+    return m_RefCount;
+}
+
+// ---- Formats ----------------------------------------------------------------
+
+D3DFORMAT D3DTexture::ChooseTextureFormat(bool prefer32Bit, bool needAlpha,
+                                          PixelChannels wanted) {
+    if (!m_pDriver) return D3DFMT_UNKNOWN;
+    return SupportedTextureFormats::Get().Choose(m_pDriver->GetDirect3D(), Device(), prefer32Bit,
+                                                 needAlpha, wanted);
+}
+
+bool D3DTexture::IsTextureFormatSupported(D3DFORMAT format) {
+    if (!m_pDriver) return false;
+    return SupportedTextureFormats::Get().IsSupported(m_pDriver->GetDirect3D(), Device(), format);
+}
+
+void D3DTexture::EnumerateTextureFormats() {
+    if (m_pDriver) SupportedTextureFormats::Get().Enumerate(m_pDriver->GetDirect3D(), Device());
+}
+
+// ---- Device reset -----------------------------------------------------------
+
+void D3DTexture::ReleaseForReset() {
+    m_bResetMipmaps = m_bMipmaps;
+    m_bResetPlaying = m_bPlaying;
+    m_bResetLooping = m_bLooping;
+    m_ResetPausedFrame = m_PausedFrame;
+    m_ResetStartTick = m_StartTick;
+    // A created texture has no file to come back from: its description and
+    // its system copies stay, only the Direct3D frames go.
+    if (m_Origin == Origin::Created)
+        ReleaseFrames();
+    else
+        ReleaseResources();
+}
+
+int D3DTexture::ReloadAfterReset(bool prefer32Bit) {
+    const String name = m_FileName;
+    int result = -1;
+    switch (m_Origin) {
+    case Origin::Created:
+        result = CreateFrames(false);
+        for (unsigned frame = 0; result == 0 && frame < m_FrameCount; ++frame)
+            if (m_FrameCopies && m_FrameCopies[frame]) result = UpdateFrame(frame, true);
+        if (result != 0) ReleaseFrames();
+        break;
+    case Origin::File:
+        result = LoadFromFile(name.c_str(), TextureFileType(name.c_str()), prefer32Bit,
+                              m_bResetMipmaps, true);
+        break;
+    case Origin::Sequence:
+        result = LoadFromFileSequence(name.c_str(), m_FramesPerSecond, prefer32Bit,
+                                      m_bResetMipmaps, true);
+        break;
+    case Origin::None: break;
+    }
+    if (result != 0) return result;
+    m_bLooping = m_bResetLooping;
+    m_bPlaying = m_bResetPlaying;
+    m_StartTick = m_ResetStartTick;
+    m_PausedFrame = m_ResetPausedFrame < m_FrameCount ? m_ResetPausedFrame : 0;
+    return 0;
+}
