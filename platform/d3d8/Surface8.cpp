@@ -1,7 +1,5 @@
 #include "Surface8.h"
 
-#include <algorithm>
-
 #include "ComSupport.h"
 #include "Device8.h"
 #include "Journal.h"
@@ -20,9 +18,7 @@ Surface8::Surface8(Device8* device, const Desc& desc, LiveObject* container,
       m_ContainerInterface(containerInterface),
       m_Desc(desc),
       m_Pitch(PixelFormat::Pitch(desc.format, desc.width)),
-      m_Bytes(PixelFormat::Size(desc.format, desc.width, desc.height)) {
-    if (desc.zeroed) std::fill(m_Bytes.begin(), m_Bytes.end(), uint8_t{0});
-}
+      m_Bytes(PixelFormat::Size(desc.format, desc.width, desc.height), 0) {}
 
 void Surface8::OnFirstReference() { m_Device->AddPublic(); }
 

@@ -8,9 +8,7 @@
 #include <orv/D3D8Control.h>
 
 #include <cstdint>
-#include <memory>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "LiveObject.h"
@@ -28,9 +26,6 @@ public:
         DWORD usage = 0;
         D3DPOOL pool = D3DPOOL_DEFAULT;
         bool lockable = true;
-        // Managed and system-memory textures start with undefined contents;
-        // other surfaces start zeroed.
-        bool zeroed = true;
     };
 
     // A stand-alone surface starting with one reference.
@@ -91,23 +86,7 @@ private:
     IUnknown* m_ContainerInterface;
     Desc m_Desc;
     UINT m_Pitch;
-    // Elements added without a value are left uninitialised.
-    template <typename T>
-    struct UninitialisedAllocator : std::allocator<T> {
-        template <typename U>
-        struct rebind {
-            using other = UninitialisedAllocator<U>;
-        };
-        template <typename U, typename... Args>
-        void construct(U* at, Args&&... args) {
-            ::new (static_cast<void*>(at)) U(std::forward<Args>(args)...);
-        }
-        template <typename U>
-        void construct(U* at) {
-            ::new (static_cast<void*>(at)) U;
-        }
-    };
-    std::vector<uint8_t, UninitialisedAllocator<uint8_t>> m_Bytes;
+    std::vector<uint8_t> m_Bytes;
     bool m_Locked = false;
     PrivateData m_PrivateData;
 };
