@@ -1,6 +1,7 @@
-// Writes the textures of the example materials into the folder given as the
-// only argument: a stone and a moss image, four frames of a flame as a file
-// sequence, and a translucent glass as a ZAR file. Everything is computed
+// Writes the textures of the example materials and the demo into the folder
+// given as the only argument: a stone and a moss image, four frames of a
+// flame as a file sequence, a translucent glass as a ZAR file, a round badge
+// image and an animated spinner as a ZAR file of eight frames. Everything is computed
 // here, so the pictures are the same on every machine.
 #include <algorithm>
 #include <cmath>
@@ -121,21 +122,29 @@ bool WriteTga(const std::string& path, const Image& image) {
     return WriteFile(path, out);
 }
 
-// ZAR: the 64-byte header, then one uncompressed frame of red, green, blue
-// and alpha bytes per pixel (colour and alpha present, every channel of
-// ordinary precision).
-bool WriteZar(const std::string& path, const Image& image) {
+// ZAR: the 64-byte header, then uncompressed frames of red, green, blue and
+// alpha bytes per pixel (colour and alpha present, every channel of ordinary
+// precision). Several frames make an animation: their durations in
+// milliseconds follow the header, one 16-bit number per frame.
+bool WriteZar(const std::string& path, const std::vector<Image>& frames,
+              const std::vector<unsigned>& durations) {
+    const bool animated = frames.size() > 1;
     std::vector<uint8_t> out = {'Z', 'A', 'R', 0};
-    Put16(out, static_cast<unsigned>(image.Width()));
-    Put16(out, static_cast<unsigned>(image.Height()));
+    Put16(out, static_cast<unsigned>(frames[0].Width()));
+    Put16(out, static_cast<unsigned>(frames[0].Height()));
     Put16(out, 0x0009);  // layout: colour and alpha
     Put16(out, 0x00AA);  // channel classes: all ordinary
-    out.resize(64, 0);   // no compression, no stored levels, one frame
-    for (int y = 0; y < image.Height(); ++y)
-        for (int x = 0; x < image.Width(); ++x) {
-            const Pixel& p = image.At(x, y);
-            out.insert(out.end(), {p.r, p.g, p.b, p.a});
-        }
+    out.resize(64, 0);   // no compression, no stored levels
+    if (animated) {
+        out[15] = static_cast<uint8_t>(frames.size());
+        for (unsigned duration : durations) Put16(out, duration);
+    }
+    for (const Image& image : frames)
+        for (int y = 0; y < image.Height(); ++y)
+            for (int x = 0; x < image.Width(); ++x) {
+                const Pixel& p = image.At(x, y);
+                out.insert(out.end(), {p.r, p.g, p.b, p.a});
+            }
     return WriteFile(path, out);
 }
 
@@ -157,9 +166,10 @@ Image Moss() {
     Image image(64, 64);
     for (int y = 0; y < 64; ++y)
         for (int x = 0; x < 64; ++x) {
-            const double n = Noise(x / 6.0, y / 6.0, 64 / 6 + 1, 3);
+            // Patches of eight pixels that tile with the image's size.
+            const double n = Noise(x / 8.0, y / 8.0, 8, 3);
             const double cover = n > 0.55 ? std::min(1.0, (n - 0.55) * 5) : 0.0;
-            image.At(x, y) = {Byte(40 + 60 * n), Byte(120 + 100 * n), Byte(30 + 30 * n),
+            image.At(x, y) = {Byte(25 + 45 * n), Byte(75 + 75 * n), Byte(20 + 20 * n),
                               Byte(255 * cover)};
         }
     return image;
@@ -191,6 +201,53 @@ Image Glass() {
     return image;
 }
 
+// A round badge: a blue disc with a light rim and a white star, transparent
+// outside the disc, with soft edges.
+Image Badge() {
+    constexpr double kPi = 3.14159265358979323846;
+    Image image(64, 64);
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 64; ++x) {
+            const double dx = (x + 0.5 - 32) / 32, dy = (y + 0.5 - 32) / 32;
+            const double radius = std::sqrt(dx * dx + dy * dy);
+            const double angle = std::atan2(dy, dx);
+            // Five points: the star's edge moves between 0.3 and 0.62 of the radius.
+            const double star = 0.46 + 0.16 * std::cos(5 * (angle + kPi / 2));
+            const double shade = 1.0 - 0.5 * radius - 0.3 * dy;
+            Pixel p = {Byte(40 * shade), Byte(90 * shade), Byte(230 * shade), 255};
+            if (radius > 0.82) p = {200, 220, 255, 255};
+            if (radius < star) p = {255, 250, 235, 255};
+            p.a = Byte(255 * std::min(1.0, std::max(0.0, (1.0 - radius) * 24)));
+            image.At(x, y) = p;
+        }
+    return image;
+}
+
+// One frame of a loading spinner: eight dots on a ring, the lit one moving
+// on by one dot per frame with a fading tail behind it; transparent between
+// the dots.
+Image Spinner(int frame) {
+    constexpr double kPi = 3.14159265358979323846;
+    Image image(64, 64);
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 64; ++x) {
+            Pixel p = {0, 0, 0, 0};
+            for (int dot = 0; dot < 8; ++dot) {
+                const double angle = dot * kPi / 4 - kPi / 2;
+                const double cx = 32 + 22 * std::cos(angle), cy = 32 + 22 * std::sin(angle);
+                const double distance = std::hypot(x + 0.5 - cx, y + 0.5 - cy);
+                const double cover = std::min(1.0, std::max(0.0, 7.0 - distance));
+                if (cover <= 0) continue;
+                const int behind = (frame - dot + 8) % 8;  // 0: the lit dot
+                const double glow = behind == 0 ? 1.0 : std::max(0.15, 0.8 - 0.2 * behind);
+                p = {Byte(255 * glow), Byte(200 * glow + 40), Byte(60 + 40 * glow),
+                     Byte(255 * cover * (0.35 + 0.65 * glow))};
+            }
+            image.At(x, y) = p;
+        }
+    return image;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -199,8 +256,17 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::string folder = std::string(argv[1]) + "/";
+    // The spinner rests a little longer on its first frame.
+    std::vector<Image> spinner;
+    std::vector<unsigned> durations;
+    for (int frame = 0; frame < 8; ++frame) {
+        spinner.push_back(Spinner(frame));
+        durations.push_back(frame == 0 ? 240 : 80);
+    }
     bool ok = WriteBmp(folder + "stone.bmp", Stone()) && WriteTga(folder + "moss.tga", Moss()) &&
-              WriteZar(folder + "glass.zar", Glass());
+              WriteZar(folder + "glass.zar", {Glass()}, {}) &&
+              WriteTga(folder + "badge.tga", Badge()) &&
+              WriteZar(folder + "spinner.zar", spinner, durations);
     for (int frame = 0; frame < 4 && ok; ++frame)
         ok = WriteBmp(folder + "flame" + std::to_string(frame) + ".bmp", Flame(frame));
     if (!ok) {

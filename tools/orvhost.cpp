@@ -1,32 +1,40 @@
 // A small host: loads the renderer plug-in the way the engine does, lists
-// what it reports, switches to a 640 x 480 window, draws a few frames with
-// lines of text, dumps the device state to the log and saves a screenshot.
-// It runs on Windows (the system's Direct3D 8) and on Linux (the stand-ins).
+// what it reports, switches to a 640 x 480 window, draws the demo scene for a
+// number of frames (a lit, textured torus turning, textured and translucent
+// screen quads, debug text), dumps the device state to the log and saves a
+// screenshot. It runs on Windows (the system's Direct3D 8) and on Linux (the
+// stand-ins, which draw the quads and the text but not the transformed torus).
 //
-//   orvhost [--out DIRECTORY] [--frames N]
+//   orvhost [--out DIRECTORY] [--frames N] [--examples DIRECTORY]
 //
-// Writes DIRECTORY/orvhost.log, the plug-in's screenshot (screenshot.bmp and
-// .png) and the window's client area as the screen shows it after the last
-// frame (presented.bmp and .png).
+// The scene's material and textures come from the example materials, which
+// the build puts beside the program (see ExamplesPath). Writes
+// DIRECTORY/orvhost.log, the plug-in's screenshot (screenshot.bmp and .png)
+// and the window's client area as the screen shows it after the last frame
+// (presented.bmp and .png).
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
+#include "host/FileSystem.h"
 #include "host/Kernel.h"
 #include "host/RenderDevice.h"
-#include "host/ScreenQuad.h"
 #include "host/Window.h"
 #include "orvhostPlatform.h"
 #include "orvhostRenderer.h"
+#include "orvhostScene.h"
 
 namespace {
 
 constexpr unsigned kWidth = 640;
 constexpr unsigned kHeight = 480;
+// About 30 frames a second, so that the animated texture is seen to play.
+constexpr unsigned kFramePause = 30;
 
 struct Options {
     std::string outDirectory = "out";
-    int frames = 3;
+    std::string examplesDirectory = orvhost::ExamplesPath();
+    int frames = 72;
 };
 
 bool ParseOptions(int argc, char** argv, Options* options) {
@@ -34,6 +42,8 @@ bool ParseOptions(int argc, char** argv, Options* options) {
         const std::string argument = argv[i];
         if (argument == "--out" && i + 1 < argc) {
             options->outDirectory = argv[++i];
+        } else if (argument == "--examples" && i + 1 < argc) {
+            options->examplesDirectory = argv[++i];
         } else if (argument == "--frames" && i + 1 < argc) {
             options->frames = std::atoi(argv[++i]);
             if (options->frames < 1) return false;
@@ -60,24 +70,11 @@ void ListAdapters(orvhost::Renderer& renderer) {
     }
 }
 
-bool DrawFrames(orvhost::Renderer& renderer, Window* window, int frames) {
+bool DrawFrames(orvhost::Scene& scene, Window* window, int frames) {
     for (int frame = 0; frame < frames; ++frame) {
         window->PumpMessages();
-        const float shade = static_cast<float>(frame + 1) / static_cast<float>(frames);
-        renderer->SetClearColor(renderer->ToD3DColor(Color(0.1f, 0.2f * shade, 0.4f * shade, 1.0f)));
-        if (!renderer->BeginScene()) return false;
-        renderer->Clear(true, true, false);
-        // A half-transparent screen quad beside the text, with no texture on stage 0.
-        ScreenQuad* quad = renderer->CreateScreenQuad(RECT{420, 20, 620, 140}, 0xC0FF8020);
-        renderer->SetTexture(0, nullptr);
-        renderer->RenderScreenQuad(quad);
-        renderer->DestroyScreenQuad(quad);
-        renderer->PrintText(10, 10, "ORVD3D renderer version %lu", renderer.Version());
-        renderer->PrintText(10, 30, "Frame %d of %d: %u x %u, windowed", frame + 1, frames,
-                            kWidth, kHeight);
-        renderer->PrintText(10, 50, "Triangles last frame: %u, text at 100%%",
-                            renderer->GetTriangleCount());
-        if (!renderer->EndScene()) return false;
+        if (!scene.DrawFrame(frame, frames)) return false;
+        if (frame + 1 < frames) orvhost::PauseMilliseconds(kFramePause);
     }
     window->PumpMessages();
     return true;
@@ -100,7 +97,7 @@ bool SavePresented(Window* window, const std::string& bitmapPath, const std::str
 int main(int argc, char** argv) {
     Options options;
     if (!ParseOptions(argc, argv, &options)) {
-        std::fprintf(stderr, "usage: orvhost [--out DIRECTORY] [--frames N]\n");
+        std::fprintf(stderr, "usage: orvhost [--out DIRECTORY] [--frames N] [--examples DIRECTORY]\n");
         return 2;
     }
     if (!orvhost::MakeDirectory(options.outDirectory)) {
@@ -125,12 +122,23 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::printf("Display set: %u x %u windowed\n", kWidth, kHeight);
-    const bool drawn = DrawFrames(renderer, kernel.m_pWindow, options.frames);
+
+    // The example materials name their textures relative to their own directory.
+    kernel.m_pFileSystem->SetBaseDirectory(options.examplesDirectory.c_str());
+    orvhost::Scene scene(renderer.Device(), renderer.Version());
+    if (!scene.Load()) {
+        std::fprintf(stderr, "orvhost: the scene could not be loaded from %s\n",
+                     options.examplesDirectory.c_str());
+        return 1;
+    }
+    std::printf("Scene loaded from %s\n", options.examplesDirectory.c_str());
+    const bool drawn = DrawFrames(scene, kernel.m_pWindow, options.frames);
     renderer->DumpRenderStates();
     renderer->DumpTextureStageStates(0);
     const bool saved = renderer->SaveScreenShot(shotPath.c_str());
     const bool presented =
         SavePresented(kernel.m_pWindow, output("presented.bmp"), output("presented.png"));
+    scene.Release();
 
     std::printf("Frames drawn: %s\n", drawn ? "yes" : "no (see the log)");
     std::printf("Log: %s\n", logPath.c_str());

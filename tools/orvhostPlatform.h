@@ -1,6 +1,6 @@
 // What a host program does differently on Windows and on Linux: where the
-// plug-in library is, how it is loaded, making directories, and reading what
-// a window shows on the screen.
+// plug-in library and the example materials are, how the library is loaded,
+// making directories, pausing, and reading what a window shows on the screen.
 #pragma once
 
 #include <windows.h>
@@ -14,11 +14,18 @@ namespace orvhost {
 // The plug-in library beside this program: in the same directory on
 // Windows, in ../lib on Linux.
 std::string PluginPath();
+// The example materials and their textures, which the build puts beside the
+// programs on Windows (examples in the program's directory) and into the
+// build tree on Linux (../examples).
+std::string ExamplesPath();
 
 // Creates `path` if it does not exist; true when it exists afterwards.
 bool MakeDirectory(const std::string& path);
 // `directory` and `name` joined with the platform's separator.
 std::string JoinPath(const std::string& directory, const std::string& name);
+
+// Sleeps for about `milliseconds`.
+void PauseMilliseconds(unsigned milliseconds);
 
 // A shared library, unloaded when the object goes.
 class SharedLibrary {

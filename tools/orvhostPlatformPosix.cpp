@@ -12,15 +12,27 @@
 
 namespace orvhost {
 
-std::string PluginPath() {
+namespace {
+
+// The directory of this program, with a trailing '/'; "" when unknown.
+std::string ProgramDirectory() {
     char self[PATH_MAX];
     const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
-    if (length <= 0) return ORVD3D_LIBRARY_NAME;
+    if (length <= 0) return "";
     self[length] = '\0';
     std::string directory(self);
-    directory.erase(directory.rfind('/'));
-    return directory + "/../lib/" ORVD3D_LIBRARY_NAME;
+    directory.erase(directory.rfind('/') + 1);
+    return directory;
 }
+
+}  // namespace
+
+std::string PluginPath() {
+    const std::string directory = ProgramDirectory();
+    return directory.empty() ? ORVD3D_LIBRARY_NAME : directory + "../lib/" ORVD3D_LIBRARY_NAME;
+}
+
+std::string ExamplesPath() { return ProgramDirectory() + "../examples"; }
 
 bool MakeDirectory(const std::string& path) {
     return mkdir(path.c_str(), 0755) == 0 || errno == EEXIST;
@@ -29,6 +41,8 @@ bool MakeDirectory(const std::string& path) {
 std::string JoinPath(const std::string& directory, const std::string& name) {
     return directory.empty() ? name : directory + "/" + name;
 }
+
+void PauseMilliseconds(unsigned milliseconds) { usleep(milliseconds * 1000u); }
 
 SharedLibrary::~SharedLibrary() {
     if (m_pHandle) dlclose(m_pHandle);

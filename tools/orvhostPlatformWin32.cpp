@@ -5,14 +5,23 @@
 
 namespace orvhost {
 
-std::string PluginPath() {
+namespace {
+
+// The directory of this program, with a trailing separator; "" when unknown.
+std::string ProgramDirectory() {
     char self[MAX_PATH];
     const DWORD length = GetModuleFileNameA(nullptr, self, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return ORVD3D_LIBRARY_NAME;
+    if (length == 0 || length >= MAX_PATH) return "";
     std::string directory(self, length);
     directory.erase(directory.find_last_of("\\/") + 1);
-    return directory + ORVD3D_LIBRARY_NAME;
+    return directory;
 }
+
+}  // namespace
+
+std::string PluginPath() { return ProgramDirectory() + ORVD3D_LIBRARY_NAME; }
+
+std::string ExamplesPath() { return ProgramDirectory() + "examples"; }
 
 bool MakeDirectory(const std::string& path) {
     return CreateDirectoryA(path.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
@@ -21,6 +30,8 @@ bool MakeDirectory(const std::string& path) {
 std::string JoinPath(const std::string& directory, const std::string& name) {
     return directory.empty() ? name : directory + "\\" + name;
 }
+
+void PauseMilliseconds(unsigned milliseconds) { Sleep(milliseconds); }
 
 SharedLibrary::~SharedLibrary() {
     if (m_pHandle) FreeLibrary(static_cast<HMODULE>(m_pHandle));

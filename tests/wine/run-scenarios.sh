@@ -2,7 +2,10 @@
 # The Wine suite's fixture: runs the Windows build's scenario program under
 # Wine, leaving its output for the checks.
 #
-#   run-scenarios.sh WINDOWS_BUILD_DIR OUTPUT_DIR
+#   run-scenarios.sh WINDOWS_BUILD_DIR OUTPUT_DIR [EXAMPLES_DIR]
+#
+# EXAMPLES_DIR (the Linux build's example materials and their textures) is
+# copied to OUTPUT_DIR/examples, where the material scenarios load them.
 #
 # Where Wine is not installed it leaves OUTPUT_DIR/unavailable, so that the
 # checks skip, and exits 77 (skipped); under CI that is a failure instead.
@@ -13,6 +16,14 @@ here=$(cd "$(dirname "$0")" && pwd)
 
 rm -rf "$output"
 mkdir -p "$output"
+examples=${3:-}
+if [ -n "$examples" ]; then
+  if [ ! -f "$examples/stone.xml" ]; then
+    echo "No example materials in $examples: build the Linux side first." >&2
+    exit 1
+  fi
+  cp -r "$examples" "$output/examples"
+fi
 program="$windows_build/bin/wine_scenarios.exe"
 if [ ! -f "$program" ]; then
   echo "No $program: build the Windows side first (make windows)." >&2
