@@ -4,6 +4,8 @@
 
 #include <d3dx8.h>
 
+#include "PixelView.h"
+
 namespace {
 
 HRESULT Allocate(uint64_t pitch, uint64_t rows, ImageLevel& level) {
@@ -28,6 +30,19 @@ HRESULT DecodedImage::AddPixelLevel(UINT width, UINT height) {
     ImageLevel level;
     HRESULT hr = MakePixelLevel(width, height, level);
     return SUCCEEDED(hr) ? Append(std::move(level)) : hr;
+}
+
+HRESULT DecodedImage::AddTopPixelLevel(UINT width, UINT height, PixelView* rows) {
+    *rows = {};
+    if (m_pTarget && m_Levels.empty()) {
+        const HRESULT hr = m_pTarget->Open(width, height, m_Format, rows);
+        if (FAILED(hr)) return hr;
+        m_bInTarget = rows->bits != nullptr;
+        if (m_bInTarget) return D3D_OK;
+    }
+    const HRESULT hr = AddPixelLevel(width, height);
+    if (SUCCEEDED(hr)) *rows = PixelView::Of(m_Levels.back());
+    return hr;
 }
 
 HRESULT DecodedImage::AddBlockLevel(UINT width, UINT height, UINT blockBytes) {

@@ -16,6 +16,24 @@ struct ImageLimits {
     UINT maxHeight = 4096;
 };
 
+struct PixelView;
+
+// Somewhere else level 0 may be decoded to, such as a texture made for the
+// image: a decoder asks once it knows the size and the image's format.
+class PixelTarget {
+public:
+    // D3D_OK with *rows covering width x height A8R8G8B8 pixels to write, or
+    // with *rows left empty when the image is to keep its own level 0; a
+    // failure ends the decode with that result.
+    virtual HRESULT Open(UINT width, UINT height, D3DFORMAT format, PixelView* rows) = 0;
+    // The first `rows` rows hold their final pixels: the target may start
+    // on them while they are fresh in the cache.
+    virtual void RowsDone(UINT rows) = 0;
+
+protected:
+    ~PixelTarget() = default;
+};
+
 struct ImageLevel {
     UINT width = 0, height = 0;
     size_t pitch = 0;  // bytes from one row (of pixels or blocks) to the next
@@ -48,6 +66,17 @@ public:
     // Appends a level of width x height A8R8G8B8 pixels (contents undefined).
     // E_OUTOFMEMORY when it cannot be allocated.
     HRESULT AddPixelLevel(UINT width, UINT height);
+    // Level 0 of width x height A8R8G8B8 pixels (contents undefined) for a
+    // decoder to write through *rows: in the target's memory where it offers
+    // it (the image then holds no level; InTarget() is true), else in a level
+    // appended as by AddPixelLevel. Format() must be set first.
+    HRESULT AddTopPixelLevel(UINT width, UINT height, PixelView* rows);
+    void SetTarget(PixelTarget* target) { m_pTarget = target; }
+    bool InTarget() const { return m_bInTarget; }
+    // Decoders that write level 0 top to bottom in one pass report each row.
+    void TopRowsDone(UINT rows) {
+        if (m_bInTarget) m_pTarget->RowsDone(rows);
+    }
     // Appends a level of 4x4 blocks of blockBytes each covering width x height.
     HRESULT AddBlockLevel(UINT width, UINT height, UINT blockBytes);
     // Replaces the levels by one pixel level (after decompressing or scaling).
@@ -59,6 +88,8 @@ private:
     D3DFORMAT m_Format = D3DFMT_UNKNOWN;
     UINT m_BlockBytes = 0;
     std::vector<ImageLevel> m_Levels;
+    PixelTarget* m_pTarget = nullptr;
+    bool m_bInTarget = false;
 };
 
 // Allocates a pixel level without adding it to an image.

@@ -10,6 +10,8 @@
 
 #include <d3dx8.h>
 
+#include "PixelView.h"
+
 namespace {
 
 // The decoder's working memory is bounded: a progressive image keeps all its
@@ -78,7 +80,8 @@ bool Decode(jpeg_decompress_struct* info, ErrorManager* errors, JpegJob* job) {
 
     const JDIMENSION width = info->output_width, height = info->output_height;
     const unsigned components = static_cast<unsigned>(info->output_components);
-    job->result = job->image->AddPixelLevel(width, height);
+    PixelView level;
+    job->result = job->image->AddTopPixelLevel(width, height, &level);
     if (FAILED(job->result)) return false;
     const bool direct = components == 4;
     if (!direct) {
@@ -89,12 +92,12 @@ bool Decode(jpeg_decompress_struct* info, ErrorManager* errors, JpegJob* job) {
         }
     }
     job->result = D3DXERR_INVALIDDATA;
-    ImageLevel& level = job->image->Level(0);
     while (info->output_scanline < height) {
-        uint32_t* out = level.PixelRow(info->output_scanline);
+        uint32_t* out = level.Row(info->output_scanline);
         JSAMPROW row = direct ? reinterpret_cast<JSAMPROW>(out) : job->sampleRow.get();
         if (jpeg_read_scanlines(info, &row, 1) != 1) return false;
         if (!direct) WidenRow(row, components, width, out);
+        job->image->TopRowsDone(info->output_scanline);
     }
     jpeg_finish_decompress(info);
     if (errors->warnings) return false;

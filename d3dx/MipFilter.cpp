@@ -5,6 +5,10 @@
 #include <new>
 #include <utility>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 #include "LevelLock.h"
 #include "LevelTransfer.h"
 
@@ -13,16 +17,45 @@ namespace {
 // Two 8-bit channels of a pixel in 16-bit lanes: room to add four pixels.
 constexpr uint32_t kLanes = 0x00FF00FF;
 
+#ifdef __SSE2__
+// Four destination pixels at a time from eight pixels of each source row:
+// channels widened to 16 bits, the rows added, then each pixel's left and
+// right neighbours, rounded and narrowed again. Returns the pixels done.
+UINT HalveRowWide(const BYTE* top, const BYTE* bottom, UINT width, uint32_t* out) {
+    const __m128i zero = _mm_setzero_si128(), two = _mm_set1_epi16(2);
+    UINT x = 0;
+    for (; x + 4 <= width; x += 4) {
+        const BYTE* upper = top + 8 * size_t{x};
+        const BYTE* lower = bottom + 8 * size_t{x};
+        __m128i halves[2];
+        for (int half = 0; half < 2; ++half) {
+            const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(upper + 16 * half));
+            const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(lower + 16 * half));
+            // Pixels 0 and 1, then 2 and 3, of the column pairs, each row pair summed.
+            const __m128i low = _mm_add_epi16(_mm_unpacklo_epi8(a, zero), _mm_unpacklo_epi8(b, zero));
+            const __m128i high = _mm_add_epi16(_mm_unpackhi_epi8(a, zero), _mm_unpackhi_epi8(b, zero));
+            const __m128i lefts = _mm_unpacklo_epi64(low, high), rights = _mm_unpackhi_epi64(low, high);
+            halves[half] = _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(lefts, rights), two), 2);
+        }
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x), _mm_packus_epi16(halves[0], halves[1]));
+    }
+    return x;
+}
+#else
+UINT HalveRowWide(const BYTE*, const BYTE*, UINT, uint32_t*) { return 0; }
+#endif
+
 // Two horizontally adjacent pixels are read as one 64-bit word; their
 // channels are spread into 16-bit lanes, the two rows added lane by lane and
-// then the two halves of the word.
+// then the two halves of the word. Rows go four pixels at a time where the
+// processor has 128-bit integer vectors.
 void HalveEvenSides(const PixelView& source, const PixelView& destination) {
     constexpr uint64_t kWideLanes = 0x00FF00FF00FF00FFull;
     for (UINT y = 0; y < destination.height; ++y) {
         const BYTE* top = reinterpret_cast<const BYTE*>(source.Row(2 * y));
         const BYTE* bottom = reinterpret_cast<const BYTE*>(source.Row(2 * y + 1));
         uint32_t* out = destination.Row(y);
-        for (UINT x = 0; x < destination.width; ++x) {
+        for (UINT x = HalveRowWide(top, bottom, destination.width, out); x < destination.width; ++x) {
             uint64_t upper, lower;
             std::memcpy(&upper, top + 8 * size_t{x}, 8);
             std::memcpy(&lower, bottom + 8 * size_t{x}, 8);

@@ -7,6 +7,8 @@
 
 #include <d3dx8.h>
 
+#include "PixelView.h"
+
 namespace {
 
 // Deflate cannot expand data by more than about 1032 : 1; an image whose
@@ -78,16 +80,16 @@ bool Decode(png_structp png, png_infop info, PngJob* job) {
     png_read_update_info(png, info);
     if (png_get_rowbytes(png, info) != size_t{width} * 4) return false;
 
-    job->result = job->image->AddPixelLevel(width, height);
+    PixelView level;
+    job->result = job->image->AddTopPixelLevel(width, height, &level);
     if (FAILED(job->result)) return false;
     job->rows.reset(new (std::nothrow) png_bytep[height]);
     if (!job->rows) {
         job->result = E_OUTOFMEMORY;
         return false;
     }
-    ImageLevel& level = job->image->Level(0);
     for (png_uint_32 y = 0; y < height; ++y)
-        job->rows[y] = reinterpret_cast<png_bytep>(level.PixelRow(y));
+        job->rows[y] = reinterpret_cast<png_bytep>(level.Row(y));
     job->result = D3DXERR_INVALIDDATA;
     png_read_image(png, job->rows.get());
     png_read_end(png, nullptr);

@@ -12,6 +12,7 @@
 #include "JpegDecoder.h"
 #include "LevelTransfer.h"
 #include "MipFilter.h"
+#include "PixelView.h"
 #include "PngDecoder.h"
 #include "Resample.h"
 #include "TgaDecoder.h"
@@ -58,17 +59,24 @@ HRESULT Decompress(DecodedImage& image) {
     return D3D_OK;
 }
 
-// Where the device needs sides that are powers of two (or square sides), the
+// Where the device needs sides that are powers of two (or square sides), an
 // image is scaled up to the next such size (down where that would pass the
-// largest size); stored lower levels are dropped and filtered again.
-HRESULT FitToCaps(DecodedImage& image, const D3DCAPS8& caps, const ImageLimits& limits) {
-    UINT width = image.Width(), height = image.Height();
+// largest size). True when width x height needs no scaling.
+bool FitsCaps(UINT& width, UINT& height, const D3DCAPS8& caps, const ImageLimits& limits) {
+    const UINT givenWidth = width, givenHeight = height;
     if (caps.TextureCaps & D3DPTEXTURECAPS_POW2) {
         width = PowerOfTwoAtLeast(width, limits.maxWidth);
         height = PowerOfTwoAtLeast(height, limits.maxHeight);
     }
     if (caps.TextureCaps & D3DPTEXTURECAPS_SQUAREONLY) width = height = width > height ? width : height;
-    if (width == image.Width() && height == image.Height()) return D3D_OK;
+    return width == givenWidth && height == givenHeight;
+}
+
+// Scales the image to the size the device's rules need; stored lower levels
+// are dropped and filtered again.
+HRESULT FitToCaps(DecodedImage& image, const D3DCAPS8& caps, const ImageLimits& limits) {
+    UINT width = image.Width(), height = image.Height();
+    if (FitsCaps(width, height, caps, limits)) return D3D_OK;
     HRESULT hr = Decompress(image);
     if (FAILED(hr)) return hr;
     ImageLevel scaled;
@@ -94,6 +102,99 @@ HRESULT Fill(IDirect3DTexture8* texture, DecodedImage& image) {
     return FilterLevels(texture, stored - 1, image.HasBlocks() ? nullptr : &image.Level(stored - 1));
 }
 
+// Lends a decoder level 0 of the texture itself, made as soon as the image's
+// size and format are known, where the level stores the decoder's A8R8G8B8
+// pixels unchanged and the size needs no scaling: that saves a copy of the
+// whole image. Where level 1 halves level 0 exactly, each pair of rows a
+// decoder finishes is filtered into it at once, while still in the cache.
+// Anything else is left to the decoded image.
+class TextureTarget : public PixelTarget {
+public:
+    TextureTarget(IDirect3DDevice8* device, const D3DCAPS8& caps, const ImageLimits& limits)
+        : m_pDevice(device), m_Caps(caps), m_Limits(limits) {}
+    ~TextureTarget() {
+        Unlock();
+        if (m_pTexture) m_pTexture->Release();
+    }
+    TextureTarget(const TextureTarget&) = delete;
+    TextureTarget& operator=(const TextureTarget&) = delete;
+
+    HRESULT Open(UINT width, UINT height, D3DFORMAT format, PixelView* rows) override {
+        *rows = {};
+        UINT fittedWidth = width, fittedHeight = height;
+        D3DFORMAT chosen = D3DFMT_UNKNOWN;
+        // A failed choice is left for the decoded image to meet again once the
+        // whole file is known to be sound.
+        if (m_pTexture || !FitsCaps(fittedWidth, fittedHeight, m_Caps, m_Limits) ||
+            FAILED(ChooseTextureFormat(m_pDevice, format, &chosen)))
+            return D3D_OK;
+        // X8R8G8B8 holds A8R8G8B8 pixels as they are when their alpha is
+        // already opaque, as in images of that format.
+        if (chosen != D3DFMT_A8R8G8B8 && !(chosen == D3DFMT_X8R8G8B8 && format == chosen))
+            return D3D_OK;
+        HRESULT hr = m_pDevice->CreateTexture(width, height, 0, 0, chosen, D3DPOOL_MANAGED, &m_pTexture);
+        if (SUCCEEDED(hr)) hr = Lock(0, width, height, m_Top);
+        if (SUCCEEDED(hr) && width % 2 == 0 && height % 2 == 0)
+            hr = Lock(1, width / 2, height / 2, m_Half);
+        if (FAILED(hr)) return hr;
+        *rows = m_Top;
+        return D3D_OK;
+    }
+
+    void RowsDone(UINT rows) override {
+        const UINT pairs = rows / 2 < m_Half.height ? rows / 2 : m_Half.height;
+        if (pairs <= m_HalfRows) return;
+        const UINT count = pairs - m_HalfRows;
+        const PixelView source = {m_Top.bits + 2 * m_HalfRows * m_Top.pitch, m_Top.pitch,
+                                  m_Top.width, 2 * count};
+        const PixelView destination = {m_Half.bits + m_HalfRows * m_Half.pitch, m_Half.pitch,
+                                       m_Half.width, count};
+        BoxFilter(source, destination);
+        m_HalfRows = pairs;
+    }
+
+    // After a whole decode: the texture with its lower levels filtered.
+    HRESULT Finish(IDirect3DTexture8** texture) {
+        RowsDone(m_Top.height);
+        const UINT filtered = m_Half.bits ? 1 : 0;
+        HRESULT hr = Unlock();
+        if (SUCCEEDED(hr)) hr = FilterLevels(m_pTexture, filtered, nullptr);
+        if (FAILED(hr)) return hr;
+        *texture = m_pTexture;
+        m_pTexture = nullptr;
+        return D3D_OK;
+    }
+
+private:
+    HRESULT Lock(UINT level, UINT width, UINT height, PixelView& view) {
+        D3DLOCKED_RECT locked;
+        const HRESULT hr = m_pTexture->LockRect(level, &locked, nullptr, 0);
+        if (SUCCEEDED(hr))
+            view = {static_cast<BYTE*>(locked.pBits), static_cast<size_t>(locked.Pitch), width, height};
+        return hr;
+    }
+
+    // Unlocks whatever is locked; the first failure is the result.
+    HRESULT Unlock() {
+        HRESULT hr = D3D_OK;
+        for (UINT level : {1u, 0u}) {
+            PixelView& view = level ? m_Half : m_Top;
+            if (!view.bits) continue;
+            const HRESULT unlocked = m_pTexture->UnlockRect(level);
+            if (SUCCEEDED(hr)) hr = unlocked;
+            view = {};
+        }
+        return hr;
+    }
+
+    IDirect3DDevice8* m_pDevice;
+    const D3DCAPS8& m_Caps;
+    const ImageLimits& m_Limits;
+    IDirect3DTexture8* m_pTexture = nullptr;
+    PixelView m_Top, m_Half;  // levels 0 and 1 while locked
+    UINT m_HalfRows = 0;      // rows of level 1 filtered so far
+};
+
 HRESULT CreateTexture(IDirect3DDevice8* device, const uint8_t* data, size_t size,
                       IDirect3DTexture8** texture) {
     D3DCAPS8 caps;
@@ -103,8 +204,11 @@ HRESULT CreateTexture(IDirect3DDevice8* device, const uint8_t* data, size_t size
     if (caps.MaxTextureWidth) limits.maxWidth = caps.MaxTextureWidth;
     if (caps.MaxTextureHeight) limits.maxHeight = caps.MaxTextureHeight;
 
+    TextureTarget target(device, caps, limits);
     DecodedImage image;
+    image.SetTarget(&target);
     hr = Decode(data, size, limits, image);
+    if (SUCCEEDED(hr) && image.InTarget()) return target.Finish(texture);
     if (SUCCEEDED(hr)) hr = FitToCaps(image, caps, limits);
     D3DFORMAT format = D3DFMT_UNKNOWN;
     if (SUCCEEDED(hr)) hr = ChooseTextureFormat(device, image.Format(), &format);

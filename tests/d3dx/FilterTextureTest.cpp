@@ -28,7 +28,7 @@ protected:
 TEST_F(FilterTexture, BoxFiltersEveryFormatAndOddSidesDownToOnePixel) {
     const D3DFORMAT formats[] = {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_R5G6B5, D3DFMT_X1R5G5B5,
                                  D3DFMT_A1R5G5B5, D3DFMT_A4R4G4B4, D3DFMT_L8, D3DFMT_A8L8, D3DFMT_A8};
-    const UINT sizes[][2] = {{16, 8}, {5, 3}, {7, 1}, {1, 9}, {6, 10}, {33, 17}};
+    const UINT sizes[][2] = {{16, 8}, {5, 3}, {7, 1}, {1, 9}, {6, 10}, {33, 17}, {28, 4}};
     for (D3DFORMAT format : formats)
         for (const auto& size : sizes) {
             SCOPED_TRACE(testing::Message() << "format " << format << " " << size[0] << "x" << size[1]);
@@ -58,6 +58,46 @@ TEST_F(FilterTexture, LeavesTheLevelsAboveTheSourceAlone) {
     for (UINT level = 2; level < 4; ++level)
         for (uint32_t pixel : orvd3d8::TextureLevelImage(texture, level).pixels) EXPECT_EQ(pixel, 0xFFFFFFFFu);
     texture->Release();
+}
+
+TEST_F(FilterTexture, HalvedLevelsAreTheRoundedMeansOfTheLevelAbove) {
+    // Sides that halve exactly, with row lengths that are and are not
+    // multiples of four pixels, and random bytes (every remainder of a sum):
+    // each channel is (sum of four + 2) / 4.
+    const UINT sizes[][2] = {{64, 16}, {28, 12}, {40, 8}};
+    uint32_t random = 7;
+    for (D3DFORMAT format : {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8})
+        for (const auto& size : sizes) {
+            SCOPED_TRACE(testing::Message() << "format " << format << " " << size[0] << "x" << size[1]);
+            IDirect3DTexture8* texture = nullptr;
+            ASSERT_EQ(m_Device->CreateTexture(size[0], size[1], 0, 0, format, D3DPOOL_MANAGED, &texture), D3D_OK);
+            D3DLOCKED_RECT locked;
+            ASSERT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3D_OK);
+            for (UINT y = 0; y < size[1]; ++y)
+                for (UINT x = 0; x < size[0] * 4; ++x) {
+                    random = random * 1103515245u + 12345u;
+                    static_cast<BYTE*>(locked.pBits)[y * locked.Pitch + x] = static_cast<BYTE>(random >> 24);
+                }
+            texture->UnlockRect(0);
+            ASSERT_EQ(D3DXFilterTexture(texture, nullptr, 0, D3DX_DEFAULT), D3D_OK);
+            orvd3d8::Image above = orvd3d8::TextureLevelImage(texture, 0);
+            for (UINT level = 1; level < texture->GetLevelCount(); ++level) {
+                const orvd3d8::Image image = orvd3d8::TextureLevelImage(texture, level);
+                if (image.width * 2 != above.width || image.height * 2 != above.height) break;
+                int wrong = 0;
+                for (int y = 0; y < image.height; ++y)
+                    for (int x = 0; x < image.width; ++x)
+                        for (int c = 0; c < 32; c += 8) {
+                            uint32_t sum = 2;
+                            for (int dy = 0; dy < 2; ++dy)
+                                for (int dx = 0; dx < 2; ++dx) sum += above.At(2 * x + dx, 2 * y + dy) >> c & 0xFF;
+                            wrong += (image.At(x, y) >> c & 0xFF) != sum / 4;
+                        }
+                EXPECT_EQ(wrong, 0) << "level " << level;
+                above = image;
+            }
+            texture->Release();
+        }
 }
 
 TEST_F(FilterTexture, RebuildsCompressedLevels) {

@@ -80,6 +80,7 @@ std::vector<Variant> Variants() {
         for (bool progressive : {false, true})
             variants.push_back({std::string("JPEG ") + (grey ? "grey" : "colour") + (progressive ? " progressive" : ""),
                                 [=] { return JpegFile(grey, progressive, 40, 24); }, 10});
+    variants.push_back({"JPEG colour, odd sides", [] { return JpegFile(false, false, 41, 23); }, 10});
 
     for (D3DFORMAT format : {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_R8G8B8, D3DFMT_R5G6B5, D3DFMT_A1R5G5B5,
                              D3DFMT_A4R4G4B4, D3DFMT_L8, D3DFMT_A8L8, D3DFMT_A8})
@@ -167,21 +168,38 @@ TEST_F(TextureFile, CompressedFilesGoUncompressedOnDevicesWithoutTheFormat) {
 TEST_F(TextureFile, TakesTheNearestFormatTheDeviceOffers) {
     const struct {
         std::function<ImageFile()> make;
-        D3DFORMAT removed, expected;
+        std::vector<D3DFORMAT> removed;
+        D3DFORMAT expected;
+        int pixelTolerance;
     } cases[] = {
-        {[] { return BmpFile(Bmp::Rgb555, 4, 4, false); }, D3DFMT_X1R5G5B5, D3DFMT_A1R5G5B5},
-        {[] { return TgaFile(Tga::Grey8, 4, 4, false, false); }, D3DFMT_L8, D3DFMT_X8R8G8B8},
-        {[] { return TgaFile(Tga::Argb32, 4, 4, false, false); }, D3DFMT_A8R8G8B8, D3DFMT_A4R4G4B4},
+        {[] { return BmpFile(Bmp::Rgb555, 4, 4, false); }, {D3DFMT_X1R5G5B5}, D3DFMT_A1R5G5B5, 0},
+        {[] { return TgaFile(Tga::Grey8, 4, 4, false, false); }, {D3DFMT_L8}, D3DFMT_X8R8G8B8, 0},
+        {[] { return TgaFile(Tga::Argb32, 4, 4, false, false); }, {D3DFMT_A8R8G8B8}, D3DFMT_A4R4G4B4, 8},
+        {[] { return PngFile(PNG_COLOR_TYPE_RGB_ALPHA, 8, 9, 4, false, false); }, {D3DFMT_A8R8G8B8},
+         D3DFMT_A4R4G4B4, 8},
+        {[] { return PngFile(PNG_COLOR_TYPE_RGB, 8, 9, 4, false, false); }, {D3DFMT_X8R8G8B8},
+         D3DFMT_A8R8G8B8, 0},
+        {[] { return PngFile(PNG_COLOR_TYPE_RGB_ALPHA, 8, 9, 4, false, false); },
+         {D3DFMT_A8R8G8B8, D3DFMT_A4R4G4B4, D3DFMT_A1R5G5B5, D3DFMT_A8R3G3B2}, D3DFMT_X8R8G8B8, 255},
+        {[] { return JpegFile(false, false, 40, 24); }, {D3DFMT_X8R8G8B8}, D3DFMT_A8R8G8B8, 10},
     };
     for (const auto& c : cases) {
+        const ImageFile file = c.make();
+        SCOPED_TRACE(file.name);
         orvd3d8::Adapter(0).textureFormats = orvd3d8::DefaultAdapter().textureFormats;
         auto& formats = orvd3d8::Adapter(0).textureFormats;
-        formats.erase(std::remove(formats.begin(), formats.end(), c.removed), formats.end());
+        for (D3DFORMAT removed : c.removed)
+            formats.erase(std::remove(formats.begin(), formats.end(), removed), formats.end());
         IDirect3DTexture8* texture = nullptr;
-        ASSERT_EQ(Load(c.make().bytes, &texture), D3D_OK);
+        ASSERT_EQ(Load(file.bytes, &texture), D3D_OK);
         D3DSURFACE_DESC desc;
         texture->GetLevelDesc(0, &desc);
         EXPECT_EQ(desc.Format, c.expected);
+        // Where the format drops alpha, the colours must still be right.
+        Picture opaque = file.expected;
+        if (c.expected == D3DFMT_X8R8G8B8)
+            for (uint32_t& pixel : opaque.argb) pixel |= 0xFF000000u;
+        EXPECT_LE(WorstPixelError(texture, opaque), c.pixelTolerance);
         texture->Release();
     }
     // Nothing the image could go into.
@@ -194,7 +212,6 @@ TEST_F(TextureFile, TakesTheNearestFormatTheDeviceOffers) {
 TEST_F(TextureFile, FollowsTheDevicesSizeRules) {
     // A 13 x 7 picture: kept as it is by default; scaled up to the next
     // powers of two (or a square) by a smooth filter where the caps say so.
-    const ImageFile ramp = TgaFile(Tga::Rgb24, 13, 7, false, true);
     const struct {
         DWORD caps;
         UINT width, height;
@@ -202,43 +219,45 @@ TEST_F(TextureFile, FollowsTheDevicesSizeRules) {
                  {D3DPTEXTURECAPS_POW2, 16, 8},
                  {D3DPTEXTURECAPS_POW2 | D3DPTEXTURECAPS_NONPOW2CONDITIONAL, 16, 8},
                  {D3DPTEXTURECAPS_POW2 | D3DPTEXTURECAPS_SQUAREONLY, 16, 16}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.caps);
-        orvd3d8::Adapter(0).textureCaps = orvd3d8::DefaultAdapter().textureCaps | c.caps;
-        IDirect3DTexture8* texture = nullptr;
-        ASSERT_EQ(Load(ramp.bytes, &texture), D3D_OK);
-        D3DSURFACE_DESC desc;
-        texture->GetLevelDesc(0, &desc);
-        EXPECT_EQ(desc.Width, c.width);
-        EXPECT_EQ(desc.Height, c.height);
-        EXPECT_EQ(texture->GetLevelCount(), FullChain(c.width, c.height));
-        // Bilinear scaling: every pixel between the four source pixels around it.
-        const orvd3d8::Image image = orvd3d8::TextureLevelImage(texture, 0);
-        auto around = [](int i, UINT from, int to) {
-            const double at = (i + 0.5) * from / to - 0.5;
-            return at < 0 ? 0u : std::min(from - 1, UINT(at));
-        };
-        for (int y = 0; y < image.height; ++y)
-            for (int x = 0; x < image.width; ++x) {
-                const UINT sx = around(x, 13, image.width), sy = around(y, 7, image.height);
-                uint32_t low = 255, high = 0;
-                for (UINT ny : {sy, std::min(6u, sy + 1)})
-                    for (UINT nx : {sx, std::min(12u, sx + 1)}) {
-                        low = std::min(low, ramp.expected.At(nx, ny) >> 16 & 0xFF);
-                        high = std::max(high, ramp.expected.At(nx, ny) >> 16 & 0xFF);
-                    }
-                const uint32_t red = image.At(x, y) >> 16 & 0xFF;
-                EXPECT_GE(red + 1, low) << x << "," << y;
-                EXPECT_LE(red, high + 1) << x << "," << y;
-            }
-        texture->Release();
+    for (const ImageFile& ramp : {TgaFile(Tga::Rgb24, 13, 7, false, true),
+                                  PngFile(PNG_COLOR_TYPE_RGB_ALPHA, 8, 13, 7, false, false)})
+        for (const auto& c : cases) {
+            SCOPED_TRACE(ramp.name + " caps " + std::to_string(c.caps));
+            orvd3d8::Adapter(0).textureCaps = orvd3d8::DefaultAdapter().textureCaps | c.caps;
+            IDirect3DTexture8* texture = nullptr;
+            ASSERT_EQ(Load(ramp.bytes, &texture), D3D_OK);
+            D3DSURFACE_DESC desc;
+            texture->GetLevelDesc(0, &desc);
+            EXPECT_EQ(desc.Width, c.width);
+            EXPECT_EQ(desc.Height, c.height);
+            EXPECT_EQ(texture->GetLevelCount(), FullChain(c.width, c.height));
+            // Bilinear scaling: every pixel between the four source pixels around it.
+            const orvd3d8::Image image = orvd3d8::TextureLevelImage(texture, 0);
+            auto around = [](int i, UINT from, int to) {
+                const double at = (i + 0.5) * from / to - 0.5;
+                return at < 0 ? 0u : std::min(from - 1, UINT(at));
+            };
+            for (int y = 0; y < image.height; ++y)
+                for (int x = 0; x < image.width; ++x) {
+                    const UINT sx = around(x, 13, image.width), sy = around(y, 7, image.height);
+                    uint32_t low = 255, high = 0;
+                    for (UINT ny : {sy, std::min(6u, sy + 1)})
+                        for (UINT nx : {sx, std::min(12u, sx + 1)}) {
+                            low = std::min(low, ramp.expected.At(nx, ny) >> 16 & 0xFF);
+                            high = std::max(high, ramp.expected.At(nx, ny) >> 16 & 0xFF);
+                        }
+                    const uint32_t red = image.At(x, y) >> 16 & 0xFF;
+                    EXPECT_GE(red + 1, low) << x << "," << y;
+                    EXPECT_LE(red, high + 1) << x << "," << y;
+                }
+            texture->Release();
 
-        // The runtime itself refuses what the caps forbid.
-        texture = nullptr;
-        const HRESULT made = m_Device->CreateTexture(13, 7, 0, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture);
-        EXPECT_EQ(made, c.caps ? D3DERR_INVALIDCALL : D3D_OK);
-        if (texture) texture->Release();
-    }
+            // The runtime itself refuses what the caps forbid.
+            texture = nullptr;
+            const HRESULT made = m_Device->CreateTexture(13, 7, 0, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture);
+            EXPECT_EQ(made, c.caps ? D3DERR_INVALIDCALL : D3D_OK);
+            if (texture) texture->Release();
+        }
 }
 
 TEST_F(TextureFile, RefusesWhatIsNotAnIntactImage) {
@@ -278,17 +297,32 @@ TEST_F(TextureFile, RefusesWhatIsNotAnIntactImage) {
     EXPECT_EQ(D3DXCreateTextureFromFileInMemory(m_Device, good.data(), 0, &texture), D3DERR_INVALIDCALL);
     EXPECT_EQ(D3DXCreateTextureFromFileInMemory(m_Device, good.data(), 10, nullptr), D3DERR_INVALIDCALL);
 
-    // The device's own failures are passed on, with nothing left behind.
-    for (const char* api : {"IDirect3DDevice8::CreateTexture", "IDirect3DTexture8::LockRect"}) {
-        SCOPED_TRACE(api);
-        orvplatform::EnableJournal(true);
-        orvplatform::FailNthCall(api, 1, D3DERR_OUTOFVIDEOMEMORY);
-        texture = reinterpret_cast<IDirect3DTexture8*>(1);
-        EXPECT_EQ(Load(good, &texture), D3DERR_OUTOFVIDEOMEMORY);
-        EXPECT_EQ(texture, nullptr);
-        EXPECT_EQ(orvd3d8::LiveObjectCount(), 2u);
-        orvplatform::ClearFailures();
-    }
+    // The device's own failures are passed on, with nothing left behind, for
+    // files decoded into memory first and files decoded into the texture.
+    const struct {
+        const char* name;
+        std::vector<uint8_t> bytes;
+    } files[] = {{"TGA", good},
+                 {"PNG", PngFile(PNG_COLOR_TYPE_RGB, 8, 8, 4, false, false).bytes},
+                 {"JPEG", JpegFile(false, false, 8, 8).bytes}};
+    const struct {
+        const char* api;
+        unsigned call;
+    } failures[] = {{"IDirect3DDevice8::CreateTexture", 1},
+                    {"IDirect3DTexture8::LockRect", 1},
+                    {"IDirect3DTexture8::LockRect", 2}};
+    for (const auto& file : files)
+        for (const auto& failure : failures) {
+            SCOPED_TRACE(std::string(file.name) + " " + failure.api + " call " +
+                         std::to_string(failure.call));
+            orvplatform::EnableJournal(true);
+            orvplatform::FailNthCall(failure.api, failure.call, D3DERR_OUTOFVIDEOMEMORY);
+            texture = reinterpret_cast<IDirect3DTexture8*>(1);
+            EXPECT_EQ(Load(file.bytes, &texture), D3DERR_OUTOFVIDEOMEMORY);
+            EXPECT_EQ(texture, nullptr);
+            EXPECT_EQ(orvd3d8::LiveObjectCount(), 2u);
+            orvplatform::ClearFailures();
+        }
 }
 
 }  // namespace
