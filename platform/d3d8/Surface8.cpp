@@ -18,7 +18,8 @@ Surface8::Surface8(Device8* device, const Desc& desc, LiveObject* container,
       m_ContainerInterface(containerInterface),
       m_Desc(desc),
       m_Pitch(PixelFormat::Pitch(desc.format, desc.width)),
-      m_Bytes(PixelFormat::Size(desc.format, desc.width, desc.height), 0) {}
+      m_Size(PixelFormat::Size(desc.format, desc.width, desc.height)),
+      m_Bytes(desc.zeroed ? new uint8_t[m_Size]() : new uint8_t[m_Size]) {}
 
 void Surface8::OnFirstReference() { m_Device->AddPublic(); }
 
@@ -30,7 +31,7 @@ D3DSURFACE_DESC Surface8::SurfaceDesc() const {
     desc.Type = D3DRTYPE_SURFACE;
     desc.Usage = m_Desc.usage;
     desc.Pool = m_Desc.pool;
-    desc.Size = static_cast<UINT>(m_Bytes.size());
+    desc.Size = static_cast<UINT>(m_Size);
     desc.MultiSampleType = D3DMULTISAMPLE_NONE;
     desc.Width = m_Desc.width;
     desc.Height = m_Desc.height;
@@ -43,8 +44,8 @@ uint8_t* Surface8::PixelAt(UINT x, UINT y) {
 
 const uint8_t* Surface8::PixelAt(UINT x, UINT y) const {
     const FormatInfo* info = PixelFormat::Find(m_Desc.format);
-    if (info->blockBytes) return m_Bytes.data() + (y / 4) * m_Pitch + (x / 4) * info->blockBytes;
-    return m_Bytes.data() + y * m_Pitch + x * info->bytesPerPixel;
+    if (info->blockBytes) return m_Bytes.get() + (y / 4) * m_Pitch + (x / 4) * info->blockBytes;
+    return m_Bytes.get() + y * m_Pitch + x * info->bytesPerPixel;
 }
 
 uint32_t Surface8::ReadArgb(UINT x, UINT y) const {
@@ -86,7 +87,7 @@ HRESULT Surface8::Lock(D3DLOCKED_RECT* lockedRect, const RECT* rect, DWORD) {
     m_Locked = true;
     lockedRect->Pitch = static_cast<INT>(m_Pitch);
     lockedRect->pBits = rect ? PixelAt(static_cast<UINT>(rect->left), static_cast<UINT>(rect->top))
-                             : m_Bytes.data();
+                             : m_Bytes.get();
     return D3D_OK;
 }
 

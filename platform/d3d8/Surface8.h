@@ -8,6 +8,7 @@
 #include <orv/D3D8Control.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,10 @@ public:
         DWORD usage = 0;
         D3DPOOL pool = D3DPOOL_DEFAULT;
         bool lockable = true;
+        // The contents of a new managed or system-memory texture are
+        // undefined: such levels start as the allocator hands them over.
+        // Every other surface starts zeroed.
+        bool zeroed = true;
     };
 
     // A stand-alone surface starting with one reference.
@@ -40,8 +45,8 @@ public:
     D3DSURFACE_DESC SurfaceDesc() const;
     Device8* Owner() const { return m_Device; }
     UINT Pitch() const { return m_Pitch; }
-    uint8_t* Bits() { return m_Bytes.data(); }
-    const uint8_t* Bits() const { return m_Bytes.data(); }
+    uint8_t* Bits() { return m_Bytes.get(); }
+    const uint8_t* Bits() const { return m_Bytes.get(); }
     // The first byte of pixel (x, y); for block formats, of the block holding it.
     uint8_t* PixelAt(UINT x, UINT y);
     const uint8_t* PixelAt(UINT x, UINT y) const;
@@ -86,7 +91,8 @@ private:
     IUnknown* m_ContainerInterface;
     Desc m_Desc;
     UINT m_Pitch;
-    std::vector<uint8_t> m_Bytes;
+    size_t m_Size;
+    std::unique_ptr<uint8_t[]> m_Bytes;
     bool m_Locked = false;
     PrivateData m_PrivateData;
 };

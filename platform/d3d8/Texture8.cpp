@@ -17,6 +17,7 @@ Texture8::Texture8(Device8* device, UINT width, UINT height, UINT levels, DWORD 
     // Video memory is out of the application's reach unless it asked for a
     // dynamic texture.
     desc.lockable = pool != D3DPOOL_DEFAULT || (usage & D3DUSAGE_DYNAMIC);
+    desc.zeroed = pool == D3DPOOL_DEFAULT;
     for (UINT level = 0; level < levels; ++level) {
         desc.width = std::max(1u, width >> level);
         desc.height = std::max(1u, height >> level);
