@@ -1,6 +1,5 @@
 // The frame cycle, the text queue, clearing, screenshots and device reset.
 #include <cstdio>
-#include <fstream>
 #include <numeric>
 #include <vector>
 
@@ -8,6 +7,7 @@
 #include <orv/PlatformControl.h>
 
 #include "host/Window.h"
+#include "orvhostImage.h"
 #include "support/PluginHarness.h"
 
 namespace {
@@ -126,85 +126,42 @@ TEST_F(FrameCycle, ClearPassesTheAskedBuffersAndTheStoredValues) {
     EXPECT_TRUE(Logged("D3DDriver: Clear failed. (HR:D3DERR_INVALIDCALL)"));
 }
 
-// Reads a bottom-up 24- or 32-bit bitmap file: width, height and pixels as 0xRRGGBB.
-struct Bitmap {
-    int width = 0, height = 0;
-    std::vector<uint32_t> pixels;
-    uint32_t At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
-};
+// A screenshot holds what the last frame cleared to: the window's client
+// area through a desktop-sized capture surface (as the runtime requires) in
+// windowed mode, the whole display in full-screen mode.
+TEST_F(FrameCycle, ScreenshotsSaveTheClientAreaOrTheWholeDisplay) {
+    const struct {
+        bool windowed;
+        unsigned width, height, surfaceWidth, surfaceHeight;
+        uint32_t clear;
+    } cases[] = {{true, 320, 240, 1024, 768, 0xFF20C040}, {false, 800, 600, 800, 600, 0xFF8040C0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.windowed ? "windowed" : "full screen");
+        RenderDevice* device = Create();
+        ASSERT_TRUE(device->SetDisplayMode(c.width, c.height, 32, 60, 0, c.windowed));
+        device->SetClearColor(c.clear);
+        device->BeginScene();
+        device->Clear(true, false, false);
+        device->EndScene();
 
-bool ReadBitmap(const std::string& path, Bitmap* bitmap) {
-    std::ifstream file(path, std::ios::binary);
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    if (bytes.size() < 54 || bytes[0] != 'B' || bytes[1] != 'M') return false;
-    auto u32 = [&](size_t at) {
-        return static_cast<uint32_t>(bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 |
-                                     bytes[at + 3] << 24);
-    };
-    const uint32_t offset = u32(10);
-    bitmap->width = static_cast<int>(u32(18));
-    const int32_t height = static_cast<int32_t>(u32(22));
-    const int bits = bytes[28] | bytes[29] << 8;
-    if (bits != 24 && bits != 32) return false;
-    bitmap->height = height < 0 ? -height : height;
-    const size_t bytesPerPixel = static_cast<size_t>(bits / 8);
-    const size_t stride = (bitmap->width * bytesPerPixel + 3) & ~size_t(3);
-    if (bytes.size() < offset + stride * bitmap->height) return false;
-    bitmap->pixels.resize(static_cast<size_t>(bitmap->width) * bitmap->height);
-    for (int y = 0; y < bitmap->height; ++y) {
-        const int row = height < 0 ? y : bitmap->height - 1 - y;
-        const uint8_t* p = &bytes[offset + stride * row];
-        for (int x = 0; x < bitmap->width; ++x, p += bytesPerPixel)
-            bitmap->pixels[static_cast<size_t>(y) * bitmap->width + x] = p[2] << 16 | p[1] << 8 | p[0];
+        orvplatform::ClearJournal();
+        const std::string path = OutputPath(c.windowed ? "windowed.bmp" : "fullscreen.bmp");
+        std::remove(path.c_str());
+        ASSERT_TRUE(device->SaveScreenShot(path.c_str()));
+        const std::vector<orvplatform::Call> surfaces = CallsOf("IDirect3DDevice8::CreateImageSurface");
+        ASSERT_EQ(surfaces.size(), 1u);
+        EXPECT_EQ(surfaces[0].args[0], c.surfaceWidth);
+        EXPECT_EQ(surfaces[0].args[1], c.surfaceHeight);
+
+        orvhost::Image bitmap;
+        ASSERT_TRUE(orvhost::ReadBitmap(path, &bitmap));
+        EXPECT_EQ(bitmap.width, static_cast<int>(c.width));
+        EXPECT_EQ(bitmap.height, static_cast<int>(c.height));
+        for (int corner = 0; corner < 4; ++corner)
+            EXPECT_EQ(bitmap.At(corner % 2 ? c.width - 1 : 0, corner / 2 ? c.height - 1 : 0), c.clear)
+                << corner;
+        Destroy(device);
     }
-    return true;
-}
-
-TEST_F(FrameCycle, WindowedScreenshotSavesTheWindowsClientArea) {
-    RenderDevice* device = CreateWindowed(320, 240);
-    device->SetClearColor(0xFF20C040);
-    device->BeginScene();
-    device->Clear(true, true, false);
-    device->EndScene();
-
-    const std::string path = OutputPath("windowed.bmp");
-    std::remove(path.c_str());
-    ASSERT_TRUE(device->SaveScreenShot(path.c_str()));
-    // The capture surface was the desktop's size, as the runtime requires.
-    const std::vector<orvplatform::Call> surfaces = CallsOf("IDirect3DDevice8::CreateImageSurface");
-    ASSERT_EQ(surfaces.size(), 1u);
-    EXPECT_EQ(surfaces[0].args[0], 1024u);
-    EXPECT_EQ(surfaces[0].args[1], 768u);
-
-    Bitmap bitmap;
-    ASSERT_TRUE(ReadBitmap(path, &bitmap));
-    EXPECT_EQ(bitmap.width, 320);
-    EXPECT_EQ(bitmap.height, 240);
-    for (int corner = 0; corner < 4; ++corner)
-        EXPECT_EQ(bitmap.At(corner % 2 ? 319 : 0, corner / 2 ? 239 : 0), 0x20C040u) << corner;
-}
-
-TEST_F(FrameCycle, FullScreenScreenshotIsTheWholeDisplay) {
-    RenderDevice* device = Create();
-    ASSERT_TRUE(device->SetDisplayMode(800, 600, 32, 60, 0, false));
-    device->SetClearColor(0xFF8040C0);
-    device->BeginScene();
-    device->Clear(true, false, false);
-    device->EndScene();
-
-    const std::string path = OutputPath("fullscreen.bmp");
-    std::remove(path.c_str());
-    ASSERT_TRUE(device->SaveScreenShot(path.c_str()));
-    const std::vector<orvplatform::Call> surfaces = CallsOf("IDirect3DDevice8::CreateImageSurface");
-    ASSERT_EQ(surfaces.size(), 1u);
-    EXPECT_EQ(surfaces[0].args[0], 800u);
-    EXPECT_EQ(surfaces[0].args[1], 600u);
-    Bitmap bitmap;
-    ASSERT_TRUE(ReadBitmap(path, &bitmap));
-    EXPECT_EQ(bitmap.width, 800);
-    EXPECT_EQ(bitmap.height, 600);
-    EXPECT_EQ(bitmap.At(0, 0), 0x8040C0u);
-    EXPECT_EQ(bitmap.At(799, 599), 0x8040C0u);
 }
 
 TEST_F(FrameCycle, ABackBufferSizedCaptureIsRefusedInWindowedMode) {

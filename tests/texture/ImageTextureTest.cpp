@@ -324,9 +324,10 @@ TEST_F(Sequence, AMaterialSavesASequenceByItsFirstFileAndReadsItBack) {
 
 TEST_F(TextureTest, AResetBringsEveryKindOfTextureBackAsItWas) {
     Display({}, 32);
-    // Registry order: created (4 wide), image file (16), sequence (8), ZAR
-    // file (2); then the unique image file (32).
-    Texture* created = m_pRenderer->CreateTexture(4, 4, false, 2);
+    // Registry order: created (4 wide, two frames), image file (16), sequence
+    // (8), animated ZAR file (2), DXT5 ZAR file (8); then the unique image
+    // file (32).
+    Texture* created = m_pRenderer->CreateTexture(4, 4, true, 2);
     ASSERT_NE(created, nullptr);
     for (unsigned i = 0; i < 32; ++i) created->SetPixel(i % 4, i / 4 % 4, 0xFF000000u | i * 0x070301u, i / 16);
     ASSERT_EQ(created->UpdateAllFrames(), 0);
@@ -342,14 +343,23 @@ TEST_F(TextureTest, AResetBringsEveryKindOfTextureBackAsItWas) {
     orvtest::ZarFile zar;
     zar.width = zar.height = 2;
     zar.layoutFlags = 0x000F;
-    zar.payload = orvtest::NoiseBytes(16, 31);
-    Texture* zarTexture = m_pRenderer->CreateTextureFromFile(Write("reset.zar", zar).c_str(), false, false);
+    zar.frameCount = 3;
+    zar.durations = {100, 110, 120};
+    zar.payload = orvtest::NoiseBytes(3 * 16, 31);
+    Texture* animated = m_pRenderer->CreateTextureFromFile(Write("reset.zar", zar).c_str(), false, false);
+    orvtest::ZarFile dxt;
+    dxt.width = dxt.height = 8;
+    dxt.compression = 5;
+    dxt.payload = orvtest::NoiseBytes(4 * 16, 4);
+    Texture* compressed = m_pRenderer->CreateTextureFromFile(Write("reset5.zar", dxt).c_str(), false, false);
     Texture* unique = m_pRenderer->CreateTextureFromFile(Write("reset.bmp", BmpFile(Bmp::Rgb24, 32, 32, false)).c_str(), false, true);
-    ASSERT_TRUE(file && sequence && zarTexture && unique);
-    sequence->SetLooping(false);
-    sequence->SetPlaying(false);
-    sequence->SetFrame(2);
-    Texture* const all[] = {created, file, sequence, zarTexture, unique};
+    ASSERT_TRUE(file && sequence && animated && compressed && unique);
+    for (Texture* held : {sequence, animated}) {
+        held->SetLooping(false);
+        held->SetPlaying(false);
+        held->SetFrame(held == sequence ? 2 : 1);
+    }
+    Texture* const all[] = {created, file, sequence, animated, compressed, unique};
 
     std::vector<std::vector<uint8_t>> before;
     std::vector<UINT> levels;
@@ -360,7 +370,7 @@ TEST_F(TextureTest, AResetBringsEveryKindOfTextureBackAsItWas) {
             levels.push_back(contents.levels);
         }
 
-    EXPECT_EQ(ResetAndListWidths(), (std::vector<uint64_t>{4, 4, 16, 8, 8, 8, 2, 32}));
+    EXPECT_EQ(ResetAndListWidths(), (std::vector<uint64_t>{4, 4, 16, 8, 8, 8, 2, 2, 2, 8, 32}));
 
     size_t index = 0;
     for (Texture* texture : all)
@@ -371,19 +381,26 @@ TEST_F(TextureTest, AResetBringsEveryKindOfTextureBackAsItWas) {
         }
     EXPECT_EQ(index, before.size());
     EXPECT_EQ(created->GetFrameCount(), 2u);
-    EXPECT_FALSE(created->HasMipmaps());
+    EXPECT_TRUE(created->HasMipmaps());
+    EXPECT_EQ(created->GetFrameDurations()[1], 66u);
     EXPECT_EQ(created->GetPixel(1, 2, 1), 0xFF000000u | 25 * 0x070301u);
+    EXPECT_EQ(created->GetRefCount(), 1u);
     EXPECT_TRUE(file->HasMipmaps());
     EXPECT_EQ(file->GetFormat(), image.format);
     EXPECT_EQ(file->GetPixel(3, 5, 0), image.expected.At(3, 5));
     EXPECT_EQ(sequence->GetFrameCount(), 3u);
     EXPECT_EQ(sequence->GetFrameDurations()[1], 66u);
     EXPECT_TRUE(sequence->HasMipmaps());
-    EXPECT_FALSE(sequence->IsLooping());
-    EXPECT_FALSE(sequence->IsPlaying());
-    EXPECT_EQ(sequence->GetCurrentFrame(), 2u);
     EXPECT_STREQ(sequence->GetFileName().c_str(), OutputPath("resetseq0.tga").c_str());
-    EXPECT_EQ(zarTexture->GetFormat(), D3DFMT_A8R8G8B8);
+    for (Texture* held : {sequence, animated}) {
+        EXPECT_FALSE(held->IsLooping());
+        EXPECT_FALSE(held->IsPlaying());
+        EXPECT_EQ(held->GetCurrentFrame(), held == sequence ? 2u : 1u);
+    }
+    EXPECT_EQ(animated->GetFormat(), D3DFMT_A8R8G8B8);
+    EXPECT_EQ(animated->GetFrameCount(), 3u);
+    EXPECT_EQ(animated->GetFrameDurations()[2], 120u);
+    EXPECT_EQ(compressed->GetFormat(), D3DFMT_DXT5);
     EXPECT_EQ(unique->GetWidth(), 32u);
     // The sequence plays on the new device at its own rate.
     orvplatform::SetTickCount(7000);

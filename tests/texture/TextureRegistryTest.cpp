@@ -1,6 +1,7 @@
 // The driver's texture registry: sharing by name in any letter case, unique
-// textures, releases and stale pointers, sequence names it refuses, and the
-// release and reload of every texture across a device reset.
+// textures, releases and stale pointers, sequence names it refuses, and a
+// device reset's reload by the current depth and its failure. (Every kind of
+// texture across a reset: ImageTextureTest.)
 #include <algorithm>
 #include <cstdio>
 #include <string>
@@ -93,58 +94,7 @@ TEST_F(TextureTest, SequenceNamesWithoutAFrameNumberAreRefused) {
     EXPECT_EQ(m_pRenderer->CreateTextureFromFileSequence(OutputPath("rate0.zar").c_str(), -5, true, false), nullptr);
 }
 
-class Reset : public TextureTest {
-protected:
-    std::vector<uint8_t> FrameBytes(Texture* texture, unsigned frame) {
-        return BoundAt(texture, frame).bytes;
-    }
-};
-
-TEST_F(Reset, EveryTextureComesBackAsItWasInRegistryOrder) {
-    Display();
-    // Registered: created (4 wide, two frames), DXT5 file (8), animated file (16); unique: 32.
-    Texture* created = m_pRenderer->CreateTexture(4, 4, true, 2);
-    for (unsigned frame = 0; frame < 2; ++frame)
-        for (unsigned i = 0; i < 16; ++i) created->SetPixel(i % 4, i / 4, 0xF0000000u | (frame << 20) | (i << 4), frame);
-    ASSERT_EQ(created->UpdateAllFrames(), 0);
-    ZarFile dxt;
-    dxt.width = dxt.height = 8;
-    dxt.compression = 5;
-    dxt.payload = orvtest::NoiseBytes(4 * 16, 4);
-    Texture* compressed = m_pRenderer->CreateTextureFromFile(Write("reset5.zar", dxt).c_str(), false, false);
-    Texture* animated = m_pRenderer->CreateTextureFromFile(Write("reset16.zar", Pixels(16, 3, 5)).c_str(), false, false);
-    Texture* unique = m_pRenderer->CreateTextureFromFile(Write("reset32.zar", Pixels(32, 0, 6)).c_str(), false, true);
-    ASSERT_TRUE(created && compressed && animated && unique);
-    animated->SetLooping(false);
-    animated->SetPlaying(false);
-    animated->SetFrame(2);
-
-    std::vector<std::vector<uint8_t>> before;
-    for (Texture* texture : {created, compressed, animated, unique})
-        for (unsigned frame = 0; frame < texture->GetFrameCount(); ++frame)
-            before.push_back(FrameBytes(texture, frame));
-    const D3DFORMAT animatedFormat = animated->GetFormat();
-
-    EXPECT_EQ(ResetAndListWidths(), (std::vector<uint64_t>{4, 4, 8, 16, 16, 16, 32}));
-
-    size_t index = 0;
-    for (Texture* texture : {created, compressed, animated, unique})
-        for (unsigned frame = 0; frame < texture->GetFrameCount(); ++frame)
-            EXPECT_EQ(FrameBytes(texture, frame), before[index++]) << frame;
-    EXPECT_EQ(created->GetFrameCount(), 2u);
-    EXPECT_TRUE(created->HasMipmaps());
-    EXPECT_EQ(created->GetFrameDurations()[1], 66u);
-    EXPECT_EQ(created->GetPixel(3, 3, 1), 0xF01000F0u);
-    EXPECT_EQ(compressed->GetFormat(), D3DFMT_DXT5);
-    EXPECT_EQ(animated->GetFormat(), animatedFormat);
-    EXPECT_EQ(animated->GetFrameCount(), 3u);
-    EXPECT_EQ(animated->GetFrameDurations()[2], 120u);
-    EXPECT_FALSE(animated->IsPlaying());
-    EXPECT_FALSE(animated->IsLooping());
-    EXPECT_EQ(animated->GetCurrentFrame(), 2u);
-    EXPECT_EQ(unique->GetWidth(), 32u);
-    EXPECT_EQ(created->GetRefCount(), 1u);
-}
+class Reset : public TextureTest {};
 
 TEST_F(Reset, ReloadsFollowTheCurrentTextureDepth) {
     Display({}, 16);
