@@ -75,11 +75,6 @@ TEST_F(PluginEntry, DisplayModeQueriesBeforeAnyDisplay) {
     EXPECT_TRUE(device->ValidateDisplayMode(&absurd));
 }
 
-TEST_F(PluginEntry, OperationsOfLaterResourceKindsRefuseSafely) {
-    RenderDevice* device = CreateWindowed();
-    EXPECT_EQ(device->GetMaterial(), nullptr);
-}
-
 TEST_F(PluginEntry, DisplayOperationsWithoutADisplayRefuseQuietly) {
     RenderDevice* device = Create();
     EXPECT_FALSE(device->BeginScene());
