@@ -13,12 +13,7 @@ packages=(
   g++-mingw-w64-x86-64 mingw-w64-x86-64-dev
 )
 
-missing=()
-for package in "${packages[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
-    missing+=("$package")
-  fi
-done
+mapfile -t missing < <(bash "$(dirname "$0")/missing-packages.sh" "${packages[@]}")
 
 if [ ${#missing[@]} -eq 0 ]; then
   exit 0

@@ -7,12 +7,7 @@ set -uo pipefail
 
 packages=(wine wine64 xvfb libgl1-mesa-dri)
 
-missing=()
-for package in "${packages[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
-    missing+=("$package")
-  fi
-done
+mapfile -t missing < <(bash "$(dirname "$0")/missing-packages.sh" "${packages[@]}")
 
 if [ ${#missing[@]} -eq 0 ]; then
   exit 0
