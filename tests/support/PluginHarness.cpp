@@ -1,14 +1,26 @@
 #include "PluginHarness.h"
 
 #include <dlfcn.h>
-#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <filesystem>
 
 #include <orv/D3D8Control.h>
 #include <orv/PlatformControl.h>
 
 namespace orvtest {
+
+namespace {
+
+// ctest runs the tests of one program side by side, each in a process of its
+// own: every process writes into a directory of its own, removed when its
+// test ends, so that equal file names never meet.
+std::string ProcessOutputDirectory() {
+    return std::string(ORV_SUPPORT_OUTPUT_DIR) + "/p" + std::to_string(getpid());
+}
+
+}  // namespace
 
 const PluginLibrary& LoadPlugin() {
     static PluginLibrary library = [] {
@@ -42,6 +54,8 @@ void PluginTest::TearDown() {
         return all;
     }();
     m_pKernel.reset();
+    std::error_code ignored;
+    std::filesystem::remove_all(ProcessOutputDirectory(), ignored);
 }
 
 RenderDevice* PluginTest::Create() {
@@ -71,14 +85,9 @@ size_t PluginTest::CountLogged(const std::string& line) const {
 }
 
 std::string PluginTest::OutputPath(const std::string& name) {
-    const std::string directory = ORV_SUPPORT_OUTPUT_DIR;
-    std::string partial;
-    for (size_t i = 0; i <= directory.size(); ++i) {
-        if (i == directory.size() || directory[i] == '/') {
-            if (!partial.empty()) mkdir(partial.c_str(), 0755);
-        }
-        if (i < directory.size()) partial += directory[i];
-    }
+    const std::string directory = ProcessOutputDirectory();
+    std::error_code ignored;
+    std::filesystem::create_directories(directory, ignored);
     return directory + "/" + name;
 }
 
