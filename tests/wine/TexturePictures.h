@@ -139,24 +139,23 @@ inline std::vector<uint8_t> SequenceBitmap(unsigned frame) {
     return out;
 }
 
-// Where the textures are drawn: slots of 128 x 128 pixels in two rows of
-// three (a 16-texel texture at 8 pixels a texel, an 8-texel one at 16).
-constexpr unsigned kSlotSize = 128;
+// Where the textures are drawn: slots of 64 x 64 pixels, eight to a row
+// (a 16-texel texture at 4 pixels a texel, an 8-texel one at 8).
 constexpr QuadRect Slot(int index) {
-    return {40 + 200 * (index % 3), 40 + 200 * (index / 3), 40 + 200 * (index % 3) + 128,
-            40 + 200 * (index / 3) + 128};
+    return {16 + 80 * (index % 8), 16 + 80 * (index / 8), 16 + 80 * (index % 8) + 64,
+            16 + 80 * (index / 8) + 64};
 }
 constexpr Rgb kTextureClear = {0.3f, 0.35f, 0.4f};
 
-// The scenario "texture_created": a 32-bit texture, a 16-bit one, the
-// 32-bit one with a rectangle updated, and an animated one paused.
-enum CreatedSlot { kCreated32, kCreated16, kCreatedUpdated, kCreatedAnimated };
-// The scenario "texture_files": one file of each image format, and a sequence.
-enum FileSlot { kFileBmp, kFileTga, kFilePng, kFileDds, kFileJpeg, kFileSequence };
-// The scenario "texture_zar".
-enum ZarSlot { kZarRgba, kZarDxt1, kZarDxt5, kZarPaused, kZarEnded };
-// The scenario "texture_reset": drawn before and after ResetDevice.
-enum ResetSlot { kResetCreated, kResetBmp, kResetDxt1, kResetSequence, kResetZarPaused };
+// The scenario "textures": created ones (32-bit, 16-bit, a rectangle
+// updated, an animation paused), one image file of each format and a
+// sequence, ZAR files (uncompressed, DXT1, DXT5, animated paused and ended);
+// drawn before and after ResetDevice.
+enum TextureSlot {
+    kCreated32, kCreated16, kCreatedUpdated, kCreatedAnimated,
+    kFileBmp, kFileTga, kFilePng, kFileDds, kFileJpeg, kFileSequence,
+    kZarRgba, kZarDxt1, kZarDxt5, kZarPaused, kZarEnded, kSlotCount
+};
 
 // The scenario "texture_materials": example materials and a two-layer
 // material on meshes (two triangles each) of 192 x 192 pixels.

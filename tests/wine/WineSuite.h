@@ -32,8 +32,8 @@ constexpr int kLineCount = sizeof kLines / sizeof kLines[0];
 
 // ---- Geometry and materials --------------------------------------------------
 // The scenes below are drawn through an orthographic projection of the whole
-// 640 x 480 client area (world x right, y up, the origin in the middle), or
-// the perspective projection given with them. Every triangle is listed
+// 640 x 480 client area (world x right, y up, the origin in the middle).
+// Every triangle is listed
 // clockwise on the screen (front-facing for counter-clockwise culling) unless
 // its name says it faces back. Colours are packed ARGB.
 
@@ -63,8 +63,7 @@ constexpr SceneTriangle OrthoBackTriangle(float x, float y, float size, float z,
 
 constexpr Rgb kGeometryClear = {0.2f, 0.3f, 0.4f};
 
-// Screen quads: an opaque one, a half-transparent one over the clear colour,
-// and rectangles whose vertices the host moves to fractional positions.
+// Screen quads: an opaque one, a half-transparent one over the clear colour.
 struct QuadRect {
     int left, top, right, bottom;
 };
@@ -74,13 +73,6 @@ constexpr QuadRect kHalfQuad = {300, 40, 560, 240};
 constexpr unsigned kHalfQuadColour = 0x80F0E020u;
 // The opaque quad drawn again over part of the half-transparent one.
 constexpr QuadRect kOverlapQuad = {400, 160, 600, 300};
-struct FractionalCorner {
-    float x0, y0, x1, y2;  // vertex 0's x and y, vertex 1's x, vertex 2's y
-};
-constexpr FractionalCorner kFractionalRects[] = {
-    {10.9f, 20.5f, 110.99f, 70.2f},
-    {-5.5f, -0.75f, 3.999f, -20.9f},
-};
 
 // Vertex buffers through the orthographic projection.
 constexpr float kNear = 10.0f;
@@ -109,16 +101,6 @@ constexpr QuadRect kBetweenQuad = {220, 340, 340, 460};
 constexpr unsigned kBetweenQuadColour = 0xFF406080u;
 // Lists, strips, the fan, the array list and the last list.
 constexpr unsigned kVertexBufferTriangles = 2 + 1 + 2 + 1 + 1;
-
-// The perspective scene: a field of view of 60 degrees at the window's
-// aspect; two triangles whose corners lie at different depths.
-constexpr float kFieldOfView = 1.04719755f;
-constexpr SceneTriangle kPerspectiveTriangles[] = {
-    {{{-4.0f, 3.0f, 10.0f, 0xFFE04060u}, {1.0f, 3.0f, 12.0f, 0xFFE04060u},
-      {-4.0f, -2.0f, 16.0f, 0xFFE04060u}}},
-    {{{2.0f, 1.0f, 20.0f, 0xFF60E040u}, {9.0f, 1.0f, 20.0f, 0xFF60E040u},
-      {2.0f, -6.0f, 30.0f, 0xFF60E040u}}},
-};
 
 // Materials. Lighting: the material's emissive and ambient colours, the
 // device's ambient and one directional light; the vertices' diffuse colours

@@ -67,6 +67,18 @@ bool ScenarioOutput::ReadPicture(const char* name, orvhost::Image* image) const 
     return orvhost::ReadBitmap(m_Directory + "/" + name + ".bmp", image);
 }
 
+orvhost::Image ScenarioOutput::Frame(const char* name, int triangles) const {
+    const std::string key = name;
+    EXPECT_EQ(Fact("frames." + key), "1") << name;
+    EXPECT_EQ(Fact("captured." + key), "1") << name;
+    if (triangles >= 0) {
+        EXPECT_EQ(IntFact("triangles." + key), triangles) << name;
+    }
+    orvhost::Image image;
+    EXPECT_TRUE(ReadPicture(name, &image)) << name;
+    return image;
+}
+
 bool WineUnavailable() {
     return std::ifstream(std::string(ORV_WINE_OUTPUT_DIR) + "/unavailable").good();
 }

@@ -27,6 +27,9 @@ public:
     // Log lines that report a failure.
     std::vector<std::string> FailureLines() const;
     bool ReadPicture(const char* name, orvhost::Image* image) const;
+    // The picture NAME of a frame whose facts frames.NAME and captured.NAME
+    // are 1 and, unless `triangles` is negative, triangles.NAME is `triangles`.
+    orvhost::Image Frame(const char* name, int triangles = -1) const;
 
 private:
     std::string m_Directory;

@@ -12,20 +12,8 @@ ScreenPoint OrthoPoint(const SceneVertex& vertex) {
     return {vertex.x + kWidth / 2.0f, kHeight / 2.0f - vertex.y};
 }
 
-ScreenPoint PerspectivePoint(const SceneVertex& vertex, float fovY) {
-    const float h = 1.0f / std::tan(fovY / 2.0f);
-    const float w = h / (static_cast<float>(kWidth) / kHeight);
-    const float x = w * vertex.x / vertex.z, y = h * vertex.y / vertex.z;
-    return {(x + 1.0f) * kWidth / 2.0f, (1.0f - y) * kHeight / 2.0f};
-}
-
 ScreenTriangle OrthoOf(const SceneTriangle& triangle) {
     return {{OrthoPoint(triangle.v[0]), OrthoPoint(triangle.v[1]), OrthoPoint(triangle.v[2])}};
-}
-
-ScreenTriangle PerspectiveOf(const SceneTriangle& triangle, float fovY) {
-    return {{PerspectivePoint(triangle.v[0], fovY), PerspectivePoint(triangle.v[1], fovY),
-             PerspectivePoint(triangle.v[2], fovY)}};
 }
 
 ScreenPoint Centroid(const ScreenTriangle& t) {

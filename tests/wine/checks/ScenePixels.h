@@ -18,15 +18,11 @@ struct ScreenPoint {
 
 // A scene vertex through the orthographic projection of the whole client area.
 ScreenPoint OrthoPoint(const SceneVertex& vertex);
-// A scene vertex through the left-handed perspective projection with the
-// vertical field of view `fovY` at the client area's aspect.
-ScreenPoint PerspectivePoint(const SceneVertex& vertex, float fovY);
 
 struct ScreenTriangle {
     ScreenPoint p[3];
 };
 ScreenTriangle OrthoOf(const SceneTriangle& triangle);
-ScreenTriangle PerspectiveOf(const SceneTriangle& triangle, float fovY);
 
 ScreenPoint Centroid(const ScreenTriangle& triangle);
 // For each corner, a point `distance` pixels beyond it, away from the centroid.

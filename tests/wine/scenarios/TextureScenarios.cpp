@@ -1,9 +1,6 @@
-// Textures on the real runtime: created textures filled through their system
-// copies, image files and ZAR files the scenarios write themselves, file
-// sequences and animations held on a chosen frame, textures that live
-// through ResetDevice, and materials whose layers hold textures (the example
-// materials and a two-layer one) drawn through the pass loop.
-#include <cctype>
+// Textures on the real runtime: created ones, image files, ZAR files and a
+// sequence the scenario writes itself, animations held on a frame, all drawn
+// before and after ResetDevice; and materials whose layers hold textures.
 #include <cstdio>
 #include <string>
 #include <utility>
@@ -39,52 +36,6 @@ bool OpenForTextures(Scenario& scenario) {
     return true;
 }
 
-using Placed = std::vector<std::pair<QuadRect, Texture*>>;
-
-// Draws each texture on a white screen quad over its rectangle (stage 0 only,
-// no material) and captures the screen as `name`.
-void DrawOnQuads(Scenario& scenario, const char* name, const Placed& placed) {
-    RenderDevice* device = scenario.Device();
-    std::vector<ScreenQuad*> quads;
-    bool made = true;
-    for (const auto& entry : placed) {
-        quads.push_back(device->CreateScreenQuad(ToRect(entry.first), 0xFFFFFFFFu));
-        made = quads.back() && made;
-    }
-    const std::string key = name;
-    scenario.Fact(("quads." + key).c_str(), made);
-    if (made) {
-        scenario.Fact(("frames." + key).c_str(),
-                      scenario.DrawFrames(kTextureClear, 2, [&](RenderDevice* d) {
-                          d->SetMaterial(nullptr);
-                          bool drawn = true;
-                          for (size_t i = 0; i < quads.size(); ++i) {
-                              d->SetTexture(0, placed[i].second);
-                              drawn = d->RenderScreenQuad(quads[i]) && drawn;
-                          }
-                          d->SetTexture(0, nullptr);
-                          return drawn;
-                      }));
-        scenario.Fact(("captured." + key).c_str(), scenario.Capture(name));
-    }
-    for (ScreenQuad* quad : quads)
-        if (quad) device->DestroyScreenQuad(quad);
-}
-
-// Releases every texture, recording whether each release was accepted.
-void ReleaseAll(Scenario& scenario, const std::vector<Texture*>& textures) {
-    bool released = true;
-    for (Texture* texture : textures)
-        if (texture) released = scenario.Device()->ReleaseTexture(texture) && released;
-    scenario.Fact("textures.released", released);
-}
-
-bool AllMade(const std::vector<Texture*>& textures) {
-    for (Texture* texture : textures)
-        if (!texture) return false;
-    return true;
-}
-
 // An 8 x 8 texture of CreatedTexel at the driver's current bit depth, frame
 // by frame, uploaded.
 Texture* MakeCreated(RenderDevice* device, unsigned frames) {
@@ -101,87 +52,56 @@ Texture* MakeCreated(RenderDevice* device, unsigned frames) {
     return texture;
 }
 
-// Whether GetPixel gives back what SetPixel wrote, after `mask` drops the
-// bits the format does not keep.
-bool ReadsBack(Texture* texture, uint32_t mask) {
-    for (unsigned y = 0; y < kCreatedSize; ++y)
-        for (unsigned x = 0; x < kCreatedSize; ++x)
-            if (texture->GetPixel(x, y, 0) != (CreatedTexel(x, y, 0) & mask)) return false;
-    return true;
+std::string Durations(Texture* texture) {
+    const unsigned short* durations = texture->GetFrameDurations();
+    std::string text;
+    for (unsigned i = 0; durations && i < texture->GetFrameCount(); ++i)
+        text += (i ? " " : "") + std::to_string(durations[i]);
+    return text;
 }
 
-// A DXT1 ZAR file, a bitmap and a sequence written under the scenario's
-// directory; the file names, in that order.
-struct WrittenFiles {
-    std::string dxt1, bitmap, sequence, animated;
-};
-WrittenFiles WriteResetFiles(Scenario& scenario) {
-    WrittenFiles files{scenario.PathOf("dxt1.zar"), scenario.PathOf("picture.bmp"),
-                       scenario.PathOf("frame0.bmp"), scenario.PathOf("animated.zar")};
-    bool written = WriteFile(files.dxt1, ZarBytes(ZarKind::Dxt1)) &&
-                   WriteFile(files.animated, ZarBytes(ZarKind::Animated)) &&
-                   WriteFile(files.bitmap, BmpFile(Bmp::Rgb24, kFileSize, kFileSize, false).bytes);
-    for (unsigned frame = 0; frame < kSequenceFrames; ++frame)
-        written = WriteFile(scenario.PathOf(("frame" + std::to_string(frame) + ".bmp").c_str()),
-                            SequenceBitmap(frame)) &&
-                  written;
-    scenario.Fact("files.written", written);
-    return files;
-}
-
-// Holds an animation on `frame`.
-void Hold(Texture* texture, unsigned frame) {
-    texture->SetPlaying(false);
-    texture->SetFrame(frame);
+// Each texture on a white screen quad over its slot (stage 0, no material),
+// captured as `name`.
+bool DrawSlots(Scenario& scenario, const char* name, const std::vector<Texture*>& textures) {
+    RenderDevice* device = scenario.Device();
+    std::vector<ScreenQuad*> quads;
+    bool made = true;
+    for (size_t slot = 0; slot < textures.size(); ++slot) {
+        quads.push_back(device->CreateScreenQuad(ToRect(Slot(static_cast<int>(slot))), 0xFFFFFFFFu));
+        made = quads.back() && made;
+    }
+    const std::string key = name;
+    scenario.Fact(("frames." + key).c_str(),
+                  made && scenario.DrawFrames(kTextureClear, 2, [&](RenderDevice* d) {
+                      d->SetMaterial(nullptr);
+                      bool drawn = true;
+                      for (size_t i = 0; i < quads.size(); ++i) {
+                          d->SetTexture(0, textures[i]);
+                          drawn = d->RenderScreenQuad(quads[i]) && drawn;
+                      }
+                      d->SetTexture(0, nullptr);
+                      return drawn;
+                  }));
+    scenario.Fact(("captured." + key).c_str(), scenario.Capture(name));
+    for (ScreenQuad* quad : quads)
+        if (quad) device->DestroyScreenQuad(quad);
+    return made;
 }
 
 }  // namespace
 
-WINE_SCENARIO(texture_created) {
+WINE_SCENARIO(textures) {
     RenderDevice* device = scenario.Device();
     if (!OpenForTextures(scenario)) return;
-
+    std::vector<Texture*> textures(kSlotCount, nullptr);
     device->SetTextureBitDepth(32);
-    Texture* wide = MakeCreated(device, 0);
-    Texture* updated = MakeCreated(device, 0);
-    Texture* animated = MakeCreated(device, kCreatedFrames);
+    textures[kCreated32] = MakeCreated(device, 0);
+    textures[kCreatedUpdated] = MakeCreated(device, 0);
+    textures[kCreatedAnimated] = MakeCreated(device, kCreatedFrames);
     device->SetTextureBitDepth(16);
-    Texture* narrow = MakeCreated(device, 0);
-    const std::vector<Texture*> textures = {wide, narrow, updated, animated};
-    scenario.Fact("textures.made", AllMade(textures));
-    if (AllMade(textures)) {
-        scenario.Fact("format.32", wide->GetFormat());
-        scenario.Fact("format.16", narrow->GetFormat());
-        scenario.Fact("readback.32", ReadsBack(wide, 0xFFFFFFFFu));
-        scenario.Fact("readback.16", ReadsBack(narrow, 0xF0F0F0F0u));
+    textures[kCreated16] = MakeCreated(device, 0);
+    device->SetTextureBitDepth(32);
 
-        // The copy is kept (created textures keep theirs): change a
-        // rectangle and one texel outside it, upload the rectangle alone.
-        for (int y = kUpdatedTexels.top; y < kUpdatedTexels.bottom; ++y)
-            for (int x = kUpdatedTexels.left; x < kUpdatedTexels.right; ++x)
-                updated->SetPixel(x, y, kUpdatedColour, 0);
-        updated->SetPixel(0, 0, kNotUploadedColour, 0);
-        scenario.Fact("update.rect",
-                      updated->UpdateRect(0, kUpdatedTexels.left, kUpdatedTexels.top,
-                                          kUpdatedTexels.right, kUpdatedTexels.bottom, true));
-
-        scenario.Fact("animated.frames", animated->GetFrameCount());
-        const unsigned short* durations = animated->GetFrameDurations();
-        scenario.Fact("animated.duration", durations ? durations[0] : 0);
-        Hold(animated, kShownCreatedFrame);
-        scenario.Fact("animated.current", animated->GetCurrentFrame());
-
-        DrawOnQuads(scenario, "created", {{Slot(kCreated32), wide},
-                                          {Slot(kCreated16), narrow},
-                                          {Slot(kCreatedUpdated), updated},
-                                          {Slot(kCreatedAnimated), animated}});
-    }
-    ReleaseAll(scenario, textures);
-}
-
-WINE_SCENARIO(texture_files) {
-    RenderDevice* device = scenario.Device();
-    if (!OpenForTextures(scenario)) return;
     const ImageFile images[] = {
         BmpFile(Bmp::Rgb24, kFileSize, kFileSize, false),
         TgaFile(Tga::Rgb24, kFileSize, kFileSize, true, false),
@@ -190,16 +110,14 @@ WINE_SCENARIO(texture_files) {
         JpegFile(false, false, kFileSize, kFileSize),
     };
     const char* const names[] = {"picture.bmp", "picture.tga", "picture.png", "picture.dds",
-                                 "picture.jpg"};
-    std::vector<Texture*> textures;
+                                 "picture.jpg", "rgba.zar", "dxt1.zar", "dxt5.zar", "animated.zar"};
+    const ZarKind kinds[] = {ZarKind::Rgba, ZarKind::Dxt1, ZarKind::Dxt5, ZarKind::Animated};
     bool written = true;
-    for (size_t i = 0; i < 5; ++i) {
+    for (int i = 0; i < 9; ++i) {
         const std::string path = scenario.PathOf(names[i]);
-        written = WriteFile(path, images[i].bytes) && written;
-        Texture* texture = device->CreateTextureFromFile(path.c_str(), false, false);
-        textures.push_back(texture);
-        scenario.Fact((std::string("format.") + names[i]).c_str(),
-                      texture ? static_cast<int>(texture->GetFormat()) : 0);
+        written = WriteFile(path, i < 5 ? images[i].bytes : ZarBytes(kinds[i - 5])) && written;
+        textures[i < 5 ? kFileBmp + i : kZarRgba + (i - 5)] =
+            device->CreateTextureFromFile(path.c_str(), false, false);
     }
     for (unsigned frame = 0; frame < kSequenceFrames; ++frame)
         written = WriteFile(scenario.PathOf(("frame" + std::to_string(frame) + ".bmp").c_str()),
@@ -207,161 +125,76 @@ WINE_SCENARIO(texture_files) {
                   written;
     scenario.Fact("files.written", written);
     const std::string first = scenario.PathOf("frame0.bmp");
-    Texture* sequence =
+    textures[kFileSequence] =
         device->CreateTextureFromFileSequence(first.c_str(), kSequenceRate, false, false);
-    textures.push_back(sequence);
-    scenario.Fact("textures.made", AllMade(textures));
-
-    if (AllMade(textures)) {
-        // A name asked for again, in other letters, shares the texture.
-        std::string upper = scenario.PathOf("PICTURE.BMP");
-        Texture* shared = device->CreateTextureFromFile(upper.c_str(), true, false);
-        scenario.Fact("shared.same", shared == textures[kFileBmp]);
-        scenario.Fact("shared.references", textures[kFileBmp]->GetRefCount());
-        device->ReleaseTexture(shared);
-        scenario.Fact("shared.released.references", textures[kFileBmp]->GetRefCount());
-        Texture* again = device->CreateTextureFromFile(first.c_str(), false, false);
-        scenario.Fact("sequence.shared", again == sequence);
-        device->ReleaseTexture(again);
-
-        scenario.Fact("sequence.frames", sequence->GetFrameCount());
-        const unsigned short* durations = sequence->GetFrameDurations();
-        scenario.Fact("sequence.duration", durations ? durations[0] : 0);
-        scenario.Fact("sequence.mipmaps", sequence->HasMipmaps());
-        Hold(sequence, kShownSequenceFrame);
-        scenario.Fact("sequence.current", sequence->GetCurrentFrame());
-
-        Placed placed;
-        for (int slot = kFileBmp; slot <= kFileSequence; ++slot)
-            placed.push_back({Slot(slot), textures[slot]});
-        DrawOnQuads(scenario, "files", placed);
-    }
-    ReleaseAll(scenario, textures);
-}
-
-WINE_SCENARIO(texture_zar) {
-    RenderDevice* device = scenario.Device();
-    if (!OpenForTextures(scenario)) return;
-    device->SetTextureBitDepth(32);
-    const std::pair<ZarKind, const char*> files[] = {{ZarKind::Rgba, "rgba.zar"},
-                                                     {ZarKind::Dxt1, "dxt1.zar"},
-                                                     {ZarKind::Dxt5, "dxt5.zar"},
-                                                     {ZarKind::Animated, "animated.zar"}};
-    std::vector<Texture*> textures;
-    bool written = true;
-    for (const auto& file : files) {
-        const std::string path = scenario.PathOf(file.second);
-        written = WriteFile(path, ZarBytes(file.first)) && written;
-        Texture* texture = device->CreateTextureFromFile(path.c_str(), false, false);
-        textures.push_back(texture);
-        scenario.Fact((std::string("format.") + file.second).c_str(),
-                      texture ? static_cast<int>(texture->GetFormat()) : 0);
-    }
-    scenario.Fact("files.written", written);
     // The animation again, unique: not looping, its cycle measured from the
     // start of the tick count, so it has long ended at its first bind.
-    const std::string animatedPath = scenario.PathOf("animated.zar");
-    Texture* ended = device->CreateTextureFromFile(animatedPath.c_str(), false, true);
-    textures.push_back(ended);
-    scenario.Fact("textures.made", AllMade(textures));
+    textures[kZarEnded] =
+        device->CreateTextureFromFile(scenario.PathOf("animated.zar").c_str(), false, true);
+    bool made = true;
+    for (Texture* texture : textures) made = texture && made;
+    scenario.Fact("textures.made", made);
 
-    if (AllMade(textures)) {
-        Texture* paused = textures[kZarPaused];
-        scenario.Fact("animated.frames", paused->GetFrameCount());
-        const unsigned short* durations = paused->GetFrameDurations();
-        std::string stored;
-        for (unsigned i = 0; durations && i < paused->GetFrameCount(); ++i)
-            stored += (i ? " " : "") + std::to_string(durations[i]);
-        scenario.Fact("animated.durations", stored);
-        scenario.Fact("unique.distinct", ended != paused);
-        Hold(paused, kPausedZarFrame);
-        scenario.Fact("paused.current", paused->GetCurrentFrame());
-        ended->SetLooping(false);
+    if (made) {
+        for (int slot = 0; slot < kSlotCount; ++slot)
+            scenario.Fact(("format." + std::to_string(slot)).c_str(), textures[slot]->GetFormat());
+        // The copy is kept: change a rectangle and one texel outside it,
+        // upload the rectangle alone.
+        Texture* updated = textures[kCreatedUpdated];
+        for (int y = kUpdatedTexels.top; y < kUpdatedTexels.bottom; ++y)
+            for (int x = kUpdatedTexels.left; x < kUpdatedTexels.right; ++x)
+                updated->SetPixel(x, y, kUpdatedColour, 0);
+        updated->SetPixel(0, 0, kNotUploadedColour, 0);
+        scenario.Fact("update.rect", updated->UpdateRect(0, kUpdatedTexels.left, kUpdatedTexels.top,
+                                                         kUpdatedTexels.right, kUpdatedTexels.bottom,
+                                                         true));
+        scenario.Fact("durations.created", Durations(textures[kCreatedAnimated]));
+        scenario.Fact("durations.sequence", Durations(textures[kFileSequence]));
+        scenario.Fact("durations.zar", Durations(textures[kZarPaused]));
 
-        DrawOnQuads(scenario, "zar", {{Slot(kZarRgba), textures[kZarRgba]},
-                                      {Slot(kZarDxt1), textures[kZarDxt1]},
-                                      {Slot(kZarDxt5), textures[kZarDxt5]},
-                                      {Slot(kZarPaused), paused},
-                                      {Slot(kZarEnded), ended}});
-        scenario.Fact("ended.playing", ended->IsPlaying());
-        scenario.Fact("ended.current", ended->GetCurrentFrame());
-    }
-    ReleaseAll(scenario, textures);
-}
+        // A name asked for again, in other letters, shares the texture.
+        Texture* bitmap = textures[kFileBmp];
+        Texture* shared = device->CreateTextureFromFile(scenario.PathOf("PICTURE.BMP").c_str(), true, false);
+        Texture* sequence = device->CreateTextureFromFile(first.c_str(), false, false);
+        std::string references = std::to_string(bitmap->GetRefCount());
+        device->ReleaseTexture(shared);
+        device->ReleaseTexture(sequence);
+        scenario.Fact("shared", shared == bitmap && sequence == textures[kFileSequence]);
+        scenario.Fact("shared.references", references + " " + std::to_string(bitmap->GetRefCount()));
 
-WINE_SCENARIO(texture_reset) {
-    RenderDevice* device = scenario.Device();
-    if (!OpenForTextures(scenario)) return;
-    device->SetTextureBitDepth(32);
-    const WrittenFiles files = WriteResetFiles(scenario);
-    Texture* created = MakeCreated(device, 0);
-    Texture* bitmap = device->CreateTextureFromFile(files.bitmap.c_str(), false, false);
-    Texture* dxt1 = device->CreateTextureFromFile(files.dxt1.c_str(), false, false);
-    Texture* sequence =
-        device->CreateTextureFromFileSequence(files.sequence.c_str(), kSequenceRate, false, false);
-    Texture* animated = device->CreateTextureFromFile(files.animated.c_str(), false, false);
-    const std::vector<Texture*> textures = {created, bitmap, dxt1, sequence, animated};
-    scenario.Fact("textures.made", AllMade(textures));
-    if (AllMade(textures)) {
-        Hold(sequence, kShownSequenceFrame);
-        Hold(animated, kPausedZarFrame);
-        const Placed placed = {{Slot(kResetCreated), created},
-                               {Slot(kResetBmp), bitmap},
-                               {Slot(kResetDxt1), dxt1},
-                               {Slot(kResetSequence), sequence},
-                               {Slot(kResetZarPaused), animated}};
-        DrawOnQuads(scenario, "before", placed);
+        for (const auto& held : {std::make_pair(kCreatedAnimated, kShownCreatedFrame),
+                                 std::make_pair(kFileSequence, kShownSequenceFrame),
+                                 std::make_pair(kZarPaused, kPausedZarFrame)}) {
+            textures[held.first]->SetPlaying(false);
+            textures[held.first]->SetFrame(held.second);
+        }
+        textures[kZarEnded]->SetLooping(false);
+        DrawSlots(scenario, "before", textures);
+        scenario.Fact("ended.playing", textures[kZarEnded]->IsPlaying());
         scenario.Fact("reset", device->ResetDevice());
-        // The same objects, filled again on the new device.
-        scenario.Fact("after.created.format", created->GetFormat());
-        scenario.Fact("after.created.width", created->GetWidth());
-        scenario.Fact("after.dxt1.format", dxt1->GetFormat());
-        scenario.Fact("after.sequence.frames", sequence->GetFrameCount());
-        scenario.Fact("after.sequence.playing", sequence->IsPlaying());
-        scenario.Fact("after.sequence.current", sequence->GetCurrentFrame());
-        scenario.Fact("after.animated.frames", animated->GetFrameCount());
-        scenario.Fact("after.animated.current", animated->GetCurrentFrame());
-        DrawOnQuads(scenario, "after", placed);
+        DrawSlots(scenario, "after", textures);
     }
-    ReleaseAll(scenario, textures);
+    bool released = true;
+    for (Texture* texture : textures)
+        if (texture) released = device->ReleaseTexture(texture) && released;
+    scenario.Fact("textures.released", released);
 }
 
 namespace {
 
-// Two triangles covering `rect` in the orthographic scene, white, with every
-// texture-coordinate pair running 0 to 1 across it.
+// Two white triangles covering `rect`, every texture-coordinate pair running
+// 0 to 1 across it.
 std::vector<Vertex> MeshOver(const QuadRect& rect) {
-    const float l = static_cast<float>(rect.left), t = static_cast<float>(rect.top);
-    const float r = static_cast<float>(rect.right), b = static_cast<float>(rect.bottom);
-    const SceneVertex corners[] = {OrthoVertex(l, t, kNear, 0xFFFFFFFFu),
-                                   OrthoVertex(r, t, kNear, 0xFFFFFFFFu),
-                                   OrthoVertex(l, b, kNear, 0xFFFFFFFFu),
-                                   OrthoVertex(r, b, kNear, 0xFFFFFFFFu)};
-    const float u[] = {0, 1, 0, 1}, v[] = {0, 0, 1, 1};
+    const float x[] = {static_cast<float>(rect.left), static_cast<float>(rect.right)};
+    const float y[] = {static_cast<float>(rect.top), static_cast<float>(rect.bottom)};
     std::vector<Vertex> vertices;
     for (int i : {0, 1, 2, 2, 1, 3}) {  // clockwise on the screen
-        Vertex vertex = ToVertex(corners[i]);
-        vertex.u0 = vertex.u1 = vertex.u2 = u[i];
-        vertex.v0 = vertex.v1 = vertex.v2 = v[i];
+        Vertex vertex = ToVertex(OrthoVertex(x[i & 1], y[i >> 1], kNear, 0xFFFFFFFFu));
+        vertex.u0 = vertex.u1 = vertex.u2 = static_cast<float>(i & 1);
+        vertex.v0 = vertex.v1 = vertex.v2 = static_cast<float>(i >> 1);
         vertices.push_back(vertex);
     }
     return vertices;
-}
-
-// The two-layer material: the created texture, modulated by a second one.
-Material* MakeTwoLayerMaterial(RenderDevice* device, Texture* first, Texture* second) {
-    Material* material = device->CreateMaterial();
-    if (!material) return nullptr;
-    material->SetFrameBlend(false);
-    MaterialLayer* base = material->AddLayer(first);
-    MaterialLayer* over = material->AddLayer(second);
-    if (!base || !over) {
-        device->ReleaseMaterial(material);
-        return nullptr;
-    }
-    over->SetColorArg2(0);  // current: texture x the stages before
-    over->SetAlphaArg2(0);
-    return material;
 }
 
 }  // namespace
@@ -375,28 +208,35 @@ WINE_SCENARIO(texture_materials) {
     scenario.GetKernel().m_pFileSystem->SetBaseDirectory(scenario.PathOf("../examples").c_str());
     Material* stone = device->LoadMaterial("stone.xml");
     Material* mossy = device->LoadMaterial("mossy-stone.xml");
-    scenario.Fact("examples.loaded", stone && mossy);
     Texture* stoneTexture = device->CreateTextureFromFile("textures/stone.bmp", false, false);
-    scenario.Fact("stone.references", stoneTexture ? stoneTexture->GetRefCount() : 0);
 
+    // The created texture, modulated by a second one.
     Texture* first = MakeCreated(device, 0);
     Texture* second = device->CreateTexture(kCreatedSize, kCreatedSize, false, 0);
-    if (second) {
+    Material* twoLayers = device->CreateMaterial();
+    if (second && first && twoLayers) {
         for (unsigned y = 0; y < kCreatedSize; ++y)
             for (unsigned x = 0; x < kCreatedSize; ++x) second->SetPixel(x, y, SecondLayerTexel(x, y), 0);
         scenario.Fact("second.uploaded", second->UpdateAllFrames());
+        twoLayers->SetFrameBlend(false);
+        MaterialLayer* over = twoLayers->AddLayer(first) ? twoLayers->AddLayer(second) : nullptr;
+        if (over) {
+            over->SetColorArg2(0);  // current: texture x the stages before
+            over->SetAlphaArg2(0);
+        }
+        scenario.Fact("two_layers.made", over != nullptr);
     }
-    Material* twoLayers = first && second ? MakeTwoLayerMaterial(device, first, second) : nullptr;
-    scenario.Fact("two_layers.made", twoLayers != nullptr);
-    scenario.Fact("first.references", first ? first->GetRefCount() : 0);
+    // Each example's layer holds a reference to the stone texture, as does
+    // each material layer to the created one.
+    scenario.Fact("references", std::to_string(stoneTexture ? stoneTexture->GetRefCount() : 0) +
+                                    " " + std::to_string(first ? first->GetRefCount() : 0));
 
     VertexBuffer* meshes[] = {MakeBuffer(device, MeshOver(kStoneMesh), false),
                               MakeBuffer(device, MeshOver(kMossyStoneMesh), false),
                               MakeBuffer(device, MeshOver(kTwoLayerMesh), false)};
-    const bool made = stone && mossy && twoLayers && meshes[0] && meshes[1] && meshes[2];
-    if (made) {
-        Material* const materials[] = {stone, mossy, twoLayers};
-        scenario.Fact("frames", scenario.DrawFrames(kTextureClear, 2, [&](RenderDevice* d) {
+    Material* const materials[] = {stone, mossy, twoLayers};
+    if (stone && mossy && twoLayers && meshes[0] && meshes[1] && meshes[2]) {
+        scenario.Fact("frames.materials", scenario.DrawFrames(kTextureClear, 2, [&](RenderDevice* d) {
             d->SetMaterial(nullptr);
             SetOrthographic(d);
             d->SetLighting(false);
@@ -409,20 +249,19 @@ WINE_SCENARIO(texture_materials) {
             d->SetMaterial(nullptr);
             return drawn;
         }));
-        // Two triangles a mesh, one pass each: both layers fit the stages.
-        scenario.Fact("triangles", device->GetTriangleCount());
-        scenario.Fact("captured", scenario.Capture("materials"));
+        scenario.Fact("triangles.materials", device->GetTriangleCount());
+        scenario.Fact("captured.materials", scenario.Capture("materials"));
     }
     device->SetVertexBuffer(nullptr);
     for (VertexBuffer* mesh : meshes)
         if (mesh) device->DestroyVertexBuffer(mesh);
-
     bool released = true;
-    for (Material* material : {stone, mossy, twoLayers})
+    for (Material* material : materials)
         if (material) released = device->ReleaseMaterial(material) && released;
-    scenario.Fact("materials.released", released);
     // Released materials gave their layers' references back.
-    scenario.Fact("stone.references.after", stoneTexture ? stoneTexture->GetRefCount() : 0);
-    scenario.Fact("first.references.after", first ? first->GetRefCount() : 0);
-    ReleaseAll(scenario, {stoneTexture, first, second});
+    scenario.Fact("references.after", std::to_string(stoneTexture ? stoneTexture->GetRefCount() : 0) +
+                                          " " + std::to_string(first ? first->GetRefCount() : 0));
+    for (Texture* texture : {stoneTexture, first, second})
+        if (texture) released = device->ReleaseTexture(texture) && released;
+    scenario.Fact("released", released);
 }
