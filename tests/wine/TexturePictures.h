@@ -112,33 +112,6 @@ inline size_t ZarPayloadOffset(ZarKind kind) {
     return 64 + (kind == ZarKind::Animated ? 2 * kZarFrames : 0);
 }
 
-// A 24-bit bottom-up bitmap of one sequence frame.
-inline std::vector<uint8_t> SequenceBitmap(unsigned frame) {
-    const unsigned size = kAnimatedSize, rowBytes = size * 3;  // 24 bytes: no padding
-    const unsigned fileSize = 54 + rowBytes * size;
-    std::vector<uint8_t> out(54, 0);
-    const auto put32 = [&](size_t at, uint32_t value) {
-        for (int i = 0; i < 4; ++i) out[at + i] = static_cast<uint8_t>(value >> (8 * i));
-    };
-    out[0] = 'B';
-    out[1] = 'M';
-    put32(2, fileSize);
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, size);
-    put32(22, size);
-    out[26] = 1;
-    out[28] = 24;
-    put32(34, rowBytes * size);
-    for (unsigned row = size; row-- > 0;)
-        for (unsigned x = 0; x < size; ++x) {
-            const uint32_t argb = FrameTexel(x, row, frame);
-            out.insert(out.end(), {static_cast<uint8_t>(argb), static_cast<uint8_t>(argb >> 8),
-                                   static_cast<uint8_t>(argb >> 16)});
-        }
-    return out;
-}
-
 // Where the textures are drawn: slots of 64 x 64 pixels, eight to a row
 // (a 16-texel texture at 4 pixels a texel, an 8-texel one at 8).
 constexpr QuadRect Slot(int index) {

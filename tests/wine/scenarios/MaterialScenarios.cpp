@@ -32,17 +32,16 @@ Material* MakeMaterial(RenderDevice* device, bool culling, bool frameBlend, bool
 }
 
 // A layer passing the colour before it on, blending with the given factors.
-bool AddPassThroughLayer(Material* material, int destBlend, bool lighting) {
+MaterialLayer* AddPassThroughLayer(Material* material, int destBlend) {
     MaterialLayer* layer = material->AddLayer();
-    if (!layer) return false;
+    if (!layer) return nullptr;
     layer->SetColorOp(kSelectArg1);
     layer->SetColorArg1(kCurrent);
     layer->SetAlphaOp(kSelectArg1);
     layer->SetAlphaArg1(kCurrent);
     layer->SetSrcBlend(kBlendOne);
     layer->SetDestBlend(destBlend);
-    layer->SetLighting(lighting);
-    return true;
+    return layer;
 }
 
 void SetLight(RenderDevice* device) {
@@ -92,9 +91,12 @@ WINE_SCENARIO(materials) {
         }
         made = selecting && made;
         for (int i = 0; i < 10; ++i)
-            made = AddPassThroughLayer(tenLayers, i == 9 ? kBlendOne : kBlendZero, true) && made;
-        for (int i = 0; i < 3; ++i)
-            made = AddPassThroughLayer(split, i == 0 ? kBlendZero : kBlendOne, i == 1) && made;
+            made = AddPassThroughLayer(tenLayers, i == 9 ? kBlendOne : kBlendZero) && made;
+        for (int i = 0; i < 3; ++i) {
+            MaterialLayer* layer = AddPassThroughLayer(split, i == 0 ? kBlendZero : kBlendOne);
+            if (layer) layer->SetLighting(i == 1);
+            made = layer && made;
+        }
     }
     scenario.Fact("materials.made", made);
 
@@ -135,26 +137,21 @@ WINE_SCENARIO(materials) {
         frame("lit", [&] {
             device->SetMaterial(plain);
             SetLight(device);
-            return draw(plain, kLit) && draw(plain, kCulledBack) && draw(unculled, kDrawnBack);
+            // No material after a lit one: unlit, opaque, back faces culled.
+            return draw(plain, kLit) && draw(plain, kCulledBack) && draw(unculled, kDrawnBack) &&
+                   draw(nullptr, kNeutral) && draw(nullptr, kNeutralBack);
         });
-        frame("blend", [&] {
-            return draw(blended, kBlended) && draw(plain, kUnblended) && draw(untextured, kUntextured);
-        });
-        frame("depth", [&] {
+        frame("blend_depth", [&] {
             Material* const firsts[] = {plain, always, unwritten};
             Material* const seconds[] = {plain, always, plain};
             bool drawn = true;
             for (size_t pair = 0; pair < 3; ++pair)
                 drawn = draw(firsts[pair], kFirstDepth + 2 * pair) &&
                         draw(seconds[pair], kFirstDepth + 2 * pair + 1) && drawn;
-            return drawn;
+            return draw(blended, kBlended) && draw(plain, kUnblended) &&
+                   draw(untextured, kUntextured) && drawn;
         });
         frame("passes", [&] { return draw(tenLayers, kTenLayer) && draw(split, kSplit); });
-        frame("neutral", [&] {
-            device->SetMaterial(plain);
-            SetLight(device);
-            return draw(nullptr, kNeutral) && draw(nullptr, kNeutralBack);
-        });
     }
     device->SetVertexBuffer(nullptr);
     for (VertexBuffer* buffer : buffers)

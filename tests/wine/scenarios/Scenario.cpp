@@ -40,19 +40,6 @@ void Scenario::Fact(const char* key, const std::string& value) {
     std::fflush(m_pFacts);
 }
 
-bool Scenario::DrawFrames(const Rgb& clear, int frames) {
-    RenderDevice* device = Device();
-    for (int frame = 0; frame < frames; ++frame) {
-        m_Kernel.m_pWindow->PumpMessages();
-        device->SetClearColor(device->ToD3DColor(Color(clear.r, clear.g, clear.b, 1.0f)));
-        if (!device->BeginScene() || !device->Clear(true, true, false)) return false;
-        for (const PrintedLine& line : kLines) device->PrintText(line.x, line.y, "%s", line.text);
-        if (!device->EndScene()) return false;
-    }
-    m_Kernel.m_pWindow->PumpMessages();
-    return true;
-}
-
 bool Scenario::DrawFrames(const Rgb& clear, int frames,
                           const std::function<bool(RenderDevice*)>& draw) {
     RenderDevice* device = Device();
@@ -61,7 +48,9 @@ bool Scenario::DrawFrames(const Rgb& clear, int frames,
         m_Kernel.m_pWindow->PumpMessages();
         device->SetClearColor(device->ToD3DColor(Color(clear.r, clear.g, clear.b, 1.0f)));
         if (!device->BeginScene() || !device->Clear(true, true, false)) return false;
-        drawn = draw(device) && drawn;
+        if (draw) drawn = draw(device) && drawn;
+        else
+            for (const PrintedLine& line : kLines) device->PrintText(line.x, line.y, "%s", line.text);
         if (!device->EndScene()) return false;
     }
     m_Kernel.m_pWindow->PumpMessages();

@@ -30,13 +30,11 @@ public:
     void Fact(const char* key, const std::string& value);
     void Fact(const char* key, long long value) { Fact(key, std::to_string(value)); }
 
-    // Draws `frames` frames cleared to `clear` with every line of kLines;
-    // false when a frame operation failed.
-    bool DrawFrames(const Rgb& clear, int frames);
     // Draws `frames` frames cleared (colour and depth) to `clear`, each with
-    // `draw` between BeginScene and EndScene and no text; false when a frame
-    // operation or `draw` failed.
-    bool DrawFrames(const Rgb& clear, int frames, const std::function<bool(RenderDevice*)>& draw);
+    // `draw` between BeginScene and EndScene, or without it every line of
+    // kLines; false when a frame operation or `draw` failed.
+    bool DrawFrames(const Rgb& clear, int frames,
+                    const std::function<bool(RenderDevice*)>& draw = nullptr);
     // The window's client area as the screen shows it, as NAME.bmp and .png.
     bool Capture(const char* name);
     std::string PathOf(const char* name) const;

@@ -119,12 +119,17 @@ WINE_SCENARIO(textures) {
         textures[i < 5 ? kFileBmp + i : kZarRgba + (i - 5)] =
             device->CreateTextureFromFile(path.c_str(), false, false);
     }
-    for (unsigned frame = 0; frame < kSequenceFrames; ++frame)
-        written = WriteFile(scenario.PathOf(("frame" + std::to_string(frame) + ".bmp").c_str()),
-                            SequenceBitmap(frame)) &&
+    for (unsigned frame = 0; frame < kSequenceFrames; ++frame) {
+        Picture picture;
+        picture.width = picture.height = kAnimatedSize;
+        for (unsigned texel = 0; texel < kAnimatedSize * kAnimatedSize; ++texel)
+            picture.argb.push_back(FrameTexel(texel % kAnimatedSize, texel / kAnimatedSize, frame));
+        const std::string name = "frame" + std::to_string(frame) + ".tga";
+        written = WriteFile(scenario.PathOf(name.c_str()), TgaFile(Tga::Rgb24, picture, false, true).bytes) &&
                   written;
+    }
     scenario.Fact("files.written", written);
-    const std::string first = scenario.PathOf("frame0.bmp");
+    const std::string first = scenario.PathOf("frame0.tga");
     textures[kFileSequence] =
         device->CreateTextureFromFileSequence(first.c_str(), kSequenceRate, false, false);
     // The animation again, unique: not looping, its cycle measured from the
