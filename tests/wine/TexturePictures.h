@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "WineSuite.h"
+#include "support/ImageFiles.h"
 #include "tools/DxtEncoder.h"
 
 namespace winesuite {
@@ -122,20 +123,26 @@ constexpr Rgb kTextureClear = {0.3f, 0.35f, 0.4f};
 
 // The scenario "textures": created ones (32-bit, 16-bit, a rectangle
 // updated, an animation paused), one image file of each format and a
-// sequence, ZAR files (uncompressed, DXT1, DXT5, animated paused and ended);
-// drawn before and after ResetDevice.
+// sequence, ZAR files (uncompressed, DXT1, DXT5, animated paused and ended),
+// and textured materials, drawn before and after ResetDevice.
 enum TextureSlot {
     kCreated32, kCreated16, kCreatedUpdated, kCreatedAnimated,
     kFileBmp, kFileTga, kFilePng, kFileDds, kFileJpeg, kFileSequence,
     kZarRgba, kZarDxt1, kZarDxt5, kZarPaused, kZarEnded, kSlotCount
 };
 
-// The scenario "texture_materials": example materials and a two-layer
-// material on meshes (two triangles each) of 192 x 192 pixels.
-constexpr unsigned kMeshSize = 192;
-constexpr QuadRect kStoneMesh = {24, 40, 24 + 192, 40 + 192};
-constexpr QuadRect kMossyStoneMesh = {224, 40, 224 + 192, 40 + 192};
-constexpr QuadRect kTwoLayerMesh = {424, 40, 424 + 192, 40 + 192};
+// Below the slots: the example materials and a two-layer material (the
+// 32-bit created texture modulated by SecondLayerTexel) on meshes of two
+// triangles each.
+constexpr QuadRect kMeshes[] = {{24, 256, 216, 448}, {224, 256, 416, 448}, {424, 256, 616, 448}};
 constexpr unsigned kExampleTextureSize = 64;  // stone.bmp and moss.tga
+
+// The image files, one of each format.
+inline std::vector<ImageFile> PictureFiles() {
+    return {BmpFile(Bmp::Rgb24, kFileSize, kFileSize, false),
+            TgaFile(Tga::Rgb24, kFileSize, kFileSize, true, false),
+            PngFile(6, 8, kFileSize, kFileSize, false, false),  // RGB with alpha
+            DdsFile(D3DFMT_R5G6B5, kFileSize, kFileSize, 1), JpegFile(false, false, kFileSize, kFileSize)};
+}
 
 }  // namespace winesuite

@@ -10,7 +10,6 @@
 #include "Scenario.h"
 #include "TexturePictures.h"
 #include "WineSuite.h"
-#include "support/ImageFiles.h"
 #include "host/FileSystem.h"
 #include "host/Material.h"
 #include "host/MaterialLayer.h"
@@ -60,32 +59,24 @@ std::string Durations(Texture* texture) {
     return text;
 }
 
-// Each texture on a white screen quad over its slot (stage 0, no material),
-// captured as `name`.
-bool DrawSlots(Scenario& scenario, const char* name, const std::vector<Texture*>& textures) {
-    RenderDevice* device = scenario.Device();
-    std::vector<ScreenQuad*> quads;
-    bool made = true;
-    for (size_t slot = 0; slot < textures.size(); ++slot) {
-        quads.push_back(device->CreateScreenQuad(ToRect(Slot(static_cast<int>(slot))), 0xFFFFFFFFu));
-        made = quads.back() && made;
+// Two white triangles covering `rect`, every texture-coordinate pair running
+// 0 to 1 across it.
+std::vector<Vertex> MeshOver(const QuadRect& rect) {
+    const float x[] = {static_cast<float>(rect.left), static_cast<float>(rect.right)};
+    const float y[] = {static_cast<float>(rect.top), static_cast<float>(rect.bottom)};
+    std::vector<Vertex> vertices;
+    for (int i : {0, 1, 2, 2, 1, 3}) {  // clockwise on the screen
+        Vertex vertex = ToVertex(OrthoVertex(x[i & 1], y[i >> 1], kNear, 0xFFFFFFFFu));
+        vertex.u0 = vertex.u1 = vertex.u2 = static_cast<float>(i & 1);
+        vertex.v0 = vertex.v1 = vertex.v2 = static_cast<float>(i >> 1);
+        vertices.push_back(vertex);
     }
-    const std::string key = name;
-    scenario.Fact(("frames." + key).c_str(),
-                  made && scenario.DrawFrames(kTextureClear, 2, [&](RenderDevice* d) {
-                      d->SetMaterial(nullptr);
-                      bool drawn = true;
-                      for (size_t i = 0; i < quads.size(); ++i) {
-                          d->SetTexture(0, textures[i]);
-                          drawn = d->RenderScreenQuad(quads[i]) && drawn;
-                      }
-                      d->SetTexture(0, nullptr);
-                      return drawn;
-                  }));
-    scenario.Fact(("captured." + key).c_str(), scenario.Capture(name));
-    for (ScreenQuad* quad : quads)
-        if (quad) device->DestroyScreenQuad(quad);
-    return made;
+    return vertices;
+}
+
+// The references the stone texture and the 32-bit created one hold.
+std::string References(Texture* stone, Texture* created) {
+    return std::to_string(stone->GetRefCount()) + " " + std::to_string(created->GetRefCount());
 }
 
 }  // namespace
@@ -102,13 +93,7 @@ WINE_SCENARIO(textures) {
     textures[kCreated16] = MakeCreated(device, 0);
     device->SetTextureBitDepth(32);
 
-    const ImageFile images[] = {
-        BmpFile(Bmp::Rgb24, kFileSize, kFileSize, false),
-        TgaFile(Tga::Rgb24, kFileSize, kFileSize, true, false),
-        PngFile(6, 8, kFileSize, kFileSize, false, false),  // RGB with alpha
-        DdsFile(D3DFMT_R5G6B5, kFileSize, kFileSize, 1),
-        JpegFile(false, false, kFileSize, kFileSize),
-    };
+    const std::vector<ImageFile> images = PictureFiles();
     const char* const names[] = {"picture.bmp", "picture.tga", "picture.png", "picture.dds",
                                  "picture.jpg", "rgba.zar", "dxt1.zar", "dxt5.zar", "animated.zar"};
     const ZarKind kinds[] = {ZarKind::Rgba, ZarKind::Dxt1, ZarKind::Dxt5, ZarKind::Animated};
@@ -136,9 +121,34 @@ WINE_SCENARIO(textures) {
     // start of the tick count, so it has long ended at its first bind.
     textures[kZarEnded] =
         device->CreateTextureFromFile(scenario.PathOf("animated.zar").c_str(), false, true);
-    bool made = true;
+
+    // The example materials name their textures relative to their folder,
+    // which the suite copies beside the scenarios' output.
+    FileSystem* files = scenario.GetKernel().m_pFileSystem;
+    const String base = files->GetBaseDirectory();
+    files->SetBaseDirectory(scenario.PathOf("../examples").c_str());
+    Material* materials[] = {device->LoadMaterial("stone.xml"), device->LoadMaterial("mossy-stone.xml"),
+                             device->CreateMaterial()};
+    Texture* stone = device->CreateTextureFromFile("textures/stone.bmp", false, false);
+    files->SetBaseDirectory(base.c_str());
+    Texture* second = device->CreateTexture(kCreatedSize, kCreatedSize, false, 0);
+    VertexBuffer* meshes[3];
+    bool made = stone && second && materials[0] && materials[1] && materials[2];
+    for (int i = 0; i < 3; ++i) made = (meshes[i] = MakeBuffer(device, MeshOver(kMeshes[i]), false)) && made;
     for (Texture* texture : textures) made = texture && made;
-    scenario.Fact("textures.made", made);
+    if (made) {
+        for (unsigned y = 0; y < kCreatedSize; ++y)
+            for (unsigned x = 0; x < kCreatedSize; ++x) second->SetPixel(x, y, SecondLayerTexel(x, y), 0);
+        MaterialLayer* over = materials[2]->AddLayer(textures[kCreated32]) ? materials[2]->AddLayer(second)
+                                                                        : nullptr;
+        made = second->UpdateAllFrames() == 0 && over;
+        if (over) {
+            materials[2]->SetFrameBlend(false);
+            over->SetColorArg2(0);  // current: texture x the stages before
+            over->SetAlphaArg2(0);
+        }
+    }
+    scenario.Fact("made", made);
 
     if (made) {
         for (int slot = 0; slot < kSlotCount; ++slot)
@@ -161,11 +171,14 @@ WINE_SCENARIO(textures) {
         Texture* bitmap = textures[kFileBmp];
         Texture* shared = device->CreateTextureFromFile(scenario.PathOf("PICTURE.BMP").c_str(), true, false);
         Texture* sequence = device->CreateTextureFromFile(first.c_str(), false, false);
-        std::string references = std::to_string(bitmap->GetRefCount());
+        const std::string references = std::to_string(bitmap->GetRefCount());
         device->ReleaseTexture(shared);
         device->ReleaseTexture(sequence);
         scenario.Fact("shared", shared == bitmap && sequence == textures[kFileSequence]);
         scenario.Fact("shared.references", references + " " + std::to_string(bitmap->GetRefCount()));
+        // Each example's layer holds the stone texture, the two-layer
+        // material the created one.
+        scenario.Fact("references", References(stone, textures[kCreated32]));
 
         for (const auto& held : {std::make_pair(kCreatedAnimated, kShownCreatedFrame),
                                  std::make_pair(kFileSequence, kShownSequenceFrame),
@@ -174,88 +187,50 @@ WINE_SCENARIO(textures) {
             textures[held.first]->SetFrame(held.second);
         }
         textures[kZarEnded]->SetLooping(false);
-        DrawSlots(scenario, "before", textures);
+        std::vector<ScreenQuad*> quads;
+        for (int slot = 0; slot < kSlotCount; ++slot)
+            quads.push_back(device->CreateScreenQuad(ToRect(Slot(slot)), 0xFFFFFFFFu));
+        // Each texture on a white screen quad (stage 0, no material), then
+        // the materials on their meshes.
+        const auto frame = [&](const std::string& name) {
+            scenario.Fact(("frames." + name).c_str(),
+                          scenario.DrawFrames(kTextureClear, 2, [&](RenderDevice* d) {
+                              d->SetMaterial(nullptr);
+                              SetOrthographic(d);
+                              d->SetLighting(false);
+                              bool drawn = true;
+                              for (size_t i = 0; i < quads.size(); ++i) {
+                                  d->SetTexture(0, textures[i]);
+                                  drawn = quads[i] && d->RenderScreenQuad(quads[i]) && drawn;
+                              }
+                              d->SetTexture(0, nullptr);
+                              for (int i = 0; i < 3 && materials[i]; ++i) {
+                                  d->SetMaterial(materials[i]);
+                                  drawn = d->SetVertexBuffer(meshes[i]) &&
+                                          d->RenderVertexBuffer(PRIMITIVE_TRIANGLELIST, 2) && drawn;
+                              }
+                              d->SetMaterial(nullptr);
+                              return drawn;
+                          }));
+            scenario.Fact(("triangles." + name).c_str(), device->GetTriangleCount());
+            scenario.Fact(("captured." + name).c_str(), scenario.Capture(name.c_str()));
+        };
+        frame("before");
         scenario.Fact("ended.playing", textures[kZarEnded]->IsPlaying());
-        scenario.Fact("reset", device->ResetDevice());
-        DrawSlots(scenario, "after", textures);
-    }
-    bool released = true;
-    for (Texture* texture : textures)
-        if (texture) released = device->ReleaseTexture(texture) && released;
-    scenario.Fact("textures.released", released);
-}
-
-namespace {
-
-// Two white triangles covering `rect`, every texture-coordinate pair running
-// 0 to 1 across it.
-std::vector<Vertex> MeshOver(const QuadRect& rect) {
-    const float x[] = {static_cast<float>(rect.left), static_cast<float>(rect.right)};
-    const float y[] = {static_cast<float>(rect.top), static_cast<float>(rect.bottom)};
-    std::vector<Vertex> vertices;
-    for (int i : {0, 1, 2, 2, 1, 3}) {  // clockwise on the screen
-        Vertex vertex = ToVertex(OrthoVertex(x[i & 1], y[i >> 1], kNear, 0xFFFFFFFFu));
-        vertex.u0 = vertex.u1 = vertex.u2 = static_cast<float>(i & 1);
-        vertex.v0 = vertex.v1 = vertex.v2 = static_cast<float>(i >> 1);
-        vertices.push_back(vertex);
-    }
-    return vertices;
-}
-
-}  // namespace
-
-WINE_SCENARIO(texture_materials) {
-    RenderDevice* device = scenario.Device();
-    if (!OpenForTextures(scenario)) return;
-    device->SetTextureBitDepth(32);
-    // The example materials name their textures relative to their folder,
-    // which the suite copies beside the scenarios' output.
-    scenario.GetKernel().m_pFileSystem->SetBaseDirectory(scenario.PathOf("../examples").c_str());
-    Material* stone = device->LoadMaterial("stone.xml");
-    Material* mossy = device->LoadMaterial("mossy-stone.xml");
-    Texture* stoneTexture = device->CreateTextureFromFile("textures/stone.bmp", false, false);
-
-    // The created texture, modulated by a second one.
-    Texture* first = MakeCreated(device, 0);
-    Texture* second = device->CreateTexture(kCreatedSize, kCreatedSize, false, 0);
-    Material* twoLayers = device->CreateMaterial();
-    if (second && first && twoLayers) {
-        for (unsigned y = 0; y < kCreatedSize; ++y)
-            for (unsigned x = 0; x < kCreatedSize; ++x) second->SetPixel(x, y, SecondLayerTexel(x, y), 0);
-        scenario.Fact("second.uploaded", second->UpdateAllFrames());
-        twoLayers->SetFrameBlend(false);
-        MaterialLayer* over = twoLayers->AddLayer(first) ? twoLayers->AddLayer(second) : nullptr;
-        if (over) {
-            over->SetColorArg2(0);  // current: texture x the stages before
-            over->SetAlphaArg2(0);
+        // Released materials give their layers' references back.
+        for (Material*& material : materials) {
+            device->ReleaseMaterial(material);
+            material = nullptr;
         }
-        scenario.Fact("two_layers.made", over != nullptr);
-    }
-    // Each example's layer holds a reference to the stone texture, as does
-    // each material layer to the created one.
-    scenario.Fact("references", std::to_string(stoneTexture ? stoneTexture->GetRefCount() : 0) +
-                                    " " + std::to_string(first ? first->GetRefCount() : 0));
-
-    VertexBuffer* meshes[] = {MakeBuffer(device, MeshOver(kStoneMesh), false),
-                              MakeBuffer(device, MeshOver(kMossyStoneMesh), false),
-                              MakeBuffer(device, MeshOver(kTwoLayerMesh), false)};
-    Material* const materials[] = {stone, mossy, twoLayers};
-    if (stone && mossy && twoLayers && meshes[0] && meshes[1] && meshes[2]) {
-        scenario.Fact("frames.materials", scenario.DrawFrames(kTextureClear, 2, [&](RenderDevice* d) {
-            d->SetMaterial(nullptr);
-            SetOrthographic(d);
-            d->SetLighting(false);
-            bool drawn = true;
-            for (int i = 0; i < 3; ++i) {
-                d->SetMaterial(materials[i]);
-                drawn = d->SetVertexBuffer(meshes[i]) &&
-                        d->RenderVertexBuffer(PRIMITIVE_TRIANGLELIST, 2) && drawn;
-            }
-            d->SetMaterial(nullptr);
-            return drawn;
-        }));
-        scenario.Fact("triangles.materials", device->GetTriangleCount());
-        scenario.Fact("captured.materials", scenario.Capture("materials"));
+        scenario.Fact("references.after", References(stone, textures[kCreated32]));
+        for (Texture** texture : {&stone, &second}) {
+            device->ReleaseTexture(*texture);
+            *texture = nullptr;
+        }
+        scenario.Fact("reset", device->ResetDevice());
+        frame("after");
+        for (ScreenQuad* quad : quads)
+            if (quad) device->DestroyScreenQuad(quad);
     }
     device->SetVertexBuffer(nullptr);
     for (VertexBuffer* mesh : meshes)
@@ -263,10 +238,9 @@ WINE_SCENARIO(texture_materials) {
     bool released = true;
     for (Material* material : materials)
         if (material) released = device->ReleaseMaterial(material) && released;
-    // Released materials gave their layers' references back.
-    scenario.Fact("references.after", std::to_string(stoneTexture ? stoneTexture->GetRefCount() : 0) +
-                                          " " + std::to_string(first ? first->GetRefCount() : 0));
-    for (Texture* texture : {stoneTexture, first, second})
+    textures.push_back(stone);
+    textures.push_back(second);
+    for (Texture* texture : textures)
         if (texture) released = device->ReleaseTexture(texture) && released;
     scenario.Fact("released", released);
 }
