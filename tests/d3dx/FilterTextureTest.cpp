@@ -7,19 +7,17 @@ namespace {
 
 class FilterTexture : public DeviceFixture {
 protected:
-    // A managed texture whose level 0 holds the pattern in format, other
-    // levels zero.
+    // A managed texture whose level 0 holds a pattern in format.
     IDirect3DTexture8* PatternTexture(UINT width, UINT height, D3DFORMAT format) {
         IDirect3DTexture8* texture = nullptr;
         EXPECT_EQ(m_Device->CreateTexture(width, height, 0, 0, format, D3DPOOL_MANAGED, &texture), D3D_OK);
         if (!texture) return nullptr;
-        const Picture picture = Pattern(width, height, true);
+        const std::vector<uint8_t> dds = DdsFile(format, width, height, 1).bytes;  // pixels after 128 bytes
+        const size_t rowBytes = (dds.size() - 128) / height;
         D3DLOCKED_RECT locked;
         EXPECT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3D_OK);
-        for (UINT y = 0; y < height; ++y) {
-            const std::vector<uint8_t> row = PackRow(format, &picture.argb[y * width], width);
-            std::memcpy(static_cast<BYTE*>(locked.pBits) + y * locked.Pitch, row.data(), row.size());
-        }
+        for (UINT y = 0; y < height; ++y)
+            std::memcpy(static_cast<BYTE*>(locked.pBits) + y * locked.Pitch, &dds[128 + y * rowBytes], rowBytes);
         texture->UnlockRect(0);
         return texture;
     }

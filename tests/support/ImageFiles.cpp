@@ -540,17 +540,6 @@ uint32_t PackPixel(const DdsLayout& layout, uint32_t p, uint32_t& expected) {
 
 }  // namespace
 
-std::vector<uint8_t> PackRow(D3DFORMAT format, const uint32_t* argb, UINT width) {
-    const DdsLayout& layout = LayoutOf(format);
-    std::vector<uint8_t> out;
-    for (UINT x = 0; x < width; ++x) {
-        uint32_t expected;
-        const uint32_t value = PackPixel(layout, argb[x], expected);
-        for (unsigned i = 0; i < layout.bits / 8; ++i) out.push_back(static_cast<uint8_t>(value >> (8 * i)));
-    }
-    return out;
-}
-
 ImageFile DdsFile(D3DFORMAT format, UINT width, UINT height, UINT levels) {
     const DdsLayout& layout = LayoutOf(format);
     const uint32_t masks[4] = {layout.red, layout.green, layout.blue, layout.alpha};

@@ -47,8 +47,6 @@ ImageFile JpegFile(bool grey, bool progressive, UINT width, UINT height);
 
 // Uncompressed DDS files: `levels` stored levels of the pattern in format.
 ImageFile DdsFile(D3DFORMAT format, UINT width, UINT height, UINT levels);
-// width pixels packed in format (an uncompressed format a DDS file can hold).
-std::vector<uint8_t> PackRow(D3DFORMAT format, const uint32_t* argb, UINT width);
 // Block-compressed DDS files of arbitrary (seeded) block bytes, `levels` stored.
 std::vector<uint8_t> DdsBlockFile(D3DFORMAT format, UINT width, UINT height, UINT levels,
                                   uint32_t seed);

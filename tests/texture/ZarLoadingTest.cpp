@@ -112,11 +112,8 @@ TEST_F(TextureTest, UncompressedLayoutsAreConvertedAndColourWithoutAlphaIsOpaque
     } cases[] = {
         // Two extra 2-byte channels after alpha are stepped over.
         {{}, 32, 0x0169, {0x11, 0x22, 0x33, 0x44, 9, 9, 9, 9}, D3DFMT_A8R8G8B8, 0x44112233},
-        {{}, 16, 0x0007, {0xFF, 0x80, 0x08}, D3DFMT_X1R5G5B5, 0x7E01},
         // No stored alpha into a format with alpha: opaque.
         {{D3DFMT_A8R8G8B8, D3DFMT_A4R4G4B4}, 32, 0x0007, {0x10, 0x20, 0x30}, D3DFMT_A8R8G8B8, 0xFF102030},
-        {{D3DFMT_A8R8G8B8, D3DFMT_A4R4G4B4}, 16, 0x0007, {0x10, 0x20, 0x30}, D3DFMT_A4R4G4B4, 0xF123},
-        {{}, 16, 0x0008, {0x5A}, D3DFMT_A8, 0x5A},
         {{}, 16, 0x0018, {0x12, 0x34}, D3DFMT_A8L8, 0x1234},  // A4L4 is not offered
         {{D3DFMT_A4L4, D3DFMT_A8R8G8B8, D3DFMT_A4R4G4B4}, 32, 0x0018, {0x12, 0x34}, D3DFMT_A4L4, 0x13},
     };
