@@ -180,17 +180,10 @@ TEST_F(TextureTest, AResetBringsEveryKindOfTextureBackAsItWas) {
     for (unsigned i = 0; i < 3; ++i)
         Write("resetseq" + std::to_string(i) + ".tga", TgaFile(Tga::Argb32, SequenceFrame(i), false, false));
     Texture* sequence = m_pRenderer->CreateTextureFromFileSequence(OutputPath("resetseq0.tga").c_str(), 15, true, false);
-    orvtest::ZarFile zar;
-    zar.width = zar.height = 2;
-    zar.layoutFlags = 0x000F;
-    zar.frameCount = 3;
-    zar.durations = {100, 110, 120};
-    zar.payload = orvtest::NoiseBytes(3 * 16, 31);
-    Texture* animated = m_pRenderer->CreateTextureFromFile(Write("reset.zar", zar).c_str(), false, false);
-    orvtest::ZarFile dxt;
-    dxt.width = dxt.height = 8;
+    Texture* animated = m_pRenderer->CreateTextureFromFile(
+        Write("reset.zar", orvtest::NoiseZar(2, 2, 0x000F, 4, {100, 110, 120}, 31)).c_str(), false, false);
+    orvtest::ZarFile dxt = orvtest::NoiseZar(8, 8, 0, 1, {}, 4);  // 4 blocks of 16 bytes
     dxt.compression = 5;
-    dxt.payload = orvtest::NoiseBytes(4 * 16, 4);
     Texture* compressed = m_pRenderer->CreateTextureFromFile(Write("reset5.zar", dxt).c_str(), false, false);
     Texture* unique = m_pRenderer->CreateTextureFromFile(Write("reset.bmp", BmpFile(Bmp::Rgb24, 32, 32, false)).c_str(), false, true);
     ASSERT_TRUE(file && sequence && animated && compressed && unique);

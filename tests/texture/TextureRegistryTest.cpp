@@ -10,21 +10,10 @@
 namespace {
 
 using orvtest::TextureTest;
-using orvtest::ZarFile;
-
-ZarFile Pixels(uint16_t size, uint8_t frames, uint32_t seed) {
-    ZarFile file;
-    file.width = file.height = size;
-    file.layoutFlags = 0x0009;
-    file.frameCount = frames;
-    for (uint8_t i = 0; i < frames; ++i) file.durations.push_back(static_cast<uint16_t>(100 + 10 * i));
-    file.payload = orvtest::NoiseBytes(size_t(size) * size * 4 * (frames ? frames : 1), seed);
-    return file;
-}
 
 TEST_F(TextureTest, FilesAreSharedByNameInAnyCaseAndUniqueOnesHonourTheirCount) {
     Display();
-    const std::string path = Write("Rock.ZAR", Pixels(4, 0, 1));
+    const std::string path = Write("Rock.ZAR", orvtest::NoiseZar(4, 4, 0x0009, 4, {}, 1));
     std::string lower = path;
     std::transform(lower.begin(), lower.end(), lower.begin(), ::tolower);
     const size_t before = orvd3d8::LiveObjectCount();
@@ -64,14 +53,14 @@ TEST_F(TextureTest, SequenceNamesWithoutAFrameNumberAreRefused) {
         EXPECT_EQ(m_pRenderer->CreateTextureFromFileSequence(name.c_str(), 15, true, false), nullptr);
         EXPECT_TRUE(Logged("D3DDriver::CreateTextureFromFileSequence: Failed to load " + name)) << name;
     }
-    EXPECT_EQ(m_pRenderer->CreateTextureFromFileSequence(Write("rate0.zar", Pixels(4, 0, 3)).c_str(), 0, true, false), nullptr);
+    EXPECT_EQ(m_pRenderer->CreateTextureFromFileSequence(Write("rate0.zar", orvtest::NoiseZar(4, 4, 0x0009, 4, {}, 3)).c_str(), 0, true, false), nullptr);
 }
 
 class Reset : public TextureTest {};
 
 TEST_F(Reset, ReloadsFollowTheCurrentTextureDepth) {
     Display({}, 16);
-    Texture* file = m_pRenderer->CreateTextureFromFile(Write("depth.zar", Pixels(4, 0, 7)).c_str(), false, false);
+    Texture* file = m_pRenderer->CreateTextureFromFile(Write("depth.zar", orvtest::NoiseZar(4, 4, 0x0009, 4, {}, 7)).c_str(), false, false);
     Texture* created = m_pRenderer->CreateTexture(4, 4, false, 0);
     ASSERT_EQ(file->GetFormat(), D3DFMT_A4R4G4B4);
     m_pRenderer->SetTextureBitDepth(32);
@@ -82,7 +71,7 @@ TEST_F(Reset, ReloadsFollowTheCurrentTextureDepth) {
 
 TEST_F(Reset, AFileThatNoLongerLoadsEndsTheResetAndEverythingGoes) {
     Display();
-    const std::string path = Write("gone.zar", Pixels(4, 0, 8));
+    const std::string path = Write("gone.zar", orvtest::NoiseZar(4, 4, 0x0009, 4, {}, 8));
     Texture* created = m_pRenderer->CreateTexture(4, 4, false, 0);
     Texture* file = m_pRenderer->CreateTextureFromFile(path.c_str(), false, false);
     Texture* unique = m_pRenderer->CreateTextureFromFile(path.c_str(), false, true);

@@ -4,10 +4,12 @@
 // from the block layout independently of the plug-in's.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <orv/D3D8Control.h>
@@ -83,6 +85,18 @@ inline std::vector<uint8_t> NoiseBytes(size_t count, uint32_t seed) {
         byte = static_cast<uint8_t>(seed >> 24);
     }
     return bytes;
+}
+
+// An uncompressed file of noise pixels, `bytesPerPixel` each; animated
+// when durations are given.
+inline ZarFile NoiseZar(uint16_t width, uint16_t height, uint16_t layout, unsigned bytesPerPixel,
+                        std::vector<uint16_t> durations, uint32_t seed) {
+    ZarFile file;
+    file.width = width, file.height = height, file.layoutFlags = layout;
+    file.frameCount = static_cast<uint8_t>(durations.size());
+    file.payload = NoiseBytes(size_t{width} * height * bytesPerPixel * std::max<size_t>(1, durations.size()), seed);
+    file.durations = std::move(durations);
+    return file;
 }
 
 // Level 0 of the Direct3D frame that `texture` binds to stage 0 now.

@@ -185,15 +185,11 @@ TEST_F(TextureTest, StoredMipLevelsAreSkippedBetweenFrames) {
 }
 
 TEST_F(TextureTest, DamagedZarFilesFailCleanly) {
-    ZarFile rgba;
-    rgba.width = 8, rgba.height = 4, rgba.layoutFlags = 0x0009, rgba.frameCount = 2;
-    rgba.durations = {10, 20};
-    rgba.payload = orvtest::NoiseBytes(2 * 8 * 4 * 4, 4);
-    ZarFile alpha;
-    alpha.width = 4, alpha.height = 4, alpha.layoutFlags = 0x0018;
-    alpha.payload = orvtest::NoiseBytes(4 * 4 * 2, 5);
     const std::pair<std::vector<D3DFORMAT>, ZarFile> files[] = {
-        {{}, DxtFile(1, 16, 16, 2, 2, 9)}, {kNoDxt, DxtFile(5, 16, 8, 3, 1, 8)}, {{}, rgba}, {{}, alpha}};
+        {{}, DxtFile(1, 16, 16, 2, 2, 9)},
+        {kNoDxt, DxtFile(5, 16, 8, 3, 1, 8)},
+        {{}, orvtest::NoiseZar(8, 4, 0x0009, 4, {10, 20}, 4)},
+        {{}, orvtest::NoiseZar(4, 4, 0x0018, 2, {}, 5)}};
     for (const auto& [formats, file] : files) {
         orvplatform::ResetAll();
         Display(formats);
