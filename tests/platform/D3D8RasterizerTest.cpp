@@ -1,5 +1,5 @@
-// The software rasteriser: texturing, alpha test and blending, edges,
-// culling, and what stage 0 does without a texture.
+// The software rasteriser: texturing, alpha test and blending, edges, and
+// what stage 0 does without a texture.
 #include <cstring>
 
 #include "D3D8Fixture.h"
@@ -26,19 +26,13 @@ protected:
         ASSERT_EQ(m_Device->BeginScene(), D3D_OK);
     }
 
-    // Two triangles covering the pixels [left, right) x [top, bottom), wound
-    // clockwise (or anticlockwise), half a pixel up and left so that pixel
-    // centres fall inside.
-    void Quad(float left, float top, float right, float bottom, DWORD colour,
-              bool clockwise = true) {
+    // Two clockwise triangles covering the pixels [left, right) x [top,
+    // bottom), half a pixel up and left so that pixel centres fall inside.
+    void Quad(float left, float top, float right, float bottom, DWORD colour) {
         const float l = left - 0.5f, t = top - 0.5f, r = right - 0.5f, b = bottom - 0.5f;
-        ScreenVertex quad[6] = {{l, b, 0.5f, 1, colour, 0, 1}, {l, t, 0.5f, 1, colour, 0, 0},
+        const ScreenVertex quad[6] = {{l, b, 0.5f, 1, colour, 0, 1}, {l, t, 0.5f, 1, colour, 0, 0},
                                 {r, b, 0.5f, 1, colour, 1, 1}, {r, t, 0.5f, 1, colour, 1, 0},
                                 {r, b, 0.5f, 1, colour, 1, 1}, {l, t, 0.5f, 1, colour, 0, 0}};
-        if (!clockwise) {
-            std::swap(quad[1], quad[2]);
-            std::swap(quad[4], quad[5]);
-        }
         ASSERT_EQ(m_Device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 2, quad, sizeof(ScreenVertex)),
                   D3D_OK);
     }
@@ -107,21 +101,6 @@ TEST_F(D3D8Rasterizer, TexturedQuadModulatesAlphaTestsAndBlends) {
     for (const auto& c : cases) ExpectNear(Pixel(c.x, c.y), c.expected, c.what);
     ASSERT_EQ(m_Device->SetTexture(0, nullptr), D3D_OK);
     texture->Release();
-}
-
-TEST_F(D3D8Rasterizer, CullingFollowsTheWinding) {
-    const struct {
-        DWORD cull;
-        bool clockwise, drawn;
-    } cases[] = {{D3DCULL_CCW, true, true}, {D3DCULL_CCW, false, false}, {D3DCULL_CW, true, false}};
-    int x = 0;
-    for (const auto& c : cases) {
-        ASSERT_EQ(m_Device->SetRenderState(D3DRS_CULLMODE, c.cull), D3D_OK);
-        Quad(static_cast<float>(x), 0, static_cast<float>(x + 4), 4, 0xFFFF0000, c.clockwise);
-        EXPECT_EQ(Pixel(x + 1, 1), c.drawn ? 0xFFFF0000u : kBackground)
-            << "cull " << c.cull << " clockwise " << c.clockwise;
-        x += 8;
-    }
 }
 
 TEST_F(D3D8Rasterizer, OperationsOnAMissingTexturePassTheCurrentColourOn) {

@@ -1,4 +1,7 @@
-// Device creation: what the real runtime refuses, and injected failures.
+// Device creation and state: what the real runtime refuses, its point-size
+// defaults, and an injected failure.
+#include <cstring>
+
 #include "D3D8Fixture.h"
 
 namespace {
@@ -6,8 +9,12 @@ namespace {
 class D3D8Runtime : public D3D8Fixture {};
 
 TEST_F(D3D8Runtime, CreateDeviceRefusesWhatTheAdapterLacksOrBadParameters) {
-    D3DPRESENT_PARAMETERS refresh = Windowed();
+    D3DPRESENT_PARAMETERS refresh = Windowed(), unknown = Windowed();
     refresh.FullScreen_RefreshRateInHz = 60;
+    unknown.Windowed = FALSE;
+    unknown.BackBufferWidth = 640;
+    unknown.BackBufferHeight = 480;
+    unknown.BackBufferFormat = D3DFMT_UNKNOWN;
     const struct {
         const char* name;
         bool hal;
@@ -17,8 +24,8 @@ TEST_F(D3D8Runtime, CreateDeviceRefusesWhatTheAdapterLacksOrBadParameters) {
     } cases[] = {
         {"no HAL", false, D3DCREATE_HARDWARE_VERTEXPROCESSING, Windowed(), D3DERR_NOTAVAILABLE},
         {"no behaviour", true, 0, Windowed(), D3DERR_INVALIDCALL},
-        {"full-screen UNKNOWN", true, D3DCREATE_HARDWARE_VERTEXPROCESSING,
-         FullScreen(640, 480, D3DFMT_UNKNOWN), D3DERR_INVALIDCALL},
+        {"full-screen UNKNOWN", true, D3DCREATE_HARDWARE_VERTEXPROCESSING, unknown,
+         D3DERR_INVALIDCALL},
         {"windowed with a refresh rate", true, D3DCREATE_HARDWARE_VERTEXPROCESSING, refresh,
          D3DERR_INVALIDCALL},
         {"depth format not offered", true, D3DCREATE_HARDWARE_VERTEXPROCESSING,
@@ -49,6 +56,32 @@ TEST_F(D3D8Runtime, InjectedCreateDeviceFailureMakesNoDeviceAndIsJournaled) {
     EXPECT_FALSE(calls[2].injected);
     ASSERT_GE(calls[0].args.size(), 3u);
     EXPECT_EQ(calls[0].args[2], orvplatform::Arg(m_Window));
+}
+
+TEST_F(D3D8Runtime, PointSizeLimitsStartAtZeroAndTheCapsMaximum) {
+    ASSERT_NE(Device(), nullptr);
+    D3DCAPS8 caps{};
+    ASSERT_EQ(m_Device->GetDeviceCaps(&caps), D3D_OK);
+    DWORD minimum = 0xDEADBEEF, maximum = 0;
+    ASSERT_EQ(m_Device->GetRenderState(D3DRS_POINTSIZE_MIN, &minimum), D3D_OK);
+    ASSERT_EQ(m_Device->GetRenderState(D3DRS_POINTSIZE_MAX, &maximum), D3D_OK);
+    float largest = 0.0f;
+    std::memcpy(&largest, &maximum, sizeof largest);
+    EXPECT_EQ(minimum, 0u);
+    EXPECT_EQ(largest, caps.MaxPointSize);
+}
+
+TEST_F(D3D8Runtime, UnknownStatesAndStagesAreRefused) {
+    ASSERT_NE(Device(), nullptr);
+    DWORD value = 0;
+    for (DWORD state : {0u, 11u, 174u}) {
+        const auto type = static_cast<D3DRENDERSTATETYPE>(state);
+        EXPECT_EQ(m_Device->SetRenderState(type, 1), D3DERR_INVALIDCALL) << state;
+        EXPECT_EQ(m_Device->GetRenderState(type, &value), D3DERR_INVALIDCALL) << state;
+    }
+    EXPECT_EQ(m_Device->SetTextureStageState(8, D3DTSS_COLOROP, D3DTOP_ADD), D3DERR_INVALIDCALL);
+    EXPECT_EQ(m_Device->SetTextureStageState(0, static_cast<D3DTEXTURESTAGESTATETYPE>(12), 0),
+              D3DERR_INVALIDCALL);
 }
 
 }  // namespace
