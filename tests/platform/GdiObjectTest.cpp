@@ -1,7 +1,5 @@
-// Lifetimes, selection and injected failures of the GDI stand-in's objects.
+// Lifetimes and selection of the GDI stand-in's objects.
 #include "GdiCanvas.h"
-
-#include <functional>
 
 namespace {
 
@@ -41,35 +39,4 @@ TEST_F(GdiObjects, SelectedObjectsCannotBeDeletedUntilReleased) {
     EXPECT_FALSE(DeleteObject(font)) << "still in the second DC";
     EXPECT_TRUE(DeleteDC(second));
     EXPECT_TRUE(DeleteObject(font));
-}
-
-TEST_F(GdiObjects, InjectedFailuresMakeNothingAndSetTheLastError) {
-    GdiCanvas canvas(8, 8);
-    ASSERT_TRUE(canvas.UseFont(-12, FW_NORMAL, false, "Arial"));
-    const BITMAPINFO info = DibInfo(4, 4);
-    TEXTMETRICA metrics;
-    const struct {
-        const char* api;
-        std::function<bool()> failed;
-    } cases[] = {
-        {"CreateFontA", [] { return !MakeFont("Arial"); }},
-        {"CreateDIBSection",
-         [&] {
-             void* bits = &bits;
-             return !CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0) && !bits;
-         }},
-        {"GetTextMetricsA", [&] { return !GetTextMetricsA(canvas.Dc(), &metrics); }},
-        {"ExtTextOutA", [&] { return !ExtTextOutA(canvas.Dc(), 0, 0, 0, nullptr, "a", 1, nullptr); }},
-    };
-    for (const auto& c : cases) {
-        orvplatform::FailNthCall(c.api, 1, E_OUTOFMEMORY);
-        SetLastError(0);
-        EXPECT_TRUE(c.failed()) << c.api;
-        EXPECT_EQ(GetLastError(), static_cast<DWORD>(E_OUTOFMEMORY & 0xFFFF)) << c.api;
-        orvplatform::ClearFailures();
-    }
-    EXPECT_EQ(orvplatform::LiveGdiObjectCount(), m_LiveBefore + 3) << "the canvas's DC, section, font";
-    HFONT made = MakeFont("Arial");
-    EXPECT_TRUE(made) << "the next call works again";
-    EXPECT_TRUE(DeleteObject(made));
 }
