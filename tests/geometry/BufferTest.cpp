@@ -10,7 +10,6 @@
 namespace {
 
 using orvplatform::CallsOf;
-using orvplatform::CountOf;
 using orvtest::GeometryTest;
 
 class Buffers : public GeometryTest {
@@ -30,11 +29,7 @@ protected:
         if (buffer) m_IndexBuffers.push_back(buffer);
         return buffer;
     }
-    // The Direct3D buffer behind a host buffer, found by binding it.
-    IDirect3DVertexBuffer8* D3DBufferOf(VertexBuffer* buffer) {
-        m_pRenderer->SetVertexBuffer(buffer);
-        return BoundStream().buffer;
-    }
+    // The Direct3D buffer behind a host index buffer, found by binding it.
     IDirect3DIndexBuffer8* D3DBufferOf(IndexBuffer* buffer) {
         m_pRenderer->SetIndexBuffer(buffer);
         return BoundIndices();

@@ -31,8 +31,6 @@ TEST_F(StateTranslation, RenderStatesGoThroughTheirValueTables) {
     };
     const Case cases[] = {
         {1, 9, D3DRS_FILLMODE, D3DFILL_SOLID},  // out of range: solid
-        {1, 0, D3DRS_FILLMODE, D3DFILL_POINT},
-        {2, 3, D3DRS_SHADEMODE, D3DSHADE_GOURAUD},
         {9, 7, D3DRS_CULLMODE, D3DCULL_CCW},
         // The compare table swaps greater-or-equal and not-equal ...
         {10, 5, D3DRS_ZFUNC, D3DCMP_GREATEREQUAL},
@@ -40,7 +38,6 @@ TEST_F(StateTranslation, RenderStatesGoThroughTheirValueTables) {
         {10, 8, D3DRS_ZFUNC, D3DCMP_LESSEQUAL},
         // ... the alpha-test comparison goes through the blend table (n + 1).
         {12, 5, D3DRS_ALPHAFUNC, D3DCMP_NOTEQUAL},
-        {12, 12, D3DRS_ALPHAFUNC, 13},
         {12, 13, D3DRS_ALPHAFUNC, D3DCMP_NEVER},
         {7, 12, D3DRS_SRCBLEND, D3DBLEND_BOTHINVSRCALPHA},
         {8, 0xFFFFFFFFu, D3DRS_DESTBLEND, D3DBLEND_ZERO},
@@ -67,10 +64,8 @@ TEST_F(StateTranslation, StageStatesGoThroughTheirValueTables) {
     const Case cases[] = {
         {0, 0, 25, D3DTSS_COLOROP, D3DTOP_LERP},
         {0, 0, 26, D3DTSS_COLOROP, D3DTOP_DISABLE},
-        {0, 2, 7, D3DTSS_COLORARG1, D3DTA_ALPHAREPLICATE},
         {1, 5, 9, D3DTSS_ALPHAARG2, D3DTA_CURRENT},
         {0, 26, 4, D3DTSS_RESULTARG, D3DTA_TEMP},
-        {0, 15, 4, D3DTSS_ADDRESSV, D3DTADDRESS_MIRRORONCE},
         {0, 16, 0xFFFFFFFFu, D3DTSS_ADDRESSW, D3DTADDRESS_WRAP},
         {0, 10, 2, D3DTSS_MAGFILTER, D3DTEXF_LINEAR},  // filters pass unchanged
         {3, 99, 0, D3DTSS_COLOROP, D3DTOP_DISABLE},  // outside the table: colour op
