@@ -33,10 +33,8 @@ D3DMaterial::D3DMaterial(D3DDriver* driver)
       // while the material is current, so dropping it as current leaves the
       // material to the host, and the host's ReleaseMaterial destroys it.
       m_RefCount(1),
-      m_PassLayerCount(0),
       m_PassCursor(0),
-      m_PassIndex(0),
-      m_bBlendForced(false) {
+      m_PassIndex(0) {
     SetAmbient(0.5f, 0.5f, 0.5f);
     SetDiffuse(0.5f, 0.5f, 0.5f);
     SetSpecular(1.0f, 1.0f, 1.0f);
@@ -154,7 +152,6 @@ bool D3DMaterial::Apply() {
 
     m_pDriver->SetCullMode(m_bCulling ? kCullCounterClockwise : kCullNone);
     m_pDriver->SetAlphaBlendEnable(m_bFrameBlend);
-    m_bBlendForced = false;
     m_pDriver->SetRenderState(kZWriteState, m_bZWrite ? 1u : 0u);
     m_pDriver->SetZEnable(true);
     m_pDriver->SetRenderState(kZFuncState, static_cast<unsigned>(m_ZFunc));
@@ -169,10 +166,7 @@ void D3DMaterial::BeginPasses() {
 void D3DMaterial::EndPasses() {
     // A draw of several passes blends its later passes with the frame; a
     // material that does not blend leaves blending off again for what follows.
-    if (m_bBlendForced) {
-        m_bBlendForced = false;
-        if (!m_bFrameBlend) m_pDriver->SetAlphaBlendEnable(false);
-    }
+    if (m_PassIndex > 1 && !m_bFrameBlend) m_pDriver->SetAlphaBlendEnable(false);
 }
 
 int D3DMaterial::ApplyNextPass() {
@@ -181,32 +175,29 @@ int D3DMaterial::ApplyNextPass() {
     if (stageLimit < 1) stageLimit = 1;
     if (stageLimit > state::kStageCount) stageLimit = state::kStageCount;
 
-    if (m_PassIndex > 0 && !m_bFrameBlend) {
-        m_pDriver->SetAlphaBlendEnable(true);
-        m_bBlendForced = true;
-    }
+    if (m_PassIndex > 0 && !m_bFrameBlend) m_pDriver->SetAlphaBlendEnable(true);
 
     const int layerCount = m_Layers.Count();
     const int remaining = layerCount > m_PassCursor ? layerCount - m_PassCursor : 0;
-    m_PassLayerCount = remaining < static_cast<int>(stageLimit) ? remaining
-                                                                 : static_cast<int>(stageLimit);
+    int passLayers = remaining < static_cast<int>(stageLimit) ? remaining
+                                                              : static_cast<int>(stageLimit);
     // A pass is the longest run of consecutive layers with equal lighting
     // flags that fits the stages.
-    for (int i = 0; i < m_PassLayerCount; ++i) {
+    for (int i = 0; i < passLayers; ++i) {
         D3DMaterialLayer* layer = LayerAt(m_PassCursor + i);
         layer->Apply(i);
-        if (i + 1 < m_PassLayerCount &&
+        if (i + 1 < passLayers &&
             LayerAt(m_PassCursor + i + 1)->GetLighting() != layer->GetLighting()) {
-            m_PassLayerCount = i + 1;
+            passLayers = i + 1;
             break;
         }
     }
     // The stage after the pass's last layer ends the cascade.
-    if (m_PassLayerCount < static_cast<int>(state::kStageCount))
-        m_pDriver->SetTextureStageState(static_cast<unsigned>(m_PassLayerCount), kColorOpState,
+    if (passLayers < static_cast<int>(state::kStageCount))
+        m_pDriver->SetTextureStageState(static_cast<unsigned>(passLayers), kColorOpState,
                                         kDisable);
 
     ++m_PassIndex;
-    m_PassCursor += m_PassLayerCount;
+    m_PassCursor += passLayers;
     return m_PassCursor < layerCount ? 1 : 0;
 }

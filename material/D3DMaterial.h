@@ -83,10 +83,6 @@ private:
     int m_ZFunc;
     Container m_Layers;  // of MaterialLayer* (all D3DMaterialLayer), owned
     int m_RefCount;
-    int m_PassLayerCount;
-    int m_PassCursor;
-    int m_PassIndex;
-    // A later pass turned frame blending on although the material's frame
-    // blend is off; the next draw puts it back off before its first pass.
-    bool m_bBlendForced;
+    int m_PassCursor;  // the first layer of the next pass
+    int m_PassIndex;   // passes applied since BeginPasses
 };

@@ -2,14 +2,8 @@
 // and binding the current frame to a texture stage.
 #include <windows.h>
 
+#include "plugin/state/StateTables.h"
 #include "texture/D3DTexture.h"
-
-namespace {
-
-// Direct3D 8 has eight texture stages.
-constexpr unsigned kStageCount = 8;
-
-}  // namespace
 
 unsigned D3DTexture::FrameAt(unsigned elapsed) const {
     const unsigned t = elapsed % m_TotalDuration;
@@ -53,7 +47,7 @@ void D3DTexture::SetLooping(bool looping) { m_bLooping = looping; }
 bool D3DTexture::IsLooping() { return m_bLooping; }
 
 bool D3DTexture::Bind(unsigned stage) {
-    if (stage >= kStageCount) return false;
+    if (stage >= state::kStageCount) return false;
     IDirect3DDevice8* device = Device();
     if (!device || !m_Frames || m_FrameCount == 0) return false;
     unsigned frame = m_bPlaying ? ComputeFrame() : m_PausedFrame;

@@ -7,19 +7,17 @@ namespace {
 
 class FilterTexture : public DeviceFixture {
 protected:
-    // A managed texture whose level 0 holds the pattern in format, other
-    // levels zero.
+    // A managed texture whose level 0 holds a pattern in format.
     IDirect3DTexture8* PatternTexture(UINT width, UINT height, D3DFORMAT format) {
         IDirect3DTexture8* texture = nullptr;
         EXPECT_EQ(m_Device->CreateTexture(width, height, 0, 0, format, D3DPOOL_MANAGED, &texture), D3D_OK);
         if (!texture) return nullptr;
-        const Picture picture = Pattern(width, height, true);
+        const std::vector<uint8_t> dds = DdsFile(format, width, height, 1).bytes;  // pixels after 128 bytes
+        const size_t rowBytes = (dds.size() - 128) / height;
         D3DLOCKED_RECT locked;
         EXPECT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3D_OK);
-        for (UINT y = 0; y < height; ++y) {
-            const std::vector<uint8_t> row = PackRow(format, &picture.argb[y * width], width);
-            std::memcpy(static_cast<BYTE*>(locked.pBits) + y * locked.Pitch, row.data(), row.size());
-        }
+        for (UINT y = 0; y < height; ++y)
+            std::memcpy(static_cast<BYTE*>(locked.pBits) + y * locked.Pitch, &dds[128 + y * rowBytes], rowBytes);
         texture->UnlockRect(0);
         return texture;
     }
@@ -28,16 +26,15 @@ protected:
 TEST_F(FilterTexture, BoxFiltersEveryFormatAndOddSidesDownToOnePixel) {
     const D3DFORMAT formats[] = {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_R5G6B5, D3DFMT_X1R5G5B5,
                                  D3DFMT_A1R5G5B5, D3DFMT_A4R4G4B4, D3DFMT_L8, D3DFMT_A8L8, D3DFMT_A8};
-    const UINT sizes[][2] = {{16, 8}, {5, 3}, {7, 1}, {1, 9}, {6, 10}, {33, 17}, {28, 4}};
+    const UINT sizes[][2] = {{5, 3}, {1, 9}, {33, 17}};
     for (D3DFORMAT format : formats)
         for (const auto& size : sizes) {
-            SCOPED_TRACE(testing::Message() << "format " << format << " " << size[0] << "x" << size[1]);
             IDirect3DTexture8* texture = PatternTexture(size[0], size[1], format);
             ASSERT_NE(texture, nullptr);
             ASSERT_EQ(D3DXFilterTexture(texture, nullptr, 0, D3DX_DEFAULT), D3D_OK);
             const double tolerance = format == D3DFMT_A4R4G4B4 ? 10.0 : format == D3DFMT_A1R5G5B5 ? 128.0
                                    : (format == D3DFMT_R5G6B5 || format == D3DFMT_X1R5G5B5) ? 6.0 : 1.5;
-            EXPECT_LE(WorstMipError(texture), tolerance);
+            EXPECT_LE(WorstMipError(texture), tolerance) << format << " " << size[0] << "x" << size[1];
             const orvd3d8::Image last = orvd3d8::TextureLevelImage(texture, texture->GetLevelCount() - 1);
             EXPECT_EQ(last.width * last.height, 1);
             texture->Release();
@@ -64,11 +61,10 @@ TEST_F(FilterTexture, HalvedLevelsAreTheRoundedMeansOfTheLevelAbove) {
     // Sides that halve exactly, with row lengths that are and are not
     // multiples of four pixels, and random bytes (every remainder of a sum):
     // each channel is (sum of four + 2) / 4.
-    const UINT sizes[][2] = {{64, 16}, {28, 12}, {40, 8}};
+    const UINT sizes[][2] = {{64, 16}, {28, 12}};
     uint32_t random = 7;
     for (D3DFORMAT format : {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8})
         for (const auto& size : sizes) {
-            SCOPED_TRACE(testing::Message() << "format " << format << " " << size[0] << "x" << size[1]);
             IDirect3DTexture8* texture = nullptr;
             ASSERT_EQ(m_Device->CreateTexture(size[0], size[1], 0, 0, format, D3DPOOL_MANAGED, &texture), D3D_OK);
             D3DLOCKED_RECT locked;
@@ -93,7 +89,7 @@ TEST_F(FilterTexture, HalvedLevelsAreTheRoundedMeansOfTheLevelAbove) {
                                 for (int dx = 0; dx < 2; ++dx) sum += above.At(2 * x + dx, 2 * y + dy) >> c & 0xFF;
                             wrong += (image.At(x, y) >> c & 0xFF) != sum / 4;
                         }
-                EXPECT_EQ(wrong, 0) << "level " << level;
+                EXPECT_EQ(wrong, 0) << format << " " << size[0] << " level " << level;
                 above = image;
             }
             texture->Release();
@@ -101,37 +97,24 @@ TEST_F(FilterTexture, HalvedLevelsAreTheRoundedMeansOfTheLevelAbove) {
 }
 
 TEST_F(FilterTexture, RebuildsCompressedLevels) {
-    // Level 0 all one colour in DXT1 and DXT5 blocks: every level keeps it.
-    for (D3DFORMAT format : {D3DFMT_DXT1, D3DFMT_DXT5}) {
-        IDirect3DTexture8* texture = nullptr;
-        ASSERT_EQ(m_Device->CreateTexture(16, 8, 0, 0, format, D3DPOOL_MANAGED, &texture), D3D_OK);
-        const BYTE colour[8] = {0xE0, 0x07, 0xE0, 0x07, 0, 0, 0, 0};  // green, indices 0
-        const BYTE alpha[8] = {0x80, 0x80, 0, 0, 0, 0, 0, 0};        // alpha 0x80
-        D3DLOCKED_RECT locked;
-        ASSERT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3D_OK);
-        const UINT blockBytes = format == D3DFMT_DXT1 ? 8 : 16;
-        for (int by = 0; by < 2; ++by)
-            for (int bx = 0; bx < 4; ++bx) {
-                BYTE* block = static_cast<BYTE*>(locked.pBits) + by * locked.Pitch + bx * blockBytes;
-                if (blockBytes == 16) std::memcpy(block, alpha, 8);
-                std::memcpy(block + blockBytes - 8, colour, 8);
-            }
-        texture->UnlockRect(0);
-        ASSERT_EQ(D3DXFilterTexture(texture, nullptr, 0, D3DX_DEFAULT), D3D_OK);
-        for (UINT level = 1; level < texture->GetLevelCount(); ++level) {
-            const orvd3d8::LevelBytes bytes = orvd3d8::TextureLevelBytes(texture, level);
-            ASSERT_EQ(bytes.bytes.size() % blockBytes, 0u);
-            for (size_t at = 0; at < bytes.bytes.size(); at += blockBytes) {
-                const BYTE* block = bytes.bytes.data() + at;
-                if (blockBytes == 16) {
-                    EXPECT_EQ(block[0], 0x80) << "alpha endpoint, level " << level;
-                }
-                EXPECT_EQ(block[blockBytes - 8] | block[blockBytes - 7] << 8, 0x07E0) << "level " << level;
-                EXPECT_EQ(block[blockBytes - 4] | block[blockBytes - 1], 0) << "indices, level " << level;
-            }
+    // Level 0 all green DXT1 blocks: every level keeps them.
+    IDirect3DTexture8* texture = nullptr;
+    ASSERT_EQ(m_Device->CreateTexture(16, 8, 0, 0, D3DFMT_DXT1, D3DPOOL_MANAGED, &texture), D3D_OK);
+    const BYTE green[8] = {0xE0, 0x07, 0xE0, 0x07, 0, 0, 0, 0};
+    D3DLOCKED_RECT locked;
+    ASSERT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3D_OK);
+    for (int block = 0; block < 8; ++block)
+        std::memcpy(static_cast<BYTE*>(locked.pBits) + block / 4 * locked.Pitch + block % 4 * 8, green, 8);
+    texture->UnlockRect(0);
+    ASSERT_EQ(D3DXFilterTexture(texture, nullptr, 0, D3DX_DEFAULT), D3D_OK);
+    for (UINT level = 1; level < texture->GetLevelCount(); ++level) {
+        const std::vector<uint8_t> bytes = orvd3d8::TextureLevelBytes(texture, level).bytes;
+        for (size_t at = 0; at < bytes.size(); at += 8) {
+            EXPECT_EQ(bytes[at + 1] << 8 | bytes[at], 0x07E0) << level;
+            EXPECT_EQ(bytes[at + 4] | bytes[at + 5] | bytes[at + 6] | bytes[at + 7], 0) << level;
         }
-        texture->Release();
     }
+    texture->Release();
 }
 
 TEST_F(FilterTexture, RefusesBadArguments) {

@@ -1,20 +1,10 @@
 // The bitmap writer against the stand-in runtime's own image surfaces: file
 // layout, row order and padding, the lock pitch, pixel formats, the rectangle,
 // and failures that leave neither a file nor a lock nor a live object.
-#include <cstdint>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
-#include <string>
-#include <vector>
-
-#include <gtest/gtest.h>
-#include <orv/D3D8Control.h>
-#include <orv/PlatformControl.h>
-
-#include <d3dx8.h>
 
 #include "DeviceFixture.h"
 
@@ -77,170 +67,99 @@ protected:
 
 };
 
-TEST_F(SaveSurface, WritesBottomUpPaddedRowsThroughTheLockPitch) {
+TEST_F(SaveSurface, WritesBottomUpPaddedRowsOfTheRectangleThroughTheLockPitch) {
     // R8G8B8, width 3: 9 bytes a row, locked with a pitch of 12 whose last
     // three bytes must not reach the file; file rows are padded to 12 as well.
-    constexpr UINT kWidth = 3, kHeight = 2;
     INT pitch = 0;
-    IDirect3DSurface8* surface = Surface(kWidth, kHeight, D3DFMT_R8G8B8, 3, Pattern, &pitch);
-    ASSERT_NE(surface, nullptr);
+    IDirect3DSurface8* surface = Surface(3, 2, D3DFMT_R8G8B8, 3, Pattern, &pitch);
     ASSERT_EQ(pitch, 12) << "the runtime no longer pads this surface's rows";
-
     const std::string path = OutputPath("pattern.bmp");
     ASSERT_EQ(D3DXSaveSurfaceToFileA(path.c_str(), D3DXIFF_BMP, surface, nullptr, nullptr), D3D_OK);
-    const std::vector<uint8_t> file = ReadFile(path);
-    ASSERT_EQ(file.size(), 54u + 12 * kHeight);
-    EXPECT_EQ(file[0], 'B');
-    EXPECT_EQ(file[1], 'M');
-    const uint32_t header[] = {static_cast<uint32_t>(file.size()), 0, 54, 40, kWidth, kHeight,
-                               1 | 24 << 16, 0 /* BI_RGB */, 12 * kHeight};
-    for (size_t i = 0; i < std::size(header); ++i)
-        EXPECT_EQ(Get32(file, 2 + 4 * i), header[i]) << "header field at " << 2 + 4 * i;
-    for (UINT y = 0; y < kHeight; ++y) {
-        const size_t row = 54 + (kHeight - 1 - y) * 12;  // bottom-up
-        for (UINT x = 0; x < kWidth; ++x) {
-            const uint32_t rgb = Pattern(x, y);
-            for (UINT channel = 0; channel < 3; ++channel)
-                EXPECT_EQ(file[row + 3 * x + channel], (rgb >> 8 * channel) & 0xFF)
-                    << x << "," << y << " channel " << channel;
-        }
-        for (size_t pad = 9; pad < 12; ++pad) EXPECT_EQ(file[row + pad], 0) << "padding";
+    std::vector<uint8_t> file = ReadFile(path);
+    ASSERT_EQ(file.size(), 54u + 24);
+    EXPECT_EQ(file[0] | file[1] << 8, 'B' | 'M' << 8);
+    const uint32_t header[] = {54 + 24, 0, 54, 40, 3, 2, 1 | 24 << 16, 0 /* BI_RGB */, 24};
+    for (size_t i = 0; i < std::size(header); ++i) EXPECT_EQ(Get32(file, 2 + 4 * i), header[i]) << 2 + 4 * i;
+    for (UINT y = 0; y < 2; ++y) {
+        const size_t row = 54 + (1 - y) * 12;
+        for (UINT x = 0; x < 3; ++x)
+            EXPECT_EQ(Get32(file, row + 3 * x) & 0xFFFFFF, Pattern(x, y) & 0xFFFFFF) << x << "," << y;
+        EXPECT_EQ(file[row + 9] | file[row + 10] | file[row + 11], 0) << "padding";
     }
-
-    // One read-only lock of the whole surface, given back.
     const std::vector<orvplatform::Call> locks = orvplatform::CallsOf("IDirect3DSurface8::LockRect");
     ASSERT_EQ(locks.size(), 1u);
-    EXPECT_EQ(locks[0].args[1], 0u);
     EXPECT_EQ(locks[0].args[2], static_cast<uint64_t>(D3DLOCK_READONLY));
     EXPECT_EQ(orvplatform::CountOf("IDirect3DSurface8::UnlockRect"), 1u);
+    EXPECT_EQ(surface->Release(), 0u);
+
+    // A rectangle: columns 1 and 2 of rows 1 and 2, bottom-up.
+    surface = Surface(4, 3, D3DFMT_X8R8G8B8, 4, Pattern);
+    const RECT area = {1, 1, 3, 3};
+    ASSERT_EQ(D3DXSaveSurfaceToFileA(path.c_str(), D3DXIFF_BMP, surface, nullptr, &area), D3D_OK);
+    file = ReadFile(path);
+    ASSERT_EQ(file.size(), 54u + 2 * 8);
+    EXPECT_EQ(Get32(file, 18), 2u);
+    for (UINT fileRow = 0; fileRow < 2; ++fileRow)
+        for (UINT column = 0; column < 2; ++column)
+            EXPECT_EQ(Get32(file, 54 + fileRow * 8 + 3 * column) & 0xFFFFFF, Pattern(column + 1, 2 - fileRow) & 0xFFFFFF);
     EXPECT_EQ(surface->Release(), 0u);
 }
 
 TEST_F(SaveSurface, ConvertsEachFormatTo24Bits) {
-    struct FormatCase {
-        D3DFORMAT format;
-        UINT bytesPerPixel;
-        uint32_t pixel;
-        uint8_t blue, green, red;
-    };
     // Narrow channels widen by repeating their top bits: 5-bit 0x10 is 0x84,
     // 6-bit 0x20 is 0x82, 4-bit 0x8 is 0x88.
-    static constexpr FormatCase kFormats[] = {
-        {D3DFMT_A8R8G8B8, 4, 0x80123456, 0x56, 0x34, 0x12},
-        {D3DFMT_X8R8G8B8, 4, 0x00123456, 0x56, 0x34, 0x12},
-        {D3DFMT_R8G8B8, 3, 0x00ABCDEF, 0xEF, 0xCD, 0xAB},
-        {D3DFMT_R5G6B5, 2, 0xF800, 0x00, 0x00, 0xFF},
-        {D3DFMT_R5G6B5, 2, 0x07E0, 0x00, 0xFF, 0x00},
-        {D3DFMT_R5G6B5, 2, 0x8410, 0x84, 0x82, 0x84},
-        {D3DFMT_X1R5G5B5, 2, 0x7C00, 0x00, 0x00, 0xFF},
-        {D3DFMT_X1R5G5B5, 2, 0x8210, 0x84, 0x84, 0x00},
-        {D3DFMT_A1R5G5B5, 2, 0x801F, 0xFF, 0x00, 0x00},
-        {D3DFMT_A4R4G4B4, 2, 0xF0F8, 0x88, 0xFF, 0x00},
-        {D3DFMT_X4R4G4B4, 2, 0x0A00, 0x00, 0x00, 0xAA},
+    const struct {
+        D3DFORMAT format;
+        UINT bytesPerPixel;
+        uint32_t pixel, rgb;
+    } kFormats[] = {
+        {D3DFMT_A8R8G8B8, 4, 0x80123456, 0x123456}, {D3DFMT_R5G6B5, 2, 0x8410, 0x848284},
+        {D3DFMT_X1R5G5B5, 2, 0x8210, 0x008484},     {D3DFMT_A4R4G4B4, 2, 0xF0F8, 0x00FF88},
     };
-    for (const FormatCase& c : kFormats) {
-        SCOPED_TRACE(testing::Message() << "format " << c.format << " pixel " << std::hex << c.pixel);
+    for (const auto& c : kFormats) {
         // Two pixels a row: the second is black, so a wrong pixel size shows.
-        IDirect3DSurface8* surface = Surface(2, 1, c.format, c.bytesPerPixel,
-                                             [&c](UINT x, UINT) { return x == 0 ? c.pixel : 0u; });
-        ASSERT_NE(surface, nullptr);
+        IDirect3DSurface8* surface = Surface(2, 1, c.format, c.bytesPerPixel, [&c](UINT x, UINT) { return x == 0 ? c.pixel : 0u; });
         const std::string path = OutputPath("format.bmp");
-        ASSERT_EQ(D3DXSaveSurfaceToFileA(path.c_str(), D3DXIFF_BMP, surface, nullptr, nullptr),
-                  D3D_OK);
+        ASSERT_EQ(D3DXSaveSurfaceToFileA(path.c_str(), D3DXIFF_BMP, surface, nullptr, nullptr), D3D_OK);
         const std::vector<uint8_t> file = ReadFile(path);
         ASSERT_EQ(file.size(), 54u + 8u);
-        EXPECT_EQ(file[54], c.blue);
-        EXPECT_EQ(file[55], c.green);
-        EXPECT_EQ(file[56], c.red);
-        for (size_t i = 57; i < 60; ++i) EXPECT_EQ(file[i], 0) << "second pixel";
+        EXPECT_EQ(Get32(file, 54) & 0xFFFFFF, c.rgb) << c.format;
+        EXPECT_EQ(Get32(file, 57) & 0xFFFFFF, 0u) << c.format;
         EXPECT_EQ(surface->Release(), 0u);
     }
 }
 
-TEST_F(SaveSurface, SavesOnlyTheRectangleAskedFor) {
-    IDirect3DSurface8* surface = Surface(4, 3, D3DFMT_X8R8G8B8, 4, Pattern);
-    ASSERT_NE(surface, nullptr);
-    const RECT area = {1, 1, 3, 3};
-    const std::string path = OutputPath("rect.bmp");
-    ASSERT_EQ(D3DXSaveSurfaceToFileA(path.c_str(), D3DXIFF_BMP, surface, nullptr, &area), D3D_OK);
-    ASSERT_EQ(orvplatform::CountOf("IDirect3DSurface8::LockRect"), 1u);
-    EXPECT_EQ(orvplatform::CallsOf("IDirect3DSurface8::LockRect")[0].args[1],
-              orvplatform::Arg(&area));
-    const std::vector<uint8_t> file = ReadFile(path);
-    ASSERT_EQ(file.size(), 54u + 2 * 8);
-    EXPECT_EQ(Get32(file, 18), 2u);
-    EXPECT_EQ(Get32(file, 22), 2u);
-    // File row 0 is surface row 2, file row 1 surface row 1; columns 1 and 2.
-    for (UINT fileRow = 0; fileRow < 2; ++fileRow)
-        for (UINT column = 0; column < 2; ++column) {
-            const uint32_t argb = Pattern(column + 1, 2 - fileRow);
-            EXPECT_EQ(file[54 + fileRow * 8 + 3 * column], argb & 0xFF);
-            EXPECT_EQ(file[54 + fileRow * 8 + 3 * column + 2], (argb >> 16) & 0xFF);
-        }
-    EXPECT_EQ(surface->Release(), 0u);
-}
-
 TEST_F(SaveSurface, FailsWithoutLeavingAFileOrALock) {
-    struct FailureCase {
-        const char* what;
+    const struct {
         D3DXIMAGE_FILEFORMAT fileFormat;
         D3DFORMAT surfaceFormat;
         RECT area;  // all zero: the whole surface
         HRESULT lockResult;
         bool missingDirectory;
         HRESULT expected;
-        size_t expectedLocks;
+    } kFailures[] = {
+        {D3DXIFF_PNG, D3DFMT_A8R8G8B8, {}, D3D_OK, false, D3DERR_INVALIDCALL},
+        {D3DXIFF_BMP, D3DFMT_DXT1, {}, D3D_OK, false, D3DERR_INVALIDCALL},
+        {D3DXIFF_BMP, D3DFMT_A8R8G8B8, {0, 0, 5, 2}, D3D_OK, false, D3DERR_INVALIDCALL},
+        {D3DXIFF_BMP, D3DFMT_A8R8G8B8, {}, D3DERR_DEVICELOST, false, D3DERR_DEVICELOST},
+        {D3DXIFF_BMP, D3DFMT_A8R8G8B8, {}, D3D_OK, true, E_FAIL},
     };
-    const FailureCase kFailures[] = {
-        {"png file", D3DXIFF_PNG, D3DFMT_A8R8G8B8, {}, D3D_OK, false, D3DERR_INVALIDCALL, 0},
-        {"dds file", D3DXIFF_DDS, D3DFMT_A8R8G8B8, {}, D3D_OK, false, D3DERR_INVALIDCALL, 0},
-        {"compressed surface", D3DXIFF_BMP, D3DFMT_DXT1, {}, D3D_OK, false, D3DERR_INVALIDCALL, 0},
-        {"paletted surface", D3DXIFF_BMP, D3DFMT_P8, {}, D3D_OK, false, D3DERR_INVALIDCALL, 0},
-        {"rect past the edge", D3DXIFF_BMP, D3DFMT_A8R8G8B8, {0, 0, 5, 2}, D3D_OK, false,
-         D3DERR_INVALIDCALL, 0},
-        {"empty rect", D3DXIFF_BMP, D3DFMT_A8R8G8B8, {2, 1, 2, 2}, D3D_OK, false,
-         D3DERR_INVALIDCALL, 0},
-        {"negative rect", D3DXIFF_BMP, D3DFMT_A8R8G8B8, {-1, 0, 2, 2}, D3D_OK, false,
-         D3DERR_INVALIDCALL, 0},
-        {"lock refused", D3DXIFF_BMP, D3DFMT_A8R8G8B8, {}, D3DERR_DEVICELOST, false,
-         D3DERR_DEVICELOST, 1},
-        {"file not creatable", D3DXIFF_BMP, D3DFMT_A8R8G8B8, {}, D3D_OK, true, E_FAIL, 1},
-    };
-    for (const FailureCase& c : kFailures) {
-        SCOPED_TRACE(c.what);
+    for (size_t i = 0; i < std::size(kFailures); ++i) {
+        const auto& c = kFailures[i];
         IDirect3DSurface8* surface = nullptr;
         ASSERT_EQ(m_Device->CreateImageSurface(4, 4, c.surfaceFormat, &surface), D3D_OK);
-        if (FAILED(c.lockResult))
-            orvplatform::FailNthCall("IDirect3DSurface8::LockRect", 1, c.lockResult);
+        if (FAILED(c.lockResult)) orvplatform::FailNthCall("IDirect3DSurface8::LockRect", 1, c.lockResult);
         orvplatform::ClearJournal();
-        const bool wholeSurface = c.area.right == 0 && c.area.bottom == 0;
-        std::string path = OutputPath("failure.bmp");
-        if (c.missingDirectory) path = OutputPath("missing") + "/failure.bmp";
-
-        EXPECT_EQ(D3DXSaveSurfaceToFileA(path.c_str(), c.fileFormat, surface, nullptr,
-                                         wholeSurface ? nullptr : &c.area),
-                  c.expected);
-        EXPECT_FALSE(fs::exists(path));
-        EXPECT_EQ(orvplatform::CountOf("IDirect3DSurface8::LockRect"), c.expectedLocks);
-        EXPECT_EQ(orvplatform::CountOf("IDirect3DSurface8::UnlockRect"),
-                  SUCCEEDED(c.lockResult) ? c.expectedLocks : 0u);
-        D3DLOCKED_RECT locked;
-        EXPECT_EQ(surface->LockRect(&locked, nullptr, 0), D3D_OK) << "left locked";
-        surface->UnlockRect();
-        EXPECT_EQ(surface->Release(), 0u);
+        const std::string path = c.missingDirectory ? OutputPath("missing") + "/failure.bmp" : OutputPath("failure.bmp");
+        EXPECT_EQ(D3DXSaveSurfaceToFileA(path.c_str(), c.fileFormat, surface, nullptr, c.area.right ? &c.area : nullptr),
+                  c.expected) << i;
+        EXPECT_FALSE(fs::exists(path)) << i;
+        EXPECT_EQ(orvplatform::CountOf("IDirect3DSurface8::LockRect") - orvplatform::CountOf("IDirect3DSurface8::UnlockRect"),
+                  FAILED(c.lockResult) ? 1u : 0u) << i;
         orvplatform::ClearFailures();
+        EXPECT_EQ(surface->Release(), 0u);
     }
-
-    // Missing arguments.
-    IDirect3DSurface8* surface = Surface(1, 1, D3DFMT_A8R8G8B8, 4, Pattern);
-    const std::string path = OutputPath("null.bmp");
-    EXPECT_EQ(D3DXSaveSurfaceToFileA(nullptr, D3DXIFF_BMP, surface, nullptr, nullptr),
-              D3DERR_INVALIDCALL);
-    EXPECT_EQ(D3DXSaveSurfaceToFileA(path.c_str(), D3DXIFF_BMP, nullptr, nullptr, nullptr),
-              D3DERR_INVALIDCALL);
-    EXPECT_FALSE(fs::exists(path));
-    EXPECT_EQ(orvplatform::CountOf("IDirect3DSurface8::LockRect"), 0u);
-    EXPECT_EQ(surface->Release(), 0u);
+    EXPECT_EQ(D3DXSaveSurfaceToFileA(OutputPath("null.bmp").c_str(), D3DXIFF_BMP, nullptr, nullptr, nullptr), D3DERR_INVALIDCALL);
 }
 
 }  // namespace

@@ -1,13 +1,15 @@
-// The host calls the renderer's and the textures' operations by their
-// position in the virtual table. These tests pin every operation to its slot,
-// so that reordering a declaration fails here rather than in the host.
+// The host calls the renderer's, the textures' and the fonts' operations by
+// their position in the virtual table. These tests pin every operation to its
+// slot, so that reordering a declaration fails here rather than in the host.
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <vector>
 
 #include "host/Font.h"
+#include "host/Kernel.h"
 #include "host/RenderDevice.h"
 #include "host/Texture.h"
 
@@ -24,165 +26,82 @@ long Slot(MemberFunction function) {
     return static_cast<long>((raw[0] - 1) / sizeof(void*));
 }
 
-struct Expected {
-    long slot;  // the host's slot number: the destructor is slot 0
-    long entry; // where the compiler put the operation
-};
-
-// Under this ABI the virtual destructor fills two entries, so the host's slot
-// n (n >= 1) is entry n + 1.
-void ExpectHostOrder(const std::vector<Expected>& operations, size_t count) {
-    ASSERT_EQ(operations.size(), count);
-    for (size_t i = 0; i < operations.size(); ++i) {
-        EXPECT_EQ(operations[i].slot, static_cast<long>(i + 1)) << "table row " << i;
-        EXPECT_EQ(operations[i].entry, operations[i].slot + 1) << "slot " << operations[i].slot;
-    }
+// Entries in the host's slot order from slot 1 (the destructor is slot 0).
+// Under this ABI the virtual destructor fills two entries, so the host's
+// slot n is entry n + 1.
+void ExpectHostOrder(const std::vector<long>& entries, size_t count) {
+    ASSERT_EQ(entries.size(), count);
+    for (size_t i = 0; i < entries.size(); ++i)
+        EXPECT_EQ(entries[i], static_cast<long>(i + 2)) << "slot " << i + 1;
 }
 
 }  // namespace
 
+#define R(name) Slot(&RenderDevice::name)
 TEST(VirtualOrder, RenderDeviceOperationsKeepTheirSlots) {
-    const std::vector<Expected> operations = {
-        {1, Slot(&RenderDevice::Shutdown)},
-        {2, Slot(&RenderDevice::GetAdapterCount)},
-        {3, Slot(&RenderDevice::GetAdapterInfo)},
-        {4, Slot(&RenderDevice::GetDisplayModeCount)},
-        {5, Slot(&RenderDevice::GetDisplayModeInfo)},
-        {6, Slot(&RenderDevice::ValidateDisplayMode)},
-        {7, Slot(static_cast<bool (RenderDevice::*)(unsigned, unsigned, unsigned, unsigned, unsigned, bool)>(&RenderDevice::SetDisplayMode))},
-        {8, Slot(static_cast<bool (RenderDevice::*)(const DisplayMode*)>(&RenderDevice::SetDisplayMode))},
-        {9, Slot(&RenderDevice::CloseDisplay)},
-        {10, Slot(&RenderDevice::GetDisplayMode)},
-        {11, Slot(&RenderDevice::ResetDevice)},
-        {12, Slot(&RenderDevice::ToD3DColor)},
-        {13, Slot(&RenderDevice::FromD3DColor)},
-        {14, Slot(&RenderDevice::SetWorldMatrix)},
-        {15, Slot(&RenderDevice::GetWorldMatrix)},
-        {16, Slot(&RenderDevice::SetViewMatrix)},
-        {17, Slot(&RenderDevice::GetViewMatrix)},
-        {18, Slot(&RenderDevice::SetProjectionMatrix)},
-        {19, Slot(&RenderDevice::GetProjectionMatrix)},
-        {20, Slot(&RenderDevice::BuildPerspectiveMatrix)},
-        {21, Slot(&RenderDevice::BuildOrthoMatrix)},
-        {22, Slot(&RenderDevice::BeginScene)},
-        {23, Slot(&RenderDevice::EndScene)},
-        {24, Slot(&RenderDevice::Clear)},
-        {25, Slot(&RenderDevice::SetClearColor)},
-        {26, Slot(&RenderDevice::SetClearDepth)},
-        {27, Slot(&RenderDevice::SetClearStencil)},
-        {28, Slot(&RenderDevice::SetViewport)},
-        {29, Slot(&RenderDevice::SaveScreenShot)},
-        {30, Slot(&RenderDevice::SetDefaultStates)},
-        {31, Slot(&RenderDevice::SetRenderState)},
-        {32, Slot(&RenderDevice::SetShadeMode)},
-        {33, Slot(&RenderDevice::SetFillMode)},
-        {34, Slot(&RenderDevice::SetCullMode)},
-        {35, Slot(&RenderDevice::SetZEnable)},
-        {36, Slot(&RenderDevice::GetZEnable)},
-        {37, Slot(&RenderDevice::SetZFunc)},
-        {38, Slot(&RenderDevice::SetAlphaBlendEnable)},
-        {39, Slot(&RenderDevice::GetAlphaBlendEnable)},
-        {40, Slot(&RenderDevice::SetSrcBlend)},
-        {41, Slot(&RenderDevice::SetDestBlend)},
-        {42, Slot(&RenderDevice::SetLighting)},
-        {43, Slot(&RenderDevice::SetAmbient)},
-        {44, Slot(&RenderDevice::SetLight)},
-        {45, Slot(&RenderDevice::EnableLight)},
-        {46, Slot(&RenderDevice::LoadMaterial)},
-        {47, Slot(&RenderDevice::CreateMaterial)},
-        {48, Slot(&RenderDevice::ReleaseMaterial)},
-        {49, Slot(&RenderDevice::SetMaterial)},
-        {50, Slot(&RenderDevice::GetMaterial)},
-        {51, Slot(&RenderDevice::SetTextureBitDepth)},
-        {52, Slot(&RenderDevice::GetTextureBitDepth)},
-        {53, Slot(&RenderDevice::SetTextureFilter)},
-        {54, Slot(&RenderDevice::GetTextureFilter)},
-        {55, Slot(&RenderDevice::SetOptionA)},
-        {56, Slot(&RenderDevice::GetOptionA)},
-        {57, Slot(&RenderDevice::SetOptionB)},
-        {58, Slot(&RenderDevice::GetOptionB)},
-        {59, Slot(&RenderDevice::SetOptionC)},
-        {60, Slot(&RenderDevice::GetOptionC)},
-        {61, Slot(&RenderDevice::GetTriangleCount)},
-        {62, Slot(&RenderDevice::CreateTexture)},
-        {63, Slot(&RenderDevice::CreateTextureFromFile)},
-        {64, Slot(&RenderDevice::CreateTextureFromFileSequence)},
-        {65, Slot(&RenderDevice::ReleaseTexture)},
-        {66, Slot(&RenderDevice::SetTexture)},
-        {67, Slot(&RenderDevice::SetTextureStageState)},
-        {68, Slot(&RenderDevice::DisableTexturing)},
-        {69, Slot(&RenderDevice::RenderVertexBuffer)},
-        {70, Slot(&RenderDevice::RenderVertexBufferEx)},
-        {71, Slot(&RenderDevice::RenderVertices)},
-        {72, Slot(&RenderDevice::RenderScreenQuad)},
-        {73, Slot(&RenderDevice::CreateVertexBuffer)},
-        {74, Slot(&RenderDevice::DestroyVertexBuffer)},
-        {75, Slot(&RenderDevice::SetVertexBuffer)},
-        {76, Slot(&RenderDevice::CreateIndexBuffer)},
-        {77, Slot(&RenderDevice::DestroyIndexBuffer)},
-        {78, Slot(&RenderDevice::SetIndexBuffer)},
-        {79, Slot(&RenderDevice::CreateTextFont)},
-        {80, Slot(&RenderDevice::DestroyTextFont)},
-        {81, Slot(&RenderDevice::CreateScreenQuad)},
-        {82, Slot(&RenderDevice::DestroyScreenQuad)},
-        {83, Slot(&RenderDevice::PrintText)},
-        {84, Slot(&RenderDevice::DumpRenderStates)},
-        {85, Slot(&RenderDevice::DumpTextureStageStates)},
-    };
-    ExpectHostOrder(operations, 85);
+    using SetMode = bool (RenderDevice::*)(unsigned, unsigned, unsigned, unsigned, unsigned, bool);
+    using SetModeFrom = bool (RenderDevice::*)(const DisplayMode*);
+    ExpectHostOrder(
+        {/*  1 */ R(Shutdown), R(GetAdapterCount), R(GetAdapterInfo), R(GetDisplayModeCount),
+         /*  5 */ R(GetDisplayModeInfo), R(ValidateDisplayMode),
+         /*  7 */ Slot(static_cast<SetMode>(&RenderDevice::SetDisplayMode)),
+         /*  8 */ Slot(static_cast<SetModeFrom>(&RenderDevice::SetDisplayMode)),
+         /*  9 */ R(CloseDisplay), R(GetDisplayMode), R(ResetDevice), R(ToD3DColor),
+         /* 13 */ R(FromD3DColor), R(SetWorldMatrix), R(GetWorldMatrix), R(SetViewMatrix),
+         /* 17 */ R(GetViewMatrix), R(SetProjectionMatrix), R(GetProjectionMatrix),
+         /* 20 */ R(BuildPerspectiveMatrix), R(BuildOrthoMatrix), R(BeginScene), R(EndScene),
+         /* 24 */ R(Clear), R(SetClearColor), R(SetClearDepth), R(SetClearStencil),
+         /* 28 */ R(SetViewport), R(SaveScreenShot), R(SetDefaultStates), R(SetRenderState),
+         /* 32 */ R(SetShadeMode), R(SetFillMode), R(SetCullMode), R(SetZEnable),
+         /* 36 */ R(GetZEnable), R(SetZFunc), R(SetAlphaBlendEnable), R(GetAlphaBlendEnable),
+         /* 40 */ R(SetSrcBlend), R(SetDestBlend), R(SetLighting), R(SetAmbient),
+         /* 44 */ R(SetLight), R(EnableLight), R(LoadMaterial), R(CreateMaterial),
+         /* 48 */ R(ReleaseMaterial), R(SetMaterial), R(GetMaterial), R(SetTextureBitDepth),
+         /* 52 */ R(GetTextureBitDepth), R(SetTextureFilter), R(GetTextureFilter), R(SetOptionA),
+         /* 56 */ R(GetOptionA), R(SetOptionB), R(GetOptionB), R(SetOptionC),
+         /* 60 */ R(GetOptionC), R(GetTriangleCount), R(CreateTexture), R(CreateTextureFromFile),
+         /* 64 */ R(CreateTextureFromFileSequence), R(ReleaseTexture), R(SetTexture),
+         /* 67 */ R(SetTextureStageState), R(DisableTexturing), R(RenderVertexBuffer),
+         /* 70 */ R(RenderVertexBufferEx), R(RenderVertices), R(RenderScreenQuad),
+         /* 73 */ R(CreateVertexBuffer), R(DestroyVertexBuffer), R(SetVertexBuffer),
+         /* 76 */ R(CreateIndexBuffer), R(DestroyIndexBuffer), R(SetIndexBuffer),
+         /* 79 */ R(CreateTextFont), R(DestroyTextFont), R(CreateScreenQuad), R(DestroyScreenQuad),
+         /* 83 */ R(PrintText), R(DumpRenderStates), R(DumpTextureStageStates)},
+        85);
 }
+#undef R
 
-TEST(VirtualOrder, TextureOperationsKeepTheirSlots) {
-    const std::vector<Expected> operations = {
-        {1, Slot(static_cast<int (Texture::*)(unsigned, int, int, int, int, bool)>(&Texture::UpdateRect))},
-        {2, Slot(static_cast<int (Texture::*)(int, int, int, int, bool)>(&Texture::UpdateRectAllFrames))},
-        {3, Slot(static_cast<int (Texture::*)(unsigned, bool)>(&Texture::UpdateFrame))},
-        {4, Slot(static_cast<int (Texture::*)(bool)>(&Texture::UpdateAllFrames))},
-        {5, Slot(static_cast<int (Texture::*)(unsigned, int, int, int, int)>(&Texture::UpdateRect))},
-        {6, Slot(static_cast<int (Texture::*)(int, int, int, int)>(&Texture::UpdateRectAllFrames))},
-        {7, Slot(static_cast<int (Texture::*)(unsigned)>(&Texture::UpdateFrame))},
-        {8, Slot(static_cast<int (Texture::*)()>(&Texture::UpdateAllFrames))},
-        {9, Slot(&Texture::GetFrameData)},
-        {10, Slot(&Texture::GetData)},
-        {11, Slot(&Texture::GetCurrentFrame)},
-        {12, Slot(&Texture::IsPlaying)},
-        {13, Slot(&Texture::SetPlaying)},
-        {14, Slot(&Texture::SetFrame)},
-        {15, Slot(&Texture::SetLooping)},
-        {16, Slot(&Texture::IsLooping)},
-        {17, Slot(&Texture::GetWidth)},
-        {18, Slot(&Texture::GetHeight)},
-        {19, Slot(&Texture::GetPitch)},
-        {20, Slot(&Texture::GetBytesPerPixel)},
-        {21, Slot(&Texture::GetFormat)},
-        {22, Slot(&Texture::GetFrameCount)},
-        {23, Slot(&Texture::HasMipmaps)},
-        {24, Slot(&Texture::GetFrameDurations)},
-        {25, Slot(&Texture::GetRowCount)},
-        {26, Slot(&Texture::GetRowLength)},
-        {27, Slot(&Texture::GetBlockWidth)},
-        {28, Slot(&Texture::GetBlockHeight)},
-        {29, Slot(&Texture::GetFileName)},
-        {30, Slot(&Texture::AddRef)},
-        {31, Slot(&Texture::Release)},
-        {32, Slot(&Texture::GetRefCount)},
-        {33, Slot(&Texture::SetPixel)},
-        {34, Slot(&Texture::GetPixel)},
-    };
-    ExpectHostOrder(operations, 34);
-}
-
-TEST(VirtualOrder, FontOperationsKeepTheirSlots) {
-    ExpectHostOrder({{1, Slot(&Font::Print)},
-                     {2, Slot(&Font::GetTextWidth)},
-                     {3, Slot(&Font::GetTextHeight)},
-                     {4, Slot(&Font::GetAverageCharWidth)}},
+#define T(name) Slot(&Texture::name)
+TEST(VirtualOrder, TextureAndFontOperationsKeepTheirSlots) {
+    using Rect = int (Texture::*)(unsigned, int, int, int, int, bool);
+    using RectAll = int (Texture::*)(int, int, int, int, bool);
+    using Frame = int (Texture::*)(unsigned, bool);
+    using All = int (Texture::*)(bool);
+    using RectNow = int (Texture::*)(unsigned, int, int, int, int);
+    using RectAllNow = int (Texture::*)(int, int, int, int);
+    using FrameNow = int (Texture::*)(unsigned);
+    using AllNow = int (Texture::*)();
+    ExpectHostOrder(
+        {/*  1 */ Slot(static_cast<Rect>(&Texture::UpdateRect)),
+         Slot(static_cast<RectAll>(&Texture::UpdateRectAllFrames)),
+         Slot(static_cast<Frame>(&Texture::UpdateFrame)),
+         Slot(static_cast<All>(&Texture::UpdateAllFrames)),
+         /*  5 */ Slot(static_cast<RectNow>(&Texture::UpdateRect)),
+         Slot(static_cast<RectAllNow>(&Texture::UpdateRectAllFrames)),
+         Slot(static_cast<FrameNow>(&Texture::UpdateFrame)),
+         Slot(static_cast<AllNow>(&Texture::UpdateAllFrames)),
+         /*  9 */ T(GetFrameData), T(GetData), T(GetCurrentFrame), T(IsPlaying), T(SetPlaying),
+         /* 14 */ T(SetFrame), T(SetLooping), T(IsLooping), T(GetWidth), T(GetHeight),
+         /* 19 */ T(GetPitch), T(GetBytesPerPixel), T(GetFormat), T(GetFrameCount), T(HasMipmaps),
+         /* 24 */ T(GetFrameDurations), T(GetRowCount), T(GetRowLength), T(GetBlockWidth),
+         /* 28 */ T(GetBlockHeight), T(GetFileName), T(AddRef), T(Release), T(GetRefCount),
+         /* 33 */ T(SetPixel), T(GetPixel)},
+        34);
+    ExpectHostOrder({Slot(&Font::Print), Slot(&Font::GetTextWidth), Slot(&Font::GetTextHeight),
+                     Slot(&Font::GetAverageCharWidth)},
                     4);
 }
-
-#include <cstddef>
-
-#include "host/Kernel.h"
+#undef T
 
 // Plug-ins read the window and the file system straight from the kernel
 // record, as its fifth and sixth pointer-sized fields.

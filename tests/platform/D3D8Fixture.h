@@ -22,15 +22,6 @@ inline D3DPRESENT_PARAMETERS Windowed(BOOL depth = TRUE, D3DFORMAT depthFormat =
     return pp;
 }
 
-inline D3DPRESENT_PARAMETERS FullScreen(UINT width, UINT height, D3DFORMAT format) {
-    D3DPRESENT_PARAMETERS pp = Windowed();
-    pp.Windowed = FALSE;
-    pp.BackBufferWidth = width;
-    pp.BackBufferHeight = height;
-    pp.BackBufferFormat = format;
-    return pp;
-}
-
 // The reference count of `object` without changing it.
 inline ULONG RefCount(IUnknown* object) {
     object->AddRef();

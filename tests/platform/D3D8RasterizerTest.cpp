@@ -1,6 +1,5 @@
-// The software rasteriser: a textured, alpha-tested and blended quad of
-// pre-transformed vertices lands in the back buffer with the right pixels,
-// edges, culling and depth test.
+// The software rasteriser: texturing, alpha test and blending, edges, and
+// what stage 0 does without a texture.
 #include <cstring>
 
 #include "D3D8Fixture.h"
@@ -13,7 +12,6 @@ struct ScreenVertex {
     float u, v;
 };
 constexpr DWORD kScreenFvf = D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1;
-
 constexpr uint32_t kBackground = 0xFF0000FF;
 
 class D3D8Rasterizer : public D3D8Fixture {
@@ -28,33 +26,40 @@ protected:
         ASSERT_EQ(m_Device->BeginScene(), D3D_OK);
     }
 
-    // Two triangles covering the pixels [left, right) x [top, bottom), wound
-    // clockwise like the debug font's (or anticlockwise), half a pixel up and
-    // left so that pixel centres fall inside.
-    void Quad(float left, float top, float right, float bottom, DWORD colour, float z = 0.9f,
-              bool clockwise = true) {
+    // Two clockwise triangles covering the pixels [left, right) x [top,
+    // bottom), half a pixel up and left so that pixel centres fall inside.
+    void Quad(float left, float top, float right, float bottom, DWORD colour) {
         const float l = left - 0.5f, t = top - 0.5f, r = right - 0.5f, b = bottom - 0.5f;
-        ScreenVertex quad[6] = {{l, b, z, 1, colour, 0, 1}, {l, t, z, 1, colour, 0, 0},
-                                {r, b, z, 1, colour, 1, 1}, {r, t, z, 1, colour, 1, 0},
-                                {r, b, z, 1, colour, 1, 1}, {l, t, z, 1, colour, 0, 0}};
-        if (!clockwise) {
-            std::swap(quad[1], quad[2]);
-            std::swap(quad[4], quad[5]);
-        }
+        const ScreenVertex quad[6] = {{l, b, 0.5f, 1, colour, 0, 1}, {l, t, 0.5f, 1, colour, 0, 0},
+                                {r, b, 0.5f, 1, colour, 1, 1}, {r, t, 0.5f, 1, colour, 1, 0},
+                                {r, b, 0.5f, 1, colour, 1, 1}, {l, t, 0.5f, 1, colour, 0, 0}};
         ASSERT_EQ(m_Device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 2, quad, sizeof(ScreenVertex)),
                   D3D_OK);
+    }
+
+    void Stage0(DWORD colourOp, DWORD colourArg1, DWORD alphaOp, DWORD alphaArg1) {
+        const std::pair<D3DTEXTURESTAGESTATETYPE, DWORD> states[] = {
+            {D3DTSS_COLOROP, colourOp},         {D3DTSS_COLORARG1, colourArg1},
+            {D3DTSS_COLORARG2, D3DTA_DIFFUSE},  {D3DTSS_ALPHAOP, alphaOp},
+            {D3DTSS_ALPHAARG1, alphaArg1},      {D3DTSS_ALPHAARG2, D3DTA_DIFFUSE}};
+        for (const auto& state : states)
+            ASSERT_EQ(m_Device->SetTextureStageState(0, state.first, state.second), D3D_OK);
+    }
+
+    void Blend() {
+        ASSERT_EQ(m_Device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE), D3D_OK);
+        ASSERT_EQ(m_Device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA), D3D_OK);
+        ASSERT_EQ(m_Device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA), D3D_OK);
     }
 
     uint32_t Pixel(int x, int y) const { return orvd3d8::BackBufferImage(m_Device).At(x, y); }
 };
 
 void ExpectNear(uint32_t actual, uint32_t expected, const char* what) {
-    for (int shift = 0; shift < 32; shift += 8) {
-        const int a = static_cast<int>((actual >> shift) & 0xFF);
-        const int e = static_cast<int>((expected >> shift) & 0xFF);
-        EXPECT_NEAR(a, e, 2) << what << std::hex << " actual 0x" << actual << " expected 0x"
-                             << expected;
-    }
+    for (int shift = 0; shift < 32; shift += 8)
+        EXPECT_NEAR(static_cast<int>((actual >> shift) & 0xFF),
+                    static_cast<int>((expected >> shift) & 0xFF), 2)
+            << what << std::hex << " actual 0x" << actual << " expected 0x" << expected;
 }
 
 TEST_F(D3D8Rasterizer, TexturedQuadModulatesAlphaTestsAndBlends) {
@@ -71,112 +76,56 @@ TEST_F(D3D8Rasterizer, TexturedQuadModulatesAlphaTestsAndBlends) {
 
     // The debug font's states.
     ASSERT_EQ(m_Device->SetTexture(0, texture), D3D_OK);
-    const std::pair<D3DRENDERSTATETYPE, DWORD> states[] = {{D3DRS_ALPHABLENDENABLE, TRUE},
-                                                           {D3DRS_SRCBLEND, D3DBLEND_SRCALPHA},
-                                                           {D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA},
-                                                           {D3DRS_ALPHATESTENABLE, TRUE},
-                                                           {D3DRS_ALPHAREF, 8},
-                                                           {D3DRS_ALPHAFUNC, D3DCMP_NOTEQUAL},
-                                                           {D3DRS_ZENABLE, FALSE}};
-    for (const auto& state : states)
-        ASSERT_EQ(m_Device->SetRenderState(state.first, state.second), D3D_OK);
-    ASSERT_EQ(m_Device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE), D3D_OK);
-    ASSERT_EQ(m_Device->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE), D3D_OK);
-    ASSERT_EQ(m_Device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE), D3D_OK);
-    ASSERT_EQ(m_Device->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE), D3D_OK);
+    Blend();
+    ASSERT_EQ(m_Device->SetRenderState(D3DRS_ALPHATESTENABLE, TRUE), D3D_OK);
+    ASSERT_EQ(m_Device->SetRenderState(D3DRS_ALPHAREF, 8), D3D_OK);
+    ASSERT_EQ(m_Device->SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_NOTEQUAL), D3D_OK);
+    Stage0(D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTOP_MODULATE, D3DTA_TEXTURE);
 
     Quad(10, 10, 30, 30, 0xFFFFFF00);  // yellow
     const float alpha = 0x88 / 255.0f;
     const uint32_t blended = 0xFF000000u | (static_cast<uint32_t>(alpha * 255 + 0.5f) << 16) |
                              static_cast<uint32_t>((1 - alpha) * 255 + 0.5f);
-    struct Case {
+    const struct {
         int x, y;
         uint32_t expected;
         const char* what;
     } cases[] = {
-        {10, 10, 0xFFFFFF00, "white texel times yellow"},
-        {19, 19, 0xFFFFFF00, "last pixel of the top-left texel"},
+        {19, 19, 0xFFFFFF00, "white texel times yellow, last pixel of the texel"},
         {25, 12, kBackground, "transparent texel fails the alpha test"},
         {12, 25, blended, "half-transparent red blended over blue"},
         {29, 29, 0xFF00FF00, "green texel times yellow, last pixel inside"},
-        {9, 10, kBackground, "left of the quad"},
         {30, 29, kBackground, "right edge belongs to the neighbour"},
         {29, 30, kBackground, "bottom edge belongs to the neighbour"},
     };
-    for (const Case& c : cases) ExpectNear(Pixel(c.x, c.y), c.expected, c.what);
+    for (const auto& c : cases) ExpectNear(Pixel(c.x, c.y), c.expected, c.what);
     ASSERT_EQ(m_Device->SetTexture(0, nullptr), D3D_OK);
     texture->Release();
 }
 
-TEST_F(D3D8Rasterizer, CullingFollowsTheWinding) {
-    struct Case {
-        DWORD cull;
-        bool clockwise;
-        bool drawn;
-    } cases[] = {{D3DCULL_CCW, true, true},
-                 {D3DCULL_CCW, false, false},
-                 {D3DCULL_CW, true, false},
-                 {D3DCULL_NONE, false, true}};
-    // Untextured: stage 0's modulation of the missing texture passes the
-    // diffuse colour on.
-    int x = 0;
-    for (const Case& c : cases) {
-        ASSERT_EQ(m_Device->SetRenderState(D3DRS_CULLMODE, c.cull), D3D_OK);
-        Quad(static_cast<float>(x), 0, static_cast<float>(x + 4), 4, 0xFFFF0000, 0.5f, c.clockwise);
-        EXPECT_EQ(Pixel(x + 1, 1), c.drawn ? 0xFFFF0000u : kBackground)
-            << "cull " << c.cull << " clockwise " << c.clockwise;
-        x += 8;
-    }
-}
-
 TEST_F(D3D8Rasterizer, OperationsOnAMissingTexturePassTheCurrentColourOn) {
-    // Half-transparent green, blended by its alpha over the blue background,
-    // unless the alpha operation reads something else.
-    const DWORD diffuse = 0x8000FF00;
-    const uint32_t blended = 0xFF00807Fu;
-    struct Case {
-        DWORD colourOp, colourArg1, colourArg2, alphaOp, alphaArg1;
+    // Half-transparent green blended by its alpha over the blue background,
+    // unless the operation ignores its texture argument.
+    const struct {
+        DWORD colourOp, colourArg1, alphaOp, alphaArg1;
         uint32_t expected;
         const char* what;
     } cases[] = {
-        {D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_MODULATE, D3DTA_TEXTURE, blended,
-         "modulation keeps the diffuse colour"},
-        {D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_SELECTARG1, D3DTA_TEXTURE,
-         blended, "selecting the texture selects the current colour and alpha"},
-        {D3DTOP_ADD, D3DTA_DIFFUSE, D3DTA_TEXTURE, D3DTOP_SELECTARG1, D3DTA_DIFFUSE, blended,
-         "adding the texture adds nothing"},
-        {D3DTOP_SELECTARG1, D3DTA_TFACTOR, D3DTA_TEXTURE, D3DTOP_SELECTARG1, D3DTA_TFACTOR,
-         0xFFFF0000u, "an operation that ignores its texture argument stays"},
+        {D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTOP_SELECTARG1, D3DTA_TEXTURE, 0xFF00807Fu,
+         "selecting the texture selects the current colour and alpha"},
+        {D3DTOP_SELECTARG1, D3DTA_TFACTOR, D3DTOP_SELECTARG1, D3DTA_TFACTOR, 0xFFFF0000u,
+         "an operation that ignores its texture argument stays"},
     };
     ASSERT_EQ(m_Device->SetTexture(0, nullptr), D3D_OK);
     ASSERT_EQ(m_Device->SetRenderState(D3DRS_TEXTUREFACTOR, 0xFFFF0000), D3D_OK);
-    ASSERT_EQ(m_Device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE), D3D_OK);
-    ASSERT_EQ(m_Device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA), D3D_OK);
-    ASSERT_EQ(m_Device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA), D3D_OK);
-    ASSERT_EQ(m_Device->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE), D3D_OK);
+    Blend();
     int x = 0;
-    for (const Case& c : cases) {
-        ASSERT_EQ(m_Device->SetTextureStageState(0, D3DTSS_COLOROP, c.colourOp), D3D_OK);
-        ASSERT_EQ(m_Device->SetTextureStageState(0, D3DTSS_COLORARG1, c.colourArg1), D3D_OK);
-        ASSERT_EQ(m_Device->SetTextureStageState(0, D3DTSS_COLORARG2, c.colourArg2), D3D_OK);
-        ASSERT_EQ(m_Device->SetTextureStageState(0, D3DTSS_ALPHAOP, c.alphaOp), D3D_OK);
-        ASSERT_EQ(m_Device->SetTextureStageState(0, D3DTSS_ALPHAARG1, c.alphaArg1), D3D_OK);
-        Quad(static_cast<float>(x), 0, static_cast<float>(x + 4), 4, diffuse);
+    for (const auto& c : cases) {
+        Stage0(c.colourOp, c.colourArg1, c.alphaOp, c.alphaArg1);
+        Quad(static_cast<float>(x), 0, static_cast<float>(x + 4), 4, 0x8000FF00);
         ExpectNear(Pixel(x + 1, 1), c.expected, c.what);
         x += 8;
     }
-}
-
-TEST_F(D3D8Rasterizer, DepthTestKeepsNearerPixels) {
-    ASSERT_EQ(m_Device->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE), D3D_OK);
-    Quad(0, 0, 8, 8, 0xFF00FF00, 0.25f);
-    Quad(4, 4, 12, 12, 0xFFFF0000, 0.75f);  // behind the first where they overlap
-    EXPECT_EQ(Pixel(5, 5), 0xFF00FF00u);
-    EXPECT_EQ(Pixel(10, 10), 0xFFFF0000u);
-    orvd3d8::DepthImage depth = orvd3d8::DepthBufferImage(m_Device);
-    EXPECT_NEAR(depth.DepthAt(5, 5), 0.25f, 1e-4f);
-    EXPECT_NEAR(depth.DepthAt(10, 10), 0.75f, 1e-4f);
-    EXPECT_NEAR(depth.DepthAt(20, 20), 1.0f, 1e-4f);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <initializer_list>
 
 #include <jpeglib.h>
 #include <png.h>
@@ -17,12 +18,18 @@ void Put16(std::vector<uint8_t>& out, uint32_t value) {
     out.push_back(static_cast<uint8_t>(value >> 8));
 }
 
-void Put32(std::vector<uint8_t>& out, uint32_t value) {
-    Put16(out, value & 0xFFFF);
-    Put16(out, value >> 16);
+void Put32(std::vector<uint8_t>& out, std::initializer_list<uint32_t> values) {
+    for (uint32_t value : values) Put16(out, value & 0xFFFF), Put16(out, value >> 16);
 }
 
 uint32_t Channel(uint32_t argb, int shift) { return argb >> shift & 0xFF; }
+
+// n-bit channel value widened to 8 bits by repeating its bits.
+uint32_t Widen(uint32_t value, unsigned bits) {
+    uint32_t wide = value << (8 - bits);
+    for (unsigned filled = bits; filled < 8; filled *= 2) wide |= wide >> filled;
+    return wide & 0xFF;
+}
 
 // The index pattern of palettised pictures: a run at the start of each row,
 // then values that change at every pixel.
@@ -89,13 +96,15 @@ void EncodeRleRow(const std::vector<uint8_t>& row, bool four, std::vector<uint8_
     }
 }
 
-}  // namespace
-
-uint32_t Widen(uint32_t value, unsigned bits) {
-    uint32_t wide = value << (8 - bits);
-    for (unsigned filled = bits; filled < 8; filled *= 2) wide |= wide >> filled;
-    return wide & 0xFF;
+// A picture of `colours` distinct opaque colours, one per index.
+Picture Indexed(UINT width, UINT height, UINT colours) {
+    Picture picture{width, height, {}};
+    for (UINT y = 0; y < height; ++y)
+        for (UINT x = 0; x < width; ++x) picture.argb.push_back(PaletteColour(IndexAt(x, y, colours)));
+    return picture;
 }
+
+}  // namespace
 
 Picture Pattern(UINT width, UINT height, bool alpha) {
     Picture picture{width, height, {}};
@@ -105,13 +114,6 @@ Picture Pattern(UINT width, UINT height, bool alpha) {
             picture.argb.push_back(a << 24 | ((x * 37 + y * 11 + 5) & 255) << 16 |
                                    ((x * 5 + y * 53 + 100) & 255) << 8 | ((x * y * 7 + x * 71 + 13) & 255));
         }
-    return picture;
-}
-
-Picture Indexed(UINT width, UINT height, UINT colours) {
-    Picture picture{width, height, {}};
-    for (UINT y = 0; y < height; ++y)
-        for (UINT x = 0; x < width; ++x) picture.argb.push_back(PaletteColour(IndexAt(x, y, colours)));
     return picture;
 }
 
@@ -172,30 +174,19 @@ ImageFile BmpFile(Bmp kind, UINT width, UINT height, bool topDown, bool fileHead
 
     std::vector<uint8_t> info;
     const uint32_t headerSize = v4 ? 108 : 40;
-    Put32(info, headerSize);
-    Put32(info, width);
-    Put32(info, topDown ? static_cast<uint32_t>(-static_cast<int32_t>(height)) : height);
-    Put16(info, 1);
-    Put16(info, k.bits);
-    Put32(info, k.compression);
-    Put32(info, static_cast<uint32_t>(pixels.size()));
-    Put32(info, 2835);
-    Put32(info, 2835);
-    Put32(info, k.colours);
-    Put32(info, 0);
+    Put32(info, {headerSize, width, topDown ? static_cast<uint32_t>(-static_cast<int32_t>(height)) : height,
+                 1u | k.bits << 16, k.compression, static_cast<uint32_t>(pixels.size()), 2835, 2835, k.colours, 0});
     if (v4) {
-        for (uint32_t mask : {0x00FF0000u, 0x0000FF00u, 0x000000FFu, 0xFF000000u}) Put32(info, mask);
+        Put32(info, {0x00FF0000u, 0x0000FF00u, 0x000000FFu, 0xFF000000u});
         info.resize(headerSize, 0);
     } else if (kind == Bmp::BitFields565) {
-        for (uint32_t mask : {0xF800u, 0x07E0u, 0x001Fu}) Put32(info, mask);
+        Put32(info, {0xF800u, 0x07E0u, 0x001Fu});
     }
-    for (UINT i = 0; i < k.colours; ++i) Put32(info, PaletteColour(i) & 0xFFFFFF);
+    for (UINT i = 0; i < k.colours; ++i) Put32(info, {PaletteColour(i) & 0xFFFFFF});
 
     if (fileHeader) {
         file.bytes = {'B', 'M'};
-        Put32(file.bytes, static_cast<uint32_t>(14 + info.size() + pixels.size()));
-        Put32(file.bytes, 0);
-        Put32(file.bytes, static_cast<uint32_t>(14 + info.size()));
+        Put32(file.bytes, {static_cast<uint32_t>(14 + info.size() + pixels.size()), 0, static_cast<uint32_t>(14 + info.size())});
     }
     file.bytes.insert(file.bytes.end(), info.begin(), info.end());
     file.bytes.insert(file.bytes.end(), pixels.begin(), pixels.end());
@@ -237,13 +228,9 @@ ImageFile TgaFile(Tga kind, const Picture& source, bool runLength, bool topDown)
     }
     const unsigned bytes = (bits + 7) / 8;
     file.bytes = {3, static_cast<uint8_t>(type == 1), static_cast<uint8_t>(type | (runLength ? 8 : 0))};
-    Put16(file.bytes, kMapFirst);
-    Put16(file.bytes, type == 1 ? kMapLength : 0);
+    for (uint32_t value : {kMapFirst, type == 1 ? kMapLength : 0}) Put16(file.bytes, value);
     file.bytes.push_back(type == 1 ? 24 : 0);
-    Put16(file.bytes, 0);
-    Put16(file.bytes, 0);
-    Put16(file.bytes, width);
-    Put16(file.bytes, height);
+    for (uint32_t value : {0u, 0u, width, height}) Put16(file.bytes, value);
     file.bytes.push_back(static_cast<uint8_t>(bits));
     file.bytes.push_back(static_cast<uint8_t>(alphaBits | (topDown ? 0x20 : 0)));
     file.bytes.insert(file.bytes.end(), {'i', 'd', '!'});
@@ -476,21 +463,10 @@ const DdsLayout kDdsLayouts[] = {
 std::vector<uint8_t> DdsHeader(UINT width, UINT height, UINT levels, uint32_t pixelFlags, uint32_t fourCC,
                                unsigned bits, const uint32_t masks[4]) {
     std::vector<uint8_t> out = {'D', 'D', 'S', ' '};
-    Put32(out, 124);
-    Put32(out, 0x1 | 0x2 | 0x4 | 0x1000 | (levels > 1 ? 0x20000 : 0));
-    Put32(out, height);
-    Put32(out, width);
-    Put32(out, 0);
-    Put32(out, 0);
-    Put32(out, levels);
-    for (int i = 0; i < 11; ++i) Put32(out, 0);
-    Put32(out, 32);
-    Put32(out, pixelFlags);
-    Put32(out, fourCC);
-    Put32(out, bits);
-    for (int i = 0; i < 4; ++i) Put32(out, masks[i]);
-    Put32(out, 0x1000 | (levels > 1 ? 0x400008 : 0));
-    for (int i = 0; i < 4; ++i) Put32(out, 0);
+    Put32(out, {124, 0x1 | 0x2 | 0x4 | 0x1000 | (levels > 1 ? 0x20000u : 0), height, width, 0, 0, levels});
+    out.resize(out.size() + 44, 0);
+    Put32(out, {32, pixelFlags, fourCC, bits, masks[0], masks[1], masks[2], masks[3],
+                0x1000 | (levels > 1 ? 0x400008u : 0), 0, 0, 0, 0});
     return out;
 }
 
@@ -511,10 +487,6 @@ size_t BlockLevelSize(D3DFORMAT format, UINT width, UINT height, UINT level) {
     const UINT w = std::max(1u, width >> level), h = std::max(1u, height >> level);
     return size_t{(w + 3) / 4} * ((h + 3) / 4) * BlockBytes(format);
 }
-
-}  // namespace
-
-namespace {
 
 const DdsLayout& LayoutOf(D3DFORMAT format) {
     for (const DdsLayout& candidate : kDdsLayouts)
@@ -539,17 +511,6 @@ uint32_t PackPixel(const DdsLayout& layout, uint32_t p, uint32_t& expected) {
 }
 
 }  // namespace
-
-std::vector<uint8_t> PackRow(D3DFORMAT format, const uint32_t* argb, UINT width) {
-    const DdsLayout& layout = LayoutOf(format);
-    std::vector<uint8_t> out;
-    for (UINT x = 0; x < width; ++x) {
-        uint32_t expected;
-        const uint32_t value = PackPixel(layout, argb[x], expected);
-        for (unsigned i = 0; i < layout.bits / 8; ++i) out.push_back(static_cast<uint8_t>(value >> (8 * i)));
-    }
-    return out;
-}
 
 ImageFile DdsFile(D3DFORMAT format, UINT width, UINT height, UINT levels) {
     const DdsLayout& layout = LayoutOf(format);

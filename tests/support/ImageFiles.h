@@ -18,8 +18,6 @@ struct Picture {
 
 // A picture whose every pixel differs from its neighbours in every channel.
 Picture Pattern(UINT width, UINT height, bool alpha = true);
-// A picture of `colours` distinct opaque colours, one per index (x + 3y) % colours.
-Picture Indexed(UINT width, UINT height, UINT colours);
 
 struct ImageFile {
     std::string name;
@@ -47,14 +45,9 @@ ImageFile JpegFile(bool grey, bool progressive, UINT width, UINT height);
 
 // Uncompressed DDS files: `levels` stored levels of the pattern in format.
 ImageFile DdsFile(D3DFORMAT format, UINT width, UINT height, UINT levels);
-// width pixels packed in format (an uncompressed format a DDS file can hold).
-std::vector<uint8_t> PackRow(D3DFORMAT format, const uint32_t* argb, UINT width);
 // Block-compressed DDS files of arbitrary (seeded) block bytes, `levels` stored.
 std::vector<uint8_t> DdsBlockFile(D3DFORMAT format, UINT width, UINT height, UINT levels,
                                   uint32_t seed);
 // DDS block bytes of one level, as stored in a file made by DdsBlockFile.
 std::vector<uint8_t> DdsBlockLevel(const std::vector<uint8_t>& file, D3DFORMAT format, UINT width,
                                    UINT height, UINT level);
-
-// n-bit channel value widened to 8 bits by repeating its bits.
-uint32_t Widen(uint32_t value, unsigned bits);

@@ -4,10 +4,12 @@
 // from the block layout independently of the plug-in's.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <orv/D3D8Control.h>
@@ -53,25 +55,16 @@ struct ZarFile {
 
     std::vector<uint8_t> Bytes() const {
         std::vector<uint8_t> bytes(64, 0);
-        bytes[0] = static_cast<uint8_t>(magic[0]);
-        bytes[1] = static_cast<uint8_t>(magic[1]);
-        bytes[2] = static_cast<uint8_t>(magic[2]);
+        const uint16_t words[] = {width, height, layoutFlags, channelClasses};  // at 4, 6, 8, 10
+        std::memcpy(bytes.data(), magic, 3);
         bytes[3] = version;
-        auto put16 = [&](size_t at, uint16_t v) {
-            bytes[at] = static_cast<uint8_t>(v);
-            bytes[at + 1] = static_cast<uint8_t>(v >> 8);
-        };
-        put16(4, width);
-        put16(6, height);
-        put16(8, layoutFlags);
-        put16(10, channelClasses);
+        std::memcpy(&bytes[4], words, sizeof words);
         bytes[12] = compression;
         bytes[14] = storedMipLevels;
         bytes[15] = frameCount;
-        for (uint16_t d : durations) {
-            bytes.push_back(static_cast<uint8_t>(d));
-            bytes.push_back(static_cast<uint8_t>(d >> 8));
-        }
+        const size_t at = bytes.size();
+        bytes.resize(at + 2 * durations.size());
+        if (!durations.empty()) std::memcpy(&bytes[at], durations.data(), 2 * durations.size());
         bytes.insert(bytes.end(), payload.begin(), payload.end());
         return bytes;
     }
@@ -94,6 +87,18 @@ inline std::vector<uint8_t> NoiseBytes(size_t count, uint32_t seed) {
     return bytes;
 }
 
+// An uncompressed file of noise pixels, `bytesPerPixel` each; animated
+// when durations are given.
+inline ZarFile NoiseZar(uint16_t width, uint16_t height, uint16_t layout, unsigned bytesPerPixel,
+                        std::vector<uint16_t> durations, uint32_t seed) {
+    ZarFile file;
+    file.width = width, file.height = height, file.layoutFlags = layout;
+    file.frameCount = static_cast<uint8_t>(durations.size());
+    file.payload = NoiseBytes(size_t{width} * height * bytesPerPixel * std::max<size_t>(1, durations.size()), seed);
+    file.durations = std::move(durations);
+    return file;
+}
+
 // Level 0 of the Direct3D frame that `texture` binds to stage 0 now.
 struct FrameContents {
     D3DFORMAT format = D3DFMT_UNKNOWN;
@@ -101,7 +106,6 @@ struct FrameContents {
     int pitch = 0;
     std::vector<uint8_t> bytes;  // rows `pitch` apart
     orvd3d8::Image image;        // as A8R8G8B8 (uncompressed colour formats only)
-    IDirect3DBaseTexture8* identity = nullptr;
     uint32_t Word32(unsigned x, unsigned y) const {
         uint32_t v;
         std::memcpy(&v, &bytes[y * pitch + 4 * x], 4);
@@ -121,7 +125,6 @@ inline FrameContents BoundFrame(RenderDevice* renderer, IDirect3DDevice8* device
     device->GetTexture(0, &base);
     if (!base) return contents;
     IDirect3DTexture8* frame = static_cast<IDirect3DTexture8*>(base);
-    contents.identity = base;
     D3DSURFACE_DESC desc;
     frame->GetLevelDesc(0, &desc);
     contents.format = desc.Format;
@@ -130,9 +133,7 @@ inline FrameContents BoundFrame(RenderDevice* renderer, IDirect3DDevice8* device
     contents.levels = frame->GetLevelCount();
     D3DLOCKED_RECT locked;
     if (SUCCEEDED(frame->LockRect(0, &locked, nullptr, D3DLOCK_READONLY))) {
-        const bool blocks = desc.Format == D3DFMT_DXT1 || desc.Format == D3DFMT_DXT2 ||
-                            desc.Format == D3DFMT_DXT3 || desc.Format == D3DFMT_DXT4 ||
-                            desc.Format == D3DFMT_DXT5;
+        const bool blocks = desc.Format >= D3DFMT_DXT1 && desc.Format <= D3DFMT_DXT5;
         const UINT rows = blocks ? (desc.Height + 3) / 4 : desc.Height;
         contents.pitch = locked.Pitch;
         const uint8_t* bits = static_cast<const uint8_t*>(locked.pBits);
