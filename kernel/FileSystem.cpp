@@ -17,6 +17,14 @@ std::string WithSlashes(const char* path) {
     return converted;
 }
 
+// Rooted paths and paths with a drive letter do not hang off the base
+// directory.
+bool IsAbsolute(const std::string& path) {
+    const bool drive = path.size() >= 2 && path[1] == ':' &&
+                       ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
+    return drive || (!path.empty() && path[0] == '/');
+}
+
 }  // namespace
 
 FileSystem::FileSystem(const char* baseDirectory) : m_BaseDirectory(baseDirectory) {}
@@ -49,7 +57,7 @@ String FileSystem::GetBaseDirectory() const { return m_BaseDirectory; }
 String FileSystem::Resolve(const char* path) const {
     std::string relative = WithSlashes(path);
     std::string base = WithSlashes(m_BaseDirectory.c_str());
-    if (base.empty() || (!relative.empty() && relative[0] == '/')) return relative.c_str();
+    if (base.empty() || IsAbsolute(relative)) return relative.c_str();
     if (base.back() != '/') base += '/';
     return (base + relative).c_str();
 }

@@ -63,6 +63,7 @@ TEST(KernelFile, WritingCreatesTruncatesAndResolvesBackslashes) {
     EXPECT_EQ(files.OpenWriting("missing/dir/out.txt", 0), nullptr);
     EXPECT_EQ(files.OpenWriting("sub/other.txt", 1), nullptr);
     EXPECT_STREQ(files.Resolve("/abs/path").c_str(), "/abs/path");
+    EXPECT_STREQ(files.Resolve("Z:\\work\\a.tga").c_str(), "Z:/work/a.tga");
 }
 
 TEST(KernelFile, OpenReadingRefusesWhatCannotBeRead) {
