@@ -50,7 +50,7 @@ TEST_F(GdiText, FacesResolveToTheMetricCompatibleFilesAndRoundAscentAndDescentAp
     for (const auto& c : cases) {
         GdiCanvas canvas(8, 8);
         ASSERT_TRUE(canvas.UseFont(-kEm, c.weight, c.italic, c.face));
-        const std::string file = orvplatform::FontFileOf(canvas.Font());
+        const std::string file = orvplatform::FontFileOf(canvas.m_Font);
         EXPECT_EQ(file.substr(file.find_last_of('/') + 1), c.file);
         ReferenceFace reference(file);
         const TT_OS2* os2 = reference.Os2();
@@ -82,14 +82,14 @@ TEST_F(GdiText, TextBlendsItsColourOverTheOpaqueCellAtTheQualitysCoverage) {
     for (DWORD quality : {ANTIALIASED_QUALITY, NONANTIALIASED_QUALITY}) {
         GdiCanvas canvas(70, 60);
         ASSERT_TRUE(canvas.UseFont(-40, FW_NORMAL, false, "Arial", quality));
-        SetTextColor(canvas.Dc(), RGB(200, 100, 50));
-        SetBkColor(canvas.Dc(), RGB(10, 20, 30));
-        std::memset(canvas.Bits(), kUntouched, size_t{70} * 60 * 4);
+        SetTextColor(canvas.m_Dc, RGB(200, 100, 50));
+        SetBkColor(canvas.m_Dc, RGB(10, 20, 30));
+        std::memset(canvas.m_Bits, kUntouched, size_t{70} * 60 * 4);
         const SIZE extent = canvas.Extent("Ilo");
         ASSERT_TRUE(canvas.Draw(kX, kY, "Ilo"));
         int full = 0, partial = 0;
-        for (int y = 0; y < canvas.Height(); ++y)
-            for (int x = 0; x < canvas.Width(); ++x) {
+        for (int y = 0; y < canvas.m_Height; ++y)
+            for (int x = 0; x < canvas.m_Width; ++x) {
                 const uint8_t* pixel = canvas.Pixel(x, y);
                 if (x < kX || x >= kX + extent.cx || y < kY || y >= kY + extent.cy) {
                     ASSERT_EQ(pixel[0], kUntouched) << x << "," << y;
@@ -117,8 +117,8 @@ TEST_F(GdiText, DrawingIsClippedToTheSection) {
         GdiCanvas canvas(24, 24);
         ASSERT_TRUE(canvas.UseFont(-28, FW_NORMAL, true, "Arial"));
         ASSERT_TRUE(canvas.Draw(at.x, at.y, "Wj"));
-        for (int y = 0; y < canvas.Height(); ++y)
-            for (int x = 0; x < canvas.Width(); ++x) {
+        for (int y = 0; y < canvas.m_Height; ++y)
+            for (int x = 0; x < canvas.m_Width; ++x) {
                 const int refX = x - at.x + kRef, refY = y - at.y + kRef;
                 const bool inside = refX >= 0 && refX < 100 && refY >= 0 && refY < 100;
                 ASSERT_EQ(canvas.Pixel(x, y)[0], inside ? reference.Pixel(refX, refY)[0] : 0)
