@@ -32,11 +32,11 @@ protected:
         ASSERT_EQ(m_Device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(ScreenVertex)), D3D_OK);
     }
 
-    void Stage0(DWORD colourOp, DWORD colourArg1, DWORD alphaOp, DWORD alphaArg1) {
+    // Colour and alpha both `op` of `arg` and the diffuse colour.
+    void Stage0(DWORD op, DWORD arg) {
         const std::pair<D3DTEXTURESTAGESTATETYPE, DWORD> states[] = {
-            {D3DTSS_COLOROP, colourOp},         {D3DTSS_COLORARG1, colourArg1},
-            {D3DTSS_COLORARG2, D3DTA_DIFFUSE},  {D3DTSS_ALPHAOP, alphaOp},
-            {D3DTSS_ALPHAARG1, alphaArg1},      {D3DTSS_ALPHAARG2, D3DTA_DIFFUSE}};
+            {D3DTSS_COLOROP, op}, {D3DTSS_COLORARG1, arg}, {D3DTSS_COLORARG2, D3DTA_DIFFUSE},
+            {D3DTSS_ALPHAOP, op}, {D3DTSS_ALPHAARG1, arg}, {D3DTSS_ALPHAARG2, D3DTA_DIFFUSE}};
         for (const auto& state : states)
             ASSERT_EQ(m_Device->SetTextureStageState(0, state.first, state.second), D3D_OK);
     }
@@ -74,7 +74,7 @@ TEST_F(D3D8Rasterizer, TexturedQuadModulatesAlphaTestsAndBlends) {
     m_Device->SetRenderState(D3DRS_ALPHATESTENABLE, TRUE);
     m_Device->SetRenderState(D3DRS_ALPHAREF, 8);
     m_Device->SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_NOTEQUAL);
-    Stage0(D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTOP_MODULATE, D3DTA_TEXTURE);
+    Stage0(D3DTOP_MODULATE, D3DTA_TEXTURE);
 
     Quad(10, 10, 30, 30, 0xFFFFFF00);  // yellow
     const float alpha = 0x88 / 255.0f;
@@ -101,7 +101,7 @@ TEST_F(D3D8Rasterizer, OperationsOnAMissingTexturePassTheCurrentColourOn) {
     Blend();
     int x = 0;
     for (const auto& c : cases) {
-        Stage0(D3DTOP_SELECTARG1, c.arg, D3DTOP_SELECTARG1, c.arg);
+        Stage0(D3DTOP_SELECTARG1, c.arg);
         Quad(static_cast<float>(x), 0, static_cast<float>(x + 4), 4, 0x8000FF00);
         ExpectNear(Pixel(x + 1, 1), c.expected, c.arg == D3DTA_TEXTURE ? "texture" : "factor");
         x += 8;

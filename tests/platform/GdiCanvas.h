@@ -48,8 +48,8 @@ public:
         DeleteObject(m_Bitmap);
         DeleteDC(m_Dc);
     }
-    GdiCanvas(const GdiCanvas&) = delete;
-    GdiCanvas& operator=(const GdiCanvas&) = delete;
+
+    GdiCanvas(const GdiCanvas&) = delete;  // owns its DC and section
 
     // Makes and selects a font the way the plug-in does; false on failure.
     bool UseFont(int height, int weight, bool italic, const char* face,
@@ -61,13 +61,11 @@ public:
     }
     TEXTMETRICA Metrics() const {
         TEXTMETRICA metrics = {};
-        GetTextMetricsA(m_Dc, &metrics);
-        return metrics;
+        return GetTextMetricsA(m_Dc, &metrics), metrics;
     }
     SIZE Extent(const char* text) const {
         SIZE size = {0, 0};
-        GetTextExtentPoint32A(m_Dc, text, static_cast<int>(std::strlen(text)), &size);
-        return size;
+        return GetTextExtentPoint32A(m_Dc, text, int(std::strlen(text)), &size), size;
     }
     BOOL Draw(int x, int y, const char* text) const {
         return ExtTextOutA(m_Dc, x, y, ETO_OPAQUE, nullptr, text, UINT(std::strlen(text)), nullptr);
