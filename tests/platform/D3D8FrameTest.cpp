@@ -11,10 +11,7 @@ namespace {
 
 class D3D8Frame : public D3D8Fixture {
 protected:
-    struct Vertex {
-        float x, y, z, rhw;
-        DWORD colour;
-    };
+    struct Vertex { float x, y, z, rhw; DWORD colour; };
     static constexpr DWORD kFvf = D3DFVF_XYZRHW | D3DFVF_DIFFUSE;
 
     // Binds a managed buffer of `count` vertices and 16-bit `indices`.

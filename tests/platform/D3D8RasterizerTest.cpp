@@ -6,11 +6,7 @@
 
 namespace {
 
-struct ScreenVertex {
-    float x, y, z, rhw;
-    DWORD colour;
-    float u, v;
-};
+struct ScreenVertex { float x, y, z, rhw; DWORD colour; float u, v; };
 constexpr DWORD kScreenFvf = D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1;
 constexpr uint32_t kBackground = 0xFF0000FF;
 
