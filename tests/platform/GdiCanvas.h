@@ -61,11 +61,13 @@ public:
     }
     TEXTMETRICA Metrics() const {
         TEXTMETRICA metrics = {};
-        return GetTextMetricsA(m_Dc, &metrics), metrics;
+        GetTextMetricsA(m_Dc, &metrics);
+        return metrics;
     }
     SIZE Extent(const char* text) const {
         SIZE size = {0, 0};
-        return GetTextExtentPoint32A(m_Dc, text, int(std::strlen(text)), &size), size;
+        GetTextExtentPoint32A(m_Dc, text, int(std::strlen(text)), &size);
+        return size;
     }
     BOOL Draw(int x, int y, const char* text) const {
         return ExtTextOutA(m_Dc, x, y, ETO_OPAQUE, nullptr, text, UINT(std::strlen(text)), nullptr);
