@@ -12,14 +12,7 @@ namespace {
 using orvplatform::Call;
 using orvtest::DisplayTest;
 
-class MaterialTest : public DisplayTest {
-protected:
-    DWORD RenderState(D3DRENDERSTATETYPE state) const {
-        DWORD value = 0xDEADBEEF;
-        m_pD3D->GetRenderState(state, &value);
-        return value;
-    }
-};
+using MaterialTest = DisplayTest;
 
 TEST_F(MaterialTest, MakingAMaterialCurrentAppliesItsSettingsInOrder) {
     Material* material = m_pRenderer->CreateMaterial();

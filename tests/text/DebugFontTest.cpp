@@ -29,22 +29,9 @@ protected:
         DisplayTest::TearDown();
     }
 
-    // The vertices of the last batch the font wrote, read back from the
-    // vertex buffer bound to stream 0.
+    // The vertices of the last batch the font wrote to stream 0.
     std::vector<ScreenVertex> LastBatch(unsigned triangles) const {
-        IDirect3DVertexBuffer8* buffer = nullptr;
-        UINT stride = 0;
-        m_pD3D->GetStreamSource(0, &buffer, &stride);
-        std::vector<ScreenVertex> vertices;
-        if (!buffer) return vertices;
-        BYTE* data = nullptr;
-        if (SUCCEEDED(buffer->Lock(0, 0, &data, 0))) {
-            const ScreenVertex* first = reinterpret_cast<const ScreenVertex*>(data);
-            vertices.assign(first, first + triangles * 3);
-            buffer->Unlock();
-        }
-        buffer->Release();
-        return vertices;
+        return Contents<ScreenVertex>(BoundStream().buffer, triangles * 3);
     }
 
     // Texels of the glyph texture bound to stage 0 inside a cell given in
@@ -142,19 +129,10 @@ TEST_F(DebugFont, ThePrintStatesAreSetAndLeftBehind) {
     Font* font = MakeFont("Arial", 12);
     ASSERT_NE(font, nullptr);
     ASSERT_TRUE(font->Print(0, 0, 0xFF00FF00, "a"));
-    const struct {
-        D3DRENDERSTATETYPE state;
-        DWORD value;
-    } states[] = {{D3DRS_ALPHABLENDENABLE, TRUE}, {D3DRS_ALPHAFUNC, D3DCMP_NOTEQUAL},
-                  {D3DRS_ZENABLE, FALSE}};
-    for (const auto& s : states) {
-        DWORD value = 0xDEAD;
-        m_pD3D->GetRenderState(s.state, &value);
-        EXPECT_EQ(value, s.value) << s.state;
-    }
-    DWORD value = 0;
-    m_pD3D->GetTextureStageState(1, D3DTSS_COLOROP, &value);
-    EXPECT_EQ(value, static_cast<DWORD>(D3DTOP_DISABLE));
+    EXPECT_EQ(RenderState(D3DRS_ALPHABLENDENABLE), static_cast<DWORD>(TRUE));
+    EXPECT_EQ(RenderState(D3DRS_ALPHAFUNC), static_cast<DWORD>(D3DCMP_NOTEQUAL));
+    EXPECT_EQ(RenderState(D3DRS_ZENABLE), static_cast<DWORD>(FALSE));
+    EXPECT_EQ(StageState(1, D3DTSS_COLOROP), static_cast<DWORD>(D3DTOP_DISABLE));
     const std::vector<ScreenVertex> quad = LastBatch(2);
     EXPECT_EQ(quad[0].color, 0xFF00FF00u);
     EXPECT_EQ(quad[1].x, -0.5f);  // top left, shifted half a pixel
