@@ -34,33 +34,23 @@ protected:
         return Contents<ScreenVertex>(BoundStream().buffer, triangles * 3);
     }
 
-    // Texels of the glyph texture bound to stage 0 inside a cell given in
-    // texture coordinates that have a non-zero alpha.
+    // Texels with a non-zero alpha in a cell (in texture coordinates) of the
+    // glyph texture bound to stage 0; every texel is white or empty.
     std::vector<std::pair<int, int>> CoveredTexels(float u0, float v0, float u1, float v1) const {
         IDirect3DBaseTexture8* base = nullptr;
         m_pD3D->GetTexture(0, &base);
-        std::vector<std::pair<int, int>> covered;
-        if (!base) return covered;
-        IDirect3DTexture8* texture = static_cast<IDirect3DTexture8*>(base);
-        D3DSURFACE_DESC desc;
-        texture->GetLevelDesc(0, &desc);
-        D3DLOCKED_RECT locked;
-        if (SUCCEEDED(texture->LockRect(0, &locked, nullptr, D3DLOCK_READONLY))) {
-            const int x0 = static_cast<int>(std::lround(u0 * desc.Width));
-            const int x1 = static_cast<int>(std::lround(u1 * desc.Width));
-            const int y0 = static_cast<int>(std::lround(v0 * desc.Height));
-            const int y1 = static_cast<int>(std::lround(v1 * desc.Height));
-            for (int y = y0; y < y1; ++y) {
-                const uint16_t* row = reinterpret_cast<const uint16_t*>(
-                    static_cast<const uint8_t*>(locked.pBits) + y * locked.Pitch);
-                for (int x = x0; x < x1; ++x) {
-                    EXPECT_TRUE(row[x] == 0 || (row[x] & 0x0FFF) == 0x0FFF) << x << "," << y;
-                    if (row[x] >> 12) covered.emplace_back(x - x0, y - y0);
-                }
-            }
-            texture->UnlockRect(0);
-        }
+        if (!base) return {};
+        const orvd3d8::Image image = orvd3d8::TextureLevelImage(static_cast<IDirect3DTexture8*>(base), 0);
         base->Release();
+        const int x0 = static_cast<int>(std::lround(u0 * image.width));
+        const int y0 = static_cast<int>(std::lround(v0 * image.height));
+        std::vector<std::pair<int, int>> covered;
+        for (int y = y0; y < std::lround(v1 * image.height); ++y)
+            for (int x = x0; x < std::lround(u1 * image.width); ++x) {
+                const uint32_t argb = image.At(x, y);
+                EXPECT_TRUE(argb == 0 || (argb & 0xFFFFFF) == 0xFFFFFF) << x << "," << y;
+                if (argb >> 24) covered.emplace_back(x - x0, y - y0);
+            }
         return covered;
     }
 
