@@ -3,7 +3,6 @@
 #include <string>
 
 #include "host/Container.h"
-#include "host/Matrix3D.h"
 #include "host/String.h"
 
 TEST(KernelString, CompareICIgnoresOnlyAsciiCase) {
@@ -53,21 +52,6 @@ TEST(KernelContainer, IterationSurvivesRemovalOfTheVisitedElement) {
     EXPECT_EQ(visited, "01234");
     ASSERT_EQ(list.Count(), 3);
     EXPECT_EQ(list.ElementAt(1), &values[2]);
-
     EXPECT_FALSE(list.Remove(3));
     EXPECT_EQ(list.ElementAt(-1), nullptr);
-    list.Reset();
-    EXPECT_EQ(list.Rewind(), nullptr);
-}
-
-TEST(KernelMatrix3D, DefaultIsIdentityAndProductsUseRowVectors) {
-    Matrix3D identity;
-    EXPECT_TRUE(identity.IsIdentity());
-    Matrix3D scale(2, 0, 0, 0, 0, 2, 0, 0, 0, 0, 2, 0, 0, 0, 0, 1);
-    Matrix3D translate(1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 5, 6, 7, 1);
-    // Scale first, then translate: the translation row stays unscaled.
-    Matrix3D both = scale * translate;
-    EXPECT_FLOAT_EQ(both.m[3][0], 5);
-    EXPECT_FLOAT_EQ((translate * scale).m[3][0], 10);
-    EXPECT_TRUE(both * identity == both);
 }

@@ -24,18 +24,15 @@ struct Pass {
     int blend = -1;                         // last D3DRS_ALPHABLENDENABLE, -1 if not set
 };
 
-class MaterialPasses : public orvtest::PluginTest {
+class MaterialPasses : public orvtest::DisplayTest {
 protected:
+    void SetUp() override { PluginTest::SetUp(); }
     // A windowed display on a device of `stages` simultaneous textures.
     void Open(DWORD stages) {
         orvd3d8::Adapter(0).maxSimultaneousTextures = stages;
         m_pRenderer = CreateWindowed();
         m_pD3D = orvd3d8::LastDevice();
         ASSERT_TRUE(m_pRenderer->BeginScene());
-    }
-    bool Draw() {
-        const Vertex triangle[3];
-        return m_pRenderer->RenderVertices(PRIMITIVE_TRIANGLELIST, 1, triangle);
     }
     // A material of one texture-less layer per lighting flag; layer k (from
     // 1) has colour operation k, which the device sees as k + 1.
@@ -64,14 +61,6 @@ protected:
         passes.pop_back();  // what came after the last draw
         return passes;
     }
-    DWORD RenderState(D3DRENDERSTATETYPE state) const {
-        DWORD value = 0xDEADBEEF;
-        m_pD3D->GetRenderState(state, &value);
-        return value;
-    }
-
-    RenderDevice* m_pRenderer = nullptr;
-    IDirect3DDevice8* m_pD3D = nullptr;
 };
 
 TEST_F(MaterialPasses, APassEndsAtTheStageLimitAndWhereTheLightingFlagChanges) {
@@ -83,7 +72,7 @@ TEST_F(MaterialPasses, APassEndsAtTheStageLimitAndWhereTheLightingFlagChanges) {
 
     for (int draw = 0; draw < 2; ++draw) {
         orvplatform::ClearJournal();
-        ASSERT_TRUE(Draw());
+        ASSERT_TRUE(DrawTriangle());
         const std::vector<Pass> passes = Passes();
         ASSERT_EQ(passes.size(), 3u);
         // {1, 2}, then {3} cut by the lighting flag, then {4, 5}; the stage
@@ -113,7 +102,6 @@ TEST_F(MaterialPasses, PassSizesFollowTheDevicesStages) {
     };
     const Case cases[] = {
         {8, 8, 1, 8},  // every stage in use: nothing is disabled
-        {8, 0, 1, 0},  // no layers: one pass with stage 0 disabled
         {0, 3, 3, 1},  // a device reporting no stages: one layer per pass
         {12, 9, 2, 1},  // never more than eight stages
     };
@@ -125,7 +113,7 @@ TEST_F(MaterialPasses, PassSizesFollowTheDevicesStages) {
         for (size_t i = 0; i < c.layers; ++i) material->AddLayer();
         ASSERT_TRUE(m_pRenderer->SetMaterial(material));
         orvplatform::ClearJournal();
-        ASSERT_TRUE(Draw());
+        ASSERT_TRUE(DrawTriangle());
         const std::vector<Pass> passes = Passes();
         ASSERT_EQ(passes.size(), c.passes) << c.stages << " stages, " << c.layers << " layers";
         uint64_t disabled = 8;
@@ -144,60 +132,35 @@ TEST_F(MaterialPasses, ALayerSetsItsStageInOrder) {
     Material* material = m_pRenderer->CreateMaterial();
     MaterialLayer* first = material->AddLayer();
     first->SetAddressing(2);
-    first->SetAlphaArg1(6);
-    first->SetAlphaArg2(3);
-    first->SetColorArg1(7);
-    first->SetColorArg2(8);
-    first->SetAlphaOp(1);
     first->SetColorOp(23);
     first->SetSrcBlend(6);
-    first->SetDestBlend(1);
-    MaterialLayer* second = material->AddLayer();
-    second->SetAddressing(-1);
+    material->AddLayer()->SetAddressing(-1);  // unknown: wraps
     ASSERT_TRUE(m_pRenderer->SetMaterial(material));
     orvplatform::ClearJournal();
-    ASSERT_TRUE(Draw());
+    ASSERT_TRUE(DrawTriangle());
 
-    struct Expected {
-        const char* api;
-        uint64_t a, b, c;
-    };
-    const Expected stage0[] = {
-        {"IDirect3DDevice8::SetTexture", 0, 0, 0},
-        {kStageState, 0, D3DTSS_ADDRESSU, D3DTADDRESS_CLAMP},
-        {kStageState, 0, D3DTSS_ADDRESSV, D3DTADDRESS_CLAMP},
-        {kStageState, 0, D3DTSS_ADDRESSW, D3DTADDRESS_CLAMP},
-        {kStageState, 0, D3DTSS_ALPHAARG1, D3DTA_TFACTOR},
-        {kStageState, 0, D3DTSS_ALPHAARG2, D3DTA_SPECULAR},
-        {kStageState, 0, D3DTSS_COLORARG1, D3DTA_ALPHAREPLICATE},
-        {kStageState, 0, D3DTSS_COLORARG2, D3DTA_COMPLEMENT},
-        {kStageState, 0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1},
-        {kStageState, 0, D3DTSS_COLOROP, D3DTOP_DOTPRODUCT3},
-        {kRenderState, D3DRS_SRCBLEND, D3DBLEND_DESTALPHA, 0},
-        {kRenderState, D3DRS_DESTBLEND, D3DBLEND_ONE, 0},
-        {kStageState, 0, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_DISABLE},
-        // Stage 1: an unknown addressing keyword wraps; the texture
-        // coordinates scroll.
-        {"IDirect3DDevice8::SetTexture", 1, 0, 0},
-        {kStageState, 1, D3DTSS_ADDRESSU, D3DTADDRESS_WRAP},
-    };
-    // The draw's own stream and shader calls are not the layers'.
+    // Texture, addressing, arguments, operations, blend, then the transform
+    // flags; the draw's own stream and shader calls are not the layers'.
     const std::vector<Call> calls = orvplatform::CallsOfAny(
         {"IDirect3DDevice8::SetTexture", kStageState, kRenderState,
          "IDirect3DDevice8::SetTransform", kDraw});
-    ASSERT_GE(calls.size(), std::size(stage0));
-    for (size_t i = 0; i < std::size(stage0); ++i) {
-        EXPECT_EQ(calls[i].api, stage0[i].api) << i;
-        EXPECT_EQ(calls[i].args[0], stage0[i].a) << i;
-        EXPECT_EQ(calls[i].args[1], stage0[i].b) << i;
-        if (calls[i].api == kStageState) {
-            EXPECT_EQ(calls[i].args[2], stage0[i].c) << i;
-        }
-    }
+    const uint64_t order[] = {
+        D3DTSS_ADDRESSU,  D3DTSS_ADDRESSV,  D3DTSS_ADDRESSW, D3DTSS_ALPHAARG1,
+        D3DTSS_ALPHAARG2, D3DTSS_COLORARG1, D3DTSS_COLORARG2, D3DTSS_ALPHAOP,
+        D3DTSS_COLOROP,   D3DRS_SRCBLEND,   D3DRS_DESTBLEND, D3DTSS_TEXTURETRANSFORMFLAGS};
+    ASSERT_GE(calls.size(), std::size(order) + 3);
+    EXPECT_EQ(calls[0].api, "IDirect3DDevice8::SetTexture");
+    for (size_t i = 0; i < std::size(order); ++i)
+        EXPECT_EQ(calls[i + 1].args[calls[i + 1].api == kStageState], order[i]) << i;
+    EXPECT_EQ(calls[1].args[2], static_cast<uint64_t>(D3DTADDRESS_CLAMP));
+    EXPECT_EQ(calls[9].args[2], static_cast<uint64_t>(D3DTOP_DOTPRODUCT3));
+    EXPECT_EQ(calls[10].args[1], static_cast<uint64_t>(D3DBLEND_DESTALPHA));
+    EXPECT_EQ(calls[13].api, "IDirect3DDevice8::SetTexture");
+    EXPECT_EQ(calls[13].args[0], 1u);
+    EXPECT_EQ(calls[14].args, (std::vector<uint64_t>{1, D3DTSS_ADDRESSU, D3DTADDRESS_WRAP}));
     // Stage 1 ends with its scrolling transform; then stage 2 is disabled.
     const Call* tail = &calls[calls.size() - 4];
     EXPECT_EQ(tail[0].args, (std::vector<uint64_t>{1, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_COUNT2}));
-    EXPECT_EQ(tail[1].api, "IDirect3DDevice8::SetTransform");
     EXPECT_EQ(tail[1].args[0], static_cast<uint64_t>(D3DTS_TEXTURE1));
     EXPECT_EQ(tail[2].args, (std::vector<uint64_t>{2, D3DTSS_COLOROP, D3DTOP_DISABLE}));
     EXPECT_EQ(tail[3].api, kDraw);
@@ -213,21 +176,16 @@ TEST_F(MaterialPasses, StageOneScrollsByAFixedStepThatNeverFreezes) {
         m_pD3D->GetTransform(D3DTS_TEXTURE1, &m);
         return m._31;
     };
-    ASSERT_TRUE(Draw());
+    ASSERT_TRUE(DrawTriangle());
     float previous = scroll();
-    // More steps than one period of 2.0 holds.
+    // More steps than one period of 2.0 holds; each is the same, wrapped.
     int wraps = 0;
     for (int draw = 0; draw < 10050; ++draw) {
-        ASSERT_TRUE(Draw());
+        ASSERT_TRUE(DrawTriangle());
         const float now = scroll();
-        ASSERT_GE(now, 0.0f);
-        ASSERT_LT(now, 2.0f);
-        float step = now - previous;
-        if (step < 0) {
-            step += 2.0f;
-            ++wraps;
-        }
-        ASSERT_NEAR(step, 0.0002f, 2e-6f) << draw;
+        ASSERT_TRUE(now >= 0.0f && now < 2.0f) << now;
+        wraps += now < previous;
+        ASSERT_NEAR(now - previous + (now < previous ? 2.0f : 0.0f), 0.0002f, 2e-6f) << draw;
         previous = now;
     }
     EXPECT_EQ(wraps, 1);

@@ -12,14 +12,7 @@ namespace {
 using orvplatform::Call;
 using orvtest::DisplayTest;
 
-class MaterialTest : public DisplayTest {
-protected:
-    DWORD RenderState(D3DRENDERSTATETYPE state) const {
-        DWORD value = 0xDEADBEEF;
-        m_pD3D->GetRenderState(state, &value);
-        return value;
-    }
-};
+using MaterialTest = DisplayTest;
 
 TEST_F(MaterialTest, MakingAMaterialCurrentAppliesItsSettingsInOrder) {
     Material* material = m_pRenderer->CreateMaterial();
@@ -31,10 +24,8 @@ TEST_F(MaterialTest, MakingAMaterialCurrentAppliesItsSettingsInOrder) {
     orvplatform::ClearJournal();
 
     EXPECT_TRUE(m_pRenderer->SetMaterial(material));
-    std::vector<std::string> apis;
-    for (const Call& call : orvplatform::Journal()) apis.push_back(call.api);
-    ASSERT_EQ(apis.size(), 6u);
-    EXPECT_EQ(apis[0], "IDirect3DDevice8::SetMaterial");
+    ASSERT_EQ(orvplatform::Journal().size(), 6u);
+    EXPECT_EQ(orvplatform::Journal()[0].api, "IDirect3DDevice8::SetMaterial");
     const std::vector<Call> states = orvplatform::CallsOf("IDirect3DDevice8::SetRenderState");
     ASSERT_EQ(states.size(), 5u);
     const DWORD order[] = {D3DRS_CULLMODE, D3DRS_ALPHABLENDENABLE, D3DRS_ZWRITEENABLE,

@@ -20,18 +20,9 @@ TEST_F(PluginEntry, WithoutDirect3DCreatePluginReturnsNullAndLogsOneLine) {
     EXPECT_EQ(Lines(), expected);
 }
 
-TEST_F(PluginEntry, DestroyingADriverReleasesEverything) {
-    RenderDevice* device = Create();
-    EXPECT_EQ(orvplatform::CountOf("IDirect3D8::CreateDevice"), 0u);
-    Destroy(device);
-    EXPECT_EQ(orvd3d8::LiveObjectCount(), 0u);
-    EXPECT_TRUE(Lines().empty());
-    Destroy(CreateWindowed());
-    EXPECT_EQ(orvd3d8::LiveObjectCount(), 0u);
-}
-
 TEST_F(PluginEntry, SettingsWithoutADisplayAreKeptQuietlyAndTextWaits) {
     RenderDevice* device = Create();
+    EXPECT_EQ(orvplatform::CountOf("IDirect3D8::CreateDevice"), 0u);
     EXPECT_TRUE(device->PrintText(0, 0, "queued for later"));
     device->SetRenderState(1, 1);
     device->SetTextureStageState(0, 0, 1);
@@ -39,8 +30,6 @@ TEST_F(PluginEntry, SettingsWithoutADisplayAreKeptQuietlyAndTextWaits) {
     device->SetLight(0, nullptr);
     EXPECT_FALSE(device->GetZEnable());
     const Matrix3D world(2, 0, 0, 0, 0, 2, 0, 0, 0, 0, 2, 0, 1, 2, 3, 1);
-    device->SetWorldMatrix(&world);
-    EXPECT_EQ(device->GetWorldMatrix(), world);
     // Without a device the projection is not even remembered.
     const Matrix3D before = device->GetProjectionMatrix();
     device->SetProjectionMatrix(&world);

@@ -7,6 +7,9 @@
 
 #include <d3d8.h>
 
+#include <cstdint>
+#include <cstring>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -48,6 +51,13 @@ protected:
     Kernel* kernel() const { return m_pKernel.get(); }
     // Scratch directory for files a test writes (created on demand).
     static std::string OutputPath(const std::string& name);
+    static void WriteText(const std::string& path, const std::string& text) {
+        std::ofstream(path, std::ios::binary) << text;
+    }
+    static std::string ReadText(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
 
     std::unique_ptr<Kernel> m_pKernel;
     std::vector<RenderDevice*> m_Devices;
@@ -58,6 +68,45 @@ protected:
 class DisplayTest : public PluginTest {
 protected:
     void SetUp() override;
+
+    // The device's current states (0xDEADBEEF when they cannot be read).
+    DWORD RenderState(D3DRENDERSTATETYPE state) const {
+        DWORD value = 0xDEADBEEF;
+        m_pD3D->GetRenderState(state, &value);
+        return value;
+    }
+    DWORD StageState(DWORD stage, D3DTEXTURESTAGESTATETYPE state) const {
+        DWORD value = 0xDEADBEEF;
+        m_pD3D->GetTextureStageState(stage, state, &value);
+        return value;
+    }
+    // What stream 0 holds, without keeping a reference.
+    struct StreamZero {
+        IDirect3DVertexBuffer8* buffer = nullptr;
+        UINT stride = 0;
+    };
+    StreamZero BoundStream() const {
+        StreamZero stream;
+        m_pD3D->GetStreamSource(0, &stream.buffer, &stream.stride);
+        if (stream.buffer) stream.buffer->Release();
+        return stream;
+    }
+    // The first `count` elements of a Direct3D buffer (vertex or index).
+    template <typename Element = uint8_t, typename Buffer>
+    static std::vector<Element> Contents(Buffer* buffer, size_t count) {
+        std::vector<Element> elements(count);
+        BYTE* data = nullptr;
+        if (buffer && SUCCEEDED(buffer->Lock(0, 0, &data, 0))) {
+            std::memcpy(static_cast<void*>(elements.data()), data, count * sizeof(Element));
+            buffer->Unlock();
+        }
+        return elements;
+    }
+    // One triangle of default vertices through the current material's passes.
+    bool DrawTriangle() {
+        const Vertex triangle[3];
+        return m_pRenderer->RenderVertices(PRIMITIVE_TRIANGLELIST, 1, triangle);
+    }
 
     RenderDevice* m_pRenderer = nullptr;
     IDirect3DDevice8* m_pD3D = nullptr;

@@ -29,51 +29,28 @@ protected:
         DisplayTest::TearDown();
     }
 
-    // The vertices of the last batch the font wrote, read back from the
-    // vertex buffer bound to stream 0.
+    // The vertices of the last batch the font wrote to stream 0.
     std::vector<ScreenVertex> LastBatch(unsigned triangles) const {
-        IDirect3DVertexBuffer8* buffer = nullptr;
-        UINT stride = 0;
-        m_pD3D->GetStreamSource(0, &buffer, &stride);
-        std::vector<ScreenVertex> vertices;
-        if (!buffer) return vertices;
-        BYTE* data = nullptr;
-        if (SUCCEEDED(buffer->Lock(0, 0, &data, 0))) {
-            const ScreenVertex* first = reinterpret_cast<const ScreenVertex*>(data);
-            vertices.assign(first, first + triangles * 3);
-            buffer->Unlock();
-        }
-        buffer->Release();
-        return vertices;
+        return Contents<ScreenVertex>(BoundStream().buffer, triangles * 3);
     }
 
-    // Texels of the glyph texture bound to stage 0 inside a cell given in
-    // texture coordinates that have a non-zero alpha.
+    // Texels with a non-zero alpha in a cell (in texture coordinates) of the
+    // glyph texture bound to stage 0; every texel is white or empty.
     std::vector<std::pair<int, int>> CoveredTexels(float u0, float v0, float u1, float v1) const {
         IDirect3DBaseTexture8* base = nullptr;
         m_pD3D->GetTexture(0, &base);
-        std::vector<std::pair<int, int>> covered;
-        if (!base) return covered;
-        IDirect3DTexture8* texture = static_cast<IDirect3DTexture8*>(base);
-        D3DSURFACE_DESC desc;
-        texture->GetLevelDesc(0, &desc);
-        D3DLOCKED_RECT locked;
-        if (SUCCEEDED(texture->LockRect(0, &locked, nullptr, D3DLOCK_READONLY))) {
-            const int x0 = static_cast<int>(std::lround(u0 * desc.Width));
-            const int x1 = static_cast<int>(std::lround(u1 * desc.Width));
-            const int y0 = static_cast<int>(std::lround(v0 * desc.Height));
-            const int y1 = static_cast<int>(std::lround(v1 * desc.Height));
-            for (int y = y0; y < y1; ++y) {
-                const uint16_t* row = reinterpret_cast<const uint16_t*>(
-                    static_cast<const uint8_t*>(locked.pBits) + y * locked.Pitch);
-                for (int x = x0; x < x1; ++x) {
-                    EXPECT_TRUE(row[x] == 0 || (row[x] & 0x0FFF) == 0x0FFF) << x << "," << y;
-                    if (row[x] >> 12) covered.emplace_back(x - x0, y - y0);
-                }
-            }
-            texture->UnlockRect(0);
-        }
+        if (!base) return {};
+        const orvd3d8::Image image = orvd3d8::TextureLevelImage(static_cast<IDirect3DTexture8*>(base), 0);
         base->Release();
+        const int x0 = static_cast<int>(std::lround(u0 * image.width));
+        const int y0 = static_cast<int>(std::lround(v0 * image.height));
+        std::vector<std::pair<int, int>> covered;
+        for (int y = y0; y < std::lround(v1 * image.height); ++y)
+            for (int x = x0; x < std::lround(u1 * image.width); ++x) {
+                const uint32_t argb = image.At(x, y);
+                EXPECT_TRUE(argb == 0 || (argb & 0xFFFFFF) == 0xFFFFFF) << x << "," << y;
+                if (argb >> 24) covered.emplace_back(x - x0, y - y0);
+            }
         return covered;
     }
 
@@ -142,19 +119,10 @@ TEST_F(DebugFont, ThePrintStatesAreSetAndLeftBehind) {
     Font* font = MakeFont("Arial", 12);
     ASSERT_NE(font, nullptr);
     ASSERT_TRUE(font->Print(0, 0, 0xFF00FF00, "a"));
-    const struct {
-        D3DRENDERSTATETYPE state;
-        DWORD value;
-    } states[] = {{D3DRS_ALPHABLENDENABLE, TRUE}, {D3DRS_ALPHAFUNC, D3DCMP_NOTEQUAL},
-                  {D3DRS_ZENABLE, FALSE}};
-    for (const auto& s : states) {
-        DWORD value = 0xDEAD;
-        m_pD3D->GetRenderState(s.state, &value);
-        EXPECT_EQ(value, s.value) << s.state;
-    }
-    DWORD value = 0;
-    m_pD3D->GetTextureStageState(1, D3DTSS_COLOROP, &value);
-    EXPECT_EQ(value, static_cast<DWORD>(D3DTOP_DISABLE));
+    EXPECT_EQ(RenderState(D3DRS_ALPHABLENDENABLE), static_cast<DWORD>(TRUE));
+    EXPECT_EQ(RenderState(D3DRS_ALPHAFUNC), static_cast<DWORD>(D3DCMP_NOTEQUAL));
+    EXPECT_EQ(RenderState(D3DRS_ZENABLE), static_cast<DWORD>(FALSE));
+    EXPECT_EQ(StageState(1, D3DTSS_COLOROP), static_cast<DWORD>(D3DTOP_DISABLE));
     const std::vector<ScreenVertex> quad = LastBatch(2);
     EXPECT_EQ(quad[0].color, 0xFF00FF00u);
     EXPECT_EQ(quad[1].x, -0.5f);  // top left, shifted half a pixel
