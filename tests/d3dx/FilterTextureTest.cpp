@@ -1,6 +1,6 @@
 // D3DXFilterTexture: box-filtered levels of every uncompressed format the
-// plug-in creates, odd sides down to 1 x 1, a later source level, compressed
-// textures, and refused arguments.
+// plug-in creates, odd sides down to 1 x 1, a later source level, and refused
+// arguments.
 #include "DeviceFixture.h"
 
 namespace {
@@ -92,27 +92,6 @@ TEST_F(FilterTexture, HalvedLevelsAreTheRoundedMeansOfTheLevelAbove) {
         }
         texture->Release();
     }
-}
-
-TEST_F(FilterTexture, RebuildsCompressedLevels) {
-    // Level 0 all green DXT1 blocks: every level keeps them.
-    IDirect3DTexture8* texture = nullptr;
-    ASSERT_EQ(m_Device->CreateTexture(16, 8, 0, 0, D3DFMT_DXT1, D3DPOOL_MANAGED, &texture), D3D_OK);
-    const BYTE green[8] = {0xE0, 0x07, 0xE0, 0x07, 0, 0, 0, 0};
-    D3DLOCKED_RECT locked;
-    ASSERT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3D_OK);
-    for (int block = 0; block < 8; ++block)
-        std::memcpy(static_cast<BYTE*>(locked.pBits) + block / 4 * locked.Pitch + block % 4 * 8, green, 8);
-    texture->UnlockRect(0);
-    ASSERT_EQ(D3DXFilterTexture(texture, nullptr, 0, D3DX_DEFAULT), D3D_OK);
-    for (UINT level = 1; level < texture->GetLevelCount(); ++level) {
-        const std::vector<uint8_t> bytes = orvd3d8::TextureLevelBytes(texture, level).bytes;
-        for (size_t at = 0; at < bytes.size(); at += 8) {
-            EXPECT_EQ(bytes[at + 1] << 8 | bytes[at], 0x07E0) << level;
-            EXPECT_EQ(bytes[at + 4] | bytes[at + 5] | bytes[at + 6] | bytes[at + 7], 0) << level;
-        }
-    }
-    texture->Release();
 }
 
 TEST_F(FilterTexture, RefusesBadArguments) {

@@ -274,7 +274,6 @@ struct PngWriteJob {
     png_color* palette;
     int colours;
     png_byte* paletteAlphas;
-    png_color_16* key;
     png_bytep* rows;
 };
 
@@ -291,8 +290,7 @@ bool WritePng(const PngWriteJob* job) {
                  job->interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     if (job->palette) png_set_PLTE(png, info, job->palette, job->colours);
-    if (job->paletteAlphas || job->key)
-        png_set_tRNS(png, info, job->paletteAlphas, job->paletteAlphas ? job->colours : 0, job->key);
+    if (job->paletteAlphas) png_set_tRNS(png, info, job->paletteAlphas, job->colours, nullptr);
     png_write_info(png, info);
     png_write_image(png, job->rows);
     png_write_end(png, nullptr);
@@ -312,12 +310,10 @@ ImageFile PngFile(int colourType, int bitDepth, UINT width, UINT height, bool in
     const int channels = palette ? 1 : (colour ? 3 : 1) + (alpha ? 1 : 0);
     const UINT colours = palette ? std::min(1u << bitDepth, 256u) : 0;
     ImageFile file{"png", {}, Picture{width, height, {}}, D3DFMT_UNKNOWN};
-    file.format = !colour ? (alpha || transparency ? D3DFMT_A8L8 : D3DFMT_L8)
-                          : (alpha || transparency ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8);
+    file.format = !colour ? (alpha ? D3DFMT_A8L8 : D3DFMT_L8) : (alpha || transparency ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8);
 
     std::vector<std::vector<png_byte>> rows(height);
     const uint32_t maxSample = bitDepth == 16 ? 65535 : (1u << bitDepth) - 1;
-    uint32_t transparentSample[3] = {};
     for (UINT y = 0; y < height; ++y) {
         std::vector<uint32_t> samples;  // channel values in file order
         for (UINT x = 0; x < width; ++x) {
@@ -330,7 +326,6 @@ ImageFile PngFile(int colourType, int bitDepth, UINT width, UINT height, bool in
         }
         for (UINT x = 0; x < width; ++x) {
             const uint32_t* s = &samples[size_t{x} * channels];
-            if (y == 0 && x == 0) std::copy(s, s + (colour ? 3 : 1), transparentSample);
             auto to8 = [&](uint32_t v) { return bitDepth == 16 ? Scale16(v) : Widen(v, bitDepth); };
             uint32_t pixel;
             if (palette) {
@@ -338,8 +333,7 @@ ImageFile PngFile(int colourType, int bitDepth, UINT width, UINT height, bool in
                 if (transparency) pixel = (pixel & 0xFFFFFF) | ((s[0] * 50 + 7) & 255) << 24;
             } else {
                 const uint32_t r = to8(s[0]), g = to8(colour ? s[1] : s[0]), b = to8(colour ? s[2] : s[0]);
-                uint32_t a = alpha ? to8(s[colour ? 3 : 1]) : 255;
-                if (transparency && std::equal(s, s + (colour ? 3 : 1), transparentSample)) a = 0;
+                const uint32_t a = alpha ? to8(s[colour ? 3 : 1]) : 255;
                 pixel = a << 24 | r << 16 | g << 8 | b;
             }
             file.expected.argb.push_back(pixel);
@@ -366,17 +360,11 @@ ImageFile PngFile(int colourType, int bitDepth, UINT width, UINT height, bool in
                         static_cast<png_byte>(Channel(c, 0))});
         alphas.push_back(static_cast<png_byte>((i * 50 + 7) & 255));
     }
-    png_color_16 key = {};
-    key.gray = static_cast<png_uint_16>(transparentSample[0]);
-    key.red = static_cast<png_uint_16>(transparentSample[0]);
-    key.green = static_cast<png_uint_16>(transparentSample[1]);
-    key.blue = static_cast<png_uint_16>(transparentSample[2]);
     std::vector<png_bytep> pointers;
     for (auto& row : rows) pointers.push_back(row.data());
     const PngWriteJob job = {&file.bytes, width, height, bitDepth, colourType, interlaced,
                              palette ? plte.data() : nullptr, static_cast<int>(colours),
-                             transparency && palette ? alphas.data() : nullptr,
-                             transparency && !palette ? &key : nullptr, pointers.data()};
+                             transparency && palette ? alphas.data() : nullptr, pointers.data()};
     if (!WritePng(&job)) file.bytes.clear();
     return file;
 }

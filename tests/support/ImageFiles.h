@@ -36,7 +36,7 @@ ImageFile TgaFile(Tga kind, UINT width, UINT height, bool runLength, bool topDow
 ImageFile TgaFile(Tga kind, const Picture& source, bool runLength, bool topDown);
 
 // colourType and bitDepth as libpng names them; transparency adds a tRNS chunk
-// (to grey, RGB and palette images).
+// of alphas to palette images.
 ImageFile PngFile(int colourType, int bitDepth, UINT width, UINT height, bool interlaced,
                   bool transparency);
 

@@ -190,13 +190,11 @@ TEST_F(TextureTest, DamagedZarFilesFailCleanly) {
             EXPECT_EQ(texture != nullptr, cut >= bytes.size()) << cut;
             m_pRenderer->ReleaseTexture(texture);
         }
-        const std::vector<uint8_t> noise = orvtest::NoiseBytes(4096, static_cast<uint32_t>(bytes.size()));
+        uint32_t state = static_cast<uint32_t>(bytes.size());
+        auto next = [&state] { return (state = state * 1103515245u + 12345u) >> 8; };
         for (size_t round = 0; round < 300; ++round) {
             std::vector<uint8_t> flipped = bytes;
-            for (size_t f = 0; f < 3; ++f) {
-                const size_t at = (noise[(round * 6 + 2 * f) % 4096] * 256u + noise[(round * 6 + 2 * f + 1) % 4096]);
-                flipped[at % (round % 4 == 0 ? 16 : flipped.size())] ^= noise[(round + f) % 4096] | 1;
-            }
+            for (size_t f = 0; f < 3; ++f) flipped[next() % (round % 4 == 0 ? 16 : flipped.size())] ^= uint8_t(next() % 255 + 1);
             orvtest::WriteBytes(path, flipped);
             m_pRenderer->ReleaseTexture(m_pRenderer->CreateTextureFromFile(path.c_str(), false, true));
         }
