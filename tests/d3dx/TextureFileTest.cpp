@@ -1,8 +1,6 @@
 // Image files into textures: each decoder's variants at their size, format
 // and pixels with a full chain of box-filtered levels; stored DDS levels; the
 // device's formats and size rules; refusals that leave nothing behind.
-#include <functional>
-
 #include <png.h>
 
 #include "DeviceFixture.h"
@@ -89,18 +87,18 @@ TEST_F(TextureFile, KeepsTheLevelsADdsFileStores) {
 
 TEST_F(TextureFile, TakesTheNearestFormatTheDeviceOffers) {
     const struct {
-        std::function<ImageFile()> make;
+        ImageFile file;
         std::vector<D3DFORMAT> removed;
         D3DFORMAT expected;
         int pixelTolerance;
     } cases[] = {
-        {[] { return TgaFile(Tga::Grey8, 4, 4, false, false); }, {D3DFMT_L8}, D3DFMT_X8R8G8B8, 0},
-        {[] { return PngFile(PNG_COLOR_TYPE_RGB_ALPHA, 8, 9, 4, false, false); }, {D3DFMT_A8R8G8B8}, D3DFMT_A4R4G4B4, 8},
-        {[] { return PngFile(PNG_COLOR_TYPE_RGB_ALPHA, 8, 9, 4, false, false); },
+        {TgaFile(Tga::Grey8, 4, 4, false, false), {D3DFMT_L8}, D3DFMT_X8R8G8B8, 0},
+        {PngFile(PNG_COLOR_TYPE_RGB_ALPHA, 8, 9, 4, false, false), {D3DFMT_A8R8G8B8}, D3DFMT_A4R4G4B4, 8},
+        {PngFile(PNG_COLOR_TYPE_RGB_ALPHA, 8, 9, 4, false, false),
          {D3DFMT_A8R8G8B8, D3DFMT_A4R4G4B4, D3DFMT_A1R5G5B5, D3DFMT_A8R3G3B2}, D3DFMT_X8R8G8B8, 0},
     };
     for (const auto& c : cases) {
-        const ImageFile file = c.make();
+        const ImageFile& file = c.file;
         RemoveFormats(c.removed);
         IDirect3DTexture8* texture = LoadOk(file.bytes);
         D3DSURFACE_DESC desc;

@@ -104,16 +104,13 @@ struct FrameContents {
     int pitch = 0;
     std::vector<uint8_t> bytes;  // rows `pitch` apart
     orvd3d8::Image image;        // as A8R8G8B8 (uncompressed colour formats only)
-    uint32_t Word32(unsigned x, unsigned y) const {
-        uint32_t v;
-        std::memcpy(&v, &bytes[y * pitch + 4 * x], 4);
+    template <typename Word> Word At(unsigned x, unsigned y) const {
+        Word v;
+        std::memcpy(&v, &bytes[y * pitch + sizeof v * x], sizeof v);
         return v;
     }
-    uint16_t Word16(unsigned x, unsigned y) const {
-        uint16_t v;
-        std::memcpy(&v, &bytes[y * pitch + 2 * x], 2);
-        return v;
-    }
+    uint32_t Word32(unsigned x, unsigned y) const { return At<uint32_t>(x, y); }
+    uint16_t Word16(unsigned x, unsigned y) const { return At<uint16_t>(x, y); }
 };
 inline FrameContents BoundFrame(RenderDevice* renderer, IDirect3DDevice8* device,
                                 Texture* texture) {
