@@ -266,33 +266,22 @@ void WriteToVector(png_structp png, png_bytep data, png_size_t length) {
 
 void FlushNothing(png_structp) {}
 
-struct PngWriteJob {
-    std::vector<uint8_t>* out;
-    UINT width, height;
-    int bitDepth, colourType;
-    bool interlaced;
-    png_color* palette;
-    int colours;
-    png_byte* paletteAlphas;
-    png_bytep* rows;
-};
-
 // libpng's errors jump back here: nothing in this frame has a destructor.
-bool WritePng(const PngWriteJob* job) {
+bool WritePng(std::vector<uint8_t>* out, UINT width, UINT height, int bitDepth, int colourType, bool interlaced,
+              png_color* palette, int colours, png_byte* paletteAlphas, png_bytep* rows) {
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
     if (setjmp(png_jmpbuf(png))) {
         png_destroy_write_struct(&png, &info);
         return false;
     }
-    png_set_write_fn(png, job->out, WriteToVector, FlushNothing);
-    png_set_IHDR(png, info, job->width, job->height, job->bitDepth, job->colourType,
-                 job->interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
+    png_set_write_fn(png, out, WriteToVector, FlushNothing);
+    png_set_IHDR(png, info, width, height, bitDepth, colourType, interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    if (job->palette) png_set_PLTE(png, info, job->palette, job->colours);
-    if (job->paletteAlphas) png_set_tRNS(png, info, job->paletteAlphas, job->colours, nullptr);
+    if (palette) png_set_PLTE(png, info, palette, colours);
+    if (paletteAlphas) png_set_tRNS(png, info, paletteAlphas, colours, nullptr);
     png_write_info(png, info);
-    png_write_image(png, job->rows);
+    png_write_image(png, rows);
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
     return true;
@@ -362,10 +351,9 @@ ImageFile PngFile(int colourType, int bitDepth, UINT width, UINT height, bool in
     }
     std::vector<png_bytep> pointers;
     for (auto& row : rows) pointers.push_back(row.data());
-    const PngWriteJob job = {&file.bytes, width, height, bitDepth, colourType, interlaced,
-                             palette ? plte.data() : nullptr, static_cast<int>(colours),
-                             transparency && palette ? alphas.data() : nullptr, pointers.data()};
-    if (!WritePng(&job)) file.bytes.clear();
+    if (!WritePng(&file.bytes, width, height, bitDepth, colourType, interlaced, palette ? plte.data() : nullptr,
+                  static_cast<int>(colours), transparency && palette ? alphas.data() : nullptr, pointers.data()))
+        file.bytes.clear();
     return file;
 }
 
