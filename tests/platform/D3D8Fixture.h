@@ -1,6 +1,5 @@
-// Shared set-up for the Direct3D 8 runtime tests: a fresh platform, a window
-// on the desktop, the Direct3D object, and a check at the end that nothing
-// the test made is still alive.
+// A fresh platform, a window on the desktop and the Direct3D object; at the
+// end, nothing the test made may still be alive.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -13,22 +12,15 @@
 
 // Windowed, with a back buffer of size 0 so that it takes the window's.
 inline D3DPRESENT_PARAMETERS Windowed(BOOL depth = TRUE, D3DFORMAT depthFormat = D3DFMT_D16) {
-    D3DPRESENT_PARAMETERS pp = {};
-    pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-    pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    pp.Windowed = TRUE;
-    pp.EnableAutoDepthStencil = depth;
-    pp.AutoDepthStencilFormat = depthFormat;
-    return pp;
+    return {0, 0, D3DFMT_X8R8G8B8, 0, D3DMULTISAMPLE_NONE, D3DSWAPEFFECT_DISCARD, nullptr, TRUE,
+            depth, depthFormat, 0, 0, 0};
 }
 
-// The reference count of `object` without changing it.
 inline ULONG RefCount(IUnknown* object) {
     object->AddRef();
     return object->Release();
 }
 
-// Pixel (x, y) of a locked rectangle.
 template <typename T>
 T& Texel(const D3DLOCKED_RECT& locked, int x, int y) {
     return reinterpret_cast<T*>(static_cast<uint8_t*>(locked.pBits) + y * locked.Pitch)[x];
@@ -61,7 +53,6 @@ protected:
                                    D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &m_Device);
     }
 
-    // A windowed HAL device, asserted to exist.
     IDirect3DDevice8* Device(BOOL depth = TRUE, D3DFORMAT depthFormat = D3DFMT_D16) {
         EXPECT_EQ(Create(Windowed(depth, depthFormat)), D3D_OK);
         return m_Device;

@@ -1,6 +1,7 @@
 // The frame: depth and stencil clears, what presentation leaves behind, the
 // front-buffer copy and its size rule, device loss, and draws: refusals and
 // the unbinding of stream 0 by user-pointer draws.
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -10,27 +11,27 @@ namespace {
 
 class D3D8Frame : public D3D8Fixture {
 protected:
-    struct Vertex {
-        float x, y, z, rhw;
-        DWORD colour;
-    };
+    struct Vertex { float x, y, z, rhw; DWORD colour; };
     static constexpr DWORD kFvf = D3DFVF_XYZRHW | D3DFVF_DIFFUSE;
 
-    // A managed vertex buffer of `count` vertices and a 16-bit index buffer
-    // holding `indices`.
-    void Buffers(UINT count, const std::vector<uint16_t>& indices) {
-        ASSERT_EQ(m_Device->CreateVertexBuffer(count * sizeof(Vertex), 0, kFvf, D3DPOOL_MANAGED,
-                                               &m_Vertices),
-                  D3D_OK);
+    // Binds a managed buffer of `count` vertices and 16-bit `indices`.
+    void BindBuffers(UINT count, const std::vector<uint16_t>& indices) {
         const UINT bytes = static_cast<UINT>(indices.size() * sizeof(uint16_t));
-        ASSERT_EQ(m_Device->CreateIndexBuffer(bytes, 0, D3DFMT_INDEX16, D3DPOOL_MANAGED, &m_Indices),
-                  D3D_OK);
         BYTE* data = nullptr;
+        ASSERT_EQ(m_Device->CreateVertexBuffer(count * sizeof(Vertex), 0, kFvf, D3DPOOL_MANAGED, &m_Vertices), D3D_OK);
+        ASSERT_EQ(m_Device->CreateIndexBuffer(bytes, 0, D3DFMT_INDEX16, D3DPOOL_MANAGED, &m_Indices), D3D_OK);
         ASSERT_EQ(m_Indices->Lock(0, 0, &data, 0), D3D_OK);
         std::memcpy(data, indices.data(), bytes);
         m_Indices->Unlock();
+        ASSERT_EQ(m_Device->SetVertexShader(kFvf), D3D_OK);
+        ASSERT_EQ(m_Device->SetStreamSource(0, m_Vertices, sizeof(Vertex)), D3D_OK);
+        ASSERT_EQ(m_Device->SetIndices(m_Indices, 0), D3D_OK);
     }
     void TearDown() override {
+        if (m_Device) {
+            m_Device->SetStreamSource(0, nullptr, 0);
+            m_Device->SetIndices(nullptr, 0);
+        }
         if (m_Vertices) m_Vertices->Release();
         if (m_Indices) m_Indices->Release();
         D3D8Fixture::TearDown();
@@ -49,15 +50,13 @@ TEST_F(D3D8Frame, DepthAndStencilClearsNeedABufferThatHasThem) {
 
     // No stencil bits: the whole request is refused and nothing is cleared.
     ASSERT_NE(Device(TRUE, D3DFMT_D16), nullptr);
-    EXPECT_EQ(m_Device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL,
-                              0xFFFFFFFF, 0.5f, 1),
-              D3DERR_INVALIDCALL);
+    constexpr DWORD kAll = D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL;
+    EXPECT_EQ(m_Device->Clear(0, nullptr, kAll, 0xFFFFFFFF, 0.5f, 1), D3DERR_INVALIDCALL);
     EXPECT_EQ(orvd3d8::BackBufferImage(m_Device).At(0, 0) & 0xFFFFFF, 0u);
     EXPECT_EQ(m_Device->Release(), 0u);
 
     ASSERT_NE(Device(TRUE, D3DFMT_D24S8), nullptr);
-    ASSERT_EQ(m_Device->Clear(0, nullptr, D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL, 0, 0.25f, 0x5A),
-              D3D_OK);
+    ASSERT_EQ(m_Device->Clear(0, nullptr, D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL, 0, 0.25f, 0x5A), D3D_OK);
     const orvd3d8::DepthImage image = orvd3d8::DepthBufferImage(m_Device);
     EXPECT_NEAR(image.DepthAt(319, 239), 0.25f, 1e-6f);
     EXPECT_EQ(image.stencil.back(), 0x5Au);
@@ -69,7 +68,6 @@ TEST_F(D3D8Frame, OnlyTheCopySwapEffectKeepsTheBackBufferAfterPresent) {
         D3DPRESENT_PARAMETERS pp = Windowed();
         pp.SwapEffect = effect;
         ASSERT_EQ(Create(pp), D3D_OK);
-        // Rectangles belong to the copy swap effect only.
         const RECT source = {0, 0, 10, 10};
         EXPECT_EQ(m_Device->Present(&source, nullptr, nullptr, nullptr),
                   effect == D3DSWAPEFFECT_COPY ? D3D_OK : D3DERR_INVALIDCALL);
@@ -79,15 +77,11 @@ TEST_F(D3D8Frame, OnlyTheCopySwapEffectKeepsTheBackBufferAfterPresent) {
             ASSERT_EQ(m_Device->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
             EXPECT_EQ(orvd3d8::DesktopImage(0).At(kWindowX, kWindowY), kClear);
             const orvd3d8::Image back = orvd3d8::BackBufferImage(m_Device);
-            size_t kept = 0;
-            for (uint32_t pixel : back.pixels) kept += (pixel & 0xFFFFFF) == (kClear & 0xFFFFFF);
-            if (effect == D3DSWAPEFFECT_COPY) {
-                EXPECT_EQ(kept, back.pixels.size());
-            } else {
-                // Discarded contents are scrambled anew every frame.
-                EXPECT_LT(kept, back.pixels.size() / 100);
-                EXPECT_NE(back.pixels, previous);
-            }
+            const size_t kept = std::count_if(back.pixels.begin(), back.pixels.end(),
+                                              [](uint32_t p) { return (p & 0xFFFFFF) == (kClear & 0xFFFFFF); });
+            EXPECT_TRUE(effect == D3DSWAPEFFECT_COPY ? kept == back.pixels.size()
+                                                     : kept < back.pixels.size() / 100 && back.pixels != previous)
+                << "discarded contents are scrambled anew every frame";
             previous = back.pixels;
         }
         EXPECT_EQ(m_Device->Release(), 0u);
@@ -101,12 +95,11 @@ TEST_F(D3D8Frame, GetFrontBufferNeedsADesktopSizedA8R8G8B8Surface) {
     ASSERT_EQ(m_Device->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
     for (D3DFORMAT format : {D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8}) {
         IDirect3DSurface8* surface = nullptr;
+        D3DLOCKED_RECT locked;
         ASSERT_EQ(m_Device->CreateImageSurface(1024, 768, format, &surface), D3D_OK);
         const HRESULT result = m_Device->GetFrontBuffer(surface);
         EXPECT_EQ(result, format == D3DFMT_A8R8G8B8 ? D3D_OK : D3DERR_INVALIDCALL) << format;
-        D3DLOCKED_RECT locked;
         if (result == D3D_OK && surface->LockRect(&locked, nullptr, D3DLOCK_READONLY) == D3D_OK) {
-            // The window's client area lies at its place on the desktop.
             EXPECT_EQ(Texel<uint32_t>(locked, kWindowX, kWindowY), 0xFF123456u);
             EXPECT_EQ(Texel<uint32_t>(locked, kWindowX - 1, kWindowY), 0xFF000000u);
             surface->UnlockRect();
@@ -123,8 +116,7 @@ TEST_F(D3D8Frame, LostDeviceRefusesPresentAndResetWaitsForDefaultPoolResources) 
     EXPECT_EQ(m_Device->SetRenderState(D3DRS_LIGHTING, FALSE), D3D_OK);
 
     IDirect3DVertexBuffer8* dynamic = nullptr;
-    ASSERT_EQ(m_Device->CreateVertexBuffer(64, D3DUSAGE_DYNAMIC, 0, D3DPOOL_DEFAULT, &dynamic),
-              D3D_OK);
+    ASSERT_EQ(m_Device->CreateVertexBuffer(64, D3DUSAGE_DYNAMIC, 0, D3DPOOL_DEFAULT, &dynamic), D3D_OK);
     D3DPRESENT_PARAMETERS pp = Windowed();
     EXPECT_EQ(m_Device->Reset(&pp), D3DERR_INVALIDCALL);
     dynamic->Release();
@@ -137,10 +129,7 @@ TEST_F(D3D8Frame, LostDeviceRefusesPresentAndResetWaitsForDefaultPoolResources) 
 
 TEST_F(D3D8Frame, DrawsOutsideASceneOrPastTheBuffersAreRefused) {
     ASSERT_NE(Device(), nullptr);
-    Buffers(6, {0, 1, 2, 3, 4, 6});  // the last index is past the vertices
-    ASSERT_EQ(m_Device->SetVertexShader(kFvf), D3D_OK);
-    ASSERT_EQ(m_Device->SetStreamSource(0, m_Vertices, sizeof(Vertex)), D3D_OK);
-    ASSERT_EQ(m_Device->SetIndices(m_Indices, 0), D3D_OK);
+    BindBuffers(6, {0, 1, 2, 3, 4, 6});  // the last index is past the vertices
     EXPECT_EQ(m_Device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 1), D3DERR_INVALIDCALL);
     EXPECT_EQ(m_Device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 0), D3D_OK) << "count 0";
     ASSERT_EQ(m_Device->BeginScene(), D3D_OK);
@@ -152,46 +141,39 @@ TEST_F(D3D8Frame, DrawsOutsideASceneOrPastTheBuffersAreRefused) {
     EXPECT_EQ(m_Device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 6, 3, 1), D3DERR_INVALIDCALL);
     EXPECT_EQ(orvd3d8::DrawsOf(m_Device).size(), 2u);
     ASSERT_EQ(m_Device->EndScene(), D3D_OK);
-    m_Device->SetStreamSource(0, nullptr, 0);
-    m_Device->SetIndices(nullptr, 0);
 }
 
+// A count of 0 draws nothing and unbinds nothing; a real UP draw unbinds
+// stream 0 (and, indexed, the indices) and gives their references back.
 TEST_F(D3D8Frame, UserPointerDrawsUnbindStreamZeroAndTheIndices) {
     ASSERT_NE(Device(), nullptr);
-    Buffers(6, {0, 1, 2});
     const Vertex user[] = {{0, 0, 0, 1, 1}, {1, 0, 0, 1, 2}, {0, 1, 0, 1, 3}};
     const uint32_t userIndices[] = {2, 0, 1};
-    ASSERT_EQ(m_Device->SetVertexShader(kFvf), D3D_OK);
+    BindBuffers(6, {0, 1, 2});
     ASSERT_EQ(m_Device->BeginScene(), D3D_OK);
     for (bool indexed : {false, true}) {
         ASSERT_EQ(m_Device->SetStreamSource(0, m_Vertices, sizeof(Vertex)), D3D_OK);
         ASSERT_EQ(m_Device->SetIndices(m_Indices, 0), D3D_OK);
         orvd3d8::ClearDraws(m_Device);
-        // A count of 0 draws nothing and unbinds nothing.
         ASSERT_EQ(m_Device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 0, user, sizeof(Vertex)), D3D_OK);
         ASSERT_EQ(m_Device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 2, 2), D3D_OK);
         ASSERT_EQ(indexed ? m_Device->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, 3, 1, userIndices,
                                                              D3DFMT_INDEX32, user, sizeof(Vertex))
                           : m_Device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, user, sizeof(Vertex)),
                   D3D_OK);
-
         IDirect3DVertexBuffer8* stream = m_Vertices;
-        UINT stride = 1;
+        IDirect3DIndexBuffer8* bound = nullptr;
+        UINT stride = 1, base = 0;
         ASSERT_EQ(m_Device->GetStreamSource(0, &stream, &stride), D3D_OK);
-        EXPECT_EQ(stream, nullptr) << indexed;
-        EXPECT_EQ(stride, 0u) << indexed;
-        IDirect3DIndexBuffer8* boundIndices = nullptr;
-        UINT base = 0;
-        ASSERT_EQ(m_Device->GetIndices(&boundIndices, &base), D3D_OK);
-        EXPECT_EQ(boundIndices, indexed ? nullptr : m_Indices);
-        if (boundIndices) boundIndices->Release();
-        EXPECT_EQ(RefCount(m_Vertices), 1u) << "unbinding gave the reference back";
-
+        ASSERT_EQ(m_Device->GetIndices(&bound, &base), D3D_OK);
+        EXPECT_TRUE(stream == nullptr && stride == 0) << indexed;
+        EXPECT_EQ(bound, indexed ? nullptr : m_Indices);
+        if (bound) bound->Release();
+        EXPECT_EQ(RefCount(m_Vertices), 1u);
         const std::vector<orvd3d8::DrawRecord> draws = orvd3d8::DrawsOf(m_Device);
         ASSERT_EQ(draws.size(), 2u);
         EXPECT_EQ(draws[0].vertexCount, 4u);
-        const std::vector<uint32_t> readIndices = {2, 0, 1};
-        EXPECT_EQ(draws[1].indices, indexed ? readIndices : std::vector<uint32_t>());
+        EXPECT_EQ(draws[1].indices, (indexed ? std::vector<uint32_t>{2, 0, 1} : std::vector<uint32_t>()));
     }
     ASSERT_EQ(m_Device->EndScene(), D3D_OK);
 }

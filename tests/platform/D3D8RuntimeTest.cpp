@@ -15,31 +15,19 @@ TEST_F(D3D8Runtime, CreateDeviceRefusesWhatTheAdapterLacksOrBadParameters) {
     unknown.BackBufferWidth = 640;
     unknown.BackBufferHeight = 480;
     unknown.BackBufferFormat = D3DFMT_UNKNOWN;
-    const struct {
-        const char* name;
-        bool hal;
-        DWORD behaviour;
-        D3DPRESENT_PARAMETERS pp;
-        HRESULT expected;
-    } cases[] = {
-        {"no HAL", false, D3DCREATE_HARDWARE_VERTEXPROCESSING, Windowed(), D3DERR_NOTAVAILABLE},
+    constexpr DWORD kHw = D3DCREATE_HARDWARE_VERTEXPROCESSING;
+    const struct { const char* name; bool hal; DWORD behaviour; D3DPRESENT_PARAMETERS pp; HRESULT expected; } cases[] = {
+        {"no HAL", false, kHw, Windowed(), D3DERR_NOTAVAILABLE},
         {"no behaviour", true, 0, Windowed(), D3DERR_INVALIDCALL},
-        {"full-screen UNKNOWN", true, D3DCREATE_HARDWARE_VERTEXPROCESSING, unknown,
-         D3DERR_INVALIDCALL},
-        {"windowed with a refresh rate", true, D3DCREATE_HARDWARE_VERTEXPROCESSING, refresh,
-         D3DERR_INVALIDCALL},
-        {"depth format not offered", true, D3DCREATE_HARDWARE_VERTEXPROCESSING,
-         Windowed(TRUE, D3DFMT_D15S1), D3DERR_INVALIDCALL},
-    };
+        {"full-screen UNKNOWN", true, kHw, unknown, D3DERR_INVALIDCALL},
+        {"windowed with a refresh rate", true, kHw, refresh, D3DERR_INVALIDCALL},
+        {"depth format not offered", true, kHw, Windowed(TRUE, D3DFMT_D15S1), D3DERR_INVALIDCALL}};
     for (const auto& c : cases) {
         orvd3d8::Adapter(0).halAvailable = c.hal;
         D3DPRESENT_PARAMETERS pp = c.pp;
         IDirect3DDevice8* device = reinterpret_cast<IDirect3DDevice8*>(this);
-        EXPECT_EQ(m_D3D->CreateDevice(0, D3DDEVTYPE_HAL, m_Window, c.behaviour, &pp, &device),
-                  c.expected)
-            << c.name;
-        EXPECT_EQ(device, nullptr) << c.name;
-        EXPECT_EQ(orvd3d8::LiveObjectCount(), 1u) << c.name;
+        EXPECT_EQ(m_D3D->CreateDevice(0, D3DDEVTYPE_HAL, m_Window, c.behaviour, &pp, &device), c.expected) << c.name;
+        EXPECT_TRUE(device == nullptr && orvd3d8::LiveObjectCount() == 1) << c.name;
     }
 }
 
@@ -52,20 +40,17 @@ TEST_F(D3D8Runtime, InjectedCreateDeviceFailureMakesNoDeviceAndIsJournaled) {
     }
     std::vector<orvplatform::Call> calls = orvplatform::CallsOf("IDirect3D8::CreateDevice");
     ASSERT_EQ(calls.size(), 3u);
-    EXPECT_TRUE(calls[1].injected);
-    EXPECT_FALSE(calls[2].injected);
-    ASSERT_GE(calls[0].args.size(), 3u);
-    EXPECT_EQ(calls[0].args[2], orvplatform::Arg(m_Window));
+    EXPECT_TRUE(calls[1].injected && !calls[2].injected);
 }
 
 TEST_F(D3D8Runtime, PointSizeLimitsStartAtZeroAndTheCapsMaximum) {
     ASSERT_NE(Device(), nullptr);
     D3DCAPS8 caps{};
-    ASSERT_EQ(m_Device->GetDeviceCaps(&caps), D3D_OK);
     DWORD minimum = 0xDEADBEEF, maximum = 0;
+    float largest = 0.0f;
+    ASSERT_EQ(m_Device->GetDeviceCaps(&caps), D3D_OK);
     ASSERT_EQ(m_Device->GetRenderState(D3DRS_POINTSIZE_MIN, &minimum), D3D_OK);
     ASSERT_EQ(m_Device->GetRenderState(D3DRS_POINTSIZE_MAX, &maximum), D3D_OK);
-    float largest = 0.0f;
     std::memcpy(&largest, &maximum, sizeof largest);
     EXPECT_EQ(minimum, 0u);
     EXPECT_EQ(largest, caps.MaxPointSize);

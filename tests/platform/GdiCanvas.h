@@ -1,6 +1,5 @@
-// A memory device context with a top-down DIB section selected, for the GDI
-// tests, and the font selected into it. It puts back what it replaced and
-// deletes what it made.
+// A memory DC with a top-down 32-bit DIB section and a font selected into it;
+// it puts back what it replaced and deletes what it made.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -11,14 +10,8 @@
 #include <cstring>
 
 inline BITMAPINFO DibInfo(LONG width, LONG height) {
-    BITMAPINFO info;
-    std::memset(&info, 0, sizeof info);
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
     return info;
 }
 
@@ -55,13 +48,8 @@ public:
         DeleteObject(m_Bitmap);
         DeleteDC(m_Dc);
     }
-    GdiCanvas(const GdiCanvas&) = delete;
-    GdiCanvas& operator=(const GdiCanvas&) = delete;
 
-    HDC Dc() const { return m_Dc; }
-    uint8_t* Bits() const { return m_Bits; }
-    int Width() const { return m_Width; }
-    int Height() const { return m_Height; }
+    GdiCanvas(const GdiCanvas&) = delete;  // owns its DC and section
 
     // Makes and selects a font the way the plug-in does; false on failure.
     bool UseFont(int height, int weight, bool italic, const char* face,
@@ -71,7 +59,6 @@ public:
         if (m_Font) m_OriginalFont = SelectObject(m_Dc, m_Font);
         return m_Bits && m_Font && m_OriginalFont;
     }
-    HFONT Font() const { return m_Font; }
     TEXTMETRICA Metrics() const {
         TEXTMETRICA metrics = {};
         GetTextMetricsA(m_Dc, &metrics);
@@ -79,22 +66,20 @@ public:
     }
     SIZE Extent(const char* text) const {
         SIZE size = {0, 0};
-        GetTextExtentPoint32A(m_Dc, text, static_cast<int>(std::strlen(text)), &size);
+        GetTextExtentPoint32A(m_Dc, text, int(std::strlen(text)), &size);
         return size;
     }
     BOOL Draw(int x, int y, const char* text) const {
-        return ExtTextOutA(m_Dc, x, y, ETO_OPAQUE, nullptr, text,
-                           static_cast<UINT>(std::strlen(text)), nullptr);
+        return ExtTextOutA(m_Dc, x, y, ETO_OPAQUE, nullptr, text, UINT(std::strlen(text)), nullptr);
     }
-    const uint8_t* Pixel(int x, int y) const {
-        return m_Bits + (static_cast<size_t>(y) * m_Width + x) * 4;
-    }
+    const uint8_t* Pixel(int x, int y) const { return m_Bits + (size_t(y) * m_Width + x) * 4; }
+
+    const int m_Width, m_Height;
+    HDC m_Dc = nullptr;
+    HFONT m_Font = nullptr;
+    uint8_t* m_Bits = nullptr;
 
 private:
-    int m_Width, m_Height;
-    HDC m_Dc = nullptr;
     HBITMAP m_Bitmap = nullptr;
-    uint8_t* m_Bits = nullptr;
     HGDIOBJ m_OriginalBitmap = nullptr, m_OriginalFont = nullptr;
-    HFONT m_Font = nullptr;
 };

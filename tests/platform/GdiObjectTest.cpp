@@ -5,12 +5,6 @@ namespace {
 
 constexpr DWORD kErrorBusy = 170;
 
-HFONT MakeFont(const char* face) {
-    return CreateFontA(-16, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY,
-                       VARIABLE_PITCH, face);
-}
-
 class GdiObjects : public GdiTest {};
 
 }  // namespace
@@ -21,7 +15,8 @@ TEST_F(GdiObjects, SelectedObjectsCannotBeDeletedUntilReleased) {
     void* bits = nullptr;
     const BITMAPINFO info = DibInfo(4, -4);
     HBITMAP bitmap = CreateDIBSection(first, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HFONT font = MakeFont("Arial");
+    HFONT font = CreateFontA(-16, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                             CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, VARIABLE_PITCH, "Arial");
     ASSERT_TRUE(first && second && bitmap && bits && font);
 
     HGDIOBJ stockBitmap = SelectObject(first, bitmap);

@@ -43,33 +43,23 @@ TEST_F(Win32Window, WindowsNeedARegisteredClass) {
 }
 
 TEST_F(Win32Window, FramesSurroundTheClientAreaAsTheSystemDrawsThem) {
-    // Frame insets (left, top, right, bottom) as the system's default metrics
-    // draw them: an overlapped 640 x 480 window leaves 632 x 453 inside.
-    const struct {
-        DWORD style;
-        RECT frame;
-    } cases[] = {
-        {WS_OVERLAPPEDWINDOW, {4, 23, 4, 4}},
-        {WS_POPUP | WS_BORDER, {1, 1, 1, 1}},
-        {WS_POPUP, {0, 0, 0, 0}},
-    };
+    // Frame insets (left, top, right, bottom) with the system's default
+    // metrics: an overlapped 640 x 480 window leaves 632 x 453 inside.
+    const struct { DWORD style; RECT frame; } cases[] = {
+        {WS_OVERLAPPEDWINDOW, {4, 23, 4, 4}}, {WS_POPUP | WS_BORDER, {1, 1, 1, 1}}, {WS_POPUP, {0, 0, 0, 0}}};
     for (const auto& c : cases) {
         RECT rect{0, 0, 640, 480};
         ASSERT_TRUE(AdjustWindowRectEx(&rect, c.style, FALSE, 0));
-        EXPECT_EQ(rect.left, -c.frame.left) << c.style;
-        EXPECT_EQ(rect.top, -c.frame.top) << c.style;
-        EXPECT_EQ(rect.right, 640 + c.frame.right) << c.style;
-        EXPECT_EQ(rect.bottom, 480 + c.frame.bottom) << c.style;
+        EXPECT_TRUE(rect.left == -c.frame.left && rect.top == -c.frame.top &&
+                    rect.right == 640 + c.frame.right && rect.bottom == 480 + c.frame.bottom) << c.style;
 
         HWND window = Make("Test", c.style);
         RECT client{};
-        ASSERT_TRUE(GetClientRect(window, &client));
+        POINT origin{0, 0};
+        ASSERT_TRUE(GetClientRect(window, &client) && ClientToScreen(window, &origin));
         EXPECT_EQ(client.right, 640 - c.frame.left - c.frame.right) << c.style;
         EXPECT_EQ(client.bottom, 480 - c.frame.top - c.frame.bottom) << c.style;
-        POINT origin{0, 0};
-        ASSERT_TRUE(ClientToScreen(window, &origin));
-        EXPECT_EQ(origin.x, 100 + c.frame.left) << c.style;
-        EXPECT_EQ(origin.y, 50 + c.frame.top) << c.style;
+        EXPECT_TRUE(origin.x == 100 + c.frame.left && origin.y == 50 + c.frame.top) << c.style;
         EXPECT_TRUE(DestroyWindow(window));
     }
 }

@@ -1,17 +1,12 @@
-// The textures of the texture scenarios, computed the same way on both
-// sides: the texels the scenarios write or store in files, the ZAR files and
-// bitmaps they write, and where each texture is drawn. Texture filtering is
-// point sampling, and every quad magnifies its texture by a whole number of
-// pixels per texel, so the middle of each texel's block on the screen shows
-// that texel alone.
+// The texture scenario's texels, ZAR files and layout, shared by both sides.
+// Point sampling and whole pixels per texel: the middle of each texel's
+// block on the screen shows that texel alone.
 #pragma once
 
 #include <cstdint>
-#include <string>
 #include <vector>
 
 #include "WineSuite.h"
-#include "support/ImageFiles.h"
 #include "tools/DxtEncoder.h"
 
 namespace winesuite {
@@ -20,34 +15,27 @@ constexpr unsigned kPointFilter = 1;  // D3DTEXF_POINT, through SetTextureFilter
 
 // Created textures: 8 x 8 texels; the last row is half transparent.
 constexpr unsigned kCreatedSize = 8;
-inline uint32_t CreatedTexel(unsigned x, unsigned y, unsigned frame) {
+inline uint32_t CreatedTexel(unsigned x, unsigned y) {
     const uint32_t alpha = y == kCreatedSize - 1 ? 0x80u : 0xFFu;
-    const uint32_t red = 16 + 32 * x, green = 16 + 32 * y;
-    const uint32_t blue = (40 + 96 * frame + 24 * ((x + y) & 1)) & 0xFF;
-    return alpha << 24 | red << 16 | green << 8 | blue;
+    return alpha << 24 | (16 + 32 * x) << 16 | (16 + 32 * y) << 8 | (40 + 24 * ((x + y) & 1));
 }
-// A rectangle of the 32-bit created texture given another colour in its
-// system copy and uploaded alone; texel (0, 0) is changed in the copy too,
-// outside the rectangle, and never uploaded.
+// A rectangle changed in the system copy and uploaded alone; texel (0, 0)
+// is changed too, outside it, and never uploaded.
 constexpr QuadRect kUpdatedTexels = {2, 2, 6, 5};
 constexpr uint32_t kUpdatedColour = 0xFF20E0A0u;
-constexpr uint32_t kNotUploadedColour = 0xFF000000u;
-constexpr unsigned kCreatedFrames = 3;
-constexpr unsigned kShownCreatedFrame = 1;
 
 // The second texture of the two-layer material, modulating the first.
 inline uint32_t SecondLayerTexel(unsigned x, unsigned y) {
     return 0xFF000000u | (255 - 20 * x) << 16 | (120 + 16 * y) << 8 | (200 - 10 * (x + y));
 }
 
-// Image files and ZAR files: 16 x 16 texels.
+// ZAR files: 16 x 16 texels, `alpha` varying across the picture or opaque.
 constexpr unsigned kFileSize = 16;
-// ZAR pictures: `alpha` varies it across the picture, else it is opaque.
 inline uint32_t ZarTexel(unsigned x, unsigned y, bool alpha) {
     const uint32_t a = alpha ? 40 + 13 * x + 1 * y : 0xFF;
     return a << 24 | (15 * x + 10) << 16 | (200 - 12 * y) << 8 | ((x * y * 5 + 60) & 0xFF);
 }
-// Frames of the animated ZAR file (8 x 8, opaque) and of the file sequence.
+// The animated ZAR file: 8 x 8, opaque, held on one frame.
 constexpr unsigned kAnimatedSize = 8;
 constexpr unsigned short kZarDurations[] = {100, 200, 300};
 constexpr unsigned kZarFrames = sizeof kZarDurations / sizeof kZarDurations[0];
@@ -56,9 +44,6 @@ inline uint32_t FrameTexel(unsigned x, unsigned y, unsigned frame) {
     return 0xFF000000u | ((60 * frame + 20 * x) & 0xFF) << 16 | (30 + 25 * y) << 8 |
            ((250 - 70 * frame) & 0xFF);
 }
-constexpr unsigned kSequenceFrames = 4;
-constexpr int kSequenceRate = 10;  // frames a second: 100 ms each
-constexpr unsigned kShownSequenceFrame = 2;
 
 enum class ZarKind { Rgba, Dxt1, Dxt5, Animated };
 
@@ -113,36 +98,15 @@ inline size_t ZarPayloadOffset(ZarKind kind) {
     return 64 + (kind == ZarKind::Animated ? 2 * kZarFrames : 0);
 }
 
-// Where the textures are drawn: slots of 64 x 64 pixels, eight to a row
-// (a 16-texel texture at 4 pixels a texel, an 8-texel one at 8).
+// Slots of 64 x 64 pixels (a 16-texel texture at 4 pixels a texel, an
+// 8-texel one at 8), and below them the meshes of the stone example material
+// and the two-layer material (the created texture times SecondLayerTexel).
 constexpr QuadRect Slot(int index) {
-    return {16 + 80 * (index % 8), 16 + 80 * (index / 8), 16 + 80 * (index % 8) + 64,
-            16 + 80 * (index / 8) + 64};
+    return {16 + 80 * index, 16, 16 + 80 * index + 64, 80};
 }
 constexpr Rgb kTextureClear = {0.3f, 0.35f, 0.4f};
-
-// The scenario "textures": created ones (32-bit, 16-bit, a rectangle
-// updated, an animation paused), one image file of each format and a
-// sequence, ZAR files (uncompressed, DXT1, DXT5, animated paused and ended),
-// and textured materials, drawn before and after ResetDevice.
-enum TextureSlot {
-    kCreated32, kCreated16, kCreatedUpdated, kCreatedAnimated,
-    kFileBmp, kFileTga, kFilePng, kFileDds, kFileJpeg, kFileSequence,
-    kZarRgba, kZarDxt1, kZarDxt5, kZarPaused, kZarEnded, kSlotCount
-};
-
-// Below the slots: the example materials and a two-layer material (the
-// 32-bit created texture modulated by SecondLayerTexel) on meshes of two
-// triangles each.
-constexpr QuadRect kMeshes[] = {{24, 256, 216, 448}, {224, 256, 416, 448}, {424, 256, 616, 448}};
-constexpr unsigned kExampleTextureSize = 64;  // stone.bmp and moss.tga
-
-// The image files, one of each format.
-inline std::vector<ImageFile> PictureFiles() {
-    return {BmpFile(Bmp::Rgb24, kFileSize, kFileSize, false),
-            TgaFile(Tga::Rgb24, kFileSize, kFileSize, true, false),
-            PngFile(6, 8, kFileSize, kFileSize, false, false),  // RGB with alpha
-            DdsFile(D3DFMT_R5G6B5, kFileSize, kFileSize, 1), JpegFile(false, false, kFileSize, kFileSize)};
-}
+enum TextureSlot { kCreated32, kCreatedUpdated, kZarRgba, kZarDxt1, kZarDxt5, kZarPaused, kSlotCount };
+constexpr QuadRect kMeshes[] = {{24, 256, 216, 448}, {224, 256, 416, 448}};
+constexpr unsigned kExampleTextureSize = 64;  // stone.bmp
 
 }  // namespace winesuite

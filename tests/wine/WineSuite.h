@@ -1,7 +1,4 @@
-// What the scenarios (Windows side) and the checks (Linux side) of the Wine
-// suite agree on: scenario names, the display they ask for, the colours they
-// clear to and where they print. Both sides include this file, so the checks
-// compute their expectations from the same numbers the scenarios used.
+// The numbers the scenarios (Windows) and the checks (Linux) share.
 #pragma once
 
 namespace winesuite {
@@ -30,12 +27,8 @@ constexpr PrintedLine kLines[] = {
 };
 constexpr int kLineCount = sizeof kLines / sizeof kLines[0];
 
-// ---- Geometry and materials --------------------------------------------------
-// The scenes below are drawn through an orthographic projection of the whole
-// 640 x 480 client area (world x right, y up, the origin in the middle).
-// Every triangle is listed
-// clockwise on the screen (front-facing for counter-clockwise culling) unless
-// its name says it faces back. Colours are packed ARGB.
+// Scenes through an orthographic projection of the client area (origin in
+// the middle, y up); triangles clockwise on the screen unless named "Back".
 
 struct SceneVertex {
     float x, y, z;
@@ -45,17 +38,14 @@ struct SceneTriangle {
     SceneVertex v[3];
 };
 
-// A vertex of the orthographic scenes from its screen position.
 constexpr SceneVertex OrthoVertex(float screenX, float screenY, float z, unsigned colour) {
     return {screenX - kWidth / 2.0f, kHeight / 2.0f - screenY, z, colour};
 }
-// A right triangle with its right angle at the screen's (x, y), legs `size`
-// long going right and down: clockwise on the screen.
+// A right triangle at the screen's (x, y), legs going right and down.
 constexpr SceneTriangle OrthoTriangle(float x, float y, float size, float z, unsigned colour) {
     return {{OrthoVertex(x, y, z, colour), OrthoVertex(x + size, y, z, colour),
              OrthoVertex(x, y + size, z, colour)}};
 }
-// The same triangle turned round: counter-clockwise on the screen.
 constexpr SceneTriangle OrthoBackTriangle(float x, float y, float size, float z, unsigned colour) {
     return {{OrthoVertex(x, y, z, colour), OrthoVertex(x, y + size, z, colour),
              OrthoVertex(x + size, y, z, colour)}};
@@ -116,12 +106,9 @@ constexpr SceneTriangle kLitTriangle = OrthoTriangle(40, 40, 160, kNear, kLitCol
 constexpr SceneTriangle kCulledBackTriangle = OrthoBackTriangle(240, 40, 160, kNear, kLitColour);
 constexpr SceneTriangle kDrawnBackTriangle = OrthoBackTriangle(440, 40, 160, kNear, kLitColour);
 
-// Frame blend on and off, and a layer that selects a texture it does not have.
+// Frame blend on.
 constexpr unsigned kTranslucentColour = 0x80FF4000u;
 constexpr SceneTriangle kBlendedTriangle = OrthoTriangle(40, 240, 160, kNear, kTranslucentColour);
-constexpr SceneTriangle kUnblendedTriangle = OrthoTriangle(240, 240, 160, kNear, kTranslucentColour);
-constexpr unsigned kUntexturedColour = 0xFF30C060u;
-constexpr SceneTriangle kUntexturedTriangle = OrthoTriangle(440, 240, 160, kNear, kUntexturedColour);
 
 // Depth: pairs of a near triangle drawn first and a far one over it.
 constexpr float kFar = 60.0f;

@@ -17,14 +17,10 @@ class ScenarioOutput {
 public:
     explicit ScenarioOutput(const std::string& name);
 
-    // The scenario left facts and ran to its end.
     bool Finished() const { return Fact("finished") == "1"; }
-    // "" for a fact it did not record.
     std::string Fact(const std::string& key) const;
     int IntFact(const std::string& key) const;
-    const std::vector<std::string>& LogLines() const { return m_LogLines; }
     bool Logged(const std::string& line) const;
-    // Log lines that report a failure.
     std::vector<std::string> FailureLines() const;
     bool ReadPicture(const char* name, orvhost::Image* image) const;
     // The picture NAME of a frame whose facts frames.NAME and captured.NAME
@@ -40,7 +36,6 @@ private:
 // True when the suite could not run here (no Wine); tests then skip.
 bool WineUnavailable();
 
-// A check of the suite: skipped where the suite could not run.
 class WineTest : public ::testing::Test {
 protected:
     void SetUp() override {

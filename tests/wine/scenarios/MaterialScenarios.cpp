@@ -1,6 +1,6 @@
-// Materials whose layers hold no texture on the real runtime: lighting,
-// culling, frame blend, depth, passes split by the stage limit and by the
-// layers' lighting flags, and the neutral state of no material.
+// Untextured materials on the real runtime: lighting, culling, frame blend,
+// depth, passes split by the stage limit and by lighting flags, and the
+// neutral state of no material.
 #include <string>
 #include <vector>
 
@@ -15,8 +15,8 @@ namespace {
 
 using namespace winesuite;
 
-// Engine values: texture operation and arguments, blend factors, compare functions.
-constexpr int kSelectArg1 = 1, kCurrent = 0, kDiffuse = 1, kTexture = 5;
+// Engine values: texture operation and argument, blend factors, compare functions.
+constexpr int kSelectArg1 = 1, kCurrent = 0;
 constexpr int kBlendZero = 0, kBlendOne = 1, kLessEqual = 3, kAlways = 7;
 
 Material* MakeMaterial(RenderDevice* device, bool culling, bool frameBlend, bool zWrite, int zFunc) {
@@ -68,28 +68,18 @@ WINE_SCENARIO(materials) {
     Material* blended = MakeMaterial(device, true, true, true, kLessEqual);
     Material* always = MakeMaterial(device, true, false, true, kAlways);
     Material* unwritten = MakeMaterial(device, true, false, false, kLessEqual);
-    Material* untextured = MakeMaterial(device, true, false, true, kLessEqual);
     Material* tenLayers = MakeMaterial(device, true, false, true, kLessEqual);
     Material* split = MakeMaterial(device, true, false, true, kLessEqual);
-    const std::vector<Material*> materials = {plain,      unculled,  blended, always,
-                                              unwritten, untextured, tenLayers, split};
+    const std::vector<Material*> materials = {plain,     unculled,  blended,
+                                              always,    unwritten, tenLayers, split};
     bool made = true;
     for (Material* material : materials) made = material && made;
     if (made) {
-        // One layer as the material starts it (texture times diffuse), one
-        // that selects the texture it does not have; ten layers (two passes
-        // of eight stages, the second added); lighting off, on, off (three
-        // passes, the later two added).
+        // One layer as the material starts it (texture times diffuse); ten
+        // layers (two passes of eight stages, the second added); lighting
+        // off, on, off (three passes, the later two added).
         for (Material* material : {plain, unculled, blended, always, unwritten})
             made = material->AddLayer() && made;
-        MaterialLayer* selecting = untextured->AddLayer();
-        if (selecting) {
-            selecting->SetColorOp(kSelectArg1);
-            selecting->SetColorArg1(kTexture);
-            selecting->SetAlphaOp(kSelectArg1);
-            selecting->SetAlphaArg1(kDiffuse);
-        }
-        made = selecting && made;
         for (int i = 0; i < 10; ++i)
             made = AddPassThroughLayer(tenLayers, i == 9 ? kBlendOne : kBlendZero) && made;
         for (int i = 0; i < 3; ++i) {
@@ -100,12 +90,11 @@ WINE_SCENARIO(materials) {
     }
     scenario.Fact("materials.made", made);
 
-    enum { kLit, kCulledBack, kDrawnBack, kBlended, kUnblended, kUntextured, kTenLayer, kSplit,
-           kNeutral, kNeutralBack, kFirstDepth };
-    std::vector<SceneTriangle> scene = {kLitTriangle,      kCulledBackTriangle, kDrawnBackTriangle,
-                                        kBlendedTriangle,  kUnblendedTriangle,  kUntexturedTriangle,
-                                        kTenLayerTriangle, kSplitTriangle,      kNeutralTriangle,
-                                        kNeutralBackTriangle};
+    enum { kLit, kCulledBack, kDrawnBack, kBlended, kTenLayer, kSplit, kNeutral, kNeutralBack,
+           kFirstDepth };
+    std::vector<SceneTriangle> scene = {kLitTriangle,     kCulledBackTriangle, kDrawnBackTriangle,
+                                        kBlendedTriangle, kTenLayerTriangle,   kSplitTriangle,
+                                        kNeutralTriangle, kNeutralBackTriangle};
     for (const DepthPair& pair : kDepthPairs) {
         scene.push_back(OrthoTriangle(pair.x, pair.y, kDepthPairSize, kNear, kNearColour));
         scene.push_back(OrthoTriangle(pair.x + kDepthPairShift, pair.y + kDepthPairShift,
@@ -148,8 +137,7 @@ WINE_SCENARIO(materials) {
             for (size_t pair = 0; pair < 3; ++pair)
                 drawn = draw(firsts[pair], kFirstDepth + 2 * pair) &&
                         draw(seconds[pair], kFirstDepth + 2 * pair + 1) && drawn;
-            return draw(blended, kBlended) && draw(plain, kUnblended) &&
-                   draw(untextured, kUntextured) && drawn;
+            return draw(blended, kBlended) && drawn;
         });
         frame("passes", [&] { return draw(tenLayers, kTenLayer) && draw(split, kSplit); });
     }

@@ -1,9 +1,8 @@
-// Textures on the real runtime: created ones, image files, ZAR files and a
-// sequence the scenario writes itself, animations held on a frame, all drawn
-// before and after ResetDevice; and materials whose layers hold textures.
+// Textures on the real runtime: created ones, ZAR files the scenario writes
+// (DXT among them), an animation held on a frame, and textured materials,
+// drawn before and after ResetDevice.
 #include <cstdio>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "SceneDrawing.h"
@@ -28,22 +27,12 @@ bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
     return std::fclose(file) == 0 && written;
 }
 
-// The 640 x 480 windowed mode with point sampling on every stage.
-bool OpenForTextures(Scenario& scenario) {
-    if (!OpenWindowed(scenario)) return false;
-    scenario.Device()->SetTextureFilter(kPointFilter);
-    return true;
-}
-
-// An 8 x 8 texture of CreatedTexel at the driver's current bit depth, frame
-// by frame, uploaded.
-Texture* MakeCreated(RenderDevice* device, unsigned frames) {
-    Texture* texture = device->CreateTexture(kCreatedSize, kCreatedSize, false, frames);
+// An 8 x 8 texture of `texel`, uploaded.
+Texture* MakeCreated(RenderDevice* device, uint32_t (*texel)(unsigned, unsigned)) {
+    Texture* texture = device->CreateTexture(kCreatedSize, kCreatedSize, false, 0);
     if (!texture) return nullptr;
-    for (unsigned frame = 0; frame < texture->GetFrameCount(); ++frame)
-        for (unsigned y = 0; y < kCreatedSize; ++y)
-            for (unsigned x = 0; x < kCreatedSize; ++x)
-                texture->SetPixel(x, y, CreatedTexel(x, y, frame), frame);
+    for (unsigned y = 0; y < kCreatedSize; ++y)
+        for (unsigned x = 0; x < kCreatedSize; ++x) texture->SetPixel(x, y, texel(x, y), 0);
     if (texture->UpdateAllFrames() != 0) {
         device->ReleaseTexture(texture);
         return nullptr;
@@ -74,7 +63,7 @@ std::vector<Vertex> MeshOver(const QuadRect& rect) {
     return vertices;
 }
 
-// The references the stone texture and the 32-bit created one hold.
+// The references the stone texture and the created one hold.
 std::string References(Texture* stone, Texture* created) {
     return std::to_string(stone->GetRefCount()) + " " + std::to_string(created->GetRefCount());
 }
@@ -83,67 +72,39 @@ std::string References(Texture* stone, Texture* created) {
 
 WINE_SCENARIO(textures) {
     RenderDevice* device = scenario.Device();
-    if (!OpenForTextures(scenario)) return;
+    if (!OpenWindowed(scenario)) return;
+    device->SetTextureFilter(kPointFilter);
+    device->SetTextureBitDepth(32);
     std::vector<Texture*> textures(kSlotCount, nullptr);
-    device->SetTextureBitDepth(32);
-    textures[kCreated32] = MakeCreated(device, 0);
-    textures[kCreatedUpdated] = MakeCreated(device, 0);
-    textures[kCreatedAnimated] = MakeCreated(device, kCreatedFrames);
-    device->SetTextureBitDepth(16);
-    textures[kCreated16] = MakeCreated(device, 0);
-    device->SetTextureBitDepth(32);
-
-    const std::vector<ImageFile> images = PictureFiles();
-    const char* const names[] = {"picture.bmp", "picture.tga", "picture.png", "picture.dds",
-                                 "picture.jpg", "rgba.zar", "dxt1.zar", "dxt5.zar", "animated.zar"};
+    textures[kCreated32] = MakeCreated(device, CreatedTexel);
+    textures[kCreatedUpdated] = MakeCreated(device, CreatedTexel);
+    bool made = true;
     const ZarKind kinds[] = {ZarKind::Rgba, ZarKind::Dxt1, ZarKind::Dxt5, ZarKind::Animated};
-    bool written = true;
-    for (int i = 0; i < 9; ++i) {
-        const std::string path = scenario.PathOf(names[i]);
-        written = WriteFile(path, i < 5 ? images[i].bytes : ZarBytes(kinds[i - 5])) && written;
-        textures[i < 5 ? kFileBmp + i : kZarRgba + (i - 5)] =
-            device->CreateTextureFromFile(path.c_str(), false, false);
+    for (int i = 0; i < 4; ++i) {
+        const std::string path = scenario.PathOf(("file" + std::to_string(i) + ".zar").c_str());
+        made = WriteFile(path, ZarBytes(kinds[i])) && made;
+        textures[kZarRgba + i] = device->CreateTextureFromFile(path.c_str(), false, false);
     }
-    for (unsigned frame = 0; frame < kSequenceFrames; ++frame) {
-        Picture picture;
-        picture.width = picture.height = kAnimatedSize;
-        for (unsigned texel = 0; texel < kAnimatedSize * kAnimatedSize; ++texel)
-            picture.argb.push_back(FrameTexel(texel % kAnimatedSize, texel / kAnimatedSize, frame));
-        const std::string name = "frame" + std::to_string(frame) + ".tga";
-        written = WriteFile(scenario.PathOf(name.c_str()), TgaFile(Tga::Rgb24, picture, false, true).bytes) &&
-                  written;
-    }
-    scenario.Fact("files.written", written);
-    const std::string first = scenario.PathOf("frame0.tga");
-    textures[kFileSequence] =
-        device->CreateTextureFromFileSequence(first.c_str(), kSequenceRate, false, false);
-    // The animation again, unique: not looping, its cycle measured from the
-    // start of the tick count, so it has long ended at its first bind.
-    textures[kZarEnded] =
-        device->CreateTextureFromFile(scenario.PathOf("animated.zar").c_str(), false, true);
 
-    // The example materials name their textures relative to their folder,
-    // which the suite copies beside the scenarios' output.
+    // The example material names its texture relative to its folder, which
+    // the suite copies beside the scenarios' output.
     FileSystem* files = scenario.GetKernel().m_pFileSystem;
     const String base = files->GetBaseDirectory();
     files->SetBaseDirectory(scenario.PathOf("../examples").c_str());
-    Material* materials[] = {device->LoadMaterial("stone.xml"), device->LoadMaterial("mossy-stone.xml"),
-                             device->CreateMaterial()};
+    Material* materials[] = {device->LoadMaterial("stone.xml"), device->CreateMaterial()};
     Texture* stone = device->CreateTextureFromFile("textures/stone.bmp", false, false);
     files->SetBaseDirectory(base.c_str());
-    Texture* second = device->CreateTexture(kCreatedSize, kCreatedSize, false, 0);
-    VertexBuffer* meshes[3];
-    bool made = stone && second && materials[0] && materials[1] && materials[2];
-    for (int i = 0; i < 3; ++i) made = (meshes[i] = MakeBuffer(device, MeshOver(kMeshes[i]), false)) && made;
+    Texture* second = MakeCreated(device, SecondLayerTexel);
+    VertexBuffer* meshes[2];
+    made = stone && second && materials[0] && materials[1] && made;
+    for (int i = 0; i < 2; ++i) made = (meshes[i] = MakeBuffer(device, MeshOver(kMeshes[i]), false)) && made;
     for (Texture* texture : textures) made = texture && made;
     if (made) {
-        for (unsigned y = 0; y < kCreatedSize; ++y)
-            for (unsigned x = 0; x < kCreatedSize; ++x) second->SetPixel(x, y, SecondLayerTexel(x, y), 0);
-        MaterialLayer* over = materials[2]->AddLayer(textures[kCreated32]) ? materials[2]->AddLayer(second)
+        MaterialLayer* over = materials[1]->AddLayer(textures[kCreated32]) ? materials[1]->AddLayer(second)
                                                                         : nullptr;
-        made = second->UpdateAllFrames() == 0 && over;
+        made = over != nullptr;
         if (over) {
-            materials[2]->SetFrameBlend(false);
+            materials[1]->SetFrameBlend(false);
             over->SetColorArg2(0);  // current: texture x the stages before
             over->SetAlphaArg2(0);
         }
@@ -159,34 +120,22 @@ WINE_SCENARIO(textures) {
         for (int y = kUpdatedTexels.top; y < kUpdatedTexels.bottom; ++y)
             for (int x = kUpdatedTexels.left; x < kUpdatedTexels.right; ++x)
                 updated->SetPixel(x, y, kUpdatedColour, 0);
-        updated->SetPixel(0, 0, kNotUploadedColour, 0);
+        updated->SetPixel(0, 0, 0xFF000000u, 0);
         scenario.Fact("update.rect", updated->UpdateRect(0, kUpdatedTexels.left, kUpdatedTexels.top,
                                                          kUpdatedTexels.right, kUpdatedTexels.bottom,
                                                          true));
-        scenario.Fact("durations.created", Durations(textures[kCreatedAnimated]));
-        scenario.Fact("durations.sequence", Durations(textures[kFileSequence]));
         scenario.Fact("durations.zar", Durations(textures[kZarPaused]));
-
         // A name asked for again, in other letters, shares the texture.
-        Texture* bitmap = textures[kFileBmp];
-        Texture* shared = device->CreateTextureFromFile(scenario.PathOf("PICTURE.BMP").c_str(), true, false);
-        Texture* sequence = device->CreateTextureFromFile(first.c_str(), false, false);
-        const std::string references = std::to_string(bitmap->GetRefCount());
+        Texture* zar = textures[kZarRgba];
+        Texture* shared = device->CreateTextureFromFile(scenario.PathOf("FILE0.ZAR").c_str(), true, false);
+        const std::string references = std::to_string(zar->GetRefCount());
         device->ReleaseTexture(shared);
-        device->ReleaseTexture(sequence);
-        scenario.Fact("shared", shared == bitmap && sequence == textures[kFileSequence]);
-        scenario.Fact("shared.references", references + " " + std::to_string(bitmap->GetRefCount()));
-        // Each example's layer holds the stone texture, the two-layer
-        // material the created one.
+        scenario.Fact("shared", shared == zar);
+        scenario.Fact("shared.references", references + " " + std::to_string(zar->GetRefCount()));
         scenario.Fact("references", References(stone, textures[kCreated32]));
 
-        for (const auto& held : {std::make_pair(kCreatedAnimated, kShownCreatedFrame),
-                                 std::make_pair(kFileSequence, kShownSequenceFrame),
-                                 std::make_pair(kZarPaused, kPausedZarFrame)}) {
-            textures[held.first]->SetPlaying(false);
-            textures[held.first]->SetFrame(held.second);
-        }
-        textures[kZarEnded]->SetLooping(false);
+        textures[kZarPaused]->SetPlaying(false);
+        textures[kZarPaused]->SetFrame(kPausedZarFrame);
         std::vector<ScreenQuad*> quads;
         for (int slot = 0; slot < kSlotCount; ++slot)
             quads.push_back(device->CreateScreenQuad(ToRect(Slot(slot)), 0xFFFFFFFFu));
@@ -204,7 +153,7 @@ WINE_SCENARIO(textures) {
                                   drawn = quads[i] && d->RenderScreenQuad(quads[i]) && drawn;
                               }
                               d->SetTexture(0, nullptr);
-                              for (int i = 0; i < 3 && materials[i]; ++i) {
+                              for (int i = 0; i < 2 && materials[i]; ++i) {
                                   d->SetMaterial(materials[i]);
                                   drawn = d->SetVertexBuffer(meshes[i]) &&
                                           d->RenderVertexBuffer(PRIMITIVE_TRIANGLELIST, 2) && drawn;
@@ -216,7 +165,6 @@ WINE_SCENARIO(textures) {
             scenario.Fact(("captured." + name).c_str(), scenario.Capture(name.c_str()));
         };
         frame("before");
-        scenario.Fact("ended.playing", textures[kZarEnded]->IsPlaying());
         // Released materials give their layers' references back.
         for (Material*& material : materials) {
             device->ReleaseMaterial(material);
