@@ -18,14 +18,12 @@ protected:
 TEST_F(HostileFile, TruncatedAndChangedFilesFailOrLoadWhole) {
     const std::vector<uint8_t> samples[] = {
         BmpFile(Bmp::Rle8, 21, 9, false).bytes,
-        BmpFile(Bmp::Rle4, 21, 9, false).bytes,
         BmpFile(Bmp::Argb32Fields, 7, 5, false, false).bytes,
         TgaFile(Tga::Mapped8, 17, 9, true, false).bytes,
         TgaFile(Tga::Argb32, 17, 9, true, true).bytes,
         PngFile(PNG_COLOR_TYPE_PALETTE, 4, 17, 11, true, true).bytes,
         PngFile(PNG_COLOR_TYPE_RGB_ALPHA, 16, 13, 7, false, false).bytes,
         JpegFile(false, false, 24, 16).bytes,
-        JpegFile(true, true, 24, 16).bytes,
         DdsFile(D3DFMT_A8R8G8B8, 8, 4, 3).bytes,
         DdsBlockFile(D3DFMT_DXT5, 16, 8, 5, 3),
     };

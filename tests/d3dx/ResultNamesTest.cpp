@@ -25,10 +25,8 @@ constexpr NamedCode kNamedCodes[] = {
 };
 
 TEST(ResultNames, NamesEveryKnownCodeAndUnknownForTheRest) {
-    for (const NamedCode& entry : kNamedCodes) {
-        SCOPED_TRACE(entry.name);
-        EXPECT_STREQ(DXGetErrorString8A(static_cast<HRESULT>(entry.code)), entry.name);
-    }
+    for (const NamedCode& entry : kNamedCodes)
+        EXPECT_STREQ(DXGetErrorString8A(static_cast<HRESULT>(entry.code)), entry.name) << entry.code;
 }
 
 }  // namespace

@@ -51,23 +51,22 @@ uint16_t To555(uint32_t argb) {
                                  Channel(argb, 8) >> 3 << 5 | Channel(argb, 0) >> 3);
 }
 
-uint32_t From555(uint16_t value, bool alpha) {
-    const uint32_t a = !alpha || (value & 0x8000) ? 0xFF : 0;
+uint32_t From555(uint16_t value) {
+    const uint32_t a = value & 0x8000 ? 0xFF : 0;
     return a << 24 | Widen(value >> 10 & 31, 5) << 16 | Widen(value >> 5 & 31, 5) << 8 |
            Widen(value & 31, 5);
 }
 
-// Run-length encoding of palette indices, one row at a time (RLE8 or RLE4):
-// runs of two or more as encoded runs, three or more changing indices as an
-// absolute run.
-void EncodeRleRow(const std::vector<uint8_t>& row, bool four, std::vector<uint8_t>& out) {
+// RLE8 encoding of palette indices, one row at a time: runs of two or more
+// as encoded runs, three or more changing indices as an absolute run.
+void EncodeRleRow(const std::vector<uint8_t>& row, std::vector<uint8_t>& out) {
     size_t x = 0;
     while (x < row.size()) {
         size_t run = 1;
         while (x + run < row.size() && row[x + run] == row[x] && run < 255) ++run;
         if (run >= 2) {
             out.push_back(static_cast<uint8_t>(run));
-            out.push_back(four ? static_cast<uint8_t>(row[x] << 4 | row[x]) : row[x]);
+            out.push_back(row[x]);
             x += run;
             continue;
         }
@@ -78,19 +77,13 @@ void EncodeRleRow(const std::vector<uint8_t>& row, bool four, std::vector<uint8_
         if (literal < 3) {
             for (size_t i = 0; i < literal; ++i) {
                 out.push_back(1);
-                out.push_back(four ? static_cast<uint8_t>(row[x + i] << 4) : row[x + i]);
+                out.push_back(row[x + i]);
             }
         } else {
             out.push_back(0);
             out.push_back(static_cast<uint8_t>(literal));
-            std::vector<uint8_t> packed;
-            for (size_t i = 0; i < literal; ++i) {
-                if (!four) packed.push_back(row[x + i]);
-                else if (i % 2 == 0) packed.push_back(static_cast<uint8_t>(row[x + i] << 4));
-                else packed.back() |= row[x + i];
-            }
-            if (packed.size() % 2) packed.push_back(0);
-            out.insert(out.end(), packed.begin(), packed.end());
+            out.insert(out.end(), row.begin() + long(x), row.begin() + long(x + literal));
+            if (literal % 2) out.push_back(0);
         }
         x += literal;
     }
@@ -123,17 +116,14 @@ ImageFile BmpFile(Bmp kind, UINT width, UINT height, bool topDown, bool fileHead
         D3DFORMAT format;
     };
     static const Kind kKinds[] = {
-        {1, 0, 2, D3DFMT_X8R8G8B8},     {4, 0, 16, D3DFMT_X8R8G8B8},   {8, 0, 256, D3DFMT_X8R8G8B8},
-        {4, 2, 16, D3DFMT_X8R8G8B8},    {8, 1, 256, D3DFMT_X8R8G8B8},  {16, 0, 0, D3DFMT_X1R5G5B5},
-        {16, 3, 0, D3DFMT_R5G6B5},      {24, 0, 0, D3DFMT_X8R8G8B8},   {32, 0, 0, D3DFMT_X8R8G8B8},
-        {32, 3, 0, D3DFMT_A8R8G8B8},
+        {4, 0, 16, D3DFMT_X8R8G8B8}, {8, 0, 256, D3DFMT_X8R8G8B8}, {8, 1, 256, D3DFMT_X8R8G8B8},
+        {16, 3, 0, D3DFMT_R5G6B5},   {24, 0, 0, D3DFMT_X8R8G8B8},  {32, 3, 0, D3DFMT_A8R8G8B8},
     };
     const Kind& k = kKinds[static_cast<int>(kind)];
-    const bool rle = k.compression == 1 || k.compression == 2;
+    const bool rle = k.compression == 1;
     const bool v4 = kind == Bmp::Argb32Fields;
     ImageFile file{"bmp", {}, {}, k.format};
     if (k.colours) file.expected = Indexed(width, height, k.colours);
-    else if (kind == Bmp::Rgb555) file.expected = Map(Pattern(width, height, false), [](uint32_t p) { return From555(To555(p), false); });
     else if (kind == Bmp::BitFields565)
         file.expected = Map(Pattern(width, height, false), [](uint32_t p) {
             return 0xFF000000u | Widen(Channel(p, 16) >> 3, 5) << 16 | Widen(Channel(p, 8) >> 2, 6) << 8 |
@@ -154,8 +144,7 @@ ImageFile BmpFile(Bmp kind, UINT width, UINT height, bool topDown, bool fileHead
                 indices.push_back(static_cast<uint8_t>(index));
                 row[x * k.bits / 8] |= static_cast<uint8_t>(index << (8 - k.bits - x * k.bits % 8));
             } else if (k.bits == 16) {
-                const uint32_t v = kind == Bmp::Rgb555 ? To555(p) & 0x7FFF
-                                                       : Channel(p, 16) >> 3 << 11 | Channel(p, 8) >> 2 << 5 | Channel(p, 0) >> 3;
+                const uint32_t v = Channel(p, 16) >> 3 << 11 | Channel(p, 8) >> 2 << 5 | Channel(p, 0) >> 3;
                 row[2 * x] = static_cast<uint8_t>(v);
                 row[2 * x + 1] = static_cast<uint8_t>(v >> 8);
             } else {
@@ -164,7 +153,7 @@ ImageFile BmpFile(Bmp kind, UINT width, UINT height, bool topDown, bool fileHead
             }
         }
         if (rle) {
-            EncodeRleRow(indices, k.compression == 2, pixels);
+            EncodeRleRow(indices, pixels);
             pixels.push_back(0);
             pixels.push_back(fileRow + 1 < height ? 0 : 1);  // end of line / of bitmap
         } else {
@@ -212,13 +201,9 @@ ImageFile TgaFile(Tga kind, const Picture& source, bool runLength, bool topDown)
             bits = 8, type = 3, file.format = D3DFMT_L8;
             file.expected = Map(Map(source, opaque), [](uint32_t p) { return 0xFF000000u | Channel(p, 16) * 0x010101u; });
             break;
-        case Tga::Rgb15:
-            bits = 15, file.format = D3DFMT_X1R5G5B5;
-            file.expected = Map(Map(source, opaque), [](uint32_t p) { return From555(To555(p), false); });
-            break;
         case Tga::Argb16:
             bits = 16, alphaBits = 1, file.format = D3DFMT_A1R5G5B5;
-            file.expected = Map(source, [](uint32_t p) { return From555(To555(p), true); });
+            file.expected = Map(source, [](uint32_t p) { return From555(To555(p)); });
             break;
         case Tga::Rgb24: file.expected = Map(source, opaque); break;
         case Tga::Argb32:
@@ -248,7 +233,6 @@ ImageFile TgaFile(Tga kind, const Picture& source, bool runLength, bool topDown)
             else if (type == 3) pixel = {static_cast<uint8_t>(p)};
             else if (bytes == 2) pixel = {static_cast<uint8_t>(To555(p)), static_cast<uint8_t>(To555(p) >> 8)};
             else for (unsigned b = 0; b < bytes; ++b) pixel.push_back(static_cast<uint8_t>(p >> (8 * b)));
-            if (bits == 15) pixel[1] &= 0x7F;
             stream.push_back(pixel);
         }
     }
@@ -282,35 +266,22 @@ void WriteToVector(png_structp png, png_bytep data, png_size_t length) {
 
 void FlushNothing(png_structp) {}
 
-struct PngWriteJob {
-    std::vector<uint8_t>* out;
-    UINT width, height;
-    int bitDepth, colourType;
-    bool interlaced;
-    png_color* palette;
-    int colours;
-    png_byte* paletteAlphas;
-    png_color_16* key;
-    png_bytep* rows;
-};
-
 // libpng's errors jump back here: nothing in this frame has a destructor.
-bool WritePng(const PngWriteJob* job) {
+bool WritePng(std::vector<uint8_t>* out, UINT width, UINT height, int bitDepth, int colourType, bool interlaced,
+              png_color* palette, int colours, png_byte* paletteAlphas, png_bytep* rows) {
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
     if (setjmp(png_jmpbuf(png))) {
         png_destroy_write_struct(&png, &info);
         return false;
     }
-    png_set_write_fn(png, job->out, WriteToVector, FlushNothing);
-    png_set_IHDR(png, info, job->width, job->height, job->bitDepth, job->colourType,
-                 job->interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
+    png_set_write_fn(png, out, WriteToVector, FlushNothing);
+    png_set_IHDR(png, info, width, height, bitDepth, colourType, interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    if (job->palette) png_set_PLTE(png, info, job->palette, job->colours);
-    if (job->paletteAlphas || job->key)
-        png_set_tRNS(png, info, job->paletteAlphas, job->paletteAlphas ? job->colours : 0, job->key);
+    if (palette) png_set_PLTE(png, info, palette, colours);
+    if (paletteAlphas) png_set_tRNS(png, info, paletteAlphas, colours, nullptr);
     png_write_info(png, info);
-    png_write_image(png, job->rows);
+    png_write_image(png, rows);
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
     return true;
@@ -328,12 +299,10 @@ ImageFile PngFile(int colourType, int bitDepth, UINT width, UINT height, bool in
     const int channels = palette ? 1 : (colour ? 3 : 1) + (alpha ? 1 : 0);
     const UINT colours = palette ? std::min(1u << bitDepth, 256u) : 0;
     ImageFile file{"png", {}, Picture{width, height, {}}, D3DFMT_UNKNOWN};
-    file.format = !colour ? (alpha || transparency ? D3DFMT_A8L8 : D3DFMT_L8)
-                          : (alpha || transparency ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8);
+    file.format = !colour ? (alpha ? D3DFMT_A8L8 : D3DFMT_L8) : (alpha || transparency ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8);
 
     std::vector<std::vector<png_byte>> rows(height);
     const uint32_t maxSample = bitDepth == 16 ? 65535 : (1u << bitDepth) - 1;
-    uint32_t transparentSample[3] = {};
     for (UINT y = 0; y < height; ++y) {
         std::vector<uint32_t> samples;  // channel values in file order
         for (UINT x = 0; x < width; ++x) {
@@ -346,7 +315,6 @@ ImageFile PngFile(int colourType, int bitDepth, UINT width, UINT height, bool in
         }
         for (UINT x = 0; x < width; ++x) {
             const uint32_t* s = &samples[size_t{x} * channels];
-            if (y == 0 && x == 0) std::copy(s, s + (colour ? 3 : 1), transparentSample);
             auto to8 = [&](uint32_t v) { return bitDepth == 16 ? Scale16(v) : Widen(v, bitDepth); };
             uint32_t pixel;
             if (palette) {
@@ -354,8 +322,7 @@ ImageFile PngFile(int colourType, int bitDepth, UINT width, UINT height, bool in
                 if (transparency) pixel = (pixel & 0xFFFFFF) | ((s[0] * 50 + 7) & 255) << 24;
             } else {
                 const uint32_t r = to8(s[0]), g = to8(colour ? s[1] : s[0]), b = to8(colour ? s[2] : s[0]);
-                uint32_t a = alpha ? to8(s[colour ? 3 : 1]) : 255;
-                if (transparency && std::equal(s, s + (colour ? 3 : 1), transparentSample)) a = 0;
+                const uint32_t a = alpha ? to8(s[colour ? 3 : 1]) : 255;
                 pixel = a << 24 | r << 16 | g << 8 | b;
             }
             file.expected.argb.push_back(pixel);
@@ -382,18 +349,11 @@ ImageFile PngFile(int colourType, int bitDepth, UINT width, UINT height, bool in
                         static_cast<png_byte>(Channel(c, 0))});
         alphas.push_back(static_cast<png_byte>((i * 50 + 7) & 255));
     }
-    png_color_16 key = {};
-    key.gray = static_cast<png_uint_16>(transparentSample[0]);
-    key.red = static_cast<png_uint_16>(transparentSample[0]);
-    key.green = static_cast<png_uint_16>(transparentSample[1]);
-    key.blue = static_cast<png_uint_16>(transparentSample[2]);
     std::vector<png_bytep> pointers;
     for (auto& row : rows) pointers.push_back(row.data());
-    const PngWriteJob job = {&file.bytes, width, height, bitDepth, colourType, interlaced,
-                             palette ? plte.data() : nullptr, static_cast<int>(colours),
-                             transparency && palette ? alphas.data() : nullptr,
-                             transparency && !palette ? &key : nullptr, pointers.data()};
-    if (!WritePng(&job)) file.bytes.clear();
+    if (!WritePng(&file.bytes, width, height, bitDepth, colourType, interlaced, palette ? plte.data() : nullptr,
+                  static_cast<int>(colours), transparency && palette ? alphas.data() : nullptr, pointers.data()))
+        file.bytes.clear();
     return file;
 }
 
@@ -445,19 +405,13 @@ struct DdsLayout {
     D3DFORMAT loaded;  // level 0's format on the default device
 };
 
-constexpr uint32_t kRgb = 0x40, kAlphaPixels = 0x1, kAlphaOnly = 0x2, kLuminance = 0x20000, kFourCC = 0x4;
+constexpr uint32_t kRgb = 0x40, kAlphaPixels = 0x1, kLuminance = 0x20000, kFourCC = 0x4;
 
 const DdsLayout kDdsLayouts[] = {
     {D3DFMT_A8R8G8B8, 32, kRgb | kAlphaPixels, 0xFF0000, 0xFF00, 0xFF, 0xFF000000, D3DFMT_A8R8G8B8},
-    {D3DFMT_X8R8G8B8, 32, kRgb, 0xFF0000, 0xFF00, 0xFF, 0, D3DFMT_X8R8G8B8},
-    {D3DFMT_R8G8B8, 24, kRgb, 0xFF0000, 0xFF00, 0xFF, 0, D3DFMT_X8R8G8B8},
     {D3DFMT_R5G6B5, 16, kRgb, 0xF800, 0x07E0, 0x1F, 0, D3DFMT_R5G6B5},
-    {D3DFMT_X1R5G5B5, 16, kRgb, 0x7C00, 0x03E0, 0x1F, 0, D3DFMT_X1R5G5B5},
-    {D3DFMT_A1R5G5B5, 16, kRgb | kAlphaPixels, 0x7C00, 0x03E0, 0x1F, 0x8000, D3DFMT_A1R5G5B5},
     {D3DFMT_A4R4G4B4, 16, kRgb | kAlphaPixels, 0x0F00, 0x00F0, 0x0F, 0xF000, D3DFMT_A4R4G4B4},
-    {D3DFMT_L8, 8, kLuminance, 0xFF, 0, 0, 0, D3DFMT_L8},
     {D3DFMT_A8L8, 16, kLuminance | kAlphaPixels, 0xFF, 0, 0, 0xFF00, D3DFMT_A8L8},
-    {D3DFMT_A8, 8, kAlphaOnly, 0, 0, 0, 0xFF, D3DFMT_A8},
 };
 
 std::vector<uint8_t> DdsHeader(UINT width, UINT height, UINT levels, uint32_t pixelFlags, uint32_t fourCC,

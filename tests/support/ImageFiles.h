@@ -26,17 +26,17 @@ struct ImageFile {
     D3DFORMAT format;          // level 0's format on the default device
 };
 
-enum class Bmp { Palette1, Palette4, Palette8, Rle4, Rle8, Rgb555, BitFields565, Rgb24, Rgb32, Argb32Fields };
+enum class Bmp { Palette4, Palette8, Rle8, BitFields565, Rgb24, Argb32Fields };
 ImageFile BmpFile(Bmp kind, UINT width, UINT height, bool topDown, bool fileHeader = true);
 
-enum class Tga { Mapped8, Grey8, Rgb15, Argb16, Rgb24, Argb32 };
+enum class Tga { Mapped8, Grey8, Argb16, Rgb24, Argb32 };
 ImageFile TgaFile(Tga kind, UINT width, UINT height, bool runLength, bool topDown);
 // The same of a given picture (reduced as the kind stores it; Mapped8 keeps
 // its own indexed picture).
 ImageFile TgaFile(Tga kind, const Picture& source, bool runLength, bool topDown);
 
 // colourType and bitDepth as libpng names them; transparency adds a tRNS chunk
-// (to grey, RGB and palette images).
+// of alphas to palette images.
 ImageFile PngFile(int colourType, int bitDepth, UINT width, UINT height, bool interlaced,
                   bool transparency);
 

@@ -36,9 +36,7 @@ inline int LoadFromFile(Texture* texture, const char* fileName, int fileType, bo
                         bool mipmaps, bool keepCopy) {
     return CallTextureSlot<int>(texture, 36, fileName, fileType, prefer32Bit, mipmaps, keepCopy);
 }
-inline bool Bind(Texture* texture, unsigned stage) {
-    return CallTextureSlot<bool>(texture, 38, stage);
-}
+inline bool Bind(Texture* texture, unsigned stage) { return CallTextureSlot<bool>(texture, 38, stage); }
 
 // A ZAR file under construction.
 struct ZarFile {
@@ -106,16 +104,13 @@ struct FrameContents {
     int pitch = 0;
     std::vector<uint8_t> bytes;  // rows `pitch` apart
     orvd3d8::Image image;        // as A8R8G8B8 (uncompressed colour formats only)
-    uint32_t Word32(unsigned x, unsigned y) const {
-        uint32_t v;
-        std::memcpy(&v, &bytes[y * pitch + 4 * x], 4);
+    template <typename Word> Word At(unsigned x, unsigned y) const {
+        Word v;
+        std::memcpy(&v, &bytes[y * pitch + sizeof v * x], sizeof v);
         return v;
     }
-    uint16_t Word16(unsigned x, unsigned y) const {
-        uint16_t v;
-        std::memcpy(&v, &bytes[y * pitch + 2 * x], 2);
-        return v;
-    }
+    uint32_t Word32(unsigned x, unsigned y) const { return At<uint32_t>(x, y); }
+    uint16_t Word16(unsigned x, unsigned y) const { return At<uint16_t>(x, y); }
 };
 inline FrameContents BoundFrame(RenderDevice* renderer, IDirect3DDevice8* device,
                                 Texture* texture) {
@@ -169,17 +164,13 @@ inline void ReferenceDecodeBlock(const uint8_t* block, int dxt, uint32_t out[16]
     p[3][3] = three ? 0 : 255;
     const uint32_t indices = colour[4] | (colour[5] << 8) | (colour[6] << 16) |
                              (static_cast<uint32_t>(colour[7]) << 24);
-    unsigned alphas[8] = {block[0], block[1]};
-    if (dxt >= 4) {
-        const unsigned a0 = block[0], a1 = block[1];
-        for (int i = 2; i < 8; ++i) {
-            if (a0 > a1)
-                alphas[i] = ((8 - i) * a0 + (i - 1) * a1 + 3) / 7;
-            else
-                alphas[i] = i < 6 ? ((6 - i) * a0 + (i - 1) * a1 + 2) / 5 : (i == 6 ? 0 : 255);
-        }
-    }
-    for (int r = 0; r < 4; ++r) {
+    const unsigned a0 = block[0], a1 = block[1];
+    unsigned alphas[8] = {a0, a1};
+    for (int i = 2; i < 8 && dxt >= 4; ++i)
+        alphas[i] = a0 > a1 ? ((8 - i) * a0 + (i - 1) * a1 + 3) / 7
+                  : i < 6   ? ((6 - i) * a0 + (i - 1) * a1 + 2) / 5
+                            : (i == 6 ? 0 : 255);
+    for (int r = 0; r < 4; ++r)
         for (int c = 0; c < 4; ++c) {
             const int pixel = 4 * r + c;
             const unsigned* entry = p[(indices >> (2 * pixel)) & 3];
@@ -194,12 +185,7 @@ inline void ReferenceDecodeBlock(const uint8_t* block, int dxt, uint32_t out[16]
             }
             out[pixel] = (alpha << 24) | (entry[0] << 16) | (entry[1] << 8) | entry[2];
         }
-    }
 }
-
-}  // namespace orvtest
-
-namespace orvtest {
 
 // A windowed display whose device offers the given texture formats (all of
 // the stand-in's defaults when empty), and files written under the test
@@ -218,12 +204,8 @@ protected:
         WriteBytes(path, bytes);
         return path;
     }
-    std::string Write(const std::string& name, const ZarFile& file) {
-        return Write(name, file.Bytes());
-    }
-    std::string Write(const std::string& name, const ImageFile& file) {
-        return Write(name, file.bytes);
-    }
+    std::string Write(const std::string& name, const ZarFile& file) { return Write(name, file.Bytes()); }
+    std::string Write(const std::string& name, const ImageFile& file) { return Write(name, file.bytes); }
     FrameContents Bound(Texture* texture) { return BoundFrame(m_pRenderer, m_pD3D, texture); }
     // ResetDevice on the display; the widths (up to 32) of the Direct3D
     // textures made again, in the order made. Empty when the reset fails.
