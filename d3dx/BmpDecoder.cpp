@@ -292,7 +292,10 @@ HRESULT DecodeBmp(const uint8_t* data, size_t size, const ImageLimits& limits,
     PixelView level;
     HRESULT hr = image.AddTopPixelLevel(width, height, &level);
     if (FAILED(hr)) return hr;
-    if (rle) return DecodeRle(reader, header, palette, entries, level) ? D3D_OK : D3DXERR_INVALIDDATA;
+    if (rle) {
+        if (!DecodeRle(reader, header, palette, entries, level)) return D3DXERR_INVALIDDATA;
+        return D3D_OK;
+    }
 
     const uint8_t* pixels = reader.Current();
     const unsigned bytesPerPixel = header.bitsPerPixel / 8;
