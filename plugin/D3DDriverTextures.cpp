@@ -1,5 +1,6 @@
 // Textures: creation and loading through the registry, binding, release, and
 // the texture half of a device reset.
+#include <cstdint>
 #include <memory>
 #include <new>
 
@@ -18,17 +19,10 @@ constexpr unsigned short kCreatedFrameDuration = 66;
 // ordinary precision with more green, and alpha.
 const PixelChannels kCreatedChannels(2, 3, 2, 2, 0);
 
-// Equal ignoring ASCII letter case, as String::CompareIC tells. Names of one
-// folder share their beginnings, so the walk starts from the end.
-bool SameNameIgnoringCase(const String& a, const String& b) {
-    const unsigned length = a.Length();
-    if (b.Length() != length) return false;
-    const char* x = a.c_str();
-    const char* y = b.c_str();
-    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-    for (unsigned i = length; i-- > 0;)
-        if (x[i] != y[i] && lower(x[i]) != lower(y[i])) return false;
-    return true;
+constexpr char kNotATexture[] = "%s: Not a texture of this driver.";
+
+unsigned char LowerAscii(unsigned char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c - 'A' + 'a') : c;
 }
 
 }  // namespace
@@ -56,12 +50,12 @@ Texture* D3DDriver::CreateTexture(unsigned width, unsigned height, bool mipmaps,
     }
     durations.reset();
     TextureEntry* entry = result == 0 ? new (std::nothrow) TextureEntry{String(), texture} : nullptr;
-    if (!entry) {
+    if (!entry || !RegisterTexture(texture, entry)) {
+        delete entry;
         delete texture;
         return refuse();
     }
     texture->AddRef();
-    m_Textures.PushEnd(entry);
     return texture;
 }
 
@@ -102,65 +96,117 @@ Texture* D3DDriver::LoadTexture(const char* fileName, int framesPerSecond, bool 
                                          mipmaps, true);
     TextureEntry* entry = nullptr;
     if (result != 0 ||
-        (!unique && !(entry = new (std::nothrow) TextureEntry{String(fileName), texture}))) {
+        (!unique && !(entry = new (std::nothrow) TextureEntry{String(fileName), texture})) ||
+        !RegisterTexture(texture, entry)) {
+        delete entry;
         delete texture;
         return refuse();
     }
     texture->AddRef();
-    if (unique)
-        m_UniqueTextures.PushEnd(texture);
-    else
-        m_Textures.PushEnd(entry);
     return texture;
 }
 
 bool D3DDriver::ReleaseTexture(Texture* texture) {
     if (!texture) return true;
-    if (TextureEntry* entry = FindTextureEntry(texture)) {
-        texture->Release();
-        if (texture->GetRefCount() == 0) {
-            m_Textures.Remove(m_Textures.Find(entry));
-            delete static_cast<D3DTexture*>(texture);
-            delete entry;
-        }
+    // A pointer this driver does not hold (never handed out, or already
+    // destroyed) is left alone.
+    const auto held = m_TextureIndex.find(texture);
+    if (held == m_TextureIndex.end()) {
+        m_pKernel->LogMessage(kNotATexture, "D3DDriver::ReleaseTexture");
         return true;
     }
-    // A unique texture dies when its last holder lets go; a pointer this
-    // driver does not hold (never handed out, or already destroyed) is left
-    // alone.
-    const int unique = m_UniqueTextures.Find(texture);
-    if (unique >= 0) {
-        texture->Release();
-        if (texture->GetRefCount() == 0) {
-            m_UniqueTextures.Remove(unique);
-            delete static_cast<D3DTexture*>(texture);
-        }
-    }
+    // Shared or unique, a texture dies when its last holder lets go.
+    texture->Release();
+    if (texture->GetRefCount() == 0) DestroyTexture(texture, held->second);
     return true;
 }
 
 void D3DDriver::SetTexture(unsigned stage, Texture* texture) {
     if (!m_pDevice) return;
-    if (texture)
-        static_cast<D3DTexture*>(texture)->Bind(stage);
-    else
+    if (!texture)
         m_pDevice->SetTexture(stage, nullptr);
+    else if (HoldsTexture(texture, "D3DDriver::SetTexture"))
+        static_cast<D3DTexture*>(texture)->Bind(stage);
+}
+
+size_t D3DDriver::NameHash::operator()(const String& name) const {
+    // FNV-1a over the bytes as the comparison sees them.
+    uint64_t hash = 14695981039346656037ull;
+    for (const char* p = name.c_str(); *p; ++p) {
+        hash ^= LowerAscii(static_cast<unsigned char>(*p));
+        hash *= 1099511628211ull;
+    }
+    return static_cast<size_t>(hash);
+}
+
+bool D3DDriver::SameName::operator()(const String& a, const String& b) const {
+    return a.Length() == b.Length() && a.CompareIC(b) == 0;
 }
 
 D3DDriver::TextureEntry* D3DDriver::FindTextureByName(const String& name) {
-    for (void* item = m_Textures.Rewind(); item; item = m_Textures.Next()) {
-        TextureEntry* entry = static_cast<TextureEntry*>(item);
-        if (SameNameIgnoringCase(entry->fileName, name)) return entry;
-    }
-    return nullptr;
+    const auto slot = m_TextureNames.find(name);
+    return slot == m_TextureNames.end() ? nullptr : slot->second.first;
 }
 
 D3DDriver::TextureEntry* D3DDriver::FindTextureEntry(Texture* texture) {
-    for (void* item = m_Textures.Rewind(); item; item = m_Textures.Next()) {
-        TextureEntry* entry = static_cast<TextureEntry*>(item);
-        if (entry->texture == texture) return entry;
+    const auto held = m_TextureIndex.find(texture);
+    return held == m_TextureIndex.end() ? nullptr : held->second;
+}
+
+bool D3DDriver::HoldsTexture(Texture* texture, const char* operation) {
+    if (m_TextureIndex.count(texture)) return true;
+    m_pKernel->LogMessage(kNotATexture, operation);
+    return false;
+}
+
+bool D3DDriver::RegisterTexture(D3DTexture* texture, TextureEntry* entry) {
+    try {
+        const auto held = m_TextureIndex.emplace(texture, entry).first;
+        if (entry) {
+            try {
+                // Names shared by several entries (the empty name of created
+                // textures) find the first of them.
+                ++m_TextureNames.try_emplace(entry->fileName, NameSlot{entry, 0}).first->second.count;
+            } catch (const std::bad_alloc&) {
+                m_TextureIndex.erase(held);
+                throw;
+            }
+        }
+    } catch (const std::bad_alloc&) {
+        return false;
     }
-    return nullptr;
+    if (entry)
+        m_Textures.PushEnd(entry);
+    else
+        m_UniqueTextures.PushEnd(texture);
+    return true;
+}
+
+void D3DDriver::DestroyTexture(Texture* texture, TextureEntry* entry) {
+    m_TextureIndex.erase(texture);
+    D3DTexture* own = static_cast<D3DTexture*>(texture);
+    if (!entry) {
+        m_UniqueTextures.Remove(m_UniqueTextures.Find(own));
+        delete own;
+        return;
+    }
+    m_Textures.Remove(m_Textures.Find(entry));
+    const auto slot = m_TextureNames.find(entry->fileName);
+    if (slot != m_TextureNames.end() && --slot->second.count == 0) {
+        m_TextureNames.erase(slot);
+    } else if (slot != m_TextureNames.end() && slot->second.first == entry) {
+        // The next entry of that name in registry order takes its place (by
+        // index: a caller may be walking the list).
+        for (int index = 0; index < m_Textures.Count(); ++index) {
+            TextureEntry* other = static_cast<TextureEntry*>(m_Textures.ElementAt(index));
+            if (SameName()(other->fileName, entry->fileName)) {
+                slot->second.first = other;
+                break;
+            }
+        }
+    }
+    delete own;
+    delete entry;
 }
 
 void D3DDriver::DestroyAllTextures() {
@@ -173,6 +219,8 @@ void D3DDriver::DestroyAllTextures() {
     for (void* item = m_UniqueTextures.Rewind(); item; item = m_UniqueTextures.Next())
         delete static_cast<D3DTexture*>(item);
     m_UniqueTextures.Reset();
+    m_TextureIndex.clear();
+    m_TextureNames.clear();
 }
 
 void D3DDriver::ReleaseTextureResources() {
