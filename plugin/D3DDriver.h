@@ -228,10 +228,17 @@ private:
     // back and the driver's end destroys them.
     Container m_UniqueTextures;  // of D3DTexture*, owned
     // Indexes beside the lists, which keep their order: every texture the
-    // driver holds with its entry (null for a unique one), the first entry of
-    // each name as names are compared (with the number of entries sharing
-    // it), and every material. They make the checks of the pointers the host
-    // hands in, and the lookup by name, take constant time.
+    // driver holds with its entry (null for a unique one) and the device its
+    // frames were made on, the first entry of each name as names are
+    // compared (with the number of entries sharing it), and every material.
+    // They make the checks of the pointers the host hands in, and the lookup
+    // by name, take constant time.
+    struct HeldTexture {
+        TextureEntry* entry;
+        // Not owned: the texture's frames hold it alive. A display switch
+        // leaves the frames on the old device until ResetDevice reloads them.
+        IDirect3DDevice8* device;
+    };
     struct NameSlot {
         TextureEntry* first;
         size_t count;
@@ -244,7 +251,7 @@ private:
     struct SameName {
         bool operator()(const String& a, const String& b) const;
     };
-    std::unordered_map<const Texture*, TextureEntry*> m_TextureIndex;
+    std::unordered_map<const Texture*, HeldTexture> m_TextureIndex;
     std::unordered_map<String, NameSlot, NameHash, SameName> m_TextureNames;
     std::unordered_set<const Material*> m_MaterialIndex;
     unsigned m_MaxSimultaneousTextures;

@@ -117,16 +117,24 @@ bool D3DDriver::ReleaseTexture(Texture* texture) {
     }
     // Shared or unique, a texture dies when its last holder lets go.
     texture->Release();
-    if (texture->GetRefCount() == 0) DestroyTexture(texture, held->second);
+    if (texture->GetRefCount() == 0) DestroyTexture(texture, held->second.entry);
     return true;
 }
 
 void D3DDriver::SetTexture(unsigned stage, Texture* texture) {
     if (!m_pDevice) return;
-    if (!texture)
+    if (!texture) {
         m_pDevice->SetTexture(stage, nullptr);
-    else if (HoldsTexture(texture, "D3DDriver::SetTexture"))
+        return;
+    }
+    const auto held = m_TextureIndex.find(texture);
+    if (held == m_TextureIndex.end()) {
+        m_pKernel->LogMessage(kNotATexture, "D3DDriver::SetTexture");
+    } else if (held->second.device != m_pDevice) {
+        m_pKernel->LogMessage("D3DDriver::SetTexture: the texture's display was closed.");
+    } else {
         static_cast<D3DTexture*>(texture)->Bind(stage);
+    }
 }
 
 size_t D3DDriver::NameHash::operator()(const String& name) const {
@@ -150,7 +158,7 @@ D3DDriver::TextureEntry* D3DDriver::FindTextureByName(const String& name) {
 
 D3DDriver::TextureEntry* D3DDriver::FindTextureEntry(Texture* texture) {
     const auto held = m_TextureIndex.find(texture);
-    return held == m_TextureIndex.end() ? nullptr : held->second;
+    return held == m_TextureIndex.end() ? nullptr : held->second.entry;
 }
 
 bool D3DDriver::HoldsTexture(Texture* texture, const char* operation) {
@@ -161,7 +169,7 @@ bool D3DDriver::HoldsTexture(Texture* texture, const char* operation) {
 
 bool D3DDriver::RegisterTexture(D3DTexture* texture, TextureEntry* entry) {
     try {
-        const auto held = m_TextureIndex.emplace(texture, entry).first;
+        const auto held = m_TextureIndex.emplace(texture, HeldTexture{entry, m_pDevice}).first;
         if (entry) {
             try {
                 // Names shared by several entries (the empty name of created
@@ -232,11 +240,16 @@ void D3DDriver::ReleaseTextureResources() {
 
 bool D3DDriver::ReloadTextures() {
     const bool prefer32Bit = m_TextureBitDepth != 16;
-    for (void* item = m_Textures.Rewind(); item; item = m_Textures.Next()) {
-        D3DTexture* texture = static_cast<D3DTexture*>(static_cast<TextureEntry*>(item)->texture);
+    auto reload = [&](D3DTexture* texture) {
         if (texture->ReloadAfterReset(prefer32Bit) != 0) return false;
-    }
+        const auto held = m_TextureIndex.find(texture);
+        if (held != m_TextureIndex.end()) held->second.device = m_pDevice;
+        return true;
+    };
+    for (void* item = m_Textures.Rewind(); item; item = m_Textures.Next())
+        if (!reload(static_cast<D3DTexture*>(static_cast<TextureEntry*>(item)->texture)))
+            return false;
     for (void* item = m_UniqueTextures.Rewind(); item; item = m_UniqueTextures.Next())
-        if (static_cast<D3DTexture*>(item)->ReloadAfterReset(prefer32Bit) != 0) return false;
+        if (!reload(static_cast<D3DTexture*>(item))) return false;
     return true;
 }
