@@ -46,6 +46,30 @@ struct OML::Impl {
         return nullptr;
     }
 
+    // Empties the tag. Every descendant is unhooked into one list threaded
+    // through the tags themselves, so a tag is deleted only once it has no
+    // children left: no recursion and no allocation, whatever the depth.
+    void Clear() {
+        name.clear();
+        parameters.clear();
+        OML* doomed = nullptr;
+        auto unhookChildren = [&doomed](Impl& tag) {
+            for (std::unique_ptr<OML>& child : tag.children) {
+                OML* released = child.release();
+                released->m_pImpl->nextDoomed = doomed;
+                doomed = released;
+            }
+            tag.children.clear();
+        };
+        unhookChildren(*this);
+        while (doomed) {
+            OML* tag = doomed;
+            doomed = tag->m_pImpl->nextDoomed;
+            unhookChildren(*tag->m_pImpl);
+            delete tag;
+        }
+    }
+
     // This tag's name and parameters from one element; false for a parameter
     // given twice, which the parser lets through.
     bool ReadElement(const pugi::xml_node& element) {
@@ -76,36 +100,13 @@ OML::OML() : m_pImpl(new Impl) {}
 OML::OML(const String& name) : m_pImpl(new Impl) { m_pImpl->name = name.c_str(); }
 
 OML::~OML() {
-    // Every descendant is unhooked into one list threaded through the tags
-    // themselves, so a tag is deleted only once it has no children left:
-    // no recursion and no allocation, whatever the depth.
-    OML* doomed = nullptr;
-    auto unhookChildren = [&doomed](Impl& tag) {
-        for (std::unique_ptr<OML>& child : tag.children) {
-            OML* released = child.release();
-            released->m_pImpl->nextDoomed = doomed;
-            doomed = released;
-        }
-        tag.children.clear();
-    };
-    unhookChildren(*m_pImpl);
-    while (doomed) {
-        OML* tag = doomed;
-        doomed = tag->m_pImpl->nextDoomed;
-        unhookChildren(*tag->m_pImpl);
-        delete tag;
-    }
+    m_pImpl->Clear();
     delete m_pImpl;
 }
 
 // Reads from the file's position to its end.
 bool OML::LoadFrom(File* file) {
-    // The previous contents go first, through the destructor's walk.
-    auto clear = [this] {
-        OML emptied;
-        std::swap(m_pImpl, emptied.m_pImpl);
-    };
-    clear();
+    m_pImpl->Clear();
     if (!file) return false;
     try {
         unsigned long position = file->Tell();
@@ -128,7 +129,7 @@ bool OML::LoadFrom(File* file) {
             pending.pop_back();
             Impl& tag = *next.target->m_pImpl;
             if (!tag.ReadElement(next.source)) {
-                clear();
+                m_pImpl->Clear();
                 return false;
             }
             for (const pugi::xml_node& child : next.source.children()) {
@@ -139,7 +140,7 @@ bool OML::LoadFrom(File* file) {
         }
         return true;
     } catch (const std::bad_alloc&) {
-        clear();
+        m_pImpl->Clear();
         return false;
     }
 }
