@@ -1,6 +1,7 @@
 // Textures: creation and loading through the registry, binding, release, and
 // the texture half of a device reset.
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <new>
 
@@ -21,9 +22,40 @@ const PixelChannels kCreatedChannels(2, 3, 2, 2, 0);
 
 constexpr char kNotATexture[] = "%s: Not a texture of this driver.";
 
-unsigned char LowerAscii(unsigned char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c - 'A' + 'a') : c;
+// Names are hashed and compared eight bytes at a time, each byte as
+// String::CompareIC sees it: ASCII capitals as their small letters.
+constexpr uint64_t kEveryByte = 0x0101010101010101ull;
+
+uint64_t LowerAscii(uint64_t bytes) {
+    const uint64_t low7 = bytes & (0x7F * kEveryByte);
+    // Bit 7 of a byte: set from 'A' upwards, and from past 'Z' upwards.
+    const uint64_t fromA = low7 + (0x80 - 'A') * kEveryByte;
+    const uint64_t pastZ = low7 + (0x80 - 'Z' - 1) * kEveryByte;
+    const uint64_t capitals = (fromA ^ pastZ) & ~bytes & (0x80 * kEveryByte);
+    return bytes | (capitals >> 2);  // bit 7 becomes bit 5, 'a' - 'A'
 }
+
+// A name's bytes as words of eight as the comparison sees them, the last one
+// filled up with zeros.
+class NameWords {
+public:
+    explicit NameWords(const String& name) : m_pText(name.c_str()), m_Length(name.Length()) {}
+    unsigned Length() const { return m_Length; }
+    unsigned Count() const { return (m_Length + 7) / 8; }
+    uint64_t operator[](unsigned index) const {
+        uint64_t word = 0;
+        const unsigned at = index * 8;
+        if (m_Length - at >= 8)
+            std::memcpy(&word, m_pText + at, 8);
+        else
+            std::memcpy(&word, m_pText + at, m_Length - at);
+        return LowerAscii(word);
+    }
+
+private:
+    const char* m_pText;
+    unsigned m_Length;
+};
 
 }  // namespace
 
@@ -138,17 +170,21 @@ void D3DDriver::SetTexture(unsigned stage, Texture* texture) {
 }
 
 size_t D3DDriver::NameHash::operator()(const String& name) const {
-    // FNV-1a over the bytes as the comparison sees them.
-    uint64_t hash = 14695981039346656037ull;
-    for (const char* p = name.c_str(); *p; ++p) {
-        hash ^= LowerAscii(static_cast<unsigned char>(*p));
-        hash *= 1099511628211ull;
+    const NameWords words(name);
+    uint64_t hash = words.Length() * 0x9E3779B97F4A7C15ull;
+    for (unsigned index = 0; index < words.Count(); ++index) {
+        hash = (hash ^ words[index]) * 0xFF51AFD7ED558CCDull;
+        hash ^= hash >> 32;
     }
     return static_cast<size_t>(hash);
 }
 
 bool D3DDriver::SameName::operator()(const String& a, const String& b) const {
-    return a.Length() == b.Length() && a.CompareIC(b) == 0;
+    const NameWords x(a), y(b);
+    if (x.Length() != y.Length()) return false;
+    for (unsigned index = 0; index < x.Count(); ++index)
+        if (x[index] != y[index]) return false;
+    return true;
 }
 
 D3DDriver::TextureEntry* D3DDriver::FindTextureByName(const String& name) {

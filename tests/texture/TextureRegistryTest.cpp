@@ -50,17 +50,22 @@ TEST_F(TextureTest, FilesAreSharedByNameInAnyCaseAndUniqueOnesHonourTheirCount) 
 // textures share the empty name; the first still registered is found.
 TEST_F(TextureTest, NamesMatchAsTheComparisonSaysAndTheFirstOfSharedNamesIsFound) {
     Display();
-    const std::string upper = Write("R\xC4-x.zar", orvtest::NoiseZar(4, 4, 0x0009, 4, {}, 2));
-    const std::string other = Write("r\xE4-x.zar", orvtest::NoiseZar(4, 4, 0x0009, 4, {}, 3));
+    // '@' and '[' border the capitals; '`' and '{' border the small letters.
+    const std::string upper = Write("R\xC4@[.zar", orvtest::NoiseZar(4, 4, 0x0009, 4, {}, 2));
+    const std::string other = Write("r\xE4@[.zar", orvtest::NoiseZar(4, 4, 0x0009, 4, {}, 3));
     Texture* first = m_pRenderer->CreateTextureFromFile(upper.c_str(), false, false);
     ASSERT_NE(first, nullptr);
-    std::string sameBlind = upper;
-    sameBlind.replace(sameBlind.size() - 8, 1, "r");  // R -> r
-    sameBlind.replace(sameBlind.size() - 3, 3, "ZaR");
+    const std::string folder = upper.substr(0, upper.size() - 8);
     const struct {
         std::string name;
         bool shared;
-    } cases[] = {{sameBlind, true}, {other, false}, {upper.substr(0, upper.size() - 1), false}};
+    } cases[] = {
+        {folder + "r\xC4@[.ZaR", true},
+        {other, false},
+        {folder + "R\xC4`[.zar", false},
+        {folder + "R\xC4@{.zar", false},
+        {upper.substr(0, upper.size() - 1), false},
+    };
     for (const auto& c : cases) {
         Texture* found = m_pRenderer->CreateTextureFromFile(c.name.c_str(), false, false);
         EXPECT_EQ(found == first, c.shared) << c.name;
