@@ -99,18 +99,19 @@ public:
     ~GdiCanvas() {
         bool logged = false;
         auto check = [&](bool done, const char* call) {
-            if (done || logged) return;
-            m_pKernel->LogMessage("D3DFont::Initialize: %s failed. GetLastError returned %d", call,
-                                  LastError());
-            logged = true;
+            if (!done && !logged) {
+                Fail(call);
+                logged = true;
+            }
+            return done;
         };
         if (dc && originalFont) check(SelectObject(dc, originalFont) != nullptr, "SelectObject");
         if (dc && originalBitmap) check(SelectObject(dc, originalBitmap) != nullptr, "SelectObject");
         // A handle the system refused to delete is asked once more: this is
         // the last chance to let it go.
-        if (dc) check(DeleteDC(dc) || DeleteDC(dc), "DeleteDC");
-        if (bitmap) check(DeleteObject(bitmap) || DeleteObject(bitmap), "DeleteObject");
-        if (font) check(DeleteObject(font) || DeleteObject(font), "DeleteObject");
+        if (dc && !check(DeleteDC(dc), "DeleteDC")) DeleteDC(dc);
+        if (bitmap && !check(DeleteObject(bitmap), "DeleteObject")) DeleteObject(bitmap);
+        if (font && !check(DeleteObject(font), "DeleteObject")) DeleteObject(font);
     }
     GdiCanvas(const GdiCanvas&) = delete;
     GdiCanvas& operator=(const GdiCanvas&) = delete;
