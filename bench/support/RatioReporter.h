@@ -16,8 +16,13 @@ class RatioReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs)
-            if (!run.error_occurred) m_Times[run.benchmark_name()] = run.GetAdjustedRealTime();
+        // Times only: the spread of repeated runs has no ratio.
+        for (const Run& run : runs) {
+            const std::string& aggregate = run.aggregate_name;
+            if (!run.error_occurred &&
+                (aggregate.empty() || aggregate == "mean" || aggregate == "median"))
+                m_Times[run.benchmark_name()] = run.GetAdjustedRealTime();
+        }
     }
     void Finalize() override {
         ConsoleReporter::Finalize();
