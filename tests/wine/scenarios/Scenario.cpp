@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "WineSuite.h"
+#include "host/Font.h"
 #include "host/Window.h"
 #include "orvhostImage.h"
 #include "orvhostPlatform.h"
@@ -55,6 +56,16 @@ bool Scenario::DrawFrames(const Rgb& clear, int frames,
     }
     m_Kernel.m_pWindow->PumpMessages();
     return drawn;
+}
+
+bool Scenario::FactLineExtents() {
+    Font* font = Device()->CreateTextFont("Arial", 12, true, false);
+    if (!font) return false;
+    Fact("font.height", font->GetTextHeight());
+    for (int i = 0; i < kLineCount; ++i)
+        Fact(("line." + std::to_string(i)).c_str(), font->GetTextWidth("%s", kLines[i].text));
+    Device()->DestroyTextFont(font);
+    return true;
 }
 
 bool Scenario::Capture(const char* name) {

@@ -35,6 +35,9 @@ public:
     // kLines; false when a frame operation or `draw` failed.
     bool DrawFrames(const Rgb& clear, int frames,
                     const std::function<bool(RenderDevice*)>& draw = nullptr);
+    // The debug font's extents, from a font made the same way: the facts
+    // font.height and line.N (the width of kLines[N]); false without a font.
+    bool FactLineExtents();
     // The window's client area as the screen shows it, as NAME.bmp and .png.
     bool Capture(const char* name);
     std::string PathOf(const char* name) const;
