@@ -124,8 +124,8 @@ WINE_SCENARIO(contract) {
     scenario.Fact("machine.OrvKernel.dll", Machine(GetModuleHandleA("OrvKernel.dll")));
     if (!plugin) return;
     scenario.Fact("exports.ORVD3D.dll", ExportedNames(plugin));
-    const auto version =
-        reinterpret_cast<GetRendererVersionFunction>(GetProcAddress(plugin, "GetRendererVersion"));
+    const auto version = reinterpret_cast<GetRendererVersionFunction>(
+        reinterpret_cast<void*>(GetProcAddress(plugin, "GetRendererVersion")));
     scenario.Fact("found.CreatePlugin", GetProcAddress(plugin, "CreatePlugin") != nullptr);
     scenario.Fact("found.GetRendererVersion", version != nullptr);
     int decorated = 0;
