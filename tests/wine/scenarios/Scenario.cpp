@@ -77,6 +77,13 @@ bool Scenario::Capture(const char* name) {
 
 std::string Scenario::PathOf(const char* name) const { return orvhost::JoinPath(m_Directory, name); }
 
+bool WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file) return false;
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    return std::fclose(file) == 0 && written;
+}
+
 }  // namespace winesuite
 
 // wine_scenarios --out DIRECTORY [NAME...]: runs the named scenarios (all

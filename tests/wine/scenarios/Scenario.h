@@ -4,9 +4,11 @@
 // of what the screen showed (NAME.bmp, with NAME.png beside it).
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "host/Kernel.h"
 #include "host/RenderDevice.h"
@@ -51,6 +53,9 @@ private:
     std::FILE* m_pFacts;
     bool m_bLoaded;
 };
+
+// Writes `bytes` into the file `path`; false when any of it was not written.
+bool WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 
 using ScenarioFunction = void (*)(Scenario& scenario);
 
