@@ -39,8 +39,8 @@ can_install() {
 
 export DEBIAN_FRONTEND=noninteractive
 updated=
-# install PACKAGE...: with the package lists brought up to date once.
-install() {
+# apt_install PACKAGE...: with the package lists brought up to date once.
+apt_install() {
   echo "Installing: $*"
   if [ -z "$updated" ]; then
     $SUDO apt-get update >/dev/null || return 1
@@ -51,7 +51,7 @@ install() {
 
 if [ ${#missing[@]} -ne 0 ]; then
   can_install "${missing[*]}" || exit 1
-  if ! install "${missing[@]}"; then
+  if ! apt_install "${missing[@]}"; then
     echo "install-wine: apt-get could not install ${missing[*]}" >&2
     exit 1
   fi
@@ -73,7 +73,7 @@ if [ ${#missing32[@]} -ne 0 ]; then
     fi
     updated=
   fi
-  if ! install "${missing32[@]}"; then
+  if ! apt_install "${missing32[@]}"; then
     echo "install-wine: apt-get could not install $part32: $skipped" >&2
     exit 0
   fi
