@@ -68,6 +68,8 @@ fi
 mkdir -p "$(dirname "$prefix")"
 export WINEPREFIX
 WINEPREFIX=$(cd "$(dirname "$prefix")" && pwd)/$(basename "$prefix")
+# The prefix's own architecture, whatever the caller's environment says.
+unset WINEARCH
 # No prompts for the .NET and HTML runtimes, and a quiet console.
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEDEBUG=${WINEDEBUG:--all}
