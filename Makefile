@@ -2,29 +2,40 @@
 BUILD_DIR ?= build
 ASAN_DIR ?= build-asan
 BENCH_DIR ?= build-bench
-CROSS_DIR ?= build-mingw
 JOBS ?= $(shell nproc)
 OUT_DIR ?= out
+# The Windows build, one tree per architecture: build-mingw-x64 (64-bit,
+# PE32+) and build-mingw-x86 (32-bit, PE32, for 32-bit hosts). ARCH picks the
+# one the demo runs.
+WINDOWS_ARCHS := x64 x86
+ARCH ?= x64
+CROSS_PREFIX ?= build-mingw
+CROSS_DIR = $(CROSS_PREFIX)-$(ARCH)
+
+ifeq ($(filter $(ARCH),$(WINDOWS_ARCHS)),)
+$(error ARCH is x64 or x86, not $(ARCH))
+endif
 
 .PHONY: all deps wine-deps build build-asan test test-plain test-asan demo demo-linux bench \
-        windows cross clean
+        windows $(addprefix windows-,$(WINDOWS_ARCHS)) cross clean
 
 all: build
 
 deps:
 	@bash scripts/install-deps.sh
 
-# Wine, Xvfb and Mesa for running the Windows build; not fatal where they
-# cannot be installed (the demo then runs the Linux build, and the Wine suite
-# is skipped outside CI).
+# Wine, Xvfb and Mesa for running the Windows build, with Wine's 32-bit part
+# for the x86 build; not fatal where they cannot be installed (the demo then
+# runs the Linux build, and the Wine suite is skipped outside CI).
 wine-deps:
 	@bash scripts/install-wine.sh || echo "Wine cannot be installed here: the Windows build will not run."
 
-# The plain build also runs the end-to-end suite on Wine, against the Windows
-# build in $(CROSS_DIR); the sanitized build does not repeat it.
+# The plain build also runs the end-to-end suite on Wine, against both
+# architectures' Windows builds; the sanitized build does not repeat it.
 build: deps
 	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORV_WINE_SUITE=ON \
-	  -DORV_WINDOWS_BUILD_DIR=$(abspath $(CROSS_DIR))
+	  -DORV_WINDOWS_BUILD_DIR_X64=$(abspath $(CROSS_PREFIX)-x64) \
+	  -DORV_WINDOWS_BUILD_DIR_X86=$(abspath $(CROSS_PREFIX)-x86)
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
 build-asan: deps
@@ -42,19 +53,26 @@ test-asan: build-asan
 # and once under the sanitizers (last, so that the summary closes the output).
 test: windows test-plain test-asan
 
-# The Windows build under Wine, on its own X server; the Linux build on the
-# stand-ins where Wine cannot be installed.
+# The Windows build of ARCH (x64 unless ARCH=x86) under Wine, on its own X
+# server; the Linux build on the stand-ins where Wine (or, for x86, its
+# 32-bit part) cannot be installed.
 demo: wine-deps
 	@mkdir -p $(OUT_DIR)
-	@if command -v wine >/dev/null && command -v Xvfb >/dev/null; then \
-	  $(MAKE) --no-print-directory windows && \
+	@status=77; \
+	if command -v wine >/dev/null && command -v Xvfb >/dev/null; then \
+	  $(MAKE) --no-print-directory windows-$(ARCH) || exit 1; \
 	  bash scripts/run-on-wine.sh $(CROSS_DIR)/wineprefix $(CROSS_DIR)/bin/orvhost.exe \
-	    --out $(abspath $(OUT_DIR)) && \
-	  echo "Windows build on Wine: log $(OUT_DIR)/orvhost.log, plug-in screenshot" \
+	    --out $(abspath $(OUT_DIR)); \
+	  status=$$?; \
+	fi; \
+	if [ $$status -eq 0 ]; then \
+	  echo "Windows build ($(ARCH)) on Wine: log $(OUT_DIR)/orvhost.log, plug-in screenshot" \
 	       "$(OUT_DIR)/screenshot.png, presented frame $(OUT_DIR)/presented.png"; \
-	else \
-	  echo "Wine is not available: running the Linux build on the stand-in runtime."; \
+	elif [ $$status -eq 77 ]; then \
+	  echo "Wine cannot run the $(ARCH) build here: running the Linux build on the stand-in runtime."; \
 	  $(MAKE) --no-print-directory demo-linux; \
+	else \
+	  exit $$status; \
 	fi
 
 demo-linux: build
@@ -66,14 +84,20 @@ bench: deps
 	cmake --build $(BENCH_DIR) -j $(JOBS)
 	@for b in $(BENCH_DIR)/bin/bench_*; do echo "== $$b"; $$b; done
 
-# OrvKernel.dll, ORVD3D.dll, orvhost.exe and the Wine suite's scenario
-# program for 64-bit Windows, against the MinGW-w64 headers and the system's
-# Direct3D 8.
-windows: deps
-	cmake -S . -B $(CROSS_DIR) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake
-	cmake --build $(CROSS_DIR) -j $(JOBS)
+# OrvKernel.dll, ORVD3D.dll, orvhost.exe, zarwriter.exe and the Wine suite's
+# scenario program for 64-bit and 32-bit Windows, against the MinGW-w64
+# headers and the system's Direct3D 8. The trees share one fetched copy of
+# the library sources (build-mingw-sources).
+windows: $(addprefix windows-,$(WINDOWS_ARCHS))
+
+$(addprefix windows-,$(WINDOWS_ARCHS)): windows-%: deps
+	cmake -S . -B $(CROSS_PREFIX)-$* -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-$*.cmake \
+	  -DORV_WINDOWS_SOURCES_DIR=$(abspath $(CROSS_PREFIX)-sources)
+	cmake --build $(CROSS_PREFIX)-$* -j $(JOBS)
 
 cross: windows
 
+# build-mingw is where the Windows build went before it had two trees.
 clean:
-	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(BENCH_DIR) $(CROSS_DIR) $(OUT_DIR)
+	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(BENCH_DIR) $(addprefix $(CROSS_PREFIX)-,$(WINDOWS_ARCHS)) \
+	  $(CROSS_PREFIX)-sources $(CROSS_PREFIX) $(OUT_DIR)

@@ -4,7 +4,7 @@
 # PNG::PNG and JPEG::JPEG. Only the decoding and encoding cores are built:
 # no tools, no SIMD code.
 
-set(ORV_IMAGE_SOURCE_DIR ${CMAKE_BINARY_DIR}/image-libraries-src CACHE PATH
+set(ORV_IMAGE_SOURCE_DIR ${ORV_WINDOWS_SOURCES_DIR}/image-libraries CACHE PATH
     "Directory with the zlib, libpng and libjpeg sources for the Windows build")
 if(NOT EXISTS ${ORV_IMAGE_SOURCE_DIR}/libjpeg/jdapimin.c)
   execute_process(
@@ -39,8 +39,8 @@ orv_image_library(orv_png libpng
 target_link_libraries(orv_png PUBLIC orv_zlib)
 add_library(PNG::PNG ALIAS orv_png)
 
-# libjpeg's configuration headers, as its own build would make them for a
-# 64-bit Windows target with the version 6b interface Debian ships.
+# libjpeg's configuration headers, as its own build would make them for the
+# target (x86 or x64 Windows) with the version 6b interface Debian ships.
 # Their variables stay inside the function.
 function(orv_configure_libjpeg)
   set(JPEG_LIB_VERSION 62)
@@ -62,7 +62,7 @@ function(orv_configure_libjpeg)
   set(BUILD "orvd3d")
   set(INLINE "__inline__ __attribute__((always_inline))")
   set(THREAD_LOCAL "__thread")
-  set(SIZE_T 8)
+  set(SIZE_T ${CMAKE_SIZEOF_VOID_P})
   set(HAVE_BUILTIN_CTZL 1)
   set(HAVE_INTRIN_H 0)
   set(CMAKE_PROJECT_NAME libjpeg-turbo)

@@ -12,24 +12,51 @@ add_link_options(-static-libgcc -static-libstdc++)
 add_library(orvwin32 INTERFACE)
 target_link_libraries(orvwin32 INTERFACE user32 gdi32 kernel32)
 
+# The target architecture: x86 (32-bit, PE32) or x64 (64-bit, PE32+).
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  set(ORV_WINDOWS_ARCH x86)
+else()
+  set(ORV_WINDOWS_ARCH x64)
+endif()
+
 # Direct3D 8: the system headers, and an import library made from d3d8.def
-# because MinGW-w64 ships none.
-set(ORV_D3D8_DEF ${CMAKE_CURRENT_LIST_DIR}/d3d8.def)
+# because MinGW-w64 ships none. On x86 the definition's stdcall names
+# (Direct3DCreate8@4) are what the compiler's calls refer to, and --kill-at
+# imports them by their plain names; x64 has no decoration at all.
 set(ORV_D3D8_IMPORT_LIBRARY ${CMAKE_BINARY_DIR}/import/libd3d8.a)
 file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/import)
+if(ORV_WINDOWS_ARCH STREQUAL "x86")
+  set(ORV_D3D8_DEF ${CMAKE_CURRENT_LIST_DIR}/d3d8.def)
+  set(ORV_DLLTOOL_OPTIONS --kill-at)
+else()
+  file(READ ${CMAKE_CURRENT_LIST_DIR}/d3d8.def ORV_D3D8_DEFINITION)
+  string(REGEX REPLACE "@[0-9]+" "" ORV_D3D8_DEFINITION "${ORV_D3D8_DEFINITION}")
+  set(ORV_D3D8_DEF ${CMAKE_BINARY_DIR}/import/d3d8.def)
+  file(WRITE ${ORV_D3D8_DEF} "${ORV_D3D8_DEFINITION}")
+  set(ORV_DLLTOOL_OPTIONS)
+endif()
 execute_process(
-  COMMAND ${CMAKE_DLLTOOL} --input-def ${ORV_D3D8_DEF} --dllname d3d8.dll
+  COMMAND ${CMAKE_DLLTOOL} ${ORV_DLLTOOL_OPTIONS} --input-def ${ORV_D3D8_DEF} --dllname d3d8.dll
           --output-lib ${ORV_D3D8_IMPORT_LIBRARY}
   RESULT_VARIABLE ORV_DLLTOOL_RESULT)
 if(NOT ORV_DLLTOOL_RESULT EQUAL 0)
   message(FATAL_ERROR "${CMAKE_DLLTOOL} could not make the d3d8.dll import library")
 endif()
-set_property(DIRECTORY ${PROJECT_SOURCE_DIR} APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${ORV_D3D8_DEF})
+set_property(DIRECTORY ${PROJECT_SOURCE_DIR} APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+             ${CMAKE_CURRENT_LIST_DIR}/d3d8.def)
 add_library(d3d8 STATIC IMPORTED GLOBAL)
 set_target_properties(d3d8 PROPERTIES IMPORTED_LOCATION ${ORV_D3D8_IMPORT_LIBRARY})
 
+# The library sources that both architectures' trees compile are fetched
+# once, beside the trees; the lock keeps two trees configured at once from
+# fetching together.
+set(ORV_WINDOWS_SOURCES_DIR ${PROJECT_SOURCE_DIR}/build-mingw-sources CACHE PATH
+    "Where the Windows build's library sources are fetched")
+file(MAKE_DIRECTORY ${ORV_WINDOWS_SOURCES_DIR})
+file(LOCK ${ORV_WINDOWS_SOURCES_DIR} DIRECTORY GUARD FILE)
+
 # pugixml, compiled from source (see fetch-pugixml-source.sh).
-set(ORV_PUGIXML_SOURCE_DIR ${CMAKE_BINARY_DIR}/pugixml-src CACHE PATH
+set(ORV_PUGIXML_SOURCE_DIR ${ORV_WINDOWS_SOURCES_DIR}/pugixml CACHE PATH
     "Directory with pugixml.cpp and pugixml.hpp for the Windows build")
 if(NOT EXISTS ${ORV_PUGIXML_SOURCE_DIR}/pugixml.cpp)
   execute_process(
@@ -44,3 +71,4 @@ target_include_directories(pugixml SYSTEM PUBLIC ${ORV_PUGIXML_SOURCE_DIR})
 add_library(pugixml::pugixml ALIAS pugixml)
 
 include(${CMAKE_CURRENT_LIST_DIR}/WindowsImageLibraries.cmake)
+file(LOCK ${ORV_WINDOWS_SOURCES_DIR} DIRECTORY RELEASE)

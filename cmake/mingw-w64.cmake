@@ -1,8 +1,12 @@
-# Cross-compiling for 64-bit Windows with MinGW-w64 from a Debian host.
+# Cross-compiling for Windows with MinGW-w64 from a Debian host. The
+# architecture's toolchain file (mingw-w64-x64.cmake, mingw-w64-x86.cmake)
+# names the target and includes this one; on its own it builds for x64.
+if(NOT ORV_MINGW_TRIPLE)
+  set(CMAKE_SYSTEM_PROCESSOR x86_64)
+  set(ORV_MINGW_TRIPLE x86_64-w64-mingw32)
+endif()
 set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR x86_64)
 
-set(ORV_MINGW_TRIPLE x86_64-w64-mingw32)
 set(CMAKE_C_COMPILER ${ORV_MINGW_TRIPLE}-gcc)
 set(CMAKE_CXX_COMPILER ${ORV_MINGW_TRIPLE}-g++)
 set(CMAKE_RC_COMPILER ${ORV_MINGW_TRIPLE}-windres)

@@ -19,12 +19,24 @@ struct DisplayMode {
     uint8_t reserved[3];
 };
 static_assert(sizeof(DisplayMode) == 24, "DisplayMode is six 32-bit words");
+static_assert(offsetof(DisplayMode, refreshRate) == 12 && offsetof(DisplayMode, bitsPerPixel) == 16,
+              "refresh rate and colour depth are the fourth and fifth words");
 static_assert(offsetof(DisplayMode, windowed) == 20, "windowed is the sixth word");
+
+// The plug-in is built for 32-bit (x86) and 64-bit (x64) hosts. The records
+// below that hold a String (a pointer and a 32-bit length) follow the
+// pointer's size; the others are the same on both.
+constexpr bool kHost32Bit = sizeof(void*) == 4;
+static_assert(sizeof(void*) == 4 || sizeof(void*) == 8, "x86 or x64 pointers");
+static_assert(sizeof(String) == (kHost32Bit ? 8 : 16), "String is a pointer and a 32-bit length");
 
 struct AdapterInfo {
     uint32_t adapter;
     String description;
 };
+static_assert(offsetof(AdapterInfo, description) == (kHost32Bit ? 4 : 8),
+              "the description follows the ordinal, aligned as a pointer");
+static_assert(sizeof(AdapterInfo) == (kHost32Bit ? 12 : 24), "AdapterInfo: 12 bytes on x86, 24 on x64");
 
 // One line of text queued for the end of the frame.
 struct TextLine {
@@ -32,6 +44,9 @@ struct TextLine {
     int32_t x;
     int32_t y;
 };
+static_assert(offsetof(TextLine, x) == sizeof(String) && offsetof(TextLine, y) == sizeof(String) + 4,
+              "x and y follow the text");
+static_assert(sizeof(TextLine) == (kHost32Bit ? 16 : 24), "TextLine: 16 bytes on x86, 24 on x64");
 
 // The host's description of one light: seventeen 32-bit words.
 struct LightDesc {
@@ -50,6 +65,8 @@ struct LightDesc {
     Vector3D direction;
 };
 static_assert(sizeof(LightDesc) == 17 * 4, "LightDesc is seventeen 32-bit words");
+static_assert(offsetof(LightDesc, range) == 4 * 4 && offsetof(LightDesc, phi) == 10 * 4,
+              "range to phi are words 4 to 10");
 static_assert(offsetof(LightDesc, position) == 11 * 4, "position is words 11 to 13");
 static_assert(offsetof(LightDesc, direction) == 14 * 4, "direction is words 14 to 16");
 

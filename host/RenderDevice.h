@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <type_traits>
+
 #include "Color.h"
 #include "HostTypes.h"
 #include "Matrix3D.h"
@@ -117,9 +119,44 @@ public:
     virtual bool DumpTextureStageStates(unsigned stage) = 0;                            // 85
 };
 
+// How a host calls these operations, on both architectures the plug-in is
+// built for (x86 and x64 Windows, MinGW-w64 GCC's C++ ABI; a host compiled
+// with another C++ ABI cannot use this interface):
+// - The virtual table begins with two destructor entries (the complete and
+//   the deleting destructor), so the operation in slot N >= 1 is entry N + 1.
+// - x86: every operation with a fixed argument list is __thiscall: the object
+//   in ECX, the arguments on the stack from right to left, removed by the
+//   operation. PrintText takes a variable list and is __cdecl: the object is
+//   the first stack argument and the caller removes the arguments.
+// - x64: the one Windows x64 convention, the object in RCX.
+// - Color and Matrix3D results come back through a hidden pointer the
+//   caller passes; bool results are one byte.
+// Windows keeps `unsigned long` at 32 bits on both architectures.
+constexpr unsigned VirtualTableEntry(unsigned slot) { return slot == 0 ? 0 : slot + 1; }
+
+#if defined(_WIN32)
+static_assert(sizeof(unsigned long) == 4 && sizeof(unsigned) == 4 && sizeof(bool) == 1,
+              "the operations' words are 32 bits, their flags one byte");
+static_assert(sizeof(RECT) == 16 && sizeof(Color) == 16 && sizeof(Matrix3D) == 64,
+              "records passed or returned by value");
+#endif
+#if defined(_WIN32) && defined(__i386__)
+#define ORV_HOST_THISCALL __attribute__((thiscall))
+static_assert(std::is_same<decltype(&RenderDevice::ValidateDisplayMode),
+                           bool (ORV_HOST_THISCALL RenderDevice::*)(const DisplayMode*)>::value,
+              "fixed-list operations are __thiscall");
+static_assert(std::is_same<decltype(&RenderDevice::GetWorldMatrix),
+                           Matrix3D (ORV_HOST_THISCALL RenderDevice::*)()>::value,
+              "fixed-list operations are __thiscall");
+#else
+#define ORV_HOST_THISCALL
+#endif
+
 class Kernel;
 
-// The plug-in's exports, looked up by name.
+// The plug-in's exports, looked up by their plain names (no decoration on
+// x86 either): C functions with the compiler's default convention (__cdecl
+// on x86).
 extern "C" {
 typedef RenderDevice* (*CreatePluginFunction)(Kernel* kernel);
 typedef unsigned long (*GetRendererVersionFunction)();

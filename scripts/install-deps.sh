@@ -11,6 +11,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev libsquish-dev
   locales
   g++-mingw-w64-x86-64 mingw-w64-x86-64-dev
+  g++-mingw-w64-i686 mingw-w64-i686-dev
 )
 
 mapfile -t missing < <(bash "$(dirname "$0")/missing-packages.sh" "${packages[@]}")

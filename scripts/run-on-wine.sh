@@ -4,12 +4,19 @@
 #
 #   scripts/run-on-wine.sh PREFIX PROGRAM.exe [ARGUMENT...]
 #
-# PREFIX is made on first use (about 15 s) and reused afterwards. Arguments
-# that are absolute Linux paths reach the program as Windows paths on drive
-# Z:. The X server (1024 x 768, 24-bit) is started on a free display and
-# stopped by its process id, together with this prefix's Wine server. Exits
-# with the program's status; 77 when Wine or Xvfb is missing.
+# PROGRAM may be a 64-bit (x64) or a 32-bit (x86) program; keep one PREFIX per
+# architecture. PREFIX is made on first use (about 15 s) for the program's
+# architecture (a 32-bit prefix for x86) and reused afterwards; a prefix made
+# for the other architecture, or before Wine's 32-bit part was installed or
+# removed, is made again: Wine cannot start anything in it then ("could not
+# load kernel32.dll, status c0000135"). Arguments that are absolute Linux
+# paths reach the program as Windows paths on drive Z:. The X server
+# (1024 x 768, 24-bit) is started on a free display and stopped by its
+# process id, together with this prefix's Wine server. Exits with the
+# program's status; 77 when Wine or Xvfb is missing, or Wine's 32-bit part
+# for a 32-bit program.
 set -uo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
 
 if [ $# -lt 2 ]; then
   echo "usage: $0 PREFIX PROGRAM.exe [ARGUMENT...]" >&2
@@ -25,10 +32,44 @@ for tool in wine wineserver Xvfb; do
     exit 77
   fi
 done
+if [ ! -f "$program" ]; then
+  echo "run-on-wine: no $program" >&2
+  exit 2
+fi
+
+# The program's machine, from its PE header: the file header follows the
+# "PE\0\0" signature, whose offset is at 0x3C.
+le_number() {  # le_number FILE OFFSET BYTES: an unsigned little-endian number
+  od -An -tu"$3" -j "$2" -N "$3" --endian=little "$1" | tr -d ' '
+}
+pe_offset=$(le_number "$program" 60 4)
+case $(le_number "$program" $((pe_offset + 4)) 2) in
+  332) winearch=win32 ;;    # 0x014C, x86
+  34404) winearch=win64 ;;  # 0x8664, x64
+  *)
+    echo "run-on-wine: $program is not an x86 or x64 Windows program" >&2
+    exit 2
+    ;;
+esac
+
+# Which parts of Wine are installed: 64 alone, or 32 and 64.
+source "$here/wine-packages.sh"
+if [ -z "$(bash "$here/missing-packages.sh" "${wine32_packages[@]}")" ]; then
+  wine_parts="32 64"
+else
+  wine_parts="64"
+  if [ "$winearch" = win32 ]; then
+    echo "run-on-wine: Wine's 32-bit part (${wine32_packages[*]}) is not installed" \
+         "(scripts/install-wine.sh): $program cannot run" >&2
+    exit 77
+  fi
+fi
 
 mkdir -p "$(dirname "$prefix")"
 export WINEPREFIX
 WINEPREFIX=$(cd "$(dirname "$prefix")" && pwd)/$(basename "$prefix")
+# The prefix's own architecture, whatever the caller's environment says.
+unset WINEARCH
 # No prompts for the .NET and HTML runtimes, and a quiet console.
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEDEBUG=${WINEDEBUG:--all}
@@ -66,10 +107,24 @@ if [ ! -s "$display_file" ]; then
 fi
 export DISPLAY=":$(head -n1 "$display_file")"
 
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  echo "Making the Wine prefix $WINEPREFIX"
-  wineboot --init >/dev/null 2>&1
+# What the prefix was made for, written into it once it is complete.
+made_for="$winearch with Wine parts $wine_parts"
+marker="$WINEPREFIX/orv-prefix.txt"
+if [ -f "$WINEPREFIX/system.reg" ] && [ "$(cat "$marker" 2>/dev/null)" != "$made_for" ]; then
+  echo "Making the Wine prefix $WINEPREFIX again: it was made for" \
+       "$(cat "$marker" 2>/dev/null || echo "an unknown Wine"), now $made_for"
+  wineserver -k >/dev/null 2>&1
+  rm -rf "$WINEPREFIX"
+fi
+if [ ! -f "$marker" ]; then
+  echo "Making the Wine prefix $WINEPREFIX ($winearch)"
+  WINEARCH=$winearch wineboot --init >/dev/null 2>&1
   wineserver -w
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    echo "run-on-wine: Wine could not make the prefix $WINEPREFIX" >&2
+    exit 1
+  fi
+  echo "$made_for" > "$marker"
 fi
 
 arguments=()

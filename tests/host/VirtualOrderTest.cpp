@@ -28,11 +28,11 @@ long Slot(MemberFunction function) {
 
 // Entries in the host's slot order from slot 1 (the destructor is slot 0).
 // Under this ABI the virtual destructor fills two entries, so the host's
-// slot n is entry n + 1.
+// slot n is entry n + 1 (VirtualTableEntry).
 void ExpectHostOrder(const std::vector<long>& entries, size_t count) {
     ASSERT_EQ(entries.size(), count);
-    for (size_t i = 0; i < entries.size(); ++i)
-        EXPECT_EQ(entries[i], static_cast<long>(i + 2)) << "slot " << i + 1;
+    for (unsigned slot = 1; slot <= entries.size(); ++slot)
+        EXPECT_EQ(entries[slot - 1], static_cast<long>(VirtualTableEntry(slot))) << "slot " << slot;
 }
 
 }  // namespace

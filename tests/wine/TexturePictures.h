@@ -15,6 +15,8 @@ constexpr unsigned kPointFilter = 1;  // D3DTEXF_POINT, through SetTextureFilter
 
 // Created textures: 8 x 8 texels; the last row is half transparent.
 constexpr unsigned kCreatedSize = 8;
+// The PNG and JPEG files of the image-file scenario: this wide, the PNG half as high.
+constexpr unsigned kImageFileSize = 32;
 inline uint32_t CreatedTexel(unsigned x, unsigned y) {
     const uint32_t alpha = y == kCreatedSize - 1 ? 0x80u : 0xFFu;
     return alpha << 24 | (16 + 32 * x) << 16 | (16 + 32 * y) << 8 | (40 + 24 * ((x + y) & 1));

@@ -7,7 +7,8 @@
 # EXAMPLES_DIR (the Linux build's example materials and their textures) is
 # copied to OUTPUT_DIR/examples, where the material scenarios load them.
 #
-# Where Wine is not installed it leaves OUTPUT_DIR/unavailable, so that the
+# Where Wine cannot run the program (Wine is not installed, or not its 32-bit
+# part for the x86 build) it leaves OUTPUT_DIR/unavailable, so that the
 # checks skip, and exits 77 (skipped); under CI that is a failure instead.
 set -uo pipefail
 windows_build=$1
@@ -29,12 +30,17 @@ if [ ! -f "$program" ]; then
   echo "No $program: build the Windows side first (make windows)." >&2
   exit 1
 fi
-if ! command -v wine >/dev/null 2>&1 || ! command -v Xvfb >/dev/null 2>&1; then
-  echo "Wine or Xvfb is not installed (scripts/install-wine.sh): the Wine suite is skipped." \
-    > "$output/unavailable"
+# Wine's messages are kept, and passed on: why it cannot run the program
+# here (exit 77) goes into OUTPUT_DIR/unavailable too.
+bash "$here/../../scripts/run-on-wine.sh" "$windows_build/wineprefix" "$program" \
+  --out "$(cd "$output" && pwd)" 2> "$output/wine-errors.txt"
+status=$?
+cat "$output/wine-errors.txt" >&2
+if [ $status -eq 77 ]; then
+  { echo "Wine cannot run $program here: the Wine suite for this build is skipped."
+    grep '^run-on-wine:' "$output/wine-errors.txt"; } > "$output/unavailable"
   cat "$output/unavailable" >&2
   if [ -n "${CI:-}" ]; then exit 1; fi
   exit 77
 fi
-bash "$here/../../scripts/run-on-wine.sh" "$windows_build/wineprefix" "$program" \
-  --out "$(cd "$output" && pwd)"
+exit $status

@@ -10,9 +10,7 @@
 namespace winesuite {
 namespace {
 
-std::string DirectoryOf(const std::string& name) {
-    return std::string(ORV_WINE_OUTPUT_DIR) + "/" + name;
-}
+std::string DirectoryOf(const std::string& name) { return OutputDirectory() + "/" + name; }
 
 int Channel(unsigned argb, int shift) { return static_cast<int>((argb >> shift) & 0xFF); }
 
@@ -79,9 +77,14 @@ orvhost::Image ScenarioOutput::Frame(const char* name, int triangles) const {
     return image;
 }
 
-bool WineUnavailable() {
-    return std::ifstream(std::string(ORV_WINE_OUTPUT_DIR) + "/unavailable").good();
+std::string Architecture() {
+    const char* arch = std::getenv("ORV_WINE_ARCH");
+    return arch && *arch ? arch : "x64";
 }
+
+std::string OutputDirectory() { return std::string(ORV_WINE_OUTPUT_ROOT) + "/" + Architecture(); }
+
+bool WineUnavailable() { return std::ifstream(OutputDirectory() + "/unavailable").good(); }
 
 ScenarioOutput FinishedCleanly(const char* name) {
     ScenarioOutput output(name);
@@ -132,6 +135,15 @@ void ExpectClearColourWithText(const orvhost::Image& image, const Rgb& clear,
         // Bold glyphs light well over a twentieth of their line's box.
         EXPECT_GE(light[i] * 20, widths[i] * height)
             << "too little text in the box of line " << i << " (" << kLines[i].text << ")";
+}
+
+void ExpectLinesPrinted(const ScenarioOutput& output, const char* name, const Rgb& clear) {
+    std::vector<int> widths;
+    for (int i = 0; i < kLineCount; ++i) widths.push_back(output.IntFact("line." + std::to_string(i)));
+    orvhost::Image image;
+    ASSERT_TRUE(output.ReadPicture(name, &image)) << name;
+    EXPECT_EQ(image.width, static_cast<int>(kWidth));
+    ExpectClearColourWithText(image, clear, widths, output.IntFact("font.height"), 3);
 }
 
 }  // namespace winesuite

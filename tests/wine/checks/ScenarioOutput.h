@@ -33,13 +33,19 @@ private:
     std::vector<std::string> m_LogLines;
 };
 
-// True when the suite could not run here (no Wine); tests then skip.
+// The Windows build whose output is checked, "x64" or "x86": ORV_WINE_ARCH,
+// x64 when it is not set; its scenarios' output is in OutputDirectory().
+std::string Architecture();
+std::string OutputDirectory();
+
+// True when the suite could not run here (no Wine, or not its 32-bit part
+// for x86); tests then skip.
 bool WineUnavailable();
 
 class WineTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (WineUnavailable()) GTEST_SKIP() << "Wine is not installed here";
+        if (WineUnavailable()) GTEST_SKIP() << "Wine cannot run the " << Architecture() << " build here";
     }
 };
 
@@ -54,5 +60,9 @@ unsigned PackedColour(const Rgb& colour);
 // pixels of text. `widths` and `height` are the lines' extents in pixels.
 void ExpectClearColourWithText(const orvhost::Image& image, const Rgb& clear,
                                const std::vector<int>& widths, int height, int tolerance);
+
+// Checks the picture NAME of a frame that printed kLines over `clear`, with
+// the lines' extents from the facts font.height and line.N.
+void ExpectLinesPrinted(const ScenarioOutput& output, const char* name, const Rgb& clear);
 
 }  // namespace winesuite

@@ -127,3 +127,16 @@ TEST_F(WineTextures, CreatedAndZarTexturesAndMaterialsDrawBeforeAndAfterResetDev
                      false, kExact, when + "two layers");
     }
 }
+
+// Decoded by the image libraries of the build's own architecture: the PNG
+// exactly, the smooth JPEG pictures within a few levels.
+TEST_F(WineTextures, PngAndJpegFilesDecode) {
+    const ScenarioOutput output = FinishedCleanly("images");
+    const std::string size = std::to_string(kImageFileSize);
+    EXPECT_EQ(output.Fact("image.interlaced.png"), size + "x" + std::to_string(kImageFileSize / 2) + " error 0");
+    for (const char* jpeg : {"image.baseline.jpg", "image.progressive.jpg"}) {
+        const std::string fact = output.Fact(jpeg);
+        ASSERT_EQ(fact.rfind(size + "x" + size + " error ", 0), 0u) << jpeg << ": " << fact;
+        EXPECT_LE(std::stoi(fact.substr(fact.rfind(' ') + 1)), 10) << jpeg;
+    }
+}

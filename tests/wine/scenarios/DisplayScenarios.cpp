@@ -7,7 +7,6 @@
 
 #include "Scenario.h"
 #include "WineSuite.h"
-#include "host/Font.h"
 #include "host/Window.h"
 
 namespace {
@@ -44,13 +43,7 @@ WINE_SCENARIO(display) {
     }
 
     if (!SetWindowed(scenario, kWidth, kHeight)) return;
-    // The debug font's metrics, from a font made the same way.
-    Font* font = device->CreateTextFont("Arial", 12, true, false);
-    if (!font) return;
-    scenario.Fact("font.height", font->GetTextHeight());
-    for (int i = 0; i < kLineCount; ++i)
-        scenario.Fact(("line." + std::to_string(i)).c_str(), font->GetTextWidth("%s", kLines[i].text));
-    device->DestroyTextFont(font);
+    if (!scenario.FactLineExtents()) return;
 
     scenario.Fact("frames", scenario.DrawFrames(kFrameClear, 2));
     scenario.Fact("triangles", device->GetTriangleCount());

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "WineSuite.h"
+#include "host/Font.h"
 #include "host/Window.h"
 #include "orvhostImage.h"
 #include "orvhostPlatform.h"
@@ -57,6 +58,16 @@ bool Scenario::DrawFrames(const Rgb& clear, int frames,
     return drawn;
 }
 
+bool Scenario::FactLineExtents() {
+    Font* font = Device()->CreateTextFont("Arial", 12, true, false);
+    if (!font) return false;
+    Fact("font.height", font->GetTextHeight());
+    for (int i = 0; i < kLineCount; ++i)
+        Fact(("line." + std::to_string(i)).c_str(), font->GetTextWidth("%s", kLines[i].text));
+    Device()->DestroyTextFont(font);
+    return true;
+}
+
 bool Scenario::Capture(const char* name) {
     orvhost::Image image;
     const std::string base = PathOf(name);
@@ -65,6 +76,13 @@ bool Scenario::Capture(const char* name) {
 }
 
 std::string Scenario::PathOf(const char* name) const { return orvhost::JoinPath(m_Directory, name); }
+
+bool WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file) return false;
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    return std::fclose(file) == 0 && written;
+}
 
 }  // namespace winesuite
 

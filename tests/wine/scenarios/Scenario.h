@@ -4,9 +4,11 @@
 // of what the screen showed (NAME.bmp, with NAME.png beside it).
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "host/Kernel.h"
 #include "host/RenderDevice.h"
@@ -35,6 +37,9 @@ public:
     // kLines; false when a frame operation or `draw` failed.
     bool DrawFrames(const Rgb& clear, int frames,
                     const std::function<bool(RenderDevice*)>& draw = nullptr);
+    // The debug font's extents, from a font made the same way: the facts
+    // font.height and line.N (the width of kLines[N]); false without a font.
+    bool FactLineExtents();
     // The window's client area as the screen shows it, as NAME.bmp and .png.
     bool Capture(const char* name);
     std::string PathOf(const char* name) const;
@@ -48,6 +53,9 @@ private:
     std::FILE* m_pFacts;
     bool m_bLoaded;
 };
+
+// Writes `bytes` into the file `path`; false when any of it was not written.
+bool WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 
 using ScenarioFunction = void (*)(Scenario& scenario);
 

@@ -1,7 +1,6 @@
 // Textures on the real runtime: created ones, ZAR files the scenario writes
 // (DXT among them), an animation held on a frame, and textured materials,
 // drawn before and after ResetDevice.
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -19,13 +18,6 @@
 namespace {
 
 using namespace winesuite;
-
-bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) return false;
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    return std::fclose(file) == 0 && written;
-}
 
 // An 8 x 8 texture of `texel`, uploaded.
 Texture* MakeCreated(RenderDevice* device, uint32_t (*texel)(unsigned, unsigned)) {
@@ -82,7 +74,7 @@ WINE_SCENARIO(textures) {
     const ZarKind kinds[] = {ZarKind::Rgba, ZarKind::Dxt1, ZarKind::Dxt5, ZarKind::Animated};
     for (int i = 0; i < 4; ++i) {
         const std::string path = scenario.PathOf(("file" + std::to_string(i) + ".zar").c_str());
-        made = WriteFile(path, ZarBytes(kinds[i])) && made;
+        made = WriteBytes(path, ZarBytes(kinds[i])) && made;
         textures[kZarRgba + i] = device->CreateTextureFromFile(path.c_str(), false, false);
     }
 

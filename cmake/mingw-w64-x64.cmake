@@ -1,0 +1,4 @@
+# 64-bit Windows (PE32+ files) with MinGW-w64.
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+set(ORV_MINGW_TRIPLE x86_64-w64-mingw32)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64.cmake)
