@@ -111,6 +111,7 @@ TEST_F(MaterialFile, EveryValueWrittenReadsBackToTheDeviceStateItGave) {
     Material* original = m_pRenderer->CreateMaterial();
     Material* copy = m_pRenderer->CreateMaterial();
     ASSERT_NE(original->AddLayer("textures/stone.bmp"), nullptr);
+    ASSERT_TRUE(m_pRenderer->BeginScene());
     const auto drawnWith = [this](Material* material, const auto& setting) {
         m_pRenderer->SetMaterial(nullptr);
         m_pRenderer->SetMaterial(material);
@@ -133,6 +134,7 @@ TEST_F(MaterialFile, EveryValueWrittenReadsBackToTheDeviceStateItGave) {
         }
     }
     m_pRenderer->SetMaterial(nullptr);
+    EXPECT_TRUE(m_pRenderer->EndScene());
 }
 
 TEST_F(MaterialFile, NumbersUseADecimalPointWhateverTheLocale) {
