@@ -7,12 +7,15 @@
 #include <d3dx8.h>
 
 #include "ByteReader.h"
+#include "PixelView.h"
 
 namespace {
 
 constexpr uint32_t kCoreHeaderSize = 12;  // BITMAPCOREHEADER
 constexpr uint32_t kInfoHeaderSize = 40;  // BITMAPINFOHEADER
 constexpr uint32_t kRgb = 0, kRle8 = 1, kRle4 = 2, kBitFields = 3, kAlphaBitFields = 6;
+
+constexpr unsigned kMaskCount = 4;
 
 // Header sizes of the info-header family: v1, v2 and v3 (masks inside), v4, v5.
 constexpr uint32_t kInfoHeaderSizes[] = {40, 52, 56, 108, 124};
@@ -24,7 +27,7 @@ struct BmpHeader {
     uint16_t bitsPerPixel = 0;
     uint32_t compression = kRgb;
     uint32_t coloursUsed = 0;
-    uint32_t masks[4] = {};  // red, green, blue, alpha
+    uint32_t masks[kMaskCount] = {};  // red, green, blue, alpha
     bool hasMasks = false;
 };
 
@@ -82,15 +85,16 @@ bool ReadHeader(ByteReader& reader, BmpHeader& header) {
     header.coloursUsed = Load32(info + 28);
     if (header.compression != kBitFields && header.compression != kAlphaBitFields) return true;
     header.hasMasks = true;
-    const unsigned maskCount = header.compression == kAlphaBitFields ? 4 : 3;
-    // Version 1 headers are followed by the masks; later versions hold them.
-    const uint8_t* masks = header.headerSize == kInfoHeaderSize ? reader.Take(4 * maskCount)
-                                                                : info + 36;
+    // Version 1 headers are followed by the masks the compression names;
+    // later versions hold as many as their size allows (three in version 2,
+    // whose alpha mask stays 0 whatever the compression says).
+    const bool following = header.headerSize == kInfoHeaderSize;
+    const unsigned maskCount =
+        following ? (header.compression == kAlphaBitFields ? 4 : 3)
+                  : std::min<unsigned>(kMaskCount, (header.headerSize - kInfoHeaderSize) / 4);
+    const uint8_t* masks = following ? reader.Take(4 * maskCount) : info + kInfoHeaderSize - 4;
     if (!masks) return false;
-    const unsigned inHeader = (header.headerSize - kInfoHeaderSize) / 4;
-    for (unsigned i = 0; i < 4; ++i)
-        if (i < maskCount || (header.headerSize != kInfoHeaderSize && i < inHeader))
-            header.masks[i] = Load32(masks + 4 * i);
+    for (unsigned i = 0; i < maskCount; ++i) header.masks[i] = Load32(masks + 4 * i);
     return true;
 }
 
@@ -160,17 +164,32 @@ D3DFORMAT OwnFormat(const BmpHeader& header, const MaskChannel channels[4]) {
     return channels[3].bits ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8;
 }
 
-// Indices (one byte each, width x height, bottom row first) from RLE8 or
-// RLE4 data. Runs past the end of a row or of the image are refused; pixels
-// skipped by end-of-line and delta codes keep index 0.
-bool DecodeRle(ByteReader& reader, const BmpHeader& header, uint8_t* indices) {
+// Pixels through the palette from RLE8 or RLE4 data, written straight into
+// level (bottom row first, as these bitmaps are stored). Runs past the end of
+// a row or of the image, indices past the palette and data that ends before
+// the end-of-bitmap code are refused; pixels skipped by end-of-line, delta
+// and end-of-bitmap codes take palette entry 0. Each pixel is written once.
+bool DecodeRle(ByteReader& reader, const BmpHeader& header, const uint32_t* palette,
+               uint32_t entries, const PixelView& level) {
     const bool four = header.compression == kRle4;
     const uint32_t width = header.width, height = header.height;
+    auto row = [&](uint32_t y) { return level.Row(height - 1 - y); };
     uint32_t x = 0, y = 0;
+    // Moves on to column toX of row toY (not before the current position;
+    // row `height` only at column 0), filling the pixels passed over.
+    auto skipTo = [&](uint32_t toX, uint32_t toY) {
+        for (; y < toY; ++y, x = 0) std::fill(row(y) + x, row(y) + width, palette[0]);
+        if (y < height) std::fill(row(y) + x, row(y) + toX, palette[0]);
+        x = toX;
+    };
     auto put = [&](uint32_t count, auto&& indexAt) {
         if (y >= height || count > width - x) return false;
-        uint8_t* row = indices + size_t{y} * width;
-        for (uint32_t i = 0; i < count; ++i) row[x + i] = indexAt(i);
+        uint32_t* out = row(y) + x;
+        for (uint32_t i = 0; i < count; ++i) {
+            const unsigned index = indexAt(i);
+            if (index >= entries) return false;
+            out[i] = palette[index];
+        }
         x += count;
         return true;
     };
@@ -178,26 +197,25 @@ bool DecodeRle(ByteReader& reader, const BmpHeader& header, uint8_t* indices) {
         uint8_t count, value;
         if (!reader.Read8(count) || !reader.Read8(value)) return false;
         if (count > 0) {
-            const bool ok = four ? put(count, [&](uint32_t i) {
-                return static_cast<uint8_t>(i & 1 ? value & 0x0F : value >> 4);
-            })
+            const bool ok = four ? put(count, [&](uint32_t i) { return i & 1 ? value & 0x0F : value >> 4; })
                                  : put(count, [&](uint32_t) { return value; });
             if (!ok) return false;
             continue;
         }
         switch (value) {
             case 0:  // end of line
-                x = 0;
-                ++y;
+                if (y >= height) return false;
+                skipTo(0, y + 1);
                 break;
-            case 1: return true;  // end of bitmap
-            case 2: {             // delta
+            case 1:  // end of bitmap
+                skipTo(0, height);
+                return true;
+            case 2: {  // delta: dx to the right, dy rows on
                 uint8_t dx, dy;
                 if (!reader.Read8(dx) || !reader.Read8(dy) || dx > width - x ||
-                    uint64_t{y} + dy > height)
+                    uint64_t{y} + dy > height || (y + dy == height && x + dx != 0))
                     return false;
-                x += dx;
-                y += dy;
+                skipTo(x + dx, y + dy);
                 break;
             }
             default: {  // absolute run of `value` pixels, padded to 16 bits
@@ -205,8 +223,7 @@ bool DecodeRle(ByteReader& reader, const BmpHeader& header, uint8_t* indices) {
                 const uint8_t* run = reader.Take(bytes);
                 if (!run || !reader.Skip(bytes & 1)) return false;
                 const bool ok = put(value, [&](uint32_t i) {
-                    return four ? static_cast<uint8_t>(i & 1 ? run[i / 2] & 0x0F : run[i / 2] >> 4)
-                                : run[i];
+                    return four ? (i & 1 ? run[i / 2] & 0x0F : run[i / 2] >> 4) : run[i];
                 });
                 if (!ok) return false;
             }
@@ -262,38 +279,29 @@ HRESULT DecodeBmp(const uint8_t* data, size_t size, const ImageLimits& limits,
     if (fileHeader && !reader.Seek(pixelOffset)) return D3DXERR_INVALIDDATA;
 
     const uint32_t width = header.width, height = header.height;
-    image.SetFormat(OwnFormat(header, channels));
-    HRESULT hr = image.AddPixelLevel(width, height);
-    if (FAILED(hr)) return hr;
-    ImageLevel& level = image.Level(0);
-    auto outputRow = [&](uint32_t fileRow) {
-        return level.PixelRow(header.topDown ? fileRow : height - 1 - fileRow);
-    };
+    const bool rle = header.compression == kRle8 || header.compression == kRle4;
+    const uint64_t rowBits = uint64_t{width} * header.bitsPerPixel;
+    const uint64_t stride = (rowBits + 31) / 32 * 4;
+    // Uncompressed pixels must all be there before room is made for them
+    // (the last row's padding may be missing). Run-length data can end the
+    // bitmap at once: its damage shows while it is decoded.
+    if (!rle && (height - 1) * stride + (rowBits + 7) / 8 > reader.Remaining())
+        return D3DXERR_INVALIDDATA;
 
-    if (header.compression == kRle8 || header.compression == kRle4) {
-        std::unique_ptr<uint8_t[]> indices(new (std::nothrow) uint8_t[size_t{width} * height]());
-        if (!indices) return E_OUTOFMEMORY;
-        if (!DecodeRle(reader, header, indices.get())) return D3DXERR_INVALIDDATA;
-        for (uint32_t y = 0; y < height; ++y) {
-            const uint8_t* in = indices.get() + size_t{y} * width;
-            uint32_t* out = outputRow(y);
-            for (uint32_t x = 0; x < width; ++x) {
-                if (in[x] >= entries) return D3DXERR_INVALIDDATA;
-                out[x] = palette[in[x]];
-            }
-        }
+    image.SetFormat(OwnFormat(header, channels));
+    PixelView level;
+    HRESULT hr = image.AddTopPixelLevel(width, height, &level);
+    if (FAILED(hr)) return hr;
+    if (rle) {
+        if (!DecodeRle(reader, header, palette, entries, level)) return D3DXERR_INVALIDDATA;
         return D3D_OK;
     }
 
-    const uint64_t rowBits = uint64_t{width} * header.bitsPerPixel;
-    const uint64_t stride = (rowBits + 31) / 32 * 4;
-    // The last row's padding may be missing.
-    if ((height - 1) * stride + (rowBits + 7) / 8 > reader.Remaining()) return D3DXERR_INVALIDDATA;
     const uint8_t* pixels = reader.Current();
     const unsigned bytesPerPixel = header.bitsPerPixel / 8;
     for (uint32_t y = 0; y < height; ++y) {
         const uint8_t* in = pixels + y * stride;
-        uint32_t* out = outputRow(y);
+        uint32_t* out = level.Row(header.topDown ? y : height - 1 - y);
         if (header.bitsPerPixel <= 8) {
             const unsigned bits = header.bitsPerPixel, perByte = 8 / bits, mask = (1u << bits) - 1;
             for (uint32_t x = 0; x < width; ++x) {

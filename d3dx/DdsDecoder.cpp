@@ -59,12 +59,6 @@ D3DFORMAT BlockFormat(uint32_t fourCC) {
     return D3DFMT_UNKNOWN;
 }
 
-UINT FullChainLength(UINT width, UINT height) {
-    UINT levels = 1;
-    for (UINT size = width > height ? width : height; size > 1; size >>= 1) ++levels;
-    return levels;
-}
-
 }  // namespace
 
 bool IsDds(const uint8_t* data, size_t size) {
@@ -94,9 +88,18 @@ HRESULT DecodeDds(const uint8_t* data, size_t size, const ImageLimits& limits,
     if (!blockFormat && !layout) return D3DXERR_INVALIDDATA;
     image.SetFormat(blockFormat ? blockFormat : layout->format);
 
+    // Every stored level must be in the file before room is made for any.
+    uint64_t storedBytes = 0;
     for (UINT level = 0; level < stored; ++level) {
-        const UINT levelWidth = width >> level ? width >> level : 1;
-        const UINT levelHeight = height >> level ? height >> level : 1;
+        const uint64_t levelWidth = LevelSide(width, level), levelHeight = LevelSide(height, level);
+        storedBytes += blockFormat
+                           ? (levelWidth + 3) / 4 * ((levelHeight + 3) / 4) * BlockBytesOf(blockFormat)
+                           : levelWidth * levelHeight * layout->bytesPerPixel;
+    }
+    if (storedBytes > reader.Remaining()) return D3DXERR_INVALIDDATA;
+
+    for (UINT level = 0; level < stored; ++level) {
+        const UINT levelWidth = LevelSide(width, level), levelHeight = LevelSide(height, level);
         HRESULT hr = blockFormat ? image.AddBlockLevel(levelWidth, levelHeight, BlockBytesOf(blockFormat))
                                  : image.AddPixelLevel(levelWidth, levelHeight);
         if (FAILED(hr)) return hr;

@@ -64,8 +64,7 @@ HRESULT DecodedImage::Append(ImageLevel&& level) {
     return D3D_OK;
 }
 
-void DecodedImage::ReplaceLevels(ImageLevel&& level) {
-    m_Levels.clear();
-    m_Levels.push_back(std::move(level));
+void DecodedImage::ReplaceLevels(std::vector<ImageLevel>&& levels) {
+    m_Levels = std::move(levels);
     m_BlockBytes = 0;
 }

@@ -79,8 +79,8 @@ public:
     }
     // Appends a level of 4x4 blocks of blockBytes each covering width x height.
     HRESULT AddBlockLevel(UINT width, UINT height, UINT blockBytes);
-    // Replaces the levels by one pixel level (after decompressing or scaling).
-    void ReplaceLevels(ImageLevel&& level);
+    // Replaces the levels by pixel levels (after decompressing or scaling).
+    void ReplaceLevels(std::vector<ImageLevel>&& levels);
 
 private:
     HRESULT Append(ImageLevel&& level);
@@ -91,6 +91,15 @@ private:
     PixelTarget* m_pTarget = nullptr;
     bool m_bInTarget = false;
 };
+
+// A side of a lower level of a mip chain: halved per level, at least 1.
+inline UINT LevelSide(UINT side, UINT level) { return level < 32 && side >> level ? side >> level : 1; }
+// Levels of a full chain down to 1 x 1.
+inline UINT FullChainLength(UINT width, UINT height) {
+    UINT levels = 1;
+    for (UINT size = width > height ? width : height; size > 1; size >>= 1) ++levels;
+    return levels;
+}
 
 // Allocates a pixel level without adding it to an image.
 HRESULT MakePixelLevel(UINT width, UINT height, ImageLevel& level);

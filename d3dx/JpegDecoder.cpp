@@ -19,20 +19,21 @@ namespace {
 constexpr long kMostWorkingMemory = 768L * 1024 * 1024;
 
 // libjpeg's error manager with a way back: error_exit jumps to the decoder's
-// setjmp instead of ending the process, and warnings (corrupt or missing
-// data, which libjpeg would paper over) are counted.
+// setjmp instead of ending the process, and so does a warning (corrupt or
+// missing data, which libjpeg would paper over and go on decoding): the
+// decode stops at the first damage.
 struct ErrorManager {
     jpeg_error_mgr base;
     std::jmp_buf jump;
-    int warnings;
 };
 
 void JumpOnError(j_common_ptr common) {
     std::longjmp(reinterpret_cast<ErrorManager*>(common->err)->jump, 1);
 }
 
-void CountWarning(j_common_ptr common, int level) {
-    if (level < 0) ++reinterpret_cast<ErrorManager*>(common->err)->warnings;
+// Levels 0 and up are trace messages; below 0, warnings.
+void JumpOnWarning(j_common_ptr common, int level) {
+    if (level < 0) JumpOnError(common);
 }
 
 void Silence(j_common_ptr) {}
@@ -63,6 +64,24 @@ void WidenRow(const JSAMPLE* samples, unsigned components, JDIMENSION width, uin
                                   : 0xFF000000u | samples[0] << 16 | samples[1] << 8 | samples[2];
 }
 
+// Whether a file of `size` bytes can hold the image its header announces.
+// With Huffman coding, every sequential or progressive scan spends at least
+// one bit on each block of each of its components (a code is at least one
+// bit long), and every file has a scan: the component with the fewest blocks
+// sets the least size. Arithmetic coding can spend far less than a bit on a
+// block of a flat image: there the file's own damage is what stops a decode.
+bool CanHold(const jpeg_decompress_struct& info, size_t size) {
+    if (info.arith_code) return true;
+    uint64_t fewestBlocks = UINT64_MAX;
+    for (int c = 0; c < info.num_components; ++c) {
+        const jpeg_component_info& component = info.comp_info[c];
+        const uint64_t blocks = uint64_t{component.width_in_blocks} * component.height_in_blocks;
+        if (blocks < fewestBlocks) fewestBlocks = blocks;
+    }
+    constexpr uint64_t kBitsPerByte = 8;
+    return fewestBlocks / kBitsPerByte <= size;
+}
+
 // The decode itself. libjpeg reports errors with longjmp to the setjmp here,
 // so this frame holds nothing with a destructor: all state is in job.
 bool Decode(jpeg_decompress_struct* info, ErrorManager* errors, JpegJob* job) {
@@ -70,7 +89,8 @@ bool Decode(jpeg_decompress_struct* info, ErrorManager* errors, JpegJob* job) {
     jpeg_create_decompress(info);
     jpeg_mem_src(info, job->data, static_cast<unsigned long>(job->size));
     if (jpeg_read_header(info, TRUE) != JPEG_HEADER_OK) return false;
-    if (info->image_width > job->limits.maxWidth || info->image_height > job->limits.maxHeight)
+    if (info->image_width > job->limits.maxWidth || info->image_height > job->limits.maxHeight ||
+        !CanHold(*info, job->size))
         return false;
     info->mem->max_memory_to_use = kMostWorkingMemory;
     const bool grey = info->jpeg_color_space == JCS_GRAYSCALE;
@@ -100,7 +120,6 @@ bool Decode(jpeg_decompress_struct* info, ErrorManager* errors, JpegJob* job) {
         job->image->TopRowsDone(info->output_scanline);
     }
     jpeg_finish_decompress(info);
-    if (errors->warnings) return false;
     job->result = D3D_OK;
     return true;
 }
@@ -118,7 +137,7 @@ HRESULT DecodeJpeg(const uint8_t* data, size_t size, const ImageLimits& limits,
     ErrorManager errors{};
     info.err = jpeg_std_error(&errors.base);
     errors.base.error_exit = JumpOnError;
-    errors.base.emit_message = CountWarning;
+    errors.base.emit_message = JumpOnWarning;
     errors.base.output_message = Silence;
     JpegJob job{data, size, limits, &image, nullptr, D3DXERR_INVALIDDATA};
     const bool decoded = Decode(&info, &errors, &job);

@@ -22,16 +22,6 @@ struct PngSource {
     size_t offset;
 };
 
-// What the libpng calls share. It lives outside the frame that calls setjmp,
-// so an error that jumps back there leaves it intact for the caller to free.
-struct PngJob {
-    PngSource source;
-    ImageLimits limits;
-    DecodedImage* image;
-    std::unique_ptr<png_bytep[]> rows;
-    HRESULT result;
-};
-
 void ReadFromMemory(png_structp png, png_bytep out, png_size_t count) {
     auto* source = static_cast<PngSource*>(png_get_io_ptr(png));
     if (count > source->size - source->offset) png_error(png, "truncated");
@@ -50,6 +40,54 @@ D3DFORMAT OwnFormat(int colourType, bool transparency) {
     return alpha ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8;
 }
 
+// Palette images keep their indices through libpng's transformations (it
+// would expand an index past the palette to black without a word): this is
+// the palette, with the tRNS alphas, as A8R8G8B8.
+struct Palette {
+    uint32_t argb[PNG_MAX_PALETTE_LENGTH];
+    unsigned entries;
+};
+
+// What the libpng calls share. It lives outside the frame that calls setjmp,
+// so an error that jumps back there leaves it intact for the caller to free.
+struct PngJob {
+    PngSource source;
+    ImageLimits limits;
+    DecodedImage* image;
+    Palette palette;
+    std::unique_ptr<png_bytep[]> rows;
+    HRESULT result;
+};
+
+void ReadPalette(png_structp png, png_infop info, Palette& palette) {
+    png_colorp colours = nullptr;
+    int count = 0;
+    png_bytep alphas = nullptr;
+    int alphaCount = 0;
+    png_get_PLTE(png, info, &colours, &count);
+    if (png_get_valid(png, info, PNG_INFO_tRNS))
+        png_get_tRNS(png, info, &alphas, &alphaCount, nullptr);
+    palette.entries = static_cast<unsigned>(count);
+    for (int i = 0; i < count; ++i) {
+        const uint32_t alpha = i < alphaCount ? alphas[i] : 0xFF;
+        palette.argb[i] = alpha << 24 | uint32_t{colours[i].red} << 16 |
+                          uint32_t{colours[i].green} << 8 | colours[i].blue;
+    }
+}
+
+// Turns a row of width one-byte indices at its start into its A8R8G8B8
+// pixels, last pixel first so that no index is overwritten before it is
+// read. False for an index past the palette.
+bool ExpandIndices(uint32_t* row, png_uint_32 width, const Palette& palette) {
+    const png_byte* indices = reinterpret_cast<const png_byte*>(row);
+    for (png_uint_32 x = width; x-- > 0;) {
+        const png_byte index = indices[x];
+        if (index >= palette.entries) return false;
+        row[x] = palette.argb[index];
+    }
+    return true;
+}
+
 // The decode itself. libpng reports errors with longjmp to the setjmp here,
 // so this frame and every frame between it and libpng hold nothing with a
 // destructor: all state is in job.
@@ -57,6 +95,13 @@ bool Decode(png_structp png, png_infop info, PngJob* job) {
     if (setjmp(png_jmpbuf(png))) return false;
     png_set_read_fn(png, &job->source, ReadFromMemory);
     png_set_user_limits(png, job->limits.maxWidth, job->limits.maxHeight);
+    // Damage stops the decode: errors libpng would let pass (data past the
+    // image, a bad checksum on an ancillary chunk) end it as well. Ancillary
+    // chunks other than tRNS are not read at all: their colour-space details
+    // are not used here and must not refuse a sound image.
+    png_set_benign_errors(png, 0);
+    png_set_crc_action(png, PNG_CRC_DEFAULT, PNG_CRC_ERROR_QUIT);
+    png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
     png_read_info(png, info);
 
     png_uint_32 width = 0, height = 0;
@@ -66,32 +111,50 @@ bool Decode(png_structp png, png_infop info, PngJob* job) {
     if (storedRow * height > job->source.size * kMostExpansion) return false;
 
     const bool transparency = png_get_valid(png, info, PNG_INFO_tRNS) != 0;
+    const bool indexed = colourType == PNG_COLOR_TYPE_PALETTE;
     job->image->SetFormat(OwnFormat(colourType, transparency));
-    // Every source becomes 8-bit blue, green, red, alpha: A8R8G8B8 in memory.
-    if (colourType == PNG_COLOR_TYPE_PALETTE) png_set_palette_to_rgb(png);
-    if (!(colourType & PNG_COLOR_MASK_COLOR) && depth < 8) png_set_expand_gray_1_2_4_to_8(png);
-    if (transparency) png_set_tRNS_to_alpha(png);
-    if (depth == 16) png_set_scale_16(png);
-    if (!(colourType & PNG_COLOR_MASK_COLOR)) png_set_gray_to_rgb(png);
-    png_set_bgr(png);
-    if (!(colourType & PNG_COLOR_MASK_ALPHA) && !transparency)
-        png_set_filler(png, 0xFF, PNG_FILLER_AFTER);
-    png_set_interlace_handling(png);
+    // Every other source becomes 8-bit blue, green, red, alpha: A8R8G8B8 in
+    // memory; palette images one byte per index.
+    if (indexed) {
+        ReadPalette(png, info, job->palette);
+        png_set_packing(png);
+    } else {
+        if (!(colourType & PNG_COLOR_MASK_COLOR) && depth < 8) png_set_expand_gray_1_2_4_to_8(png);
+        if (transparency) png_set_tRNS_to_alpha(png);
+        if (depth == 16) png_set_scale_16(png);
+        if (!(colourType & PNG_COLOR_MASK_COLOR)) png_set_gray_to_rgb(png);
+        png_set_bgr(png);
+        if (!(colourType & PNG_COLOR_MASK_ALPHA) && !transparency)
+            png_set_filler(png, 0xFF, PNG_FILLER_AFTER);
+    }
+    const int passes = png_set_interlace_handling(png);
     png_read_update_info(png, info);
-    if (png_get_rowbytes(png, info) != size_t{width} * 4) return false;
+    if (png_get_rowbytes(png, info) != size_t{width} * (indexed ? 1 : 4)) return false;
 
     PixelView level;
     job->result = job->image->AddTopPixelLevel(width, height, &level);
     if (FAILED(job->result)) return false;
-    job->rows.reset(new (std::nothrow) png_bytep[height]);
-    if (!job->rows) {
-        job->result = E_OUTOFMEMORY;
-        return false;
-    }
-    for (png_uint_32 y = 0; y < height; ++y)
-        job->rows[y] = reinterpret_cast<png_bytep>(level.Row(y));
     job->result = D3DXERR_INVALIDDATA;
-    png_read_image(png, job->rows.get());
+    if (passes == 1) {
+        // Row by row, each finished (and its indices checked) as it comes.
+        for (png_uint_32 y = 0; y < height; ++y) {
+            png_read_row(png, reinterpret_cast<png_bytep>(level.Row(y)), nullptr);
+            if (indexed && !ExpandIndices(level.Row(y), width, job->palette)) return false;
+            job->image->TopRowsDone(y + 1);
+        }
+    } else {
+        // Interlaced rows are final only after the last pass.
+        job->rows.reset(new (std::nothrow) png_bytep[height]);
+        if (!job->rows) {
+            job->result = E_OUTOFMEMORY;
+            return false;
+        }
+        for (png_uint_32 y = 0; y < height; ++y)
+            job->rows[y] = reinterpret_cast<png_bytep>(level.Row(y));
+        png_read_image(png, job->rows.get());
+        for (png_uint_32 y = 0; indexed && y < height; ++y)
+            if (!ExpandIndices(level.Row(y), width, job->palette)) return false;
+    }
     png_read_end(png, nullptr);
     job->result = D3D_OK;
     return true;
@@ -114,7 +177,7 @@ HRESULT DecodePng(const uint8_t* data, size_t size, const ImageLimits& limits,
         png_destroy_read_struct(&png, nullptr, nullptr);
         return E_OUTOFMEMORY;
     }
-    PngJob job{{data, size, 0}, limits, &image, nullptr, D3DXERR_INVALIDDATA};
+    PngJob job{{data, size, 0}, limits, &image, {}, nullptr, D3DXERR_INVALIDDATA};
     const bool decoded = Decode(png, info, &job);
     png_destroy_read_struct(&png, &info, nullptr);
     if (decoded) return D3D_OK;

@@ -4,6 +4,7 @@
 #include <d3dx8.h>
 
 #include <new>
+#include <vector>
 
 #include "BlockCodec.h"
 #include "BmpDecoder.h"
@@ -46,15 +47,18 @@ UINT PowerOfTwoAtLeast(UINT value, UINT most) {
 }
 
 // Replaces DXT blocks by their pixels (the device cannot make the texture
-// compressed, or the image must be scaled).
+// compressed, or the image must be scaled), level by level: the file's own
+// lower levels stay.
 HRESULT Decompress(DecodedImage& image) {
     if (!image.HasBlocks()) return D3D_OK;
-    const ImageLevel& blocks = image.Level(0);
-    ImageLevel pixels;
-    HRESULT hr = MakePixelLevel(blocks.width, blocks.height, pixels);
-    if (FAILED(hr)) return hr;
-    DecodeBlocks(image.Format(), blocks.bytes.get(), blocks.pitch, blocks.width, blocks.height,
-                 pixels.PixelRow(0), pixels.pitch);
+    std::vector<ImageLevel> pixels(image.LevelCount());
+    for (UINT level = 0; level < image.LevelCount(); ++level) {
+        const ImageLevel& blocks = image.Level(level);
+        const HRESULT hr = MakePixelLevel(blocks.width, blocks.height, pixels[level]);
+        if (FAILED(hr)) return hr;
+        DecodeBlocks(image.Format(), blocks.bytes.get(), blocks.pitch, blocks.width, blocks.height,
+                     pixels[level].PixelRow(0), pixels[level].pitch);
+    }
     image.ReplaceLevels(std::move(pixels));
     return D3D_OK;
 }
@@ -72,17 +76,20 @@ bool FitsCaps(UINT& width, UINT& height, const D3DCAPS8& caps, const ImageLimits
     return width == givenWidth && height == givenHeight;
 }
 
-// Scales the image to the size the device's rules need; stored lower levels
-// are dropped and filtered again.
+// Scales the image to the size the device's rules need: each stored level to
+// the size of its place in the new chain, as far as that chain goes.
 HRESULT FitToCaps(DecodedImage& image, const D3DCAPS8& caps, const ImageLimits& limits) {
     UINT width = image.Width(), height = image.Height();
     if (FitsCaps(width, height, caps, limits)) return D3D_OK;
     HRESULT hr = Decompress(image);
     if (FAILED(hr)) return hr;
-    ImageLevel scaled;
-    hr = MakePixelLevel(width, height, scaled);
-    if (FAILED(hr)) return hr;
-    Resample(image.Level(0), scaled);
+    const UINT chain = FullChainLength(width, height);
+    std::vector<ImageLevel> scaled(image.LevelCount() < chain ? image.LevelCount() : chain);
+    for (UINT level = 0; level < scaled.size(); ++level) {
+        hr = MakePixelLevel(LevelSide(width, level), LevelSide(height, level), scaled[level]);
+        if (FAILED(hr)) return hr;
+        Resample(image.Level(level), scaled[level]);
+    }
     image.ReplaceLevels(std::move(scaled));
     return D3D_OK;
 }

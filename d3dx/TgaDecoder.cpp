@@ -11,6 +11,7 @@ namespace {
 constexpr size_t kHeaderSize = 18;
 constexpr uint8_t kColourMapped = 1, kTrueColour = 2, kGrey = 3, kRunLength = 8;
 constexpr uint8_t kRightToLeft = 0x10, kTopDown = 0x20;
+constexpr uint64_t kMostPerPacket = 128;  // pixels of one run-length packet
 
 struct TgaHeader {
     uint8_t idLength, colourMapType, imageType;
@@ -133,7 +134,7 @@ bool ReadPixels(ByteReader& reader, const TgaHeader& header, const PixelReader& 
     for (size_t done = 0; done < count;) {
         uint8_t packet;
         if (!reader.Read8(packet)) return false;
-        const size_t length = (packet & 0x7F) + 1u;
+        const size_t length = (packet & (kMostPerPacket - 1)) + 1u;
         if (length > count - done) return false;
         if (packet & 0x80) {
             const uint8_t* in = reader.Take(bytes);
@@ -167,19 +168,26 @@ HRESULT DecodeTga(const uint8_t* data, size_t size, const ImageLimits& limits,
     reader.Skip(kHeaderSize);
     const uint8_t* map = nullptr;
     if (!reader.Skip(header.idLength)) return D3DXERR_INVALIDDATA;
+    // The low descriptor bits count the alpha bits of each pixel.
+    const bool alpha = (header.descriptor & 0x0F) != 0;
     if (header.colourMapType == 1) {
         map = reader.Take(uint64_t{header.mapLength} * ((header.mapEntryBits + 7) / 8));
         if (!map) return D3DXERR_INVALIDDATA;
     }
-    // The low descriptor bits count the alpha bits of each pixel.
-    const bool alpha = (header.descriptor & 0x0F) != 0;
+    // The pixels must be there before room is made for them: all of them
+    // when stored as they are, and with run-length packets at least one
+    // packet (a count and a pixel) for each kMostPerPacket pixels.
+    const PixelReader pixelReader(header, map, alpha);
+    const uint64_t count = uint64_t{header.width} * header.height, bytes = pixelReader.Bytes();
+    const uint64_t packets = (count + kMostPerPacket - 1) / kMostPerPacket;
+    const uint64_t leastBytes = header.imageType & kRunLength ? packets * (1 + bytes) : count * bytes;
+    if (leastBytes > reader.Remaining()) return D3DXERR_INVALIDDATA;
     image.SetFormat(OwnFormat(header, alpha));
     HRESULT hr = image.AddPixelLevel(header.width, header.height);
     if (FAILED(hr)) return hr;
     ImageLevel& level = image.Level(0);
     uint32_t* pixels = level.PixelRow(0);
-    if (!ReadPixels(reader, header, PixelReader(header, map, alpha), pixels))
-        return D3DXERR_INVALIDDATA;
+    if (!ReadPixels(reader, header, pixelReader, pixels)) return D3DXERR_INVALIDDATA;
 
     // Rows are stored bottom-up unless the descriptor says otherwise.
     const uint32_t width = header.width, height = header.height;

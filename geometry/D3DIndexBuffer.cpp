@@ -20,6 +20,7 @@ D3DIndexBuffer::D3DIndexBuffer(Kernel* kernel, D3DDriver* driver)
       m_IndexCount(0),
       m_bDynamic(false),
       m_pD3DBuffer(nullptr),
+      m_pDevice(nullptr),
       m_pIndices(nullptr) {}
 
 D3DIndexBuffer::~D3DIndexBuffer() { ReleaseResources(); }
@@ -51,6 +52,7 @@ bool D3DIndexBuffer::Create(unsigned count, bool dynamic) {
         ReleaseResources();
         return false;
     }
+    m_pDevice = device;
     m_pIndices = new (std::nothrow) unsigned short[count]();
     if (!m_pIndices) {
         m_pKernel->LogMessage("Failed to allocate memory for index buffer.");
@@ -66,6 +68,7 @@ bool D3DIndexBuffer::ReleaseResources() {
     if (m_pD3DBuffer) {
         m_pD3DBuffer->Release();
         m_pD3DBuffer = nullptr;
+        m_pDevice = nullptr;
     }
     // No count without an array behind it; the dynamic flag stays for Resize.
     m_IndexCount = 0;

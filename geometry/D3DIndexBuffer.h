@@ -31,6 +31,10 @@ public:
     bool ReleaseResources();
 
     IDirect3DIndexBuffer8* GetD3DBuffer() const { return m_pD3DBuffer; }
+    // True when the buffer holds no Direct3D buffer or one made on `device`.
+    // A buffer made before the display changed belongs to the old device and
+    // cannot be used with the new one.
+    bool BelongsTo(IDirect3DDevice8* device) const { return !m_pD3DBuffer || m_pDevice == device; }
     bool IsDynamic() const { return m_bDynamic; }
 
 private:
@@ -39,5 +43,8 @@ private:
     unsigned m_IndexCount;
     bool m_bDynamic;
     IDirect3DIndexBuffer8* m_pD3DBuffer;
+    // The device the Direct3D buffer was made on (not owned: the buffer holds
+    // it alive); null without one.
+    IDirect3DDevice8* m_pDevice;
     unsigned short* m_pIndices;
 };

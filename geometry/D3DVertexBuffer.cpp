@@ -16,6 +16,7 @@ D3DVertexBuffer::D3DVertexBuffer(Kernel* kernel, D3DDriver* driver)
       m_bDynamic(false),
       m_bPointSprites(false),
       m_pD3DBuffer(nullptr),
+      m_pDevice(nullptr),
       m_pVertices(nullptr) {}
 
 D3DVertexBuffer::~D3DVertexBuffer() { ReleaseResources(); }
@@ -50,6 +51,7 @@ bool D3DVertexBuffer::Create(unsigned count, bool dynamic, bool pointSprites) {
         ReleaseResources();
         return false;
     }
+    m_pDevice = device;
     m_pVertices = new (std::nothrow) Vertex[count];
     if (!m_pVertices) {
         m_pKernel->LogMessage("Failed to allocate memory for vertex buffer.");
@@ -63,6 +65,7 @@ bool D3DVertexBuffer::ReleaseResources() {
     if (m_pD3DBuffer) {
         m_pD3DBuffer->Release();
         m_pD3DBuffer = nullptr;
+        m_pDevice = nullptr;
     }
     delete[] m_pVertices;
     m_pVertices = nullptr;

@@ -29,6 +29,10 @@ public:
     bool ReleaseResources();
 
     IDirect3DVertexBuffer8* GetD3DBuffer() const { return m_pD3DBuffer; }
+    // True when the buffer holds no Direct3D buffer or one made on `device`.
+    // A buffer made before the display changed belongs to the old device and
+    // cannot be used with the new one.
+    bool BelongsTo(IDirect3DDevice8* device) const { return !m_pD3DBuffer || m_pDevice == device; }
     bool IsDynamic() const { return m_bDynamic; }
     bool HasPointSprites() const { return m_bPointSprites; }
 
@@ -39,5 +43,8 @@ private:
     bool m_bDynamic;
     bool m_bPointSprites;
     IDirect3DVertexBuffer8* m_pD3DBuffer;
+    // The device the Direct3D buffer was made on (not owned: the buffer holds
+    // it alive); null without one.
+    IDirect3DDevice8* m_pDevice;
     Vertex* m_pVertices;
 };

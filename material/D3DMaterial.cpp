@@ -86,6 +86,7 @@ MaterialLayer* D3DMaterial::AddLayer() {
 }
 
 MaterialLayer* D3DMaterial::AddLayer(Texture* texture) {
+    if (texture && !m_pDriver->HoldsTexture(texture, "D3DMaterial::AddLayer")) return nullptr;
     D3DMaterialLayer* layer = NewLayer();
     if (!layer) return nullptr;
     layer->SetTexture(texture);

@@ -63,6 +63,9 @@ String D3DMaterialLayer::GetTextureName() {
 }
 
 bool D3DMaterialLayer::SetTexture(Texture* texture) {
+    // A texture the driver does not hold (destroyed, or another driver's)
+    // is refused untouched, and the layer keeps what it had.
+    if (texture && !m_pDriver->HoldsTexture(texture, "D3DMaterialLayer::SetTexture")) return false;
     // The new reference comes first: the texture may be the one the layer
     // already holds, and giving that back first could destroy it.
     if (texture) texture->AddRef();

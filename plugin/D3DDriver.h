@@ -4,11 +4,15 @@
 
 #include <d3d8.h>
 
+#include <unordered_map>
+#include <unordered_set>
+
 #include "host/Container.h"
 #include "host/HostTypes.h"
 #include "host/Matrix3D.h"
 #include "host/RenderDevice.h"
 
+class D3DTexture;
 class Kernel;
 class MaterialPasses;
 class RenderStateTranslator;
@@ -138,8 +142,13 @@ public:
     };
     // The first entry whose name equals `name` ignoring case, or null.
     TextureEntry* FindTextureByName(const String& name);
-    // The first entry holding `texture`, or null.
+    // The entry holding `texture`, or null (for a unique texture too).
     TextureEntry* FindTextureEntry(Texture* texture);
+    // True when the texture is one this driver holds, registered or unique;
+    // otherwise one log line naming the refusing operation. A pointer the
+    // host kept after the texture was destroyed is refused without being
+    // touched.
+    bool HoldsTexture(Texture* texture, const char* operation);
 
 private:
 
@@ -158,6 +167,17 @@ private:
     // True when the material is in the driver's list; otherwise one log line
     // naming the refusing operation.
     bool HoldsMaterial(Material* material, const char* operation);
+    // Puts a new material into the list; false (and one log line naming the
+    // operation) when memory runs out.
+    bool AddMaterial(Material* material, const char* operation);
+    // ---- Texture registry (D3DDriverTextures.cpp) ----
+    // Enter a texture with its entry, or a unique texture (entry null), into
+    // the lists and their indexes; false when memory runs out, with nothing
+    // entered.
+    bool RegisterTexture(D3DTexture* texture, TextureEntry* entry);
+    // Takes a texture out of the lists and indexes and destroys it (and its
+    // entry).
+    void DestroyTexture(Texture* texture, TextureEntry* entry);
 
     // ---- Geometry (D3DDriverGeometry.cpp) ------------------------------------
     // Issues draw() once, or once per pass of the current material after the
@@ -207,6 +227,33 @@ private:
     // here so that their release honours their count, a reset brings them
     // back and the driver's end destroys them.
     Container m_UniqueTextures;  // of D3DTexture*, owned
+    // Indexes beside the lists, which keep their order: every texture the
+    // driver holds with its entry (null for a unique one) and the device its
+    // frames were made on, the first entry of each name as names are
+    // compared (with the number of entries sharing it), and every material.
+    // They make the checks of the pointers the host hands in, and the lookup
+    // by name, take constant time.
+    struct HeldTexture {
+        TextureEntry* entry;
+        // Not owned: the texture's frames hold it alive. A display switch
+        // leaves the frames on the old device until ResetDevice reloads them.
+        IDirect3DDevice8* device;
+    };
+    struct NameSlot {
+        TextureEntry* first;
+        size_t count;
+    };
+    // Names hash and compare as String::CompareIC compares them: ASCII
+    // letters without their case, every other byte as it is.
+    struct NameHash {
+        size_t operator()(const String& name) const;
+    };
+    struct SameName {
+        bool operator()(const String& a, const String& b) const;
+    };
+    std::unordered_map<const Texture*, HeldTexture> m_TextureIndex;
+    std::unordered_map<String, NameSlot, NameHash, SameName> m_TextureNames;
+    std::unordered_set<const Material*> m_MaterialIndex;
     unsigned m_MaxSimultaneousTextures;
     unsigned m_MaxActiveLights;
     unsigned m_MaxTextureWidth;

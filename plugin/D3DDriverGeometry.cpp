@@ -48,6 +48,7 @@ constexpr StateValue kQuadRenderStates[] = {
 static_assert(sizeof kQuadRenderStates / sizeof kQuadRenderStates[0] == 2, "two blend factors");
 
 constexpr char kBufferDrawFailed[] = "Failed to render D3D vertex buffer. (HR:%s)";
+constexpr char kBufferOfClosedDisplay[] = "%s: the buffer's display was closed.";
 constexpr char kPointerDrawFailed[] = "Failed to render D3D verts using DrawPrimitiveUP. (HR:%s)";
 
 }  // namespace
@@ -89,6 +90,12 @@ void D3DDriver::RestoreStreamZero(const StreamBinding& binding) {
 
 bool D3DDriver::RenderVertexBuffer(PrimitiveType type, unsigned primitiveCount) {
     if (!m_pDevice) return false;
+    // The buffer bound before the display changed is not on this device's
+    // stream; drawing would read whatever the stream holds.
+    if (m_pVertexBuffer && !static_cast<D3DVertexBuffer*>(m_pVertexBuffer)->BelongsTo(m_pDevice)) {
+        m_pKernel->LogMessage(kBufferOfClosedDisplay, "Failed to render D3D vertex buffer");
+        return false;
+    }
     const D3DPRIMITIVETYPE d3dType = D3DTypeOf(type);
     return DrawEachPass([&] { return m_pDevice->DrawPrimitive(d3dType, 0, primitiveCount); },
                         kBufferDrawFailed, TrianglesOf(type, primitiveCount));
@@ -174,10 +181,15 @@ bool D3DDriver::SetVertexBuffer(VertexBuffer* buffer) {
         m_pVertexBuffer = nullptr;
         return true;
     }
+    // Every vertex buffer the host holds is one this driver made.
+    D3DVertexBuffer* own = static_cast<D3DVertexBuffer*>(buffer);
+    if (!own->BelongsTo(m_pDevice)) {
+        m_pKernel->LogMessage(kBufferOfClosedDisplay, "D3DDriver::SetVertexBuffer");
+        return false;
+    }
     m_pVertexBuffer = buffer;
     m_pDevice->SetVertexShader(kVertexFVF);
-    m_pDevice->SetStreamSource(0, static_cast<D3DVertexBuffer*>(buffer)->GetD3DBuffer(),
-                               kVertexStride);
+    m_pDevice->SetStreamSource(0, own->GetD3DBuffer(), kVertexStride);
     return true;
 }
 
@@ -203,9 +215,14 @@ bool D3DDriver::DestroyIndexBuffer(IndexBuffer* buffer) {
 
 bool D3DDriver::SetIndexBuffer(IndexBuffer* buffer) {
     if (!m_pDevice) return false;
+    // Every index buffer the host holds is one this driver made.
+    D3DIndexBuffer* own = static_cast<D3DIndexBuffer*>(buffer);
+    if (own && !own->BelongsTo(m_pDevice)) {
+        m_pKernel->LogMessage(kBufferOfClosedDisplay, "D3DDriver::SetIndexBuffer");
+        return false;
+    }
     m_pIndexBuffer = buffer;
-    m_pDevice->SetIndices(buffer ? static_cast<D3DIndexBuffer*>(buffer)->GetD3DBuffer() : nullptr,
-                          0);
+    m_pDevice->SetIndices(own ? own->GetD3DBuffer() : nullptr, 0);
     return true;
 }
 

@@ -11,11 +11,10 @@ Material* D3DDriver::LoadMaterial(const char* path) {
         m_pKernel->LogMessage("D3DDriver::LoadMaterial: Out of memory.");
         return nullptr;
     }
-    if (!material->LoadFromFile(path)) {
+    if (!material->LoadFromFile(path) || !AddMaterial(material, "LoadMaterial")) {
         delete material;
         return nullptr;
     }
-    m_Materials.PushEnd(static_cast<Material*>(material));
     return material;
 }
 
@@ -25,12 +24,26 @@ Material* D3DDriver::CreateMaterial() {
         m_pKernel->LogMessage("D3DDriver::CreateMaterial: Out of memory.");
         return nullptr;
     }
-    m_Materials.PushEnd(static_cast<Material*>(material));
+    if (!AddMaterial(material, "CreateMaterial")) {
+        delete material;
+        return nullptr;
+    }
     return material;
 }
 
+bool D3DDriver::AddMaterial(Material* material, const char* operation) {
+    try {
+        m_MaterialIndex.insert(material);
+    } catch (const std::bad_alloc&) {
+        m_pKernel->LogMessage("D3DDriver::%s: Out of memory.", operation);
+        return false;
+    }
+    m_Materials.PushEnd(material);
+    return true;
+}
+
 bool D3DDriver::HoldsMaterial(Material* material, const char* operation) {
-    if (m_Materials.Find(material) >= 0) return true;
+    if (m_MaterialIndex.count(material)) return true;
     m_pKernel->LogMessage("D3DDriver::%s: Not a material of this driver.", operation);
     return false;
 }
@@ -40,6 +53,7 @@ bool D3DDriver::ReleaseMaterial(Material* material) {
     if (!HoldsMaterial(material, "ReleaseMaterial")) return false;
     if (material == m_pMaterial) SetMaterial(nullptr);
     if (material->Release() != 0) return true;
+    m_MaterialIndex.erase(material);
     m_Materials.Remove(m_Materials.Find(material));
     delete material;
     return true;
@@ -98,4 +112,5 @@ void D3DDriver::DestroyAllMaterials() {
     for (void* material = m_Materials.Rewind(); material; material = m_Materials.Next())
         delete static_cast<Material*>(material);
     m_Materials.Reset();
+    m_MaterialIndex.clear();
 }

@@ -1,5 +1,7 @@
 // Textures: creation and loading through the registry, binding, release, and
 // the texture half of a device reset.
+#include <cstdint>
+#include <cstring>
 #include <memory>
 #include <new>
 
@@ -18,18 +20,42 @@ constexpr unsigned short kCreatedFrameDuration = 66;
 // ordinary precision with more green, and alpha.
 const PixelChannels kCreatedChannels(2, 3, 2, 2, 0);
 
-// Equal ignoring ASCII letter case, as String::CompareIC tells. Names of one
-// folder share their beginnings, so the walk starts from the end.
-bool SameNameIgnoringCase(const String& a, const String& b) {
-    const unsigned length = a.Length();
-    if (b.Length() != length) return false;
-    const char* x = a.c_str();
-    const char* y = b.c_str();
-    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-    for (unsigned i = length; i-- > 0;)
-        if (x[i] != y[i] && lower(x[i]) != lower(y[i])) return false;
-    return true;
+constexpr char kNotATexture[] = "%s: Not a texture of this driver.";
+
+// Names are hashed and compared eight bytes at a time, each byte as
+// String::CompareIC sees it: ASCII capitals as their small letters.
+constexpr uint64_t kEveryByte = 0x0101010101010101ull;
+
+uint64_t LowerAscii(uint64_t bytes) {
+    const uint64_t low7 = bytes & (0x7F * kEveryByte);
+    // Bit 7 of a byte: set from 'A' upwards, and from past 'Z' upwards.
+    const uint64_t fromA = low7 + (0x80 - 'A') * kEveryByte;
+    const uint64_t pastZ = low7 + (0x80 - 'Z' - 1) * kEveryByte;
+    const uint64_t capitals = (fromA ^ pastZ) & ~bytes & (0x80 * kEveryByte);
+    return bytes | (capitals >> 2);  // bit 7 becomes bit 5, 'a' - 'A'
 }
+
+// A name's bytes as words of eight as the comparison sees them, the last one
+// filled up with zeros.
+class NameWords {
+public:
+    explicit NameWords(const String& name) : m_pText(name.c_str()), m_Length(name.Length()) {}
+    unsigned Length() const { return m_Length; }
+    unsigned Count() const { return (m_Length + 7) / 8; }
+    uint64_t operator[](unsigned index) const {
+        uint64_t word = 0;
+        const unsigned at = index * 8;
+        if (m_Length - at >= 8)
+            std::memcpy(&word, m_pText + at, 8);
+        else
+            std::memcpy(&word, m_pText + at, m_Length - at);
+        return LowerAscii(word);
+    }
+
+private:
+    const char* m_pText;
+    unsigned m_Length;
+};
 
 }  // namespace
 
@@ -56,12 +82,12 @@ Texture* D3DDriver::CreateTexture(unsigned width, unsigned height, bool mipmaps,
     }
     durations.reset();
     TextureEntry* entry = result == 0 ? new (std::nothrow) TextureEntry{String(), texture} : nullptr;
-    if (!entry) {
+    if (!entry || !RegisterTexture(texture, entry)) {
+        delete entry;
         delete texture;
         return refuse();
     }
     texture->AddRef();
-    m_Textures.PushEnd(entry);
     return texture;
 }
 
@@ -102,65 +128,129 @@ Texture* D3DDriver::LoadTexture(const char* fileName, int framesPerSecond, bool 
                                          mipmaps, true);
     TextureEntry* entry = nullptr;
     if (result != 0 ||
-        (!unique && !(entry = new (std::nothrow) TextureEntry{String(fileName), texture}))) {
+        (!unique && !(entry = new (std::nothrow) TextureEntry{String(fileName), texture})) ||
+        !RegisterTexture(texture, entry)) {
+        delete entry;
         delete texture;
         return refuse();
     }
     texture->AddRef();
-    if (unique)
-        m_UniqueTextures.PushEnd(texture);
-    else
-        m_Textures.PushEnd(entry);
     return texture;
 }
 
 bool D3DDriver::ReleaseTexture(Texture* texture) {
     if (!texture) return true;
-    if (TextureEntry* entry = FindTextureEntry(texture)) {
-        texture->Release();
-        if (texture->GetRefCount() == 0) {
-            m_Textures.Remove(m_Textures.Find(entry));
-            delete static_cast<D3DTexture*>(texture);
-            delete entry;
-        }
+    // A pointer this driver does not hold (never handed out, or already
+    // destroyed) is left alone.
+    const auto held = m_TextureIndex.find(texture);
+    if (held == m_TextureIndex.end()) {
+        m_pKernel->LogMessage(kNotATexture, "D3DDriver::ReleaseTexture");
         return true;
     }
-    // A unique texture dies when its last holder lets go; a pointer this
-    // driver does not hold (never handed out, or already destroyed) is left
-    // alone.
-    const int unique = m_UniqueTextures.Find(texture);
-    if (unique >= 0) {
-        texture->Release();
-        if (texture->GetRefCount() == 0) {
-            m_UniqueTextures.Remove(unique);
-            delete static_cast<D3DTexture*>(texture);
-        }
-    }
+    // Shared or unique, a texture dies when its last holder lets go.
+    texture->Release();
+    if (texture->GetRefCount() == 0) DestroyTexture(texture, held->second.entry);
     return true;
 }
 
 void D3DDriver::SetTexture(unsigned stage, Texture* texture) {
     if (!m_pDevice) return;
-    if (texture)
-        static_cast<D3DTexture*>(texture)->Bind(stage);
-    else
+    if (!texture) {
         m_pDevice->SetTexture(stage, nullptr);
+        return;
+    }
+    const auto held = m_TextureIndex.find(texture);
+    if (held == m_TextureIndex.end()) {
+        m_pKernel->LogMessage(kNotATexture, "D3DDriver::SetTexture");
+    } else if (held->second.device != m_pDevice) {
+        m_pKernel->LogMessage("D3DDriver::SetTexture: the texture's display was closed.");
+    } else {
+        static_cast<D3DTexture*>(texture)->Bind(stage);
+    }
+}
+
+size_t D3DDriver::NameHash::operator()(const String& name) const {
+    const NameWords words(name);
+    uint64_t hash = words.Length() * 0x9E3779B97F4A7C15ull;
+    for (unsigned index = 0; index < words.Count(); ++index) {
+        hash = (hash ^ words[index]) * 0xFF51AFD7ED558CCDull;
+        hash ^= hash >> 32;
+    }
+    return static_cast<size_t>(hash);
+}
+
+bool D3DDriver::SameName::operator()(const String& a, const String& b) const {
+    const NameWords x(a), y(b);
+    if (x.Length() != y.Length()) return false;
+    for (unsigned index = 0; index < x.Count(); ++index)
+        if (x[index] != y[index]) return false;
+    return true;
 }
 
 D3DDriver::TextureEntry* D3DDriver::FindTextureByName(const String& name) {
-    for (void* item = m_Textures.Rewind(); item; item = m_Textures.Next()) {
-        TextureEntry* entry = static_cast<TextureEntry*>(item);
-        if (SameNameIgnoringCase(entry->fileName, name)) return entry;
-    }
-    return nullptr;
+    const auto slot = m_TextureNames.find(name);
+    return slot == m_TextureNames.end() ? nullptr : slot->second.first;
 }
 
 D3DDriver::TextureEntry* D3DDriver::FindTextureEntry(Texture* texture) {
-    for (void* item = m_Textures.Rewind(); item; item = m_Textures.Next()) {
-        TextureEntry* entry = static_cast<TextureEntry*>(item);
-        if (entry->texture == texture) return entry;
+    const auto held = m_TextureIndex.find(texture);
+    return held == m_TextureIndex.end() ? nullptr : held->second.entry;
+}
+
+bool D3DDriver::HoldsTexture(Texture* texture, const char* operation) {
+    if (m_TextureIndex.count(texture)) return true;
+    m_pKernel->LogMessage(kNotATexture, operation);
+    return false;
+}
+
+bool D3DDriver::RegisterTexture(D3DTexture* texture, TextureEntry* entry) {
+    try {
+        const auto held = m_TextureIndex.emplace(texture, HeldTexture{entry, m_pDevice}).first;
+        if (entry) {
+            try {
+                // Names shared by several entries (the empty name of created
+                // textures) find the first of them.
+                ++m_TextureNames.try_emplace(entry->fileName, NameSlot{entry, 0}).first->second.count;
+            } catch (const std::bad_alloc&) {
+                m_TextureIndex.erase(held);
+                throw;
+            }
+        }
+    } catch (const std::bad_alloc&) {
+        return false;
     }
-    return nullptr;
+    if (entry)
+        m_Textures.PushEnd(entry);
+    else
+        m_UniqueTextures.PushEnd(texture);
+    return true;
+}
+
+void D3DDriver::DestroyTexture(Texture* texture, TextureEntry* entry) {
+    m_TextureIndex.erase(texture);
+    D3DTexture* own = static_cast<D3DTexture*>(texture);
+    if (!entry) {
+        m_UniqueTextures.Remove(m_UniqueTextures.Find(own));
+        delete own;
+        return;
+    }
+    m_Textures.Remove(m_Textures.Find(entry));
+    const auto slot = m_TextureNames.find(entry->fileName);
+    if (slot != m_TextureNames.end() && --slot->second.count == 0) {
+        m_TextureNames.erase(slot);
+    } else if (slot != m_TextureNames.end() && slot->second.first == entry) {
+        // The next entry of that name in registry order takes its place (by
+        // index: a caller may be walking the list).
+        for (int index = 0; index < m_Textures.Count(); ++index) {
+            TextureEntry* other = static_cast<TextureEntry*>(m_Textures.ElementAt(index));
+            if (SameName()(other->fileName, entry->fileName)) {
+                slot->second.first = other;
+                break;
+            }
+        }
+    }
+    delete own;
+    delete entry;
 }
 
 void D3DDriver::DestroyAllTextures() {
@@ -173,6 +263,8 @@ void D3DDriver::DestroyAllTextures() {
     for (void* item = m_UniqueTextures.Rewind(); item; item = m_UniqueTextures.Next())
         delete static_cast<D3DTexture*>(item);
     m_UniqueTextures.Reset();
+    m_TextureIndex.clear();
+    m_TextureNames.clear();
 }
 
 void D3DDriver::ReleaseTextureResources() {
@@ -184,11 +276,16 @@ void D3DDriver::ReleaseTextureResources() {
 
 bool D3DDriver::ReloadTextures() {
     const bool prefer32Bit = m_TextureBitDepth != 16;
-    for (void* item = m_Textures.Rewind(); item; item = m_Textures.Next()) {
-        D3DTexture* texture = static_cast<D3DTexture*>(static_cast<TextureEntry*>(item)->texture);
+    auto reload = [&](D3DTexture* texture) {
         if (texture->ReloadAfterReset(prefer32Bit) != 0) return false;
-    }
+        const auto held = m_TextureIndex.find(texture);
+        if (held != m_TextureIndex.end()) held->second.device = m_pDevice;
+        return true;
+    };
+    for (void* item = m_Textures.Rewind(); item; item = m_Textures.Next())
+        if (!reload(static_cast<D3DTexture*>(static_cast<TextureEntry*>(item)->texture)))
+            return false;
     for (void* item = m_UniqueTextures.Rewind(); item; item = m_UniqueTextures.Next())
-        if (static_cast<D3DTexture*>(item)->ReloadAfterReset(prefer32Bit) != 0) return false;
+        if (!reload(static_cast<D3DTexture*>(item))) return false;
     return true;
 }

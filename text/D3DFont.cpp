@@ -88,22 +88,52 @@ unsigned TextureSizeFor(unsigned pointHeight) {
     return 256;
 }
 
-// The GDI objects of one rasterisation; whatever was made is released in
-// reverse order, after the device context gets its own objects back.
-struct GdiCanvas {
+// The operating system's last error, as the log lines show it.
+int LastError() { return static_cast<int>(GetLastError()); }
+
+// The GDI objects of one rasterisation. Whatever was made is released when
+// the canvas goes: the device context gets its own objects back, then goes
+// itself (which lets go of anything still selected into it), and only then
+// are the bitmap and the font deleted, since GDI refuses to delete an object
+// that is selected. The first failure of that release is logged.
+class GdiCanvas {
+public:
+    explicit GdiCanvas(Kernel* kernel) : m_pKernel(kernel) {}
+    ~GdiCanvas() {
+        bool logged = false;
+        auto check = [&](bool done, const char* call) {
+            if (!done && !logged) {
+                Fail(call);
+                logged = true;
+            }
+            return done;
+        };
+        if (dc && originalFont) check(SelectObject(dc, originalFont) != nullptr, "SelectObject");
+        if (dc && originalBitmap) check(SelectObject(dc, originalBitmap) != nullptr, "SelectObject");
+        // A handle the system refused to delete is asked once more: this is
+        // the last chance to let it go.
+        if (dc && !check(DeleteDC(dc), "DeleteDC")) DeleteDC(dc);
+        if (bitmap && !check(DeleteObject(bitmap), "DeleteObject")) DeleteObject(bitmap);
+        if (font && !check(DeleteObject(font), "DeleteObject")) DeleteObject(font);
+    }
+    GdiCanvas(const GdiCanvas&) = delete;
+    GdiCanvas& operator=(const GdiCanvas&) = delete;
+
+    // Logs the failed call; false, for the caller to return.
+    bool Fail(const char* call) const {
+        m_pKernel->LogMessage("D3DFont::Initialize: %s failed. GetLastError returned %d", call,
+                              LastError());
+        return false;
+    }
+
     HDC dc = nullptr;
     HBITMAP bitmap = nullptr;
     HFONT font = nullptr;
     HGDIOBJ originalBitmap = nullptr;
     HGDIOBJ originalFont = nullptr;
 
-    ~GdiCanvas() {
-        if (dc && originalFont) SelectObject(dc, originalFont);
-        if (dc && originalBitmap) SelectObject(dc, originalBitmap);
-        if (bitmap) DeleteObject(bitmap);
-        if (dc) DeleteDC(dc);
-        if (font) DeleteObject(font);
-    }
+private:
+    Kernel* m_pKernel;
 };
 
 }  // namespace
@@ -163,14 +193,9 @@ bool D3DFont::Initialize(const char* typeface, unsigned pointHeight, bool bold, 
 }
 
 bool D3DFont::RasterizeGlyphs(const char* typeface) {
-    GdiCanvas canvas;
+    GdiCanvas canvas(m_pKernel);
     canvas.dc = CreateCompatibleDC(nullptr);
-    if (!canvas.dc) {
-        m_pKernel->LogMessage(
-            "D3DFont::Initialize: CreateCompatibleDC failed. GetLastError returned %d",
-            static_cast<int>(GetLastError()));
-        return false;
-    }
+    if (!canvas.dc) return canvas.Fail("CreateCompatibleDC");
     BITMAPINFO info;
     std::memset(&info, 0, sizeof info);
     info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
@@ -181,55 +206,52 @@ bool D3DFont::RasterizeGlyphs(const char* typeface) {
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
     canvas.bitmap = CreateDIBSection(canvas.dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (!canvas.bitmap || !bits) {
-        m_pKernel->LogMessage(
-            "D3DFont::Initialize: CreateDIBSection failed. GetLastError returned %d",
-            static_cast<int>(GetLastError()));
-        return false;
-    }
-    SetMapMode(canvas.dc, MM_TEXT);
+    if (!canvas.bitmap || !bits) return canvas.Fail("CreateDIBSection");
+    if (!SetMapMode(canvas.dc, MM_TEXT)) return canvas.Fail("SetMapMode");
 
-    const int dotsPerInch =
-        static_cast<int>(static_cast<float>(GetDeviceCaps(canvas.dc, LOGPIXELSY)) * m_TextScale);
-    const int fontHeight = -MulDiv(static_cast<int>(m_PointHeight), dotsPerInch, 72);
-    canvas.font = CreateFontA(fontHeight, 0, 0, 0, (m_Style & kBold) ? FW_BOLD : FW_NORMAL,
+    const int screenDotsPerInch = GetDeviceCaps(canvas.dc, LOGPIXELSY);
+    if (screenDotsPerInch <= 0) return canvas.Fail("GetDeviceCaps");
+    const int dotsPerInch = static_cast<int>(static_cast<float>(screenDotsPerInch) * m_TextScale);
+    const int fontPixels = MulDiv(static_cast<int>(m_PointHeight), dotsPerInch, 72);
+    if (fontPixels < 0) return canvas.Fail("MulDiv");
+    canvas.font = CreateFontA(-fontPixels, 0, 0, 0, (m_Style & kBold) ? FW_BOLD : FW_NORMAL,
                               (m_Style & kItalic) ? TRUE : FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                               OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY,
                               VARIABLE_PITCH, typeface);
-    if (!canvas.font) {
-        m_pKernel->LogMessage("D3DFont::Initialize: CreateFont failed. GetLastError returned %d",
-                              static_cast<int>(GetLastError()));
-        return false;
-    }
+    if (!canvas.font) return canvas.Fail("CreateFont");
     canvas.originalBitmap = SelectObject(canvas.dc, canvas.bitmap);
+    if (!canvas.originalBitmap) return canvas.Fail("SelectObject");
     canvas.originalFont = SelectObject(canvas.dc, canvas.font);
+    if (!canvas.originalFont) return canvas.Fail("SelectObject");
 
     TEXTMETRICA metrics;
     if (!GetTextMetricsA(canvas.dc, &metrics)) {
-        m_pKernel->LogMessage("D3DFont::Create - GetTextMetrics failed. Code: %d",
-                              static_cast<int>(GetLastError()));
+        m_pKernel->LogMessage("D3DFont::Create - GetTextMetrics failed. Code: %d", LastError());
         return false;
     }
     m_TextHeight = metrics.tmHeight;
     m_AverageCharWidth = metrics.tmAveCharWidth;
 
-    SetTextColor(canvas.dc, RGB(255, 255, 255));
-    SetBkColor(canvas.dc, 0);
-    SetTextAlign(canvas.dc, TA_TOP);
+    if (SetTextColor(canvas.dc, RGB(255, 255, 255)) == CLR_INVALID)
+        return canvas.Fail("SetTextColor");
+    if (SetBkColor(canvas.dc, 0) == CLR_INVALID) return canvas.Fail("SetBkColor");
+    if (SetTextAlign(canvas.dc, TA_TOP) == GDI_ERROR) return canvas.Fail("SetTextAlign");
 
     const float width = static_cast<float>(m_TextureWidth);
     const float height = static_cast<float>(m_TextureHeight);
     LONG x = 0;
     LONG y = 0;
-    for (int c = kFirstChar; c < 127; ++c) {
+    for (int c = kFirstChar; c < kDeleteChar; ++c) {
         const char character = static_cast<char>(c);
         SIZE extent = {0, 0};
-        GetTextExtentPoint32A(canvas.dc, &character, 1, &extent);
+        if (!GetTextExtentPoint32A(canvas.dc, &character, 1, &extent))
+            return canvas.Fail("GetTextExtentPoint32");
         if (x + extent.cx + 1 > static_cast<LONG>(m_TextureWidth)) {
             x = 0;
             y += extent.cy + 1;
         }
-        ExtTextOutA(canvas.dc, x, y, ETO_OPAQUE, nullptr, &character, 1, nullptr);
+        if (!ExtTextOutA(canvas.dc, x, y, ETO_OPAQUE, nullptr, &character, 1, nullptr))
+            return canvas.Fail("ExtTextOut");
         Glyph& glyph = m_Glyphs[c - kFirstChar];
         glyph.left = static_cast<float>(x) / width;
         glyph.top = static_cast<float>(y) / height;

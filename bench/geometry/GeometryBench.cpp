@@ -4,8 +4,6 @@
 // ratios of driver to bare time are printed at the end.
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
-#include <map>
 #include <memory>
 #include <string>
 
@@ -17,6 +15,7 @@
 #include "host/VertexBuffer.h"
 #include "plugin/D3DDriver.h"
 #include "plugin/MaterialPasses.h"
+#include "support/RatioReporter.h"
 #include "tests/support/DrawPassTestAccess.h"
 
 extern "C" RenderDevice* CreatePlugin(Kernel* kernel);
@@ -179,36 +178,6 @@ void Bare_RenderScreenQuad(benchmark::State& state) {
 }
 BENCHMARK(Bare_RenderScreenQuad);
 
-// The console report, then each Driver_ benchmark's time over its Bare_ twin.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs)
-            if (!run.error_occurred) m_Times[run.benchmark_name()] = run.GetAdjustedRealTime();
-    }
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        for (const auto& [name, time] : m_Times) {
-            if (name.rfind("Driver_", 0) != 0) continue;
-            const auto bare = m_Times.find("Bare_" + name.substr(7));
-            if (bare == m_Times.end() || bare->second <= 0.0) continue;
-            std::printf("%-28s driver / bare = %.2fx\n", name.substr(7).c_str(),
-                        time / bare->second);
-        }
-    }
-
-private:
-    std::map<std::string, double> m_Times;
-};
-
 }  // namespace
 
-int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return orvbench::RunWithRatios(argc, argv); }

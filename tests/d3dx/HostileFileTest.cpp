@@ -1,11 +1,107 @@
-// Damaged image files of every format, truncated and with bytes changed:
-// each load fails with nothing left behind or gives a whole texture (run
-// under the sanitizers too).
+// Damaged and hostile image files of every format: truncated and with bytes
+// changed, short files that claim huge images, data damaged part way, masks
+// and palette indices the file does not hold. Each load fails with nothing
+// left behind, refused before room is made for pixels the file cannot
+// supply, or gives a whole texture (run under the sanitizers too).
 #include <png.h>
 
+#include "AllocationProbe.h"
 #include "DeviceFixture.h"
+#include "d3dx/JpegDecoder.h"
+#include "d3dx/PixelView.h"
+#include "d3dx/PngDecoder.h"
 
 namespace {
+
+using orvtest::AllocationProbe;
+
+// Far below the pixels of any image the hostile files below claim.
+constexpr size_t kFewBytes = 64 * 1024;
+constexpr UINT kHuge = 16384;
+
+void Put32(std::vector<uint8_t>& out, std::initializer_list<uint32_t> values) {
+    for (uint32_t value : values)
+        for (int shift = 0; shift < 32; shift += 8) out.push_back(uint8_t(value >> shift));
+}
+void Store16(std::vector<uint8_t>& bytes, size_t at, uint32_t value) {
+    bytes[at] = uint8_t(value), bytes[at + 1] = uint8_t(value >> 8);
+}
+void Store32(std::vector<uint8_t>& bytes, size_t at, uint32_t value) {
+    Store16(bytes, at, value & 0xFFFF), Store16(bytes, at + 2, value >> 16);
+}
+void StoreBig16(std::vector<uint8_t>& bytes, size_t at, uint32_t value) {
+    bytes[at] = uint8_t(value >> 8), bytes[at + 1] = uint8_t(value);
+}
+
+// PNG files as chunks, to change one and write them back with checksums.
+struct Chunk {
+    std::string type;
+    std::vector<uint8_t> data;
+};
+std::vector<Chunk> PngChunks(const std::vector<uint8_t>& png) {
+    std::vector<Chunk> chunks;
+    for (size_t at = 8; at + 12 <= png.size();) {
+        const size_t length = size_t(png[at]) << 24 | png[at + 1] << 16 | png[at + 2] << 8 | png[at + 3];
+        chunks.push_back({std::string(png.begin() + long(at + 4), png.begin() + long(at + 8)),
+                          std::vector<uint8_t>(png.begin() + long(at + 8), png.begin() + long(at + 8 + length))});
+        at += 12 + length;
+    }
+    return chunks;
+}
+std::vector<uint8_t> PngBytes(const std::vector<Chunk>& chunks) {
+    std::vector<uint8_t> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    auto putBig32 = [&png](uint32_t value) {
+        for (int shift = 24; shift >= 0; shift -= 8) png.push_back(uint8_t(value >> shift));
+    };
+    for (const Chunk& chunk : chunks) {
+        putBig32(uint32_t(chunk.data.size()));
+        const size_t body = png.size();
+        png.insert(png.end(), chunk.type.begin(), chunk.type.end());
+        png.insert(png.end(), chunk.data.begin(), chunk.data.end());
+        uint32_t crc = 0xFFFFFFFFu;
+        for (size_t at = body; at < png.size(); ++at) {
+            crc ^= png[at];
+            for (int bit = 0; bit < 8; ++bit) crc = crc & 1 ? (crc >> 1) ^ 0xEDB88320u : crc >> 1;
+        }
+        putBig32(~crc);
+    }
+    return png;
+}
+// The file with its first `type` chunk changed by edit.
+template <typename Edit>
+std::vector<uint8_t> EditedPng(const std::vector<uint8_t>& png, const char* type, Edit edit) {
+    std::vector<Chunk> chunks = PngChunks(png);
+    for (Chunk& chunk : chunks)
+        if (chunk.type == type) {
+            edit(chunk.data);
+            break;
+        }
+    return PngBytes(chunks);
+}
+
+// The file with the first half of its compressed image data in one IDAT
+// chunk, the chunks after it kept.
+std::vector<uint8_t> HalfImageData(const std::vector<uint8_t>& png) {
+    std::vector<Chunk> chunks;
+    for (Chunk& chunk : PngChunks(png)) {
+        if (chunk.type != "IDAT" || chunks.back().type != "IDAT") chunks.push_back(chunk);
+        else chunks.back().data.insert(chunks.back().data.end(), chunk.data.begin(), chunk.data.end());
+    }
+    for (Chunk& chunk : chunks)
+        if (chunk.type == "IDAT") chunk.data.resize(chunk.data.size() / 2);
+    return PngBytes(chunks);
+}
+
+// A JPEG file whose frame header claims width x height.
+std::vector<uint8_t> ResizedJpeg(std::vector<uint8_t> jpeg, UINT width, UINT height) {
+    for (size_t at = 2; at + 9 < jpeg.size(); at += 2 + (jpeg[at + 2] << 8 | jpeg[at + 3]))
+        if (jpeg[at + 1] == 0xC0 || jpeg[at + 1] == 0xC2) {  // baseline or progressive frame
+            StoreBig16(jpeg, at + 5, height);
+            StoreBig16(jpeg, at + 7, width);
+            break;
+        }
+    return jpeg;
+}
 
 class HostileFile : public DeviceFixture {
 protected:
@@ -50,6 +146,200 @@ TEST_F(HostileFile, TruncatedAndChangedFilesFailOrLoadWhole) {
             EXPECT_EQ(texture->GetLevelCount(), FullChain(desc.Width, desc.Height));
             EXPECT_EQ(texture->Release(), 0u);
         }
+    }
+    EXPECT_EQ(orvd3d8::LiveObjectCount(), 2u);
+}
+
+// A 2 x 1 packed DIB of 32-bit pixels with alpha bit fields (compression 6)
+// and an info header of headerSize bytes holding what masks it can; a
+// 40-byte header has its four masks after it.
+std::vector<uint8_t> AlphaFieldsDib(uint32_t headerSize, const std::vector<uint32_t>& pixels) {
+    std::vector<uint8_t> dib;
+    Put32(dib, {headerSize, 2, 1, 1u | 32u << 16, 6, uint32_t(4 * pixels.size()), 2835, 2835, 0, 0});
+    const uint32_t masks[] = {0xFF0000, 0xFF00, 0xFF, 0xFF000000};
+    for (size_t i = 0; i < 4 && (headerSize == 40 || dib.size() < headerSize); ++i) Put32(dib, {masks[i]});
+    if (headerSize > 40) dib.resize(headerSize, 0);
+    for (uint32_t pixel : pixels) Put32(dib, {pixel});
+    return dib;
+}
+
+// A version-2 header (52 bytes) holds three masks: its alpha mask is not
+// read from the four bytes after it, wherever the file ends.
+TEST_F(HostileFile, BitmapMasksComeOnlyFromTheHeader) {
+    const std::vector<uint32_t> pixels = {0xFF000000, 0x00336699};
+    const struct {
+        uint32_t headerSize;
+        bool withPixels;
+        HRESULT result;
+        D3DFORMAT format;
+        uint32_t second;  // the second pixel as loaded
+    } cases[] = {
+        {52, false, D3DXERR_INVALIDDATA, D3DFMT_UNKNOWN, 0},
+        {52, true, D3D_OK, D3DFMT_X8R8G8B8, 0xFF336699},
+        {56, true, D3D_OK, D3DFMT_A8R8G8B8, 0x00336699},
+        {40, true, D3D_OK, D3DFMT_A8R8G8B8, 0x00336699},
+    };
+    for (const auto& c : cases) {
+        const std::vector<uint8_t> made = AlphaFieldsDib(c.headerSize, c.withPixels ? pixels : std::vector<uint32_t>{});
+        const std::vector<uint8_t> exact(made.begin(), made.end());  // nothing after the file to read
+        IDirect3DTexture8* texture = nullptr;
+        ASSERT_EQ(Load(exact, &texture), c.result) << c.headerSize;
+        if (!texture) continue;
+        D3DSURFACE_DESC desc;
+        texture->GetLevelDesc(0, &desc);
+        EXPECT_EQ(desc.Format, c.format) << c.headerSize;
+        const orvd3d8::Image image = orvd3d8::TextureLevelImage(texture, 0);
+        EXPECT_EQ(image.At(0, 0) | 0xFF000000u, 0xFF000000u) << c.headerSize;
+        EXPECT_EQ(image.At(1, 0), c.second) << c.headerSize;
+        texture->Release();
+    }
+}
+
+// Files of a few hundred bytes that claim the largest image the device
+// takes are refused before anything the size of their pixels is allocated.
+using HugeClaims = DeviceFixture;
+
+TEST_F(HugeClaims, ShortFilesAreRefusedBeforeRoomIsMadeForTheirPixels) {
+    auto bmp = [](Bmp kind) {
+        std::vector<uint8_t> bytes = BmpFile(kind, 4, 4, false).bytes;
+        Store32(bytes, 18, kHuge), Store32(bytes, 22, kHuge);
+        return bytes;
+    };
+    auto tga = [](bool runLength) {
+        std::vector<uint8_t> bytes = TgaFile(Tga::Rgb24, 4, 4, runLength, false).bytes;
+        Store16(bytes, 12, kHuge), Store16(bytes, 14, kHuge);
+        return bytes;
+    };
+    std::vector<uint8_t> dds = DdsFile(D3DFMT_A8R8G8B8, 4, 4, 1).bytes;
+    Store32(dds, 12, kHuge), Store32(dds, 16, kHuge);
+    // Level 0 complete, the ten smaller levels it announces missing.
+    std::vector<uint8_t> shortLevels = DdsBlockFile(D3DFMT_DXT1, 1024, 1024, 11, 5);
+    shortLevels.resize(128 + 1024 * 1024 / 2);
+    const std::vector<uint8_t> png = EditedPng(PngFile(PNG_COLOR_TYPE_RGB, 8, 16, 16, false, false).bytes, "IHDR",
+                                               [](std::vector<uint8_t>& ihdr) {
+                                                   StoreBig16(ihdr, 2, kHuge), StoreBig16(ihdr, 6, kHuge);
+                                               });
+    const std::vector<uint8_t> jpeg = ResizedJpeg(JpegFile(true, false, 16, 16).bytes, kHuge, kHuge);
+    ASSERT_LT(jpeg.size(), 1000u);
+    const std::pair<const char*, std::vector<uint8_t>> files[] = {
+        {"bitmap", bmp(Bmp::Rgb24)},
+        {"palette bitmap", bmp(Bmp::Palette8)},
+        {"Targa", tga(false)},
+        {"run-length Targa", tga(true)},
+        {"DDS", dds},
+        {"DDS of short levels", shortLevels},
+        {"PNG", png},
+        {"JPEG", jpeg},
+        {"progressive JPEG", ResizedJpeg(JpegFile(false, true, 16, 16).bytes, kHuge, kHuge)},
+    };
+    for (const auto& [name, bytes] : files) {
+        IDirect3DTexture8* texture = reinterpret_cast<IDirect3DTexture8*>(1);
+        AllocationProbe probe;
+        EXPECT_EQ(Load(bytes, &texture), D3DXERR_INVALIDDATA) << name;
+        EXPECT_LT(probe.Largest(), kFewBytes) << name;
+        EXPECT_EQ(texture, nullptr) << name;
+        EXPECT_EQ(orvd3d8::LiveObjectCount(), 2u) << name;
+    }
+}
+
+// A run-length bitmap may end its pixels with the end-of-bitmap code at
+// once: a valid file, loaded. It costs the texture and no more: the pixels
+// go straight into it (skipped ones take palette entry 0), with no decoded
+// copy and no table of indices beside it.
+TEST_F(HugeClaims, RunLengthBitmapsWriteOnlyTheTexture) {
+    auto rle8 = [](UINT width, UINT height, std::vector<uint32_t> palette, std::vector<uint8_t> codes) {
+        std::vector<uint8_t> bytes = {'B', 'M'};
+        const uint32_t offset = uint32_t(14 + 40 + 4 * palette.size());
+        Put32(bytes, {uint32_t(offset + codes.size()), 0, offset});
+        Put32(bytes, {40, width, height, 1u | 8u << 16, 1, uint32_t(codes.size()), 2835, 2835,
+                      uint32_t(palette.size()), 0});
+        for (uint32_t colour : palette) Put32(bytes, {colour});
+        bytes.insert(bytes.end(), codes.begin(), codes.end());
+        return bytes;
+    };
+    const uint32_t a = 0xFF123456, b = 0xFFABCDEF;
+    // Bottom row: two of entry 1; end of line; a move 1 right and 1 up, to
+    // the top row; one of entry 1; end of bitmap.
+    const std::vector<uint8_t> small = rle8(4, 3, {a, b}, {2, 1, 0, 0, 0, 2, 1, 1, 1, 1, 0, 1});
+    const std::vector<uint32_t> smallPixels = {a, b, a, a, a, a, a, a, b, b, a, a};
+    IDirect3DTexture8* texture = nullptr;
+    ASSERT_EQ(Load(small, &texture), D3D_OK);
+    EXPECT_EQ(orvd3d8::TextureLevelImage(texture, 0).pixels, smallPixels);
+    texture->Release();
+
+    constexpr UINT kSide = 1024;
+    const std::vector<uint8_t> endsAtOnce = rle8(kSide, kSide, {a}, {0, 1});
+    ASSERT_EQ(endsAtOnce.size(), 60u);
+    AllocationProbe probe;
+    ASSERT_EQ(Load(endsAtOnce, &texture), D3D_OK);
+    const size_t allocated = probe.Total();
+    size_t textureBytes = 0;
+    for (UINT level = 0; level < texture->GetLevelCount(); ++level) {
+        const orvd3d8::Image image = orvd3d8::TextureLevelImage(texture, level);
+        textureBytes += 4 * image.pixels.size();
+        EXPECT_EQ(std::count(image.pixels.begin(), image.pixels.end(), a), long(image.pixels.size())) << level;
+    }
+    EXPECT_EQ(texture->GetLevelCount(), FullChain(kSide, kSide));
+    EXPECT_LT(allocated, textureBytes + kFewBytes);
+    texture->Release();
+}
+
+// Each reader stops at the first damage libjpeg or libpng reports or it
+// finds itself, not after decoding every row: the rows a decoder reports
+// finished show where it stopped.
+class RowCounter : public PixelTarget {
+public:
+    HRESULT Open(UINT width, UINT height, D3DFORMAT, PixelView* rows) override {
+        const HRESULT hr = MakePixelLevel(width, height, m_Level);
+        *rows = SUCCEEDED(hr) ? PixelView::Of(m_Level) : PixelView{};
+        return hr;
+    }
+    void RowsDone(UINT rows) override { m_RowsDone = std::max(m_RowsDone, rows); }
+    UINT RowsFinished() const { return m_RowsDone; }
+
+private:
+    ImageLevel m_Level;
+    UINT m_RowsDone = 0;
+};
+
+TEST(DamagedData, StopsTheDecoderWhereItIsFound) {
+    constexpr UINT kWidth = 64, kHeight = 512;
+    auto cut = [](std::vector<uint8_t> bytes) { return bytes.resize(bytes.size() / 2), bytes; };
+    const std::vector<uint8_t> png = PngFile(PNG_COLOR_TYPE_RGB, 8, kWidth, kHeight, false, false).bytes;
+    const std::vector<uint8_t> palettePng = PngFile(PNG_COLOR_TYPE_PALETTE, 8, kWidth, kHeight, false, false).bytes;
+    const struct {
+        const char* name;
+        std::vector<uint8_t> bytes;
+        HRESULT (*decode)(const uint8_t*, size_t, const ImageLimits&, DecodedImage&);
+        UINT mostRows;
+    } cases[] = {
+        {"JPEG cut in half", cut(JpegFile(false, false, kWidth, kHeight).bytes), DecodeJpeg, kHeight * 3 / 4},
+        {"progressive JPEG cut in half", cut(JpegFile(true, true, kWidth, kHeight).bytes), DecodeJpeg, 0},
+        {"PNG with half its image data", HalfImageData(png), DecodePng, kHeight * 3 / 4},
+        {"PNG with a short palette", EditedPng(palettePng, "PLTE", [](std::vector<uint8_t>& plte) { plte.resize(3 * 100); }),
+         DecodePng, 0},
+    };
+    for (const auto& c : cases) {
+        RowCounter counter;
+        DecodedImage image;
+        image.SetTarget(&counter);
+        EXPECT_EQ(c.decode(c.bytes.data(), c.bytes.size(), ImageLimits{}, image), D3DXERR_INVALIDDATA) << c.name;
+        EXPECT_LE(counter.RowsFinished(), c.mostRows) << c.name;
+    }
+}
+
+// Pixels that index past the palette (libpng would make them black) refuse
+// the file, interlaced or not; the same files with their whole palette load.
+TEST_F(HostileFile, PngIndicesPastThePaletteAreInvalid) {
+    for (bool interlaced : {false, true}) {
+        const std::vector<uint8_t> whole = PngFile(PNG_COLOR_TYPE_PALETTE, 4, 17, 11, interlaced, false).bytes;
+        const std::vector<uint8_t> cutPalette = EditedPng(whole, "PLTE", [](std::vector<uint8_t>& plte) { plte.resize(3 * 9); });
+        IDirect3DTexture8* texture = nullptr;
+        ASSERT_EQ(Load(PngBytes(PngChunks(whole)), &texture), D3D_OK) << interlaced;
+        texture->Release();
+        texture = reinterpret_cast<IDirect3DTexture8*>(1);
+        EXPECT_EQ(Load(cutPalette, &texture), D3DXERR_INVALIDDATA) << interlaced;
+        EXPECT_EQ(texture, nullptr);
     }
     EXPECT_EQ(orvd3d8::LiveObjectCount(), 2u);
 }

@@ -4,6 +4,7 @@
 #include <png.h>
 
 #include "DeviceFixture.h"
+#include "d3dx/BlockCodec.h"
 
 namespace {
 
@@ -80,6 +81,80 @@ TEST_F(TextureFile, KeepsTheLevelsADdsFileStores) {
     for (UINT level = 0; level < texture->GetLevelCount(); ++level)
         for (uint32_t pixel : orvd3d8::TextureLevelImage(texture, level).pixels) EXPECT_EQ(pixel, 0xFFFF0000u);
     texture->Release();
+}
+
+// A DDS file whose stored levels are each one solid colour, unlike what
+// filtering level 0 would give: DXT1 blocks of 5:6:5 colours, or A8R8G8B8.
+std::vector<uint8_t> SolidLevelsDds(D3DFORMAT format, UINT width, UINT height, const std::vector<uint32_t>& colours) {
+    const UINT levels = UINT(colours.size());
+    std::vector<uint8_t> dds = format == D3DFMT_DXT1 ? DdsBlockFile(format, width, height, levels, 1)
+                                                     : DdsFile(format, width, height, levels).bytes;
+    dds.resize(128);
+    for (UINT level = 0; level < levels; ++level) {
+        const UINT w = std::max(width >> level, 1u), h = std::max(height >> level, 1u);
+        const uint32_t c = colours[level];
+        const uint16_t c565 = uint16_t((c >> 19 & 31) << 11 | (c >> 10 & 63) << 5 | (c >> 3 & 31));
+        const std::vector<uint8_t> block = format == D3DFMT_DXT1
+            ? std::vector<uint8_t>{uint8_t(c565), uint8_t(c565 >> 8), uint8_t(c565), uint8_t(c565 >> 8), 0, 0, 0, 0}
+            : std::vector<uint8_t>{uint8_t(c), uint8_t(c >> 8), uint8_t(c >> 16), uint8_t(c >> 24)};
+        const UINT elements = format == D3DFMT_DXT1 ? (w + 3) / 4 * ((h + 3) / 4) : w * h;
+        for (UINT i = 0; i < elements; ++i) dds.insert(dds.end(), block.begin(), block.end());
+    }
+    return dds;
+}
+
+// One level's pixels as A8R8G8B8, DXT levels decoded.
+std::vector<uint32_t> LevelPixels(IDirect3DTexture8* texture, UINT level) {
+    const orvd3d8::LevelBytes stored = orvd3d8::TextureLevelBytes(texture, level);
+    if (stored.format != D3DFMT_DXT1) return orvd3d8::TextureLevelImage(texture, level).pixels;
+    std::vector<uint32_t> pixels(size_t{stored.width} * stored.height);
+    DecodeBlocks(stored.format, stored.bytes.data(), stored.pitch, stored.width, stored.height, pixels.data(),
+                 4 * size_t{stored.width});
+    return pixels;
+}
+
+// Where a DDS file's levels must be decompressed (no DXT format on the
+// device) or scaled (sides that must be powers of two), each stored level
+// is kept, scaled to its place in the chain; the levels after them are
+// filtered from the last stored one.
+TEST_F(TextureFile, KeepsTheStoredLevelsWhereTheyAreDecompressedOrScaled) {
+    const uint32_t red = 0xFFFF0000, green = 0xFF00FF00, blue = 0xFF0000FF;
+    const struct {
+        const char* name;
+        std::vector<uint8_t> dds;
+        bool withoutDxt, powersOfTwo;
+        UINT width, height;
+        std::vector<uint32_t> levels;  // the colour of each level of the texture
+    } cases[] = {
+        {"decompressed", SolidLevelsDds(D3DFMT_DXT1, 16, 16, {red, green, blue}), true, false, 16, 16,
+         {red, green, blue, blue, blue}},
+        {"decompressed and scaled", SolidLevelsDds(D3DFMT_DXT1, 12, 12, {red, green, blue}), true, true, 16, 16,
+         {red, green, blue, blue, blue}},
+        {"scaled and compressed again", SolidLevelsDds(D3DFMT_DXT1, 12, 12, {red, green, blue}), false, true, 16, 16,
+         {red, green, blue, blue, blue}},
+        {"uncompressed, scaled", SolidLevelsDds(D3DFMT_A8R8G8B8, 12, 4, {red, green}), false, true, 16, 4,
+         {red, green, green, green, green}},
+    };
+    for (const auto& c : cases) {
+        RemoveFormats(c.withoutDxt ? std::vector<D3DFORMAT>{D3DFMT_DXT1, D3DFMT_DXT2, D3DFMT_DXT3, D3DFMT_DXT4, D3DFMT_DXT5}
+                                   : std::vector<D3DFORMAT>{});
+        orvd3d8::Adapter(0).textureCaps = orvd3d8::DefaultAdapter().textureCaps | (c.powersOfTwo ? D3DPTEXTURECAPS_POW2 : 0);
+        IDirect3DTexture8* texture = LoadOk(c.dds);
+        ASSERT_NE(texture, nullptr) << c.name;
+        EXPECT_EQ(texture->GetLevelCount(), c.levels.size()) << c.name;
+        D3DSURFACE_DESC desc;
+        texture->GetLevelDesc(0, &desc);
+        EXPECT_EQ(desc.Width, c.width) << c.name;
+        EXPECT_EQ(desc.Height, c.height) << c.name;
+        EXPECT_EQ(desc.Format == D3DFMT_DXT1, c.name == std::string("scaled and compressed again")) << c.name;
+        for (UINT level = 0; level < std::min<size_t>(texture->GetLevelCount(), c.levels.size()); ++level) {
+            const std::vector<uint32_t> pixels = LevelPixels(texture, level);
+            EXPECT_EQ(std::count_if(pixels.begin(), pixels.end(),
+                                    [&](uint32_t pixel) { return (pixel | 0xFF000000u) != c.levels[level]; }),
+                      0) << c.name << " level " << level;
+        }
+        texture->Release();
+    }
 }
 
 TEST_F(TextureFile, TakesTheNearestFormatTheDeviceOffers) {

@@ -87,3 +87,45 @@ TEST(KernelOML, SavesAtTheFilePositionAndSkipsText) {
     ASSERT_TRUE(Load(loaded, files, "text.xml"));
     EXPECT_EQ(loaded.GetTagCount(), 1);
 }
+
+// Nesting far deeper than a stack of one frame per level could hold: read,
+// walked, written, read back, replaced and destroyed, and a tree as deep built
+// by hand. A malformed deep file loads nothing.
+TEST(KernelOML, DeepNestingIsReadWrittenAndDestroyedWithoutRecursion) {
+    constexpr int kDepth = 200000;
+    std::string dir = orvtest::TempDir();
+    FileSystem files(dir.c_str());
+    std::string text;
+    for (int level = 0; level < kDepth; ++level) text += "<t d=\"1\">";
+    for (int level = 0; level < kDepth; ++level) text += "</t>";
+    orvtest::WriteBytes(dir + "/deep.xml", text);
+    orvtest::WriteBytes(dir + "/unclosed.xml", text.substr(0, text.size() - 4));
+
+    auto depthOf = [](const OML& root) {
+        int depth = 1;
+        for (const OML* tag = &root; tag->GetTagCount() == 1; tag = tag->GetTag(0)) ++depth;
+        return depth;
+    };
+    auto loaded = std::make_unique<OML>();
+    ASSERT_TRUE(Load(*loaded, files, "deep.xml"));
+    EXPECT_EQ(depthOf(*loaded), kDepth);
+    for (bool compact : {false, true}) {
+        ASSERT_TRUE(Save(*loaded, files, "again.xml", compact));
+        // Too deep to indent: every level costs its tags alone.
+        EXPECT_LT(orvtest::ReadBytes(dir + "/again.xml").size(), text.size() + 16) << compact;
+        OML again;
+        ASSERT_TRUE(Load(again, files, "again.xml"));
+        EXPECT_EQ(depthOf(again), kDepth) << compact;
+        EXPECT_STREQ(again.GetParameter("d", "").c_str(), "1");
+    }
+    EXPECT_FALSE(Load(*loaded, files, "unclosed.xml"));  // the deep contents go first
+    EXPECT_EQ(loaded->GetTagCount(), 0);
+    ASSERT_TRUE(Load(*loaded, files, "deep.xml"));
+    loaded.reset();
+
+    auto built = std::make_unique<OML>(String("root"));
+    OML* tag = built.get();
+    for (int level = 1; level < kDepth; ++level) tag = tag->AddTag("t");
+    EXPECT_EQ(depthOf(*built), kDepth);
+    built.reset();
+}

@@ -9,6 +9,7 @@
 #include "host/Material.h"
 #include "host/MaterialLayer.h"
 #include "host/OML.h"
+#include "support/ImageFiles.h"
 #include "support/PluginHarness.h"
 
 namespace {
@@ -194,6 +195,42 @@ TEST_F(MaterialFile, UnreadableFilesLeaveNoMaterialBehind) {
     ClearLines();
     EXPECT_EQ(m_pRenderer->LoadMaterial(OutputPath("absent.xml").c_str()), nullptr);
     EXPECT_TRUE(Lines().empty());
+}
+
+// A modder's file nested 200,000 levels deep: read without running out of
+// stack, then loaded or refused as its first level decides.
+TEST_F(MaterialFile, DeeplyNestedFilesLoadOrFailWithTheirLine) {
+    constexpr int kDepth = 200000;
+    const ImageFile image = BmpFile(Bmp::Rgb24, 4, 4, false);
+    const std::string texture = OutputPath("deep.bmp");
+    WriteText(texture, std::string(image.bytes.begin(), image.bytes.end()));
+    std::string nested;
+    for (int level = 0; level < kDepth; ++level) nested += "<Layer>";
+    for (int level = 0; level < kDepth; ++level) nested += "</Layer>";
+    const struct {
+        const char* name;
+        std::string text;
+        bool loads;
+    } cases[] = {
+        {"deep-below-a-layer.xml",
+         "<Shader><Layer Map=\"" + texture + "\">" + nested + "</Layer></Shader>", true},
+        {"deep-layers.xml", "<Shader>" + nested + "</Shader>", false},
+        {"deep-unclosed.xml", "<Shader>" + nested.substr(0, nested.size() / 2), false},
+    };
+    for (const auto& c : cases) {
+        const std::string path = OutputPath(c.name);
+        WriteText(path, c.text);
+        ClearLines();
+        Material* material = m_pRenderer->LoadMaterial(path.c_str());
+        EXPECT_EQ(material != nullptr, c.loads) << c.name;
+        if (material) {
+            EXPECT_EQ(material->GetLayerCount(), 1) << c.name;
+            EXPECT_TRUE(Lines().empty()) << c.name;
+            EXPECT_TRUE(m_pRenderer->ReleaseMaterial(material));
+        } else {
+            EXPECT_EQ(Lines(), std::vector<std::string>{"Failed to read material " + path}) << c.name;
+        }
+    }
 }
 
 TEST_F(MaterialFile, AMaterialThatCannotBeReadBackIsNotSaved) {

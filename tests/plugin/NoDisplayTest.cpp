@@ -1,10 +1,15 @@
-// Operations that need a display, called before the first one and after it
-// closed: each refuses (false or null) instead of reaching for a device.
+// Every operation called before the first display and after it closed: those
+// that need a device refuse (false or null) instead of reaching for one, the
+// others answer from what the driver stores, and nothing reaches a device.
+// Objects made while a display was open are refused or harmless afterwards.
 #include <orv/D3D8Control.h>
 #include <orv/PlatformControl.h>
 
 #include "host/Font.h"
+#include "host/IndexBuffer.h"
+#include "host/Material.h"
 #include "host/ScreenQuad.h"
+#include "host/Texture.h"
 #include "host/VertexBuffer.h"
 #include "support/PluginHarness.h"
 
@@ -14,12 +19,96 @@ using orvtest::PluginTest;
 
 class NoDisplay : public PluginTest {
 protected:
-    // The operations that create or draw with device resources, once.
+    // Journal entries of a device or of one of its resources.
+    static size_t DeviceCalls() {
+        size_t count = 0;
+        for (const orvplatform::Call& call : orvplatform::Journal())
+            if (call.api.rfind("IDirect3D8::", 0) != 0 && call.api.rfind("IDirect3D", 0) == 0) ++count;
+        return count;
+    }
+
+    // Every operation of the interface, once (the display switches and the
+    // destructor excepted).
     void CallEverything(RenderDevice* device) {
+        orvplatform::ClearJournal();
+        // Questions the Direct3D object or the stored settings answer.
+        EXPECT_EQ(device->GetAdapterCount(), 1u);
+        AdapterInfo adapter;
+        EXPECT_TRUE(device->GetAdapterInfo(0, &adapter));
+        EXPECT_GT(device->GetDisplayModeCount(0), 0u);
+        DisplayMode mode;
+        EXPECT_TRUE(device->GetDisplayModeInfo(0, 0, &mode));
+        EXPECT_TRUE(device->ValidateDisplayMode(&mode));
+        EXPECT_EQ(device->GetDisplayMode(&mode), &mode);
+        EXPECT_EQ(device->ToD3DColor(device->FromD3DColor(0x80402010)), 0x80402010u);
+        device->SetTextureBitDepth(32);
+        EXPECT_EQ(device->GetTextureBitDepth(), 32u);
+        device->SetTextureFilter(2);
+        EXPECT_EQ(device->GetTextureFilter(), 2u);
+        device->SetOptionA(true);
+        device->SetOptionB(3);
+        device->SetOptionC(true);
+        EXPECT_TRUE(device->GetOptionA() && device->GetOptionB() == 3 && device->GetOptionC());
+        // World and view are stored, the projection only with a device; the
+        // matrices are built without one.
+        const Matrix3D before = device->GetProjectionMatrix();
+        const Matrix3D projection = device->BuildPerspectiveMatrix(1.0f, 1.5f);
+        device->SetProjectionMatrix(&projection);
+        EXPECT_TRUE(device->GetProjectionMatrix() == before);
+        const Matrix3D ortho = device->BuildOrthoMatrix(640.0f, 480.0f);
+        device->SetWorldMatrix(&ortho);
+        device->SetViewMatrix(&ortho);
+        EXPECT_TRUE(device->GetWorldMatrix() == ortho && device->GetViewMatrix() == ortho);
+        device->SetClearColor(0xFF00FF00);
+        device->SetClearDepth(0.5f);
+        device->SetClearStencil(1);
+
+        // State without a device to hold it: nothing is set, getters say 0.
+        device->SetViewport(0, 640, 0, 480);
+        device->SetDefaultStates();
+        device->SetRenderState(RENDERSTATE_SRCBLEND, BLEND_SRCALPHA);
+        device->SetShadeMode(SHADE_GOURAUD);
+        device->SetFillMode(FILL_SOLID);
+        device->SetCullMode(CULL_CCW);
+        device->SetZEnable(true);
+        device->SetZFunc(COMPARE_LESSEQUAL);
+        device->SetAlphaBlendEnable(true);
+        device->SetSrcBlend(BLEND_SRCALPHA);
+        device->SetDestBlend(BLEND_INVSRCALPHA);
+        EXPECT_FALSE(device->GetZEnable());
+        EXPECT_FALSE(device->GetAlphaBlendEnable());
+        device->SetLighting(true);
+        device->SetAmbient(0xFF202020);
+        LightDesc light = {};
+        device->SetLight(0, &light);
+        device->EnableLight(0, true);
+        device->SetTextureStageState(0, TEXTURESTATE_COLOROP, TEXTUREOP_MODULATE);
+        device->DisableTexturing();
+        device->SetTexture(0, nullptr);
+
+        // Materials are the driver's own objects; one can be made current.
+        EXPECT_EQ(device->LoadMaterial(OutputPath("absent.xml").c_str()), nullptr);
+        Material* material = device->CreateMaterial();
+        ASSERT_NE(material, nullptr);
+        EXPECT_TRUE(device->SetMaterial(material));
+        EXPECT_EQ(device->GetMaterial(), material);
+        EXPECT_TRUE(device->SetMaterial(nullptr));
+        EXPECT_TRUE(device->ReleaseMaterial(material));
+
+        // Everything that makes or draws with device resources refuses.
         EXPECT_EQ(device->CreateTextFont("Arial", 12, false, false), nullptr);
         EXPECT_EQ(device->CreateVertexBuffer(4, true, false), nullptr);
         EXPECT_EQ(device->CreateIndexBuffer(4, true), nullptr);
         EXPECT_EQ(device->CreateTexture(8, 8, false, 1), nullptr);
+        EXPECT_EQ(device->CreateTextureFromFile(OutputPath("absent.bmp").c_str(), false, false),
+                  nullptr);
+        EXPECT_EQ(device->CreateTextureFromFileSequence(OutputPath("absent0.bmp").c_str(), 15,
+                                                        false, false),
+                  nullptr);
+        EXPECT_TRUE(device->ReleaseTexture(nullptr));
+        EXPECT_TRUE(device->DestroyVertexBuffer(nullptr));
+        EXPECT_TRUE(device->DestroyIndexBuffer(nullptr));
+        EXPECT_TRUE(device->DestroyTextFont(nullptr));
         EXPECT_FALSE(device->SetVertexBuffer(nullptr));
         EXPECT_FALSE(device->SetIndexBuffer(nullptr));
         Vertex vertices[3];
@@ -31,13 +120,18 @@ protected:
         ASSERT_NE(quad, nullptr);
         EXPECT_FALSE(device->RenderScreenQuad(quad));
         EXPECT_TRUE(device->DestroyScreenQuad(quad));
+        // Text waits in the queue for a display.
+        EXPECT_TRUE(device->PrintText(0, 0, "waiting"));
         EXPECT_FALSE(device->BeginScene());
         EXPECT_FALSE(device->Clear(true, true, false));
         EXPECT_FALSE(device->EndScene());
+        EXPECT_EQ(device->GetTriangleCount(), 0u);
         EXPECT_FALSE(device->ResetDevice());
         EXPECT_FALSE(device->SaveScreenShot(OutputPath("never.bmp").c_str()));
         EXPECT_FALSE(device->DumpRenderStates());
         EXPECT_FALSE(device->DumpTextureStageStates(0));
+        EXPECT_TRUE(device->CloseDisplay());
+        EXPECT_EQ(DeviceCalls(), 0u);
     }
 };
 
@@ -55,6 +149,39 @@ TEST_F(NoDisplay, BeforeTheFirstDisplayAndAfterItClosed) {
     EXPECT_EQ(CountLogged("D3DDriver::CreateTextFont: no display."), 1u);
     EXPECT_EQ(CountLogged("Failed to create D3D vertex buffer: no display."), 1u);
     EXPECT_EQ(CountLogged("Failed to create D3D index buffer: no display."), 1u);
+}
+
+// What the host made while the display was open, used after it closed.
+TEST_F(NoDisplay, ObjectsOfAClosedDisplayAreRefusedOrHarmless) {
+    RenderDevice* device = CreateWindowed();
+    VertexBuffer* vertices = device->CreateVertexBuffer(3, false, false);
+    IndexBuffer* indices = device->CreateIndexBuffer(3, false);
+    Font* font = device->CreateTextFont("Arial", 12, false, false);
+    Texture* texture = device->CreateTexture(4, 4, false, 0);
+    Material* material = device->CreateMaterial();
+    ASSERT_TRUE(vertices && indices && font && texture && material);
+    ASSERT_TRUE(material->AddLayer(texture));
+    ASSERT_TRUE(device->SetVertexBuffer(vertices));
+    ASSERT_TRUE(device->CloseDisplay());
+
+    orvplatform::ClearJournal();
+    ClearLines();
+    EXPECT_FALSE(device->SetVertexBuffer(vertices));
+    EXPECT_FALSE(device->SetIndexBuffer(indices));
+    EXPECT_FALSE(device->RenderVertexBuffer(PRIMITIVE_TRIANGLELIST, 1));
+    EXPECT_FALSE(font->Print(0, 0, 0xFFFFFFFF, "closed"));
+    device->SetTexture(0, texture);
+    EXPECT_TRUE(device->SetMaterial(material));
+    EXPECT_EQ(DeviceCalls(), 0u);
+    EXPECT_EQ(Lines(), std::vector<std::string>{"D3DFont::Print: the font's display was closed."});
+    // They can still be given back; the last of them lets the old device go.
+    EXPECT_TRUE(device->SetMaterial(nullptr));
+    EXPECT_TRUE(device->ReleaseMaterial(material));
+    EXPECT_TRUE(device->ReleaseTexture(texture));
+    EXPECT_TRUE(device->DestroyTextFont(font));
+    EXPECT_TRUE(device->DestroyIndexBuffer(indices));
+    EXPECT_TRUE(device->DestroyVertexBuffer(vertices));
+    EXPECT_EQ(orvd3d8::LiveObjectCount(), 1u);  // the Direct3D object alone
 }
 
 }  // namespace

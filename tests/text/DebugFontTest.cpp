@@ -2,7 +2,10 @@
 // texture sizes, the glyph texels, the batches, the layout of lines, the
 // measuring operations and the failures of each creation step.
 #include <cmath>
+#include <map>
+#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <orv/D3D8Control.h>
@@ -168,6 +171,41 @@ TEST_F(DebugFont, EachFailingCreationStepIsLoggedAndLeavesNothingBehind) {
         EXPECT_EQ(Lines(), std::vector<std::string>{c.line}) << c.api;
         EXPECT_EQ(orvd3d8::LiveObjectCount(), liveBefore) << c.api;
         EXPECT_EQ(orvplatform::LiveGdiObjectCount(), gdiBefore) << c.api;
+    }
+}
+
+// Every GDI call of the rasterisation fails once, in turn: the font is refused
+// with one line naming the call (or, when only giving an object back failed,
+// made with that line), and no GDI object outlives the creation.
+TEST_F(DebugFont, EachFailingGdiCallIsLoggedAndLeavesNoGdiObjectBehind) {
+    orvplatform::ClearJournal();
+    Font* probe = m_pRenderer->CreateTextFont("Arial", 12, false, false);
+    ASSERT_NE(probe, nullptr);
+    m_pRenderer->DestroyTextFont(probe);
+    // Each call as (api, its ordinal among the calls of that api).
+    std::vector<std::pair<std::string, unsigned>> calls;
+    std::map<std::string, unsigned> seen;
+    for (const orvplatform::Call& call : orvplatform::Journal())
+        if (call.api.rfind("IDirect3D", 0) != 0) calls.emplace_back(call.api, ++seen[call.api]);
+    ASSERT_GT(calls.size(), 2u * 95u);
+    const std::set<std::string> releases = {"DeleteDC", "DeleteObject"};
+
+    const size_t liveBefore = orvd3d8::LiveObjectCount();
+    const size_t gdiBefore = orvplatform::LiveGdiObjectCount();
+    for (const auto& [api, ordinal] : calls) {
+        const std::string which = api + " #" + std::to_string(ordinal);
+        ClearLines();
+        orvplatform::FailNthCall(api, ordinal, E_FAIL);
+        Font* font = m_pRenderer->CreateTextFont("Arial", 12, false, false);
+        orvplatform::ClearFailures();
+        // Giving the objects back is the last step: the font itself is whole.
+        const bool restoring = releases.count(api) || (api == "SelectObject" && ordinal > 2);
+        EXPECT_EQ(font != nullptr, restoring) << which;
+        m_pRenderer->DestroyTextFont(font);
+        ASSERT_EQ(Lines().size(), 1u) << which;
+        EXPECT_NE(Lines()[0].find("failed"), std::string::npos) << which << ": " << Lines()[0];
+        EXPECT_EQ(orvd3d8::LiveObjectCount(), liveBefore) << which;
+        EXPECT_EQ(orvplatform::LiveGdiObjectCount(), gdiBefore) << which;
     }
 }
 

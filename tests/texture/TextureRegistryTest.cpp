@@ -45,6 +45,45 @@ TEST_F(TextureTest, FilesAreSharedByNameInAnyCaseAndUniqueOnesHonourTheirCount) 
     EXPECT_EQ(m_pRenderer->CreateTextureFromFile("", false, false), created);
 }
 
+// Names are compared as the kernel's case-blind comparison does: ASCII
+// letters without their case, other bytes as they are. Several created
+// textures share the empty name; the first still registered is found.
+TEST_F(TextureTest, NamesMatchAsTheComparisonSaysAndTheFirstOfSharedNamesIsFound) {
+    Display();
+    // '@' and '[' border the capitals; '`' and '{' border the small letters.
+    const std::string upper = Write("R\xC4@[.zar", orvtest::NoiseZar(4, 4, 0x0009, 4, {}, 2));
+    const std::string other = Write("r\xE4@[.zar", orvtest::NoiseZar(4, 4, 0x0009, 4, {}, 3));
+    Texture* first = m_pRenderer->CreateTextureFromFile(upper.c_str(), false, false);
+    ASSERT_NE(first, nullptr);
+    const std::string folder = upper.substr(0, upper.size() - 8);
+    const struct {
+        std::string name;
+        bool shared;
+    } cases[] = {
+        {folder + "r\xC4@[.ZaR", true},
+        {other, false},
+        {folder + "R\xC4`[.zar", false},
+        {folder + "R\xC4@{.zar", false},
+        {upper.substr(0, upper.size() - 1), false},
+    };
+    for (const auto& c : cases) {
+        Texture* found = m_pRenderer->CreateTextureFromFile(c.name.c_str(), false, false);
+        EXPECT_EQ(found == first, c.shared) << c.name;
+        m_pRenderer->ReleaseTexture(found);
+    }
+
+    Texture* created[3];
+    for (Texture*& texture : created) texture = m_pRenderer->CreateTexture(4, 4, false, 0);
+    for (Texture* expected : created) {
+        Texture* found = m_pRenderer->CreateTextureFromFile("", false, false);
+        EXPECT_EQ(found, expected);
+        m_pRenderer->ReleaseTexture(found);
+        m_pRenderer->ReleaseTexture(expected);  // the last reference: the next one is first now
+    }
+    EXPECT_EQ(m_pRenderer->CreateTextureFromFile("", false, false), nullptr);
+    m_pRenderer->ReleaseTexture(first);
+}
+
 TEST_F(TextureTest, SequenceNamesWithoutAFrameNumberAreRefused) {
     Display();
     const std::string longBase(250, 'x');

@@ -171,6 +171,32 @@ TEST_F(TextureTest, StoredMipLevelsAreSkippedBetweenFrames) {
     EXPECT_EQ(std::memcmp(BoundAt(texture, 1).bytes.data(), file.payload.data() + 32768 + 10240, 32768), 0);
 }
 
+// Headers that promise frames, levels between frames or pixels the file
+// cannot hold are refused before any frame is made.
+TEST_F(TextureTest, ZarHeadersPromisingMoreThanTheFileHoldsMakeNoFrames) {
+    Display();
+    ZarFile huge = DxtFile(1, 4, 4, 1);
+    huge.width = huge.height = 16384;
+    ZarFile oneRow = orvtest::NoiseZar(4096, 1, 0x0009, 4, {}, 2);
+    oneRow.height = 4096;
+    ZarFile lastFrameMissing = DxtFile(5, 64, 64, 2, 3, 4);
+    lastFrameMissing.payload.resize(lastFrameMissing.payload.size() - 16 * 16 * 16);
+    ZarFile levelsMissing = DxtFile(1, 64, 64, 2, 0, 5);
+    levelsMissing.storedMipLevels = 6;  // between the frames, none stored
+    const std::pair<const char*, ZarFile> files[] = {
+        {"16384 x 16384, one block", huge},
+        {"4096 x 4096, one row", oneRow},
+        {"second frame missing", lastFrameMissing},
+        {"levels between the frames missing", levelsMissing},
+    };
+    for (const auto& [name, file] : files) {
+        orvplatform::ClearJournal();
+        EXPECT_EQ(m_pRenderer->CreateTextureFromFile(Write("short.zar", file).c_str(), false, true), nullptr) << name;
+        EXPECT_TRUE(orvplatform::CallsOf("IDirect3DDevice8::CreateTexture").empty()) << name;
+    }
+    EXPECT_TRUE(Logged("D3DDriver::CreateTextureFromFile: Failed to load " + OutputPath("short.zar")));
+}
+
 TEST_F(TextureTest, DamagedZarFilesFailCleanly) {
     const std::pair<std::vector<D3DFORMAT>, ZarFile> files[] = {
         {{}, DxtFile(1, 16, 16, 2, 2, 9)},

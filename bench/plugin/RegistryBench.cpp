@@ -1,0 +1,125 @@
+// The texture registry among 10,000 registered textures, each driver
+// operation against a reference in the same run, journal and rasteriser off:
+// the lookup by name of the last texture registered and of an absent name
+// against a bare hash-map lookup of the same names already in lower case
+// (goal: well under a microsecond), and SetTexture of a registered texture
+// against binding that texture directly, without the driver's check of the
+// pointer (goal: ratio close to 1). The ratios are printed at the end.
+#include <benchmark/benchmark.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "host/Texture.h"
+#include "plugin/D3DDriver.h"
+#include "support/BenchDisplay.h"
+#include "support/RatioReporter.h"
+#include "texture/D3DTexture.h"
+#include "texture/ZarFormat.h"
+
+namespace {
+
+constexpr unsigned kTextures = 10000;
+
+// One display with kTextures textures registered from 1 x 1 ZAR files named
+// Texture_<n>.ZAR, made once for all the benchmarks of the run.
+class Registry {
+public:
+    static Registry& Get() {
+        static Registry registry;
+        return registry;
+    }
+    explicit operator bool() const { return m_bReady; }
+    D3DDriver* Driver() const { return static_cast<D3DDriver*>(m_Display.Renderer()); }
+    const std::string& Directory() const { return m_Directory; }
+    Texture* Last() const { return m_pLast; }
+
+private:
+    Registry() : m_Directory("/tmp/orv_bench_registry_" + std::to_string(getpid())) {
+        if (!m_Display) return;
+        mkdir(m_Directory.c_str(), 0755);
+        for (unsigned i = 0; i < kTextures; ++i) {
+            const std::string path = m_Directory + "/Texture_" + std::to_string(i) + ".ZAR";
+            if (!WriteZar(path)) return;
+            m_pLast = m_Display->CreateTextureFromFile(path.c_str(), false, false);
+            std::remove(path.c_str());
+            if (!m_pLast) return;
+        }
+        rmdir(m_Directory.c_str());
+        m_bReady = true;
+    }
+
+    static bool WriteZar(const std::string& path) {
+        zar::Header header;
+        header.width = header.height = 1;
+        header.layoutFlags = 0x0009;
+        uint8_t bytes[zar::kHeaderSize + 4] = {};
+        zar::WriteHeader(header, bytes);
+        FILE* file = std::fopen(path.c_str(), "wb");
+        if (!file) return false;
+        const bool written = std::fwrite(bytes, 1, sizeof bytes, file) == sizeof bytes;
+        return std::fclose(file) == 0 && written;
+    }
+
+    orvbench::Display m_Display;
+    std::string m_Directory;
+    Texture* m_pLast = nullptr;
+    bool m_bReady = false;
+};
+
+// The name asked for: the last one registered, in other letters' case, or
+// one that is not there.
+std::string Wanted(bool last) {
+    return Registry::Get().Directory() + (last ? "/texture_9999.zar" : "/absent.zar");
+}
+
+std::string Lower(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
+    return text;
+}
+
+void Driver_FindTextureByName(benchmark::State& state) {
+    Registry& registry = Registry::Get();
+    if (!registry) return state.SkipWithError("no registry");
+    const String wanted(Wanted(state.range(0) != 0).c_str());
+    for (auto _ : state) benchmark::DoNotOptimize(registry.Driver()->FindTextureByName(wanted));
+}
+BENCHMARK(Driver_FindTextureByName)->ArgName("last")->Arg(1)->Arg(0);
+
+void Bare_FindTextureByName(benchmark::State& state) {
+    Registry& registry = Registry::Get();
+    if (!registry) return state.SkipWithError("no registry");
+    std::unordered_map<std::string, int> names;
+    for (unsigned i = 0; i < kTextures; ++i)
+        names.emplace(Lower(registry.Directory() + "/Texture_" + std::to_string(i) + ".ZAR"),
+                      static_cast<int>(i));
+    const std::string wanted = Lower(Wanted(state.range(0) != 0));
+    for (auto _ : state) benchmark::DoNotOptimize(names.find(wanted));
+}
+BENCHMARK(Bare_FindTextureByName)->ArgName("last")->Arg(1)->Arg(0);
+
+void Driver_SetTexture(benchmark::State& state) {
+    Registry& registry = Registry::Get();
+    if (!registry) return state.SkipWithError("no registry");
+    for (auto _ : state) registry.Driver()->SetTexture(0, registry.Last());
+}
+BENCHMARK(Driver_SetTexture);
+
+void Bare_SetTexture(benchmark::State& state) {
+    Registry& registry = Registry::Get();
+    if (!registry) return state.SkipWithError("no registry");
+    D3DTexture* texture = static_cast<D3DTexture*>(registry.Last());
+    for (auto _ : state) benchmark::DoNotOptimize(texture->Bind(0));
+}
+BENCHMARK(Bare_SetTexture);
+
+}  // namespace
+
+int main(int argc, char** argv) { return orvbench::RunWithRatios(argc, argv); }

@@ -1,0 +1,24 @@
+// What the program asks of operator new while a probe is alive: the largest
+// single request and the total. The d3dx tests replace the global operator
+// new and delete with counting ones (plain malloc and free underneath), so
+// that a test can show a reader refused a file before making room for its
+// pixels, wherever in the process that room would have come from (a decoded
+// level or the runtime's texture).
+#pragma once
+
+#include <cstddef>
+
+namespace orvtest {
+
+class AllocationProbe {
+public:
+    AllocationProbe();
+    ~AllocationProbe();
+    AllocationProbe(const AllocationProbe&) = delete;
+    AllocationProbe& operator=(const AllocationProbe&) = delete;
+
+    size_t Largest() const;
+    size_t Total() const;
+};
+
+}  // namespace orvtest
