@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "Color.h"
+#include "EngineNumbering.h"
 #include "String.h"
 #include "Vector3D.h"
 
@@ -50,7 +51,7 @@ static_assert(sizeof(TextLine) == (kHost32Bit ? 16 : 24), "TextLine: 16 bytes on
 
 // The host's description of one light: seventeen 32-bit words.
 struct LightDesc {
-    uint32_t type;      // 0 point, 1 spot, 2 directional
+    uint32_t type;      // LightType
     uint32_t diffuse;   // packed ARGB
     uint32_t ambient;   // packed ARGB
     uint32_t specular;  // packed ARGB
@@ -106,16 +107,6 @@ static_assert(offsetof(ScreenVertex, u) == 20, "texture coordinates at 20");
 
 constexpr uint32_t kScreenVertexFVF = 0x144;  // XYZRHW | DIFFUSE | TEX1
 constexpr uint32_t kScreenVertexStride = 28;
-
-enum PrimitiveType : int32_t {
-    PRIMITIVE_POINTLIST = 0,
-    PRIMITIVE_LINELIST = 1,
-    PRIMITIVE_LINESTRIP = 2,
-    PRIMITIVE_TRIANGLELIST = 3,
-    PRIMITIVE_TRIANGLESTRIP = 4,
-    PRIMITIVE_TRIANGLEFAN = 5,
-};
-static_assert(sizeof(PrimitiveType) == 4, "PrimitiveType is a 32-bit integer");
 
 // Five bytes describing a pixel format's channels, either as class codes
 // (0 absent, 1 fewer bits, 2 ordinary, 3 more bits; extra breaks ties) or as

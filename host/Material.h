@@ -1,8 +1,10 @@
 // How the following draws are shaded: lighting colours, culling, blending,
-// depth state and an ordered list of layers.
+// depth state and an ordered list of layers. The depth comparison is a
+// CompareFunc (EngineNumbering.h).
 #pragma once
 
 #include "Color.h"
+#include "EngineNumbering.h"
 
 class OML;
 class MaterialLayer;

@@ -1,7 +1,9 @@
 // One texture stage's worth of a material. Values are the engine's own
-// enumerations (texture operations, arguments, blend factors, addressing).
+// enumerations (EngineNumbering.h: TextureOp, TextureArg, BlendFactor,
+// TextureAddress).
 #pragma once
 
+#include "EngineNumbering.h"
 #include "String.h"
 
 class Texture;

@@ -54,6 +54,9 @@ public:
     virtual void SetViewport(int left, int right, int top, int bottom) = 0;             // 28
     virtual bool SaveScreenShot(const char* fileName) = 0;                              // 29
     virtual void SetDefaultStates() = 0;                                                // 30
+    // States and values in the engine's numbering (EngineNumbering.h): a
+    // RenderState with its value, ShadeMode, FillMode, CullMode, CompareFunc,
+    // BlendFactor, and below a TextureState with its value.
     virtual void SetRenderState(unsigned state, unsigned value) = 0;                    // 31
     virtual void SetShadeMode(unsigned mode) = 0;                                       // 32
     virtual void SetFillMode(unsigned mode) = 0;                                        // 33

@@ -11,11 +11,6 @@
 
 namespace {
 
-// Engine states and values the material sets.
-constexpr unsigned kZWriteState = 4, kZFuncState = 10;
-constexpr unsigned kCullCounterClockwise = 2, kCullNone = 0;
-constexpr unsigned kColorOpState = 0, kDisable = 0;
-
 D3DCOLORVALUE ToColorValue(const Color& colour) {
     return D3DCOLORVALUE{colour.r, colour.g, colour.b, colour.a};
 }
@@ -43,7 +38,7 @@ D3DMaterial::D3DMaterial(D3DDriver* driver)
     SetCulling(true);
     SetFrameBlend(true);
     SetZWrite(true);
-    SetZFunc(3);
+    SetZFunc(kDefaultZFunc);
 }
 
 D3DMaterial::~D3DMaterial() { RemoveAllLayers(); }
@@ -151,11 +146,11 @@ bool D3DMaterial::Apply() {
     material.Power = m_Shininess;
     if (IDirect3DDevice8* device = m_pDriver->GetDevice()) device->SetMaterial(&material);
 
-    m_pDriver->SetCullMode(m_bCulling ? kCullCounterClockwise : kCullNone);
+    m_pDriver->SetCullMode(m_bCulling ? CULL_CCW : CULL_NONE);
     m_pDriver->SetAlphaBlendEnable(m_bFrameBlend);
-    m_pDriver->SetRenderState(kZWriteState, m_bZWrite ? 1u : 0u);
+    m_pDriver->SetRenderState(RENDERSTATE_ZWRITEENABLE, m_bZWrite ? TRUE : FALSE);
     m_pDriver->SetZEnable(true);
-    m_pDriver->SetRenderState(kZFuncState, static_cast<unsigned>(m_ZFunc));
+    m_pDriver->SetRenderState(RENDERSTATE_ZFUNC, static_cast<unsigned>(m_ZFunc));
     return true;
 }
 
@@ -195,8 +190,8 @@ int D3DMaterial::ApplyNextPass() {
     }
     // The stage after the pass's last layer ends the cascade.
     if (passLayers < static_cast<int>(state::kStageCount))
-        m_pDriver->SetTextureStageState(static_cast<unsigned>(passLayers), kColorOpState,
-                                        kDisable);
+        m_pDriver->SetTextureStageState(static_cast<unsigned>(passLayers), TEXTURESTATE_COLOROP,
+                                        TEXTUREOP_DISABLE);
 
     ++m_PassIndex;
     m_PassCursor += passLayers;

@@ -53,6 +53,10 @@ public:
     bool RemoveLayerAt(int index) override;
     bool RemoveAllLayers() override;
 
+    // A new material's depth comparison; a description leaves it out when
+    // the material's equals it.
+    static constexpr int kDefaultZFunc = COMPARE_LESSEQUAL;
+
     // ---- For the driver -----------------------------------------------------
     // The device state of the material as a whole: the Direct3D material,
     // culling, frame blending, depth write, test and comparison. Always true.

@@ -18,9 +18,6 @@
 
 namespace {
 
-// Defaults of the layer parameters that are left out when they equal them.
-constexpr int kDefaultArg1 = 5, kDefaultArg2 = 1, kDefaultOp = 3, kDefaultSrcBlend = 4,
-              kDefaultDestBlend = 5, kDefaultAddressing = 0, kDefaultZFunc = 3;
 // A sequence named in a description plays at this rate.
 constexpr int kSequenceFramesPerSecond = 15;
 
@@ -169,24 +166,24 @@ void D3DMaterial::WriteLayer(D3DMaterialLayer* layer, OML* tag) const {
         const String name = texture->GetFileName();
         if (!name.IsEmpty()) tag->AddParameter(IsSequence(texture) ? "MapSequence" : "Map", name);
     }
-    if (layer->GetColorArg1() != kDefaultArg1)
+    if (layer->GetColorArg1() != D3DMaterialLayer::kDefaultArg1)
         tag->AddParameter("ColorArg1", TextureArgName(layer->GetColorArg1()));
-    if (layer->GetColorArg2() != kDefaultArg2)
+    if (layer->GetColorArg2() != D3DMaterialLayer::kDefaultArg2)
         tag->AddParameter("ColorArg2", TextureArgName(layer->GetColorArg2()));
-    if (layer->GetAlphaArg1() != kDefaultArg1)
+    if (layer->GetAlphaArg1() != D3DMaterialLayer::kDefaultArg1)
         tag->AddParameter("AlphaArg1", TextureArgName(layer->GetAlphaArg1()));
-    if (layer->GetAlphaArg2() != kDefaultArg2)
+    if (layer->GetAlphaArg2() != D3DMaterialLayer::kDefaultArg2)
         tag->AddParameter("AlphaArg2", TextureArgName(layer->GetAlphaArg2()));
-    if (layer->GetSrcBlend() != kDefaultSrcBlend)
+    if (layer->GetSrcBlend() != D3DMaterialLayer::kDefaultSrcBlend)
         tag->AddParameter("SrcBlend", BlendName(layer->GetSrcBlend()));
-    if (layer->GetDestBlend() != kDefaultDestBlend)
+    if (layer->GetDestBlend() != D3DMaterialLayer::kDefaultDestBlend)
         tag->AddParameter("DestBlend", BlendName(layer->GetDestBlend()));
-    if (layer->GetColorOp() != kDefaultOp)
+    if (layer->GetColorOp() != D3DMaterialLayer::kDefaultOp)
         tag->AddParameter("ColorOp", TextureOpName(layer->GetColorOp()));
-    if (layer->GetAlphaOp() != kDefaultOp)
+    if (layer->GetAlphaOp() != D3DMaterialLayer::kDefaultOp)
         tag->AddParameter("AlphaOp", TextureOpName(layer->GetAlphaOp()));
     if (layer->GetLighting()) tag->AddParameter("Lighting", SwitchName(true));
-    if (layer->GetAddressing() != kDefaultAddressing)
+    if (layer->GetAddressing() != D3DMaterialLayer::kDefaultAddressing)
         tag->AddParameter("AddressingType", AddressingName(layer->GetAddressing()));
 }
 

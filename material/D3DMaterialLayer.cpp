@@ -17,25 +17,20 @@ float g_TextureScroll = 0.0f;
 constexpr float kScrollStep = 0.0002f;
 constexpr float kScrollPeriod = 2.0f;
 
-// Engine stage-state numbers and values the layer sets.
-constexpr unsigned kColorOp = 0, kAlphaOp = 1, kColorArg1 = 2, kColorArg2 = 3, kAlphaArg1 = 4,
-                   kAlphaArg2 = 5, kAddressU = 14, kAddressV = 15, kAddressW = 16;
-constexpr unsigned kSrcBlendState = 7, kDestBlendState = 8;
-
 }  // namespace
 
 D3DMaterialLayer::D3DMaterialLayer(D3DDriver* driver, D3DMaterial* material)
     : m_pDriver(driver),
       m_pMaterial(material),
-      m_ColorArg1(5),
-      m_ColorArg2(1),
-      m_ColorOp(3),
-      m_AlphaArg1(5),
-      m_AlphaArg2(1),
-      m_AlphaOp(3),
-      m_SrcBlend(4),
-      m_DestBlend(5),
-      m_Addressing(0),
+      m_ColorArg1(kDefaultArg1),
+      m_ColorArg2(kDefaultArg2),
+      m_ColorOp(kDefaultOp),
+      m_AlphaArg1(kDefaultArg1),
+      m_AlphaArg2(kDefaultArg2),
+      m_AlphaOp(kDefaultOp),
+      m_SrcBlend(kDefaultSrcBlend),
+      m_DestBlend(kDefaultDestBlend),
+      m_Addressing(kDefaultAddressing),
       m_bLighting(false),
       m_pTexture(nullptr) {}
 
@@ -100,17 +95,20 @@ bool D3DMaterialLayer::ReleaseTexture() {
 bool D3DMaterialLayer::Apply(int stage) {
     const unsigned unit = static_cast<unsigned>(stage);
     m_pDriver->SetTexture(unit, m_pTexture);
-    m_pDriver->SetTextureStageState(unit, kAddressU, static_cast<unsigned>(m_Addressing));
-    m_pDriver->SetTextureStageState(unit, kAddressV, static_cast<unsigned>(m_Addressing));
-    m_pDriver->SetTextureStageState(unit, kAddressW, static_cast<unsigned>(m_Addressing));
-    m_pDriver->SetTextureStageState(unit, kAlphaArg1, static_cast<unsigned>(m_AlphaArg1));
-    m_pDriver->SetTextureStageState(unit, kAlphaArg2, static_cast<unsigned>(m_AlphaArg2));
-    m_pDriver->SetTextureStageState(unit, kColorArg1, static_cast<unsigned>(m_ColorArg1));
-    m_pDriver->SetTextureStageState(unit, kColorArg2, static_cast<unsigned>(m_ColorArg2));
-    m_pDriver->SetTextureStageState(unit, kAlphaOp, static_cast<unsigned>(m_AlphaOp));
-    m_pDriver->SetTextureStageState(unit, kColorOp, static_cast<unsigned>(m_ColorOp));
-    m_pDriver->SetRenderState(kSrcBlendState, static_cast<unsigned>(m_SrcBlend));
-    m_pDriver->SetRenderState(kDestBlendState, static_cast<unsigned>(m_DestBlend));
+    const auto stageState = [this, unit](TextureState state, int value) {
+        m_pDriver->SetTextureStageState(unit, state, static_cast<unsigned>(value));
+    };
+    stageState(TEXTURESTATE_ADDRESSU, m_Addressing);
+    stageState(TEXTURESTATE_ADDRESSV, m_Addressing);
+    stageState(TEXTURESTATE_ADDRESSW, m_Addressing);
+    stageState(TEXTURESTATE_ALPHAARG1, m_AlphaArg1);
+    stageState(TEXTURESTATE_ALPHAARG2, m_AlphaArg2);
+    stageState(TEXTURESTATE_COLORARG1, m_ColorArg1);
+    stageState(TEXTURESTATE_COLORARG2, m_ColorArg2);
+    stageState(TEXTURESTATE_ALPHAOP, m_AlphaOp);
+    stageState(TEXTURESTATE_COLOROP, m_ColorOp);
+    m_pDriver->SetRenderState(RENDERSTATE_SRCBLEND, static_cast<unsigned>(m_SrcBlend));
+    m_pDriver->SetRenderState(RENDERSTATE_DESTBLEND, static_cast<unsigned>(m_DestBlend));
 
     // The texture-coordinate transform bypasses the engine's numbering.
     RenderStateTranslator* translator = m_pDriver->GetStateTranslator();

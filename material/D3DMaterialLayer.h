@@ -43,6 +43,15 @@ public:
     bool LoadTexture(const char* path) override;
     bool ReleaseTexture() override;
 
+    // A new layer's settings; a description leaves out the settings that
+    // equal them.
+    static constexpr int kDefaultArg1 = TEXTUREARG_TEXTURE;  // colour and alpha
+    static constexpr int kDefaultArg2 = TEXTUREARG_DIFFUSE;  // colour and alpha
+    static constexpr int kDefaultOp = TEXTUREOP_MODULATE;    // colour and alpha
+    static constexpr int kDefaultSrcBlend = BLEND_SRCALPHA;
+    static constexpr int kDefaultDestBlend = BLEND_INVSRCALPHA;
+    static constexpr int kDefaultAddressing = ADDRESS_WRAP;
+
     // Binds the texture to `stage` and sets the stage's addressing,
     // arguments and operations and the frame-buffer blend factors, then the
     // stage's texture-coordinate transform. Always true.

@@ -213,16 +213,16 @@ void D3DDriver::SetDefaultStates() {
     SetLighting(false);
     SetAlphaBlendEnable(true);
     SetZEnable(true);
-    SetZFunc(3);               // less or equal
-    SetRenderState(7, 4);      // source blend: source alpha
-    SetRenderState(8, 5);      // destination blend: inverse source alpha
-    SetTextureStageState(0, 0, 3);  // colour operation: modulate
-    SetTextureStageState(0, 2, 5);  // colour argument 1: texture
-    SetTextureStageState(0, 3, 1);  // colour argument 2: diffuse
-    SetTextureStageState(0, 1, 1);  // alpha operation: select argument 1
+    SetZFunc(COMPARE_LESSEQUAL);
+    SetRenderState(RENDERSTATE_SRCBLEND, BLEND_SRCALPHA);
+    SetRenderState(RENDERSTATE_DESTBLEND, BLEND_INVSRCALPHA);
+    SetTextureStageState(0, TEXTURESTATE_COLOROP, TEXTUREOP_MODULATE);
+    SetTextureStageState(0, TEXTURESTATE_COLORARG1, TEXTUREARG_TEXTURE);
+    SetTextureStageState(0, TEXTURESTATE_COLORARG2, TEXTUREARG_DIFFUSE);
+    SetTextureStageState(0, TEXTURESTATE_ALPHAOP, TEXTUREOP_SELECTARG1);
     SetTexture(0, nullptr);
-    SetShadeMode(1);  // Gouraud
-    SetFillMode(2);   // solid
+    SetShadeMode(SHADE_GOURAUD);
+    SetFillMode(FILL_SOLID);
     const float aspect =
         static_cast<float>(m_DisplayMode.width) / static_cast<float>(m_DisplayMode.height);
     Matrix3D projection = BuildPerspectiveMatrix(kDefaultFovY, aspect);

@@ -9,34 +9,20 @@
 #include "plugin/D3DDriver.h"
 #include "plugin/MaterialPasses.h"
 #include "plugin/ResultName.h"
+#include "plugin/state/ValueTables.h"
 
 namespace {
 
-// The engine's primitive types in their order, and whether a draw of them
-// counts towards the scene's triangles.
-struct PrimitiveRow {
-    D3DPRIMITIVETYPE type;
-    bool countsTriangles;
-};
-constexpr PrimitiveRow kPrimitives[] = {
-    {D3DPT_POINTLIST, false},     // PRIMITIVE_POINTLIST
-    {D3DPT_LINELIST, false},      // PRIMITIVE_LINELIST
-    {D3DPT_LINESTRIP, false},     // PRIMITIVE_LINESTRIP
-    {D3DPT_TRIANGLELIST, true},   // PRIMITIVE_TRIANGLELIST
-    {D3DPT_TRIANGLESTRIP, true},  // PRIMITIVE_TRIANGLESTRIP
-    {D3DPT_TRIANGLEFAN, false},   // PRIMITIVE_TRIANGLEFAN
-};
-static_assert(sizeof kPrimitives / sizeof kPrimitives[0] == PRIMITIVE_TRIANGLEFAN + 1,
-              "one row per engine primitive type");
-
-// Unknown engine types draw points.
-const PrimitiveRow& PrimitiveOf(PrimitiveType type) {
-    const unsigned index = static_cast<unsigned>(type);
-    return index < sizeof kPrimitives / sizeof kPrimitives[0] ? kPrimitives[index] : kPrimitives[0];
+// Unknown engine types draw points, the table's fallback.
+D3DPRIMITIVETYPE D3DTypeOf(PrimitiveType type) {
+    return static_cast<D3DPRIMITIVETYPE>(
+        state::kPrimitiveTypes.Row(static_cast<unsigned>(type)).d3d);
 }
 
+// Lists and strips count towards the scene's triangles; fans do not.
 unsigned TrianglesOf(PrimitiveType type, unsigned primitiveCount) {
-    return PrimitiveOf(type).countsTriangles ? primitiveCount : 0;
+    const bool counted = type == PRIMITIVE_TRIANGLELIST || type == PRIMITIVE_TRIANGLESTRIP;
+    return counted ? primitiveCount : 0;
 }
 
 // Engine state numbers and values a screen quad draws with when no material
@@ -47,17 +33,17 @@ struct StateValue {
     unsigned value;
 };
 constexpr StateValue kQuadStageStates[] = {
-    {0, 3},  // colour operation: modulate
-    {1, 3},  // alpha operation: modulate
-    {2, 5},  // colour argument 1: texture
-    {3, 1},  // colour argument 2: diffuse
-    {4, 5},  // alpha argument 1: texture
-    {5, 1},  // alpha argument 2: diffuse
+    {TEXTURESTATE_COLOROP, TEXTUREOP_MODULATE},
+    {TEXTURESTATE_ALPHAOP, TEXTUREOP_MODULATE},
+    {TEXTURESTATE_COLORARG1, TEXTUREARG_TEXTURE},
+    {TEXTURESTATE_COLORARG2, TEXTUREARG_DIFFUSE},
+    {TEXTURESTATE_ALPHAARG1, TEXTUREARG_TEXTURE},
+    {TEXTURESTATE_ALPHAARG2, TEXTUREARG_DIFFUSE},
 };
 static_assert(sizeof kQuadStageStates / sizeof kQuadStageStates[0] == 6, "six stage-0 states");
 constexpr StateValue kQuadRenderStates[] = {
-    {7, 4},  // source blend: source alpha
-    {8, 5},  // destination blend: inverse source alpha
+    {RENDERSTATE_SRCBLEND, BLEND_SRCALPHA},
+    {RENDERSTATE_DESTBLEND, BLEND_INVSRCALPHA},
 };
 static_assert(sizeof kQuadRenderStates / sizeof kQuadRenderStates[0] == 2, "two blend factors");
 
@@ -110,7 +96,7 @@ bool D3DDriver::RenderVertexBuffer(PrimitiveType type, unsigned primitiveCount) 
         m_pKernel->LogMessage(kBufferOfClosedDisplay, "Failed to render D3D vertex buffer");
         return false;
     }
-    const D3DPRIMITIVETYPE d3dType = PrimitiveOf(type).type;
+    const D3DPRIMITIVETYPE d3dType = D3DTypeOf(type);
     return DrawEachPass([&] { return m_pDevice->DrawPrimitive(d3dType, 0, primitiveCount); },
                         kBufferDrawFailed, TrianglesOf(type, primitiveCount));
 }
@@ -129,7 +115,7 @@ bool D3DDriver::RenderVertices(PrimitiveType type, unsigned primitiveCount,
     const StreamBinding saved = SaveStreamZero();
     m_pDevice->SetStreamSource(0, nullptr, 0);
     m_pDevice->SetVertexShader(kVertexFVF);
-    const D3DPRIMITIVETYPE d3dType = PrimitiveOf(type).type;
+    const D3DPRIMITIVETYPE d3dType = D3DTypeOf(type);
     const bool drawn = DrawEachPass(
         [&] { return m_pDevice->DrawPrimitiveUP(d3dType, primitiveCount, vertices, kVertexStride); },
         kPointerDrawFailed, TrianglesOf(type, primitiveCount));

@@ -70,20 +70,20 @@ bool D3DDriver::SetMaterial(Material* material) {
         // and diffuse, opaque drawing with depth test and write.
         SetTexture(0, nullptr);
         SetTexture(1, nullptr);
-        SetTextureStageState(0, 4, 5);  // alpha argument 1: texture
-        SetTextureStageState(0, 5, 1);  // alpha argument 2: diffuse
-        SetTextureStageState(0, 2, 5);  // colour argument 1: texture
-        SetTextureStageState(0, 3, 1);  // colour argument 2: diffuse
-        SetTextureStageState(0, 1, 1);  // alpha operation: select argument 1
-        SetTextureStageState(0, 0, 3);  // colour operation: modulate
-        SetRenderState(7, 1);           // source blend: one
-        SetRenderState(8, 0);           // destination blend: zero
-        SetShadeMode(1);
-        SetFillMode(2);
-        SetCullMode(2);
-        SetZFunc(3);
+        SetTextureStageState(0, TEXTURESTATE_ALPHAARG1, TEXTUREARG_TEXTURE);
+        SetTextureStageState(0, TEXTURESTATE_ALPHAARG2, TEXTUREARG_DIFFUSE);
+        SetTextureStageState(0, TEXTURESTATE_COLORARG1, TEXTUREARG_TEXTURE);
+        SetTextureStageState(0, TEXTURESTATE_COLORARG2, TEXTUREARG_DIFFUSE);
+        SetTextureStageState(0, TEXTURESTATE_ALPHAOP, TEXTUREOP_SELECTARG1);
+        SetTextureStageState(0, TEXTURESTATE_COLOROP, TEXTUREOP_MODULATE);
+        SetRenderState(RENDERSTATE_SRCBLEND, BLEND_ONE);
+        SetRenderState(RENDERSTATE_DESTBLEND, BLEND_ZERO);
+        SetShadeMode(SHADE_GOURAUD);
+        SetFillMode(FILL_SOLID);
+        SetCullMode(CULL_CCW);
+        SetZFunc(COMPARE_LESSEQUAL);
         SetZEnable(true);
-        SetRenderState(4, 1);  // depth writes on
+        SetRenderState(RENDERSTATE_ZWRITEENABLE, TRUE);
         SetLighting(false);
         SetAlphaBlendEnable(true);
     }

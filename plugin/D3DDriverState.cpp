@@ -29,18 +29,15 @@ void D3DDriver::SetRenderState(unsigned state, unsigned value) {
 }
 
 void D3DDriver::SetShadeMode(unsigned mode) {
-    SetRawRenderState(D3DRS_SHADEMODE,
-                                          state::TranslateValue(state::ValueTable::Shade, mode));
+    SetRawRenderState(D3DRS_SHADEMODE, state::kShadeModes.Row(mode).d3d);
 }
 
 void D3DDriver::SetFillMode(unsigned mode) {
-    SetRawRenderState(D3DRS_FILLMODE,
-                                          state::TranslateValue(state::ValueTable::Fill, mode));
+    SetRawRenderState(D3DRS_FILLMODE, state::kFillModes.Row(mode).d3d);
 }
 
 void D3DDriver::SetCullMode(unsigned mode) {
-    SetRawRenderState(D3DRS_CULLMODE,
-                                          state::TranslateValue(state::ValueTable::Cull, mode));
+    SetRawRenderState(D3DRS_CULLMODE, state::kCullModes.Row(mode).d3d);
 }
 
 void D3DDriver::SetZEnable(bool enable) {
@@ -50,8 +47,7 @@ void D3DDriver::SetZEnable(bool enable) {
 bool D3DDriver::GetZEnable() { return GetRawRenderState(D3DRS_ZENABLE) != 0; }
 
 void D3DDriver::SetZFunc(unsigned func) {
-    SetRawRenderState(D3DRS_ZFUNC,
-                                          state::TranslateValue(state::ValueTable::Compare, func));
+    SetRawRenderState(D3DRS_ZFUNC, state::kCompareFuncs.Row(func).d3d);
 }
 
 void D3DDriver::SetAlphaBlendEnable(bool enable) {
@@ -61,13 +57,11 @@ void D3DDriver::SetAlphaBlendEnable(bool enable) {
 bool D3DDriver::GetAlphaBlendEnable() { return GetRawRenderState(D3DRS_ALPHABLENDENABLE) != 0; }
 
 void D3DDriver::SetSrcBlend(unsigned blend) {
-    SetRawRenderState(D3DRS_SRCBLEND,
-                                          state::TranslateValue(state::ValueTable::Blend, blend));
+    SetRawRenderState(D3DRS_SRCBLEND, state::kBlendFactors.Row(blend).d3d);
 }
 
 void D3DDriver::SetDestBlend(unsigned blend) {
-    SetRawRenderState(D3DRS_DESTBLEND,
-                                          state::TranslateValue(state::ValueTable::Blend, blend));
+    SetRawRenderState(D3DRS_DESTBLEND, state::kBlendFactors.Row(blend).d3d);
 }
 
 void D3DDriver::SetLighting(bool enable) {
@@ -81,9 +75,9 @@ void D3DDriver::SetAmbient(unsigned long argb) {
 void D3DDriver::SetTextureFilter(unsigned filter) {
     m_TextureFilter = filter;
     for (unsigned stage = 0; stage < state::kStageCount; ++stage) {
-        SetTextureStageState(stage, 11, filter);  // minification
-        SetTextureStageState(stage, 10, filter);  // magnification
-        SetTextureStageState(stage, 12, filter);  // mipmap
+        SetTextureStageState(stage, TEXTURESTATE_MINFILTER, filter);
+        SetTextureStageState(stage, TEXTURESTATE_MAGFILTER, filter);
+        SetTextureStageState(stage, TEXTURESTATE_MIPFILTER, filter);
     }
 }
 
@@ -91,12 +85,14 @@ void D3DDriver::SetTextureStageState(unsigned stage, unsigned state, unsigned va
     if (m_pStateTranslator) m_pStateTranslator->SetTextureStageState(stage, state, value);
 }
 
-void D3DDriver::DisableTexturing() { SetTextureStageState(0, 0, 0); }
+void D3DDriver::DisableTexturing() {
+    SetTextureStageState(0, TEXTURESTATE_COLOROP, TEXTUREOP_DISABLE);
+}
 
 bool D3DDriver::DumpRenderStates() {
     if (!m_pStateTranslator) return false;
     m_pKernel->LogMessage("--- BEGIN STATE DUMP ---");
-    for (unsigned n = 0; n < state::kRenderStateCount; ++n) {
+    for (unsigned n = 0; n < RENDERSTATE_COUNT; ++n) {
         const state::StateRow& row = state::RenderStateRow(n);
         DWORD value;
         m_pStateTranslator->GetRawRenderState(row.d3dState, &value);
@@ -109,7 +105,7 @@ bool D3DDriver::DumpRenderStates() {
 bool D3DDriver::DumpTextureStageStates(unsigned stage) {
     if (!m_pStateTranslator) return false;
     m_pKernel->LogMessage("--- START TEXTURE STATE DUMP (Stage %d) ---", stage);
-    for (unsigned n = 0; n < state::kStageStateCount; ++n) {
+    for (unsigned n = 0; n < TEXTURESTATE_COUNT; ++n) {
         const state::StateRow& row = state::StageStateRow(n);
         DWORD value;
         m_pStateTranslator->GetRawTextureStageState(stage, row.d3dState, &value);

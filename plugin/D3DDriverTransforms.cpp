@@ -6,6 +6,7 @@
 #include <d3dx8.h>
 
 #include "plugin/D3DDriver.h"
+#include "plugin/state/ValueTables.h"
 
 namespace {
 
@@ -34,10 +35,6 @@ Matrix3D ToMatrix3D(const D3DXMATRIX& matrix) {
 }
 
 const D3DMATRIX* AsD3DMatrix(const Matrix3D* m) { return reinterpret_cast<const D3DMATRIX*>(m->m); }
-
-// Host light types 0 point, 1 spot, 2 directional; anything else is a point.
-constexpr D3DLIGHTTYPE kLightTypes[] = {D3DLIGHT_POINT, D3DLIGHT_SPOT, D3DLIGHT_DIRECTIONAL};
-static_assert(sizeof kLightTypes / sizeof kLightTypes[0] == 3, "three host light types");
 
 constexpr float kNearPlane = 1.0f;
 constexpr float kPerspectiveFarPlane = 500.0f;
@@ -113,7 +110,8 @@ void D3DDriver::SetLight(unsigned index, const LightDesc* light) {
         return;
     }
     D3DLIGHT8 d3dLight;
-    d3dLight.Type = light->type < 3 ? kLightTypes[light->type] : D3DLIGHT_POINT;
+    // An unknown light type is a point light, the table's fallback.
+    d3dLight.Type = static_cast<D3DLIGHTTYPE>(state::kLightTypes.Row(light->type).d3d);
     d3dLight.Diffuse = ColorValue(light->diffuse);
     d3dLight.Specular = ColorValue(light->specular);
     d3dLight.Ambient = ColorValue(light->ambient);

@@ -18,49 +18,52 @@ constexpr float kTextDepth = 0.9f;
 // the next character's two triangles in the 300-vertex buffer.
 constexpr unsigned kFlushVertexCount = 294;
 
-// Engine render states and values the font draws with.
+// Engine render states and values the font draws with: alpha-blended,
+// alpha-tested glyphs, solid and unlit, over everything.
 struct StateValue {
     unsigned state;
     unsigned value;
 };
 constexpr StateValue kTextRenderStates[] = {
-    {14, 1},  // alpha blending on
-    {7, 4},   // source blend: source alpha
-    {8, 5},   // destination blend: inverse source alpha
-    {5, 1},   // alpha test on
-    {11, 8},  // alpha reference 8
-    {12, 5},  // alpha test: not equal
-    {1, 2},   // solid fill
-    {9, 2},   // cull counter-clockwise faces
-    {0, 0},   // no depth test
-    {26, 0},  // no stencil
-    {43, 1},  // clipping on
-    {23, 0},  // no edge antialiasing
-    {55, 0},  // no user clip planes
-    {54, 0},  // no vertex blending
-    {70, 0},  // no indexed vertex blending
-    {15, 0},  // no fog
+    {RENDERSTATE_ALPHABLENDENABLE, TRUE},
+    {RENDERSTATE_SRCBLEND, BLEND_SRCALPHA},
+    {RENDERSTATE_DESTBLEND, BLEND_INVSRCALPHA},
+    {RENDERSTATE_ALPHATESTENABLE, TRUE},
+    {RENDERSTATE_ALPHAREF, 8},
+    {RENDERSTATE_BLENDFUNC, BLENDFUNC_NOTEQUAL},
+    {RENDERSTATE_FILLMODE, FILL_SOLID},
+    {RENDERSTATE_CULLMODE, CULL_CCW},
+    {RENDERSTATE_ZENABLE, D3DZB_FALSE},
+    {RENDERSTATE_STENCILENABLE, FALSE},
+    {RENDERSTATE_CLIPPING, TRUE},
+    {RENDERSTATE_EDGEANTIALIAS, FALSE},
+    {RENDERSTATE_CLIPPLANEENABLE, 0},  // no user clip planes
+    {RENDERSTATE_VERTEXBLEND, D3DVBF_DISABLE},
+    {RENDERSTATE_INDEXEDVERTEXBLENDENABLE, FALSE},
+    {RENDERSTATE_FOGENABLE, FALSE},
 };
 static_assert(sizeof kTextRenderStates / sizeof kTextRenderStates[0] == 16,
               "sixteen render states for text");
 
+// Stage 0 modulates the glyph texture by the diffuse colour, colour and
+// alpha, without mipmaps; stage 1 ends the cascade.
 struct StageStateValue {
     unsigned stage;
     unsigned state;
     unsigned value;
 };
 constexpr StageStateValue kTextStageStates[] = {
-    {0, 0, 3},   // colour: modulate
-    {0, 2, 5},   //   texture
-    {0, 3, 1},   //   by diffuse
-    {0, 1, 3},   // alpha: modulate
-    {0, 4, 5},   //   texture
-    {0, 5, 1},   //   by diffuse
-    {0, 12, 0},  // no mipmap filtering
-    {0, 13, 0},  // texture coordinate set 0
-    {0, 23, 0},  // no texture transform
-    {1, 0, 0},   // stage 1 colour disabled
-    {1, 1, 0},   // stage 1 alpha disabled
+    {0, TEXTURESTATE_COLOROP, TEXTUREOP_MODULATE},
+    {0, TEXTURESTATE_COLORARG1, TEXTUREARG_TEXTURE},
+    {0, TEXTURESTATE_COLORARG2, TEXTUREARG_DIFFUSE},
+    {0, TEXTURESTATE_ALPHAOP, TEXTUREOP_MODULATE},
+    {0, TEXTURESTATE_ALPHAARG1, TEXTUREARG_TEXTURE},
+    {0, TEXTURESTATE_ALPHAARG2, TEXTUREARG_DIFFUSE},
+    {0, TEXTURESTATE_MIPFILTER, D3DTEXF_NONE},
+    {0, TEXTURESTATE_TEXCOORDINDEX, 0},  // texture coordinate set 0
+    {0, TEXTURESTATE_TEXTURETRANSFORMFLAGS, D3DTTFF_DISABLE},
+    {1, TEXTURESTATE_COLOROP, TEXTUREOP_DISABLE},
+    {1, TEXTURESTATE_ALPHAOP, TEXTUREOP_DISABLE},
 };
 static_assert(sizeof kTextStageStates / sizeof kTextStageStates[0] == 11,
               "eleven stage states for text");

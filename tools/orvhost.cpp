@@ -1,9 +1,12 @@
-// A small host: loads the renderer plug-in the way the engine does, lists
-// what it reports, switches to a 640 x 480 window, draws the demo scene for a
-// number of frames (a lit, textured torus turning, textured and translucent
-// screen quads, debug text), dumps the device state to the log and saves a
-// screenshot. It runs on Windows (the system's Direct3D 8) and on Linux (the
-// stand-ins, which draw the quads and the text but not the transformed torus).
+// A small host, and an example of what a host does with the renderer
+// plug-in, step by step (see main): make the kernel, load the plug-in and
+// create its renderer, choose and set a display mode, load materials and
+// textures through the renderer, draw frames, and give everything back in
+// the reverse order. The demo scene is a lit, textured torus turning,
+// textured and translucent screen quads and debug text; at the end the
+// device state goes to the log and a screenshot is saved. It runs on Windows
+// (the system's Direct3D 8) and on Linux (the stand-ins, which draw the
+// quads and the text but not the transformed torus).
 //
 //   orvhost [--out DIRECTORY] [--frames N] [--examples DIRECTORY]
 //
@@ -54,6 +57,7 @@ bool ParseOptions(int argc, char** argv, Options* options) {
     return true;
 }
 
+// What a host would choose a display mode from.
 void ListAdapters(orvhost::Renderer& renderer) {
     const unsigned adapters = renderer->GetAdapterCount();
     for (unsigned adapter = 0; adapter < adapters; ++adapter) {
@@ -72,6 +76,8 @@ void ListAdapters(orvhost::Renderer& renderer) {
 
 bool DrawFrames(orvhost::Scene& scene, Window* window, int frames) {
     for (int frame = 0; frame < frames; ++frame) {
+        // The window answers its messages between frames, or the system
+        // takes it for hung.
         window->PumpMessages();
         if (!scene.DrawFrame(frame, frames)) return false;
         if (frame + 1 < frames) orvhost::PauseMilliseconds(kFramePause);
@@ -111,19 +117,29 @@ int main(int argc, char** argv) {
     const std::string shotPath = output("screenshot.bmp");
     std::remove(shotPath.c_str());
 
+    // 1. The kernel: the plug-in logs, opens files and finds the application
+    //    window through it, so it exists before the plug-in and outlives it.
     Kernel kernel(logPath.c_str(), false);
+    // 2. The plug-in: its version says which RenderDevice layout it
+    //    implements; CreatePlugin hands back the renderer (null without
+    //    Direct3D 8).
     orvhost::Renderer renderer(&kernel);
     if (!renderer.Load(orvhost::PluginPath())) return 1;
     std::printf("Renderer version: %lu\n", renderer.Version());
+    // 3. A display mode from those the adapters offer: here a 640 x 480
+    //    window, which needs no full-screen mode. Setting it creates the
+    //    device, and nothing can be drawn or loaded before.
     ListAdapters(renderer);
-
     if (!renderer->SetDisplayMode(kWidth, kHeight, 32, 60, 0, true)) {
         std::fprintf(stderr, "orvhost: the display could not be set; see %s\n", logPath.c_str());
         return 1;
     }
     std::printf("Display set: %u x %u windowed\n", kWidth, kHeight);
 
-    // The example materials name their textures relative to their own directory.
+    // 4. Materials and textures, made by the renderer, which shares them by
+    //    file name. The example materials name their textures relative to
+    //    their own directory, and file names go through the kernel's file
+    //    system.
     kernel.m_pFileSystem->SetBaseDirectory(options.examplesDirectory.c_str());
     orvhost::Scene scene(renderer.Device(), renderer.Version());
     if (!scene.Load()) {
@@ -132,12 +148,17 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::printf("Scene loaded from %s\n", options.examplesDirectory.c_str());
+    // 5. The frames (Scene::DrawFrame shows what one frame does, in order).
     const bool drawn = DrawFrames(scene, kernel.m_pWindow, options.frames);
+    // 6. Diagnostics: the device state to the log, and a screenshot.
     renderer->DumpRenderStates();
     renderer->DumpTextureStageStates(0);
     const bool saved = renderer->SaveScreenShot(shotPath.c_str());
     const bool presented =
         SavePresented(kernel.m_pWindow, output("presented.bmp"), output("presented.png"));
+    // 7. Everything the renderer made goes back to it while it still exists;
+    //    the renderer itself is deleted before its library is unloaded (the
+    //    Renderer's destructor), and the kernel goes last.
     scene.Release();
 
     std::printf("Frames drawn: %s\n", drawn ? "yes" : "no (see the log)");

@@ -22,8 +22,7 @@ struct Image {
 bool ReadBitmap(const std::string& path, Image* image);
 // Writes a top-down 32-bit Windows bitmap.
 bool WriteBitmap(const std::string& path, const Image& image);
-// Writes an 8-bit RGB PNG (alpha dropped) with stored, uncompressed deflate
-// blocks: no image library is needed on either platform.
+// Writes an 8-bit RGB PNG (alpha dropped) with libpng.
 bool WritePng(const std::string& path, const Image& image);
 
 }  // namespace orvhost

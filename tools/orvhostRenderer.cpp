@@ -18,6 +18,13 @@ bool Renderer::Load(const std::string& path) {
         return false;
     }
     m_Version = version();
+    // The host calls the renderer through its virtual table: a plug-in of
+    // another layout must not be created.
+    if (m_Version != kRendererVersion) {
+        std::fprintf(stderr, "%s implements renderer version %lu, this host %lu\n", path.c_str(),
+                     m_Version, kRendererVersion);
+        return false;
+    }
     m_pDevice = create(m_pKernel);
     if (!m_pDevice) std::fprintf(stderr, "the plug-in could not create a renderer\n");
     return m_pDevice != nullptr;

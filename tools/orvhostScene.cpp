@@ -36,9 +36,6 @@ constexpr unsigned long kWhite = 0xFFFFFFFF;
 constexpr unsigned long kPanelColour = 0xA0000000;  // black, 63 % opaque
 constexpr unsigned long kPaneColour = 0xFFA8D8FF;   // a blue tint over the glass's own alpha
 
-// Engine texture-stage state 0 (colour operation) and its value 0 (disable).
-constexpr unsigned kColourOp = 0, kDisable = 0;
-
 // Row-vector transforms, as the device takes them.
 Matrix3D RotationX(float angle) {
     const float c = std::cos(angle), s = std::sin(angle);
@@ -147,7 +144,7 @@ bool Scene::MakeQuads() {
 // again for every new device; the demo sets them every frame.
 void Scene::SetLights() {
     LightDesc light = {};
-    light.type = 2;  // directional
+    light.type = LIGHT_DIRECTIONAL;
     light.diffuse = kWhite;
     light.specular = kWhite;
     light.ambient = 0xFF000000;
@@ -169,8 +166,11 @@ bool Scene::DrawTorus(int frame) {
     const Matrix3D identity;
     m_pDevice->SetWorldMatrix(&world);
     m_pDevice->SetViewMatrix(&identity);
+    // The material sets culling, blending and depth now, and its layers'
+    // texture stages at every pass of every draw.
     m_pDevice->SetMaterial(m_pMaterial);
     SetLights();
+    // The draw reads the vertex buffer bound last.
     m_pDevice->SetVertexBuffer(m_pTorus);
     return m_pDevice->RenderVertexBuffer(PRIMITIVE_TRIANGLELIST, m_TorusTriangles);
 }
@@ -178,9 +178,10 @@ bool Scene::DrawTorus(int frame) {
 // Screen quads without a material: each quad's colour times the texture on
 // stage 0, blended by alpha over the frame, without depth test.
 bool Scene::DrawOverlay() {
+    // No material: the renderer's neutral state, which the quads draw with.
     m_pDevice->SetMaterial(nullptr);
     // The material's second layer left stage 1 on; the quads use stage 0 alone.
-    m_pDevice->SetTextureStageState(1, kColourOp, kDisable);
+    m_pDevice->SetTextureStageState(1, TEXTURESTATE_COLOROP, TEXTUREOP_DISABLE);
     m_pDevice->SetZEnable(false);
     const struct {
         ScreenQuad* quad;
@@ -199,6 +200,10 @@ bool Scene::DrawOverlay() {
     return true;
 }
 
+// A frame in the order the renderer takes it: begin the scene (which zeroes
+// the triangle count) and clear; the geometry with its transforms, material
+// and lights; the screen quads over it; text, queued by PrintText and drawn
+// by EndScene, which also presents the frame.
 bool Scene::DrawFrame(int frame, int frames) {
     m_pDevice->SetClearColor(m_pDevice->ToD3DColor(Color(0.12f, 0.16f, 0.24f, 1.0f)));
     if (!m_pDevice->BeginScene()) return false;
@@ -228,6 +233,7 @@ void Scene::Release() {
         *texture = nullptr;
     }
     if (m_pTorus) {
+        // Unbound first: the device must not draw from a destroyed buffer.
         m_pDevice->SetVertexBuffer(nullptr);
         m_pDevice->DestroyVertexBuffer(m_pTorus);
     }

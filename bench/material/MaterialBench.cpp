@@ -94,7 +94,7 @@ void EightLayerDrawOnTwoStages(benchmark::State& state) {
         return state.SkipWithError("no host vertex buffer");
     Material* material = display->CreateMaterial();
     material->SetFrameBlend(false);
-    for (int i = 0; i < 8; ++i) material->AddLayer()->SetColorOp(i == 0 ? 3 : 4);
+    for (int i = 0; i < 8; ++i) material->AddLayer()->SetColorOp(i == 0 ? TEXTUREOP_MODULATE : TEXTUREOP_MODULATE2X);
     display->SetMaterial(material);
 
     D3DMATRIX scroll = {};

@@ -24,7 +24,7 @@ void SetRenderStateTranslated(benchmark::State& state) {
     unsigned engineState = 0;
     for (auto _ : state) {
         display->SetRenderState(engineState, engineState & 7);
-        engineState = (engineState + 1) % 76;
+        engineState = (engineState + 1) % RENDERSTATE_COUNT;
     }
     state.SetItemsProcessed(state.iterations());
 }
@@ -35,7 +35,8 @@ void SetTextureStageStateTranslated(benchmark::State& state) {
     if (!display) return state.SkipWithError("no display");
     unsigned engineState = 0;
     for (auto _ : state) {
-        display->SetTextureStageState(engineState & 7, engineState % 27, engineState & 15);
+        display->SetTextureStageState(engineState & 7, engineState % TEXTURESTATE_COUNT,
+                                      engineState & 15);
         ++engineState;
     }
     state.SetItemsProcessed(state.iterations());

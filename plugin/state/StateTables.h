@@ -1,36 +1,23 @@
-// The engine's device-state numbering and its translation to Direct3D 8.
-// Engine render states run densely from 0 to 75 and stage states from 0 to 26;
-// their values are small enumerations counted from 0. Each row names the
-// Direct3D state the engine state drives and the value table its value
-// passes through.
+// The engine's device-state numbering (host/EngineNumbering.h) and its
+// translation to Direct3D 8. Each row names the Direct3D state the engine
+// state drives and the value table its value passes through (ValueTables.h).
 #pragma once
 
 #include <d3d8.h>
 
 #include <cstdint>
 
+#include "plugin/state/ValueTables.h"
+
 namespace state {
 
-enum class ValueTable : uint8_t {
-    Unchanged,
-    Fill,
-    Shade,
-    Cull,
-    Compare,
-    Blend,
-    Operation,
-    Argument,
-    Addressing,
-};
-
 struct StateRow {
+    int32_t engine;
     const char* name;  // as the state dump prints it
     DWORD d3dState;
-    ValueTable values;
+    const ValueNumbering* values;  // null: the value reaches the device unchanged
 };
 
-constexpr unsigned kRenderStateCount = 76;
-constexpr unsigned kStageStateCount = 27;
 // Texture stages a Direct3D 8 device can address.
 constexpr unsigned kStageCount = 8;
 
@@ -39,8 +26,8 @@ constexpr unsigned kStageCount = 8;
 const StateRow& RenderStateRow(unsigned engineState);
 const StateRow& StageStateRow(unsigned engineState);
 
-// The Direct3D value of an engine value; values a table does not list take
-// the table's fallback.
-DWORD TranslateValue(ValueTable table, unsigned engineValue);
+// The Direct3D value of an engine value: unchanged without a table; values a
+// table does not list take the table's fallback.
+DWORD TranslateValue(const ValueNumbering* values, unsigned engineValue);
 
 }  // namespace state

@@ -149,8 +149,8 @@ TEST_F(Draws, QuadDrawsAFanWithItsStatesWhenNoMaterialIsCurrent) {
     ScreenQuad* quad = MakeQuad(10, 20, 110, 70, 0x80FF8040);
     ASSERT_NE(quad, nullptr);
     m_pRenderer->SetAlphaBlendEnable(false);
-    m_pRenderer->SetTextureStageState(0, 0, 1);
-    m_pRenderer->SetRenderState(7, 1);
+    m_pRenderer->SetTextureStageState(0, TEXTURESTATE_COLOROP, TEXTUREOP_SELECTARG1);
+    m_pRenderer->SetRenderState(RENDERSTATE_SRCBLEND, BLEND_ONE);
     orvd3d8::ClearDraws(m_pD3D);
     ASSERT_TRUE(m_pRenderer->RenderScreenQuad(quad));
 

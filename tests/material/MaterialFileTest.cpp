@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "host/FileSystem.h"
 #include "host/Material.h"
 #include "host/MaterialLayer.h"
 #include "host/OML.h"
@@ -35,7 +36,7 @@ TEST_F(MaterialFile, ParametersAtTheirEdgesAndTheReadingDefaults) {
         {"Ambient", "0.25", [](Material* m) { return m->GetAmbient().r + m->GetAmbient().b; }, 0.75f},
         {"Shinyness", "", [](Material* m) { return m->GetShininess(); }, 1.0f},
         {"ZWrite", " Enable", [](Material* m) { return float(m->GetZWrite()); }, 0.0f},
-        {"ZFunc", "GREATER_equal", [](Material* m) { return float(m->GetZFunc()); }, 5.0f},
+        {"ZFunc", "GREATER_equal", [](Material* m) { return float(m->GetZFunc()); }, COMPARE_GREATEREQUAL},
     };
     Material* material = m_pRenderer->CreateMaterial();
     for (const auto& c : cases) {
@@ -66,7 +67,7 @@ TEST_F(MaterialFile, OnlySettingsOffTheirDefaultsAreWritten) {
     EXPECT_EQ(Param(plain, "Shinyness"), "1");
 
     // Outside the table: the keyword of the comparison the device uses.
-    material->SetZFunc(9);
+    material->SetZFunc(COMPARE_COUNT);
     OML outside;
     ASSERT_TRUE(material->WriteTo(&outside));
     EXPECT_EQ(Param(outside, "ZFunc"), "less_equal");
@@ -74,13 +75,67 @@ TEST_F(MaterialFile, OnlySettingsOffTheirDefaultsAreWritten) {
     // Layer blend factors are written when off their defaults; a layer
     // without a texture is written but the writer says it cannot be read back.
     MaterialLayer* layer = material->AddLayer();
-    layer->SetSrcBlend(6);
-    layer->SetDestBlend(13);  // outside the table
+    layer->SetSrcBlend(BLEND_DESTALPHA);
+    layer->SetDestBlend(BLEND_COUNT);  // outside the table
     OML tag;
     EXPECT_FALSE(material->WriteTo(&tag));
     ASSERT_EQ(tag.GetTagCount(), 1);
     EXPECT_EQ(Param(*tag.GetTag(0), "SrcBlend"), "dest_alpha");
     EXPECT_EQ(Param(*tag.GetTag(0), "DestBlend"), "zero");
+}
+
+TEST_F(MaterialFile, EveryValueWrittenReadsBackToTheDeviceStateItGave) {
+    // Each keyword setting over its engine values, the first value past them
+    // and an unknown keyword's -1: written, read into a second material and
+    // drawn with, it gives the device what the value itself gave.
+    const struct {
+        const char* name;
+        int count;
+        void (*set)(Material*, int);
+        int (*get)(Material*);
+        bool stage;      // a state of stage 0, else a render state
+        DWORD d3dState;
+    } settings[] = {
+        {"ColorOp", TEXTUREOP_COUNT, [](Material* m, int v) { m->GetLayer(0)->SetColorOp(v); },
+         [](Material* m) { return m->GetLayer(0)->GetColorOp(); }, true, D3DTSS_COLOROP},
+        {"AlphaArg1", TEXTUREARG_COUNT, [](Material* m, int v) { m->GetLayer(0)->SetAlphaArg1(v); },
+         [](Material* m) { return m->GetLayer(0)->GetAlphaArg1(); }, true, D3DTSS_ALPHAARG1},
+        {"AddressingType", ADDRESS_COUNT,
+         [](Material* m, int v) { m->GetLayer(0)->SetAddressing(v); },
+         [](Material* m) { return m->GetLayer(0)->GetAddressing(); }, true, D3DTSS_ADDRESSW},
+        {"DestBlend", BLEND_COUNT, [](Material* m, int v) { m->GetLayer(0)->SetDestBlend(v); },
+         [](Material* m) { return m->GetLayer(0)->GetDestBlend(); }, false, D3DRS_DESTBLEND},
+        {"ZFunc", COMPARE_COUNT, [](Material* m, int v) { m->SetZFunc(v); },
+         [](Material* m) { return m->GetZFunc(); }, false, D3DRS_ZFUNC},
+    };
+    kernel()->m_pFileSystem->SetBaseDirectory(ORV_EXAMPLES_DIR);
+    Material* original = m_pRenderer->CreateMaterial();
+    Material* copy = m_pRenderer->CreateMaterial();
+    ASSERT_NE(original->AddLayer("textures/stone.bmp"), nullptr);
+    ASSERT_TRUE(m_pRenderer->BeginScene());
+    const auto drawnWith = [this](Material* material, const auto& setting) {
+        m_pRenderer->SetMaterial(nullptr);
+        m_pRenderer->SetMaterial(material);
+        EXPECT_TRUE(DrawTriangle());
+        return setting.stage
+                   ? StageState(0, static_cast<D3DTEXTURESTAGESTATETYPE>(setting.d3dState))
+                   : RenderState(static_cast<D3DRENDERSTATETYPE>(setting.d3dState));
+    };
+    for (const auto& setting : settings) {
+        for (int value = -1; value <= setting.count; ++value) {
+            setting.set(original, value);
+            OML written;
+            ASSERT_TRUE(original->WriteTo(&written));
+            ASSERT_TRUE(copy->ReadFrom(&written));
+            if (value >= 0 && value < setting.count) {
+                EXPECT_EQ(setting.get(copy), value) << setting.name;
+            }
+            EXPECT_EQ(drawnWith(copy, setting), drawnWith(original, setting))
+                << setting.name << " " << value;
+        }
+    }
+    m_pRenderer->SetMaterial(nullptr);
+    EXPECT_TRUE(m_pRenderer->EndScene());
 }
 
 TEST_F(MaterialFile, NumbersUseADecimalPointWhateverTheLocale) {
@@ -109,7 +164,7 @@ TEST_F(MaterialFile, SavedAndLoadedBackAsTheSameMaterial) {
     Material* original = m_pRenderer->CreateMaterial();
     original->SetDiffuse(1.0f, 0.75f, 0.0f);
     original->SetShininess(42.0f);
-    original->SetZFunc(7);
+    original->SetZFunc(COMPARE_ALWAYS);
     const std::string path = OutputPath("round-trip.xml");
     ClearLines();
     ASSERT_TRUE(original->SaveToFile(path.c_str()));
@@ -117,7 +172,7 @@ TEST_F(MaterialFile, SavedAndLoadedBackAsTheSameMaterial) {
     ASSERT_NE(loaded, nullptr);
     EXPECT_EQ(loaded->GetDiffuse().g, 0.75f);
     EXPECT_EQ(loaded->GetShininess(), 42.0f);
-    EXPECT_EQ(loaded->GetZFunc(), 7);
+    EXPECT_EQ(loaded->GetZFunc(), COMPARE_ALWAYS);
     EXPECT_EQ(loaded->GetRefCount(), 1);
     EXPECT_TRUE(Lines().empty());
 }

@@ -131,9 +131,9 @@ TEST_F(MaterialPasses, ALayerSetsItsStageInOrder) {
     Open(8);
     Material* material = m_pRenderer->CreateMaterial();
     MaterialLayer* first = material->AddLayer();
-    first->SetAddressing(2);
-    first->SetColorOp(23);
-    first->SetSrcBlend(6);
+    first->SetAddressing(ADDRESS_CLAMP);
+    first->SetColorOp(TEXTUREOP_DOTPRODUCT3);
+    first->SetSrcBlend(BLEND_DESTALPHA);
     material->AddLayer()->SetAddressing(-1);  // unknown: wraps
     ASSERT_TRUE(m_pRenderer->SetMaterial(material));
     orvplatform::ClearJournal();

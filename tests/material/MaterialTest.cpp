@@ -20,7 +20,7 @@ TEST_F(MaterialTest, MakingAMaterialCurrentAppliesItsSettingsInOrder) {
     material->SetZWrite(false);
     material->SetZFunc(-1);  // an unknown keyword's -1 compares less-or-equal
     material->SetDiffuse(0.1f, 0.2f, 0.3f);
-    m_pRenderer->SetRenderState(0, 0);  // depth test off, to see it come back
+    m_pRenderer->SetRenderState(RENDERSTATE_ZENABLE, D3DZB_FALSE);  // to see it come back
     orvplatform::ClearJournal();
 
     EXPECT_TRUE(m_pRenderer->SetMaterial(material));
@@ -62,7 +62,7 @@ TEST_F(MaterialTest, TheDriverHoldsOneReferenceWhileAMaterialIsCurrent) {
     EXPECT_TRUE(m_pRenderer->SetMaterial(second));
 
     // Releasing the current material puts the device into the neutral state.
-    m_pRenderer->SetRenderState(7, 6);
+    m_pRenderer->SetRenderState(RENDERSTATE_SRCBLEND, BLEND_DESTALPHA);
     EXPECT_TRUE(m_pRenderer->ReleaseMaterial(second));
     EXPECT_EQ(m_pRenderer->GetMaterial(), nullptr);
     EXPECT_EQ(RenderState(D3DRS_SRCBLEND), static_cast<DWORD>(D3DBLEND_ONE));

@@ -66,15 +66,15 @@ protected:
         // State without a device to hold it: nothing is set, getters say 0.
         device->SetViewport(0, 640, 0, 480);
         device->SetDefaultStates();
-        device->SetRenderState(7, 4);
-        device->SetShadeMode(1);
-        device->SetFillMode(2);
-        device->SetCullMode(2);
+        device->SetRenderState(RENDERSTATE_SRCBLEND, BLEND_SRCALPHA);
+        device->SetShadeMode(SHADE_GOURAUD);
+        device->SetFillMode(FILL_SOLID);
+        device->SetCullMode(CULL_CCW);
         device->SetZEnable(true);
-        device->SetZFunc(3);
+        device->SetZFunc(COMPARE_LESSEQUAL);
         device->SetAlphaBlendEnable(true);
-        device->SetSrcBlend(4);
-        device->SetDestBlend(5);
+        device->SetSrcBlend(BLEND_SRCALPHA);
+        device->SetDestBlend(BLEND_INVSRCALPHA);
         EXPECT_FALSE(device->GetZEnable());
         EXPECT_FALSE(device->GetAlphaBlendEnable());
         device->SetLighting(true);
@@ -82,7 +82,7 @@ protected:
         LightDesc light = {};
         device->SetLight(0, &light);
         device->EnableLight(0, true);
-        device->SetTextureStageState(0, 0, 3);
+        device->SetTextureStageState(0, TEXTURESTATE_COLOROP, TEXTUREOP_MODULATE);
         device->DisableTexturing();
         device->SetTexture(0, nullptr);
 

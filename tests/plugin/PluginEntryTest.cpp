@@ -24,9 +24,9 @@ TEST_F(PluginEntry, SettingsWithoutADisplayAreKeptQuietlyAndTextWaits) {
     RenderDevice* device = Create();
     EXPECT_EQ(orvplatform::CountOf("IDirect3D8::CreateDevice"), 0u);
     EXPECT_TRUE(device->PrintText(0, 0, "queued for later"));
-    device->SetRenderState(1, 1);
-    device->SetTextureStageState(0, 0, 1);
-    device->SetTextureFilter(2);
+    device->SetRenderState(RENDERSTATE_FILLMODE, FILL_WIREFRAME);
+    device->SetTextureStageState(0, TEXTURESTATE_COLOROP, TEXTUREOP_SELECTARG1);
+    device->SetTextureFilter(D3DTEXF_LINEAR);
     device->SetLight(0, nullptr);
     EXPECT_FALSE(device->GetZEnable());
     const Matrix3D world(2, 0, 0, 0, 0, 2, 0, 0, 0, 0, 2, 0, 1, 2, 3, 1);

@@ -64,7 +64,10 @@ TEST_F(Transforms, LightsAreTranslatedFromTheHostsDescription) {
     const struct {
         uint32_t hostType;
         D3DLIGHTTYPE d3dType;
-    } types[] = {{1, D3DLIGHT_SPOT}, {2, D3DLIGHT_DIRECTIONAL}, {7, D3DLIGHT_POINT}};
+    } types[] = {{LIGHT_SPOT, D3DLIGHT_SPOT},
+                 {LIGHT_DIRECTIONAL, D3DLIGHT_DIRECTIONAL},
+                 {LIGHT_COUNT, D3DLIGHT_POINT},  // unknown: a point light
+                 {7, D3DLIGHT_POINT}};
     for (const auto& type : types) {
         light.type = type.hostType;
         m_pRenderer->SetLight(2, &light);

@@ -13,8 +13,8 @@ using orvtest::DisplayTest;
 class StateDump : public DisplayTest {};
 
 TEST_F(StateDump, RenderDumpPrintsDirect3DValuesUnderEngineNames) {
-    m_pRenderer->SetRenderState(12, 5);           // the alpha-test comparison
-    m_pRenderer->SetRenderState(18, 0xFF000000u);  // fog colour: printed signed
+    m_pRenderer->SetRenderState(RENDERSTATE_BLENDFUNC, BLENDFUNC_NOTEQUAL);
+    m_pRenderer->SetRenderState(RENDERSTATE_FOGCOLOR, 0xFF000000u);  // printed signed
     ClearLines();
     ASSERT_TRUE(m_pRenderer->DumpRenderStates());
     const std::vector<std::string> lines = Lines();

@@ -18,15 +18,15 @@ TEST_F(StateTranslation, RenderStatesGoThroughTheirValueTables) {
         DWORD expected;
     };
     const Case cases[] = {
-        {1, 9, D3DRS_FILLMODE, D3DFILL_SOLID},  // out of range: solid
+        {RENDERSTATE_FILLMODE, 9, D3DRS_FILLMODE, D3DFILL_SOLID},  // out of range: solid
         // The compare table swaps greater-or-equal and not-equal ...
-        {10, 5, D3DRS_ZFUNC, D3DCMP_GREATEREQUAL},
-        {10, 6, D3DRS_ZFUNC, D3DCMP_NOTEQUAL},
+        {RENDERSTATE_ZFUNC, COMPARE_GREATEREQUAL, D3DRS_ZFUNC, D3DCMP_GREATEREQUAL},
+        {RENDERSTATE_ZFUNC, COMPARE_NOTEQUAL, D3DRS_ZFUNC, D3DCMP_NOTEQUAL},
         // ... the alpha-test comparison goes through the blend table (n + 1).
-        {12, 5, D3DRS_ALPHAFUNC, D3DCMP_NOTEQUAL},
-        {8, 0xFFFFFFFFu, D3DRS_DESTBLEND, D3DBLEND_ZERO},
+        {RENDERSTATE_BLENDFUNC, BLENDFUNC_NOTEQUAL, D3DRS_ALPHAFUNC, D3DCMP_NOTEQUAL},
+        {RENDERSTATE_DESTBLEND, 0xFFFFFFFFu, D3DRS_DESTBLEND, D3DBLEND_ZERO},
         // The last row of the table.
-        {75, 1, D3DRS_NORMALORDER, 1},
+        {RENDERSTATE_NORMALORDER, 1, D3DRS_NORMALORDER, 1},
     };
     for (const Case& c : cases) {
         m_pRenderer->SetRenderState(c.state, c.value);
@@ -34,7 +34,7 @@ TEST_F(StateTranslation, RenderStatesGoThroughTheirValueTables) {
     }
 
     // A state outside the table drives z-enable.
-    m_pRenderer->SetRenderState(0, 0);
+    m_pRenderer->SetRenderState(RENDERSTATE_ZENABLE, D3DZB_FALSE);
     m_pRenderer->SetRenderState(80, 1);
     EXPECT_EQ(RenderState(D3DRS_ZENABLE), 1u);
 }
@@ -46,9 +46,9 @@ TEST_F(StateTranslation, StageStatesGoThroughTheirValueTables) {
         DWORD expected;
     };
     const Case cases[] = {
-        {0, 0, 26, D3DTSS_COLOROP, D3DTOP_DISABLE},
-        {1, 5, 9, D3DTSS_ALPHAARG2, D3DTA_CURRENT},
-        {0, 16, 0xFFFFFFFFu, D3DTSS_ADDRESSW, D3DTADDRESS_WRAP},
+        {0, TEXTURESTATE_COLOROP, TEXTUREOP_COUNT, D3DTSS_COLOROP, D3DTOP_DISABLE},
+        {1, TEXTURESTATE_ALPHAARG2, TEXTUREARG_COUNT, D3DTSS_ALPHAARG2, D3DTA_CURRENT},
+        {0, TEXTURESTATE_ADDRESSW, 0xFFFFFFFFu, D3DTSS_ADDRESSW, D3DTADDRESS_WRAP},
         {3, 99, 0, D3DTSS_COLOROP, D3DTOP_DISABLE},  // outside the table: colour op
     };
     for (const Case& c : cases) {
@@ -81,10 +81,10 @@ TEST_F(StateTranslation, TheTextureFilterReachesEveryStageInOrder) {
 }
 
 TEST_F(StateTranslation, TheNeutralMaterialStateIsReappliedByANullMaterial) {
-    m_pRenderer->SetRenderState(7, 6);
-    m_pRenderer->SetCullMode(0);
-    m_pRenderer->SetRenderState(4, 0);
-    m_pRenderer->SetTextureStageState(1, 0, 3);
+    m_pRenderer->SetRenderState(RENDERSTATE_SRCBLEND, BLEND_DESTALPHA);
+    m_pRenderer->SetCullMode(CULL_NONE);
+    m_pRenderer->SetRenderState(RENDERSTATE_ZWRITEENABLE, FALSE);
+    m_pRenderer->SetTextureStageState(1, TEXTURESTATE_COLOROP, TEXTUREOP_MODULATE);
     EXPECT_TRUE(m_pRenderer->SetMaterial(nullptr));
     EXPECT_EQ(RenderState(D3DRS_SRCBLEND), static_cast<DWORD>(D3DBLEND_ONE));
     EXPECT_EQ(RenderState(D3DRS_CULLMODE), static_cast<DWORD>(D3DCULL_CCW));

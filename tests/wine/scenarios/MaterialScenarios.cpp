@@ -15,10 +15,6 @@ namespace {
 
 using namespace winesuite;
 
-// Engine values: texture operation and argument, blend factors, compare functions.
-constexpr int kSelectArg1 = 1, kCurrent = 0;
-constexpr int kBlendZero = 0, kBlendOne = 1, kLessEqual = 3, kAlways = 7;
-
 Material* MakeMaterial(RenderDevice* device, bool culling, bool frameBlend, bool zWrite, int zFunc) {
     Material* material = device->CreateMaterial();
     if (!material) return nullptr;
@@ -35,18 +31,18 @@ Material* MakeMaterial(RenderDevice* device, bool culling, bool frameBlend, bool
 MaterialLayer* AddPassThroughLayer(Material* material, int destBlend) {
     MaterialLayer* layer = material->AddLayer();
     if (!layer) return nullptr;
-    layer->SetColorOp(kSelectArg1);
-    layer->SetColorArg1(kCurrent);
-    layer->SetAlphaOp(kSelectArg1);
-    layer->SetAlphaArg1(kCurrent);
-    layer->SetSrcBlend(kBlendOne);
+    layer->SetColorOp(TEXTUREOP_SELECTARG1);
+    layer->SetColorArg1(TEXTUREARG_CURRENT);
+    layer->SetAlphaOp(TEXTUREOP_SELECTARG1);
+    layer->SetAlphaArg1(TEXTUREARG_CURRENT);
+    layer->SetSrcBlend(BLEND_ONE);
     layer->SetDestBlend(destBlend);
     return layer;
 }
 
 void SetLight(RenderDevice* device) {
     LightDesc light = {};
-    light.type = 2;  // directional
+    light.type = LIGHT_DIRECTIONAL;
     light.diffuse = kLightDiffuse;
     light.ambient = light.specular = 0xFF000000u;
     light.range = 1000.0f;
@@ -63,13 +59,13 @@ void SetLight(RenderDevice* device) {
 WINE_SCENARIO(materials) {
     RenderDevice* device = scenario.Device();
     if (!OpenWindowed(scenario)) return;
-    Material* plain = MakeMaterial(device, true, false, true, kLessEqual);
-    Material* unculled = MakeMaterial(device, false, false, true, kLessEqual);
-    Material* blended = MakeMaterial(device, true, true, true, kLessEqual);
-    Material* always = MakeMaterial(device, true, false, true, kAlways);
-    Material* unwritten = MakeMaterial(device, true, false, false, kLessEqual);
-    Material* tenLayers = MakeMaterial(device, true, false, true, kLessEqual);
-    Material* split = MakeMaterial(device, true, false, true, kLessEqual);
+    Material* plain = MakeMaterial(device, true, false, true, COMPARE_LESSEQUAL);
+    Material* unculled = MakeMaterial(device, false, false, true, COMPARE_LESSEQUAL);
+    Material* blended = MakeMaterial(device, true, true, true, COMPARE_LESSEQUAL);
+    Material* always = MakeMaterial(device, true, false, true, COMPARE_ALWAYS);
+    Material* unwritten = MakeMaterial(device, true, false, false, COMPARE_LESSEQUAL);
+    Material* tenLayers = MakeMaterial(device, true, false, true, COMPARE_LESSEQUAL);
+    Material* split = MakeMaterial(device, true, false, true, COMPARE_LESSEQUAL);
     const std::vector<Material*> materials = {plain,     unculled,  blended,
                                               always,    unwritten, tenLayers, split};
     bool made = true;
@@ -81,9 +77,9 @@ WINE_SCENARIO(materials) {
         for (Material* material : {plain, unculled, blended, always, unwritten})
             made = material->AddLayer() && made;
         for (int i = 0; i < 10; ++i)
-            made = AddPassThroughLayer(tenLayers, i == 9 ? kBlendOne : kBlendZero) && made;
+            made = AddPassThroughLayer(tenLayers, i == 9 ? BLEND_ONE : BLEND_ZERO) && made;
         for (int i = 0; i < 3; ++i) {
-            MaterialLayer* layer = AddPassThroughLayer(split, i == 0 ? kBlendZero : kBlendOne);
+            MaterialLayer* layer = AddPassThroughLayer(split, i == 0 ? BLEND_ZERO : BLEND_ONE);
             if (layer) layer->SetLighting(i == 1);
             made = layer && made;
         }

@@ -97,8 +97,8 @@ WINE_SCENARIO(textures) {
         made = over != nullptr;
         if (over) {
             materials[1]->SetFrameBlend(false);
-            over->SetColorArg2(0);  // current: texture x the stages before
-            over->SetAlphaArg2(0);
+            over->SetColorArg2(TEXTUREARG_CURRENT);  // texture x the stages before
+            over->SetAlphaArg2(TEXTUREARG_CURRENT);
         }
     }
     scenario.Fact("made", made);

@@ -1,0 +1,66 @@
+// The demo host's PNG files, as libpng reads them back: every pixel's colour,
+// no alpha channel, and nothing written for an image that has no pixels.
+#include <gtest/gtest.h>
+
+#include <png.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "orvhostImage.h"
+
+namespace {
+
+std::string OutputFile(const std::string& name) {
+    std::filesystem::create_directories(ORV_TEST_OUTPUT_DIR);
+    return std::string(ORV_TEST_OUTPUT_DIR) + "/" + name;
+}
+
+TEST(HostImage, PngFilesHoldEveryPixelsColourWithoutAlpha) {
+    const struct {
+        int width, height;
+    } sizes[] = {{1, 1}, {3, 2}, {301, 233}};  // the last one more than 64 KiB of pixels
+    for (const auto& size : sizes) {
+        orvhost::Image image;
+        image.width = size.width;
+        image.height = size.height;
+        for (int i = 0; i < size.width * size.height; ++i)
+            image.argb.push_back(static_cast<uint32_t>(i) * 2654435761u);  // alpha varies too
+        const std::string path = OutputFile("image.png");
+        ASSERT_TRUE(orvhost::WritePng(path, image));
+
+        png_image read = {};
+        read.version = PNG_IMAGE_VERSION;
+        ASSERT_NE(png_image_begin_read_from_file(&read, path.c_str()), 0) << read.message;
+        EXPECT_EQ(read.format, static_cast<png_uint_32>(PNG_FORMAT_RGB));
+        ASSERT_EQ(read.width, static_cast<png_uint_32>(size.width));
+        ASSERT_EQ(read.height, static_cast<png_uint_32>(size.height));
+        std::vector<uint8_t> rgb(PNG_IMAGE_SIZE(read));
+        ASSERT_NE(png_image_finish_read(&read, nullptr, rgb.data(), 0, nullptr), 0) << read.message;
+        for (size_t i = 0; i < image.argb.size(); ++i) {
+            const uint32_t expected = image.argb[i] & 0xFFFFFF;
+            const uint32_t found = uint32_t{rgb[3 * i]} << 16 | uint32_t{rgb[3 * i + 1]} << 8 |
+                                   rgb[3 * i + 2];
+            ASSERT_EQ(found, expected) << size.width << " x " << size.height << ", pixel " << i;
+        }
+    }
+}
+
+TEST(HostImage, PngFilesAreRefusedWithoutPixelsOrAPlaceToGo) {
+    orvhost::Image empty;
+    orvhost::Image truncated;
+    truncated.width = 4;
+    truncated.height = 4;
+    truncated.argb.assign(15, 0);
+    for (const orvhost::Image* image : {&empty, &truncated}) {
+        const std::string path = OutputFile("refused.png");
+        std::remove(path.c_str());
+        EXPECT_FALSE(orvhost::WritePng(path, *image));
+        EXPECT_FALSE(std::filesystem::exists(path));
+    }
+    truncated.argb.push_back(0);
+    EXPECT_FALSE(orvhost::WritePng(OutputFile("absent/image.png"), truncated));
+}
+
+}  // namespace
