@@ -78,4 +78,10 @@ jobs=${FUZZ_JOBS:-1}
 if [ "$jobs" -gt 1 ]; then
   options+=(-fork="$jobs")
 fi
-"$fuzzer" "${options[@]}" -max_total_time="$mode" "$corpus" "${inputs[@]}"
+status=0
+"$fuzzer" "${options[@]}" -max_total_time="$mode" "$corpus" "${inputs[@]}" || status=$?
+if [ $status -ne 0 ]; then
+  echo "run-fuzzer.sh: fuzz_$target found a fault; its input is in $artifacts/." >&2
+  echo "Fix it, then keep the input in tests/fuzz/regressions/$target/." >&2
+fi
+exit $status
