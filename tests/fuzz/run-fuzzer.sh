@@ -10,7 +10,8 @@
 # TARGET is image, zar, material or markup. Inputs that crash, leak or break
 # an expectation are written to BUILD_DIR/tests/fuzz/artifacts/TARGET/; once
 # the fault is fixed, such an input goes into regressions/TARGET/ here.
-# FUZZ_JOBS runs that many fuzzing processes side by side (default 1).
+# FUZZ_JOBS runs that many fuzzing processes side by side (default 1);
+# FUZZ_OPTIONS adds libFuzzer options (for example -use_value_profile=1).
 set -euo pipefail
 
 if [ $# -ne 3 ]; then
@@ -52,6 +53,8 @@ export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 options=(-rss_limit_mb=2048 -malloc_limit_mb=1536 -timeout=60 -max_len=$max_len
          -print_final_stats=1 -artifact_prefix="$artifacts/")
 [ -n "$dictionary" ] && options+=(-dict="$dictionary")
+# shellcheck disable=SC2206  # several options, split at blanks
+options+=(${FUZZ_OPTIONS:-})
 
 # The targets hand every input to the kernel's file system as a file in a
 # scratch directory of their own: in memory where the machine has room for it,
