@@ -46,12 +46,11 @@ fi
 
 artifacts=$build/tests/fuzz/artifacts/$target
 mkdir -p "$artifacts"
-# A single allocation beyond what any texture of the stand-in needs fails;
-# the process as a whole may use 2 GB.
+# A single allocation beyond the largest texture of the stand-in (16384 x
+# 16384 x 4 bytes) fails; the process as a whole may use 2 GB.
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:allocator_may_return_null=1:max_allocation_size_mb=1536}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
-options=(-rss_limit_mb=2048 -malloc_limit_mb=1536 -timeout=60 -max_len=$max_len
-         -print_final_stats=1 -artifact_prefix="$artifacts/")
+options=(-rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$artifacts/")
 [ -n "$dictionary" ] && options+=(-dict="$dictionary")
 # shellcheck disable=SC2206  # several options, split at blanks
 options+=(${FUZZ_OPTIONS:-})
@@ -65,8 +64,11 @@ export TMPDIR=$(mktemp -d "$scratch_base/orvfuzz-run.XXXXXX")
 trap 'rm -rf "$TMPDIR"' EXIT
 
 if [ "$mode" = replay ]; then
-  # Every file once: the regression corpus is the point, the seeds come along.
-  "$fuzzer" "${options[@]}" -runs=0 "${inputs[@]}"
+  # Every file once and whole (libFuzzer takes up to 1 MB of each): the
+  # regression corpus is the point, the seeds come along. Each is small, so
+  # one that takes 10 seconds or a single allocation of 512 MB has found its
+  # fault again (files that cost as much as whole images of the largest size).
+  "$fuzzer" "${options[@]}" -malloc_limit_mb=512 -timeout=10 -runs=0 "${inputs[@]}"
   exit
 fi
 
@@ -74,6 +76,9 @@ if ! [[ "$mode" =~ ^[0-9]+$ ]]; then
   echo "run-fuzzer.sh: SECONDS must be a number or replay" >&2
   exit 2
 fi
+# Valid images of the largest size may be made from small files (a run-length
+# bitmap that ends at once): fuzzing stops only on more than that.
+options+=(-malloc_limit_mb=1536 -timeout=60 -max_len="$max_len")
 # New inputs collect in the tree's own corpus, so that runs build on each other.
 corpus=$build/tests/fuzz/corpus/$target
 mkdir -p "$corpus"
