@@ -60,7 +60,8 @@ options+=(${FUZZ_OPTIONS:-})
 # and removed here even when a target dies on an input.
 scratch_base=/tmp
 [ -d /dev/shm ] && [ -w /dev/shm ] && scratch_base=/dev/shm
-export TMPDIR=$(mktemp -d "$scratch_base/orvfuzz-run.XXXXXX")
+TMPDIR=$(mktemp -d "$scratch_base/orvfuzz-run.XXXXXX")
+export TMPDIR
 trap 'rm -rf "$TMPDIR"' EXIT
 
 if [ "$mode" = replay ]; then
