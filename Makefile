@@ -2,6 +2,10 @@
 BUILD_DIR ?= build
 ASAN_DIR ?= build-asan
 BENCH_DIR ?= build-bench
+FUZZ_DIR ?= build-fuzz
+# make fuzz: seconds each fuzz target runs, and the targets.
+FUZZ_SECONDS ?= 60
+FUZZ_TARGETS ?= image zar material markup
 JOBS ?= $(shell nproc)
 OUT_DIR ?= out
 # The Windows build, one tree per architecture: build-mingw-x64 (64-bit,
@@ -16,13 +20,16 @@ ifeq ($(filter $(ARCH),$(WINDOWS_ARCHS)),)
 $(error ARCH is x64 or x86, not $(ARCH))
 endif
 
-.PHONY: all deps wine-deps build build-asan test test-plain test-asan demo demo-linux bench \
-        windows $(addprefix windows-,$(WINDOWS_ARCHS)) cross clean
+.PHONY: all deps fuzz-deps wine-deps build build-asan build-fuzz test test-plain test-asan \
+        test-fuzz fuzz demo demo-linux bench windows $(addprefix windows-,$(WINDOWS_ARCHS)) cross clean
 
 all: build
 
 deps:
 	@bash scripts/install-deps.sh
+
+fuzz-deps:
+	@bash scripts/install-deps.sh --fuzz
 
 # Wine, Xvfb and Mesa for running the Windows build, with Wine's 32-bit part
 # for the x86 build; not fatal where they cannot be installed (the demo then
@@ -42,6 +49,13 @@ build-asan: deps
 	cmake -S . -B $(ASAN_DIR) -DCMAKE_BUILD_TYPE=Debug -DORV_SANITIZE=ON
 	cmake --build $(ASAN_DIR) -j $(JOBS)
 
+# The libFuzzer targets (tests/fuzz), built with clang: everything they link
+# under AddressSanitizer + UBSan, the project's code instrumented for coverage.
+build-fuzz: fuzz-deps
+	cmake -S . -B $(FUZZ_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
+	  -DCMAKE_CXX_COMPILER=clang++ -DORV_FUZZ=ON -DORV_BUILD_TESTS=OFF
+	cmake --build $(FUZZ_DIR) -j $(JOBS) --target fuzz_targets
+
 test-plain: wine-deps windows build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
 
@@ -49,9 +63,23 @@ test-asan: build-asan
 	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --test-dir $(ASAN_DIR) --output-on-failure -j $(JOBS)
 
-# The Windows build, then the whole suite once plain (with the Wine suite)
-# and once under the sanitizers (last, so that the summary closes the output).
-test: windows test-plain test-asan
+# Each fuzz target briefly, and every input of the regression corpus once.
+test-fuzz: build-fuzz
+	ctest --test-dir $(FUZZ_DIR) --output-on-failure -j $(JOBS)
+
+# The Windows build, then the whole suite once plain (with the Wine suite),
+# the fuzz targets, and the suite under the sanitizers (last, so that the
+# summary closes the output).
+test: windows test-plain test-fuzz test-asan
+
+# Each fuzz target for FUZZ_SECONDS, one after the other, from the seeds, the
+# regression corpus and what earlier runs found ($(FUZZ_DIR)/tests/fuzz/corpus).
+# A faulty input is left in $(FUZZ_DIR)/tests/fuzz/artifacts/TARGET/.
+fuzz: build-fuzz
+	@for target in $(FUZZ_TARGETS); do \
+	  echo "== fuzz_$$target for $(FUZZ_SECONDS) s"; \
+	  bash tests/fuzz/run-fuzzer.sh $(FUZZ_DIR) $$target $(FUZZ_SECONDS) || exit 1; \
+	done
 
 # The Windows build of ARCH (x64 unless ARCH=x86) under Wine, on its own X
 # server; the Linux build on the stand-ins where Wine (or, for x86, its
@@ -100,4 +128,4 @@ cross: windows
 # build-mingw is where the Windows build went before it had two trees.
 clean:
 	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(BENCH_DIR) $(addprefix $(CROSS_PREFIX)-,$(WINDOWS_ARCHS)) \
-	  $(CROSS_PREFIX)-sources $(CROSS_PREFIX) $(OUT_DIR)
+	  $(CROSS_PREFIX)-sources $(CROSS_PREFIX) $(FUZZ_DIR) $(OUT_DIR)

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs what the build and the tests need on a Debian machine. Idempotent:
-# packages already present are not fetched again.
+# packages already present are not fetched again. With --fuzz, also what the
+# fuzz build needs: clang with its sanitizer and libFuzzer runtimes, and the
+# symbolizer that puts file names and lines into the fuzzers' stack traces.
 set -euo pipefail
 
 packages=(
@@ -13,6 +15,9 @@ packages=(
   g++-mingw-w64-x86-64 mingw-w64-x86-64-dev
   g++-mingw-w64-i686 mingw-w64-i686-dev
 )
+if [ "${1:-}" = --fuzz ]; then
+  packages+=(clang libclang-rt-dev llvm)
+fi
 
 mapfile -t missing < <(bash "$(dirname "$0")/missing-packages.sh" "${packages[@]}")
 

@@ -1,0 +1,197 @@
+// Material description files through the driver, as a host uses a material:
+// loaded from the file, made current, drawn with (a small triangle from a
+// vertex buffer and one from memory, in a frame), saved and read back, and
+// released; once on each fuzzing adapter. What the file describes must come
+// back from the saved file. The hosts have loaded the example
+// materials first, so layers naming the example textures find them in the
+// registry. Nothing stays alive.
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "FuzzHost.h"
+#include "FuzzSupport.h"
+#include "host/Material.h"
+#include "host/MaterialLayer.h"
+#include "host/Texture.h"
+#include "host/Matrix3D.h"
+#include "host/VertexBuffer.h"
+
+namespace {
+
+struct Scene {
+    orvfuzz::FuzzHost* host = nullptr;
+    VertexBuffer* triangle = nullptr;
+};
+
+struct Hosts {
+    Scene scene[orvfuzz::kAdapterCount];
+    orvfuzz::LiveObjects baseline;
+};
+
+// A triangle a few pixels wide near the middle of the display, with texture
+// coordinates across the whole texture, in every vertex's three pairs.
+std::vector<Vertex> SmallTriangle() {
+    std::vector<Vertex> vertices(3);
+    const float corners[3][4] = {{0.0f, 0.0f, 0.0f, 0.0f},
+                                 {0.05f, 0.0f, 1.0f, 0.0f},
+                                 {0.0f, 0.05f, 0.0f, 1.0f}};
+    for (size_t i = 0; i < vertices.size(); ++i) {
+        Vertex& vertex = vertices[i];
+        vertex.position = Vector3D(corners[i][0], corners[i][1], 0.5f);
+        vertex.normal = Vector3D(0.0f, 0.0f, -1.0f);
+        vertex.diffuse = 0xFF808080u;
+        vertex.u0 = vertex.u1 = vertex.u2 = corners[i][2];
+        vertex.v0 = vertex.v1 = vertex.v2 = corners[i][3];
+    }
+    return vertices;
+}
+
+// The example materials of the build, as the demo host loads them.
+std::vector<std::string> ExampleMaterials() {
+    std::vector<std::string> names;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(ORV_EXAMPLES_DIR, error))
+        if (entry.path().extension() == ".xml") names.push_back(entry.path().filename().string());
+    if (names.empty()) orvfuzz::Fail("the example materials are built");
+    return names;
+}
+
+Hosts& MakeHosts() {
+    static Hosts* hosts = [] {
+        orvfuzz::ConfigurePlatform();
+        Hosts* made = new Hosts;
+        const std::vector<Vertex> triangle = SmallTriangle();
+        Matrix3D identity;
+        identity.SetIdentity();
+        for (unsigned adapter = 0; adapter < orvfuzz::kAdapterCount; ++adapter) {
+            Scene& scene = made->scene[adapter];
+            scene.host = new orvfuzz::FuzzHost(adapter, ORV_EXAMPLES_DIR);
+            RenderDevice* driver = scene.host->Driver();
+            for (const std::string& example : ExampleMaterials())
+                if (!driver->LoadMaterial(example.c_str()))
+                    orvfuzz::Fail("the example materials load");
+            driver->SetWorldMatrix(&identity);
+            driver->SetViewMatrix(&identity);
+            driver->SetProjectionMatrix(&identity);
+            scene.triangle = driver->CreateVertexBuffer(3, false, false);
+            if (!scene.triangle) orvfuzz::Fail("a vertex buffer");
+            std::copy(triangle.begin(), triangle.end(), scene.triangle->GetVertices());
+            if (!scene.triangle->Upload()) orvfuzz::Fail("the vertex buffer uploads");
+        }
+        made->scene[orvfuzz::kPlainAdapter].host->Driver()->SetTextureBitDepth(16);
+        made->baseline = orvfuzz::CountLiveObjects();
+        return made;
+    }();
+    return *hosts;
+}
+
+void Draw(const Scene& scene, Material* material) {
+    RenderDevice* driver = scene.host->Driver();
+    if (!driver->SetMaterial(material)) orvfuzz::Fail("a loaded material can be made current");
+    driver->SetVertexBuffer(scene.triangle);
+    driver->BeginScene();
+    driver->RenderVertexBuffer(PRIMITIVE_TRIANGLELIST, 1);
+    driver->RenderVertices(PRIMITIVE_TRIANGLELIST, 1, scene.triangle->GetVertices());
+    driver->EndScene();
+    driver->SetMaterial(nullptr);
+    scene.host->ForgetDraws();
+}
+
+// Numbers are written with six significant digits; numbers beyond what the
+// writer can print so that they read back are not compared.
+bool SameNumber(float written, float read) {
+    if (!std::isfinite(written) || std::fabs(written) > 1e30f) return true;
+    return std::fabs(written - read) <= 1e-5f * std::max(1.0f, std::fabs(written));
+}
+
+bool SameColour(const Color& written, const Color& read) {
+    return SameNumber(written.r, read.r) && SameNumber(written.g, read.g) &&
+           SameNumber(written.b, read.b);
+}
+
+// A layer's texture is written as the name of its file (a sequence's first
+// file), so the texture read back comes from the same file; it may be another
+// texture object when the driver holds one registered under that name.
+bool SameTextureFile(Texture* written, Texture* read) {
+    if (!written || !read) return written == read;
+    return std::strcmp(written->GetFileName().c_str(), read->GetFileName().c_str()) == 0;
+}
+
+// A keyword value comes back when it names an entry of its table (0 to
+// count - 1); an unknown keyword's value is written as a keyword the device
+// treats alike.
+bool SameKeyword(int written, int read, int count) {
+    return written < 0 || written >= count || written == read;
+}
+
+// Texture arguments, texture operations, compare functions and addressing
+// modes have 9, 26, 8 and 5 keywords.
+constexpr int kArguments = 9, kOperations = 26, kCompares = 8, kAddressings = 5;
+
+// What a material file describes comes back from the file the writer made:
+// everything but the layers' blend factors, which the writer leaves out.
+void RequireSameDescription(Material* written, Material* read) {
+    if (written->GetCulling() != read->GetCulling() ||
+        written->GetFrameBlend() != read->GetFrameBlend() ||
+        written->GetZWrite() != read->GetZWrite() ||
+        !SameKeyword(written->GetZFunc(), read->GetZFunc(), kCompares))
+        orvfuzz::Fail("a saved material reads back with its switches and depth test");
+    if (!SameColour(written->GetAmbient(), read->GetAmbient()) ||
+        !SameColour(written->GetDiffuse(), read->GetDiffuse()) ||
+        !SameColour(written->GetSpecular(), read->GetSpecular()) ||
+        !SameColour(written->GetEmissive(), read->GetEmissive()) ||
+        !SameNumber(written->GetShininess(), read->GetShininess()))
+        orvfuzz::Fail("a saved material reads back with its colours");
+    if (written->GetLayerCount() != read->GetLayerCount())
+        orvfuzz::Fail("a saved material reads back with its layers");
+    for (int index = 0; index < written->GetLayerCount(); ++index) {
+        MaterialLayer* a = written->GetLayer(index);
+        MaterialLayer* b = read->GetLayer(index);
+        if (!a || !b) orvfuzz::Fail("every counted layer is there");
+        if (!SameTextureFile(a->GetTexture(), b->GetTexture()) ||
+            a->GetLighting() != b->GetLighting() ||
+            !SameKeyword(a->GetColorArg1(), b->GetColorArg1(), kArguments) ||
+            !SameKeyword(a->GetColorArg2(), b->GetColorArg2(), kArguments) ||
+            !SameKeyword(a->GetAlphaArg1(), b->GetAlphaArg1(), kArguments) ||
+            !SameKeyword(a->GetAlphaArg2(), b->GetAlphaArg2(), kArguments) ||
+            !SameKeyword(a->GetColorOp(), b->GetColorOp(), kOperations) ||
+            !SameKeyword(a->GetAlphaOp(), b->GetAlphaOp(), kOperations) ||
+            !SameKeyword(a->GetAddressing(), b->GetAddressing(), kAddressings))
+            orvfuzz::Fail("a saved material's layers read back with their texture and settings");
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    MakeHosts();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    Hosts& hosts = MakeHosts();
+    const std::string path = orvfuzz::WriteScratchFile("input.xml", data, size);
+    const std::string saved = orvfuzz::ScratchDirectory() + "/saved.xml";
+    for (const Scene& scene : hosts.scene) {
+        RenderDevice* driver = scene.host->Driver();
+        Material* material = driver->LoadMaterial(path.c_str());
+        if (!material) continue;
+        Draw(scene, material);
+        // What the writer makes of a material, the reader takes back.
+        if (!material->SaveToFile(saved.c_str())) orvfuzz::Fail("a loaded material can be saved");
+        Material* again = driver->LoadMaterial(saved.c_str());
+        if (!again) orvfuzz::Fail("a saved material loads");
+        RequireSameDescription(material, again);
+        Draw(scene, again);
+        driver->ReleaseMaterial(again);
+        driver->ReleaseMaterial(material);
+    }
+    orvfuzz::RequireNothingLeft(hosts.baseline, "a material file");
+    return 0;
+}

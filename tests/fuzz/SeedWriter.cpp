@@ -1,0 +1,222 @@
+// Writes the seed corpora of the fuzz targets into the folder given as the
+// only argument, with the tests' own image writers:
+//   image/     small image files of every kind and variant the readers know;
+//   zar-input/ pictures the ZAR writer turns into the ZAR seeds (the build
+//              runs it);
+//   material/  material description files using every tag, parameter and
+//              keyword, on the example textures;
+//   markup/    the material files and markup of other shapes.
+#include <png.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "support/ImageFiles.h"
+
+namespace {
+
+bool Write(const std::string& path, const std::vector<uint8_t>& bytes) {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file) return false;
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    return std::fclose(file) == 0 && written;
+}
+
+bool Write(const std::string& path, const std::string& text) {
+    return Write(path, std::vector<uint8_t>(text.begin(), text.end()));
+}
+
+bool WriteImages(const std::string& folder) {
+    struct Named {
+        std::string name;
+        std::vector<uint8_t> bytes;
+    };
+    std::vector<Named> files;
+    const struct {
+        Bmp kind;
+        const char* name;
+    } bitmaps[] = {{Bmp::Palette4, "palette4"},        {Bmp::Palette8, "palette8"},
+                   {Bmp::Rle8, "rle8"},                {Bmp::BitFields565, "fields565"},
+                   {Bmp::Rgb24, "rgb24"},              {Bmp::Argb32Fields, "argb32"}};
+    for (const auto& bitmap : bitmaps) {
+        files.push_back({std::string("bmp-") + bitmap.name + ".bmp",
+                         BmpFile(bitmap.kind, 13, 7, false).bytes});
+        files.push_back({std::string("dib-") + bitmap.name + "-topdown.dib",
+                         BmpFile(bitmap.kind, 6, 5, true, false).bytes});
+    }
+    const struct {
+        Tga kind;
+        const char* name;
+    } targas[] = {{Tga::Mapped8, "mapped8"}, {Tga::Grey8, "grey8"}, {Tga::Argb16, "argb16"},
+                  {Tga::Rgb24, "rgb24"},     {Tga::Argb32, "argb32"}};
+    for (const auto& targa : targas) {
+        files.push_back({std::string("tga-") + targa.name + ".tga",
+                         TgaFile(targa.kind, 11, 6, false, false).bytes});
+        files.push_back({std::string("tga-") + targa.name + "-rle-topdown.tga",
+                         TgaFile(targa.kind, 9, 7, true, true).bytes});
+    }
+    const struct {
+        int colourType, bitDepth;
+        bool interlaced, transparency;
+        const char* name;
+    } pngs[] = {
+        {PNG_COLOR_TYPE_GRAY, 1, false, false, "grey1"},
+        {PNG_COLOR_TYPE_GRAY, 16, true, false, "grey16-interlaced"},
+        {PNG_COLOR_TYPE_PALETTE, 4, false, true, "palette4-trns"},
+        {PNG_COLOR_TYPE_PALETTE, 8, true, false, "palette8-interlaced"},
+        {PNG_COLOR_TYPE_RGB, 8, false, false, "rgb8"},
+        {PNG_COLOR_TYPE_RGB_ALPHA, 16, false, false, "rgba16"},
+        {PNG_COLOR_TYPE_GRAY_ALPHA, 8, true, false, "greyalpha8-interlaced"},
+    };
+    for (const auto& png : pngs)
+        files.push_back({std::string("png-") + png.name + ".png",
+                         PngFile(png.colourType, png.bitDepth, 9, 7, png.interlaced,
+                                 png.transparency).bytes});
+    files.push_back({"jpeg-colour.jpg", JpegFile(false, false, 19, 11).bytes});
+    files.push_back({"jpeg-grey-progressive.jpg", JpegFile(true, true, 17, 9).bytes});
+    const struct {
+        D3DFORMAT format;
+        const char* name;
+    } dds[] = {{D3DFMT_A8R8G8B8, "a8r8g8b8"},
+               {D3DFMT_R5G6B5, "r5g6b5"},
+               {D3DFMT_A4R4G4B4, "a4r4g4b4"},
+               {D3DFMT_A8L8, "a8l8"}};
+    for (const auto& format : dds)
+        files.push_back({std::string("dds-") + format.name + ".dds",
+                         DdsFile(format.format, 8, 4, 2).bytes});
+    const struct {
+        D3DFORMAT format;
+        const char* name;
+    } blocks[] = {{D3DFMT_DXT1, "dxt1"}, {D3DFMT_DXT3, "dxt3"}, {D3DFMT_DXT5, "dxt5"}};
+    for (const auto& format : blocks) {
+        files.push_back({std::string("dds-") + format.name + ".dds",
+                         DdsBlockFile(format.format, 16, 8, 3, 7)});
+        files.push_back({std::string("dds-") + format.name + "-odd.dds",
+                         DdsBlockFile(format.format, 6, 5, 1, 11)});
+    }
+    for (const Named& file : files)
+        if (!Write(folder + "/" + file.name, file.bytes)) return false;
+    return true;
+}
+
+// Inputs of the ZAR writer: a picture with alpha whose sides are powers of
+// two, and the same size as raw red, green, blue, alpha bytes.
+bool WriteZarInputs(const std::string& folder) {
+    if (!Write(folder + "/picture.tga", TgaFile(Tga::Argb32, 16, 8, false, false).bytes))
+        return false;
+    const Picture picture = Pattern(8, 8, true);
+    std::vector<uint8_t> raw;
+    for (uint32_t argb : picture.argb)
+        for (int shift : {16, 8, 0, 24}) raw.push_back(static_cast<uint8_t>(argb >> shift));
+    return Write(folder + "/picture.raw", raw);
+}
+
+// Keywords of each setting a layer reads, in the order of their tables.
+struct Setting {
+    const char* parameter;
+    std::vector<const char*> keywords;
+};
+
+std::vector<Setting> LayerSettings() {
+    const std::vector<const char*> arguments = {"current", "diffuse",  "selectmask",
+                                                "specular", "temp",    "texture",
+                                                "tfactor", "alphareplicate", "complement"};
+    const std::vector<const char*> operations = {
+        "disable", "selectarg1", "selectarg2", "modulate", "modulate2x", "modulate4x", "add",
+        "addsigned", "addsigned2x", "subtract", "addsmooth", "blenddiffusealpha",
+        "blendtexturealpha", "blendfactoralpha", "blendtexturealphapm", "blendcurrentalpha",
+        "premodulate", "modulatealpha_addcolor", "modulatecolor_addalpha",
+        "modulateinvalpha_addcolor", "modulateinvcolor_addalpha", "bumpenvmap",
+        "bumpenbmapluminance", "dotproduct3", "multiplyadd", "lerp"};
+    const std::vector<const char*> blends = {
+        "zero", "one", "source_color", "inverse_source_color", "source_alpha",
+        "inverse_source_alpha", "dest_alpha", "inverse_dest_alpha", "dest_color",
+        "inverse_dest_color", "source_alpha_saturation", "both_source_alpha",
+        "both_inverse_alpha"};
+    return {{"ColorArg1", arguments},  {"ColorArg2", arguments}, {"AlphaArg1", arguments},
+            {"AlphaArg2", arguments},  {"SrcBlend", blends},     {"DestBlend", blends},
+            {"ColorOp", operations},   {"AlphaOp", operations},
+            {"Lighting", {"Enable", "Disable"}},
+            {"AddressingType", {"wrap", "mirror", "clamp", "border", "mirroronce"}}};
+}
+
+constexpr const char* kTextures[] = {"textures/stone.bmp", "textures/moss.tga",
+                                     "textures/glass.zar", "textures/badge.tga"};
+
+bool WriteMaterials(const std::string& folder) {
+    // One file per setting: a layer for each of its keywords, the textures
+    // taken in turn.
+    for (const Setting& setting : LayerSettings()) {
+        std::string text = "<Shader>\n";
+        size_t texture = 0;
+        for (const char* keyword : setting.keywords) {
+            text += std::string("  <Layer Map=\"") + kTextures[texture++ % 4] + "\" " +
+                    setting.parameter + "=\"" + keyword + "\"/>\n";
+        }
+        text += "</Shader>\n";
+        if (!Write(folder + "/layers-" + setting.parameter + ".xml", text)) return false;
+    }
+    const char* compares[] = {"never", "less", "equal", "less_equal",
+                              "greater", "greater_equal", "not_equal", "always"};
+    for (const char* compare : compares) {
+        const std::string text =
+            std::string("<shader Ambient=\"0.1 0.2 0.3\" Diffuse=\"1 0.5 0.25\" "
+                        "Specular=\"0.5 0.5 0.5\" Emissive=\"0 0 0\" Shinyness=\"20\" "
+                        "Cull=\"Disable\" FrameBlend=\"Disable\" ZWrite=\"ENABLE\" ZFunc=\"") +
+            compare + "\">\n  <Layer MapSequence=\"textures/flame0.bmp\"/>\n"
+                      "  <Other Map=\"textures/moss.tga\"/>\n"
+                      "  <LAYER Map=\"textures/spinner.zar\" Lighting=\"Enable\"/>\n</shader>\n";
+        if (!Write(folder + "/shader-" + compare + ".xml", text)) return false;
+    }
+    return Write(folder + "/missing-texture.xml",
+                 "<Shader><Layer Map=\"textures/missing.png\"/></Shader>") &&
+           Write(folder + "/no-map.xml", "<Shader><Layer Map=\"none\"/></Shader>");
+}
+
+// Markup of other shapes than material files: every kind of node the
+// reader skips or resolves, repeated parameters, nesting.
+bool WriteMarkup(const std::string& folder) {
+    std::string nested;
+    for (int depth = 0; depth < 24; ++depth) nested += "<n d=\"" + std::to_string(depth) + "\">";
+    for (int depth = 0; depth < 24; ++depth) nested += "</n>";
+    const std::pair<const char*, std::string> documents[] = {
+        {"kinds.xml",
+         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!DOCTYPE root [<!ENTITY e \"x\">]>\n"
+         "<!-- comment --><?pi data?>\n<root a=\"&lt;&amp;&gt;&quot;&apos;&#65;&#x42;\" "
+         "b='single'>text<![CDATA[<raw>]]><child/>tail<child c=\"\"></child></root>\n"},
+        {"repeated.xml", "<root a=\"1\" a=\"2\"/>"},
+        {"nested.xml", nested},
+        {"siblings.xml", "<r><a/><b x=\"1\"/><a y=\"2\">t</a></r>"},
+        {"utf8.xml", "<r\xC3\xA9 v=\"\xE2\x82\xAC\"/>"},
+    };
+    for (const auto& document : documents)
+        if (!Write(folder + "/" + document.first, document.second)) return false;
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: fuzz_seeds FOLDER\n");
+        return 2;
+    }
+    const std::string root = argv[1];
+    for (const char* folder : {"image", "zar-input", "material", "markup"}) {
+        std::error_code error;
+        std::filesystem::create_directories(root + "/" + folder, error);
+        if (error) {
+            std::fprintf(stderr, "fuzz_seeds: cannot make %s/%s\n", root.c_str(), folder);
+            return 1;
+        }
+    }
+    const bool written = WriteImages(root + "/image") && WriteZarInputs(root + "/zar-input") &&
+                         WriteMaterials(root + "/material") && WriteMarkup(root + "/markup");
+    if (!written) {
+        std::fprintf(stderr, "fuzz_seeds: cannot write into %s\n", root.c_str());
+        return 1;
+    }
+    return 0;
+}
