@@ -111,6 +111,7 @@ int main(int argc, char** argv) {
     const std::string shotPath = output("screenshot.bmp");
     std::remove(shotPath.c_str());
 
+    orvhost::StopCallJournal();
     Kernel kernel(logPath.c_str(), false);
     orvhost::Renderer renderer(&kernel);
     if (!renderer.Load(orvhost::PluginPath())) return 1;
