@@ -289,18 +289,17 @@ void Device8::PresentWindowed(const RECT* sourceRect, const RECT* destRect, HWND
     const D3DFORMAT format = back.Description().format;
     const size_t bytes = PixelFormat::Find(format)->bytesPerPixel;
     // Stretch by nearest pixel; clip to the client area and to the desktop.
-    for (LONG y = std::max(dest.top, client.top); y < std::min(dest.bottom, client.bottom); ++y) {
-        const LONG screenY = origin.y + y;
-        if (screenY < 0 || screenY >= desktop.height) continue;
+    const LONG top = std::max({dest.top, client.top, -origin.y});
+    const LONG bottom = std::min({dest.bottom, client.bottom, desktop.height - origin.y});
+    const LONG left = std::max({dest.left, client.left, -origin.x});
+    const LONG right = std::min({dest.right, client.right, desktop.width - origin.x});
+    for (LONG y = top; y < bottom; ++y) {
         const LONG sourceY = source.top + (y - dest.top) * sourceHeight / destHeight;
         const uint8_t* row = back.PixelAt(0, static_cast<UINT>(sourceY));
-        uint32_t* screen = &desktop.pixels[static_cast<size_t>(screenY) * static_cast<size_t>(desktop.width)];
-        for (LONG x = std::max(dest.left, client.left); x < std::min(dest.right, client.right);
-             ++x) {
-            const LONG screenX = origin.x + x;
-            if (screenX < 0 || screenX >= desktop.width) continue;
+        uint32_t* screen = &desktop.pixels[static_cast<size_t>(origin.y + y) * static_cast<size_t>(desktop.width)];
+        for (LONG x = left; x < right; ++x) {
             const LONG sourceX = source.left + (x - dest.left) * sourceWidth / destWidth;
-            screen[screenX] = kOpaque | PixelFormat::ToArgb(format, row + static_cast<size_t>(sourceX) * bytes);
+            screen[origin.x + x] = kOpaque | PixelFormat::ToArgb(format, row + static_cast<size_t>(sourceX) * bytes);
         }
     }
 }

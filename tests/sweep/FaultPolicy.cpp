@@ -2,6 +2,7 @@
 
 #include <d3d8.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace orvsweep {
@@ -104,8 +105,6 @@ constexpr LineRule kLineRules[] = {
     {"BeginScene", "IDirect3DDevice8::BeginScene", 0, "D3DDriver: BeginScene failed (HR:D3DERR_INVALIDCALL)."},
     {VERTEX_BUFFER_DRAWS, "IDirect3DDevice8::DrawPrimitive", 0,
      "Failed to render D3D vertex buffer. (HR:D3DERR_INVALIDCALL)"},
-    {VERTEX_BUFFER_DRAWS, "IDirect3DDevice8::DrawIndexedPrimitive", 0,
-     "Failed to render D3D vertex buffer. (HR:D3DERR_INVALIDCALL)"},
     {"draw vertices|draw quads", "IDirect3DDevice8::DrawPrimitiveUP", 0,
      "Failed to render D3D verts using DrawPrimitiveUP. (HR:D3DERR_INVALIDCALL)"},
     {"EndScene", "IDirect3DDevice8::EndScene", 0, "D3DDriver: EndScene failed (HR:D3DERR_INVALIDCALL)."},
@@ -140,19 +139,29 @@ constexpr KnownFault kFixedOnAnotherBranch[] = {
      "the font's glyph canvas deletes its bitmap while the bitmap is still selected"},
 };
 
+bool IsCreation(const std::string& api) {
+    const std::string operation = Operation(api);
+    return StartsWith(operation, "Create") || StartsWith(operation, "Direct3DCreate") ||
+           operation == "RegisterClassExA";
+}
+
 }  // namespace
 
 InjectedFailure FailureOf(const std::string& api) {
     for (const char* never : kCannotFail)
         if (api == never) return {};
     const std::string operation = Operation(api);
-    const bool creation = StartsWith(operation, "Create") || operation == "RegisterClassExA";
+    const bool creation = IsCreation(api);
     if (IsDirect3D(api)) {
-        if (creation || StartsWith(operation, "Direct3DCreate")) return {true, E_OUTOFMEMORY};
+        if (creation) return {true, E_OUTOFMEMORY};
         if (operation == "Present" || operation == "Reset") return {true, D3DERR_DEVICELOST};
         return {true, D3DERR_INVALIDCALL};
     }
     return {true, creation ? kWin32OutOfMemory : kWin32InvalidParameter};
+}
+
+bool WorthALeakCheck(const std::string& api, unsigned occurrence) {
+    return occurrence == 1 || IsCreation(api);
 }
 
 std::string KindOf(const std::string& api) {
@@ -182,6 +191,21 @@ std::vector<std::string> ExpectedLines(const std::string& step, const std::strin
         if (matches) lines.push_back(rule.line);
     }
     return lines;
+}
+
+std::vector<std::string> LinesNeverExpected(const std::vector<CallSite>& calls) {
+    std::vector<std::string> unused;
+    for (const LineRule& rule : kLineRules) {
+        bool used = false;
+        for (const CallSite& call : calls) {
+            if (call.api != rule.api || !ListsStep(rule.steps, call.step)) continue;
+            const std::vector<std::string> lines = ExpectedLines(call.step, call.api, call.occurrence);
+            used = std::find(lines.begin(), lines.end(), rule.line) != lines.end();
+            if (used) break;
+        }
+        if (!used) unused.push_back(std::string(rule.api) + " in " + rule.steps + ": " + rule.line);
+    }
+    return unused;
 }
 
 const char* FixedOnAnotherBranch(const std::string& api, unsigned findings) {

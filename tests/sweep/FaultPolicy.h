@@ -24,6 +24,12 @@ struct InjectedFailure {
 };
 InjectedFailure FailureOf(const std::string& api);
 
+// Whether a run that fails the `occurrence`-th call of `api` in its step
+// also looks for leaked memory, in the builds that can (the check costs more
+// than the run): the first call of each operation in a step, and every
+// creation. Later calls of one operation in a step take the same path.
+bool WorthALeakCheck(const std::string& api, unsigned occurrence);
+
 // "Direct3D", "Direct3D resource", "GDI" or "Win32": how the counts group calls.
 std::string KindOf(const std::string& api);
 
@@ -32,6 +38,15 @@ std::string KindOf(const std::string& api);
 std::vector<std::string> ExpectedLines(const std::string& step, const std::string& api,
                                        unsigned occurrence);
 
+// One call as ExpectedLines sees it.
+struct CallSite {
+    std::string step, api;
+    unsigned occurrence = 0;
+};
+// The expected lines no call of `calls` asks for: a row of the table that
+// names a step or a call the session does not make, and so checks nothing.
+std::vector<std::string> LinesNeverExpected(const std::vector<CallSite>& calls);
+
 // What a run found wrong.
 enum Finding : unsigned {
     kCrashed = 1,         // the run ended by a signal or without reporting
@@ -39,6 +54,7 @@ enum Finding : unsigned {
     kGdiAlive = 4,        // GDI objects alive after the driver was destroyed
     kLineMissing = 8,     // a log line the failure calls for is missing
     kNotInjected = 16,    // the call did not happen: the run took another path
+    kHeapLeaked = 32,     // memory no longer referenced (leak check of sanitized builds)
 };
 
 // The fault, when a run with these findings is one that a branch not yet

@@ -55,6 +55,11 @@ TEST_P(FaultSweep, EveryFailingCallLeavesNothingAliveAndLogsItsLine) {
     const orvsweep::Recording recording = orvsweep::RecordSession(files);
     ASSERT_EQ(recording.problems, "") << "the session without failures";
     ASSERT_FALSE(recording.calls.empty());
+    std::vector<orvsweep::CallSite> sites;
+    for (const orvsweep::RecordedCall& call : recording.calls)
+        sites.push_back({orvsweep::HostScenario::Session()[call.step].name, call.api, call.occurrence});
+    EXPECT_EQ(orvsweep::LinesNeverExpected(sites), std::vector<std::string>{})
+        << "rows of the log-line table that check nothing";
 
     const orvsweep::SweepResult result =
         orvsweep::SweepSession(files, recording, shard, kShards);
@@ -64,9 +69,11 @@ TEST_P(FaultSweep, EveryFailingCallLeavesNothingAliveAndLogsItsLine) {
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     size_t swept = 0;
     for (const auto& [kind, count] : result.byKind) swept += count.swept;
-    std::printf("Shard %u of %u: %zu platform calls recorded, %zu failed here in turn, %zu that "
-                "cannot fail left alone, in %.1f s\n",
-                shard + 1, kShards, result.recorded, swept, result.notFailable, seconds);
+    std::printf("Shard %u of %u: %zu platform calls recorded, %zu failed here in turn (%zu of "
+                "those runs also checked for leaked memory), %zu that cannot fail left alone, "
+                "in %.1f s\n",
+                shard + 1, kShards, result.recorded, swept, result.leakChecked, result.notFailable,
+                seconds);
     PrintCounts("by kind", result.byKind);
     PrintCounts("by call", result.byApi);
     for (const auto& [fault, runs] : result.fixedElsewhere)

@@ -25,7 +25,7 @@ namespace {
 
 // A windowed display smaller than the desktop, then a full-screen mode of
 // the adapter's list.
-constexpr unsigned kWindowWidth = 400, kWindowHeight = 300;
+constexpr unsigned kWindowWidth = 256, kWindowHeight = 192;
 constexpr unsigned kFullWidth = 640, kFullHeight = 480, kFullBits = 32, kFullRate = 60;
 // Each frame moves the stand-in's clock on by this much: the animated
 // textures change frame every few frames.
@@ -37,8 +37,8 @@ constexpr unsigned kSide = 16;  // of every texture file
 // is the colour operation, 0 disables it; primitive type 3 is a triangle list).
 constexpr unsigned kColourOp = 0, kDisable = 0;
 
-const RECT kQuadRects[] = {{10, 40, 74, 104}, {90, 40, 154, 104}, {170, 40, 234, 104},
-                           {250, 40, 314, 104}};
+const RECT kQuadRects[] = {{8, 40, 56, 88}, {64, 40, 112, 88}, {120, 40, 168, 88},
+                           {176, 40, 224, 88}};
 
 void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
     orvtest::WriteBytes(path, bytes);

@@ -12,7 +12,8 @@
 #include <filesystem>
 
 #if defined(__SANITIZE_ADDRESS__)
-#include <sanitizer/allocator_interface.h>
+// The sanitizer's allocator statistics (GCC does not ship their header).
+extern "C" size_t __sanitizer_get_current_allocated_bytes();
 #endif
 
 #include <orv/D3D8Control.h>
