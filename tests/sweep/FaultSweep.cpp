@@ -129,12 +129,16 @@ bool HeapLeaked() {
 #endif
 }
 
-// Lines a session without failures must not log.
+// Lines of a failure, which a session without failures must not log.
 std::string FailureLines(const std::vector<std::string>& lines) {
+    constexpr const char* kFailureWords[] = {"fail", "Fail", "error", "Error"};
     std::string found;
     for (const std::string& line : lines)
-        if (line.find("ail") != std::string::npos || line.find("rror") != std::string::npos)
-            found += "logged: " + line + "\n";
+        for (const char* word : kFailureWords)
+            if (line.find(word) != std::string::npos) {
+                found += "logged: " + line + "\n";
+                break;
+            }
     return found;
 }
 

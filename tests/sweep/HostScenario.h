@@ -17,8 +17,6 @@
 #include <string>
 #include <vector>
 
-#include "host/HostTypes.h"
-
 class Font;
 class IndexBuffer;
 class Kernel;
