@@ -296,10 +296,12 @@ void Device8::PresentWindowed(const RECT* sourceRect, const RECT* destRect, HWND
     for (LONG y = top; y < bottom; ++y) {
         const LONG sourceY = source.top + (y - dest.top) * sourceHeight / destHeight;
         const uint8_t* row = back.PixelAt(0, static_cast<UINT>(sourceY));
-        uint32_t* screen = &desktop.pixels[static_cast<size_t>(origin.y + y) * static_cast<size_t>(desktop.width)];
+        uint32_t* screen =
+            &desktop.pixels[static_cast<size_t>(origin.y + y) * static_cast<size_t>(desktop.width)];
         for (LONG x = left; x < right; ++x) {
             const LONG sourceX = source.left + (x - dest.left) * sourceWidth / destWidth;
-            screen[origin.x + x] = kOpaque | PixelFormat::ToArgb(format, row + static_cast<size_t>(sourceX) * bytes);
+            screen[origin.x + x] =
+                kOpaque | PixelFormat::ToArgb(format, row + static_cast<size_t>(sourceX) * bytes);
         }
     }
 }
@@ -330,11 +332,14 @@ HRESULT Device8::Present(const RECT* sourceRect, const RECT* destRect, HWND dest
         const size_t bytes = PixelFormat::Find(format)->bytesPerPixel;
         for (UINT y = 0; y < height; ++y) {
             const uint8_t* row = back.PixelAt(0, y);
-            uint32_t* screen = &front.pixels[static_cast<size_t>(y) * static_cast<size_t>(front.width)];
-            for (UINT x = 0; x < width; ++x) screen[x] = kOpaque | PixelFormat::ToArgb(format, row + x * bytes);
+            uint32_t* screen =
+                &front.pixels[static_cast<size_t>(y) * static_cast<size_t>(front.width)];
+            for (UINT x = 0; x < width; ++x)
+                screen[x] = kOpaque | PixelFormat::ToArgb(format, row + x * bytes);
         }
     }
-    if (m_Present.SwapEffect == D3DSWAPEFFECT_DISCARD) ScrambleBackBuffer(*BackBuffer(), m_Presents++);
+    if (m_Present.SwapEffect == D3DSWAPEFFECT_DISCARD)
+        ScrambleBackBuffer(*BackBuffer(), m_Presents++);
     return scope.Finish(D3D_OK);
 }
 

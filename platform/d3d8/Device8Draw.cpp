@@ -108,17 +108,19 @@ HRESULT Device8::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR 
         if (wholeDepthPixel) {
             uint8_t pixel[4] = {};
             const UINT depthBytes = PixelFormat::Find(depthFormat)->bytesPerPixel;
-            std::copy_n(m_DepthStencil->PixelAt(static_cast<UINT>(area.x1), static_cast<UINT>(area.y1)),
-                        depthBytes, pixel);
+            const uint8_t* first =
+                m_DepthStencil->PixelAt(static_cast<UINT>(area.x1), static_cast<UINT>(area.y1));
+            std::copy_n(first, depthBytes, pixel);
             PixelFormat::WriteDepthStencil(depthFormat, pixel, depth, stencilValue);
             Fill(*m_DepthStencil, area, pixel, depthBytes);
             continue;
         }
         for (LONG y = area.y1; y < area.y2; ++y)
-            for (LONG x = area.x1; x < area.x2; ++x)
-                PixelFormat::WriteDepthStencil(depthFormat,
-                                               m_DepthStencil->PixelAt(static_cast<UINT>(x), static_cast<UINT>(y)),
-                                               depth, stencilValue);
+            for (LONG x = area.x1; x < area.x2; ++x) {
+                uint8_t* pixel =
+                    m_DepthStencil->PixelAt(static_cast<UINT>(x), static_cast<UINT>(y));
+                PixelFormat::WriteDepthStencil(depthFormat, pixel, depth, stencilValue);
+            }
     }
     return scope.Finish(D3D_OK);
 }

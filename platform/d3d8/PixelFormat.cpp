@@ -106,7 +106,8 @@ const FormatInfo* PixelFormat::Find(D3DFORMAT format) {
                 table[static_cast<unsigned>(info.format)] = &info;
         return table;
     }();
-    if (static_cast<unsigned>(format) < kNumberedFormats) return byNumber[static_cast<unsigned>(format)];
+    const unsigned number = static_cast<unsigned>(format);
+    if (number < kNumberedFormats) return byNumber[number];
     for (const FormatInfo& info : kFormats)
         if (info.format == format) return &info;
     return nullptr;

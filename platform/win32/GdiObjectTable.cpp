@@ -41,7 +41,8 @@ std::vector<std::string> GdiObjectTable::Descriptions() const {
         // A device context's own selections are in its description; what
         // matters of the others is whether something still holds them.
         if (object->GetKind() != GdiObject::Kind::DeviceContext && object->IsSelected())
-            line += " selected into " + std::to_string(object->SelectionCount()) + " device context(s)";
+            line += " selected into " + std::to_string(object->SelectionCount()) +
+                    " device context(s)";
         lines.push_back(std::move(line));
     }
     return lines;
