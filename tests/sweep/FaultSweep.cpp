@@ -23,6 +23,9 @@ namespace {
 
 // The last line a child writes: what comes before it is its whole report.
 constexpr char kReportEnd[] = "#end";
+// A child that runs longer is stopped (SIGALRM) and counted as crashed: a
+// run takes well under a second, sanitized.
+constexpr unsigned kChildSeconds = 120;
 
 // What a child process reported, or that it did not.
 struct ChildReport {
@@ -43,6 +46,7 @@ ChildReport RunInChild(const std::function<std::string()>& body) {
     const pid_t child = fork();
     if (child == 0) {
         close(channel[0]);
+        alarm(kChildSeconds);
         const std::string text = body() + kReportEnd + "\n";
         for (size_t written = 0; written < text.size();) {
             const ssize_t n = write(channel[1], text.data() + written, text.size() - written);
