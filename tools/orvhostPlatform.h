@@ -24,6 +24,11 @@ bool MakeDirectory(const std::string& path);
 // `directory` and `name` joined with the platform's separator.
 std::string JoinPath(const std::string& directory, const std::string& name);
 
+// The stand-in runtime on Linux records every platform call for the tests,
+// without end; a host program, which draws frame after frame, switches that
+// off before it loads the plug-in. Nothing to do on Windows.
+void StopCallJournal();
+
 // Sleeps for about `milliseconds`.
 void PauseMilliseconds(unsigned milliseconds);
 

@@ -7,6 +7,7 @@
 #include <cerrno>
 
 #include <orv/D3D8Control.h>
+#include <orv/PlatformControl.h>
 
 #include "orvhostPlatform.h"
 
@@ -41,6 +42,8 @@ bool MakeDirectory(const std::string& path) {
 std::string JoinPath(const std::string& directory, const std::string& name) {
     return directory.empty() ? name : directory + "/" + name;
 }
+
+void StopCallJournal() { orvplatform::EnableJournal(false); }
 
 void PauseMilliseconds(unsigned milliseconds) { usleep(milliseconds * 1000u); }
 

@@ -31,6 +31,8 @@ std::string JoinPath(const std::string& directory, const std::string& name) {
     return directory.empty() ? name : directory + "\\" + name;
 }
 
+void StopCallJournal() {}
+
 void PauseMilliseconds(unsigned milliseconds) { Sleep(milliseconds); }
 
 SharedLibrary::~SharedLibrary() {

@@ -17,6 +17,7 @@ struct CoreState {
     std::vector<Call> journal;
     bool journalEnabled = true;
     std::multimap<std::string, Failure> failures;
+    size_t injectedCalls = 0;
     bool realClock = true;
     uint32_t fixedTicks = 0;
     std::vector<void (*)()> resetHooks;
@@ -66,7 +67,12 @@ void FailEveryCall(const std::string& api, HRESULT result) {
     State().failures.insert({api, Failure{0, true, result}});
 }
 
-void ClearFailures() { State().failures.clear(); }
+void ClearFailures() {
+    State().failures.clear();
+    State().injectedCalls = 0;
+}
+
+size_t InjectedCallCount() { return State().injectedCalls; }
 
 void SetTickCount(uint32_t ticks) {
     State().realClock = false;
@@ -91,6 +97,7 @@ void ResetAll() {
     state.journal.clear();
     state.journalEnabled = true;
     state.failures.clear();
+    state.injectedCalls = 0;
     state.realClock = true;
     for (auto hook : state.resetHooks) hook();
     // The hooks may have made calls of their own; start from an empty journal.
@@ -117,6 +124,7 @@ CallScope::CallScope(const char* api, std::initializer_list<uint64_t> args)
         if (!failure.always) --failure.remaining;
         ++it;
     }
+    state.injectedCalls += m_Injected;
     if (state.journalEnabled) {
         m_Index = state.journal.size();
         state.journal.push_back(Call{api, std::vector<uint64_t>(args), m_InjectedResult, m_Injected});

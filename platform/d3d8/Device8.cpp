@@ -46,14 +46,17 @@ bool TakesRectangles(D3DSWAPEFFECT effect) {
 // pattern that changes every frame, so that nothing can rely on them.
 void ScrambleBackBuffer(Surface8& back, uint32_t frame) {
     const Surface8::Desc& desc = back.Description();
+    const UINT bytes = PixelFormat::Find(desc.format)->bytesPerPixel;
     uint32_t state = 0x9E3779B9u * (frame + 1);
-    for (UINT y = 0; y < desc.height; ++y)
+    for (UINT y = 0; y < desc.height; ++y) {
+        uint8_t* row = back.PixelAt(0, y);
         for (UINT x = 0; x < desc.width; ++x) {
             state ^= state << 13;
             state ^= state >> 17;
             state ^= state << 5;
-            back.WriteArgb(x, y, state);
+            PixelFormat::FromArgb(desc.format, state, row + size_t{x} * bytes);
         }
+    }
 }
 
 }  // namespace
@@ -283,19 +286,22 @@ void Device8::PresentWindowed(const RECT* sourceRect, const RECT* destRect, HWND
     if (destWidth <= 0 || destHeight <= 0) return;
 
     Image& desktop = Runtime::Get().Desktop(m_Adapter);
+    const D3DFORMAT format = back.Description().format;
+    const size_t bytes = PixelFormat::Find(format)->bytesPerPixel;
     // Stretch by nearest pixel; clip to the client area and to the desktop.
-    for (LONG y = std::max(dest.top, client.top); y < std::min(dest.bottom, client.bottom); ++y) {
-        const LONG screenY = origin.y + y;
-        if (screenY < 0 || screenY >= desktop.height) continue;
+    const LONG top = std::max({dest.top, client.top, -origin.y});
+    const LONG bottom = std::min({dest.bottom, client.bottom, desktop.height - origin.y});
+    const LONG left = std::max({dest.left, client.left, -origin.x});
+    const LONG right = std::min({dest.right, client.right, desktop.width - origin.x});
+    for (LONG y = top; y < bottom; ++y) {
         const LONG sourceY = source.top + (y - dest.top) * sourceHeight / destHeight;
-        for (LONG x = std::max(dest.left, client.left); x < std::min(dest.right, client.right);
-             ++x) {
-            const LONG screenX = origin.x + x;
-            if (screenX < 0 || screenX >= desktop.width) continue;
+        const uint8_t* row = back.PixelAt(0, static_cast<UINT>(sourceY));
+        uint32_t* screen =
+            &desktop.pixels[static_cast<size_t>(origin.y + y) * static_cast<size_t>(desktop.width)];
+        for (LONG x = left; x < right; ++x) {
             const LONG sourceX = source.left + (x - dest.left) * sourceWidth / destWidth;
-            desktop.pixels[static_cast<size_t>(screenY) * static_cast<size_t>(desktop.width) +
-                           static_cast<size_t>(screenX)] =
-                kOpaque | back.ReadArgb(static_cast<UINT>(sourceX), static_cast<UINT>(sourceY));
+            screen[origin.x + x] =
+                kOpaque | PixelFormat::ToArgb(format, row + static_cast<size_t>(sourceX) * bytes);
         }
     }
 }
@@ -322,12 +328,18 @@ HRESULT Device8::Present(const RECT* sourceRect, const RECT* destRect, HWND dest
         const UINT width = std::min<UINT>(back.Description().width, static_cast<UINT>(front.width));
         const UINT height =
             std::min<UINT>(back.Description().height, static_cast<UINT>(front.height));
-        for (UINT y = 0; y < height; ++y)
+        const D3DFORMAT format = back.Description().format;
+        const size_t bytes = PixelFormat::Find(format)->bytesPerPixel;
+        for (UINT y = 0; y < height; ++y) {
+            const uint8_t* row = back.PixelAt(0, y);
+            uint32_t* screen =
+                &front.pixels[static_cast<size_t>(y) * static_cast<size_t>(front.width)];
             for (UINT x = 0; x < width; ++x)
-                front.pixels[static_cast<size_t>(y) * static_cast<size_t>(front.width) + x] =
-                    kOpaque | back.ReadArgb(x, y);
+                screen[x] = kOpaque | PixelFormat::ToArgb(format, row + x * bytes);
+        }
     }
-    if (m_Present.SwapEffect == D3DSWAPEFFECT_DISCARD) ScrambleBackBuffer(*BackBuffer(), m_Presents++);
+    if (m_Present.SwapEffect == D3DSWAPEFFECT_DISCARD)
+        ScrambleBackBuffer(*BackBuffer(), m_Presents++);
     return scope.Finish(D3D_OK);
 }
 
@@ -370,9 +382,13 @@ HRESULT Device8::GetFrontBuffer(IDirect3DSurface8* destSurface) {
         desc.width != static_cast<UINT>(front.width) ||
         desc.height != static_cast<UINT>(front.height) || dest.Locked())
         return scope.Finish(D3DERR_INVALIDCALL);
-    for (UINT y = 0; y < desc.height; ++y)
+    const size_t bytes = PixelFormat::Find(desc.format)->bytesPerPixel;
+    for (UINT y = 0; y < desc.height; ++y) {
+        uint8_t* row = dest.PixelAt(0, y);
         for (UINT x = 0; x < desc.width; ++x)
-            dest.WriteArgb(x, y, front.At(static_cast<int>(x), static_cast<int>(y)));
+            PixelFormat::FromArgb(desc.format, front.At(static_cast<int>(x), static_cast<int>(y)),
+                                  row + x * bytes);
+    }
     return scope.Finish(D3D_OK);
 }
 

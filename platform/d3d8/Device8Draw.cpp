@@ -46,6 +46,17 @@ bool Clip(const D3DRECT& rect, const D3DRECT& area, D3DRECT& clipped) {
     return clipped.x1 < clipped.x2 && clipped.y1 < clipped.y2;
 }
 
+// Every pixel of `area` set to the `bytes` bytes of `pixel`: the first row
+// pixel by pixel, the others copied from it.
+void Fill(Surface8& surface, const D3DRECT& area, const uint8_t* pixel, UINT bytes) {
+    const UINT x1 = static_cast<UINT>(area.x1), y1 = static_cast<UINT>(area.y1);
+    const size_t rowBytes = static_cast<size_t>(area.x2 - area.x1) * bytes;
+    uint8_t* first = surface.PixelAt(x1, y1);
+    for (size_t at = 0; at < rowBytes; at += bytes) std::copy(pixel, pixel + bytes, first + at);
+    for (UINT y = y1 + 1; y < static_cast<UINT>(area.y2); ++y)
+        std::copy(first, first + rowBytes, surface.PixelAt(x1, y));
+}
+
 }  // namespace
 
 HRESULT Device8::BeginScene() {
@@ -84,18 +95,31 @@ HRESULT Device8::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR 
     uint8_t colour[4] = {};
     PixelFormat::FromArgb(target.Description().format, color, colour);
     const UINT colourBytes = PixelFormat::Find(target.Description().format)->bytesPerPixel;
+    const float* depth = (flags & D3DCLEAR_ZBUFFER) ? &z : nullptr;
+    const DWORD* stencilValue = (flags & D3DCLEAR_STENCIL) ? &stencil : nullptr;
+    // A clear that writes depth and stencil (where there is one) gives every
+    // pixel the same bytes; one that writes only one of them keeps the other.
+    const bool wholeDepthPixel = depth && (stencilValue || !PixelFormat::HasStencil(depthFormat));
     for (DWORD i = 0; i < areas; ++i) {
         D3DRECT area;
         if (!Clip(whole ? viewport : rects[i], viewport, area)) continue;
+        if (flags & D3DCLEAR_TARGET) Fill(target, area, colour, colourBytes);
+        if (!depth && !stencilValue) continue;
+        if (wholeDepthPixel) {
+            uint8_t pixel[4] = {};
+            const UINT depthBytes = PixelFormat::Find(depthFormat)->bytesPerPixel;
+            const uint8_t* first =
+                m_DepthStencil->PixelAt(static_cast<UINT>(area.x1), static_cast<UINT>(area.y1));
+            std::copy_n(first, depthBytes, pixel);
+            PixelFormat::WriteDepthStencil(depthFormat, pixel, depth, stencilValue);
+            Fill(*m_DepthStencil, area, pixel, depthBytes);
+            continue;
+        }
         for (LONG y = area.y1; y < area.y2; ++y)
             for (LONG x = area.x1; x < area.x2; ++x) {
-                const UINT px = static_cast<UINT>(x), py = static_cast<UINT>(y);
-                if (flags & D3DCLEAR_TARGET)
-                    std::copy(colour, colour + colourBytes, target.PixelAt(px, py));
-                if (flags & (D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL))
-                    PixelFormat::WriteDepthStencil(depthFormat, m_DepthStencil->PixelAt(px, py),
-                                                   (flags & D3DCLEAR_ZBUFFER) ? &z : nullptr,
-                                                   (flags & D3DCLEAR_STENCIL) ? &stencil : nullptr);
+                uint8_t* pixel =
+                    m_DepthStencil->PixelAt(static_cast<UINT>(x), static_cast<UINT>(y));
+                PixelFormat::WriteDepthStencil(depthFormat, pixel, depth, stencilValue);
             }
     }
     return scope.Finish(D3D_OK);

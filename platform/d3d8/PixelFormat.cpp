@@ -1,6 +1,7 @@
 #include "PixelFormat.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 namespace orvd3d8 {
@@ -93,7 +94,20 @@ uint32_t Reduce(uint32_t value8, Channel channel) {
 
 }  // namespace
 
+// Formats numbered below this are found by their number; the
+// four-character codes above it by a search. Pixel loops ask for every pixel.
+constexpr unsigned kNumberedFormats = 128;
+
 const FormatInfo* PixelFormat::Find(D3DFORMAT format) {
+    static const std::array<const FormatInfo*, kNumberedFormats> byNumber = [] {
+        std::array<const FormatInfo*, kNumberedFormats> table{};
+        for (const FormatInfo& info : kFormats)
+            if (static_cast<unsigned>(info.format) < kNumberedFormats)
+                table[static_cast<unsigned>(info.format)] = &info;
+        return table;
+    }();
+    const unsigned number = static_cast<unsigned>(format);
+    if (number < kNumberedFormats) return byNumber[number];
     for (const FormatInfo& info : kFormats)
         if (info.format == format) return &info;
     return nullptr;
@@ -140,6 +154,9 @@ UINT PixelFormat::Size(D3DFORMAT format, UINT width, UINT height) {
 }
 
 uint32_t PixelFormat::ToArgb(D3DFORMAT format, const uint8_t* pixel) {
+    // Back buffers and the screenshot surface: the word is the colour.
+    if (format == D3DFMT_A8R8G8B8) return ReadWord(pixel, 4);
+    if (format == D3DFMT_X8R8G8B8) return ReadWord(pixel, 4) | 0xFF000000u;
     const FormatInfo* info = Find(format);
     if (!info || info->bytesPerPixel == 0) return 0;
     uint32_t word = ReadWord(pixel, info->bytesPerPixel);
@@ -156,6 +173,10 @@ uint32_t PixelFormat::ToArgb(D3DFORMAT format, const uint8_t* pixel) {
 }
 
 void PixelFormat::FromArgb(D3DFORMAT format, uint32_t argb, uint8_t* pixel) {
+    if (format == D3DFMT_A8R8G8B8 || format == D3DFMT_X8R8G8B8) {
+        WriteWord(pixel, 4, format == D3DFMT_A8R8G8B8 ? argb : argb & 0x00FFFFFFu);
+        return;
+    }
     const FormatInfo* info = Find(format);
     if (!info || info->bytesPerPixel == 0) return;
     uint32_t a = argb >> 24, r = (argb >> 16) & 0xFF, g = (argb >> 8) & 0xFF, b = argb & 0xFF;

@@ -77,6 +77,8 @@ std::string FontFileOf(HFONT font) {
 
 size_t LiveGdiObjectCount() { return Table().LiveCount(); }
 
+std::vector<std::string> LiveGdiObjectDescriptions() { return Table().Descriptions(); }
+
 }  // namespace orvplatform
 
 extern "C" {

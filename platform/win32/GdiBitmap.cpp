@@ -36,6 +36,11 @@ std::unique_ptr<GdiBitmap> GdiBitmap::Create(const BITMAPINFOHEADER& header) {
                                                     header.biHeight < 0, header.biBitCount / 8));
 }
 
+std::string GdiBitmap::Describe() const {
+    return "bitmap " + std::to_string(m_Width) + "x" + std::to_string(m_Height) + " " +
+           std::to_string(m_BytesPerPixel * 8) + "bpp";
+}
+
 GdiBitmap::GdiBitmap(int width, int height, bool topDown, int bytesPerPixel)
     : m_Width(width),
       m_Height(height),

@@ -21,6 +21,8 @@ public:
     static bool Supports(const BITMAPINFOHEADER& header);
 
     Kind GetKind() const override { return Kind::Bitmap; }
+    // "bitmap 256x256 32bpp"
+    std::string Describe() const override;
     int Width() const { return m_Width; }
     int Height() const { return m_Height; }
     void* Bits() { return m_Bits.get(); }

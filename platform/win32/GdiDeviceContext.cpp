@@ -35,6 +35,10 @@ GdiDeviceContext::GdiDeviceContext(GdiBitmap* stockBitmap, GdiFont* stockFont)
     m_Font->AddSelection();
 }
 
+std::string GdiDeviceContext::Describe() const {
+    return "device context with " + m_Bitmap->Describe();
+}
+
 GdiDeviceContext::~GdiDeviceContext() {
     m_Bitmap->RemoveSelection();
     m_Font->RemoveSelection();

@@ -21,6 +21,8 @@ public:
     GdiDeviceContext& operator=(const GdiDeviceContext&) = delete;
 
     Kind GetKind() const override { return Kind::DeviceContext; }
+    // "device context with bitmap 256x256 32bpp"
+    std::string Describe() const override;
 
     // Both hand back the object they replace.
     GdiBitmap* Select(GdiBitmap* bitmap);

@@ -63,6 +63,11 @@ std::unique_ptr<GdiFont> GdiFont::Create(const GdiLogicalFont& logical, int dots
 GdiFont::GdiFont(std::unique_ptr<GdiFontFace> face, std::string file)
     : m_Face(std::move(face)), m_File(std::move(file)), m_Metrics() {}
 
+std::string GdiFont::Describe() const {
+    return "font height " + std::to_string(m_Metrics.tmHeight) + " weight " +
+           std::to_string(m_Metrics.tmWeight) + " (" + m_File + ")";
+}
+
 void GdiFont::Scale(const GdiLogicalFont& logical, int dotsPerInch, const GdiFontMatch& match) {
     const GdiFaceDesign& design = m_Face->Design();
     const double unitsPerEm = design.unitsPerEm;

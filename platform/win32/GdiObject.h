@@ -3,6 +3,8 @@
 // addresses; GdiObjectTable decides which addresses are live.
 #pragma once
 
+#include <string>
+
 namespace orvwin32 {
 
 class GdiObject {
@@ -11,11 +13,14 @@ public:
 
     virtual ~GdiObject() = default;
     virtual Kind GetKind() const = 0;
+    // What LiveGdiObjectDescriptions() prints, without the selection state.
+    virtual std::string Describe() const = 0;
 
     // Selection into device contexts. A selected object cannot be deleted.
     void AddSelection() { ++m_Selections; }
     void RemoveSelection() { --m_Selections; }
     bool IsSelected() const { return m_Selections > 0; }
+    int SelectionCount() const { return m_Selections; }
 
 private:
     int m_Selections = 0;

@@ -34,6 +34,20 @@ GdiObject* GdiObjectTable::Lookup(const void* handle) const {
     return it == m_Objects.end() ? nullptr : it->second.get();
 }
 
+std::vector<std::string> GdiObjectTable::Descriptions() const {
+    std::vector<std::string> lines;
+    for (const auto& [handle, object] : m_Objects) {
+        std::string line = object->Describe();
+        // A device context's own selections are in its description; what
+        // matters of the others is whether something still holds them.
+        if (object->GetKind() != GdiObject::Kind::DeviceContext && object->IsSelected())
+            line += " selected into " + std::to_string(object->SelectionCount()) +
+                    " device context(s)";
+        lines.push_back(std::move(line));
+    }
+    return lines;
+}
+
 bool GdiObjectTable::Remove(const void* handle) { return m_Objects.erase(handle) == 1; }
 
 bool GdiObjectTable::IsStock(const void* handle) const {

@@ -11,6 +11,8 @@
 
 #include <map>
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace orvwin32 {
 
@@ -30,6 +32,8 @@ public:
     bool Remove(const void* handle);
     bool IsStock(const void* handle) const;
     size_t LiveCount() const { return m_Objects.size(); }
+    // One line per live object, in no particular order.
+    std::vector<std::string> Descriptions() const;
 
     // A 1 x 1 bitmap and a system font; the font is null when no font at
     // all is installed.

@@ -22,7 +22,9 @@ struct Call {
     bool injected = false;  // the result came from an injected failure
 };
 
-// The journal is on by default and records every call of every stand-in.
+// The journal is on by default and records every call of every stand-in, for
+// as long as it is on: programs that are not tests (the demo host, the
+// benchmarks) switch it off, or they grow with every frame they draw.
 ORV_WIN32_API const std::vector<Call>& Journal();
 ORV_WIN32_API void ClearJournal();
 ORV_WIN32_API void EnableJournal(bool enable);
@@ -52,6 +54,9 @@ inline float BitsFloat(uint64_t bits) {
 ORV_WIN32_API void FailNthCall(const std::string& api, unsigned n, HRESULT result);
 ORV_WIN32_API void FailEveryCall(const std::string& api, HRESULT result);
 ORV_WIN32_API void ClearFailures();
+// Calls that failed by injection since the last ClearFailures or ResetAll
+// (whether or not the journal was on).
+ORV_WIN32_API size_t InjectedCallCount();
 
 // The clock behind GetTickCount: real milliseconds since the library loaded
 // unless a test sets it.
@@ -92,6 +97,9 @@ ORV_WIN32_API std::string FontFileOf(HFONT font);
 // objects are not counted). GDI objects outlive ResetAll: they belong to
 // whoever made them.
 ORV_WIN32_API size_t LiveGdiObjectCount();
+// One line per live GDI object, e.g. "bitmap 256x256 32bpp selected into 1
+// device context(s)" or "device context with bitmap 1x1 32bpp".
+ORV_WIN32_API std::vector<std::string> LiveGdiObjectDescriptions();
 
 // ---- For stand-in implementations ------------------------------------------
 // Every stand-in operation starts with a CallScope: it appends the call to the

@@ -1,0 +1,131 @@
+// A full host session on the stand-in runtime, cut into steps of one or a few
+// host operations each: the host starts and loads the plug-in, sets a
+// windowed display, makes textures of every kind (image files of each format,
+// a file sequence, ZAR files plain and block-compressed, a texture it fills
+// itself), materials from files and from code, a font, screen quads and
+// buffers; draws frames with animated textures, material switches and text;
+// takes a screenshot and both state dumps; resets the device; switches to a
+// full-screen mode; gives everything back and destroys the driver.
+//
+// The host is a careful one: it checks what the driver hands back, forgets
+// the textures and materials a failed device reset destroyed, and makes its
+// buffers and its font again for every new device. The clock is the
+// stand-in's fixed one, moved on by every frame, so that two runs make the
+// same platform calls.
+#pragma once
+
+#include <string>
+#include <vector>
+
+class Font;
+class IndexBuffer;
+class Kernel;
+class Material;
+class RenderDevice;
+class ScreenQuad;
+class Texture;
+class VertexBuffer;
+
+namespace orvsweep {
+
+// The files the scenario loads, written by WriteScenarioFiles.
+struct ScenarioFiles {
+    std::vector<std::string> images;  // one of each image format
+    std::string sequence;             // frame 0 of a numbered sequence
+    std::string zar, zarBlocks;       // animated ZAR files, plain and DXT1
+    std::string materialA, materialB;  // material files
+    std::string codeLayer;            // a texture file only the code material names
+    std::string screenshot;
+};
+ScenarioFiles WriteScenarioFiles(const std::string& directory);
+
+class HostScenario {
+public:
+    using Action = void (HostScenario::*)();
+    struct Step {
+        const char* name;
+        Action action;
+    };
+
+    explicit HostScenario(const ScenarioFiles& files);
+    // Ends whatever the steps left running (resources, driver, kernel).
+    ~HostScenario();
+    HostScenario(const HostScenario&) = delete;
+    HostScenario& operator=(const HostScenario&) = delete;
+
+    // The whole session, start to end.
+    static const std::vector<Step>& Session();
+    // Its parts, for long runs: up to the first frame, one frame, and from
+    // the last frame to the end.
+    static std::vector<Step> Opening();
+    static std::vector<Step> OneFrame();
+    static std::vector<Step> Closing();
+
+    void Run(const Step& step) { (this->*step.action)(); }
+
+    // Every line logged so far, kept after the kernel is gone.
+    const std::vector<std::string>& Lines() const;
+    // The driver is alive (the host has not destroyed it, and CreatePlugin
+    // did not refuse).
+    bool HasDriver() const { return m_pDriver != nullptr; }
+
+private:
+    // Steps.
+    void StartHost();
+    void LoadPlugin();
+    void ListAdapters();
+    void SetWindowedDisplay();
+    void LoadImageTextures();
+    void LoadSequence();
+    void LoadZar();
+    void LoadZarBlocks();
+    void CreateFilledTexture();
+    void LoadMaterialA();
+    void LoadMaterialB();
+    void BuildCodeMaterial();
+    void MakeQuads();
+    void MakeDeviceObjects();
+    void ReleaseDeviceObjects();
+    void BeginFrame();
+    void ClearFrame();
+    void DrawMaterialA();
+    void DrawMaterialBIndexed();
+    void DrawCodeMaterialVertices();
+    void DrawDynamicBuffer();
+    void DrawQuads();
+    void PrintWithFont();
+    void QueueText();
+    void EndFrame();
+    void SaveScreenshot();
+    void DumpStates();
+    void ResetDevice();
+    void SetFullScreenMode();
+    void ReleaseEverything();
+    void DestroyDriver();
+    void EndHost();
+
+    // The textures and materials a failed reset destroyed.
+    void ForgetTexturesAndMaterials();
+
+    ScenarioFiles m_Files;
+    Kernel* m_pKernel = nullptr;
+    RenderDevice* m_pDriver = nullptr;
+    bool m_bDisplay = false;
+    std::vector<Texture*> m_Textures;  // every texture the host holds a reference on
+    Texture* m_pSequence = nullptr;
+    Texture* m_pZar = nullptr;
+    Texture* m_pZarBlocks = nullptr;
+    Texture* m_pFilled = nullptr;
+    Material* m_pMaterialA = nullptr;
+    Material* m_pMaterialB = nullptr;
+    Material* m_pCodeMaterial = nullptr;
+    Font* m_pFont = nullptr;
+    VertexBuffer* m_pVertices = nullptr;
+    VertexBuffer* m_pDynamic = nullptr;
+    IndexBuffer* m_pIndices = nullptr;
+    std::vector<ScreenQuad*> m_Quads;
+    unsigned m_Frame = 0;
+    std::vector<std::string> m_Lines;  // the kernel's, once it is gone
+};
+
+}  // namespace orvsweep
