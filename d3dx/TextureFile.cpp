@@ -6,61 +6,19 @@
 #include <new>
 #include <vector>
 
-#include "BlockCodec.h"
-#include "BmpDecoder.h"
-#include "DdsDecoder.h"
 #include "FormatChoice.h"
-#include "JpegDecoder.h"
+#include "ImageDecoders.h"
 #include "LevelTransfer.h"
 #include "MipFilter.h"
 #include "PixelView.h"
-#include "PngDecoder.h"
 #include "Resample.h"
-#include "TgaDecoder.h"
 
 namespace {
-
-struct Decoder {
-    bool (*recognises)(const uint8_t* data, size_t size);
-    HRESULT (*decode)(const uint8_t* data, size_t size, const ImageLimits& limits,
-                      DecodedImage& image);
-};
-
-// In the order of asking: formats with a signature first; Targa files have
-// none and come last.
-constexpr Decoder kDecoders[] = {
-    {IsDds, DecodeDds}, {IsPng, DecodePng}, {IsJpeg, DecodeJpeg},
-    {IsBmp, DecodeBmp}, {IsTga, DecodeTga},
-};
-static_assert(sizeof kDecoders / sizeof kDecoders[0] == 5, "DDS, PNG, JPEG, BMP/DIB, TGA");
-
-HRESULT Decode(const uint8_t* data, size_t size, const ImageLimits& limits, DecodedImage& image) {
-    for (const Decoder& decoder : kDecoders)
-        if (decoder.recognises(data, size)) return decoder.decode(data, size, limits, image);
-    return D3DXERR_INVALIDDATA;
-}
 
 UINT PowerOfTwoAtLeast(UINT value, UINT most) {
     UINT power = 1;
     while (power < value && power <= most / 2) power *= 2;
     return power;
-}
-
-// Replaces DXT blocks by their pixels (the device cannot make the texture
-// compressed, or the image must be scaled), level by level: the file's own
-// lower levels stay.
-HRESULT Decompress(DecodedImage& image) {
-    if (!image.HasBlocks()) return D3D_OK;
-    std::vector<ImageLevel> pixels(image.LevelCount());
-    for (UINT level = 0; level < image.LevelCount(); ++level) {
-        const ImageLevel& blocks = image.Level(level);
-        const HRESULT hr = MakePixelLevel(blocks.width, blocks.height, pixels[level]);
-        if (FAILED(hr)) return hr;
-        DecodeBlocks(image.Format(), blocks.bytes.get(), blocks.pitch, blocks.width, blocks.height,
-                     pixels[level].PixelRow(0), pixels[level].pitch);
-    }
-    image.ReplaceLevels(std::move(pixels));
-    return D3D_OK;
 }
 
 // Where the device needs sides that are powers of two (or square sides), an
@@ -214,7 +172,7 @@ HRESULT CreateTexture(IDirect3DDevice8* device, const uint8_t* data, size_t size
     TextureTarget target(device, caps, limits);
     DecodedImage image;
     image.SetTarget(&target);
-    hr = Decode(data, size, limits, image);
+    hr = DecodeImageFile(data, size, limits, image);
     if (SUCCEEDED(hr) && image.InTarget()) return target.Finish(texture);
     if (SUCCEEDED(hr)) hr = FitToCaps(image, caps, limits);
     D3DFORMAT format = D3DFMT_UNKNOWN;
