@@ -5,11 +5,11 @@
 #include <memory>
 #include <new>
 
+#include "d3dx/BlockCodec.h"
 #include "host/File.h"
 #include "host/FileSystem.h"
 #include "host/Kernel.h"
 #include "plugin/D3DDriver.h"
-#include "d3dx/BlockCodec.h"
 #include "texture/D3DTexture.h"
 #include "texture/PixelFormats.h"
 #include "texture/ZarFormat.h"
