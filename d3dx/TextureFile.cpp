@@ -70,9 +70,9 @@ HRESULT Fill(IDirect3DTexture8* texture, DecodedImage& image) {
 // Lends a decoder level 0 of the texture itself, made as soon as the image's
 // size and format are known, where the level stores the decoder's A8R8G8B8
 // pixels unchanged and the size needs no scaling: that saves a copy of the
-// whole image. Where level 1 halves level 0 exactly, each pair of rows a
-// decoder finishes is filtered into it at once, while still in the cache.
-// Anything else is left to the decoded image.
+// whole image. Where level 1 halves level 0 exactly, it is locked with level
+// 0 and filtered from it before either is unlocked. Anything else is left to
+// the decoded image.
 class TextureTarget : public PixelTarget {
 public:
     TextureTarget(IDirect3DDevice8* device, const D3DCAPS8& caps, const ImageLimits& limits)
@@ -106,21 +106,14 @@ public:
         return D3D_OK;
     }
 
-    void RowsDone(UINT rows) override {
-        const UINT pairs = rows / 2 < m_Half.height ? rows / 2 : m_Half.height;
-        if (pairs <= m_HalfRows) return;
-        const UINT count = pairs - m_HalfRows;
-        const PixelView source = {m_Top.bits + 2 * m_HalfRows * m_Top.pitch, m_Top.pitch,
-                                  m_Top.width, 2 * count};
-        const PixelView destination = {m_Half.bits + m_HalfRows * m_Half.pitch, m_Half.pitch,
-                                       m_Half.width, count};
-        BoxFilter(source, destination);
-        m_HalfRows = pairs;
-    }
+    // Level 1 is filtered once the decoder is done: filtering the rows it
+    // finishes while it runs takes its cache from it, which costs more than
+    // reading level 0 again.
+    void RowsDone(UINT) override {}
 
     // After a whole decode: the texture with its lower levels filtered.
     HRESULT Finish(IDirect3DTexture8** texture) {
-        RowsDone(m_Top.height);
+        if (m_Half.bits) BoxFilter(m_Top, m_Half);
         const UINT filtered = m_Half.bits ? 1 : 0;
         HRESULT hr = Unlock();
         if (SUCCEEDED(hr)) hr = FilterLevels(m_pTexture, filtered, nullptr);
@@ -157,7 +150,6 @@ private:
     const ImageLimits& m_Limits;
     IDirect3DTexture8* m_pTexture = nullptr;
     PixelView m_Top, m_Half;  // levels 0 and 1 while locked
-    UINT m_HalfRows = 0;      // rows of level 1 filtered so far
 };
 
 HRESULT CreateTexture(IDirect3DDevice8* device, const uint8_t* data, size_t size,
