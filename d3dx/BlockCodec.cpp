@@ -17,17 +17,50 @@ inline uint32_t Read32(const uint8_t* p) {
            (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
 }
 
-inline unsigned Widen(unsigned value, unsigned bits, BlockRounding rounding) {
-    return rounding == BlockRounding::Nearest ? WidenChannelRounded(value, bits)
-                                              : WidenChannel(value, bits);
+template <BlockRounding Rounding>
+inline unsigned Widen(unsigned value, unsigned bits) {
+    return Rounding == BlockRounding::Nearest ? WidenChannelRounded(value, bits) : WidenChannel(value, bits);
 }
 
-// (weightA * a + weightB * b) / (weightA + weightB), rounded as asked.
-inline unsigned Mix(unsigned a, unsigned b, unsigned weightA, unsigned weightB,
-                    BlockRounding rounding) {
-    const unsigned total = weightA + weightB;
-    const unsigned bias = rounding == BlockRounding::Nearest ? total / 2 : 0;
-    return (weightA * a + weightB * b + bias) / total;
+// (weightA * a + (Total - weightA) * b) / Total, rounded as asked.
+template <unsigned Total, BlockRounding Rounding>
+inline unsigned Mix(unsigned a, unsigned b, unsigned weightA) {
+    constexpr unsigned kBias = Rounding == BlockRounding::Nearest ? Total / 2 : 0;
+    return (weightA * a + (Total - weightA) * b + kBias) / Total;
+}
+
+template <BlockRounding Rounding>
+void ColourPalette(unsigned short color0, unsigned short color1, bool forceFourColours,
+                   uint32_t palette[4]) {
+    const unsigned r0 = Widen<Rounding>(color0 >> 11, 5), g0 = Widen<Rounding>((color0 >> 5) & 0x3F, 6),
+                   b0 = Widen<Rounding>(color0 & 0x1F, 5);
+    const unsigned r1 = Widen<Rounding>(color1 >> 11, 5), g1 = Widen<Rounding>((color1 >> 5) & 0x3F, 6),
+                   b1 = Widen<Rounding>(color1 & 0x1F, 5);
+    palette[0] = Argb(255, r0, g0, b0);
+    palette[1] = Argb(255, r1, g1, b1);
+    if (color0 <= color1 && !forceFourColours) {
+        // The midpoint rounds down in both arithmetics.
+        const unsigned r = (r0 + r1) / 2, g = (g0 + g1) / 2, b = (b0 + b1) / 2;
+        palette[2] = Argb(255, r, g, b);
+        palette[3] = Rounding == BlockRounding::Nearest ? Argb(0, r, g, b) : 0;
+    } else {
+        palette[2] = Argb(255, Mix<3, Rounding>(r0, r1, 2), Mix<3, Rounding>(g0, g1, 2), Mix<3, Rounding>(b0, b1, 2));
+        palette[3] = Argb(255, Mix<3, Rounding>(r0, r1, 1), Mix<3, Rounding>(g0, g1, 1), Mix<3, Rounding>(b0, b1, 1));
+    }
+}
+
+template <BlockRounding Rounding>
+void AlphaPalette(unsigned char alpha0, unsigned char alpha1, unsigned char palette[8]) {
+    const unsigned a0 = alpha0, a1 = alpha1;
+    palette[0] = alpha0;
+    palette[1] = alpha1;
+    if (a0 <= a1) {
+        for (unsigned i = 1; i <= 4; ++i) palette[1 + i] = static_cast<unsigned char>(Mix<5, Rounding>(a0, a1, 5 - i));
+        palette[6] = 0;
+        palette[7] = 255;
+    } else {
+        for (unsigned i = 1; i <= 6; ++i) palette[1 + i] = static_cast<unsigned char>(Mix<7, Rounding>(a0, a1, 7 - i));
+    }
 }
 
 template <unsigned Bytes>
@@ -46,11 +79,12 @@ enum class AlphaKind { None, Explicit, Interpolated };
 
 // The block's colour palette as format words, without alpha for the formats
 // whose alpha comes from the alpha block.
+template <BlockRounding Rounding>
 inline void ColourWords(const uint8_t* block, bool forceFour, bool withAlpha,
-                        const PixelPacking& packing, BlockRounding rounding, uint32_t words[4]) {
+                        const PixelPacking& packing, uint32_t words[4]) {
     uint32_t palette[4];
-    DecodeColorBlock(static_cast<unsigned short>(Read16(block)),
-                     static_cast<unsigned short>(Read16(block + 2)), forceFour, palette, rounding);
+    ColourPalette<Rounding>(static_cast<unsigned short>(Read16(block)),
+                            static_cast<unsigned short>(Read16(block + 2)), forceFour, palette);
     for (int i = 0; i < 4; ++i) {
         const uint32_t c = palette[i];
         words[i] = packing.Colour((c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF);
@@ -64,9 +98,9 @@ struct Output {
     size_t pitch;
 };
 
-template <unsigned Bytes, AlphaKind Kind>
+template <unsigned Bytes, AlphaKind Kind, BlockRounding Rounding>
 void DecodeImage(const uint8_t* blocks, size_t blockPitch, unsigned width, unsigned height,
-                 const Output& output, BlockRounding rounding) {
+                 const Output& output) {
     constexpr unsigned kBlockBytes = Kind == AlphaKind::None ? 8 : 16;
     const PixelPacking& packing = output.packing;
     const unsigned blockColumns = (width + 3) / 4;
@@ -75,7 +109,7 @@ void DecodeImage(const uint8_t* blocks, size_t blockPitch, unsigned width, unsig
     // Explicit 4-bit alphas widened once for the whole image.
     uint32_t explicitAlpha[16] = {};
     if (Kind == AlphaKind::Explicit)
-        for (unsigned v = 0; v < 16; ++v) explicitAlpha[v] = packing.Alpha(Widen(v, 4, rounding));
+        for (unsigned v = 0; v < 16; ++v) explicitAlpha[v] = packing.Alpha(Widen<Rounding>(v, 4));
 
     for (unsigned blockRow = 0; blockRow < blockRows; ++blockRow) {
         const unsigned rows = blockRow + 1 < blockRows || height % 4 == 0 ? 4 : height % 4;
@@ -87,15 +121,14 @@ void DecodeImage(const uint8_t* blocks, size_t blockPitch, unsigned width, unsig
                 blockColumn + 1 < blockColumns || width % 4 == 0 ? 4 : width % 4;
             const uint8_t* colour = Kind == AlphaKind::None ? block : block + 8;
             uint32_t words[4];
-            ColourWords(colour, Kind != AlphaKind::None, Kind == AlphaKind::None, packing, rounding,
-                        words);
+            ColourWords<Rounding>(colour, Kind != AlphaKind::None, Kind == AlphaKind::None, packing, words);
             uint32_t indices = Read32(colour + 4);
 
             uint32_t alphaWords[8];
             uint64_t alphaBits = 0;
             if constexpr (Kind == AlphaKind::Interpolated) {
                 unsigned char alphas[8];
-                DecodeAlphaBlock(block[0], block[1], alphas, rounding);
+                AlphaPalette<Rounding>(block[0], block[1], alphas);
                 for (int i = 0; i < 8; ++i) alphaWords[i] = packing.Alpha(alphas[i]);
                 for (int i = 7; i >= 2; --i) alphaBits = (alphaBits << 8) | block[i];
             } else if constexpr (Kind == AlphaKind::Explicit) {
@@ -118,37 +151,44 @@ void DecodeImage(const uint8_t* blocks, size_t blockPitch, unsigned width, unsig
     }
 }
 
-template <AlphaKind Kind>
+template <AlphaKind Kind, BlockRounding Rounding>
 void DecodeImageBytes(const uint8_t* blocks, size_t blockPitch, unsigned width, unsigned height,
-                      unsigned bytesPerPixel, const Output& output, BlockRounding rounding) {
+                      unsigned bytesPerPixel, const Output& output) {
     switch (bytesPerPixel) {
-    case 4: DecodeImage<4, Kind>(blocks, blockPitch, width, height, output, rounding); break;
-    case 3: DecodeImage<3, Kind>(blocks, blockPitch, width, height, output, rounding); break;
-    case 2: DecodeImage<2, Kind>(blocks, blockPitch, width, height, output, rounding); break;
-    case 1: DecodeImage<1, Kind>(blocks, blockPitch, width, height, output, rounding); break;
+    case 4: DecodeImage<4, Kind, Rounding>(blocks, blockPitch, width, height, output); break;
+    case 3: DecodeImage<3, Kind, Rounding>(blocks, blockPitch, width, height, output); break;
+    case 2: DecodeImage<2, Kind, Rounding>(blocks, blockPitch, width, height, output); break;
+    case 1: DecodeImage<1, Kind, Rounding>(blocks, blockPitch, width, height, output); break;
+    default: break;
+    }
+}
+
+template <BlockRounding Rounding>
+void Decode(const uint8_t* blocks, size_t blockPitch, D3DFORMAT format, unsigned width,
+            unsigned height, unsigned bytesPerPixel, const Output& output) {
+    switch (format) {
+    case D3DFMT_DXT1:
+        DecodeImageBytes<AlphaKind::None, Rounding>(blocks, blockPitch, width, height, bytesPerPixel, output);
+        break;
+    case D3DFMT_DXT2:
+    case D3DFMT_DXT3:
+        DecodeImageBytes<AlphaKind::Explicit, Rounding>(blocks, blockPitch, width, height, bytesPerPixel, output);
+        break;
+    case D3DFMT_DXT4:
+    case D3DFMT_DXT5:
+        DecodeImageBytes<AlphaKind::Interpolated, Rounding>(blocks, blockPitch, width, height, bytesPerPixel,
+                                                            output);
+        break;
     default: break;
     }
 }
 
 void Decode(const uint8_t* blocks, size_t blockPitch, D3DFORMAT format, unsigned width,
             unsigned height, unsigned bytesPerPixel, const Output& output, BlockRounding rounding) {
-    switch (format) {
-    case D3DFMT_DXT1:
-        DecodeImageBytes<AlphaKind::None>(blocks, blockPitch, width, height, bytesPerPixel, output,
-                                          rounding);
-        break;
-    case D3DFMT_DXT2:
-    case D3DFMT_DXT3:
-        DecodeImageBytes<AlphaKind::Explicit>(blocks, blockPitch, width, height, bytesPerPixel,
-                                              output, rounding);
-        break;
-    case D3DFMT_DXT4:
-    case D3DFMT_DXT5:
-        DecodeImageBytes<AlphaKind::Interpolated>(blocks, blockPitch, width, height, bytesPerPixel,
-                                                  output, rounding);
-        break;
-    default: break;
-    }
+    if (rounding == BlockRounding::Nearest)
+        Decode<BlockRounding::Nearest>(blocks, blockPitch, format, width, height, bytesPerPixel, output);
+    else
+        Decode<BlockRounding::Truncated>(blocks, blockPitch, format, width, height, bytesPerPixel, output);
 }
 
 }  // namespace
@@ -160,39 +200,18 @@ UINT BlockBytesOf(D3DFORMAT format) {
 
 void DecodeColorBlock(unsigned short color0, unsigned short color1, bool forceFourColours,
                       uint32_t palette[4], BlockRounding rounding) {
-    const unsigned r0 = Widen(color0 >> 11, 5, rounding), g0 = Widen((color0 >> 5) & 0x3F, 6, rounding),
-                   b0 = Widen(color0 & 0x1F, 5, rounding);
-    const unsigned r1 = Widen(color1 >> 11, 5, rounding), g1 = Widen((color1 >> 5) & 0x3F, 6, rounding),
-                   b1 = Widen(color1 & 0x1F, 5, rounding);
-    palette[0] = Argb(255, r0, g0, b0);
-    palette[1] = Argb(255, r1, g1, b1);
-    if (color0 <= color1 && !forceFourColours) {
-        // The midpoint rounds down in both arithmetics.
-        const unsigned r = (r0 + r1) / 2, g = (g0 + g1) / 2, b = (b0 + b1) / 2;
-        palette[2] = Argb(255, r, g, b);
-        palette[3] = rounding == BlockRounding::Nearest ? Argb(0, r, g, b) : 0;
-    } else {
-        palette[2] = Argb(255, Mix(r0, r1, 2, 1, rounding), Mix(g0, g1, 2, 1, rounding),
-                          Mix(b0, b1, 2, 1, rounding));
-        palette[3] = Argb(255, Mix(r0, r1, 1, 2, rounding), Mix(g0, g1, 1, 2, rounding),
-                          Mix(b0, b1, 1, 2, rounding));
-    }
+    if (rounding == BlockRounding::Nearest)
+        ColourPalette<BlockRounding::Nearest>(color0, color1, forceFourColours, palette);
+    else
+        ColourPalette<BlockRounding::Truncated>(color0, color1, forceFourColours, palette);
 }
 
 void DecodeAlphaBlock(unsigned char alpha0, unsigned char alpha1, unsigned char palette[8],
                       BlockRounding rounding) {
-    const unsigned a0 = alpha0, a1 = alpha1;
-    palette[0] = alpha0;
-    palette[1] = alpha1;
-    if (a0 <= a1) {
-        for (unsigned i = 1; i <= 4; ++i)
-            palette[1 + i] = static_cast<unsigned char>(Mix(a0, a1, 5 - i, i, rounding));
-        palette[6] = 0;
-        palette[7] = 255;
-    } else {
-        for (unsigned i = 1; i <= 6; ++i)
-            palette[1 + i] = static_cast<unsigned char>(Mix(a0, a1, 7 - i, i, rounding));
-    }
+    if (rounding == BlockRounding::Nearest)
+        AlphaPalette<BlockRounding::Nearest>(alpha0, alpha1, palette);
+    else
+        AlphaPalette<BlockRounding::Truncated>(alpha0, alpha1, palette);
 }
 
 void DecodeDxtImage(const uint8_t* blocks, D3DFORMAT format, unsigned width, unsigned height,
