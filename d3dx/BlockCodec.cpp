@@ -1,211 +1,261 @@
 #include "BlockCodec.h"
 
-#include <algorithm>
-#include <cstdlib>
+#include <cstring>
+
+// libsquish's header needs nothing else of ours.
+#include <squish.h>
 
 namespace {
 
-struct Colour {
-    int r, g, b;
+inline uint32_t Argb(unsigned a, unsigned r, unsigned g, unsigned b) {
+    return (a << 24) | (r << 16) | (g << 8) | b;
+}
+
+inline unsigned Read16(const uint8_t* p) { return p[0] | (p[1] << 8); }
+inline uint32_t Read32(const uint8_t* p) {
+    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
+           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
+
+template <BlockRounding Rounding>
+inline unsigned Widen(unsigned value, unsigned bits) {
+    return Rounding == BlockRounding::Nearest ? WidenChannelRounded(value, bits) : WidenChannel(value, bits);
+}
+
+// (weightA * a + (Total - weightA) * b) / Total, rounded as asked.
+template <unsigned Total, BlockRounding Rounding>
+inline unsigned Mix(unsigned a, unsigned b, unsigned weightA) {
+    constexpr unsigned kBias = Rounding == BlockRounding::Nearest ? Total / 2 : 0;
+    return (weightA * a + (Total - weightA) * b + kBias) / Total;
+}
+
+template <BlockRounding Rounding>
+void ColourPalette(unsigned short color0, unsigned short color1, bool forceFourColours,
+                   uint32_t palette[4]) {
+    const unsigned r0 = Widen<Rounding>(color0 >> 11, 5), g0 = Widen<Rounding>((color0 >> 5) & 0x3F, 6),
+                   b0 = Widen<Rounding>(color0 & 0x1F, 5);
+    const unsigned r1 = Widen<Rounding>(color1 >> 11, 5), g1 = Widen<Rounding>((color1 >> 5) & 0x3F, 6),
+                   b1 = Widen<Rounding>(color1 & 0x1F, 5);
+    palette[0] = Argb(255, r0, g0, b0);
+    palette[1] = Argb(255, r1, g1, b1);
+    if (color0 <= color1 && !forceFourColours) {
+        // The midpoint rounds down in both arithmetics.
+        const unsigned r = (r0 + r1) / 2, g = (g0 + g1) / 2, b = (b0 + b1) / 2;
+        palette[2] = Argb(255, r, g, b);
+        palette[3] = Rounding == BlockRounding::Nearest ? Argb(0, r, g, b) : 0;
+    } else {
+        palette[2] = Argb(255, Mix<3, Rounding>(r0, r1, 2), Mix<3, Rounding>(g0, g1, 2), Mix<3, Rounding>(b0, b1, 2));
+        palette[3] = Argb(255, Mix<3, Rounding>(r0, r1, 1), Mix<3, Rounding>(g0, g1, 1), Mix<3, Rounding>(b0, b1, 1));
+    }
+}
+
+template <BlockRounding Rounding>
+void AlphaPalette(unsigned char alpha0, unsigned char alpha1, unsigned char palette[8]) {
+    const unsigned a0 = alpha0, a1 = alpha1;
+    palette[0] = alpha0;
+    palette[1] = alpha1;
+    if (a0 <= a1) {
+        for (unsigned i = 1; i <= 4; ++i) palette[1 + i] = static_cast<unsigned char>(Mix<5, Rounding>(a0, a1, 5 - i));
+        palette[6] = 0;
+        palette[7] = 255;
+    } else {
+        for (unsigned i = 1; i <= 6; ++i) palette[1 + i] = static_cast<unsigned char>(Mix<7, Rounding>(a0, a1, 7 - i));
+    }
+}
+
+template <unsigned Bytes>
+inline void Store(uint8_t* out, uint32_t value) {
+    if constexpr (Bytes == 4) {
+        std::memcpy(out, &value, 4);
+    } else if constexpr (Bytes == 2) {
+        const uint16_t low = static_cast<uint16_t>(value);
+        std::memcpy(out, &low, 2);
+    } else {
+        StorePixel(out, value, Bytes);
+    }
+}
+
+enum class AlphaKind { None, Explicit, Interpolated };
+
+// The block's colour palette as format words, without alpha for the formats
+// whose alpha comes from the alpha block.
+template <BlockRounding Rounding>
+inline void ColourWords(const uint8_t* block, bool forceFour, bool withAlpha,
+                        const PixelPacking& packing, uint32_t words[4]) {
+    uint32_t palette[4];
+    ColourPalette<Rounding>(static_cast<unsigned short>(Read16(block)),
+                            static_cast<unsigned short>(Read16(block + 2)), forceFour, palette);
+    for (int i = 0; i < 4; ++i) {
+        const uint32_t c = palette[i];
+        words[i] = packing.Colour((c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF);
+        if (withAlpha) words[i] += packing.Alpha(c >> 24);
+    }
+}
+
+struct Output {
+    const PixelPacking& packing;
+    uint8_t* pixels;
+    size_t pitch;
 };
 
-uint32_t Pack(uint32_t a, const Colour& c) {
-    return a << 24 | static_cast<uint32_t>(c.r) << 16 | static_cast<uint32_t>(c.g) << 8 |
-           static_cast<uint32_t>(c.b);
-}
+template <unsigned Bytes, AlphaKind Kind, BlockRounding Rounding>
+void DecodeImage(const uint8_t* blocks, size_t blockPitch, unsigned width, unsigned height,
+                 const Output& output) {
+    constexpr unsigned kBlockBytes = Kind == AlphaKind::None ? 8 : 16;
+    const PixelPacking& packing = output.packing;
+    const unsigned blockColumns = (width + 3) / 4;
+    const unsigned blockRows = (height + 3) / 4;
 
-Colour From565(uint16_t value) {
-    const int r = value >> 11, g = value >> 5 & 63, b = value & 31;
-    return {r << 3 | r >> 2, g << 2 | g >> 4, b << 3 | b >> 2};
-}
+    // Explicit 4-bit alphas widened once for the whole image.
+    uint32_t explicitAlpha[16] = {};
+    if (Kind == AlphaKind::Explicit)
+        for (unsigned v = 0; v < 16; ++v) explicitAlpha[v] = packing.Alpha(Widen<Rounding>(v, 4));
 
-uint16_t To565(const Colour& c) {
-    return static_cast<uint16_t>((c.r * 31 + 127) / 255 << 11 | (c.g * 63 + 127) / 255 << 5 |
-                                 (c.b * 31 + 127) / 255);
-}
+    for (unsigned blockRow = 0; blockRow < blockRows; ++blockRow) {
+        const unsigned rows = blockRow + 1 < blockRows || height % 4 == 0 ? 4 : height % 4;
+        uint8_t* rowBase = output.pixels + static_cast<size_t>(blockRow) * 4 * output.pitch;
+        const uint8_t* block = blocks + blockRow * blockPitch;
+        for (unsigned blockColumn = 0; blockColumn < blockColumns;
+             ++blockColumn, block += kBlockBytes) {
+            const unsigned columns =
+                blockColumn + 1 < blockColumns || width % 4 == 0 ? 4 : width % 4;
+            const uint8_t* colour = Kind == AlphaKind::None ? block : block + 8;
+            uint32_t words[4];
+            ColourWords<Rounding>(colour, Kind != AlphaKind::None, Kind == AlphaKind::None, packing, words);
+            uint32_t indices = Read32(colour + 4);
 
-Colour Mix(const Colour& a, const Colour& b, int weightA, int weightB) {
-    const int total = weightA + weightB;
-    return {(a.r * weightA + b.r * weightB) / total, (a.g * weightA + b.g * weightB) / total,
-            (a.b * weightA + b.b * weightB) / total};
-}
+            uint32_t alphaWords[8];
+            uint64_t alphaBits = 0;
+            if constexpr (Kind == AlphaKind::Interpolated) {
+                unsigned char alphas[8];
+                AlphaPalette<Rounding>(block[0], block[1], alphas);
+                for (int i = 0; i < 8; ++i) alphaWords[i] = packing.Alpha(alphas[i]);
+                for (int i = 7; i >= 2; --i) alphaBits = (alphaBits << 8) | block[i];
+            } else if constexpr (Kind == AlphaKind::Explicit) {
+                for (int i = 7; i >= 0; --i) alphaBits = (alphaBits << 8) | block[i];
+            }
 
-// The four colours of a colour block; the fourth is transparent black in the
-// three-colour mode of DXT1 (first endpoint not above the second).
-void Palette(uint16_t c0, uint16_t c1, bool dxt1, Colour colours[4], uint32_t alphas[4]) {
-    colours[0] = From565(c0);
-    colours[1] = From565(c1);
-    alphas[0] = alphas[1] = alphas[2] = alphas[3] = 0xFF;
-    if (c0 > c1 || !dxt1) {
-        colours[2] = Mix(colours[0], colours[1], 2, 1);
-        colours[3] = Mix(colours[0], colours[1], 1, 2);
-    } else {
-        colours[2] = Mix(colours[0], colours[1], 1, 1);
-        colours[3] = {0, 0, 0};
-        alphas[3] = 0;
-    }
-}
-
-void AlphaPalette(uint32_t a0, uint32_t a1, uint32_t alphas[8]) {
-    alphas[0] = a0;
-    alphas[1] = a1;
-    if (a0 > a1) {
-        for (uint32_t i = 1; i < 7; ++i) alphas[i + 1] = ((7 - i) * a0 + i * a1) / 7;
-    } else {
-        for (uint32_t i = 1; i < 5; ++i) alphas[i + 1] = ((5 - i) * a0 + i * a1) / 5;
-        alphas[6] = 0;
-        alphas[7] = 255;
-    }
-}
-
-uint64_t Load64(const BYTE* at) {
-    uint64_t value = 0;
-    for (int i = 7; i >= 0; --i) value = value << 8 | at[i];
-    return value;
-}
-
-void Store(BYTE* at, uint64_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i) at[i] = static_cast<BYTE>(value >> (8 * i));
-}
-
-void DecodeBlock(D3DFORMAT format, const BYTE* block, uint32_t pixels[16]) {
-    const bool dxt1 = format == D3DFMT_DXT1;
-    uint32_t alpha[16];
-    if (format == D3DFMT_DXT2 || format == D3DFMT_DXT3) {
-        const uint64_t bits = Load64(block);
-        for (int i = 0; i < 16; ++i) alpha[i] = (bits >> (4 * i) & 15) * 17;
-    } else if (!dxt1) {
-        uint32_t alphas[8];
-        AlphaPalette(block[0], block[1], alphas);
-        const uint64_t indices = Load64(block) >> 16;
-        for (int i = 0; i < 16; ++i) alpha[i] = alphas[indices >> (3 * i) & 7];
-    }
-    const BYTE* colour = dxt1 ? block : block + 8;
-    Colour colours[4];
-    uint32_t alphas[4];
-    Palette(static_cast<uint16_t>(colour[0] | colour[1] << 8),
-            static_cast<uint16_t>(colour[2] | colour[3] << 8), dxt1, colours, alphas);
-    const uint32_t indices = static_cast<uint32_t>(Load64(colour) >> 32);
-    for (int i = 0; i < 16; ++i) {
-        const uint32_t index = indices >> (2 * i) & 3;
-        pixels[i] = Pack(dxt1 ? alphas[index] : alpha[i], colours[index]);
-    }
-}
-
-int Distance(const Colour& a, const Colour& b) {
-    return (a.r - b.r) * (a.r - b.r) + (a.g - b.g) * (a.g - b.g) + (a.b - b.b) * (a.b - b.b);
-}
-
-// Endpoints at the corners of the colour box of the block's (opaque) pixels,
-// each pixel mapped to the nearest palette entry.
-void EncodeColour(const uint32_t pixels[16], bool dxt1, BYTE* out) {
-    const bool transparent =
-        dxt1 && std::any_of(pixels, pixels + 16, [](uint32_t p) { return p >> 24 < 128; });
-    Colour low = {255, 255, 255}, high = {0, 0, 0};
-    for (int i = 0; i < 16; ++i) {
-        if (transparent && pixels[i] >> 24 < 128) continue;
-        const Colour c = {static_cast<int>(pixels[i] >> 16 & 255),
-                          static_cast<int>(pixels[i] >> 8 & 255), static_cast<int>(pixels[i] & 255)};
-        low = {std::min(low.r, c.r), std::min(low.g, c.g), std::min(low.b, c.b)};
-        high = {std::max(high.r, c.r), std::max(high.g, c.g), std::max(high.b, c.b)};
-    }
-    if (low.r > high.r) low = high = {0, 0, 0};  // every pixel transparent
-    uint16_t c0 = To565(high), c1 = To565(low);
-    // Four-colour blocks need c0 > c1, DXT1's three-colour mode c0 <= c1.
-    if (transparent ? c0 > c1 : c0 < c1) std::swap(c0, c1);
-    Colour colours[4];
-    uint32_t alphas[4];
-    Palette(c0, c1, dxt1, colours, alphas);
-    const int choices = transparent ? 3 : (c0 == c1 ? 1 : 4);
-    uint32_t indices = 0;
-    for (int i = 0; i < 16; ++i) {
-        uint32_t best = 0;
-        if (transparent && pixels[i] >> 24 < 128) {
-            best = 3;
-        } else {
-            const Colour c = {static_cast<int>(pixels[i] >> 16 & 255),
-                              static_cast<int>(pixels[i] >> 8 & 255),
-                              static_cast<int>(pixels[i] & 255)};
-            for (int k = 1; k < choices; ++k)
-                if (Distance(c, colours[k]) < Distance(c, colours[best])) best = static_cast<uint32_t>(k);
+            uint8_t* out = rowBase + static_cast<size_t>(blockColumn) * 4 * Bytes;
+            for (unsigned r = 0; r < rows; ++r, out += output.pitch) {
+                for (unsigned c = 0; c < columns; ++c) {
+                    const unsigned pixel = 4 * r + c;
+                    uint32_t value = words[(indices >> (2 * pixel)) & 3];
+                    if constexpr (Kind == AlphaKind::Explicit)
+                        value += explicitAlpha[(alphaBits >> (4 * pixel)) & 15];
+                    if constexpr (Kind == AlphaKind::Interpolated)
+                        value += alphaWords[(alphaBits >> (3 * pixel)) & 7];
+                    Store<Bytes>(out + c * Bytes, value);
+                }
+            }
         }
-        indices |= best << (2 * i);
     }
-    Store(out, c0, 2);
-    Store(out + 2, c1, 2);
-    Store(out + 4, indices, 4);
 }
 
-void EncodeAlpha(D3DFORMAT format, const uint32_t pixels[16], BYTE* out) {
-    if (format == D3DFMT_DXT2 || format == D3DFMT_DXT3) {
-        uint64_t bits = 0;
-        for (int i = 0; i < 16; ++i) bits |= uint64_t{((pixels[i] >> 24) * 15 + 127) / 255} << (4 * i);
-        Store(out, bits, 8);
-        return;
+template <AlphaKind Kind, BlockRounding Rounding>
+void DecodeImageBytes(const uint8_t* blocks, size_t blockPitch, unsigned width, unsigned height,
+                      unsigned bytesPerPixel, const Output& output) {
+    switch (bytesPerPixel) {
+    case 4: DecodeImage<4, Kind, Rounding>(blocks, blockPitch, width, height, output); break;
+    case 3: DecodeImage<3, Kind, Rounding>(blocks, blockPitch, width, height, output); break;
+    case 2: DecodeImage<2, Kind, Rounding>(blocks, blockPitch, width, height, output); break;
+    case 1: DecodeImage<1, Kind, Rounding>(blocks, blockPitch, width, height, output); break;
+    default: break;
     }
-    uint32_t low = 255, high = 0;
-    for (int i = 0; i < 16; ++i) {
-        low = std::min(low, pixels[i] >> 24);
-        high = std::max(high, pixels[i] >> 24);
+}
+
+template <BlockRounding Rounding>
+void Decode(const uint8_t* blocks, size_t blockPitch, D3DFORMAT format, unsigned width,
+            unsigned height, unsigned bytesPerPixel, const Output& output) {
+    switch (format) {
+    case D3DFMT_DXT1:
+        DecodeImageBytes<AlphaKind::None, Rounding>(blocks, blockPitch, width, height, bytesPerPixel, output);
+        break;
+    case D3DFMT_DXT2:
+    case D3DFMT_DXT3:
+        DecodeImageBytes<AlphaKind::Explicit, Rounding>(blocks, blockPitch, width, height, bytesPerPixel, output);
+        break;
+    case D3DFMT_DXT4:
+    case D3DFMT_DXT5:
+        DecodeImageBytes<AlphaKind::Interpolated, Rounding>(blocks, blockPitch, width, height, bytesPerPixel,
+                                                            output);
+        break;
+    default: break;
     }
-    uint32_t alphas[8];
-    AlphaPalette(high, low, alphas);
-    uint64_t indices = 0;
-    for (int i = 0; i < 16; ++i) {
-        const int a = static_cast<int>(pixels[i] >> 24);
-        uint64_t best = 0;
-        for (int k = 1; k < (high > low ? 8 : 1); ++k)
-            if (std::abs(a - static_cast<int>(alphas[k])) < std::abs(a - static_cast<int>(alphas[best])))
-                best = static_cast<uint64_t>(k);
-        indices |= best << (3 * i);
-    }
-    Store(out, high | low << 8 | indices << 16, 8);
+}
+
+void Decode(const uint8_t* blocks, size_t blockPitch, D3DFORMAT format, unsigned width,
+            unsigned height, unsigned bytesPerPixel, const Output& output, BlockRounding rounding) {
+    if (rounding == BlockRounding::Nearest)
+        Decode<BlockRounding::Nearest>(blocks, blockPitch, format, width, height, bytesPerPixel, output);
+    else
+        Decode<BlockRounding::Truncated>(blocks, blockPitch, format, width, height, bytesPerPixel, output);
 }
 
 }  // namespace
 
 UINT BlockBytesOf(D3DFORMAT format) {
-    switch (format) {
-        case D3DFMT_DXT1: return 8;
-        case D3DFMT_DXT2:
-        case D3DFMT_DXT3:
-        case D3DFMT_DXT4:
-        case D3DFMT_DXT5: return 16;
-        default: return 0;
-    }
+    const PixelLayout* layout = PixelLayout::Describe(format);
+    return layout ? layout->blockBytes : 0;
+}
+
+void DecodeColorBlock(unsigned short color0, unsigned short color1, bool forceFourColours,
+                      uint32_t palette[4], BlockRounding rounding) {
+    if (rounding == BlockRounding::Nearest)
+        ColourPalette<BlockRounding::Nearest>(color0, color1, forceFourColours, palette);
+    else
+        ColourPalette<BlockRounding::Truncated>(color0, color1, forceFourColours, palette);
+}
+
+void DecodeAlphaBlock(unsigned char alpha0, unsigned char alpha1, unsigned char palette[8],
+                      BlockRounding rounding) {
+    if (rounding == BlockRounding::Nearest)
+        AlphaPalette<BlockRounding::Nearest>(alpha0, alpha1, palette);
+    else
+        AlphaPalette<BlockRounding::Truncated>(alpha0, alpha1, palette);
+}
+
+void DecodeDxtImage(const uint8_t* blocks, D3DFORMAT format, unsigned width, unsigned height,
+                    const PixelPacking& packing, unsigned bytesPerPixel, uint8_t* pixels,
+                    size_t pitch, BlockRounding rounding) {
+    const size_t blockPitch = size_t{(width + 3) / 4} * BlockBytesOf(format);
+    Decode(blocks, blockPitch, format, width, height, bytesPerPixel, {packing, pixels, pitch}, rounding);
 }
 
 void DecodeBlocks(D3DFORMAT format, const BYTE* blocks, size_t blockPitch, UINT width, UINT height,
-                  uint32_t* argb, size_t argbPitch) {
-    const UINT blockBytes = BlockBytesOf(format);
-    for (UINT by = 0; by < height; by += 4) {
-        const BYTE* block = blocks + by / 4 * blockPitch;
-        for (UINT bx = 0; bx < width; bx += 4, block += blockBytes) {
-            uint32_t pixels[16];
-            DecodeBlock(format, block, pixels);
-            for (UINT y = by; y < std::min(by + 4, height); ++y) {
-                uint32_t* row = reinterpret_cast<uint32_t*>(reinterpret_cast<BYTE*>(argb) + y * argbPitch);
-                for (UINT x = bx; x < std::min(bx + 4, width); ++x) row[x] = pixels[(y - by) * 4 + x - bx];
-            }
-        }
-    }
+                  uint32_t* argb, size_t argbPitch, BlockRounding rounding) {
+    static const PixelPacking kArgb = PixelPacking::Of(D3DFMT_A8R8G8B8);
+    Decode(blocks, blockPitch, format, width, height, 4,
+           {kArgb, reinterpret_cast<uint8_t*>(argb), argbPitch}, rounding);
 }
 
-void EncodeBlocks(D3DFORMAT format, const uint32_t* argb, size_t argbPitch, UINT width,
-                  UINT height, BYTE* blocks, size_t blockPitch) {
+void CompressBlocks(D3DFORMAT format, const uint32_t* argb, size_t argbPitch, UINT width, UINT height,
+                    BYTE* blocks, size_t blockPitch, BlockEffort effort) {
     const UINT blockBytes = BlockBytesOf(format);
-    const bool dxt1 = format == D3DFMT_DXT1;
+    const int method = format == D3DFMT_DXT1                           ? squish::kDxt1
+                       : format == D3DFMT_DXT2 || format == D3DFMT_DXT3 ? squish::kDxt3
+                                                                        : squish::kDxt5;
+    const int flags =
+        method | (effort == BlockEffort::Fast ? squish::kColourRangeFit : squish::kColourClusterFit);
+    const BYTE* rows = reinterpret_cast<const BYTE*>(argb);
     for (UINT by = 0; by < height; by += 4) {
         BYTE* block = blocks + by / 4 * blockPitch;
         for (UINT bx = 0; bx < width; bx += 4, block += blockBytes) {
-            uint32_t pixels[16];
+            // libsquish reads red, green, blue, alpha bytes; a mask bit for
+            // each pixel inside the image.
+            squish::u8 rgba[16 * 4] = {};
+            int mask = 0;
             for (UINT i = 0; i < 16; ++i) {
-                const UINT x = std::min(bx + i % 4, width - 1), y = std::min(by + i / 4, height - 1);
-                pixels[i] = reinterpret_cast<const uint32_t*>(reinterpret_cast<const BYTE*>(argb) +
-                                                              y * argbPitch)[x];
+                const UINT x = bx + i % 4, y = by + i / 4;
+                if (x >= width || y >= height) continue;
+                uint32_t pixel;
+                std::memcpy(&pixel, rows + y * argbPitch + size_t{x} * 4, 4);
+                rgba[4 * i] = static_cast<squish::u8>(pixel >> 16);
+                rgba[4 * i + 1] = static_cast<squish::u8>(pixel >> 8);
+                rgba[4 * i + 2] = static_cast<squish::u8>(pixel);
+                rgba[4 * i + 3] = static_cast<squish::u8>(pixel >> 24);
+                mask |= 1 << i;
             }
-            if (!dxt1) EncodeAlpha(format, pixels, block);
-            EncodeColour(pixels, dxt1, dxt1 ? block : block + 8);
+            squish::CompressMasked(rgba, mask, block, flags);
         }
     }
 }

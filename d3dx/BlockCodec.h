@@ -1,7 +1,7 @@
 // The DXT1 to DXT5 block formats: each 4x4 pixel block is 8 bytes (DXT1) or
-// 16 bytes (DXT2 to DXT5, an alpha block before the colour block). Decoding
-// and a fast endpoint-box encoder, used where a compressed texture's mip
-// levels are filtered or a device cannot sample the file's compressed format.
+// 16 bytes (DXT2 to DXT5, an alpha block before the colour block). The one
+// decoder, for image files and ZAR files alike, with the arithmetic where
+// the two differ as a parameter; encoding is libsquish's.
 #pragma once
 
 #include <cstddef>
@@ -9,13 +9,53 @@
 
 #include <d3d8.h>
 
+#include "PixelLayout.h"
+
+// How a block's palette is computed. The same blocks decode to slightly
+// different pixels from an image file and from a ZAR file:
+enum class BlockRounding {
+    // Image files (DDS): 5- and 6-bit endpoints widened by repeating their
+    // bits, interpolated colours and alphas rounded down, and the fourth
+    // entry of a three-colour block transparent black.
+    Truncated,
+    // ZAR files: endpoints widened and entries interpolated rounded to
+    // nearest, and the fourth entry of a three-colour block the midpoint
+    // colour with alpha 0.
+    Nearest,
+};
+
 // Bytes per block of format, 0 for a format that is not block compressed.
 UINT BlockBytesOf(D3DFORMAT format);
 
-// The blocks covering width x height pixels, rows of blocks blockPitch bytes
-// apart, to A8R8G8B8 pixels with rows argbPitch bytes apart, and back. The
-// encoder repeats the last row and column into blocks the image does not fill.
+// The four colours of a colour block, packed 0xAARRGGBB. With color0 <=
+// color1 and forceFourColours false the block is in three-colour mode:
+// entry 2 is the midpoint and entry 3 transparent.
+void DecodeColorBlock(unsigned short color0, unsigned short color1, bool forceFourColours,
+                      uint32_t palette[4], BlockRounding rounding);
+// The eight alphas of an interpolated-alpha block.
+void DecodeAlphaBlock(unsigned char alpha0, unsigned char alpha1, unsigned char palette[8],
+                      BlockRounding rounding);
+
+// Decodes the blocks of a width x height image in `format` (DXT1..DXT5),
+// block rows of (width + 3) / 4 blocks, into pixels of `bytesPerPixel` bytes
+// packed with `packing`, rows `pitch` bytes apart. Only the pixels inside
+// the image are written.
+void DecodeDxtImage(const uint8_t* blocks, D3DFORMAT format, unsigned width, unsigned height,
+                    const PixelPacking& packing, unsigned bytesPerPixel, uint8_t* pixels,
+                    size_t pitch, BlockRounding rounding);
+// The same from rows of blocks blockPitch bytes apart into A8R8G8B8 pixels
+// with rows argbPitch bytes apart.
 void DecodeBlocks(D3DFORMAT format, const BYTE* blocks, size_t blockPitch, UINT width, UINT height,
-                  uint32_t* argb, size_t argbPitch);
-void EncodeBlocks(D3DFORMAT format, const uint32_t* argb, size_t argbPitch, UINT width,
-                  UINT height, BYTE* blocks, size_t blockPitch);
+                  uint32_t* argb, size_t argbPitch, BlockRounding rounding);
+
+// Encodes width x height A8R8G8B8 pixels, rows argbPitch bytes apart, into
+// blocks of format with libsquish, rows of blocks blockPitch bytes apart.
+// Pixels outside the image do not count in a block the image does not fill.
+// DXT2 and DXT4 are encoded as DXT3 and DXT5 (no premultiplying). DXT1
+// blocks use their transparent entry for pixels of alpha below 128.
+enum class BlockEffort {
+    Fast,  // libsquish's range fit: the level rebuilds of a texture load
+    Best,  // its cluster fit, some 25 times slower: offline tools
+};
+void CompressBlocks(D3DFORMAT format, const uint32_t* argb, size_t argbPitch, UINT width, UINT height,
+                    BYTE* blocks, size_t blockPitch, BlockEffort effort);

@@ -7,6 +7,7 @@
 #include <d3dx8.h>
 
 #include "ByteReader.h"
+#include "PixelLayout.h"
 #include "PixelView.h"
 
 namespace {
@@ -38,11 +39,7 @@ struct MaskChannel {
 
     uint32_t To8(uint32_t pixel) const {
         if (bits == 0) return 0;
-        const uint32_t value = (pixel >> shift) & static_cast<uint32_t>((uint64_t{1} << bits) - 1);
-        if (bits >= 8) return value >> (bits - 8);
-        uint32_t wide = value << (8 - bits);
-        for (unsigned filled = bits; filled < 8; filled *= 2) wide |= wide >> filled;
-        return wide & 0xFF;
+        return WidenChannel((pixel >> shift) & static_cast<uint32_t>((uint64_t{1} << bits) - 1), bits);
     }
 };
 

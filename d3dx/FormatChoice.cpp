@@ -39,6 +39,18 @@ static_assert(sizeof kCandidates / sizeof kCandidates[0] == 19,
 
 }  // namespace
 
+HRESULT TextureFormatQuery::Read(IDirect3DDevice8* device) {
+    D3DDEVICE_CREATION_PARAMETERS creation;
+    D3DDISPLAYMODE mode;
+    HRESULT hr = device->GetCreationParameters(&creation);
+    if (SUCCEEDED(hr)) hr = device->GetDisplayMode(&mode);
+    if (FAILED(hr)) return hr;
+    adapter = creation.AdapterOrdinal;
+    deviceType = creation.DeviceType;
+    displayFormat = mode.Format;
+    return D3D_OK;
+}
+
 HRESULT ChooseTextureFormat(IDirect3DDevice8* device, D3DFORMAT imageFormat, D3DFORMAT* chosen) {
     *chosen = D3DFMT_UNKNOWN;
     const Candidates* row = nullptr;
@@ -46,18 +58,15 @@ HRESULT ChooseTextureFormat(IDirect3DDevice8* device, D3DFORMAT imageFormat, D3D
         if (candidates.format == imageFormat) row = &candidates;
     if (!row) return D3DERR_NOTAVAILABLE;
 
-    D3DDEVICE_CREATION_PARAMETERS creation;
-    D3DDISPLAYMODE mode;
-    HRESULT hr = device->GetCreationParameters(&creation);
-    if (SUCCEEDED(hr)) hr = device->GetDisplayMode(&mode);
+    TextureFormatQuery query;
+    HRESULT hr = query.Read(device);
     if (FAILED(hr)) return hr;
     IDirect3D8* direct3D = nullptr;
     hr = device->GetDirect3D(&direct3D);
     if (FAILED(hr)) return hr;
     for (D3DFORMAT candidate : row->nearest) {
         if (candidate == D3DFMT_UNKNOWN) break;
-        if (SUCCEEDED(direct3D->CheckDeviceFormat(creation.AdapterOrdinal, creation.DeviceType,
-                                                  mode.Format, 0, D3DRTYPE_TEXTURE, candidate))) {
+        if (query.Supports(direct3D, candidate)) {
             *chosen = candidate;
             break;
         }

@@ -22,8 +22,8 @@ HRESULT WriteLevel(IDirect3DTexture8* texture, UINT level, const PixelView& argb
     LevelLock lock(texture, level, 0);
     if (FAILED(lock.Result())) return lock.Result();
     if (!layout) {
-        EncodeBlocks(desc.Format, argb.Row(0), argb.pitch, argb.width, argb.height, lock.Bits(),
-                     lock.Pitch());
+        CompressBlocks(desc.Format, argb.Row(0), argb.pitch, argb.width, argb.height, lock.Bits(),
+                       lock.Pitch(), BlockEffort::Fast);
         return D3D_OK;
     }
     for (UINT y = 0; y < argb.height; ++y)
@@ -54,7 +54,7 @@ HRESULT ReadLevel(IDirect3DTexture8* texture, UINT level, ImageLevel& argb) {
     const PixelView view = PixelView::Of(argb);
     if (!layout) {
         DecodeBlocks(desc.Format, lock.Bits(), lock.Pitch(), desc.Width, desc.Height, view.Row(0),
-                     view.pitch);
+                     view.pitch, BlockRounding::Truncated);
         return D3D_OK;
     }
     for (UINT y = 0; y < desc.Height; ++y)

@@ -9,25 +9,52 @@ constexpr PixelLayout::Channel kNone = {0, 0};
 
 // clang-format off
 constexpr PixelLayout kLayouts[] = {
-    // format            bytes alpha     red       green    blue     luminance
-    {D3DFMT_R8G8B8,      3,    kNone,    {16, 8},  {8, 8},  {0, 8},  kNone},
-    {D3DFMT_A8R8G8B8,    4,    {24, 8},  {16, 8},  {8, 8},  {0, 8},  kNone},
-    {D3DFMT_X8R8G8B8,    4,    kNone,    {16, 8},  {8, 8},  {0, 8},  kNone},
-    {D3DFMT_R5G6B5,      2,    kNone,    {11, 5},  {5, 6},  {0, 5},  kNone},
-    {D3DFMT_X1R5G5B5,    2,    kNone,    {10, 5},  {5, 5},  {0, 5},  kNone},
-    {D3DFMT_A1R5G5B5,    2,    {15, 1},  {10, 5},  {5, 5},  {0, 5},  kNone},
-    {D3DFMT_A4R4G4B4,    2,    {12, 4},  {8, 4},   {4, 4},  {0, 4},  kNone},
-    {D3DFMT_R3G3B2,      1,    kNone,    {5, 3},   {2, 3},  {0, 2},  kNone},
-    {D3DFMT_A8,          1,    {0, 8},   kNone,    kNone,   kNone,   kNone},
-    {D3DFMT_A8R3G3B2,    2,    {8, 8},   {5, 3},   {2, 3},  {0, 2},  kNone},
-    {D3DFMT_X4R4G4B4,    2,    kNone,    {8, 4},   {4, 4},  {0, 4},  kNone},
-    {D3DFMT_L8,          1,    kNone,    kNone,    kNone,   kNone,   {0, 8}},
-    {D3DFMT_A8L8,        2,    {8, 8},   kNone,    kNone,   kNone,   {0, 8}},
-    {D3DFMT_A4L4,        1,    {4, 4},   kNone,    kNone,   kNone,   {0, 4}},
+    // format               bytes block alpha     red       green    blue     luminance classes (r, g, b, a, extra)
+    {D3DFMT_R8G8B8,         3,    0,    kNone,    {16, 8},  {8, 8},  {0, 8},  kNone,    {2, 2, 2, 0, 0}},
+    {D3DFMT_A8R8G8B8,       4,    0,    {24, 8},  {16, 8},  {8, 8},  {0, 8},  kNone,    {2, 2, 2, 2, 0}},
+    {D3DFMT_X8R8G8B8,       4,    0,    kNone,    {16, 8},  {8, 8},  {0, 8},  kNone,    {2, 2, 2, 0, 0}},
+    {D3DFMT_R5G6B5,         2,    0,    kNone,    {11, 5},  {5, 6},  {0, 5},  kNone,    {2, 3, 2, 0, 0}},
+    {D3DFMT_X1R5G5B5,       2,    0,    kNone,    {10, 5},  {5, 5},  {0, 5},  kNone,    {2, 2, 2, 0, 1}},
+    {D3DFMT_A1R5G5B5,       2,    0,    {15, 1},  {10, 5},  {5, 5},  {0, 5},  kNone,    {2, 2, 2, 1, 0}},
+    {D3DFMT_A4R4G4B4,       2,    0,    {12, 4},  {8, 4},   {4, 4},  {0, 4},  kNone,    {2, 2, 2, 2, 0}},
+    {D3DFMT_R3G3B2,         1,    0,    kNone,    {5, 3},   {2, 3},  {0, 2},  kNone,    {2, 2, 1, 0, 0}},
+    {D3DFMT_A8,             1,    0,    {0, 8},   kNone,    kNone,   kNone,   kNone,    {0, 0, 0, 3, 0}},
+    {D3DFMT_A8R3G3B2,       2,    0,    {8, 8},   {5, 3},   {2, 3},  {0, 2},  kNone,    {2, 2, 1, 3, 0}},
+    {D3DFMT_X4R4G4B4,       2,    0,    kNone,    {8, 4},   {4, 4},  {0, 4},  kNone,    {2, 2, 2, 0, 0}},
+    {D3DFMT_L8,             1,    0,    kNone,    kNone,    kNone,   kNone,   {0, 8},   {}},
+    {D3DFMT_A8L8,           2,    0,    {8, 8},   kNone,    kNone,   kNone,   {0, 8},   {}},
+    {D3DFMT_A4L4,           1,    0,    {4, 4},   kNone,    kNone,   kNone,   {0, 4},   {}},
+    {D3DFMT_DXT1,           0,    8,    kNone,    kNone,    kNone,   kNone,   kNone,    {2, 2, 2, 1, 0}},
+    {D3DFMT_DXT2,           0,    16,   kNone,    kNone,    kNone,   kNone,   kNone,    {2, 2, 2, 2, 0}},
+    {D3DFMT_DXT3,           0,    16,   kNone,    kNone,    kNone,   kNone,   kNone,    {2, 2, 2, 2, 0}},
+    {D3DFMT_DXT4,           0,    16,   kNone,    kNone,    kNone,   kNone,   kNone,    {2, 2, 2, 2, 0}},
+    {D3DFMT_DXT5,           0,    16,   kNone,    kNone,    kNone,   kNone,   kNone,    {2, 2, 2, 2, 0}},
+    // Formats known by their size only.
+    {D3DFMT_A2B10G10R10,    4,    0,    kNone,    kNone,    kNone,   kNone,   kNone,    {}},
+    {D3DFMT_G16R16,         4,    0,    kNone,    kNone,    kNone,   kNone,   kNone,    {}},
+    {D3DFMT_X8L8V8U8,       4,    0,    kNone,    kNone,    kNone,   kNone,   kNone,    {}},
+    {D3DFMT_Q8W8V8U8,       4,    0,    kNone,    kNone,    kNone,   kNone,   kNone,    {}},
+    {D3DFMT_V16U16,         4,    0,    kNone,    kNone,    kNone,   kNone,   kNone,    {}},
+    {D3DFMT_W11V11U10,      4,    0,    kNone,    kNone,    kNone,   kNone,   kNone,    {}},
+    {D3DFMT_A2W10V10U10,    4,    0,    kNone,    kNone,    kNone,   kNone,   kNone,    {}},
+    {D3DFMT_D32,            4,    0,    kNone,    kNone,    kNone,   kNone,   kNone,    {}},
+    {D3DFMT_D24S8,          4,    0,    kNone,    kNone,    kNone,   kNone,   kNone,    {}},
+    {D3DFMT_D24X8,          4,    0,    kNone,    kNone,    kNone,   kNone,   kNone,    {}},
+    {D3DFMT_D24X4S4,        4,    0,    kNone,    kNone,    kNone,   kNone,   kNone,    {}},
+    {D3DFMT_INDEX32,        4,    0,    kNone,    kNone,    kNone,   kNone,   kNone,    {}},
+    {D3DFMT_A8P8,           2,    0,    kNone,    kNone,    kNone,   kNone,   kNone,    {}},
+    {D3DFMT_V8U8,           2,    0,    kNone,    kNone,    kNone,   kNone,   kNone,    {}},
+    {D3DFMT_L6V5U5,         2,    0,    kNone,    kNone,    kNone,   kNone,   kNone,    {}},
+    {D3DFMT_D16_LOCKABLE,   2,    0,    kNone,    kNone,    kNone,   kNone,   kNone,    {}},
+    {D3DFMT_D15S1,          2,    0,    kNone,    kNone,    kNone,   kNone,   kNone,    {}},
+    {D3DFMT_D16,            2,    0,    kNone,    kNone,    kNone,   kNone,   kNone,    {}},
+    {D3DFMT_INDEX16,        2,    0,    kNone,    kNone,    kNone,   kNone,   kNone,    {}},
+    {D3DFMT_P8,             1,    0,    kNone,    kNone,    kNone,   kNone,   kNone,    {}},
 };
 // clang-format on
-static_assert(sizeof kLayouts / sizeof kLayouts[0] == 14,
-              "the eleven RGB formats of Direct3D 8 and three luminance formats");
+static_assert(sizeof kLayouts / sizeof kLayouts[0] == 39,
+              "the eleven RGB formats, three luminance formats, five block formats and twenty "
+              "formats known by size");
 
 // A pixel is stored little-endian in bytesPerPixel bytes.
 uint32_t ReadPixel(const BYTE* source, UINT bytesPerPixel) {
@@ -36,15 +63,8 @@ uint32_t ReadPixel(const BYTE* source, UINT bytesPerPixel) {
     return value;
 }
 
-void WritePixel(BYTE* destination, UINT bytesPerPixel, uint32_t value) {
-    for (UINT i = 0; i < bytesPerPixel; ++i) destination[i] = static_cast<BYTE>(value >> (8 * i));
-}
-
 uint32_t Expand(uint32_t pixel, PixelLayout::Channel channel) {
-    const uint32_t value = (pixel >> channel.shift) & ((1u << channel.bits) - 1);
-    uint32_t wide = value << (8 - channel.bits);
-    for (unsigned filled = channel.bits; filled < 8; filled *= 2) wide |= wide >> filled;
-    return wide & 0xFF;
+    return WidenChannel((pixel >> channel.shift) & ((1u << channel.bits) - 1), channel.bits);
 }
 
 uint32_t Reduce(uint32_t value8, PixelLayout::Channel channel) {
@@ -69,10 +89,33 @@ void SetTopByte(uint32_t* pixels, UINT width) {
 
 }  // namespace
 
-const PixelLayout* PixelLayout::Find(D3DFORMAT format) {
+const PixelLayout* PixelLayout::Describe(D3DFORMAT format) {
     for (const PixelLayout& layout : kLayouts)
         if (layout.format == format) return &layout;
     return nullptr;
+}
+
+const PixelLayout* PixelLayout::Find(D3DFORMAT format) {
+    const PixelLayout* layout = Describe(format);
+    return layout && layout->HasChannels() ? layout : nullptr;
+}
+
+unsigned PixelLayout::UnusedBitCount() const {
+    unsigned count = 0;
+    for (uint32_t bits = HasChannels() ? UnusedBits(*this) : 0; bits; bits &= bits - 1) ++count;
+    return count;
+}
+
+PixelPacking PixelPacking::Of(D3DFORMAT format) {
+    PixelPacking packing = {{8, 8, 8, 8}, {0, 0, 0, 0}};
+    if (const PixelLayout* layout = PixelLayout::Find(format)) {
+        const PixelLayout::Channel channels[4] = {layout->blue, layout->green, layout->red, layout->alpha};
+        for (int i = 0; i < 4; ++i) {
+            packing.drop[i] = 8 - channels[i].bits;
+            packing.shift[i] = channels[i].shift;
+        }
+    }
+    return packing;
 }
 
 void PixelLayout::ToArgb(const BYTE* source, UINT width, uint32_t* argb) const {
@@ -109,10 +152,9 @@ void PixelLayout::FromArgb(const uint32_t* argb, UINT width, BYTE* destination) 
                        b = pixel & 0xFF;
         uint32_t value = unused;
         if (alpha.bits) value |= Reduce(a, alpha);
-        if (luminance.bits)
-            value |= Reduce((r * 299 + g * 587 + b * 114 + 500) / 1000, luminance);
+        if (luminance.bits) value |= Reduce(Luminance(pixel), luminance);
         if (red.bits) value |= Reduce(r, red) | Reduce(g, green) | Reduce(b, blue);
-        WritePixel(destination, bytesPerPixel, value);
+        StorePixel(destination, value, bytesPerPixel);
     }
 }
 

@@ -6,61 +6,19 @@
 #include <new>
 #include <vector>
 
-#include "BlockCodec.h"
-#include "BmpDecoder.h"
-#include "DdsDecoder.h"
 #include "FormatChoice.h"
-#include "JpegDecoder.h"
+#include "ImageDecoders.h"
 #include "LevelTransfer.h"
 #include "MipFilter.h"
 #include "PixelView.h"
-#include "PngDecoder.h"
 #include "Resample.h"
-#include "TgaDecoder.h"
 
 namespace {
-
-struct Decoder {
-    bool (*recognises)(const uint8_t* data, size_t size);
-    HRESULT (*decode)(const uint8_t* data, size_t size, const ImageLimits& limits,
-                      DecodedImage& image);
-};
-
-// In the order of asking: formats with a signature first; Targa files have
-// none and come last.
-constexpr Decoder kDecoders[] = {
-    {IsDds, DecodeDds}, {IsPng, DecodePng}, {IsJpeg, DecodeJpeg},
-    {IsBmp, DecodeBmp}, {IsTga, DecodeTga},
-};
-static_assert(sizeof kDecoders / sizeof kDecoders[0] == 5, "DDS, PNG, JPEG, BMP/DIB, TGA");
-
-HRESULT Decode(const uint8_t* data, size_t size, const ImageLimits& limits, DecodedImage& image) {
-    for (const Decoder& decoder : kDecoders)
-        if (decoder.recognises(data, size)) return decoder.decode(data, size, limits, image);
-    return D3DXERR_INVALIDDATA;
-}
 
 UINT PowerOfTwoAtLeast(UINT value, UINT most) {
     UINT power = 1;
     while (power < value && power <= most / 2) power *= 2;
     return power;
-}
-
-// Replaces DXT blocks by their pixels (the device cannot make the texture
-// compressed, or the image must be scaled), level by level: the file's own
-// lower levels stay.
-HRESULT Decompress(DecodedImage& image) {
-    if (!image.HasBlocks()) return D3D_OK;
-    std::vector<ImageLevel> pixels(image.LevelCount());
-    for (UINT level = 0; level < image.LevelCount(); ++level) {
-        const ImageLevel& blocks = image.Level(level);
-        const HRESULT hr = MakePixelLevel(blocks.width, blocks.height, pixels[level]);
-        if (FAILED(hr)) return hr;
-        DecodeBlocks(image.Format(), blocks.bytes.get(), blocks.pitch, blocks.width, blocks.height,
-                     pixels[level].PixelRow(0), pixels[level].pitch);
-    }
-    image.ReplaceLevels(std::move(pixels));
-    return D3D_OK;
 }
 
 // Where the device needs sides that are powers of two (or square sides), an
@@ -112,9 +70,9 @@ HRESULT Fill(IDirect3DTexture8* texture, DecodedImage& image) {
 // Lends a decoder level 0 of the texture itself, made as soon as the image's
 // size and format are known, where the level stores the decoder's A8R8G8B8
 // pixels unchanged and the size needs no scaling: that saves a copy of the
-// whole image. Where level 1 halves level 0 exactly, each pair of rows a
-// decoder finishes is filtered into it at once, while still in the cache.
-// Anything else is left to the decoded image.
+// whole image. Where level 1 halves level 0 exactly, it is locked with level
+// 0 and filtered from it before either is unlocked. Anything else is left to
+// the decoded image.
 class TextureTarget : public PixelTarget {
 public:
     TextureTarget(IDirect3DDevice8* device, const D3DCAPS8& caps, const ImageLimits& limits)
@@ -148,21 +106,14 @@ public:
         return D3D_OK;
     }
 
-    void RowsDone(UINT rows) override {
-        const UINT pairs = rows / 2 < m_Half.height ? rows / 2 : m_Half.height;
-        if (pairs <= m_HalfRows) return;
-        const UINT count = pairs - m_HalfRows;
-        const PixelView source = {m_Top.bits + 2 * m_HalfRows * m_Top.pitch, m_Top.pitch,
-                                  m_Top.width, 2 * count};
-        const PixelView destination = {m_Half.bits + m_HalfRows * m_Half.pitch, m_Half.pitch,
-                                       m_Half.width, count};
-        BoxFilter(source, destination);
-        m_HalfRows = pairs;
-    }
+    // Level 1 is filtered once the decoder is done: filtering the rows it
+    // finishes while it runs takes its cache from it, which costs more than
+    // reading level 0 again.
+    void RowsDone(UINT) override {}
 
     // After a whole decode: the texture with its lower levels filtered.
     HRESULT Finish(IDirect3DTexture8** texture) {
-        RowsDone(m_Top.height);
+        if (m_Half.bits) BoxFilter(m_Top, m_Half);
         const UINT filtered = m_Half.bits ? 1 : 0;
         HRESULT hr = Unlock();
         if (SUCCEEDED(hr)) hr = FilterLevels(m_pTexture, filtered, nullptr);
@@ -199,7 +150,6 @@ private:
     const ImageLimits& m_Limits;
     IDirect3DTexture8* m_pTexture = nullptr;
     PixelView m_Top, m_Half;  // levels 0 and 1 while locked
-    UINT m_HalfRows = 0;      // rows of level 1 filtered so far
 };
 
 HRESULT CreateTexture(IDirect3DDevice8* device, const uint8_t* data, size_t size,
@@ -214,7 +164,7 @@ HRESULT CreateTexture(IDirect3DDevice8* device, const uint8_t* data, size_t size
     TextureTarget target(device, caps, limits);
     DecodedImage image;
     image.SetTarget(&target);
-    hr = Decode(data, size, limits, image);
+    hr = DecodeImageFile(data, size, limits, image);
     if (SUCCEEDED(hr) && image.InTarget()) return target.Finish(texture);
     if (SUCCEEDED(hr)) hr = FitToCaps(image, caps, limits);
     D3DFORMAT format = D3DFMT_UNKNOWN;

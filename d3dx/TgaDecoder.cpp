@@ -5,6 +5,7 @@
 #include <d3dx8.h>
 
 #include "ByteReader.h"
+#include "PixelLayout.h"
 
 namespace {
 
@@ -59,10 +60,9 @@ uint32_t ToArgb(const uint8_t* in, unsigned bits, bool alpha) {
     if (bits == 24) return 0xFF000000u | in[2] << 16 | in[1] << 8 | in[0];
     if (bits == 32) return (alpha ? uint32_t{in[3]} << 24 : 0xFF000000u) | in[2] << 16 | in[1] << 8 | in[0];
     const uint32_t value = Load16(in);
-    auto expand = [](uint32_t five) { return (five << 3) | (five >> 2); };
     const uint32_t a = !alpha || bits == 15 || (value & 0x8000) ? 0xFF : 0;
-    return a << 24 | expand(value >> 10 & 31) << 16 | expand(value >> 5 & 31) << 8 |
-           expand(value & 31);
+    return a << 24 | WidenChannel(value >> 10 & 31, 5) << 16 | WidenChannel(value >> 5 & 31, 5) << 8 |
+           WidenChannel(value & 31, 5);
 }
 
 D3DFORMAT OwnFormat(const TgaHeader& header, bool alpha) {

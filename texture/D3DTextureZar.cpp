@@ -5,14 +5,13 @@
 #include <memory>
 #include <new>
 
+#include "d3dx/BlockCodec.h"
 #include "host/File.h"
 #include "host/FileSystem.h"
 #include "host/Kernel.h"
 #include "plugin/D3DDriver.h"
 #include "texture/D3DTexture.h"
-#include "texture/DxtDecoder.h"
 #include "texture/PixelFormats.h"
-#include "texture/PixelPacking.h"
 #include "texture/ZarFormat.h"
 
 namespace {
@@ -167,7 +166,7 @@ int D3DTexture::LoadZAR(const char* fileName, bool prefer32Bit, bool, bool keepC
 
     std::unique_ptr<uint8_t[]> stored(new (std::nothrow) uint8_t[frameBytes]);
     if (!stored) return fail(-1);
-    const PixelPacking packing = PixelPacking::FromBits(GetChannelBits(format));
+    const PixelPacking packing = PixelPacking::Of(format);
     const unsigned pixelSize = static_cast<unsigned>(elementSize);
     const unsigned alphaOffset = colour ? 3 : 0;
     const unsigned luminanceOffset = alphaOffset + ((header.layoutFlags & zar::kAlpha) ? 1 : 0);
@@ -178,7 +177,7 @@ int D3DTexture::LoadZAR(const char* fileName, bool prefer32Bit, bool, bool keepC
         if (!copy || !ReadExactly(file.get(), stored.get(), frameBytes)) return fail(-1);
         if (compressed) {
             DecodeDxtImage(stored.get(), dxt, m_Width, m_Height, packing, m_BytesPerPixel, copy,
-                           m_Pitch);
+                           m_Pitch, BlockRounding::Nearest);
         } else {
             const uint8_t* pixel = stored.get();
             uint8_t* out = copy;

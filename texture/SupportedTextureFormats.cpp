@@ -1,28 +1,14 @@
 #include "texture/SupportedTextureFormats.h"
 
+#include "d3dx/PixelLayout.h"
 #include "texture/PixelFormats.h"
 
 namespace {
 
-// Which lists a format joins when the device supports it, formats 20 to 30.
-struct Membership {
-    bool bits16, bits16Alpha, bits32, bits32Alpha;
-};
-constexpr Membership kMembership[] = {
-    {false, false, false, false},  // R8G8B8
-    {false, false, true, true},    // A8R8G8B8
-    {false, false, true, false},   // X8R8G8B8
-    {true, false, false, false},   // R5G6B5
-    {true, false, false, false},   // X1R5G5B5
-    {true, true, false, false},    // A1R5G5B5
-    {true, true, false, false},    // A4R4G4B4
-    {false, false, false, false},  // R3G3B2
-    {false, false, false, false},  // A8
-    {true, true, false, false},    // A8R3G3B2
-    {true, false, false, false},   // X4R4G4B4
-};
-static_assert(sizeof kMembership / sizeof kMembership[0] == D3DFMT_X4R4G4B4 - D3DFMT_R8G8B8 + 1,
-              "one row per format from R8G8B8 to X4R4G4B4");
+// The lists a format joins when the device supports it, by its size: 16-bit
+// for two bytes a pixel, 32-bit for four; the alpha lists too when it has
+// alpha. Formats of one or three bytes join none.
+constexpr UINT kBytes16 = 2, kBytes32 = 4;
 
 unsigned Square(int value) { return static_cast<unsigned>(value * value); }
 
@@ -43,23 +29,17 @@ void SupportedTextureFormats::Forget() {
     m_16Bit.count = m_16BitAlpha.count = m_32Bit.count = m_32BitAlpha.count = 0;
     m_bEnumerated = false;
     m_pDevice = nullptr;
-    m_Adapter = 0;
-    m_DeviceType = D3DDEVTYPE_HAL;
-    m_DisplayFormat = D3DFMT_UNKNOWN;
+    m_Query = TextureFormatQuery();
 }
 
 bool SupportedTextureFormats::Learn(IDirect3DDevice8* device) {
     if (!device) return false;
     if (device == m_pDevice) return true;
     Forget();
-    D3DDEVICE_CREATION_PARAMETERS creation;
-    D3DDISPLAYMODE mode;
-    if (FAILED(device->GetCreationParameters(&creation)) || FAILED(device->GetDisplayMode(&mode)))
-        return false;
+    TextureFormatQuery query;
+    if (FAILED(query.Read(device))) return false;
     m_pDevice = device;
-    m_Adapter = creation.AdapterOrdinal;
-    m_DeviceType = creation.DeviceType;
-    m_DisplayFormat = mode.Format;
+    m_Query = query;
     return true;
 }
 
@@ -68,14 +48,14 @@ void SupportedTextureFormats::Enumerate(IDirect3D8* direct3D, IDirect3DDevice8* 
     m_16Bit.count = m_16BitAlpha.count = m_32Bit.count = m_32BitAlpha.count = 0;
     for (unsigned number = D3DFMT_R8G8B8; number <= D3DFMT_X4R4G4B4; ++number) {
         const D3DFORMAT format = static_cast<D3DFORMAT>(number);
-        if (FAILED(direct3D->CheckDeviceFormat(m_Adapter, m_DeviceType, m_DisplayFormat, 0,
-                                               D3DRTYPE_TEXTURE, format)))
-            continue;
-        const Membership& member = kMembership[number - D3DFMT_R8G8B8];
-        if (member.bits16) m_16Bit.Add(format);
-        if (member.bits16Alpha) m_16BitAlpha.Add(format);
-        if (member.bits32) m_32Bit.Add(format);
-        if (member.bits32Alpha) m_32BitAlpha.Add(format);
+        if (!m_Query.Supports(direct3D, format)) continue;
+        const PixelLayout* layout = PixelLayout::Find(format);
+        const bool bits16 = layout->bytesPerPixel == kBytes16;
+        const bool bits32 = layout->bytesPerPixel == kBytes32;
+        if (bits16) m_16Bit.Add(format);
+        if (bits16 && layout->HasAlpha()) m_16BitAlpha.Add(format);
+        if (bits32) m_32Bit.Add(format);
+        if (bits32 && layout->HasAlpha()) m_32BitAlpha.Add(format);
     }
     m_bEnumerated = true;
 }
@@ -108,6 +88,5 @@ D3DFORMAT SupportedTextureFormats::Choose(IDirect3D8* direct3D, IDirect3DDevice8
 bool SupportedTextureFormats::IsSupported(IDirect3D8* direct3D, IDirect3DDevice8* device,
                                           D3DFORMAT format) {
     if (!direct3D || !Learn(device)) return false;
-    return SUCCEEDED(direct3D->CheckDeviceFormat(m_Adapter, m_DeviceType, m_DisplayFormat, 0,
-                                                 D3DRTYPE_TEXTURE, format));
+    return m_Query.Supports(direct3D, format);
 }

@@ -5,6 +5,7 @@
 
 #include <d3d8.h>
 
+#include "d3dx/FormatChoice.h"
 #include "host/HostTypes.h"
 
 class SupportedTextureFormats {
@@ -38,8 +39,6 @@ private:
     List m_32Bit;
     List m_32BitAlpha;
     bool m_bEnumerated;
-    IDirect3DDevice8* m_pDevice;  // the device the stored parameters describe
-    UINT m_Adapter;
-    D3DDEVTYPE m_DeviceType;
-    D3DFORMAT m_DisplayFormat;
+    IDirect3DDevice8* m_pDevice;  // the device the stored query describes
+    TextureFormatQuery m_Query;
 };

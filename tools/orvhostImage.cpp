@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <memory>
 
+#include "d3dx/BmpDecoder.h"
+
 namespace orvhost {
 namespace {
 
@@ -12,10 +14,6 @@ struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
 using FilePointer = std::unique_ptr<std::FILE, FileCloser>;
-
-uint32_t Little32(const uint8_t* bytes) {
-    return bytes[0] | bytes[1] << 8 | bytes[2] << 16 | uint32_t{bytes[3]} << 24;
-}
 
 void PutLittle(std::vector<uint8_t>& out, uint32_t value, int bytes) {
     for (int i = 0; i < bytes; ++i) out.push_back(static_cast<uint8_t>(value >> (8 * i)));
@@ -37,31 +35,20 @@ bool ReadBitmap(const std::string& path, Image* image) {
     uint8_t buffer[65536];
     for (size_t read; (read = std::fread(buffer, 1, sizeof buffer, file.get())) > 0;)
         bytes.insert(bytes.end(), buffer, buffer + read);
-    if (bytes.size() < 54 || bytes[0] != 'B' || bytes[1] != 'M') return false;
-    const uint32_t offset = Little32(&bytes[10]);
-    const int32_t width = static_cast<int32_t>(Little32(&bytes[18]));
-    const int32_t height = static_cast<int32_t>(Little32(&bytes[22]));
-    const int bits = bytes[28] | bytes[29] << 8;
-    const uint32_t compression = Little32(&bytes[30]);
-    const bool topDown = height < 0;
-    const int64_t rows = topDown ? -int64_t{height} : height;
-    if (width <= 0 || rows <= 0 || width > 1 << 15 || rows > 1 << 15) return false;
-    if ((bits != 24 && bits != 32) || (compression != 0 && compression != 3)) return false;
-    const size_t pitch = (static_cast<size_t>(width) * static_cast<size_t>(bits / 8) + 3) & ~size_t{3};
-    if (offset > bytes.size() || (bytes.size() - offset) / pitch < static_cast<size_t>(rows))
+    // Bitmaps as large as 32768 pixels a side; colours only, read as opaque.
+    ImageLimits limits;
+    limits.maxWidth = limits.maxHeight = 1 << 15;
+    DecodedImage decoded;
+    if (bytes.size() < 2 || bytes[0] != 'B' || bytes[1] != 'M' ||
+        FAILED(DecodeBmp(bytes.data(), bytes.size(), limits, decoded)))
         return false;
-    image->width = width;
-    image->height = static_cast<int>(rows);
-    image->argb.assign(static_cast<size_t>(width) * static_cast<size_t>(rows), 0);
-    for (int y = 0; y < image->height; ++y) {
-        const int fileRow = topDown ? y : image->height - 1 - y;
-        const uint8_t* row = &bytes[offset + static_cast<size_t>(fileRow) * pitch];
-        for (int x = 0; x < width; ++x) {
-            const uint8_t* pixel = row + static_cast<size_t>(x) * static_cast<size_t>(bits / 8);
-            image->argb[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)] =
-                0xFF000000u | uint32_t{pixel[2]} << 16 | uint32_t{pixel[1]} << 8 | pixel[0];
-        }
-    }
+    const ImageLevel& level = decoded.Level(0);
+    image->width = static_cast<int>(level.width);
+    image->height = static_cast<int>(level.height);
+    image->argb.resize(size_t{level.width} * level.height);
+    for (UINT y = 0; y < level.height; ++y)
+        for (UINT x = 0; x < level.width; ++x)
+            image->argb[size_t{y} * level.width + x] = level.PixelRow(y)[x] | 0xFF000000u;
     return true;
 }
 

@@ -18,7 +18,8 @@ struct Image {
     }
 };
 
-// Reads an uncompressed 24- or 32-bit Windows bitmap, either row order.
+// Reads a Windows bitmap file (any kind the extension routines decode) as
+// opaque colours.
 bool ReadBitmap(const std::string& path, Image* image);
 // Writes a top-down 32-bit Windows bitmap.
 bool WriteBitmap(const std::string& path, const Image& image);

@@ -10,7 +10,6 @@
 // green, blue, alpha). Durations: one for every frame, or one per frame;
 // given with a single input, that frame is stored as an animation of one.
 #include <d3d8.h>
-#include <d3dx8.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -18,18 +17,23 @@
 #include <string>
 #include <vector>
 
-#include "DxtEncoder.h"
-#include "texture/DxtDecoder.h"
+#include "d3dx/BlockCodec.h"
+#include "d3dx/ImageDecoders.h"
+#include "d3dx/MipFilter.h"
+#include "d3dx/PixelView.h"
 #include "texture/PixelFormats.h"
-#include "host/Kernel.h"
-#include "host/Window.h"
 #include "texture/ZarFormat.h"
 
 namespace {
 
+// A8R8G8B8 pixels, rows top to bottom.
 struct Image {
     unsigned width = 0, height = 0;
-    std::vector<uint8_t> rgba;
+    std::vector<uint32_t> argb;
+
+    PixelView View() {
+        return {reinterpret_cast<BYTE*>(argb.data()), size_t{width} * 4, width, height};
+    }
 };
 
 struct Layout {
@@ -102,187 +106,58 @@ bool ReadFile(const std::string& path, std::vector<uint8_t>* bytes) {
     return true;
 }
 
-// An n-bit channel widened to 8 bits by repeating its bits (0 bits give 0).
-unsigned Widen(unsigned value, unsigned bits) {
-    if (bits == 0) return 0;
-    if (bits >= 8) return value >> (bits - 8) & 0xFF;
-    unsigned wide = value << (8 - bits);
-    for (unsigned filled = bits; filled < 8; filled *= 2) wide |= wide >> filled;
-    return wide & 0xFF;
-}
+// The largest image the writer takes: sides of a ZAR file are 16-bit.
+constexpr UINT kMostSide = 32768;
 
-// The luminance formats, as luminance and alpha bits from the lowest bit up.
-struct LuminanceFormat {
-    D3DFORMAT format;
-    unsigned luminanceBits, alphaBits;
-};
-constexpr LuminanceFormat kLuminanceFormats[] = {
-    {D3DFMT_L8, 8, 0}, {D3DFMT_A8L8, 8, 8}, {D3DFMT_A4L4, 4, 4}};
-static_assert(sizeof kLuminanceFormats / sizeof kLuminanceFormats[0] == 3, "three luminance formats");
-
-// Level 0 of a decoded image, in whatever format the image loader chose, as
-// red, green, blue, alpha bytes: the uncompressed colour formats by their
-// channel bits (blue lowest, then green, red, alpha), the luminance formats,
-// and the block-compressed formats through the software decoder.
-bool ReadLevel(const uint8_t* bits, int pitch, D3DFORMAT format, Image* image) {
-    const size_t pixels = static_cast<size_t>(image->width) * image->height;
-    image->rgba.resize(pixels * 4);
-    std::vector<uint8_t> argb;
-    if (IsDxtFormat(format)) {
-        // Decoded into A8R8G8B8 rows, then read as that format.
-        argb.resize(pixels * 4);
-        DecodeDxtImage(bits, format, image->width, image->height,
-                       PixelPacking::FromBits(GetChannelBits(D3DFMT_A8R8G8B8)), 4, argb.data(),
-                       static_cast<size_t>(image->width) * 4);
-        bits = argb.data();
-        pitch = static_cast<int>(image->width * 4);
-        format = D3DFMT_A8R8G8B8;
-    }
-    const unsigned size = GetFormatSize(format);
-    const PixelChannels channels = GetChannelBits(format);
-    const LuminanceFormat* luminance = nullptr;
-    for (const LuminanceFormat& row : kLuminanceFormats)
-        if (row.format == format) luminance = &row;
-    if (size == 0 || size > 4 ||
-        (!luminance && channels.red + channels.green + channels.blue + channels.alpha == 0))
+// Image files are decoded by the extension routines' decoders; DXT blocks
+// (of DDS files) to their pixels as the routines decode them.
+bool DecodeFile(const std::vector<uint8_t>& bytes, Image* image, std::string* error) {
+    ImageLimits limits;
+    limits.maxWidth = limits.maxHeight = kMostSide;
+    DecodedImage decoded;
+    HRESULT hr = DecodeImageFile(bytes.data(), bytes.size(), limits, decoded);
+    if (SUCCEEDED(hr)) hr = Decompress(decoded);
+    if (FAILED(hr)) {
+        *error = "the image cannot be decoded";
         return false;
-    for (unsigned y = 0; y < image->height; ++y)
-        for (unsigned x = 0; x < image->width; ++x) {
-            const uint8_t* in = bits + static_cast<size_t>(y) * pitch + static_cast<size_t>(x) * size;
-            uint32_t word = 0;
-            for (unsigned b = 0; b < size; ++b) word |= static_cast<uint32_t>(in[b]) << (8 * b);
-            auto field = [&word](unsigned at, unsigned count) {
-                return count ? word >> at & ((1u << count) - 1) : 0u;
-            };
-            uint8_t* out = &image->rgba[(static_cast<size_t>(y) * image->width + x) * 4];
-            unsigned alphaBits, alpha;
-            if (luminance) {
-                const unsigned l = Widen(field(0, luminance->luminanceBits), luminance->luminanceBits);
-                out[0] = out[1] = out[2] = static_cast<uint8_t>(l);
-                alphaBits = luminance->alphaBits;
-                alpha = field(luminance->luminanceBits, alphaBits);
-            } else {
-                const unsigned green = channels.blue, red = green + channels.green;
-                out[0] = static_cast<uint8_t>(Widen(field(red, channels.red), channels.red));
-                out[1] = static_cast<uint8_t>(Widen(field(green, channels.green), channels.green));
-                out[2] = static_cast<uint8_t>(Widen(field(0, channels.blue), channels.blue));
-                alphaBits = channels.alpha;
-                alpha = field(red + channels.red, alphaBits);
-            }
-            out[3] = static_cast<uint8_t>(alphaBits ? Widen(alpha, alphaBits) : 255);
-        }
+    }
+    const ImageLevel& top = decoded.Level(0);
+    image->width = top.width;
+    image->height = top.height;
+    image->argb.resize(size_t{top.width} * top.height);
+    for (UINT y = 0; y < top.height; ++y)
+        std::memcpy(&image->argb[size_t{y} * top.width], top.PixelRow(y), size_t{top.width} * 4);
     return true;
 }
 
-// Image files are decoded by the extension routines on a device of the
-// runtime, whose top level is read back as red, green, blue, alpha.
-class Decoder {
-public:
-    Decoder() : m_Kernel(nullptr, false) {}
-    ~Decoder() {
-        if (m_pDevice) m_pDevice->Release();
-        if (m_pDirect3D) m_pDirect3D->Release();
-    }
-
-    bool Decode(const std::vector<uint8_t>& bytes, Image* image, std::string* error) {
-        if (!m_pDevice && !Open(error)) return false;
-        IDirect3DTexture8* texture = nullptr;
-        HRESULT hr = D3DXCreateTextureFromFileInMemory(m_pDevice, bytes.data(),
-                                                       static_cast<UINT>(bytes.size()), &texture);
-        if (FAILED(hr) || !texture) {
-            *error = "the image cannot be decoded";
-            return false;
-        }
-        D3DSURFACE_DESC desc;
-        D3DLOCKED_RECT locked;
-        bool read = SUCCEEDED(texture->GetLevelDesc(0, &desc)) &&
-                    SUCCEEDED(texture->LockRect(0, &locked, nullptr, D3DLOCK_READONLY));
-        if (read) {
-            image->width = desc.Width;
-            image->height = desc.Height;
-            read = ReadLevel(static_cast<const uint8_t*>(locked.pBits), locked.Pitch, desc.Format,
-                             image);
-            texture->UnlockRect(0);
-            if (!read) *error = "the decoded image is in a format this tool cannot read";
-        } else {
-            *error = "the decoded image cannot be read";
-        }
-        texture->Release();
-        return read;
-    }
-
-private:
-    bool Open(std::string* error) {
-        m_pDirect3D = Direct3DCreate8(D3D_SDK_VERSION);
-        if (!m_pDirect3D) {
-            *error = "no Direct3D";
-            return false;
-        }
-        D3DPRESENT_PARAMETERS parameters = {};
-        parameters.BackBufferWidth = parameters.BackBufferHeight = 16;
-        parameters.SwapEffect = D3DSWAPEFFECT_DISCARD;
-        parameters.Windowed = TRUE;
-        if (FAILED(m_pDirect3D->CreateDevice(0, D3DDEVTYPE_HAL, m_Kernel.m_pWindow->GetHWND(),
-                                             D3DCREATE_SOFTWARE_VERTEXPROCESSING, &parameters,
-                                             &m_pDevice))) {
-            m_pDevice = nullptr;
-            *error = "no Direct3D device";
-            return false;
-        }
-        return true;
-    }
-
-    Kernel m_Kernel;
-    IDirect3D8* m_pDirect3D = nullptr;
-    IDirect3DDevice8* m_pDevice = nullptr;
-};
-
-// The next smaller level: each pixel the mean of up to 2 x 2 pixels.
-Image Halve(const Image& image) {
+// The next smaller level, box filtered: sides are powers of two.
+Image Halve(Image& image) {
     Image half;
-    half.width = (image.width + 1) / 2;
-    half.height = (image.height + 1) / 2;
-    half.rgba.resize(static_cast<size_t>(half.width) * half.height * 4);
-    for (unsigned y = 0; y < half.height; ++y)
-        for (unsigned x = 0; x < half.width; ++x)
-            for (unsigned c = 0; c < 4; ++c) {
-                unsigned sum = 0, count = 0;
-                for (unsigned dy = 0; dy < 2; ++dy)
-                    for (unsigned dx = 0; dx < 2; ++dx) {
-                        const unsigned sx = 2 * x + dx, sy = 2 * y + dy;
-                        if (sx < image.width && sy < image.height)
-                            sum += image.rgba[(static_cast<size_t>(sy) * image.width + sx) * 4 + c], ++count;
-                    }
-                half.rgba[(static_cast<size_t>(y) * half.width + x) * 4 + c] =
-                    static_cast<uint8_t>((sum + count / 2) / count);
-            }
+    half.width = image.width > 1 ? image.width / 2 : 1;
+    half.height = image.height > 1 ? image.height / 2 : 1;
+    half.argb.resize(size_t{half.width} * half.height);
+    BoxFilter(image.View(), half.View());
     return half;
 }
 
 // One level in the file's layout.
-void AppendLevel(const Image& image, const Layout& layout, std::vector<uint8_t>* out) {
+void AppendLevel(Image& image, const Layout& layout, std::vector<uint8_t>* out) {
     if (layout.compression) {
-        for (unsigned by = 0; by < (image.height + 3) / 4; ++by)
-            for (unsigned bx = 0; bx < (image.width + 3) / 4; ++bx) {
-                uint8_t block[64];
-                for (unsigned p = 0; p < 16; ++p) {
-                    // Pixels past the edge repeat the last row or column.
-                    const unsigned x = std::min(4 * bx + p % 4, image.width - 1);
-                    const unsigned y = std::min(4 * by + p / 4, image.height - 1);
-                    std::memcpy(block + 4 * p, &image.rgba[(static_cast<size_t>(y) * image.width + x) * 4], 4);
-                }
-                uint8_t encoded[16];
-                EncodeDxtBlock(block, layout.compression, encoded);
-                out->insert(out->end(), encoded, encoded + (layout.compression == 1 ? 8 : 16));
-            }
+        const D3DFORMAT format = DxtFormat(layout.compression);
+        const size_t blockPitch = size_t{(image.width + 3) / 4} * (layout.compression == 1 ? 8 : 16);
+        const size_t at = out->size();
+        out->resize(at + blockPitch * ((image.height + 3) / 4));
+        const PixelView pixels = image.View();
+        CompressBlocks(format, pixels.Row(0), pixels.pitch, image.width, image.height, out->data() + at,
+                       blockPitch, BlockEffort::Best);
         return;
     }
-    for (size_t i = 0; i < image.rgba.size(); i += 4) {
-        const uint8_t* px = &image.rgba[i];
-        if (layout.flags & zar::kColour) out->insert(out->end(), px, px + 3);
-        if (layout.flags & zar::kAlpha) out->push_back(px[3]);
-        if (layout.flags & zar::kLuminance)
-            out->push_back(static_cast<uint8_t>((px[0] * 299 + px[1] * 587 + px[2] * 114 + 500) / 1000));
+    for (uint32_t pixel : image.argb) {
+        if (layout.flags & zar::kColour)
+            out->insert(out->end(), {static_cast<uint8_t>(pixel >> 16), static_cast<uint8_t>(pixel >> 8),
+                                     static_cast<uint8_t>(pixel)});
+        if (layout.flags & zar::kAlpha) out->push_back(static_cast<uint8_t>(pixel >> 24));
+        if (layout.flags & zar::kLuminance) out->push_back(static_cast<uint8_t>(Luminance(pixel)));
     }
 }
 
@@ -294,7 +169,6 @@ int main(int argc, char** argv) {
         Usage();
         return 2;
     }
-    Decoder decoder;
     std::vector<Image> frames;
     for (const std::string& input : options.inputs) {
         std::vector<uint8_t> bytes;
@@ -312,13 +186,16 @@ int main(int argc, char** argv) {
                              image.width, image.height);
                 return 1;
             }
-            image.rgba = std::move(bytes);
-        } else if (!decoder.Decode(bytes, &image, &error)) {
+            image.argb.resize(bytes.size() / 4);
+            for (size_t i = 0; i < image.argb.size(); ++i)
+                image.argb[i] = uint32_t{bytes[4 * i + 3]} << 24 | uint32_t{bytes[4 * i]} << 16 |
+                                uint32_t{bytes[4 * i + 1]} << 8 | bytes[4 * i + 2];
+        } else if (!DecodeFile(bytes, &image, &error)) {
             std::fprintf(stderr, "zarwriter: %s: %s\n", input.c_str(), error.c_str());
             return 1;
         }
-        if (!IsPowerOfTwo(image.width) || !IsPowerOfTwo(image.height) || image.width > 32768 ||
-            image.height > 32768 ||
+        if (!IsPowerOfTwo(image.width) || !IsPowerOfTwo(image.height) || image.width > kMostSide ||
+            image.height > kMostSide ||
             (!frames.empty() && (image.width != frames[0].width || image.height != frames[0].height))) {
             std::fprintf(stderr, "zarwriter: %s: sizes must be equal powers of two\n", input.c_str());
             return 1;
@@ -356,7 +233,7 @@ int main(int argc, char** argv) {
             bytes.push_back(static_cast<uint8_t>(duration));
             bytes.push_back(static_cast<uint8_t>(duration >> 8));
         }
-    for (const Image& frame : frames) {
+    for (Image& frame : frames) {
         AppendLevel(frame, options.layout, &bytes);
         Image level = frame;
         for (unsigned mip = 0; mip < options.mips; ++mip) {

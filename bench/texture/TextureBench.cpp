@@ -18,10 +18,10 @@
 #include <orv/D3D8Control.h>
 #include <orv/PlatformControl.h>
 
+#include "d3dx/BlockCodec.h"
 #include "host/File.h"
 #include "host/FileSystem.h"
 #include "host/Kernel.h"
-#include "texture/DxtDecoder.h"
 #include "texture/PixelFormats.h"
 #include "texture/ZarFormat.h"
 #include "support/BenchDisplay.h"
@@ -64,13 +64,14 @@ void DxtDecodeAgainstSquish(benchmark::State& state) {
     const int compression = static_cast<int>(state.range(0));
     const std::vector<uint8_t> blocks = NoiseBlocks(FrameBytes(compression), 42);
     std::vector<uint8_t> ours(kSide * kSide * 4), theirs(kSide * kSide * 4);
-    const PixelPacking packing = PixelPacking::FromBits(GetChannelBits(D3DFMT_A8R8G8B8));
+    const PixelPacking packing = PixelPacking::Of(D3DFMT_A8R8G8B8);
     const D3DFORMAT format = DxtFormat(static_cast<unsigned>(compression));
     const int flags = compression == 1 ? squish::kDxt1 : squish::kDxt5;
     double ourTime = 0, theirTime = 0;
     for (auto _ : state) {
         ourTime += Seconds([&] {
-            DecodeDxtImage(blocks.data(), format, kSide, kSide, packing, 4, ours.data(), kSide * 4);
+            DecodeDxtImage(blocks.data(), format, kSide, kSide, packing, 4, ours.data(), kSide * 4,
+                           BlockRounding::Nearest);
         });
         theirTime += Seconds([&] { squish::DecompressImage(theirs.data(), kSide, kSide, blocks.data(), flags); });
         benchmark::DoNotOptimize(ours.data());

@@ -57,9 +57,10 @@ TEST_F(FilterTexture, LeavesTheLevelsAboveTheSourceAlone) {
 
 TEST_F(FilterTexture, HalvedLevelsAreTheRoundedMeansOfTheLevelAbove) {
     // Sides that halve exactly, with row lengths that are and are not
-    // multiples of four pixels, and random bytes (every remainder of a sum):
-    // each channel is (sum of four + 2) / 4.
-    const UINT sizes[][2] = {{64, 16}, {28, 12}};
+    // multiples of eight and four pixels (the widest steps of the filter),
+    // and random bytes (every remainder of a sum): each channel is
+    // (sum of four + 2) / 4.
+    const UINT sizes[][2] = {{64, 16}, {28, 12}, {62, 6}};
     uint32_t random = 7;
     const D3DFORMAT format = D3DFMT_X8R8G8B8;
     for (const auto& size : sizes) {

@@ -109,7 +109,7 @@ std::vector<uint32_t> LevelPixels(IDirect3DTexture8* texture, UINT level) {
     if (stored.format != D3DFMT_DXT1) return orvd3d8::TextureLevelImage(texture, level).pixels;
     std::vector<uint32_t> pixels(size_t{stored.width} * stored.height);
     DecodeBlocks(stored.format, stored.bytes.data(), stored.pitch, stored.width, stored.height, pixels.data(),
-                 4 * size_t{stored.width});
+                 4 * size_t{stored.width}, BlockRounding::Truncated);
     return pixels;
 }
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "WineSuite.h"
-#include "tools/DxtEncoder.h"
+#include "d3dx/BlockCodec.h"
 
 namespace winesuite {
 
@@ -79,19 +79,14 @@ inline std::vector<uint8_t> ZarBytes(ZarKind kind) {
                 }
             continue;
         }
-        for (unsigned by = 0; by < size; by += 4)
-            for (unsigned bx = 0; bx < size; bx += 4) {
-                uint8_t rgba[64], block[16];
-                for (unsigned i = 0; i < 16; ++i) {
-                    const uint32_t argb = texel(bx + i % 4, by + i / 4, frame);
-                    rgba[4 * i] = static_cast<uint8_t>(argb >> 16);
-                    rgba[4 * i + 1] = static_cast<uint8_t>(argb >> 8);
-                    rgba[4 * i + 2] = static_cast<uint8_t>(argb);
-                    rgba[4 * i + 3] = static_cast<uint8_t>(argb >> 24);
-                }
-                EncodeDxtBlock(rgba, compression, block);
-                out.insert(out.end(), block, block + (compression == 1 ? 8 : 16));
-            }
+        std::vector<uint32_t> pixels;
+        for (unsigned y = 0; y < size; ++y)
+            for (unsigned x = 0; x < size; ++x) pixels.push_back(texel(x, y, frame));
+        const size_t blockPitch = size / 4 * (compression == 1 ? 8 : 16);
+        const size_t at = out.size();
+        out.resize(at + blockPitch * (size / 4));
+        CompressBlocks(compression == 1 ? D3DFMT_DXT1 : D3DFMT_DXT5, pixels.data(), size * 4, size, size,
+                       out.data() + at, blockPitch, BlockEffort::Best);
     }
     return out;
 }

@@ -65,6 +65,11 @@ bool ScenarioOutput::ReadPicture(const char* name, orvhost::Image* image) const 
     return orvhost::ReadBitmap(m_Directory + "/" + name + ".bmp", image);
 }
 
+std::vector<uint8_t> ScenarioOutput::ReadFile(const char* name) const {
+    std::ifstream file(m_Directory + "/" + name, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
 orvhost::Image ScenarioOutput::Frame(const char* name, int triangles) const {
     const std::string key = name;
     EXPECT_EQ(Fact("frames." + key), "1") << name;

@@ -23,6 +23,8 @@ public:
     bool Logged(const std::string& line) const;
     std::vector<std::string> FailureLines() const;
     bool ReadPicture(const char* name, orvhost::Image* image) const;
+    // The bytes of a file the scenario wrote (empty when it is missing).
+    std::vector<uint8_t> ReadFile(const char* name) const;
     // The picture NAME of a frame whose facts frames.NAME and captured.NAME
     // are 1 and, unless `triangles` is negative, triangles.NAME is `triangles`.
     orvhost::Image Frame(const char* name, int triangles = -1) const;

@@ -11,7 +11,7 @@
 #include "ScenarioOutput.h"
 #include "ScenePixels.h"
 #include "TexturePictures.h"
-#include "texture/DxtDecoder.h"
+#include "d3dx/BlockCodec.h"
 
 namespace {
 
@@ -45,14 +45,19 @@ void ExpectTexels(const orvhost::Image& image, const QuadRect& rect, unsigned si
         }
 }
 
-// A ZAR file's blocks decoded by the software decoder into A8R8G8B8.
-TexelFunction DecodedZar(ZarKind kind) {
-    const std::vector<uint8_t> bytes = ZarBytes(kind);
+// The blocks of the ZAR file the scenario wrote, decoded by the ZAR loader's
+// software decoder into A8R8G8B8.
+TexelFunction DecodedZar(const ScenarioOutput& output, ZarKind kind, const char* name) {
+    const std::vector<uint8_t> bytes = output.ReadFile(name);
     const D3DFORMAT format = kind == ZarKind::Dxt1 ? D3DFMT_DXT1 : D3DFMT_DXT5;
     std::vector<uint32_t> pixels(kFileSize * kFileSize);
-    DecodeDxtImage(bytes.data() + ZarPayloadOffset(kind), format, kFileSize, kFileSize,
-                   PixelPacking::FromBits(PixelChannels(8, 8, 8, 8)), 4,
-                   reinterpret_cast<uint8_t*>(pixels.data()), kFileSize * 4);
+    const size_t blockBytes = kFileSize / 4 * kFileSize / 4 * (kind == ZarKind::Dxt1 ? 8 : 16);
+    if (bytes.size() >= ZarPayloadOffset(kind) + blockBytes)
+        DecodeDxtImage(bytes.data() + ZarPayloadOffset(kind), format, kFileSize, kFileSize,
+                       PixelPacking::Of(D3DFMT_A8R8G8B8), 4, reinterpret_cast<uint8_t*>(pixels.data()),
+                       kFileSize * 4, BlockRounding::Nearest);
+    else
+        ADD_FAILURE() << name << " is missing or short";
     return [pixels](unsigned x, unsigned y) { return pixels[y * kFileSize + x]; };
 }
 
@@ -114,8 +119,8 @@ TEST_F(WineTextures, CreatedAndZarTexturesAndMaterialsDrawBeforeAndAfterResetDev
         expect(kCreated32, kCreatedSize, created, kExact);
         if (before) expect(kCreatedUpdated, kCreatedSize, updated, kExact);
         expect(kZarRgba, kFileSize, [](unsigned x, unsigned y) { return ZarTexel(x, y, true); }, kExact);
-        expect(kZarDxt1, kFileSize, DecodedZar(ZarKind::Dxt1), kDxt);
-        expect(kZarDxt5, kFileSize, DecodedZar(ZarKind::Dxt5), kDxt);
+        expect(kZarDxt1, kFileSize, DecodedZar(output, ZarKind::Dxt1, "file1.zar"), kDxt);
+        expect(kZarDxt5, kFileSize, DecodedZar(output, ZarKind::Dxt5, "file2.zar"), kDxt);
         expect(kZarPaused, kAnimatedSize, Frame(kPausedZarFrame), kExact);
         if (!before) continue;
         // Frame blend off: every material writes its colour as it is.
