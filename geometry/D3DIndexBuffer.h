@@ -4,8 +4,7 @@
 
 #include <d3d8.h>
 
-#include <cstdint>
-
+#include "geometry/D3DGeometryBuffer.h"
 #include "host/IndexBuffer.h"
 
 class D3DDriver;
@@ -14,37 +13,23 @@ class Kernel;
 class D3DIndexBuffer : public IndexBuffer {
 public:
     D3DIndexBuffer(Kernel* kernel, D3DDriver* driver);
-    ~D3DIndexBuffer() override;
-    D3DIndexBuffer(const D3DIndexBuffer&) = delete;
-    D3DIndexBuffer& operator=(const D3DIndexBuffer&) = delete;
 
-    unsigned GetIndexCount() override { return m_IndexCount; }
+    unsigned GetIndexCount() override { return m_Buffer.Count(); }
     // Keeps the leading indices; new ones behind them are 0.
     bool Resize(unsigned count) override;
-    unsigned short* GetIndices() override { return m_pIndices; }
+    unsigned short* GetIndices() override { return m_Buffer.Elements(); }
     // Copies the whole array into the Direct3D buffer.
     bool Upload() override;
 
     // Replaces whatever the buffer held with count zero indices. On failure
     // the buffer is empty (count 0) and can be filled again.
     bool Create(unsigned count, bool dynamic);
-    bool ReleaseResources();
+    bool ReleaseResources() { return m_Buffer.ReleaseResources(); }
 
-    IDirect3DIndexBuffer8* GetD3DBuffer() const { return m_pD3DBuffer; }
-    // True when the buffer holds no Direct3D buffer or one made on `device`.
-    // A buffer made before the display changed belongs to the old device and
-    // cannot be used with the new one.
-    bool BelongsTo(IDirect3DDevice8* device) const { return !m_pD3DBuffer || m_pDevice == device; }
-    bool IsDynamic() const { return m_bDynamic; }
+    IDirect3DIndexBuffer8* GetD3DBuffer() const { return m_Buffer.GetD3DBuffer(); }
+    bool BelongsTo(IDirect3DDevice8* device) const { return m_Buffer.BelongsTo(device); }
+    bool IsDynamic() const { return m_Buffer.IsDynamic(); }
 
 private:
-    Kernel* m_pKernel;
-    D3DDriver* m_pDriver;
-    unsigned m_IndexCount;
-    bool m_bDynamic;
-    IDirect3DIndexBuffer8* m_pD3DBuffer;
-    // The device the Direct3D buffer was made on (not owned: the buffer holds
-    // it alive); null without one.
-    IDirect3DDevice8* m_pDevice;
-    unsigned short* m_pIndices;
+    D3DGeometryBuffer<IndexBufferKind> m_Buffer;
 };
