@@ -10,6 +10,8 @@
 #include <memory>
 
 #include "host/HostTypes.h"
+#include "host/IndexBuffer.h"
+#include "host/VertexBuffer.h"
 
 class D3DDriver;
 class Kernel;
@@ -32,6 +34,7 @@ struct BufferRules {
 };
 
 struct VertexBufferKind {
+    using Host = VertexBuffer;
     using Element = Vertex;
     using D3DBuffer = IDirect3DVertexBuffer8;
     static constexpr BufferRules kRules = {
@@ -50,6 +53,7 @@ struct VertexBufferKind {
 };
 
 struct IndexBufferKind {
+    using Host = IndexBuffer;
     using Element = unsigned short;
     using D3DBuffer = IDirect3DIndexBuffer8;
     static constexpr BufferRules kRules = {
@@ -73,35 +77,39 @@ static_assert(sizeof(VertexBufferKind::Element) == VertexBufferKind::kRules.elem
 static_assert(sizeof(IndexBufferKind::Element) == IndexBufferKind::kRules.elementSize,
               "an index is one element");
 
+// The host interface's Resize and Upload, and what the driver asks of a
+// buffer; the kinds' own classes add the interface's element accessors.
 template <typename Kind>
-class D3DGeometryBuffer {
+class D3DGeometryBuffer : public Kind::Host {
 public:
     using Element = typename Kind::Element;
     using D3DBuffer = typename Kind::D3DBuffer;
 
-    D3DGeometryBuffer(Kernel* kernel, D3DDriver* driver);
-    ~D3DGeometryBuffer();
+    ~D3DGeometryBuffer() override;
     D3DGeometryBuffer(const D3DGeometryBuffer&) = delete;
     D3DGeometryBuffer& operator=(const D3DGeometryBuffer&) = delete;
 
-    // Replaces whatever the buffer held with count fresh elements (value
-    // initialised). extraUsage is added to the usage and kept for Resize. On
-    // failure the buffer is empty (count 0) and can be filled again.
-    bool Create(unsigned count, bool dynamic, DWORD extraUsage);
     // Keeps the leading elements; new ones behind them are fresh.
-    bool Resize(unsigned count);
+    bool Resize(unsigned count) override;
     // Copies the whole array into the Direct3D buffer.
-    bool Upload();
-    bool ReleaseResources();
+    bool Upload() override;
 
-    unsigned Count() const { return m_Count; }
-    Element* Elements() const { return m_pElements.get(); }
+    bool ReleaseResources();
     D3DBuffer* GetD3DBuffer() const { return m_pD3DBuffer; }
     // True when the buffer holds no Direct3D buffer or one made on `device`.
     // A buffer made before the display changed belongs to the old device and
     // cannot be used with the new one.
     bool BelongsTo(IDirect3DDevice8* device) const { return !m_pD3DBuffer || m_pDevice == device; }
     bool IsDynamic() const { return m_bDynamic; }
+
+protected:
+    D3DGeometryBuffer(Kernel* kernel, D3DDriver* driver);
+    // Replaces whatever the buffer held with count fresh elements (value
+    // initialised). extraUsage is added to the usage and kept for Resize. On
+    // failure the buffer is empty (count 0) and can be filled again.
+    bool Create(unsigned count, bool dynamic, DWORD extraUsage);
+    unsigned Count() const { return m_Count; }
+    Element* Elements() const { return m_pElements.get(); }
     DWORD ExtraUsage() const { return m_ExtraUsage; }
 
 private:
