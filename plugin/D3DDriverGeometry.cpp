@@ -194,7 +194,6 @@ void DestroyBuffer(Host* buffer, Host*& bound) {
 
 }  // namespace
 
-
 VertexBuffer* D3DDriver::CreateVertexBuffer(unsigned count, bool dynamic, bool pointSprites) {
     return MakeBuffer<D3DVertexBuffer>(m_pKernel, this, count, dynamic, pointSprites);
 }
