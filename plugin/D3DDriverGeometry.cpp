@@ -154,23 +154,38 @@ bool D3DDriver::RenderScreenQuad(ScreenQuad* quad) {
 
 // ---- Buffers -----------------------------------------------------------------
 
-VertexBuffer* D3DDriver::CreateVertexBuffer(unsigned count, bool dynamic, bool pointSprites) {
-    D3DVertexBuffer* buffer = new (std::nothrow) D3DVertexBuffer(m_pKernel, this);
-    if (!buffer) return nullptr;
-    if (!buffer->Create(count, dynamic, pointSprites)) {
+namespace {
+
+// A buffer for the host, or null when it cannot be allocated or filled.
+template <typename Own, typename... Arguments>
+Own* MakeBuffer(Kernel* kernel, D3DDriver* driver, Arguments... arguments) {
+    Own* buffer = new (std::nothrow) Own(kernel, driver);
+    if (buffer && !buffer->Create(arguments...)) {
         delete buffer;
         return nullptr;
     }
     return buffer;
 }
 
-bool D3DDriver::DestroyVertexBuffer(VertexBuffer* buffer) {
-    if (!buffer) return true;
-    // Every vertex buffer the host holds is one this driver made.
-    D3DVertexBuffer* own = static_cast<D3DVertexBuffer*>(buffer);
-    if (buffer == m_pVertexBuffer) m_pVertexBuffer = nullptr;
+// Every buffer the host holds is one this driver made; a bound one is
+// forgotten first. A null buffer is left alone.
+template <typename Own, typename Host>
+void DestroyBuffer(Host* buffer, Host*& bound) {
+    if (!buffer) return;
+    Own* own = static_cast<Own*>(buffer);
+    if (buffer == bound) bound = nullptr;
     own->ReleaseResources();
     delete own;
+}
+
+}  // namespace
+
+VertexBuffer* D3DDriver::CreateVertexBuffer(unsigned count, bool dynamic, bool pointSprites) {
+    return MakeBuffer<D3DVertexBuffer>(m_pKernel, this, count, dynamic, pointSprites);
+}
+
+bool D3DDriver::DestroyVertexBuffer(VertexBuffer* buffer) {
+    DestroyBuffer<D3DVertexBuffer>(buffer, m_pVertexBuffer);
     return true;
 }
 
@@ -194,22 +209,11 @@ bool D3DDriver::SetVertexBuffer(VertexBuffer* buffer) {
 }
 
 IndexBuffer* D3DDriver::CreateIndexBuffer(unsigned count, bool dynamic) {
-    D3DIndexBuffer* buffer = new (std::nothrow) D3DIndexBuffer(m_pKernel, this);
-    if (!buffer) return nullptr;
-    if (!buffer->Create(count, dynamic)) {
-        delete buffer;
-        return nullptr;
-    }
-    return buffer;
+    return MakeBuffer<D3DIndexBuffer>(m_pKernel, this, count, dynamic);
 }
 
 bool D3DDriver::DestroyIndexBuffer(IndexBuffer* buffer) {
-    if (!buffer) return true;
-    // Every index buffer the host holds is one this driver made.
-    D3DIndexBuffer* own = static_cast<D3DIndexBuffer*>(buffer);
-    if (buffer == m_pIndexBuffer) m_pIndexBuffer = nullptr;
-    own->ReleaseResources();
-    delete own;
+    DestroyBuffer<D3DIndexBuffer>(buffer, m_pIndexBuffer);
     return true;
 }
 

@@ -5,13 +5,13 @@
 
 #include <d3dx8.h>
 
-#include <algorithm>
 #include <cstring>
 #include <new>
 
 #include "host/Kernel.h"
 #include "plugin/D3DDriver.h"
 #include "texture/PixelFormats.h"
+#include "texture/RowCopy.h"
 #include "texture/SupportedTextureFormats.h"
 #include "texture/TextureFileType.h"
 
@@ -33,29 +33,15 @@ D3DTexture::D3DTexture(Kernel* kernel, D3DDriver* driver)
       m_BytesPerPixel(0),
       m_Pitch(0),
       m_Format(D3DFMT_UNKNOWN),
-      m_FrameCount(0),
-      m_FrameCopies(nullptr),
-      m_FrameDurations(nullptr),
-      m_FrameStartTimes(nullptr),
-      m_PausedFrame(0),
-      m_StartTick(0),
       m_TotalDuration(0),
-      m_Frames(nullptr),
       m_pKernel(kernel),
       m_pDriver(driver),
       m_bMipmaps(false),
-      m_bAnimated(false),
-      m_bPlaying(true),
-      m_bLooping(true),
       m_bKeepCopy(false),
       m_RefCount(0),
       m_Origin(Origin::None),
       m_FramesPerSecond(0),
-      m_bResetMipmaps(false),
-      m_bResetPlaying(true),
-      m_bResetLooping(true),
-      m_ResetPausedFrame(0),
-      m_ResetStartTick(0) {}
+      m_bResetMipmaps(false) {}
 
 D3DTexture::~D3DTexture() {
     ReleaseResources();
@@ -74,33 +60,31 @@ int D3DTexture::Create(unsigned width, unsigned height, bool mipmaps, unsigned f
                        PixelChannels wanted) {
     ReleaseResources();
     if (!Device() || frameCount > kMaxFrameCount) return -1;
-    if (!IsPowerOfTwo(width) || !IsPowerOfTwo(height)) return -1;
     // Larger than the device allows: the device would refuse the frames, so
     // their copies are not allocated first.
-    if ((m_pDriver->GetMaxTextureWidth() && width > m_pDriver->GetMaxTextureWidth()) ||
-        (m_pDriver->GetMaxTextureHeight() && height > m_pDriver->GetMaxTextureHeight()))
-        return -1;
+    if (CheckSize(width, height) != SizeCheck::Fits) return -1;
     if (!wanted.IsValid()) return -1;
 
-    const bool needAlpha = wanted.alpha != 0;
-    D3DFORMAT format = ChooseTextureFormat(prefer32Bit, needAlpha, wanted);
-    if (format == D3DFMT_UNKNOWN) format = ChooseTextureFormat(!prefer32Bit, needAlpha, wanted);
+    const D3DFORMAT format = ChooseFormatAtEitherDepth(prefer32Bit, wanted.alpha != 0, wanted);
     if (format == D3DFMT_UNKNOWN) return -1;
 
     m_bKeepCopy = keepCopy;
-    m_bAnimated = frameCount != 0;
-    m_FrameCount = m_bAnimated ? frameCount : 1;
+    const bool animated = frameCount != 0;
     m_bMipmaps = mipmaps;
+    if (!SetFrameCount(animated ? frameCount : 1)) {
+        ReleaseResources();
+        return -1;
+    }
     SetShape(width, height, format);
 
     EnsureAllFrameCopies();
-    for (unsigned frame = 0; frame < m_FrameCount; ++frame) {
-        if (!m_FrameCopies || !m_FrameCopies[frame]) {
+    for (const Frame& frame : m_Frames) {
+        if (!frame.copy) {
             ReleaseResources();
             return -1;
         }
     }
-    if (m_bAnimated && !SetDurations(frameDurations, m_FrameCount)) {
+    if (animated && !SetDurations(frameDurations, frameCount)) {
         ReleaseResources();
         return -1;
     }
@@ -113,23 +97,48 @@ int D3DTexture::Create(unsigned width, unsigned height, bool mipmaps, unsigned f
     return 0;
 }
 
+D3DTexture::SizeCheck D3DTexture::CheckSize(unsigned width, unsigned height) const {
+    if (!IsPowerOfTwo(width) || !IsPowerOfTwo(height)) return SizeCheck::NotPowerOfTwo;
+    const unsigned maxWidth = m_pDriver ? m_pDriver->GetMaxTextureWidth() : 0;
+    const unsigned maxHeight = m_pDriver ? m_pDriver->GetMaxTextureHeight() : 0;
+    // A limit of 0 is one the device did not tell.
+    if ((maxWidth && width > maxWidth) || (maxHeight && height > maxHeight))
+        return SizeCheck::TooLarge;
+    return SizeCheck::Fits;
+}
+
+D3DFORMAT D3DTexture::ChooseFormatAtEitherDepth(bool prefer32Bit, bool needAlpha,
+                                                PixelChannels wanted) {
+    const D3DFORMAT format = ChooseTextureFormat(prefer32Bit, needAlpha, wanted);
+    if (format != D3DFMT_UNKNOWN) return format;
+    return ChooseTextureFormat(!prefer32Bit, needAlpha, wanted);
+}
+
+bool D3DTexture::SetFrameCount(unsigned count) {
+    ReleaseFrames();
+    m_Frames.clear();
+    try {
+        m_Frames.resize(count);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    return true;
+}
+
 int D3DTexture::CreateFrames(bool logFormat) {
     IDirect3DDevice8* device = Device();
-    if (!device || m_FrameCount == 0) return -1;
+    if (!device || m_Frames.empty()) return -1;
     ReleaseFrames();
-    m_Frames = new (std::nothrow) IDirect3DTexture8*[m_FrameCount]();
-    if (!m_Frames) return -1;
     const UINT levels = m_bMipmaps ? 0 : 1;
-    for (unsigned frame = 0; frame < m_FrameCount; ++frame) {
+    for (Frame& frame : m_Frames) {
+        IDirect3DTexture8* texture = nullptr;
         HRESULT hr = device->CreateTexture(m_Width, m_Height, levels, 0, m_Format,
-                                           D3DPOOL_MANAGED, &m_Frames[frame]);
-        if (FAILED(hr)) {
-            m_Frames[frame] = nullptr;
-            return hr;
-        }
+                                           D3DPOOL_MANAGED, &texture);
+        if (FAILED(hr)) return hr;
+        frame.texture.reset(texture);
         if (logFormat) {
             D3DSURFACE_DESC desc;
-            if (SUCCEEDED(m_Frames[frame]->GetLevelDesc(0, &desc))) m_Format = desc.Format;
+            if (SUCCEEDED(texture->GetLevelDesc(0, &desc))) m_Format = desc.Format;
             m_pKernel->LogMessage("TEXTUREFORMAT: %d", static_cast<int>(m_Format));
         }
     }
@@ -137,11 +146,7 @@ int D3DTexture::CreateFrames(bool logFormat) {
 }
 
 void D3DTexture::ReleaseFrames() {
-    if (!m_Frames) return;
-    for (unsigned frame = 0; frame < m_FrameCount; ++frame)
-        if (m_Frames[frame]) m_Frames[frame]->Release();
-    delete[] m_Frames;
-    m_Frames = nullptr;
+    for (Frame& frame : m_Frames) frame.texture.reset();
 }
 
 void D3DTexture::SetShape(unsigned width, unsigned height, D3DFORMAT format) {
@@ -157,53 +162,29 @@ void D3DTexture::SetShape(unsigned width, unsigned height, D3DFORMAT format) {
 }
 
 bool D3DTexture::SetDurations(const unsigned short* durations, unsigned frameCount) {
-    FreeDurations();
-    m_FrameDurations = new (std::nothrow) unsigned short[frameCount]();
-    m_FrameStartTimes = new (std::nothrow) unsigned[frameCount]();
-    if (!m_FrameDurations || !m_FrameStartTimes) {
-        FreeDurations();
+    m_TotalDuration = 0;
+    try {
+        if (durations)
+            m_FrameDurations.assign(durations, durations + frameCount);
+        else
+            m_FrameDurations.assign(frameCount, 0);
+    } catch (const std::bad_alloc&) {
+        m_FrameDurations.clear();
         return false;
     }
-    unsigned total = 0;
-    for (unsigned frame = 0; frame < frameCount; ++frame) {
-        m_FrameDurations[frame] = durations ? durations[frame] : 0;
-        m_FrameStartTimes[frame] = total;
-        total += m_FrameDurations[frame];
-    }
-    m_TotalDuration = total;
+    for (unsigned short duration : m_FrameDurations) m_TotalDuration += duration;
     return true;
 }
 
-void D3DTexture::FreeDurations() {
-    delete[] m_FrameDurations;
-    m_FrameDurations = nullptr;
-    delete[] m_FrameStartTimes;
-    m_FrameStartTimes = nullptr;
-    m_TotalDuration = 0;
-}
-
 void D3DTexture::ReleaseResources() {
-    FreeAllFrameCopies();
-    delete[] m_FrameCopies;
-    m_FrameCopies = nullptr;
-    FreeDurations();
     ReleaseFrames();
-    m_bAnimated = false;
+    m_Frames.clear();
+    m_FrameDurations.clear();
+    m_TotalDuration = 0;
+    m_Animation = AnimationState();
     m_bKeepCopy = false;
     m_bMipmaps = false;
-    m_bPlaying = true;
-    m_bLooping = true;
-    m_StartTick = 0;
-    m_PausedFrame = 0;
-    m_BytesPerPixel = 0;
-    m_FrameCount = 0;
-    m_Height = 0;
-    m_Pitch = 0;
-    m_Width = 0;
-    m_RowLength = 0;
-    m_RowCount = 0;
-    m_Format = D3DFMT_UNKNOWN;
-    m_BlockWidth = m_BlockHeight = 1;
+    SetShape(0, 0, D3DFMT_UNKNOWN);
 }
 
 // ---- System copies ----------------------------------------------------------
@@ -211,123 +192,91 @@ void D3DTexture::ReleaseResources() {
 void D3DTexture::EnsureFrameCopy(unsigned frame) {
     // A texture that keeps its copies but has none for a frame was loaded
     // straight into the device: its copy is read back from level 0.
-    if (m_bKeepCopy && frame < m_FrameCount && (!m_FrameCopies || !m_FrameCopies[frame]) &&
-        m_Frames && m_Frames[frame] && ReadBackFrame(frame) == 0)
+    if (m_bKeepCopy && frame < FrameCount() && !m_Frames[frame].copy &&
+        m_Frames[frame].texture && ReadBackFrame(frame) == 0)
         return;
     AllocateFrameCopy(frame, true);
 }
 
 uint8_t* D3DTexture::AllocateFrameCopy(unsigned frame, bool zeroed) {
-    if (frame >= m_FrameCount) return nullptr;
-    if (!m_FrameCopies) {
-        m_FrameCopies = new (std::nothrow) uint8_t*[m_FrameCount]();
-        if (!m_FrameCopies) return nullptr;
-    }
-    if (!m_FrameCopies[frame]) {
+    if (frame >= FrameCount()) return nullptr;
+    std::unique_ptr<uint8_t[]>& copy = m_Frames[frame].copy;
+    if (!copy) {
         const size_t bytes = static_cast<size_t>(m_RowCount) * m_Pitch;
-        m_FrameCopies[frame] = zeroed ? new (std::nothrow) uint8_t[bytes]()
-                                      : new (std::nothrow) uint8_t[bytes];
+        copy.reset(zeroed ? new (std::nothrow) uint8_t[bytes]() : new (std::nothrow) uint8_t[bytes]);
     }
-    return m_FrameCopies[frame];
+    return copy.get();
 }
 
 void D3DTexture::EnsureAllFrameCopies() {
-    for (unsigned frame = 0; frame < m_FrameCount; ++frame) EnsureFrameCopy(frame);
+    for (unsigned frame = 0; frame < FrameCount(); ++frame) EnsureFrameCopy(frame);
 }
 
 void D3DTexture::FreeFrameCopy(unsigned frame) {
-    if (!m_FrameCopies || frame >= m_FrameCount) return;
-    delete[] m_FrameCopies[frame];
-    m_FrameCopies[frame] = nullptr;
+    if (frame < FrameCount()) m_Frames[frame].copy.reset();
 }
 
 void D3DTexture::FreeAllFrameCopies() {
-    if (!m_FrameCopies) return;
-    for (unsigned frame = 0; frame < m_FrameCount; ++frame) FreeFrameCopy(frame);
+    for (Frame& frame : m_Frames) frame.copy.reset();
 }
 
 void* D3DTexture::GetFrameData(unsigned frame) {
-    if (frame >= m_FrameCount) return nullptr;
+    if (frame >= FrameCount()) return nullptr;
     EnsureFrameCopy(frame);
-    return m_FrameCopies ? m_FrameCopies[frame] : nullptr;
+    return m_Frames[frame].copy.get();
 }
 
 void* D3DTexture::GetData() {
-    if (m_bAnimated || m_FrameCount == 0) return nullptr;
+    if (IsAnimated() || m_Frames.empty()) return nullptr;
     EnsureAllFrameCopies();
-    return m_FrameCopies ? m_FrameCopies[0] : nullptr;
+    return m_Frames[0].copy.get();
 }
 
 // ---- Uploads ----------------------------------------------------------------
 
-int D3DTexture::UpdateFrame(unsigned frame, bool keepCopy) {
-    if (frame >= m_FrameCount || !m_FrameCopies || !m_FrameCopies[frame] || !m_Frames ||
-        !m_Frames[frame])
-        return -1;
-    IDirect3DTexture8* target = m_Frames[frame];
+int D3DTexture::UploadRows(unsigned frame, const RECT* area, size_t offset, size_t rowBytes,
+                           unsigned rows, bool keepCopy) {
+    IDirect3DTexture8* target = m_Frames[frame].texture.get();
     D3DLOCKED_RECT locked;
-    HRESULT hr = target->LockRect(0, &locked, nullptr, 0);
+    HRESULT hr = target->LockRect(0, &locked, area, 0);
     if (FAILED(hr)) return hr;
-    const uint8_t* source = m_FrameCopies[frame];
-    uint8_t* destination = static_cast<uint8_t*>(locked.pBits);
-    if (locked.Pitch == static_cast<INT>(m_Pitch)) {
-        std::memcpy(destination, source, static_cast<size_t>(m_Pitch) * m_RowCount);
-    } else if (locked.Pitch > 0) {
-        const size_t row = std::min<size_t>(m_Pitch, static_cast<size_t>(locked.Pitch));
-        for (unsigned y = 0; y < m_RowCount; ++y)
-            std::memcpy(destination + static_cast<size_t>(y) * locked.Pitch,
-                        source + static_cast<size_t>(y) * m_Pitch, row);
-    }
+    CopyRows(static_cast<uint8_t*>(locked.pBits), LockedPitch(locked),
+             m_Frames[frame].copy.get() + offset, m_Pitch, rowBytes, rows);
     target->UnlockRect(0);
     if (m_bMipmaps) D3DXFilterTexture(target, nullptr, 0, D3DX_DEFAULT);
     if (!keepCopy && !m_bKeepCopy) FreeFrameCopy(frame);
     return 0;
+}
+
+int D3DTexture::UpdateFrame(unsigned frame, bool keepCopy) {
+    if (frame >= FrameCount() || !m_Frames[frame].copy || !m_Frames[frame].texture) return -1;
+    return UploadRows(frame, nullptr, 0, m_Pitch, m_RowCount, keepCopy);
 }
 
 int D3DTexture::UpdateRect(unsigned frame, int left, int top, int right, int bottom,
                            bool keepCopy) {
-    if (frame >= m_FrameCount || !m_FrameCopies || !m_FrameCopies[frame] || !m_Frames ||
-        !m_Frames[frame])
-        return -1;
+    if (frame >= FrameCount() || !m_Frames[frame].copy || !m_Frames[frame].texture) return -1;
     if (m_BlockWidth > 1 || m_BlockHeight > 1) return -1;
     if (left < 0 || top < 0 || left > right || top > bottom ||
         static_cast<long long>(bottom) > m_Height || static_cast<long long>(right) > m_Width)
         return -1;
-
-    IDirect3DTexture8* target = m_Frames[frame];
+    // The locked pointer addresses the rectangle's first pixel.
     const RECT area = {left, top, right, bottom};
-    D3DLOCKED_RECT locked;
-    HRESULT hr = target->LockRect(0, &locked, &area, 0);
-    if (FAILED(hr)) return hr;
-    const uint8_t* source = m_FrameCopies[frame];
-    uint8_t* destination = static_cast<uint8_t*>(locked.pBits);
-    const size_t rowBytes = static_cast<size_t>(right - left) * m_BytesPerPixel;
-    const unsigned rows = static_cast<unsigned>(bottom - top);
-    if (locked.Pitch == static_cast<INT>(m_Pitch) && static_cast<unsigned>(right - left) == m_Width) {
-        std::memcpy(destination, source + static_cast<size_t>(top) * m_Pitch,
-                    static_cast<size_t>(locked.Pitch) * rows);
-    } else if (locked.Pitch > 0) {
-        const size_t row = std::min(rowBytes, static_cast<size_t>(locked.Pitch));
-        for (unsigned y = 0; y < rows; ++y)
-            std::memcpy(destination + static_cast<size_t>(y) * locked.Pitch,
-                        source + (static_cast<size_t>(top + y) * m_Width + left) * m_BytesPerPixel,
-                        row);
-    }
-    target->UnlockRect(0);
-    if (m_bMipmaps) D3DXFilterTexture(target, nullptr, 0, D3DX_DEFAULT);
-    if (!keepCopy && !m_bKeepCopy) FreeFrameCopy(frame);
-    return 0;
+    return UploadRows(frame, &area,
+                      static_cast<size_t>(top) * m_Pitch + static_cast<size_t>(left) * m_BytesPerPixel,
+                      static_cast<size_t>(right - left) * m_BytesPerPixel,
+                      static_cast<unsigned>(bottom - top), keepCopy);
 }
 
 int D3DTexture::UpdateAllFrames(bool keepCopy) {
-    for (unsigned frame = 0; frame < m_FrameCount; ++frame)
+    for (unsigned frame = 0; frame < FrameCount(); ++frame)
         if (int result = UpdateFrame(frame, keepCopy)) return result;
     return 0;
 }
 
 int D3DTexture::UpdateRectAllFrames(int left, int top, int right, int bottom, bool keepCopy) {
     if (m_BlockWidth > 1 || m_BlockHeight > 1) return -1;
-    for (unsigned frame = 0; frame < m_FrameCount; ++frame)
+    for (unsigned frame = 0; frame < FrameCount(); ++frame)
         if (int result = UpdateRect(frame, left, top, right, bottom, keepCopy)) return result;
     return 0;
 }
@@ -346,35 +295,27 @@ int D3DTexture::UpdateFrame(unsigned frame) { return UpdateFrame(frame, false); 
 int D3DTexture::UpdateAllFrames() { return UpdateAllFrames(false); }
 
 int D3DTexture::ReadBackFrame(unsigned frame) {
-    if (frame >= m_FrameCount || !m_Frames || !m_Frames[frame]) return -1;
-    const bool fresh = !m_FrameCopies || !m_FrameCopies[frame];
-    if (!AllocateFrameCopy(frame, false)) return -1;
+    if (frame >= FrameCount() || !m_Frames[frame].texture) return -1;
+    const bool fresh = !m_Frames[frame].copy;
+    uint8_t* copy = AllocateFrameCopy(frame, false);
+    if (!copy) return -1;
+    IDirect3DTexture8* source = m_Frames[frame].texture.get();
     D3DLOCKED_RECT locked;
-    HRESULT hr = m_Frames[frame]->LockRect(0, &locked, nullptr, D3DLOCK_READONLY);
+    HRESULT hr = source->LockRect(0, &locked, nullptr, D3DLOCK_READONLY);
     if (FAILED(hr)) {
         if (fresh) FreeFrameCopy(frame);
         return hr;
     }
-    const uint8_t* source = static_cast<const uint8_t*>(locked.pBits);
-    uint8_t* destination = m_FrameCopies[frame];
-    if (locked.Pitch == static_cast<INT>(m_Pitch)) {
-        std::memcpy(destination, source, static_cast<size_t>(m_Pitch) * m_RowCount);
-    } else if (locked.Pitch > 0) {
-        if (static_cast<size_t>(locked.Pitch) < m_Pitch)
-            std::memset(destination, 0, static_cast<size_t>(m_Pitch) * m_RowCount);
-        const size_t row = std::min<size_t>(m_Pitch, static_cast<size_t>(locked.Pitch));
-        for (unsigned y = 0; y < m_RowCount; ++y)
-            std::memcpy(destination + static_cast<size_t>(y) * m_Pitch,
-                        source + static_cast<size_t>(y) * locked.Pitch, row);
-    }
-    m_Frames[frame]->UnlockRect(0);
+    CopyRows(copy, m_Pitch, static_cast<const uint8_t*>(locked.pBits), LockedPitch(locked), m_Pitch,
+             m_RowCount);
+    source->UnlockRect(0);
     return 0;
 }
 
 // ---- Pixels -----------------------------------------------------------------
 
 bool D3DTexture::ValidPixel(unsigned x, unsigned y, unsigned frame) const {
-    return frame < m_FrameCount && x < m_Width && y < m_Height && m_BlockWidth == 1 &&
+    return frame < FrameCount() && x < m_Width && y < m_Height && m_BlockWidth == 1 &&
            m_BlockHeight == 1;
 }
 
@@ -459,10 +400,7 @@ void D3DTexture::EnumerateTextureFormats() {
 
 void D3DTexture::ReleaseForReset() {
     m_bResetMipmaps = m_bMipmaps;
-    m_bResetPlaying = m_bPlaying;
-    m_bResetLooping = m_bLooping;
-    m_ResetPausedFrame = m_PausedFrame;
-    m_ResetStartTick = m_StartTick;
+    m_ResetAnimation = m_Animation;
     // A created texture has no file to come back from: its description and
     // its system copies stay, only the Direct3D frames go.
     if (m_Origin == Origin::Created)
@@ -477,8 +415,8 @@ int D3DTexture::ReloadAfterReset(bool prefer32Bit) {
     switch (m_Origin) {
     case Origin::Created:
         result = CreateFrames(false);
-        for (unsigned frame = 0; result == 0 && frame < m_FrameCount; ++frame)
-            if (m_FrameCopies && m_FrameCopies[frame]) result = UpdateFrame(frame, true);
+        for (unsigned frame = 0; result == 0 && frame < FrameCount(); ++frame)
+            if (m_Frames[frame].copy) result = UpdateFrame(frame, true);
         if (result != 0) ReleaseFrames();
         break;
     case Origin::File:
@@ -492,9 +430,7 @@ int D3DTexture::ReloadAfterReset(bool prefer32Bit) {
     case Origin::None: break;
     }
     if (result != 0) return result;
-    m_bLooping = m_bResetLooping;
-    m_bPlaying = m_bResetPlaying;
-    m_StartTick = m_ResetStartTick;
-    m_PausedFrame = m_ResetPausedFrame < m_FrameCount ? m_ResetPausedFrame : 0;
+    m_Animation = m_ResetAnimation;
+    if (m_Animation.pausedFrame >= FrameCount()) m_Animation.pausedFrame = 0;
     return 0;
 }

@@ -7,6 +7,8 @@
 #include <d3d8.h>
 
 #include <cstdint>
+#include <memory>
+#include <vector>
 
 #include "host/String.h"
 #include "host/Texture.h"
@@ -46,9 +48,12 @@ public:
     unsigned GetPitch() override { return m_Pitch; }
     unsigned GetBytesPerPixel() override { return m_BytesPerPixel; }
     D3DFORMAT GetFormat() override { return m_Format; }
-    unsigned GetFrameCount() override { return m_FrameCount; }
+    unsigned GetFrameCount() override { return FrameCount(); }
     bool HasMipmaps() override { return m_bMipmaps; }
-    const unsigned short* GetFrameDurations() override { return m_FrameDurations; }
+    // Null when the texture is not animated.
+    const unsigned short* GetFrameDurations() override {
+        return m_FrameDurations.empty() ? nullptr : m_FrameDurations.data();
+    }
     unsigned GetRowCount() override { return m_RowCount; }
     unsigned GetRowLength() override { return m_RowLength; }
     unsigned GetBlockWidth() override { return m_BlockWidth; }
@@ -98,30 +103,74 @@ public:
 private:
     enum class Origin { None, Created, File, Sequence };
 
+    // Gives back the one Direct3D reference a frame holds.
+    struct ReleaseD3DTexture {
+        void operator()(IDirect3DTexture8* texture) const { texture->Release(); }
+    };
+    // One frame: its Direct3D texture, and the system copy of its top level
+    // (m_RowCount x m_Pitch bytes) while it has one. The frame's time slot
+    // is in m_FrameDurations, which the host reads as one table.
+    struct Frame {
+        std::unique_ptr<IDirect3DTexture8, ReleaseD3DTexture> texture;
+        std::unique_ptr<uint8_t[]> copy;
+    };
+    // The animation clock: whether it runs and repeats, the frame shown while
+    // it is paused, and the tick at which the cycle started.
+    struct AnimationState {
+        bool playing = true;
+        bool looping = true;
+        unsigned pausedFrame = 0;
+        unsigned startTick = 0;
+    };
+    enum class SizeCheck { Fits, NotPowerOfTwo, TooLarge };
+    // What a ZAR file's header and duration table say of the frames after them.
+    struct ZarLayout;
+
     IDirect3DDevice8* Device() const;
+    unsigned FrameCount() const { return static_cast<unsigned>(m_Frames.size()); }
+    bool IsAnimated() const { return !m_FrameDurations.empty(); }
+    // The Direct3D frames exist (all of them or none between operations).
+    bool HasD3DFrames() const { return !m_Frames.empty() && m_Frames.front().texture; }
+    // count empty frame records after the Direct3D frames are released;
+    // false when they cannot be allocated.
+    bool SetFrameCount(unsigned count);
+    // A texture's size against the power-of-two rule and the device's limits.
+    SizeCheck CheckSize(unsigned width, unsigned height) const;
+    // ChooseTextureFormat, asked again at the other bit depth when the first
+    // finds nothing; D3DFMT_UNKNOWN when neither does.
+    D3DFORMAT ChooseFormatAtEitherDepth(bool prefer32Bit, bool needAlpha, PixelChannels wanted);
     // The frame's system copy, allocated when missing: zeroed for the host,
     // left as it is for a loader that fills every byte of it.
     uint8_t* AllocateFrameCopy(unsigned frame, bool zeroed);
-    // Replaces the duration table (frameCount entries) and rebuilds the start
-    // times and the total; false when the tables cannot be allocated.
+    // Replaces the duration table (frameCount entries, 0 each without
+    // durations) and sums the total; false when it cannot be allocated.
     bool SetDurations(const unsigned short* durations, unsigned frameCount);
-    void FreeDurations();
-    // m_Frames for m_FrameCount frames, each made by the device in m_Format;
-    // 0, or the failing result after ReleaseResources.
+    // Every frame made by the device in m_Format; 0, or the failing result
+    // with the frames made so far left for the caller to release.
     int CreateFrames(bool logFormat);
+    // The Direct3D frames, in order; the records and their copies stay.
     void ReleaseFrames();
+    // Rows of a frame's system copy from `offset` into level 0 (the whole
+    // level, or `area`), then the mip chain and the copy's release.
+    int UploadRows(unsigned frame, const RECT* area, size_t offset, size_t rowBytes,
+                   unsigned rows, bool keepCopy);
     // Level 0 of one frame into its system copy.
     int ReadBackFrame(unsigned frame);
     // Size, format and the derived rows, blocks and pitch from level 0 of a frame.
     bool DescribeFromFrame(IDirect3DTexture8* frame, D3DSURFACE_DESC* desc);
     void SetShape(unsigned width, unsigned height, D3DFORMAT format);
     int LoadImageFile(const char* fileName, bool keepCopy);
-    int LoadImageFrame(const char* fileName, IDirect3DTexture8** frame);
+    // The image loader's texture for one frame from a file.
+    int LoadImageFrame(const char* fileName, unsigned frame);
     bool ValidPixel(unsigned x, unsigned y, unsigned frame) const;
     unsigned FrameAt(unsigned elapsed) const;
-    int FinishZarFrame(File* file, unsigned frame, uint64_t skip);
-    // One frame's blocks from the file into level 0 of its Direct3D frame.
-    int ReadZarBlocks(File* file, unsigned frame);
+    // The ZAR loader's steps: the header and durations, the format the
+    // frames are made in, and the frames' contents (blocks as they are, or
+    // converted pixels).
+    int ReadZarHeader(File* file, ZarLayout* layout) const;
+    D3DFORMAT ChooseZarFormat(const ZarLayout& layout, bool prefer32Bit);
+    int ReadZarBlocks(File* file, const ZarLayout& layout);
+    int ConvertZarFrames(File* file, const ZarLayout& layout);
 
     unsigned m_Width;
     unsigned m_RowLength;
@@ -132,20 +181,15 @@ private:
     unsigned m_BytesPerPixel;
     unsigned m_Pitch;
     D3DFORMAT m_Format;
-    unsigned m_FrameCount;
-    uint8_t** m_FrameCopies;
-    unsigned short* m_FrameDurations;
-    unsigned* m_FrameStartTimes;
-    unsigned m_PausedFrame;
-    unsigned m_StartTick;
+    std::vector<Frame> m_Frames;
+    // Display time of each frame in milliseconds; empty when the texture is
+    // not animated. A frame's slot starts at the sum of the ones before it.
+    std::vector<unsigned short> m_FrameDurations;
     unsigned m_TotalDuration;
-    IDirect3DTexture8** m_Frames;
+    AnimationState m_Animation;
     Kernel* m_pKernel;
     D3DDriver* m_pDriver;
     bool m_bMipmaps;
-    bool m_bAnimated;
-    bool m_bPlaying;
-    bool m_bLooping;
     bool m_bKeepCopy;
     unsigned m_RefCount;
     String m_FileName;
@@ -154,8 +198,5 @@ private:
     Origin m_Origin;
     int m_FramesPerSecond;     // of a sequence
     bool m_bResetMipmaps;      // m_bMipmaps before the reset
-    bool m_bResetPlaying;
-    bool m_bResetLooping;
-    unsigned m_ResetPausedFrame;
-    unsigned m_ResetStartTick;
+    AnimationState m_ResetAnimation;
 };

@@ -6,51 +6,59 @@
 #include "texture/D3DTexture.h"
 
 unsigned D3DTexture::FrameAt(unsigned elapsed) const {
+    // A frame's slot ends where the next one's starts; a moment exactly at a
+    // frame's start belongs to that frame, and a frame of 0 ms is passed over.
     const unsigned t = elapsed % m_TotalDuration;
-    unsigned i = 1;
-    while (i < m_FrameCount && t >= m_FrameStartTimes[i]) ++i;
-    return i - 1;
+    const unsigned last = static_cast<unsigned>(m_FrameDurations.size()) - 1;
+    unsigned end = 0;
+    for (unsigned i = 0; i < last; ++i) {
+        end += m_FrameDurations[i];
+        if (t < end) return i;
+    }
+    return last;
 }
 
 unsigned D3DTexture::ComputeFrame() {
-    if (!m_bAnimated || m_FrameCount == 0 || !m_FrameStartTimes) return 0;
+    if (!IsAnimated() || m_Frames.empty()) return 0;
     // Frames that all last 0 ms have no cycle to walk: the first one shows.
     if (m_TotalDuration == 0) return 0;
-    const unsigned elapsed = GetTickCount() - m_StartTick;  // a wrap of the clock is harmless
-    if (!m_bLooping && elapsed >= m_TotalDuration) {
-        m_bPlaying = false;
-        m_PausedFrame = m_FrameCount - 1;
-        return m_PausedFrame;
+    const unsigned elapsed = GetTickCount() - m_Animation.startTick;  // a wrap of the clock is harmless
+    if (!m_Animation.looping && elapsed >= m_TotalDuration) {
+        m_Animation.playing = false;
+        m_Animation.pausedFrame = FrameCount() - 1;
+        return m_Animation.pausedFrame;
     }
     return FrameAt(elapsed);
 }
 
-unsigned D3DTexture::GetCurrentFrame() { return m_bPlaying ? ComputeFrame() : m_PausedFrame; }
+unsigned D3DTexture::GetCurrentFrame() {
+    return m_Animation.playing ? ComputeFrame() : m_Animation.pausedFrame;
+}
 
-bool D3DTexture::IsPlaying() { return m_bPlaying; }
+bool D3DTexture::IsPlaying() { return m_Animation.playing; }
 
 void D3DTexture::SetPlaying(bool playing) {
-    if (playing == m_bPlaying) return;
-    m_bPlaying = playing;
+    if (playing == m_Animation.playing) return;
+    m_Animation.playing = playing;
     if (playing)
-        m_StartTick = GetTickCount();  // resuming starts the cycle again at frame 0
+        m_Animation.startTick = GetTickCount();  // resuming starts the cycle again at frame 0
     else
-        m_PausedFrame = ComputeFrame();
+        m_Animation.pausedFrame = ComputeFrame();
 }
 
 void D3DTexture::SetFrame(unsigned frame) {
-    if (!m_bPlaying && frame < m_FrameCount) m_PausedFrame = frame;
+    if (!m_Animation.playing && frame < FrameCount()) m_Animation.pausedFrame = frame;
 }
 
-void D3DTexture::SetLooping(bool looping) { m_bLooping = looping; }
+void D3DTexture::SetLooping(bool looping) { m_Animation.looping = looping; }
 
-bool D3DTexture::IsLooping() { return m_bLooping; }
+bool D3DTexture::IsLooping() { return m_Animation.looping; }
 
 bool D3DTexture::Bind(unsigned stage) {
     if (stage >= state::kStageCount) return false;
     IDirect3DDevice8* device = Device();
-    if (!device || !m_Frames || m_FrameCount == 0) return false;
-    unsigned frame = m_bPlaying ? ComputeFrame() : m_PausedFrame;
-    if (frame >= m_FrameCount) frame = 0;
-    return device->SetTexture(stage, m_Frames[frame]) == D3D_OK;
+    if (!device || !HasD3DFrames()) return false;
+    unsigned frame = m_Animation.playing ? ComputeFrame() : m_Animation.pausedFrame;
+    if (frame >= FrameCount()) frame = 0;
+    return device->SetTexture(stage, m_Frames[frame].texture.get()) == D3D_OK;
 }

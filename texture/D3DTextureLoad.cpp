@@ -35,8 +35,7 @@ int D3DTexture::LoadFromFile(const char* fileName, int fileType, bool prefer32Bi
     return result;
 }
 
-int D3DTexture::LoadImageFrame(const char* fileName, IDirect3DTexture8** frame) {
-    *frame = nullptr;
+int D3DTexture::LoadImageFrame(const char* fileName, unsigned frame) {
     IDirect3DDevice8* device = Device();
     if (!device || !m_pKernel || !m_pKernel->m_pFileSystem) return -1;
     File* file = m_pKernel->m_pFileSystem->OpenReading(fileName);
@@ -44,13 +43,14 @@ int D3DTexture::LoadImageFrame(const char* fileName, IDirect3DTexture8** frame) 
     const void* data = file->GetBuffer();
     const unsigned long size = file->GetSize();
     HRESULT hr = D3DXERR_INVALIDDATA;
-    if (data) hr = D3DXCreateTextureFromFileInMemory(device, data, static_cast<UINT>(size), frame);
+    IDirect3DTexture8* texture = nullptr;
+    if (data) hr = D3DXCreateTextureFromFileInMemory(device, data, static_cast<UINT>(size), &texture);
     file->Close();
-    if (hr != D3D_OK || !*frame) {
-        if (*frame) (*frame)->Release();
-        *frame = nullptr;
+    if (hr != D3D_OK || !texture) {
+        if (texture) texture->Release();
         return hr != D3D_OK ? static_cast<int>(hr) : -1;
     }
+    m_Frames[frame].texture.reset(texture);
     return 0;
 }
 
@@ -61,12 +61,10 @@ bool D3DTexture::DescribeFromFrame(IDirect3DTexture8* frame, D3DSURFACE_DESC* de
 int D3DTexture::LoadImageFile(const char* fileName, bool keepCopy) {
     m_bKeepCopy = keepCopy;
     m_bMipmaps = true;  // the image loader always makes a full chain
-    m_Frames = new (std::nothrow) IDirect3DTexture8*[1]();
-    if (!m_Frames) return -1;
-    m_FrameCount = 1;
-    int result = LoadImageFrame(fileName, &m_Frames[0]);
+    if (!SetFrameCount(1)) return -1;
+    int result = LoadImageFrame(fileName, 0);
     D3DSURFACE_DESC desc;
-    if (result == 0 && !DescribeFromFrame(m_Frames[0], &desc)) result = -1;
+    if (result == 0 && !DescribeFromFrame(m_Frames[0].texture.get(), &desc)) result = -1;
     if (result == 0) {
         SetShape(desc.Width, desc.Height, desc.Format);
         if (m_bKeepCopy) result = ReadBackFrame(0);
@@ -117,24 +115,21 @@ int D3DTexture::LoadFromFileSequence(const char* fileName, int framesPerSecond, 
 
     m_bKeepCopy = keepCopy;
     (void)mipmaps;  // every frame comes with the image loader's full chain
-    m_Frames = new (std::nothrow) IDirect3DTexture8*[count]();
-    if (!m_Frames) {
+    if (!SetFrameCount(count)) {
         ReleaseResources();
         return -1;
     }
-    m_FrameCount = count;
-    m_bAnimated = count > 1;
 
     for (unsigned i = 0; i < count; ++i) {
         formName(i);
-        int result = LoadImageFrame(frameName, &m_Frames[i]);
+        int result = LoadImageFrame(frameName, i);
         if (result != 0) {
             m_pKernel->LogMessage("Failed to load from %s.", frameName);
             ReleaseResources();
             return -1;
         }
         D3DSURFACE_DESC desc;
-        if (!DescribeFromFrame(m_Frames[i], &desc)) {
+        if (!DescribeFromFrame(m_Frames[i].texture.get(), &desc)) {
             ReleaseResources();
             return -1;
         }
@@ -155,7 +150,8 @@ int D3DTexture::LoadFromFileSequence(const char* fileName, int framesPerSecond, 
         }
     }
 
-    if (m_bAnimated) {
+    // One file is a still texture.
+    if (count > 1) {
         unsigned short* durations = new (std::nothrow) unsigned short[count];
         const bool timed = durations != nullptr;
         if (timed)

@@ -165,6 +165,36 @@ TEST_F(Buffers, AFailedFillLeavesAnEmptyReusableBuffer) {
     EXPECT_EQ(CallsOf("IDirect3DIndexBuffer8::Lock").back().args[3], D3DLOCK_DISCARD);
 }
 
+TEST_F(Buffers, AnEmptiedBufferKeepsWhatItsKindKeeps) {
+    // A failed fill empties both kinds; the next fill is made with what each
+    // kind keeps: the vertex buffer its point sprites but not its dynamic
+    // flag, the index buffer its dynamic flag.
+    VertexBuffer* vertices = MakeVertices(4, true, true);
+    IndexBuffer* indices = MakeIndices(4, true);
+    ASSERT_TRUE(vertices && indices);
+    orvplatform::FailNthCall("IDirect3DDevice8::CreateVertexBuffer", 1, D3DERR_OUTOFVIDEOMEMORY);
+    orvplatform::FailNthCall("IDirect3DDevice8::CreateIndexBuffer", 1, D3DERR_OUTOFVIDEOMEMORY);
+    ASSERT_FALSE(vertices->Resize(8));
+    ASSERT_FALSE(indices->Resize(8));
+    orvplatform::ClearJournal();
+    ASSERT_TRUE(vertices->Resize(8));
+    ASSERT_TRUE(indices->Resize(8));
+    const struct {
+        const char* call;
+        uint64_t usage;
+        D3DPOOL pool;
+    } refills[] = {
+        {"IDirect3DDevice8::CreateVertexBuffer", D3DUSAGE_POINTS, D3DPOOL_MANAGED},
+        {"IDirect3DDevice8::CreateIndexBuffer", D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC, D3DPOOL_DEFAULT},
+    };
+    for (const auto& refill : refills) {
+        const auto creates = CallsOf(refill.call);
+        ASSERT_EQ(creates.size(), 1u) << refill.call;
+        EXPECT_EQ(creates[0].args[1], refill.usage) << refill.call;
+        EXPECT_EQ(creates[0].args[3], static_cast<uint64_t>(refill.pool)) << refill.call;
+    }
+}
+
 TEST_F(Buffers, RefusedCreationsReturnNullWithOneLine) {
     const struct {
         unsigned count;
