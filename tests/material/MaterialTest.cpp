@@ -84,16 +84,6 @@ TEST_F(MaterialTest, MaterialsOfAnotherDriverAreRefusedWithoutTouchingTheDevice)
     EXPECT_TRUE(Logged("D3DDriver::SetMaterial: Not a material of this driver."));
 }
 
-TEST_F(MaterialTest, AFailedResetLeavesNoCurrentMaterialBehind) {
-    Material* material = m_pRenderer->CreateMaterial();
-    ASSERT_TRUE(m_pRenderer->SetMaterial(material));
-    orvplatform::FailEveryCall("IDirect3D8::CreateDevice", D3DERR_DEVICELOST);
-    EXPECT_FALSE(m_pRenderer->ResetDevice());
-    orvplatform::ClearFailures();
-    EXPECT_EQ(m_pRenderer->GetMaterial(), nullptr);
-    EXPECT_FALSE(m_pRenderer->SetMaterial(material));
-}
-
 TEST_F(MaterialTest, LayerIndicesAreChecked) {
     Material* material = m_pRenderer->CreateMaterial();
     MaterialLayer* first = material->AddLayer();

@@ -1,13 +1,12 @@
 // Layers holding textures: the references a layer and the description
-// reader take and give back, keywords of layers read from descriptions, and
-// the example materials loaded, drawn, saved, read back and released.
+// reader take and give back, and the example materials loaded, drawn, saved,
+// read back and released.
 #include <orv/D3D8Control.h>
 #include <orv/PlatformControl.h>
 
 #include "host/FileSystem.h"
 #include "host/Material.h"
 #include "host/MaterialLayer.h"
-#include "host/OML.h"
 #include "host/Texture.h"
 #include "support/PluginHarness.h"
 
@@ -21,10 +20,6 @@ protected:
     void SetUp() override {
         DisplayTest::SetUp();
         if (HasFatalFailure()) return;
-        // Texture objects are needed for every test here.
-        Texture* probe = m_pRenderer->CreateTexture(16, 16, false, 0);
-        if (!probe) GTEST_SKIP() << "no texture objects yet";
-        m_pRenderer->ReleaseTexture(probe);
         // The example materials name their textures relative to their folder.
         kernel()->m_pFileSystem->SetBaseDirectory(ORV_EXAMPLES_DIR);
         m_BaseTextures = LiveTextures();
@@ -50,34 +45,6 @@ TEST_F(MaterialTextures, ALayerKeepsTheTextureItAlreadyHolds) {
     EXPECT_EQ(texture->GetWidth(), 16u);
 
     EXPECT_TRUE(layer->SetTexture(nullptr));
-    EXPECT_EQ(LiveTextures(), m_BaseTextures);
-}
-
-TEST_F(MaterialTextures, LayerKeywordsAreReadIgnoringCaseButNotBlanks) {
-    struct Case {
-        const char* parameter;
-        const char* value;
-        int (MaterialLayer::*get)();
-        int expected;
-    };
-    const Case cases[] = {
-        {"ColorOp", "MODULATE2X", &MaterialLayer::GetColorOp, 4},
-        {"ColorOp", " modulate", &MaterialLayer::GetColorOp, -1},
-        {"AlphaArg2", "texture ", &MaterialLayer::GetAlphaArg2, -1},
-    };
-    Material* material = m_pRenderer->CreateMaterial();
-    for (const Case& c : cases) {
-        OML tag("Shader");
-        OML* layer = tag.AddTag("Layer");
-        layer->AddParameter("Map", "textures/stone.bmp");
-        layer->AddParameter("MapSequence", "textures/missing0.bmp");  // never looked at
-        layer->AddParameter(c.parameter, c.value);
-        layer->AddParameter("Lighting", "enable");
-        ASSERT_TRUE(material->ReadFrom(&tag)) << c.parameter;
-        MaterialLayer* read = material->GetLayer(0);
-        EXPECT_EQ((read->*c.get)(), c.expected) << c.parameter << "=" << c.value;
-    }
-    m_pRenderer->ReleaseMaterial(material);
     EXPECT_EQ(LiveTextures(), m_BaseTextures);
 }
 

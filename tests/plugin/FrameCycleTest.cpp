@@ -46,28 +46,18 @@ TEST_F(FrameCycle, QueuedTextIsDrawnInOrderCutAndTheQueueEmpties) {
     EXPECT_EQ(TrianglesDrawn(), 0u);
 }
 
-TEST_F(FrameCycle, FailuresOfTheFrameAreLoggedAndAFailingEndSceneStillEmptiesTheQueue) {
+TEST_F(FrameCycle, AFailingEndSceneStillEmptiesTheQueueAndDoesNotPresent) {
     RenderDevice* device = CreateWindowed();
-    orvplatform::FailNthCall("IDirect3DDevice8::BeginScene", 1, D3DERR_INVALIDCALL);
-    EXPECT_FALSE(device->BeginScene());
-    EXPECT_TRUE(Logged("D3DDriver: BeginScene failed (HR:D3DERR_INVALIDCALL)."));
-
     device->PrintText(0, 0, "lost");
     device->BeginScene();
     orvplatform::FailNthCall("IDirect3DDevice8::EndScene", 1, D3DERR_INVALIDCALL);
     orvplatform::ClearJournal();
     EXPECT_FALSE(device->EndScene());
-    EXPECT_TRUE(Logged("D3DDriver: EndScene failed (HR:D3DERR_INVALIDCALL)."));
     EXPECT_EQ(CountOf("IDirect3DDevice8::Present"), 0u);
     orvplatform::ClearJournal();
     device->BeginScene();
     EXPECT_TRUE(device->EndScene());
     EXPECT_EQ(TrianglesDrawn(), 0u);
-
-    orvd3d8::SetDeviceLost(orvd3d8::LastDevice(), true);
-    device->BeginScene();
-    EXPECT_FALSE(device->EndScene());
-    EXPECT_TRUE(Logged("D3DDriver: Present failed (HR:D3DERR_DEVICELOST)."));
 }
 
 TEST_F(FrameCycle, ClearPassesTheAskedBuffersAndTheStoredValues) {
@@ -115,22 +105,6 @@ TEST_F(FrameCycle, ScreenshotsSaveTheClientAreaOrTheWholeDisplay) {
         EXPECT_EQ(bitmap.At(c.width - 1, c.height - 1), c.clear);
         Destroy(device);
     }
-    CreateWindowed(320, 240);
-    IDirect3DSurface8* surface = nullptr;
-    ASSERT_EQ(orvd3d8::LastDevice()->CreateImageSurface(320, 240, D3DFMT_A8R8G8B8, &surface), D3D_OK);
-    EXPECT_EQ(orvd3d8::LastDevice()->GetFrontBuffer(surface), D3DERR_INVALIDCALL);
-    surface->Release();
-}
-
-TEST_F(FrameCycle, ScreenshotFailures) {
-    RenderDevice* device = CreateWindowed();
-    ClearLines();
-    orvplatform::FailNthCall("IDirect3DDevice8::CreateImageSurface", 1, E_OUTOFMEMORY);
-    EXPECT_FALSE(device->SaveScreenShot(OutputPath("none.bmp").c_str()));
-    EXPECT_TRUE(Lines().empty());
-    orvplatform::FailNthCall("IDirect3DDevice8::GetFrontBuffer", 1, D3DERR_DEVICELOST);
-    EXPECT_FALSE(device->SaveScreenShot(OutputPath("none.bmp").c_str()));
-    EXPECT_TRUE(Logged("SaveScreenShot: Failed to get front buffer (HR:D3DERR_DEVICELOST)"));
 }
 
 TEST_F(FrameCycle, ResetDeviceRebuildsTheDisplayInTheSameMode) {
@@ -140,12 +114,6 @@ TEST_F(FrameCycle, ResetDeviceRebuildsTheDisplayInTheSameMode) {
     ASSERT_TRUE(device->ResetDevice());
     EXPECT_EQ(CountOf("IDirect3D8::CreateDevice"), 1u);
     EXPECT_EQ(orvd3d8::PresentParametersOf(orvd3d8::LastDevice()).BackBufferWidth, 800u);
-
-    orvplatform::FailEveryCall("IDirect3D8::CreateDevice", D3DERR_DEVICELOST);
-    EXPECT_FALSE(device->ResetDevice());
-    EXPECT_TRUE(Logged("Display switch failed (HR:D3DERR_DEVICELOST)"));
-    orvplatform::ClearFailures();
-    EXPECT_FALSE(device->ResetDevice());  // no display any more
 }
 
 }  // namespace

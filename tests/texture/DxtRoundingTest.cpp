@@ -1,11 +1,8 @@
 // The same DXT blocks loaded from a DDS file (decoded by the image loader)
 // and from a ZAR file (decoded by the ZAR loader) on a device that samples
 // no DXT format: each decodes exactly by its own arithmetic (libsquish's for
-// image files, the ZAR rules for ZAR files), and this shows where the two
-// give different pixels.
+// image files, the ZAR rules for ZAR files).
 #include <squish.h>
-
-#include <set>
 
 #include "TextureTestSupport.h"
 
@@ -17,8 +14,7 @@ constexpr unsigned kSide = 32;  // 8 x 8 blocks
 
 // Block k's colours cover every 5- and 6-bit endpoint value: red k mod 32,
 // green k, blue 31 - k mod 32, and red and blue swapped with green k + 1.
-// DXT1 blocks of odd k
-// are in three-colour mode. Pixel i takes colour index i mod 4, explicit
+// DXT1 blocks of odd k are in three-colour mode. Pixel i takes colour index i mod 4, explicit
 // alpha (i + k) mod 16, interpolated alpha index i mod 8.
 std::vector<uint8_t> Blocks(int compression) {
     std::vector<uint8_t> blocks;
@@ -43,11 +39,8 @@ std::vector<uint8_t> Blocks(int compression) {
     return blocks;
 }
 
-uint32_t Channel(uint32_t argb, int shift) { return argb >> shift & 0xFF; }
-
 TEST_F(TextureTest, DdsAndZarFilesDecodeTheSameBlocksEachWithItsOwnRounding) {
     Display({D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_R5G6B5, D3DFMT_A4R4G4B4}, 32);
-    std::set<unsigned> differing5, differing6;  // endpoint values widened differently
     for (int compression : {1, 3, 5}) {
         const D3DFORMAT format = compression == 1 ? D3DFMT_DXT1 : compression == 3 ? D3DFMT_DXT3 : D3DFMT_DXT5;
         const unsigned blockBytes = compression == 1 ? 8 : 16;
@@ -67,52 +60,25 @@ TEST_F(TextureTest, DdsAndZarFilesDecodeTheSameBlocksEachWithItsOwnRounding) {
         ASSERT_EQ(fromDds->GetFormat(), D3DFMT_A8R8G8B8);
         ASSERT_EQ(fromZar->GetFormat(), D3DFMT_A8R8G8B8);
 
-        int wrongDds = 0, wrongZar = 0, colourDifference = 0, alphaDifference = 0, transparentEntries = 0;
+        int wrongDds = 0, wrongZar = 0;
         for (unsigned k = 0; k < blocks.size() / blockBytes; ++k) {
             const uint8_t* block = &blocks[k * blockBytes];
             uint8_t rgba[64];
             squish::Decompress(rgba, block, compression == 1 ? squish::kDxt1 : compression == 3 ? squish::kDxt3 : squish::kDxt5);
             uint32_t reference[16];
             orvtest::ReferenceDecodeBlock(block, compression, reference);
-            const uint8_t* colour = block + blockBytes - 8;
-            const unsigned endpoints[2] = {colour[0] | unsigned{colour[1]} << 8, colour[2] | unsigned{colour[3]} << 8};
             for (unsigned i = 0; i < 16; ++i) {
                 const unsigned x = 4 * (k % (kSide / 4)) + i % 4, y = 4 * (k / (kSide / 4)) + i / 4;
-                const uint32_t ddsPixel = fromDds->GetPixel(x, y, 0), zarPixel = fromZar->GetPixel(x, y, 0);
                 const uint32_t squished = uint32_t{rgba[4 * i + 3]} << 24 | rgba[4 * i] << 16 | rgba[4 * i + 1] << 8 | rgba[4 * i + 2];
-                wrongDds += ddsPixel != squished;
-                wrongZar += zarPixel != reference[i];
-                alphaDifference = std::max<int>(alphaDifference, std::abs(int(Channel(ddsPixel, 24)) - int(Channel(zarPixel, 24))));
-                const unsigned index = i % 4;
-                if (compression == 1 && endpoints[0] <= endpoints[1] && index == 3) {
-                    // Three-colour mode's transparent entry: black, or the midpoint colour.
-                    ++transparentEntries;
-                    EXPECT_EQ(ddsPixel, 0u) << k;
-                    EXPECT_EQ(zarPixel, fromZar->GetPixel(x - 1, y, 0) & 0x00FFFFFFu) << k;
-                    continue;
-                }
-                for (int shift : {16, 8, 0}) {
-                    const int difference = std::abs(int(Channel(ddsPixel, shift)) - int(Channel(zarPixel, shift)));
-                    colourDifference = std::max(colourDifference, difference);
-                    if (index < 2 && difference) {
-                        const unsigned field = shift == 16 ? endpoints[index] >> 11 : shift == 8 ? endpoints[index] >> 5 & 63 : endpoints[index] & 31;
-                        (shift == 8 ? differing6 : differing5).insert(field);
-                    }
-                }
+                wrongDds += fromDds->GetPixel(x, y, 0) != squished;
+                wrongZar += fromZar->GetPixel(x, y, 0) != reference[i];
             }
         }
         EXPECT_EQ(wrongDds, 0) << "DXT" << compression << ": the image loader decodes as libsquish does";
         EXPECT_EQ(wrongZar, 0) << "DXT" << compression << ": the ZAR loader decodes by the ZAR rules";
-        // Interpolated colours part by up to 2, alphas by 1; explicit alphas agree.
-        EXPECT_EQ(colourDifference, 2) << compression;
-        EXPECT_EQ(alphaDifference, compression == 5 ? 1 : 0) << compression;
-        EXPECT_EQ(transparentEntries, compression == 1 ? 4 * 32 : 0);
         m_pRenderer->ReleaseTexture(fromDds);
         m_pRenderer->ReleaseTexture(fromZar);
     }
-    // Endpoints: repeating the bits and rounding differ by one for these values only.
-    EXPECT_EQ(differing5, (std::set<unsigned>{3, 7, 24, 28}));
-    EXPECT_EQ(differing6, (std::set<unsigned>{11, 12, 13, 14, 15, 48, 49, 50, 51, 52}));
 }
 
 }  // namespace

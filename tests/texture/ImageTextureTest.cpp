@@ -85,6 +85,8 @@ TEST_F(TextureTest, FilesThatDoNotLoadAreLoggedAndLeaveNothing) {
         EXPECT_EQ(texture->GetRefCount(), 1u);
         m_pRenderer->ReleaseTexture(texture);
     }
+    EXPECT_EQ(m_pRenderer->CreateTextureFromFile(nullptr, false, false), nullptr);
+    EXPECT_TRUE(Logged("D3DDriver::CreateTextureFromFile: Failed to load (null)"));
 }
 
 class Sequence : public TextureTest {

@@ -1,8 +1,7 @@
 // The driver's texture registry: sharing by name in any letter case, unique
 // textures, stale pointers, refused sequence names, and a device reset's
-// reload by the current depth and its failure.
+// reload by the current depth.
 #include <algorithm>
-#include <cstdio>
 #include <string>
 
 #include "TextureTestSupport.h"
@@ -95,9 +94,7 @@ TEST_F(TextureTest, SequenceNamesWithoutAFrameNumberAreRefused) {
     EXPECT_EQ(m_pRenderer->CreateTextureFromFileSequence(Write("rate0.zar", orvtest::NoiseZar(4, 4, 0x0009, 4, {}, 3)).c_str(), 0, true, false), nullptr);
 }
 
-class Reset : public TextureTest {};
-
-TEST_F(Reset, ReloadsFollowTheCurrentTextureDepth) {
+TEST_F(TextureTest, ResetReloadsFollowTheCurrentTextureDepth) {
     Display({}, 16);
     Texture* file = m_pRenderer->CreateTextureFromFile(Write("depth.zar", orvtest::NoiseZar(4, 4, 0x0009, 4, {}, 7)).c_str(), false, false);
     Texture* created = m_pRenderer->CreateTexture(4, 4, false, 0);
@@ -106,23 +103,6 @@ TEST_F(Reset, ReloadsFollowTheCurrentTextureDepth) {
     ASSERT_TRUE(m_pRenderer->ResetDevice());
     EXPECT_EQ(file->GetFormat(), D3DFMT_A8R8G8B8);
     EXPECT_EQ(created->GetFormat(), D3DFMT_A4R4G4B4);  // its copies hold that format
-}
-
-TEST_F(Reset, AFileThatNoLongerLoadsEndsTheResetAndEverythingGoes) {
-    Display();
-    const std::string path = Write("gone.zar", orvtest::NoiseZar(4, 4, 0x0009, 4, {}, 8));
-    Texture* created = m_pRenderer->CreateTexture(4, 4, false, 0);
-    Texture* file = m_pRenderer->CreateTextureFromFile(path.c_str(), false, false);
-    Texture* unique = m_pRenderer->CreateTextureFromFile(path.c_str(), false, true);
-    ASSERT_TRUE(created && file && unique);
-    std::remove(path.c_str());
-    EXPECT_FALSE(m_pRenderer->ResetDevice());
-    EXPECT_TRUE(Logged("D3DDriver::ResetDevice - Failed to reload texture."));
-    EXPECT_EQ(orvd3d8::LiveObjectCount(), 1u);  // the Direct3D object alone
-    // The host's pointers are stale now: releasing them is harmless.
-    for (Texture* texture : {created, file, unique}) EXPECT_TRUE(m_pRenderer->ReleaseTexture(texture));
-    EXPECT_EQ(m_pRenderer->CreateTexture(4, 4, false, 0), nullptr);
-    EXPECT_TRUE(Logged("D3DDriver failed to create new 4x4 texture."));
 }
 
 }  // namespace

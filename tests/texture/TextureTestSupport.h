@@ -100,7 +100,7 @@ inline ZarFile NoiseZar(uint16_t width, uint16_t height, uint16_t layout, unsign
 // Level 0 of the Direct3D frame that `texture` binds to stage 0 now.
 struct FrameContents {
     D3DFORMAT format = D3DFMT_UNKNOWN;
-    UINT width = 0, height = 0, levels = 0;
+    UINT levels = 0;
     int pitch = 0;
     std::vector<uint8_t> bytes;  // rows `pitch` apart
     orvd3d8::Image image;        // as A8R8G8B8 (uncompressed colour formats only)
@@ -123,8 +123,6 @@ inline FrameContents BoundFrame(RenderDevice* renderer, IDirect3DDevice8* device
     D3DSURFACE_DESC desc;
     frame->GetLevelDesc(0, &desc);
     contents.format = desc.Format;
-    contents.width = desc.Width;
-    contents.height = desc.Height;
     contents.levels = frame->GetLevelCount();
     D3DLOCKED_RECT locked;
     if (SUCCEEDED(frame->LockRect(0, &locked, nullptr, D3DLOCK_READONLY))) {

@@ -1,6 +1,6 @@
-// ZAR texture files: DXT frames handed to a device that samples them, decoded
-// in software for one that does not, uncompressed layouts, header errors,
-// skipped mip levels, and damaged files.
+// ZAR texture files: DXT frames handed to a device that samples them (the
+// stored levels between frames skipped), decoded in software for one that
+// does not, uncompressed layouts, header errors, and short files.
 #include <cstring>
 
 #include "TextureTestSupport.h"
@@ -160,17 +160,6 @@ TEST_F(TextureTest, ZarHeaderErrorsGiveTheirCodesAndLeaveTheTextureEmpty) {
     EXPECT_TRUE(Logged("D3DDriver::CreateTextureFromFile: Failed to load " + OutputPath("bad.zar")));
 }
 
-TEST_F(TextureTest, StoredMipLevelsAreSkippedBetweenFrames) {
-    Display();
-    // 256 x 256 DXT1: 32768 bytes a frame, then 32x32 + 16x16 blocks = 10240
-    // bytes of levels; those after the last frame are absent.
-    const ZarFile file = DxtFile(1, 256, 256, 2, 2, 3);
-    ASSERT_EQ(file.payload.size(), 32768u + 10240u + 32768u);
-    Texture* texture = m_pRenderer->CreateTextureFromFile(Write("mips.zar", file).c_str(), false, false);
-    ASSERT_NE(texture, nullptr);
-    EXPECT_EQ(std::memcmp(BoundAt(texture, 1).bytes.data(), file.payload.data() + 32768 + 10240, 32768), 0);
-}
-
 // Headers that promise frames, levels between frames or pixels the file
 // cannot hold are refused before any frame is made.
 TEST_F(TextureTest, ZarHeadersPromisingMoreThanTheFileHoldsMakeNoFrames) {
@@ -197,7 +186,9 @@ TEST_F(TextureTest, ZarHeadersPromisingMoreThanTheFileHoldsMakeNoFrames) {
     EXPECT_TRUE(Logged("D3DDriver::CreateTextureFromFile: Failed to load " + OutputPath("short.zar")));
 }
 
-TEST_F(TextureTest, DamagedZarFilesFailCleanly) {
+// Truncated at every 16th byte, only the whole file loads. (Damage of every
+// other kind is the ZAR fuzzer's.)
+TEST_F(TextureTest, TruncatedZarFilesAreRefused) {
     const std::pair<std::vector<D3DFORMAT>, ZarFile> files[] = {
         {{}, DxtFile(1, 16, 16, 2, 2, 9)},
         {kNoDxt, DxtFile(5, 16, 8, 3, 1, 8)},
@@ -209,20 +200,11 @@ TEST_F(TextureTest, DamagedZarFilesFailCleanly) {
         orvplatform::EnableJournal(false);
         const std::vector<uint8_t> bytes = file.Bytes();
         const std::string path = OutputPath("damaged.zar");
-        // Truncation at every 16th byte: only the whole file loads.
         for (size_t cut = 0; cut <= bytes.size(); cut += 16) {
             orvtest::WriteBytes(path, std::vector<uint8_t>(bytes.begin(), bytes.begin() + cut));
             Texture* texture = m_pRenderer->CreateTextureFromFile(path.c_str(), false, true);
             EXPECT_EQ(texture != nullptr, cut >= bytes.size()) << cut;
             m_pRenderer->ReleaseTexture(texture);
-        }
-        uint32_t state = static_cast<uint32_t>(bytes.size());
-        auto next = [&state] { return (state = state * 1103515245u + 12345u) >> 8; };
-        for (size_t round = 0; round < 300; ++round) {
-            std::vector<uint8_t> flipped = bytes;
-            for (size_t f = 0; f < 3; ++f) flipped[next() % (round % 4 == 0 ? 16 : flipped.size())] ^= uint8_t(next() % 255 + 1);
-            orvtest::WriteBytes(path, flipped);
-            m_pRenderer->ReleaseTexture(m_pRenderer->CreateTextureFromFile(path.c_str(), false, true));
         }
         Destroy(m_pRenderer);
     }
