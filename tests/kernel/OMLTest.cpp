@@ -27,32 +27,6 @@ bool Load(OML& tag, FileSystem& files, const char* path) {
 
 }  // namespace
 
-TEST(KernelOML, NestedTagsAndAwkwardParametersSurviveARoundTrip) {
-    FileSystem files(orvtest::TempDir().c_str());
-    const char* values[] = {"plain", "say \"hi\"", "a & b < c > d", "it's",
-                            "caf\xC3\xA9 and \xE9 alone", "two\nlines\tand tab", ""};
-    for (bool compact : {false, true}) {
-        auto root = std::make_unique<OML>(String("Material"));
-        for (size_t i = 0; i < std::size(values); ++i)
-            root->AddParameter(String::Format("p%zu", i), values[i]);
-        OML* layer = root->AddTag("Layer");
-        layer->AddParameter("texture", "stone.bmp");
-        layer->AddTag("Blend")->AddParameter("mode", "add");
-        root->AddTag("Layer");
-        ASSERT_TRUE(Save(*root, files, "material.xml", compact));
-
-        OML loaded;
-        ASSERT_TRUE(Load(loaded, files, "material.xml"));
-        ASSERT_EQ(loaded.GetParameterCount(), static_cast<int>(std::size(values)));
-        for (size_t i = 0; i < std::size(values); ++i)
-            EXPECT_STREQ(loaded.GetParameter(String::Format("p%zu", i), "absent").c_str(),
-                         values[i]) << compact;
-        ASSERT_EQ(loaded.GetTagCount(), 2);
-        ASSERT_NE(loaded.GetTag(0)->GetTag(0), nullptr);
-        EXPECT_STREQ(loaded.GetTag(0)->GetTag(0)->GetParameter("mode", "").c_str(), "add");
-    }
-}
-
 TEST(KernelOML, MalformedOrEmptyMarkupLoadsNothing) {
     std::string dir = orvtest::TempDir();
     FileSystem files(dir.c_str());

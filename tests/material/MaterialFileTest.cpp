@@ -84,60 +84,6 @@ TEST_F(MaterialFile, OnlySettingsOffTheirDefaultsAreWritten) {
     EXPECT_EQ(Param(*tag.GetTag(0), "DestBlend"), "zero");
 }
 
-TEST_F(MaterialFile, EveryValueWrittenReadsBackToTheDeviceStateItGave) {
-    // Each keyword setting over its engine values, the first value past them
-    // and an unknown keyword's -1: written, read into a second material and
-    // drawn with, it gives the device what the value itself gave.
-    const struct {
-        const char* name;
-        int count;
-        void (*set)(Material*, int);
-        int (*get)(Material*);
-        bool stage;      // a state of stage 0, else a render state
-        DWORD d3dState;
-    } settings[] = {
-        {"ColorOp", TEXTUREOP_COUNT, [](Material* m, int v) { m->GetLayer(0)->SetColorOp(v); },
-         [](Material* m) { return m->GetLayer(0)->GetColorOp(); }, true, D3DTSS_COLOROP},
-        {"AlphaArg1", TEXTUREARG_COUNT, [](Material* m, int v) { m->GetLayer(0)->SetAlphaArg1(v); },
-         [](Material* m) { return m->GetLayer(0)->GetAlphaArg1(); }, true, D3DTSS_ALPHAARG1},
-        {"AddressingType", ADDRESS_COUNT,
-         [](Material* m, int v) { m->GetLayer(0)->SetAddressing(v); },
-         [](Material* m) { return m->GetLayer(0)->GetAddressing(); }, true, D3DTSS_ADDRESSW},
-        {"DestBlend", BLEND_COUNT, [](Material* m, int v) { m->GetLayer(0)->SetDestBlend(v); },
-         [](Material* m) { return m->GetLayer(0)->GetDestBlend(); }, false, D3DRS_DESTBLEND},
-        {"ZFunc", COMPARE_COUNT, [](Material* m, int v) { m->SetZFunc(v); },
-         [](Material* m) { return m->GetZFunc(); }, false, D3DRS_ZFUNC},
-    };
-    kernel()->m_pFileSystem->SetBaseDirectory(ORV_EXAMPLES_DIR);
-    Material* original = m_pRenderer->CreateMaterial();
-    Material* copy = m_pRenderer->CreateMaterial();
-    ASSERT_NE(original->AddLayer("textures/stone.bmp"), nullptr);
-    ASSERT_TRUE(m_pRenderer->BeginScene());
-    const auto drawnWith = [this](Material* material, const auto& setting) {
-        m_pRenderer->SetMaterial(nullptr);
-        m_pRenderer->SetMaterial(material);
-        EXPECT_TRUE(DrawTriangle());
-        return setting.stage
-                   ? StageState(0, static_cast<D3DTEXTURESTAGESTATETYPE>(setting.d3dState))
-                   : RenderState(static_cast<D3DRENDERSTATETYPE>(setting.d3dState));
-    };
-    for (const auto& setting : settings) {
-        for (int value = -1; value <= setting.count; ++value) {
-            setting.set(original, value);
-            OML written;
-            ASSERT_TRUE(original->WriteTo(&written));
-            ASSERT_TRUE(copy->ReadFrom(&written));
-            if (value >= 0 && value < setting.count) {
-                EXPECT_EQ(setting.get(copy), value) << setting.name;
-            }
-            EXPECT_EQ(drawnWith(copy, setting), drawnWith(original, setting))
-                << setting.name << " " << value;
-        }
-    }
-    m_pRenderer->SetMaterial(nullptr);
-    EXPECT_TRUE(m_pRenderer->EndScene());
-}
-
 TEST_F(MaterialFile, NumbersUseADecimalPointWhateverTheLocale) {
     // A locale whose decimal separator is a comma, made for this test.
     const std::string locales = OutputPath("locales");

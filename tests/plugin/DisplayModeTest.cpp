@@ -1,6 +1,5 @@
-// Adapters, display modes and switching the display.
-#include <cstring>
-
+// Switching the display: the window, the presentation parameters, the
+// fallbacks of device creation and their log lines.
 #include <orv/D3D8Control.h>
 #include <orv/PlatformControl.h>
 
@@ -13,25 +12,6 @@ using orvplatform::CallsOf;
 using orvtest::PluginTest;
 
 class DisplayModes : public PluginTest {};
-
-TEST_F(DisplayModes, ReportsAdaptersAndModesWithTheirColourDepths) {
-    orvd3d8::AdapterConfig second = orvd3d8::DefaultAdapter();
-    second.modes = {{800, 600, 75, D3DFMT_R5G6B5}, {1024, 768, 60, D3DFMT_X8R8G8B8}};
-    orvd3d8::SetAdapters({orvd3d8::DefaultAdapter(), second});
-    RenderDevice* device = Create();
-    ASSERT_EQ(device->GetAdapterCount(), 2u);
-    ASSERT_EQ(device->GetDisplayModeCount(1), 2u);
-    DisplayMode mode;
-    ASSERT_TRUE(device->GetDisplayModeInfo(1, 0, &mode));
-    EXPECT_EQ(mode.bitsPerPixel, 16u);
-    ASSERT_TRUE(device->GetDisplayModeInfo(1, 1, &mode));
-    EXPECT_EQ(mode.bitsPerPixel, 32u);
-    // Out of range: false, the record untouched, nothing logged.
-    DisplayMode untouched = mode;
-    EXPECT_FALSE(device->GetDisplayModeInfo(1, 2, &untouched));
-    EXPECT_EQ(std::memcmp(&untouched, &mode, sizeof mode), 0);
-    EXPECT_TRUE(Lines().empty());
-}
 
 TEST_F(DisplayModes, WindowedSwitchSizesCentresAndLogs) {
     RenderDevice* device = Create();

@@ -91,19 +91,6 @@ TEST_F(Animation, FramesOfZeroLengthAreNeverShown) {
     EXPECT_EQ(BoundFrame(stuck), 0);
 }
 
-TEST_F(Animation, ADeviceResetKeepsTheCycleWhereItStarted) {
-    Display({}, 32);
-    Texture* texture = Frames({100, 100, 100, 100});
-    Restart(texture, 3000);
-    ASSERT_FALSE(ResetAndListWidths().empty());
-    // The reloaded texture counts from the tick its cycle started at.
-    const std::pair<uint32_t, int> since[] = {{250, 2}, {1150, 3}};
-    for (auto [at, frame] : since) {
-        SetTickCount(3000 + at);
-        EXPECT_EQ(BoundFrame(texture), frame) << at;
-    }
-}
-
 TEST_F(Animation, BadStagesBindNothing) {
     Display({}, 32);
     Texture* still = m_pRenderer->CreateTexture(2, 2, false, 0);

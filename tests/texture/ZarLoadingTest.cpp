@@ -186,28 +186,4 @@ TEST_F(TextureTest, ZarHeadersPromisingMoreThanTheFileHoldsMakeNoFrames) {
     EXPECT_TRUE(Logged("D3DDriver::CreateTextureFromFile: Failed to load " + OutputPath("short.zar")));
 }
 
-// Truncated at every 16th byte, only the whole file loads. (Damage of every
-// other kind is the ZAR fuzzer's.)
-TEST_F(TextureTest, TruncatedZarFilesAreRefused) {
-    const std::pair<std::vector<D3DFORMAT>, ZarFile> files[] = {
-        {{}, DxtFile(1, 16, 16, 2, 2, 9)},
-        {kNoDxt, DxtFile(5, 16, 8, 3, 1, 8)},
-        {{}, orvtest::NoiseZar(8, 4, 0x0009, 4, {10, 20}, 4)},
-        {{}, orvtest::NoiseZar(4, 4, 0x0018, 2, {}, 5)}};
-    for (const auto& [formats, file] : files) {
-        orvplatform::ResetAll();
-        Display(formats);
-        orvplatform::EnableJournal(false);
-        const std::vector<uint8_t> bytes = file.Bytes();
-        const std::string path = OutputPath("damaged.zar");
-        for (size_t cut = 0; cut <= bytes.size(); cut += 16) {
-            orvtest::WriteBytes(path, std::vector<uint8_t>(bytes.begin(), bytes.begin() + cut));
-            Texture* texture = m_pRenderer->CreateTextureFromFile(path.c_str(), false, true);
-            EXPECT_EQ(texture != nullptr, cut >= bytes.size()) << cut;
-            m_pRenderer->ReleaseTexture(texture);
-        }
-        Destroy(m_pRenderer);
-    }
-}
-
 }  // namespace
