@@ -47,46 +47,35 @@ protected:
     std::vector<IndexBuffer*> m_IndexBuffers;
 };
 
+// Created, resized (which keeps the flags) and uploaded: usage, pool and lock.
 TEST_F(Buffers, CreationAndUploadFlagsFollowDynamicAndPointSprites) {
     const struct {
-        bool dynamic, pointSprites;
+        bool index, dynamic, pointSprites;
         DWORD usage;
         D3DPOOL pool;
         DWORD lock;
     } cases[] = {
-        {false, false, 0, D3DPOOL_MANAGED, 0},
-        {true, true, D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY | D3DUSAGE_POINTS, D3DPOOL_DEFAULT,
-         D3DLOCK_DISCARD},
+        {false, false, false, 0, D3DPOOL_MANAGED, 0},
+        {false, true, true, D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY | D3DUSAGE_POINTS, D3DPOOL_DEFAULT, D3DLOCK_DISCARD},
+        {true, false, false, D3DUSAGE_WRITEONLY, D3DPOOL_DEFAULT, 0},
+        {true, true, false, D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC, D3DPOOL_DEFAULT, D3DLOCK_DISCARD},
     };
     for (const auto& c : cases) {
         orvplatform::ClearJournal();
-        VertexBuffer* buffer = MakeVertices(7, c.dynamic, c.pointSprites);
-        ASSERT_NE(buffer, nullptr);
-        // Resize keeps the flags: the same usage, pool and lock again.
-        ASSERT_TRUE(buffer->Resize(9));
-        ASSERT_TRUE(buffer->Upload());
-        const auto creates = CallsOf("IDirect3DDevice8::CreateVertexBuffer");
+        const std::string kind = c.index ? "Index" : "Vertex";
+        VertexBuffer* vertices = c.index ? nullptr : MakeVertices(7, c.dynamic, c.pointSprites);
+        IndexBuffer* indices = c.index ? MakeIndices(6, c.dynamic) : nullptr;
+        ASSERT_TRUE(vertices || indices);
+        ASSERT_TRUE(vertices ? vertices->Resize(9) && vertices->Upload() : indices->Resize(8) && indices->Upload());
+        const auto creates = CallsOf("IDirect3DDevice8::Create" + kind + "Buffer");
         ASSERT_EQ(creates.size(), 2u);
         for (const auto& create : creates) {
-            EXPECT_EQ(create.args[1], c.usage) << c.dynamic;
-            EXPECT_EQ(create.args[3], static_cast<uint64_t>(c.pool)) << c.dynamic;
+            EXPECT_EQ(create.args[1], c.usage) << kind << c.dynamic;
+            EXPECT_EQ(create.args[3], static_cast<uint64_t>(c.pool)) << kind << c.dynamic;
         }
-        EXPECT_EQ(CallsOf("IDirect3DVertexBuffer8::Lock").at(0).args[3], c.lock);
-    }
-    for (bool dynamic : {false, true}) {
-        orvplatform::ClearJournal();
-        IndexBuffer* buffer = MakeIndices(6, dynamic);
-        ASSERT_NE(buffer, nullptr);
-        ASSERT_TRUE(buffer->Resize(8));
-        ASSERT_TRUE(buffer->Upload());
-        for (const auto& create : CallsOf("IDirect3DDevice8::CreateIndexBuffer")) {
-            EXPECT_EQ(create.args[1], D3DUSAGE_WRITEONLY | (dynamic ? D3DUSAGE_DYNAMIC : 0u));
-            EXPECT_EQ(create.args[3], static_cast<uint64_t>(D3DPOOL_DEFAULT));
-        }
-        const auto locks = CallsOf("IDirect3DIndexBuffer8::Lock");
+        const auto locks = CallsOf("IDirect3D" + kind + "Buffer8::Lock");
         ASSERT_EQ(locks.size(), 1u);
-        EXPECT_EQ(locks[0].args[1], 16u);
-        EXPECT_EQ(locks[0].args[3], dynamic ? D3DLOCK_DISCARD : 0u);
+        EXPECT_EQ(locks[0].args[3], c.lock) << kind << c.dynamic;
     }
 }
 

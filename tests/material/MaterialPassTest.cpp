@@ -1,6 +1,6 @@
-// Draws with a material current: how the layers are split into passes, what
-// each layer sets on its stage and in which order, and what a draw leaves
-// behind for the next one.
+// Draws with a material current: how many passes the device's stages give,
+// what each layer sets on its stage and in which order, a failed pass, and
+// what a draw leaves behind for the next one.
 #include <map>
 
 #include <orv/D3D8Control.h>
@@ -8,6 +8,8 @@
 
 #include "host/Material.h"
 #include "host/MaterialLayer.h"
+#include "host/ScreenQuad.h"
+#include "host/VertexBuffer.h"
 #include "support/PluginHarness.h"
 
 namespace {
@@ -83,11 +85,51 @@ TEST_F(MaterialPasses, PassSizesFollowTheDevicesStagesAndLaterPassesBlend) {
         EXPECT_EQ(disabled, c.disabledStage);
         for (size_t i = 0; i < passes.size(); ++i) EXPECT_EQ(passes[i].blend, i ? 1 : -1) << i;
         EXPECT_EQ(RenderState(D3DRS_ALPHABLENDENABLE), 0u);
+        EXPECT_EQ(m_pRenderer->GetTriangleCount(), c.passes);  // one triangle a pass
         m_pRenderer->SetMaterial(nullptr);
         m_pRenderer->EndScene();
         Destroy(m_pRenderer);
         m_pRenderer = nullptr;
     }
+}
+
+// A screen quad draws once per pass too; a failed draw ends the passes with
+// one line, the passes drawn before it counted.
+TEST_F(MaterialPasses, AFailedPassEndsTheDraw) {
+    Open(0);  // one layer a pass
+    Material* material = m_pRenderer->CreateMaterial();
+    for (int i = 0; i < 3; ++i) material->AddLayer();
+    ASSERT_TRUE(m_pRenderer->SetMaterial(material));
+    ScreenQuad* quad = m_pRenderer->CreateScreenQuad(RECT{0, 0, 8, 8}, 0xFFFFFFFF);
+    orvplatform::ClearJournal();
+    ASSERT_TRUE(m_pRenderer->RenderScreenQuad(quad));
+    EXPECT_EQ(Passes().size(), 3u);
+    m_pRenderer->DestroyScreenQuad(quad);
+
+    VertexBuffer* buffer = m_pRenderer->CreateVertexBuffer(3, false, false);
+    ASSERT_TRUE(buffer && buffer->Upload() && m_pRenderer->SetVertexBuffer(buffer));
+    const struct {
+        const char* draw;
+        bool (*call)(RenderDevice*);
+        const char* line;
+    } cases[] = {
+        {kDraw, [](RenderDevice* d) { const Vertex v[3]; return d->RenderVertices(PRIMITIVE_TRIANGLELIST, 1, v); },
+         "Failed to render D3D verts using DrawPrimitiveUP. (HR:D3DERR_INVALIDCALL)"},
+        {"IDirect3DDevice8::DrawPrimitive", [](RenderDevice* d) { return d->RenderVertexBuffer(PRIMITIVE_TRIANGLELIST, 1); },
+         "Failed to render D3D vertex buffer. (HR:D3DERR_INVALIDCALL)"},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(m_pRenderer->EndScene() && m_pRenderer->BeginScene());
+        ClearLines();
+        orvplatform::ClearJournal();
+        orvplatform::FailNthCall(c.draw, 2, D3DERR_INVALIDCALL);
+        EXPECT_FALSE(c.call(m_pRenderer)) << c.draw;
+        EXPECT_EQ(orvplatform::CountOf(c.draw), 2u) << c.draw;
+        EXPECT_EQ(m_pRenderer->GetTriangleCount(), 1u) << c.draw;
+        EXPECT_EQ(Lines(), std::vector<std::string>{c.line});
+    }
+    m_pRenderer->SetVertexBuffer(nullptr);
+    m_pRenderer->DestroyVertexBuffer(buffer);
 }
 
 TEST_F(MaterialPasses, ALayerSetsItsStageInOrder) {

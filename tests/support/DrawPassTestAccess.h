@@ -1,6 +1,6 @@
 // Makes a pass source current in a driver in place of a material's, for the
-// programs that link the plug-in's code directly (the pass-loop tests and the
-// draw benchmarks). The driver names this class as a friend.
+// programs that link the plug-in's code directly (the draw benchmarks). The
+// driver names this class as a friend.
 #pragma once
 
 #include "plugin/D3DDriver.h"

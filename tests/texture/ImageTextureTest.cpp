@@ -7,8 +7,6 @@
 #include <string>
 
 #include "TextureTestSupport.h"
-#include "host/Material.h"
-#include "host/MaterialLayer.h"
 
 namespace {
 
@@ -135,22 +133,6 @@ TEST_F(Sequence, AFrameThatDoesNotFitEndsTheLoadWithItsOwnLine) {
         EXPECT_EQ(Lines(), (std::vector<std::string>{line, "D3DDriver::CreateTextureFromFileSequence: Failed to load " + name}));
         EXPECT_EQ(orvd3d8::LiveObjectCount(), before);
     }
-}
-
-TEST_F(Sequence, AMaterialSavesASequenceByItsFirstFileAndReadsItBack) {
-    Display();
-    const std::string first = WriteSequence("flare", 3);
-    Texture* fire = m_pRenderer->CreateTextureFromFileSequence(first.c_str(), 15, true, false);
-    Material* material = m_pRenderer->CreateMaterial();
-    ASSERT_NE(material->AddLayer(fire), nullptr);
-    m_pRenderer->ReleaseTexture(fire);
-    const std::string path = OutputPath("sequence-material.xml");
-    ASSERT_TRUE(material->SaveToFile(path.c_str()));
-    m_pRenderer->ReleaseMaterial(material);
-    Material* again = m_pRenderer->LoadMaterial(path.c_str());
-    ASSERT_NE(again, nullptr);
-    EXPECT_EQ(again->GetLayer(0)->GetTexture()->GetFrameCount(), 3u);
-    m_pRenderer->ReleaseMaterial(again);
 }
 
 TEST_F(TextureTest, AResetBringsEveryKindOfTextureBackAsItWas) {
