@@ -1,4 +1,4 @@
-// Locks one whole level of a texture for as long as it lives.
+// Locks one whole level of a texture until Unlock, or for as long as it lives.
 #pragma once
 
 #include <cstddef>
@@ -11,13 +11,17 @@ public:
         : m_pTexture(texture), m_Level(level) {
         m_Result = texture->LockRect(level, &m_Locked, nullptr, flags);
     }
-    ~LevelLock() {
-        if (SUCCEEDED(m_Result)) m_pTexture->UnlockRect(m_Level);
-    }
+    ~LevelLock() { Unlock(); }
     LevelLock(const LevelLock&) = delete;
     LevelLock& operator=(const LevelLock&) = delete;
 
     HRESULT Result() const { return m_Result; }
+    // Unlocks the level if this locked it; the unlock's result.
+    HRESULT Unlock() {
+        if (FAILED(m_Result)) return D3D_OK;
+        m_Result = D3DERR_INVALIDCALL;
+        return m_pTexture->UnlockRect(m_Level);
+    }
     BYTE* Bits() const { return static_cast<BYTE*>(m_Locked.pBits); }
     size_t Pitch() const { return static_cast<size_t>(m_Locked.Pitch); }
 

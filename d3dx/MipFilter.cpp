@@ -13,8 +13,9 @@
 #define ORV_AVX2_FILTER 1
 #endif
 
-#include "LevelLock.h"
+#include "LevelChainLock.h"
 #include "LevelTransfer.h"
+#include "MipCascade.h"
 
 namespace {
 
@@ -94,32 +95,34 @@ UINT HalveRowAvx2(const BYTE*, const BYTE*, UINT, uint32_t*) { return 0; }
 bool HasAvx2() { return false; }
 #endif
 
+}  // namespace
+
 // Two horizontally adjacent pixels are read as one 64-bit word; their
 // channels are spread into 16-bit lanes, the two rows added lane by lane and
 // then the two halves of the word. Rows go eight or four pixels at a time
 // where the processor has 256- or 128-bit integer vectors.
-void HalveEvenSides(const PixelView& source, const PixelView& destination) {
+void HalveRow(const PixelView& source, const PixelView& destination, UINT y) {
     constexpr uint64_t kWideLanes = 0x00FF00FF00FF00FFull;
-    const bool avx2 = HasAvx2();
-    for (UINT y = 0; y < destination.height; ++y) {
-        const BYTE* top = reinterpret_cast<const BYTE*>(source.Row(2 * y));
-        const BYTE* bottom = reinterpret_cast<const BYTE*>(source.Row(2 * y + 1));
-        uint32_t* out = destination.Row(y);
-        UINT x = avx2 ? HalveRowAvx2(top, bottom, destination.width, out) : 0;
-        x += HalveRowWide(top + 8 * size_t{x}, bottom + 8 * size_t{x}, destination.width - x, out + x);
-        for (; x < destination.width; ++x) {
-            uint64_t upper, lower;
-            std::memcpy(&upper, top + 8 * size_t{x}, 8);
-            std::memcpy(&lower, bottom + 8 * size_t{x}, 8);
-            const uint64_t blueRed = (upper & kWideLanes) + (lower & kWideLanes);
-            const uint64_t greenAlpha = (upper >> 8 & kWideLanes) + (lower >> 8 & kWideLanes);
-            const uint32_t blueRedSum = static_cast<uint32_t>(blueRed) + static_cast<uint32_t>(blueRed >> 32) + 0x00020002;
-            const uint32_t greenAlphaSum =
-                static_cast<uint32_t>(greenAlpha) + static_cast<uint32_t>(greenAlpha >> 32) + 0x00020002;
-            out[x] = (blueRedSum >> 2 & kLanes) | (greenAlphaSum >> 2 & kLanes) << 8;
-        }
+    static const bool avx2 = HasAvx2();
+    const BYTE* top = reinterpret_cast<const BYTE*>(source.Row(2 * y));
+    const BYTE* bottom = reinterpret_cast<const BYTE*>(source.Row(2 * y + 1));
+    uint32_t* out = destination.Row(y);
+    UINT x = avx2 ? HalveRowAvx2(top, bottom, destination.width, out) : 0;
+    x += HalveRowWide(top + 8 * size_t{x}, bottom + 8 * size_t{x}, destination.width - x, out + x);
+    for (; x < destination.width; ++x) {
+        uint64_t upper, lower;
+        std::memcpy(&upper, top + 8 * size_t{x}, 8);
+        std::memcpy(&lower, bottom + 8 * size_t{x}, 8);
+        const uint64_t blueRed = (upper & kWideLanes) + (lower & kWideLanes);
+        const uint64_t greenAlpha = (upper >> 8 & kWideLanes) + (lower >> 8 & kWideLanes);
+        const uint32_t blueRedSum = static_cast<uint32_t>(blueRed) + static_cast<uint32_t>(blueRed >> 32) + 0x00020002;
+        const uint32_t greenAlphaSum =
+            static_cast<uint32_t>(greenAlpha) + static_cast<uint32_t>(greenAlpha >> 32) + 0x00020002;
+        out[x] = (blueRedSum >> 2 & kLanes) | (greenAlphaSum >> 2 & kLanes) << 8;
     }
 }
+
+namespace {
 
 // The source pixels one destination pixel covers along one side, with their
 // weights: in units where a source pixel is `to` wide, destination pixel i
@@ -171,35 +174,21 @@ bool IsArgbMemory(D3DFORMAT format) {
     return format == D3DFMT_A8R8G8B8 || format == D3DFMT_X8R8G8B8;
 }
 
-// A8R8G8B8 and X8R8G8B8 levels are already in the filter's layout: each level
-// is filtered straight from the locked level above into its own lock.
-HRESULT FilterInPlace(IDirect3DTexture8* texture, UINT sourceLevel, UINT levels) {
-    std::unique_ptr<LevelLock> above(new (std::nothrow) LevelLock(texture, sourceLevel, D3DLOCK_READONLY));
-    if (!above) return E_OUTOFMEMORY;
-    if (FAILED(above->Result())) return above->Result();
-    D3DSURFACE_DESC desc;
-    HRESULT hr = texture->GetLevelDesc(sourceLevel, &desc);
+// A8R8G8B8 and X8R8G8B8 levels are already in the filter's layout: every
+// level is locked at once and filtered straight from the level above.
+HRESULT FilterInPlace(IDirect3DTexture8* texture, UINT sourceLevel) {
+    LevelChainLock chain;
+    const HRESULT hr = chain.Lock(texture, sourceLevel, D3DLOCK_READONLY);
     if (FAILED(hr)) return hr;
-    PixelView source = {above->Bits(), above->Pitch(), desc.Width, desc.Height};
-    for (UINT level = sourceLevel + 1; level < levels; ++level) {
-        hr = texture->GetLevelDesc(level, &desc);
-        if (FAILED(hr)) return hr;
-        std::unique_ptr<LevelLock> below(new (std::nothrow) LevelLock(texture, level, 0));
-        if (!below) return E_OUTOFMEMORY;
-        if (FAILED(below->Result())) return below->Result();
-        const PixelView destination = {below->Bits(), below->Pitch(), desc.Width, desc.Height};
-        BoxFilter(source, destination);
-        source = destination;
-        above = std::move(below);
-    }
+    MipCascade(chain.Views(), chain.Count()).Finish();
     return D3D_OK;
 }
 
 }  // namespace
 
 void BoxFilter(const PixelView& source, const PixelView& destination) {
-    if (source.width == 2 * destination.width && source.height == 2 * destination.height)
-        HalveEvenSides(source, destination);
+    if (HalvesExactly(source, destination))
+        for (UINT y = 0; y < destination.height; ++y) HalveRow(source, destination, y);
     else
         FilterAnySides(source, destination);
 }
@@ -213,7 +202,7 @@ HRESULT FilterLevels(IDirect3DTexture8* texture, UINT sourceLevel, const ImageLe
     if (!IsTransferableFormat(desc.Format)) return D3DERR_INVALIDCALL;
     // The source's pixels are in the level already; filtering from there saves
     // a copy of every lower level.
-    if (IsArgbMemory(desc.Format)) return FilterInPlace(texture, sourceLevel, levels);
+    if (IsArgbMemory(desc.Format)) return FilterInPlace(texture, sourceLevel);
 
     ImageLevel read;
     if (!source) {

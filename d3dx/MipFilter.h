@@ -9,6 +9,15 @@
 #include "DecodedImage.h"
 #include "PixelView.h"
 
+// Whether destination is exactly half of source in each direction.
+inline bool HalvesExactly(const PixelView& source, const PixelView& destination) {
+    return source.width == 2 * destination.width && source.height == 2 * destination.height;
+}
+
+// Makes row y of destination from rows 2y and 2y + 1 of source, which is
+// exactly twice its size.
+void HalveRow(const PixelView& source, const PixelView& destination, UINT y);
+
 // Filters source into destination, which is half its size in each direction
 // (rounded down, at least 1).
 void BoxFilter(const PixelView& source, const PixelView& destination);

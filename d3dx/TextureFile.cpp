@@ -4,11 +4,14 @@
 #include <d3dx8.h>
 
 #include <new>
+#include <optional>
 #include <vector>
 
 #include "FormatChoice.h"
 #include "ImageDecoders.h"
+#include "LevelChainLock.h"
 #include "LevelTransfer.h"
+#include "MipCascade.h"
 #include "MipFilter.h"
 #include "PixelView.h"
 #include "Resample.h"
@@ -70,15 +73,13 @@ HRESULT Fill(IDirect3DTexture8* texture, DecodedImage& image) {
 // Lends a decoder level 0 of the texture itself, made as soon as the image's
 // size and format are known, where the level stores the decoder's A8R8G8B8
 // pixels unchanged and the size needs no scaling: that saves a copy of the
-// whole image. Where level 1 halves level 0 exactly, it is locked with level
-// 0 and filtered from it before either is unlocked. Anything else is left to
-// the decoded image.
+// whole image. Anything else is left to the decoded image.
 class TextureTarget : public PixelTarget {
 public:
     TextureTarget(IDirect3DDevice8* device, const D3DCAPS8& caps, const ImageLimits& limits)
         : m_pDevice(device), m_Caps(caps), m_Limits(limits) {}
     ~TextureTarget() {
-        Unlock();
+        m_Chain.Unlock();
         if (m_pTexture) m_pTexture->Release();
     }
     TextureTarget(const TextureTarget&) = delete;
@@ -98,25 +99,21 @@ public:
         if (chosen != D3DFMT_A8R8G8B8 && !(chosen == D3DFMT_X8R8G8B8 && format == chosen))
             return D3D_OK;
         HRESULT hr = m_pDevice->CreateTexture(width, height, 0, 0, chosen, D3DPOOL_MANAGED, &m_pTexture);
-        if (SUCCEEDED(hr)) hr = Lock(0, width, height, m_Top);
-        if (SUCCEEDED(hr) && width % 2 == 0 && height % 2 == 0)
-            hr = Lock(1, width / 2, height / 2, m_Half);
+        if (SUCCEEDED(hr)) hr = m_Chain.Lock(m_pTexture, 0, 0);
         if (FAILED(hr)) return hr;
-        *rows = m_Top;
+        m_Cascade.emplace(m_Chain.Views(), m_Chain.Count());
+        *rows = m_Chain.Views()[0];
         return D3D_OK;
     }
 
-    // Level 1 is filtered once the decoder is done: filtering the rows it
-    // finishes while it runs takes its cache from it, which costs more than
-    // reading level 0 again.
-    void RowsDone(UINT) override {}
+    void RowsDone(UINT rows) override {
+        if (rows % kRowsPerStep == 0) m_Cascade->TopRowsDone(rows);
+    }
 
     // After a whole decode: the texture with its lower levels filtered.
     HRESULT Finish(IDirect3DTexture8** texture) {
-        if (m_Half.bits) BoxFilter(m_Top, m_Half);
-        const UINT filtered = m_Half.bits ? 1 : 0;
-        HRESULT hr = Unlock();
-        if (SUCCEEDED(hr)) hr = FilterLevels(m_pTexture, filtered, nullptr);
+        m_Cascade->Finish();
+        const HRESULT hr = m_Chain.Unlock();
         if (FAILED(hr)) return hr;
         *texture = m_pTexture;
         m_pTexture = nullptr;
@@ -124,32 +121,17 @@ public:
     }
 
 private:
-    HRESULT Lock(UINT level, UINT width, UINT height, PixelView& view) {
-        D3DLOCKED_RECT locked;
-        const HRESULT hr = m_pTexture->LockRect(level, &locked, nullptr, 0);
-        if (SUCCEEDED(hr))
-            view = {static_cast<BYTE*>(locked.pBits), static_cast<size_t>(locked.Pitch), width, height};
-        return hr;
-    }
-
-    // Unlocks whatever is locked; the first failure is the result.
-    HRESULT Unlock() {
-        HRESULT hr = D3D_OK;
-        for (UINT level : {1u, 0u}) {
-            PixelView& view = level ? m_Half : m_Top;
-            if (!view.bits) continue;
-            const HRESULT unlocked = m_pTexture->UnlockRect(level);
-            if (SUCCEEDED(hr)) hr = unlocked;
-            view = {};
-        }
-        return hr;
-    }
+    // The lower levels are made a band of rows at a time while the decoder
+    // writes level 0, from rows it has only just written. Taking them a row
+    // pair at a time would keep evicting the decoder's own working memory.
+    static constexpr UINT kRowsPerStep = 16;
 
     IDirect3DDevice8* m_pDevice;
     const D3DCAPS8& m_Caps;
     const ImageLimits& m_Limits;
     IDirect3DTexture8* m_pTexture = nullptr;
-    PixelView m_Top, m_Half;  // levels 0 and 1 while locked
+    LevelChainLock m_Chain;             // every level, while the decoder writes level 0
+    std::optional<MipCascade> m_Cascade;
 };
 
 HRESULT CreateTexture(IDirect3DDevice8* device, const uint8_t* data, size_t size,

@@ -1,6 +1,8 @@
 // D3DXFilterTexture: box-filtered levels of every uncompressed format the
 // plug-in creates, odd sides down to 1 x 1, a later source level, and refused
 // arguments.
+#include <png.h>
+
 #include "DeviceFixture.h"
 
 namespace {
@@ -55,17 +57,37 @@ TEST_F(FilterTexture, LeavesTheLevelsAboveTheSourceAlone) {
     texture->Release();
 }
 
+// Counts the channels of every level that halves the one above exactly that
+// are not (sum of the four it covers + 2) / 4.
+int WrongHalvedChannels(IDirect3DTexture8* texture) {
+    int wrong = 0;
+    orvd3d8::Image above = orvd3d8::TextureLevelImage(texture, 0);
+    for (UINT level = 1; level < texture->GetLevelCount(); ++level) {
+        const orvd3d8::Image image = orvd3d8::TextureLevelImage(texture, level);
+        if (image.width * 2 != above.width || image.height * 2 != above.height) break;
+        for (int y = 0; y < image.height; ++y)
+            for (int x = 0; x < image.width; ++x)
+                for (int c = 0; c < 32; c += 8) {
+                    uint32_t sum = 2;
+                    for (int dy = 0; dy < 2; ++dy)
+                        for (int dx = 0; dx < 2; ++dx) sum += above.At(2 * x + dx, 2 * y + dy) >> c & 0xFF;
+                    wrong += (image.At(x, y) >> c & 0xFF) != sum / 4;
+                }
+        above = image;
+    }
+    return wrong;
+}
+
 TEST_F(FilterTexture, HalvedLevelsAreTheRoundedMeansOfTheLevelAbove) {
     // Sides that halve exactly, with row lengths that are and are not
     // multiples of eight and four pixels (the widest steps of the filter),
-    // and random bytes (every remainder of a sum): each channel is
-    // (sum of four + 2) / 4.
+    // and random bytes (every remainder of a sum).
     const UINT sizes[][2] = {{64, 16}, {28, 12}, {62, 6}};
     uint32_t random = 7;
-    const D3DFORMAT format = D3DFMT_X8R8G8B8;
     for (const auto& size : sizes) {
         IDirect3DTexture8* texture = nullptr;
-        ASSERT_EQ(m_Device->CreateTexture(size[0], size[1], 0, 0, format, D3DPOOL_MANAGED, &texture), D3D_OK);
+        ASSERT_EQ(m_Device->CreateTexture(size[0], size[1], 0, 0, D3DFMT_X8R8G8B8, D3DPOOL_MANAGED, &texture),
+                  D3D_OK);
         D3DLOCKED_RECT locked;
         ASSERT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3D_OK);
         for (UINT y = 0; y < size[1]; ++y)
@@ -75,24 +97,24 @@ TEST_F(FilterTexture, HalvedLevelsAreTheRoundedMeansOfTheLevelAbove) {
             }
         texture->UnlockRect(0);
         ASSERT_EQ(D3DXFilterTexture(texture, nullptr, 0, D3DX_DEFAULT), D3D_OK);
-        orvd3d8::Image above = orvd3d8::TextureLevelImage(texture, 0);
-        for (UINT level = 1; level < texture->GetLevelCount(); ++level) {
-            const orvd3d8::Image image = orvd3d8::TextureLevelImage(texture, level);
-            if (image.width * 2 != above.width || image.height * 2 != above.height) break;
-            int wrong = 0;
-            for (int y = 0; y < image.height; ++y)
-                for (int x = 0; x < image.width; ++x)
-                    for (int c = 0; c < 32; c += 8) {
-                        uint32_t sum = 2;
-                        for (int dy = 0; dy < 2; ++dy)
-                            for (int dx = 0; dx < 2; ++dx) sum += above.At(2 * x + dx, 2 * y + dy) >> c & 0xFF;
-                        wrong += (image.At(x, y) >> c & 0xFF) != sum / 4;
-                    }
-            EXPECT_EQ(wrong, 0) << format << " " << size[0] << " level " << level;
-            above = image;
-        }
+        EXPECT_EQ(WrongHalvedChannels(texture), 0) << size[0] << "x" << size[1];
         texture->Release();
     }
+    // A file decoded straight into the texture has its levels made while the
+    // decoder runs, a band of rows at a time: heights that end in the middle
+    // of a band and sides that stop halving exactly.
+    const UINT fileSizes[][2] = {{64, 72}, {40, 20}, {96, 34}};
+    for (const auto& size : fileSizes)
+        for (const ImageFile& file : {PngFile(PNG_COLOR_TYPE_RGB_ALPHA, 8, size[0], size[1], false, false),
+                                      JpegFile(false, false, size[0], size[1])}) {
+            IDirect3DTexture8* texture = nullptr;
+            ASSERT_EQ(D3DXCreateTextureFromFileInMemory(m_Device, file.bytes.data(),
+                                                        static_cast<UINT>(file.bytes.size()), &texture),
+                      D3D_OK);
+            EXPECT_EQ(WrongHalvedChannels(texture), 0) << file.name;
+            EXPECT_LE(WorstMipError(texture), 1.5) << file.name;
+            texture->Release();
+        }
 }
 
 TEST_F(FilterTexture, RefusesBadArguments) {
