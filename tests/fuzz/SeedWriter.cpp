@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "support/ImageFiles.h"
@@ -29,33 +30,16 @@ bool Write(const std::string& path, const std::string& text) {
 }
 
 bool WriteImages(const std::string& folder) {
-    struct Named {
-        std::string name;
-        std::vector<uint8_t> bytes;
-    };
-    std::vector<Named> files;
-    const struct {
-        Bmp kind;
-        const char* name;
-    } bitmaps[] = {{Bmp::Palette4, "palette4"},        {Bmp::Palette8, "palette8"},
-                   {Bmp::Rle8, "rle8"},                {Bmp::BitFields565, "fields565"},
-                   {Bmp::Rgb24, "rgb24"},              {Bmp::Argb32Fields, "argb32"}};
-    for (const auto& bitmap : bitmaps) {
-        files.push_back({std::string("bmp-") + bitmap.name + ".bmp",
-                         BmpFile(bitmap.kind, 13, 7, false).bytes});
-        files.push_back({std::string("dib-") + bitmap.name + "-topdown.dib",
-                         BmpFile(bitmap.kind, 6, 5, true, false).bytes});
+    std::vector<std::pair<std::string, std::vector<uint8_t>>> files;  // name, bytes
+    const char* bitmaps[] = {"palette4", "palette8", "rle8", "fields565", "rgb24", "argb32"};  // as Bmp counts
+    for (int kind = 0; kind < 6; ++kind) {
+        files.push_back({std::string("bmp-") + bitmaps[kind] + ".bmp", BmpFile(Bmp(kind), 13, 7, false).bytes});
+        files.push_back({std::string("dib-") + bitmaps[kind] + "-topdown.dib", BmpFile(Bmp(kind), 6, 5, true, false).bytes});
     }
-    const struct {
-        Tga kind;
-        const char* name;
-    } targas[] = {{Tga::Mapped8, "mapped8"}, {Tga::Grey8, "grey8"}, {Tga::Argb16, "argb16"},
-                  {Tga::Rgb24, "rgb24"},     {Tga::Argb32, "argb32"}};
-    for (const auto& targa : targas) {
-        files.push_back({std::string("tga-") + targa.name + ".tga",
-                         TgaFile(targa.kind, 11, 6, false, false).bytes});
-        files.push_back({std::string("tga-") + targa.name + "-rle-topdown.tga",
-                         TgaFile(targa.kind, 9, 7, true, true).bytes});
+    const char* targas[] = {"mapped8", "grey8", "argb16", "rgb24", "argb32"};  // as Tga counts
+    for (int kind = 0; kind < 5; ++kind) {
+        files.push_back({std::string("tga-") + targas[kind] + ".tga", TgaFile(Tga(kind), 11, 6, false, false).bytes});
+        files.push_back({std::string("tga-") + targas[kind] + "-rle-topdown.tga", TgaFile(Tga(kind), 9, 7, true, true).bytes});
     }
     const struct {
         int colourType, bitDepth;
@@ -72,32 +56,20 @@ bool WriteImages(const std::string& folder) {
     };
     for (const auto& png : pngs)
         files.push_back({std::string("png-") + png.name + ".png",
-                         PngFile(png.colourType, png.bitDepth, 9, 7, png.interlaced,
-                                 png.transparency).bytes});
+                         PngFile(png.colourType, png.bitDepth, 9, 7, png.interlaced, png.transparency).bytes});
     files.push_back({"jpeg-colour.jpg", JpegFile(false, false, 19, 11).bytes});
     files.push_back({"jpeg-grey-progressive.jpg", JpegFile(true, true, 17, 9).bytes});
-    const struct {
-        D3DFORMAT format;
-        const char* name;
-    } dds[] = {{D3DFMT_A8R8G8B8, "a8r8g8b8"},
-               {D3DFMT_R5G6B5, "r5g6b5"},
-               {D3DFMT_A4R4G4B4, "a4r4g4b4"},
-               {D3DFMT_A8L8, "a8l8"}};
-    for (const auto& format : dds)
-        files.push_back({std::string("dds-") + format.name + ".dds",
-                         DdsFile(format.format, 8, 4, 2).bytes});
-    const struct {
-        D3DFORMAT format;
-        const char* name;
-    } blocks[] = {{D3DFMT_DXT1, "dxt1"}, {D3DFMT_DXT3, "dxt3"}, {D3DFMT_DXT5, "dxt5"}};
-    for (const auto& format : blocks) {
-        files.push_back({std::string("dds-") + format.name + ".dds",
-                         DdsBlockFile(format.format, 16, 8, 3, 7)});
-        files.push_back({std::string("dds-") + format.name + "-odd.dds",
-                         DdsBlockFile(format.format, 6, 5, 1, 11)});
+    const std::pair<D3DFORMAT, const char*> dds[] = {{D3DFMT_A8R8G8B8, "a8r8g8b8"}, {D3DFMT_R5G6B5, "r5g6b5"},
+                                                     {D3DFMT_A4R4G4B4, "a4r4g4b4"}, {D3DFMT_A8L8, "a8l8"}};
+    for (const auto& [format, name] : dds)
+        files.push_back({std::string("dds-") + name + ".dds", DdsFile(format, 8, 4, 2).bytes});
+    const std::pair<D3DFORMAT, const char*> blocks[] = {{D3DFMT_DXT1, "dxt1"}, {D3DFMT_DXT3, "dxt3"}, {D3DFMT_DXT5, "dxt5"}};
+    for (const auto& [format, name] : blocks) {
+        files.push_back({std::string("dds-") + name + ".dds", DdsBlockFile(format, 16, 8, 3, 7)});
+        files.push_back({std::string("dds-") + name + "-odd.dds", DdsBlockFile(format, 6, 5, 1, 11)});
     }
-    for (const Named& file : files)
-        if (!Write(folder + "/" + file.name, file.bytes)) return false;
+    for (const auto& [name, bytes] : files)
+        if (!Write(folder + "/" + name, bytes)) return false;
     return true;
 }
 
