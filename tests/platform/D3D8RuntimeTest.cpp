@@ -2,7 +2,7 @@
 // point-size defaults.
 #include <cstring>
 
-#include "D3D8Fixture.h"
+#include "support/D3D8Fixture.h"
 
 namespace {
 
