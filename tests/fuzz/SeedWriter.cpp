@@ -4,7 +4,7 @@
 //   zar-input/ pictures the ZAR writer turns into the ZAR seeds (the build
 //              runs it);
 //   material/  material description files using every tag, parameter and
-//              keyword, on the example textures;
+//              keyword (the plug-in's own tables), on the example textures;
 //   markup/    the material files and markup of other shapes.
 #include <png.h>
 
@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "plugin/state/ValueTables.h"
 #include "support/ImageFiles.h"
 
 namespace {
@@ -85,33 +86,21 @@ bool WriteZarInputs(const std::string& folder) {
     return Write(folder + "/picture.raw", raw);
 }
 
-// Keywords of each setting a layer reads, in the order of their tables.
-struct Setting {
-    const char* parameter;
+// The keywords of a numbering, in the order of its table.
+std::vector<const char*> Keywords(const state::ValueNumbering& numbering) {
     std::vector<const char*> keywords;
-};
+    for (unsigned value = 0; value < numbering.count; ++value) keywords.push_back(numbering.rows[value].keyword);
+    return keywords;
+}
 
-std::vector<Setting> LayerSettings() {
-    const std::vector<const char*> arguments = {"current", "diffuse",  "selectmask",
-                                                "specular", "temp",    "texture",
-                                                "tfactor", "alphareplicate", "complement"};
-    const std::vector<const char*> operations = {
-        "disable", "selectarg1", "selectarg2", "modulate", "modulate2x", "modulate4x", "add",
-        "addsigned", "addsigned2x", "subtract", "addsmooth", "blenddiffusealpha",
-        "blendtexturealpha", "blendfactoralpha", "blendtexturealphapm", "blendcurrentalpha",
-        "premodulate", "modulatealpha_addcolor", "modulatecolor_addalpha",
-        "modulateinvalpha_addcolor", "modulateinvcolor_addalpha", "bumpenvmap",
-        "bumpenbmapluminance", "dotproduct3", "multiplyadd", "lerp"};
-    const std::vector<const char*> blends = {
-        "zero", "one", "source_color", "inverse_source_color", "source_alpha",
-        "inverse_source_alpha", "dest_alpha", "inverse_dest_alpha", "dest_color",
-        "inverse_dest_color", "source_alpha_saturation", "both_source_alpha",
-        "both_inverse_alpha"};
+// Each setting a layer reads, with its keywords.
+std::vector<std::pair<const char*, std::vector<const char*>>> LayerSettings() {
+    const auto arguments = Keywords(state::kTextureArgs), blends = Keywords(state::kBlendFactors);
+    const auto operations = Keywords(state::kTextureOps);
     return {{"ColorArg1", arguments},  {"ColorArg2", arguments}, {"AlphaArg1", arguments},
             {"AlphaArg2", arguments},  {"SrcBlend", blends},     {"DestBlend", blends},
             {"ColorOp", operations},   {"AlphaOp", operations},
-            {"Lighting", {"Enable", "Disable"}},
-            {"AddressingType", {"wrap", "mirror", "clamp", "border", "mirroronce"}}};
+            {"Lighting", {"Enable", "Disable"}}, {"AddressingType", Keywords(state::kTextureAddresses)}};
 }
 
 constexpr const char* kTextures[] = {"textures/stone.bmp", "textures/moss.tga",
@@ -120,19 +109,15 @@ constexpr const char* kTextures[] = {"textures/stone.bmp", "textures/moss.tga",
 bool WriteMaterials(const std::string& folder) {
     // One file per setting: a layer for each of its keywords, the textures
     // taken in turn.
-    for (const Setting& setting : LayerSettings()) {
+    for (const auto& [parameter, keywords] : LayerSettings()) {
         std::string text = "<Shader>\n";
         size_t texture = 0;
-        for (const char* keyword : setting.keywords) {
-            text += std::string("  <Layer Map=\"") + kTextures[texture++ % 4] + "\" " +
-                    setting.parameter + "=\"" + keyword + "\"/>\n";
-        }
-        text += "</Shader>\n";
-        if (!Write(folder + "/layers-" + setting.parameter + ".xml", text)) return false;
+        for (const char* keyword : keywords)
+            text += std::string("  <Layer Map=\"") + kTextures[texture++ % 4] + "\" " + parameter + "=\"" +
+                    keyword + "\"/>\n";
+        if (!Write(folder + "/layers-" + parameter + ".xml", text + "</Shader>\n")) return false;
     }
-    const char* compares[] = {"never", "less", "equal", "less_equal",
-                              "greater", "greater_equal", "not_equal", "always"};
-    for (const char* compare : compares) {
+    for (const char* compare : Keywords(state::kCompareFuncs)) {
         const std::string text =
             std::string("<shader Ambient=\"0.1 0.2 0.3\" Diffuse=\"1 0.5 0.25\" "
                         "Specular=\"0.5 0.5 0.5\" Emissive=\"0 0 0\" Shinyness=\"20\" "
