@@ -1,5 +1,6 @@
 // A windowed device on the stand-in runtime for the texture-file and filter
-// tests, with texture helpers; every test ends with no runtime object alive.
+// tests, the journal off, with texture helpers; every test ends with no
+// runtime object alive.
 #pragma once
 
 #include <cmath>
@@ -8,53 +9,23 @@
 #include <string>
 #include <vector>
 
-#include <gtest/gtest.h>
-#include <orv/D3D8Control.h>
-#include <orv/PlatformControl.h>
-
 #include <d3dx8.h>
 
+#include "support/D3D8Fixture.h"
 #include "support/ImageFiles.h"
-#include "support/TestWindow.h"
 
-class DeviceFixture : public ::testing::Test {
+class DeviceFixture : public D3D8Fixture {
 protected:
     void SetUp() override {
-        orvplatform::ResetAll();
+        D3D8Fixture::SetUp();
         orvplatform::EnableJournal(false);
-        ConfigureAdapter(orvd3d8::Adapter(0));
-        m_Window = orvtest::CreateTestWindow("d3dx", WS_POPUP, 0, 0, 64, 48);
-        m_Direct3D = Direct3DCreate8(D3D_SDK_VERSION);
-        ASSERT_TRUE(m_Direct3D);
-        D3DPRESENT_PARAMETERS present = {};
-        present.BackBufferFormat = D3DFMT_X8R8G8B8;
-        present.SwapEffect = D3DSWAPEFFECT_DISCARD;
-        present.Windowed = TRUE;
-        ASSERT_EQ(m_Direct3D->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, m_Window,
-                                           D3DCREATE_SOFTWARE_VERTEXPROCESSING, &present,
-                                           &m_Device),
-                  D3D_OK);
+        ASSERT_NE(Device(), nullptr);
     }
-
-    void TearDown() override {
-        if (m_Device) m_Device->Release();
-        if (m_Direct3D) m_Direct3D->Release();
-        EXPECT_EQ(orvd3d8::LiveObjectCount(), 0u);
-        if (m_Window) DestroyWindow(m_Window);
-        orvplatform::ResetAll();
-    }
-
-    // Changes to the adapter before the device is made.
-    virtual void ConfigureAdapter(orvd3d8::AdapterConfig&) {}
 
     HRESULT Load(const std::vector<uint8_t>& bytes, IDirect3DTexture8** texture) {
         return D3DXCreateTextureFromFileInMemory(m_Device, bytes.data(),
                                                  static_cast<UINT>(bytes.size()), texture);
     }
-
-    HWND m_Window = nullptr;
-    IDirect3D8* m_Direct3D = nullptr;
-    IDirect3DDevice8* m_Device = nullptr;
 };
 
 inline UINT FullChain(UINT width, UINT height) {

@@ -1,8 +1,8 @@
-// Damaged and hostile image files of every format: truncated and with bytes
-// changed, short files that claim huge images, data damaged part way, masks
-// and palette indices the file does not hold. Each load fails with nothing
-// left behind, refused before room is made for pixels the file cannot
-// supply, or gives a whole texture (run under the sanitizers too).
+// Hostile image files, one per fault once found: short files that claim huge
+// images, data damaged part way, masks and palette indices the file does not
+// hold. Each load fails with nothing left behind, refused before room is made
+// for pixels the file cannot supply. (Truncated and changed files of every
+// format, in bulk, are the image fuzz target's: fail or load whole.)
 #include <png.h>
 #include <zlib.h>
 
@@ -43,17 +43,15 @@ std::vector<Chunk> PngChunks(const std::vector<uint8_t>& png) {
     std::vector<Chunk> chunks;
     for (size_t at = 8; at + 12 <= png.size();) {
         const size_t length = size_t(png[at]) << 24 | png[at + 1] << 16 | png[at + 2] << 8 | png[at + 3];
-        chunks.push_back({std::string(png.begin() + long(at + 4), png.begin() + long(at + 8)),
-                          std::vector<uint8_t>(png.begin() + long(at + 8), png.begin() + long(at + 8 + length))});
+        const auto body = png.begin() + long(at + 8);
+        chunks.push_back({std::string(body - 4, body), std::vector<uint8_t>(body, body + long(length))});
         at += 12 + length;
     }
     return chunks;
 }
 std::vector<uint8_t> PngBytes(const std::vector<Chunk>& chunks) {
     std::vector<uint8_t> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    auto putBig32 = [&png](uint32_t value) {
-        for (int shift = 24; shift >= 0; shift -= 8) png.push_back(uint8_t(value >> shift));
-    };
+    const auto putBig32 = [&png](uint32_t value) { Put32(png, {__builtin_bswap32(value)}); };
     for (const Chunk& chunk : chunks) {
         putBig32(uint32_t(chunk.data.size()));
         const size_t body = png.size();
@@ -68,11 +66,8 @@ std::vector<uint8_t> PngBytes(const std::vector<Chunk>& chunks) {
 template <typename Edit>
 std::vector<uint8_t> EditedPng(const std::vector<uint8_t>& png, const char* type, Edit edit) {
     std::vector<Chunk> chunks = PngChunks(png);
-    for (Chunk& chunk : chunks)
-        if (chunk.type == type) {
-            edit(chunk.data);
-            break;
-        }
+    const auto chunk = std::find_if(chunks.begin(), chunks.end(), [type](const Chunk& c) { return c.type == type; });
+    if (chunk != chunks.end()) edit(chunk->data);
     return PngBytes(chunks);
 }
 
@@ -100,52 +95,7 @@ std::vector<uint8_t> ResizedJpeg(std::vector<uint8_t> jpeg, UINT width, UINT hei
     return jpeg;
 }
 
-class HostileFile : public DeviceFixture {
-protected:
-    // Small limits keep a corrupted size field from asking for much memory.
-    void ConfigureAdapter(orvd3d8::AdapterConfig& adapter) override {
-        adapter.maxTextureWidth = adapter.maxTextureHeight = 512;
-    }
-};
-
-TEST_F(HostileFile, TruncatedAndChangedFilesFailOrLoadWhole) {
-    const std::vector<uint8_t> samples[] = {
-        BmpFile(Bmp::Rle8, 21, 9, false).bytes,
-        BmpFile(Bmp::Argb32Fields, 7, 5, false, false).bytes,
-        TgaFile(Tga::Mapped8, 17, 9, true, false).bytes,
-        TgaFile(Tga::Argb32, 17, 9, true, true).bytes,
-        PngFile(PNG_COLOR_TYPE_PALETTE, 4, 17, 11, true, true).bytes,
-        PngFile(PNG_COLOR_TYPE_RGB_ALPHA, 16, 13, 7, false, false).bytes,
-        JpegFile(false, false, 24, 16).bytes,
-        DdsFile(D3DFMT_A8R8G8B8, 8, 4, 3).bytes,
-        DdsBlockFile(D3DFMT_DXT5, 16, 8, 5, 3),
-    };
-    uint32_t state = 12345;
-    auto next = [&state] { return (state = state * 1103515245u + 12345u) >> 8; };
-    for (const std::vector<uint8_t>& sample : samples) {
-        std::vector<std::vector<uint8_t>> damaged;
-        for (size_t length = 1; length < sample.size(); ++length)
-            if (length % 16 == 0 || length + 8 >= sample.size()) damaged.emplace_back(sample.begin(), sample.begin() + long(length));
-        for (int trial = 0; trial < 100; ++trial) {
-            std::vector<uint8_t> bytes = sample;
-            for (int i = 0, changes = 1 + int(next() % 4); i < changes; ++i)  // mostly the headers
-                bytes[next() % (next() % 2 ? std::min<size_t>(bytes.size(), 160) : bytes.size())] ^= uint8_t(1 + next() % 255);
-            damaged.push_back(bytes);
-        }
-        for (size_t i = 0; i < damaged.size(); ++i) {
-            IDirect3DTexture8* texture = reinterpret_cast<IDirect3DTexture8*>(1);
-            if (FAILED(Load(damaged[i], &texture))) {
-                ASSERT_EQ(texture, nullptr) << i;
-                continue;
-            }
-            D3DSURFACE_DESC desc;
-            ASSERT_EQ(texture->GetLevelDesc(0, &desc), D3D_OK);
-            EXPECT_EQ(texture->GetLevelCount(), FullChain(desc.Width, desc.Height));
-            EXPECT_EQ(texture->Release(), 0u);
-        }
-    }
-    EXPECT_EQ(orvd3d8::LiveObjectCount(), 2u);
-}
+using HostileFile = DeviceFixture;
 
 // A 2 x 1 packed DIB of 32-bit pixels with alpha bit fields (compression 6)
 // and an info header of headerSize bytes holding what masks it can; a
@@ -194,9 +144,8 @@ TEST_F(HostileFile, BitmapMasksComeOnlyFromTheHeader) {
 
 // Files of a few hundred bytes that claim the largest image the device
 // takes are refused before anything the size of their pixels is allocated.
-using HugeClaims = DeviceFixture;
 
-TEST_F(HugeClaims, ShortFilesAreRefusedBeforeRoomIsMadeForTheirPixels) {
+TEST_F(HostileFile, ShortFilesAreRefusedBeforeRoomIsMadeForTheirPixels) {
     auto bmp = [](Bmp kind) {
         std::vector<uint8_t> bytes = BmpFile(kind, 4, 4, false).bytes;
         Store32(bytes, 18, kHuge), Store32(bytes, 22, kHuge);
@@ -243,7 +192,7 @@ TEST_F(HugeClaims, ShortFilesAreRefusedBeforeRoomIsMadeForTheirPixels) {
 // once: a valid file, loaded. It costs the texture and no more: the pixels
 // go straight into it (skipped ones take palette entry 0), with no decoded
 // copy and no table of indices beside it.
-TEST_F(HugeClaims, RunLengthBitmapsWriteOnlyTheTexture) {
+TEST_F(HostileFile, RunLengthBitmapsWriteOnlyTheTexture) {
     auto rle8 = [](UINT width, UINT height, std::vector<uint32_t> palette, std::vector<uint8_t> codes) {
         std::vector<uint8_t> bytes = {'B', 'M'};
         const uint32_t offset = uint32_t(14 + 40 + 4 * palette.size());

@@ -130,40 +130,33 @@ bool SameKeyword(int written, int read, int count) {
     return written < 0 || written >= count || written == read;
 }
 
-// Texture arguments, texture operations, compare functions and addressing
-// modes have 9, 26, 8 and 5 keywords.
-constexpr int kArguments = 9, kOperations = 26, kCompares = 8, kAddressings = 5;
-
 // What a material file describes comes back from the file the writer made:
 // everything but the layers' blend factors, which the writer leaves out.
 void RequireSameDescription(Material* written, Material* read) {
-    if (written->GetCulling() != read->GetCulling() ||
-        written->GetFrameBlend() != read->GetFrameBlend() ||
+    if (written->GetCulling() != read->GetCulling() || written->GetFrameBlend() != read->GetFrameBlend() ||
         written->GetZWrite() != read->GetZWrite() ||
-        !SameKeyword(written->GetZFunc(), read->GetZFunc(), kCompares))
+        !SameKeyword(written->GetZFunc(), read->GetZFunc(), COMPARE_COUNT))
         orvfuzz::Fail("a saved material reads back with its switches and depth test");
-    if (!SameColour(written->GetAmbient(), read->GetAmbient()) ||
-        !SameColour(written->GetDiffuse(), read->GetDiffuse()) ||
-        !SameColour(written->GetSpecular(), read->GetSpecular()) ||
-        !SameColour(written->GetEmissive(), read->GetEmissive()) ||
-        !SameNumber(written->GetShininess(), read->GetShininess()))
-        orvfuzz::Fail("a saved material reads back with its colours");
+    for (Color (Material::*colour)() : {&Material::GetAmbient, &Material::GetDiffuse, &Material::GetSpecular,
+                                        &Material::GetEmissive})
+        if (!SameColour((written->*colour)(), (read->*colour)()))
+            orvfuzz::Fail("a saved material reads back with its colours");
+    if (!SameNumber(written->GetShininess(), read->GetShininess()))
+        orvfuzz::Fail("a saved material reads back with its shininess");
     if (written->GetLayerCount() != read->GetLayerCount())
         orvfuzz::Fail("a saved material reads back with its layers");
+    const std::pair<int (MaterialLayer::*)(), int> keywords[] = {
+        {&MaterialLayer::GetColorArg1, TEXTUREARG_COUNT}, {&MaterialLayer::GetColorArg2, TEXTUREARG_COUNT},
+        {&MaterialLayer::GetAlphaArg1, TEXTUREARG_COUNT}, {&MaterialLayer::GetAlphaArg2, TEXTUREARG_COUNT},
+        {&MaterialLayer::GetColorOp, TEXTUREOP_COUNT},    {&MaterialLayer::GetAlphaOp, TEXTUREOP_COUNT},
+        {&MaterialLayer::GetAddressing, ADDRESS_COUNT}};
     for (int index = 0; index < written->GetLayerCount(); ++index) {
         MaterialLayer* a = written->GetLayer(index);
         MaterialLayer* b = read->GetLayer(index);
         if (!a || !b) orvfuzz::Fail("every counted layer is there");
-        if (!SameTextureFile(a->GetTexture(), b->GetTexture()) ||
-            a->GetLighting() != b->GetLighting() ||
-            !SameKeyword(a->GetColorArg1(), b->GetColorArg1(), kArguments) ||
-            !SameKeyword(a->GetColorArg2(), b->GetColorArg2(), kArguments) ||
-            !SameKeyword(a->GetAlphaArg1(), b->GetAlphaArg1(), kArguments) ||
-            !SameKeyword(a->GetAlphaArg2(), b->GetAlphaArg2(), kArguments) ||
-            !SameKeyword(a->GetColorOp(), b->GetColorOp(), kOperations) ||
-            !SameKeyword(a->GetAlphaOp(), b->GetAlphaOp(), kOperations) ||
-            !SameKeyword(a->GetAddressing(), b->GetAddressing(), kAddressings))
-            orvfuzz::Fail("a saved material's layers read back with their texture and settings");
+        bool same = SameTextureFile(a->GetTexture(), b->GetTexture()) && a->GetLighting() == b->GetLighting();
+        for (const auto& [get, count] : keywords) same = same && SameKeyword((a->*get)(), (b->*get)(), count);
+        if (!same) orvfuzz::Fail("a saved material's layers read back with their texture and settings");
     }
 }
 

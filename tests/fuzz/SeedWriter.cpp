@@ -4,15 +4,17 @@
 //   zar-input/ pictures the ZAR writer turns into the ZAR seeds (the build
 //              runs it);
 //   material/  material description files using every tag, parameter and
-//              keyword, on the example textures;
+//              keyword (the plug-in's own tables), on the example textures;
 //   markup/    the material files and markup of other shapes.
 #include <png.h>
 
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "plugin/state/ValueTables.h"
 #include "support/ImageFiles.h"
 
 namespace {
@@ -29,33 +31,16 @@ bool Write(const std::string& path, const std::string& text) {
 }
 
 bool WriteImages(const std::string& folder) {
-    struct Named {
-        std::string name;
-        std::vector<uint8_t> bytes;
-    };
-    std::vector<Named> files;
-    const struct {
-        Bmp kind;
-        const char* name;
-    } bitmaps[] = {{Bmp::Palette4, "palette4"},        {Bmp::Palette8, "palette8"},
-                   {Bmp::Rle8, "rle8"},                {Bmp::BitFields565, "fields565"},
-                   {Bmp::Rgb24, "rgb24"},              {Bmp::Argb32Fields, "argb32"}};
-    for (const auto& bitmap : bitmaps) {
-        files.push_back({std::string("bmp-") + bitmap.name + ".bmp",
-                         BmpFile(bitmap.kind, 13, 7, false).bytes});
-        files.push_back({std::string("dib-") + bitmap.name + "-topdown.dib",
-                         BmpFile(bitmap.kind, 6, 5, true, false).bytes});
+    std::vector<std::pair<std::string, std::vector<uint8_t>>> files;  // name, bytes
+    const char* bitmaps[] = {"palette4", "palette8", "rle8", "fields565", "rgb24", "argb32"};  // as Bmp counts
+    for (int kind = 0; kind < 6; ++kind) {
+        files.push_back({std::string("bmp-") + bitmaps[kind] + ".bmp", BmpFile(Bmp(kind), 13, 7, false).bytes});
+        files.push_back({std::string("dib-") + bitmaps[kind] + "-topdown.dib", BmpFile(Bmp(kind), 6, 5, true, false).bytes});
     }
-    const struct {
-        Tga kind;
-        const char* name;
-    } targas[] = {{Tga::Mapped8, "mapped8"}, {Tga::Grey8, "grey8"}, {Tga::Argb16, "argb16"},
-                  {Tga::Rgb24, "rgb24"},     {Tga::Argb32, "argb32"}};
-    for (const auto& targa : targas) {
-        files.push_back({std::string("tga-") + targa.name + ".tga",
-                         TgaFile(targa.kind, 11, 6, false, false).bytes});
-        files.push_back({std::string("tga-") + targa.name + "-rle-topdown.tga",
-                         TgaFile(targa.kind, 9, 7, true, true).bytes});
+    const char* targas[] = {"mapped8", "grey8", "argb16", "rgb24", "argb32"};  // as Tga counts
+    for (int kind = 0; kind < 5; ++kind) {
+        files.push_back({std::string("tga-") + targas[kind] + ".tga", TgaFile(Tga(kind), 11, 6, false, false).bytes});
+        files.push_back({std::string("tga-") + targas[kind] + "-rle-topdown.tga", TgaFile(Tga(kind), 9, 7, true, true).bytes});
     }
     const struct {
         int colourType, bitDepth;
@@ -72,32 +57,20 @@ bool WriteImages(const std::string& folder) {
     };
     for (const auto& png : pngs)
         files.push_back({std::string("png-") + png.name + ".png",
-                         PngFile(png.colourType, png.bitDepth, 9, 7, png.interlaced,
-                                 png.transparency).bytes});
+                         PngFile(png.colourType, png.bitDepth, 9, 7, png.interlaced, png.transparency).bytes});
     files.push_back({"jpeg-colour.jpg", JpegFile(false, false, 19, 11).bytes});
     files.push_back({"jpeg-grey-progressive.jpg", JpegFile(true, true, 17, 9).bytes});
-    const struct {
-        D3DFORMAT format;
-        const char* name;
-    } dds[] = {{D3DFMT_A8R8G8B8, "a8r8g8b8"},
-               {D3DFMT_R5G6B5, "r5g6b5"},
-               {D3DFMT_A4R4G4B4, "a4r4g4b4"},
-               {D3DFMT_A8L8, "a8l8"}};
-    for (const auto& format : dds)
-        files.push_back({std::string("dds-") + format.name + ".dds",
-                         DdsFile(format.format, 8, 4, 2).bytes});
-    const struct {
-        D3DFORMAT format;
-        const char* name;
-    } blocks[] = {{D3DFMT_DXT1, "dxt1"}, {D3DFMT_DXT3, "dxt3"}, {D3DFMT_DXT5, "dxt5"}};
-    for (const auto& format : blocks) {
-        files.push_back({std::string("dds-") + format.name + ".dds",
-                         DdsBlockFile(format.format, 16, 8, 3, 7)});
-        files.push_back({std::string("dds-") + format.name + "-odd.dds",
-                         DdsBlockFile(format.format, 6, 5, 1, 11)});
+    const std::pair<D3DFORMAT, const char*> dds[] = {{D3DFMT_A8R8G8B8, "a8r8g8b8"}, {D3DFMT_R5G6B5, "r5g6b5"},
+                                                     {D3DFMT_A4R4G4B4, "a4r4g4b4"}, {D3DFMT_A8L8, "a8l8"}};
+    for (const auto& [format, name] : dds)
+        files.push_back({std::string("dds-") + name + ".dds", DdsFile(format, 8, 4, 2).bytes});
+    const std::pair<D3DFORMAT, const char*> blocks[] = {{D3DFMT_DXT1, "dxt1"}, {D3DFMT_DXT3, "dxt3"}, {D3DFMT_DXT5, "dxt5"}};
+    for (const auto& [format, name] : blocks) {
+        files.push_back({std::string("dds-") + name + ".dds", DdsBlockFile(format, 16, 8, 3, 7)});
+        files.push_back({std::string("dds-") + name + "-odd.dds", DdsBlockFile(format, 6, 5, 1, 11)});
     }
-    for (const Named& file : files)
-        if (!Write(folder + "/" + file.name, file.bytes)) return false;
+    for (const auto& [name, bytes] : files)
+        if (!Write(folder + "/" + name, bytes)) return false;
     return true;
 }
 
@@ -113,33 +86,21 @@ bool WriteZarInputs(const std::string& folder) {
     return Write(folder + "/picture.raw", raw);
 }
 
-// Keywords of each setting a layer reads, in the order of their tables.
-struct Setting {
-    const char* parameter;
+// The keywords of a numbering, in the order of its table.
+std::vector<const char*> Keywords(const state::ValueNumbering& numbering) {
     std::vector<const char*> keywords;
-};
+    for (unsigned value = 0; value < numbering.count; ++value) keywords.push_back(numbering.rows[value].keyword);
+    return keywords;
+}
 
-std::vector<Setting> LayerSettings() {
-    const std::vector<const char*> arguments = {"current", "diffuse",  "selectmask",
-                                                "specular", "temp",    "texture",
-                                                "tfactor", "alphareplicate", "complement"};
-    const std::vector<const char*> operations = {
-        "disable", "selectarg1", "selectarg2", "modulate", "modulate2x", "modulate4x", "add",
-        "addsigned", "addsigned2x", "subtract", "addsmooth", "blenddiffusealpha",
-        "blendtexturealpha", "blendfactoralpha", "blendtexturealphapm", "blendcurrentalpha",
-        "premodulate", "modulatealpha_addcolor", "modulatecolor_addalpha",
-        "modulateinvalpha_addcolor", "modulateinvcolor_addalpha", "bumpenvmap",
-        "bumpenbmapluminance", "dotproduct3", "multiplyadd", "lerp"};
-    const std::vector<const char*> blends = {
-        "zero", "one", "source_color", "inverse_source_color", "source_alpha",
-        "inverse_source_alpha", "dest_alpha", "inverse_dest_alpha", "dest_color",
-        "inverse_dest_color", "source_alpha_saturation", "both_source_alpha",
-        "both_inverse_alpha"};
+// Each setting a layer reads, with its keywords.
+std::vector<std::pair<const char*, std::vector<const char*>>> LayerSettings() {
+    const auto arguments = Keywords(state::kTextureArgs), blends = Keywords(state::kBlendFactors);
+    const auto operations = Keywords(state::kTextureOps);
     return {{"ColorArg1", arguments},  {"ColorArg2", arguments}, {"AlphaArg1", arguments},
             {"AlphaArg2", arguments},  {"SrcBlend", blends},     {"DestBlend", blends},
             {"ColorOp", operations},   {"AlphaOp", operations},
-            {"Lighting", {"Enable", "Disable"}},
-            {"AddressingType", {"wrap", "mirror", "clamp", "border", "mirroronce"}}};
+            {"Lighting", {"Enable", "Disable"}}, {"AddressingType", Keywords(state::kTextureAddresses)}};
 }
 
 constexpr const char* kTextures[] = {"textures/stone.bmp", "textures/moss.tga",
@@ -148,19 +109,15 @@ constexpr const char* kTextures[] = {"textures/stone.bmp", "textures/moss.tga",
 bool WriteMaterials(const std::string& folder) {
     // One file per setting: a layer for each of its keywords, the textures
     // taken in turn.
-    for (const Setting& setting : LayerSettings()) {
+    for (const auto& [parameter, keywords] : LayerSettings()) {
         std::string text = "<Shader>\n";
         size_t texture = 0;
-        for (const char* keyword : setting.keywords) {
-            text += std::string("  <Layer Map=\"") + kTextures[texture++ % 4] + "\" " +
-                    setting.parameter + "=\"" + keyword + "\"/>\n";
-        }
-        text += "</Shader>\n";
-        if (!Write(folder + "/layers-" + setting.parameter + ".xml", text)) return false;
+        for (const char* keyword : keywords)
+            text += std::string("  <Layer Map=\"") + kTextures[texture++ % 4] + "\" " + parameter + "=\"" +
+                    keyword + "\"/>\n";
+        if (!Write(folder + "/layers-" + parameter + ".xml", text + "</Shader>\n")) return false;
     }
-    const char* compares[] = {"never", "less", "equal", "less_equal",
-                              "greater", "greater_equal", "not_equal", "always"};
-    for (const char* compare : compares) {
+    for (const char* compare : Keywords(state::kCompareFuncs)) {
         const std::string text =
             std::string("<shader Ambient=\"0.1 0.2 0.3\" Diffuse=\"1 0.5 0.25\" "
                         "Specular=\"0.5 0.5 0.5\" Emissive=\"0 0 0\" Shinyness=\"20\" "

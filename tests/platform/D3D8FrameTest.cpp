@@ -3,10 +3,9 @@
 // the unbinding of stream 0 by user-pointer draws.
 #include <algorithm>
 #include <cstring>
-#include <tuple>
 #include <vector>
 
-#include "D3D8Fixture.h"
+#include "support/D3D8Fixture.h"
 
 namespace {
 
@@ -61,34 +60,6 @@ TEST_F(D3D8Frame, DepthAndStencilClearsNeedABufferThatHasThem) {
     const orvd3d8::DepthImage image = orvd3d8::DepthBufferImage(m_Device);
     EXPECT_NEAR(image.DepthAt(319, 239), 0.25f, 1e-6f);
     EXPECT_EQ(image.stencil.back(), 0x5Au);
-}
-
-TEST_F(D3D8Frame, ClearsOfPartsKeepWhatTheyDoNotWrite) {
-    ASSERT_NE(Device(TRUE, D3DFMT_D24S8), nullptr);
-    ASSERT_EQ(m_Device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL,
-                              0xFF102030, 0.25f, 0x5A), D3D_OK);
-    const D3DRECT part = {10, 20, 30, 25};
-    const struct {
-        DWORD flags;
-        uint32_t colour;  // inside the part afterwards
-        float depth;
-        DWORD stencil;
-    } clears[] = {
-        {D3DCLEAR_STENCIL, 0xFF102030, 0.25f, 0x11},
-        {D3DCLEAR_ZBUFFER, 0xFF102030, 0.75f, 0x11},
-        {D3DCLEAR_TARGET, 0xFF405060, 0.75f, 0x11},
-    };
-    for (const auto& clear : clears) {
-        ASSERT_EQ(m_Device->Clear(1, &part, clear.flags, clear.colour, clear.depth, clear.stencil), D3D_OK);
-        const orvd3d8::DepthImage depth = orvd3d8::DepthBufferImage(m_Device);
-        const orvd3d8::Image colour = orvd3d8::BackBufferImage(m_Device);
-        for (const auto& [x, y, inside] : {std::tuple{10, 20, true}, {29, 24, true}, {30, 24, false},
-                                           {29, 25, false}, {9, 20, false}}) {
-            EXPECT_EQ(colour.At(x, y), inside ? clear.colour : 0xFF102030) << clear.flags << " " << x << "," << y;
-            EXPECT_NEAR(depth.DepthAt(x, y), inside ? clear.depth : 0.25f, 1e-6f) << clear.flags;
-            EXPECT_EQ(depth.stencil[y * depth.width + x], inside ? 0x11u : 0x5Au) << clear.flags;
-        }
-    }
 }
 
 TEST_F(D3D8Frame, OnlyTheCopySwapEffectKeepsTheBackBufferAfterPresent) {

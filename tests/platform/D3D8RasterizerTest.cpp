@@ -2,7 +2,7 @@
 // what stage 0 does without a texture.
 #include <cstring>
 
-#include "D3D8Fixture.h"
+#include "support/D3D8Fixture.h"
 
 namespace {
 

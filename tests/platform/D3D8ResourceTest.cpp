@@ -2,7 +2,7 @@
 // lock rules by pool and usage, and creation refusals.
 #include <cstring>
 
-#include "D3D8Fixture.h"
+#include "support/D3D8Fixture.h"
 
 namespace {
 

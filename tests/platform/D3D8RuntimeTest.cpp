@@ -1,8 +1,8 @@
-// Device creation and state: what the real runtime refuses, its point-size
-// defaults, and an injected failure.
+// Device creation and state: what the real runtime refuses and its
+// point-size defaults.
 #include <cstring>
 
-#include "D3D8Fixture.h"
+#include "support/D3D8Fixture.h"
 
 namespace {
 
@@ -29,18 +29,6 @@ TEST_F(D3D8Runtime, CreateDeviceRefusesWhatTheAdapterLacksOrBadParameters) {
         EXPECT_EQ(m_D3D->CreateDevice(0, D3DDEVTYPE_HAL, m_Window, c.behaviour, &pp, &device), c.expected) << c.name;
         EXPECT_TRUE(device == nullptr && orvd3d8::LiveObjectCount() == 1) << c.name;
     }
-}
-
-TEST_F(D3D8Runtime, InjectedCreateDeviceFailureMakesNoDeviceAndIsJournaled) {
-    orvplatform::FailNthCall("IDirect3D8::CreateDevice", 2, D3DERR_DEVICELOST);
-    for (HRESULT result : {D3D_OK, D3DERR_DEVICELOST, D3D_OK}) {
-        EXPECT_EQ(Create(Windowed()), result);
-        EXPECT_EQ(m_Device ? m_Device->Release() : 0u, 0u);
-        m_Device = nullptr;
-    }
-    std::vector<orvplatform::Call> calls = orvplatform::CallsOf("IDirect3D8::CreateDevice");
-    ASSERT_EQ(calls.size(), 3u);
-    EXPECT_TRUE(calls[1].injected && !calls[2].injected);
 }
 
 TEST_F(D3D8Runtime, PointSizeLimitsStartAtZeroAndTheCapsMaximum) {

@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <cstdio>
-#include <cstring>
 #include <functional>
 #include <initializer_list>
 
@@ -14,8 +12,7 @@
 namespace {
 
 void Put16(std::vector<uint8_t>& out, uint32_t value) {
-    out.push_back(static_cast<uint8_t>(value));
-    out.push_back(static_cast<uint8_t>(value >> 8));
+    out.insert(out.end(), {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8)});
 }
 
 void Put32(std::vector<uint8_t>& out, std::initializer_list<uint32_t> values) {
@@ -52,21 +49,18 @@ uint16_t To555(uint32_t argb) {
 }
 
 uint32_t From555(uint16_t value) {
-    const uint32_t a = value & 0x8000 ? 0xFF : 0;
-    return a << 24 | Widen(value >> 10 & 31, 5) << 16 | Widen(value >> 5 & 31, 5) << 8 |
+    return (value & 0x8000 ? 0xFFu : 0) << 24 | Widen(value >> 10 & 31, 5) << 16 | Widen(value >> 5 & 31, 5) << 8 |
            Widen(value & 31, 5);
 }
 
 // RLE8 encoding of palette indices, one row at a time: runs of two or more
 // as encoded runs, three or more changing indices as an absolute run.
 void EncodeRleRow(const std::vector<uint8_t>& row, std::vector<uint8_t>& out) {
-    size_t x = 0;
-    while (x < row.size()) {
+    for (size_t x = 0; x < row.size();) {
         size_t run = 1;
         while (x + run < row.size() && row[x + run] == row[x] && run < 255) ++run;
         if (run >= 2) {
-            out.push_back(static_cast<uint8_t>(run));
-            out.push_back(row[x]);
+            out.insert(out.end(), {static_cast<uint8_t>(run), row[x]});
             x += run;
             continue;
         }
@@ -75,13 +69,9 @@ void EncodeRleRow(const std::vector<uint8_t>& row, std::vector<uint8_t>& out) {
                !(x + literal + 1 < row.size() && row[x + literal] == row[x + literal + 1]))
             ++literal;
         if (literal < 3) {
-            for (size_t i = 0; i < literal; ++i) {
-                out.push_back(1);
-                out.push_back(row[x + i]);
-            }
+            for (size_t i = 0; i < literal; ++i) out.insert(out.end(), {1, row[x + i]});
         } else {
-            out.push_back(0);
-            out.push_back(static_cast<uint8_t>(literal));
+            out.insert(out.end(), {0, static_cast<uint8_t>(literal)});
             out.insert(out.end(), row.begin() + long(x), row.begin() + long(x + literal));
             if (literal % 2) out.push_back(0);
         }
@@ -120,7 +110,6 @@ ImageFile BmpFile(Bmp kind, UINT width, UINT height, bool topDown, bool fileHead
         {16, 3, 0, D3DFMT_R5G6B5},   {24, 0, 0, D3DFMT_X8R8G8B8},  {32, 3, 0, D3DFMT_A8R8G8B8},
     };
     const Kind& k = kKinds[static_cast<int>(kind)];
-    const bool rle = k.compression == 1;
     const bool v4 = kind == Bmp::Argb32Fields;
     ImageFile file{"bmp", {}, {}, k.format};
     if (k.colours) file.expected = Indexed(width, height, k.colours);
@@ -135,8 +124,7 @@ ImageFile BmpFile(Bmp kind, UINT width, UINT height, bool topDown, bool fileHead
     const size_t stride = (size_t{width} * k.bits + 31) / 32 * 4;
     for (UINT fileRow = 0; fileRow < height; ++fileRow) {
         const UINT y = topDown ? fileRow : height - 1 - fileRow;
-        std::vector<uint8_t> row(stride, 0);
-        std::vector<uint8_t> indices;
+        std::vector<uint8_t> row(stride, 0), indices;
         for (UINT x = 0; x < width; ++x) {
             const uint32_t p = file.expected.At(x, y);
             if (k.colours) {
@@ -152,10 +140,9 @@ ImageFile BmpFile(Bmp kind, UINT width, UINT height, bool topDown, bool fileHead
                     row[x * k.bits / 8 + b] = b < 3 || v4 ? static_cast<uint8_t>(p >> (8 * b)) : 0;
             }
         }
-        if (rle) {
+        if (k.compression == 1) {
             EncodeRleRow(indices, pixels);
-            pixels.push_back(0);
-            pixels.push_back(fileRow + 1 < height ? 0 : 1);  // end of line / of bitmap
+            pixels.insert(pixels.end(), {0, static_cast<uint8_t>(fileRow + 1 < height ? 0 : 1)});  // end of line / of bitmap
         } else {
             pixels.insert(pixels.end(), row.begin(), row.end());
         }
@@ -187,10 +174,9 @@ ImageFile TgaFile(Tga kind, UINT width, UINT height, bool runLength, bool topDow
 }
 
 ImageFile TgaFile(Tga kind, const Picture& source, bool runLength, bool topDown) {
-    constexpr UINT kMapLength = 200, kMapFirst = 0;
+    constexpr UINT kMapLength = 200;
     const UINT width = source.width, height = source.height;
-    const auto opaque = [](uint32_t p) { return 0xFF000000u | p; };
-    ImageFile file{"tga", {}, {}, D3DFMT_X8R8G8B8};
+    ImageFile file{"tga", {}, Map(source, [](uint32_t p) { return 0xFF000000u | p; }), D3DFMT_X8R8G8B8};
     unsigned bits = 24, alphaBits = 0, type = 2;
     switch (kind) {
         case Tga::Mapped8:
@@ -199,59 +185,49 @@ ImageFile TgaFile(Tga kind, const Picture& source, bool runLength, bool topDown)
             break;
         case Tga::Grey8:
             bits = 8, type = 3, file.format = D3DFMT_L8;
-            file.expected = Map(Map(source, opaque), [](uint32_t p) { return 0xFF000000u | Channel(p, 16) * 0x010101u; });
+            file.expected = Map(file.expected, [](uint32_t p) { return 0xFF000000u | Channel(p, 16) * 0x010101u; });
             break;
         case Tga::Argb16:
             bits = 16, alphaBits = 1, file.format = D3DFMT_A1R5G5B5;
             file.expected = Map(source, [](uint32_t p) { return From555(To555(p)); });
             break;
-        case Tga::Rgb24: file.expected = Map(source, opaque); break;
+        case Tga::Rgb24: break;
         case Tga::Argb32:
             bits = 32, alphaBits = 8, file.format = D3DFMT_A8R8G8B8;
             file.expected = source;
             break;
     }
-    const unsigned bytes = (bits + 7) / 8;
     file.bytes = {3, static_cast<uint8_t>(type == 1), static_cast<uint8_t>(type | (runLength ? 8 : 0))};
-    for (uint32_t value : {kMapFirst, type == 1 ? kMapLength : 0}) Put16(file.bytes, value);
+    for (uint32_t value : {0u, type == 1 ? kMapLength : 0}) Put16(file.bytes, value);  // map start, length
     file.bytes.push_back(type == 1 ? 24 : 0);
     for (uint32_t value : {0u, 0u, width, height}) Put16(file.bytes, value);
-    file.bytes.push_back(static_cast<uint8_t>(bits));
-    file.bytes.push_back(static_cast<uint8_t>(alphaBits | (topDown ? 0x20 : 0)));
-    file.bytes.insert(file.bytes.end(), {'i', 'd', '!'});
-    if (type == 1)
-        for (UINT i = 0; i < kMapLength; ++i)
-            for (int shift : {0, 8, 16}) file.bytes.push_back(static_cast<uint8_t>(Channel(PaletteColour(i), shift)));
+    file.bytes.insert(file.bytes.end(), {static_cast<uint8_t>(bits), static_cast<uint8_t>(alphaBits | (topDown ? 0x20 : 0)),
+                                         'i', 'd', '!'});
+    for (UINT i = 0; type == 1 && i < kMapLength; ++i)
+        for (int shift : {0, 8, 16}) file.bytes.push_back(static_cast<uint8_t>(Channel(PaletteColour(i), shift)));
 
     std::vector<std::vector<uint8_t>> stream;  // pixels in file order
-    for (UINT fileRow = 0; fileRow < height; ++fileRow) {
-        const UINT y = topDown ? fileRow : height - 1 - fileRow;
-        for (UINT x = 0; x < width; ++x) {
-            const uint32_t p = file.expected.At(x, y);
-            std::vector<uint8_t> pixel;
-            if (type == 1) pixel = {static_cast<uint8_t>(IndexAt(x, y, kMapLength))};
-            else if (type == 3) pixel = {static_cast<uint8_t>(p)};
-            else if (bytes == 2) pixel = {static_cast<uint8_t>(To555(p)), static_cast<uint8_t>(To555(p) >> 8)};
-            else for (unsigned b = 0; b < bytes; ++b) pixel.push_back(static_cast<uint8_t>(p >> (8 * b)));
-            stream.push_back(pixel);
+    for (UINT fileRow = 0; fileRow < height; ++fileRow)
+        for (UINT x = 0, y = topDown ? fileRow : height - 1 - fileRow; x < width; ++x) {
+            const uint32_t p = type == 1 ? IndexAt(x, y, kMapLength) : bits == 16 ? To555(file.expected.At(x, y))
+                                                                                 : file.expected.At(x, y);
+            stream.emplace_back();
+            for (unsigned b = 0; b < bits / 8; ++b) stream.back().push_back(static_cast<uint8_t>(p >> (8 * b)));
         }
-    }
+    const auto emit = [&file](const std::vector<uint8_t>& pixel) { file.bytes.insert(file.bytes.end(), pixel.begin(), pixel.end()); };
     for (size_t i = 0; i < stream.size();) {
-        size_t run = 1;
+        size_t run = 1, raw = 1;
         while (runLength && i + run < stream.size() && stream[i + run] == stream[i] && run < 128) ++run;
         if (!runLength) {
-            file.bytes.insert(file.bytes.end(), stream[i].begin(), stream[i].end());
-            ++i;
+            emit(stream[i++]);
         } else if (run >= 2) {
             file.bytes.push_back(static_cast<uint8_t>(0x80 | (run - 1)));
-            file.bytes.insert(file.bytes.end(), stream[i].begin(), stream[i].end());
+            emit(stream[i]);
             i += run;
         } else {
-            size_t raw = 1;
             while (i + raw < stream.size() && raw < 128 && stream[i + raw] != stream[i + raw - 1]) ++raw;
             file.bytes.push_back(static_cast<uint8_t>(raw - 1));
-            for (size_t j = 0; j < raw; ++j) file.bytes.insert(file.bytes.end(), stream[i + j].begin(), stream[i + j].end());
-            i += raw;
+            for (size_t end = i + raw; i < end; ++i) emit(stream[i]);
         }
     }
     return file;
@@ -266,7 +242,8 @@ void WriteToVector(png_structp png, png_bytep data, png_size_t length) {
 
 void FlushNothing(png_structp) {}
 
-// libpng's errors jump back here: nothing in this frame has a destructor.
+// Rows hold a sample a byte below 8 bits: libpng packs them. libpng's errors
+// jump back here: nothing in this frame has a destructor.
 bool WritePng(std::vector<uint8_t>* out, UINT width, UINT height, int bitDepth, int colourType, bool interlaced,
               png_color* palette, int colours, png_byte* paletteAlphas, png_bytep* rows) {
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
@@ -281,6 +258,7 @@ bool WritePng(std::vector<uint8_t>* out, UINT width, UINT height, int bitDepth, 
     if (palette) png_set_PLTE(png, info, palette, colours);
     if (paletteAlphas) png_set_tRNS(png, info, paletteAlphas, colours, nullptr);
     png_write_info(png, info);
+    if (bitDepth < 8) png_set_packing(png);
     png_write_image(png, rows);
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
@@ -293,53 +271,33 @@ uint32_t Scale16(uint32_t value) { return static_cast<uint32_t>(std::lround(valu
 
 ImageFile PngFile(int colourType, int bitDepth, UINT width, UINT height, bool interlaced,
                   bool transparency) {
-    const bool colour = colourType & PNG_COLOR_MASK_COLOR;
-    const bool alpha = colourType & PNG_COLOR_MASK_ALPHA;
+    const bool colour = colourType & PNG_COLOR_MASK_COLOR, alpha = colourType & PNG_COLOR_MASK_ALPHA;
     const bool palette = colourType == PNG_COLOR_TYPE_PALETTE;
     const int channels = palette ? 1 : (colour ? 3 : 1) + (alpha ? 1 : 0);
     const UINT colours = palette ? std::min(1u << bitDepth, 256u) : 0;
-    ImageFile file{"png", {}, Picture{width, height, {}}, D3DFMT_UNKNOWN};
-    file.format = !colour ? (alpha ? D3DFMT_A8L8 : D3DFMT_L8) : (alpha || transparency ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8);
-
+    ImageFile file{"png", {}, Picture{width, height, {}},
+                   !colour ? (alpha ? D3DFMT_A8L8 : D3DFMT_L8) : (alpha || transparency ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8)};
+    const uint32_t samples = bitDepth == 16 ? 65536 : 1u << bitDepth;
+    const auto to8 = [bitDepth](uint32_t v) { return bitDepth == 16 ? Scale16(v) : Widen(v, bitDepth); };
     std::vector<std::vector<png_byte>> rows(height);
-    const uint32_t maxSample = bitDepth == 16 ? 65535 : (1u << bitDepth) - 1;
-    for (UINT y = 0; y < height; ++y) {
-        std::vector<uint32_t> samples;  // channel values in file order
+    for (UINT y = 0; y < height; ++y)
         for (UINT x = 0; x < width; ++x) {
-            if (palette) {
-                samples.push_back(IndexAt(x, y, colours));
-                continue;
+            uint32_t s[4] = {}, pixel;  // channel values in file order
+            for (int c = 0; c < channels; ++c) {
+                s[c] = palette ? IndexAt(x, y, colours)
+                               : (x * (37 + 16 * c) + y * (11 + 40 * c) + 977 * c + (x * y) % 7) % samples;
+                if (bitDepth == 16) rows[y].push_back(static_cast<png_byte>(s[c] >> 8));
+                rows[y].push_back(static_cast<png_byte>(s[c]));
             }
-            for (int c = 0; c < channels; ++c)
-                samples.push_back((x * (37 + 16 * c) + y * (11 + 40 * c) + 977 * c + (x * y) % 7) % (maxSample + 1));
-        }
-        for (UINT x = 0; x < width; ++x) {
-            const uint32_t* s = &samples[size_t{x} * channels];
-            auto to8 = [&](uint32_t v) { return bitDepth == 16 ? Scale16(v) : Widen(v, bitDepth); };
-            uint32_t pixel;
             if (palette) {
                 pixel = PaletteColour(s[0]);
                 if (transparency) pixel = (pixel & 0xFFFFFF) | ((s[0] * 50 + 7) & 255) << 24;
             } else {
-                const uint32_t r = to8(s[0]), g = to8(colour ? s[1] : s[0]), b = to8(colour ? s[2] : s[0]);
-                const uint32_t a = alpha ? to8(s[colour ? 3 : 1]) : 255;
-                pixel = a << 24 | r << 16 | g << 8 | b;
+                pixel = (alpha ? to8(s[channels - 1]) : 255) << 24 | to8(s[0]) << 16 | to8(s[colour ? 1 : 0]) << 8 |
+                        to8(s[colour ? 2 : 0]);
             }
             file.expected.argb.push_back(pixel);
         }
-        std::vector<png_byte>& row = rows[y];
-        row.assign((size_t{width} * channels * bitDepth + 7) / 8, 0);
-        for (size_t i = 0; i < samples.size(); ++i) {
-            if (bitDepth == 16) {
-                row[2 * i] = static_cast<png_byte>(samples[i] >> 8);
-                row[2 * i + 1] = static_cast<png_byte>(samples[i]);
-            } else if (bitDepth == 8) {
-                row[i] = static_cast<png_byte>(samples[i]);
-            } else {
-                row[i * bitDepth / 8] |= static_cast<png_byte>(samples[i] << (8 - bitDepth - i * bitDepth % 8));
-            }
-        }
-    }
 
     std::vector<png_color> plte;
     std::vector<png_byte> alphas;
@@ -384,9 +342,8 @@ ImageFile JpegFile(bool grey, bool progressive, UINT width, UINT height) {
     jpeg_set_quality(&info, 95, TRUE);
     if (progressive) jpeg_simple_progression(&info);
     jpeg_start_compress(&info, TRUE);
-    const size_t rowBytes = size_t{width} * (grey ? 1 : 3);
     while (info.next_scanline < height) {
-        JSAMPROW row = &samples[info.next_scanline * rowBytes];
+        JSAMPROW row = &samples[info.next_scanline * size_t{width} * info.input_components];
         jpeg_write_scanlines(&info, &row, 1);
     }
     jpeg_finish_compress(&info);
@@ -398,20 +355,20 @@ ImageFile JpegFile(bool grey, bool progressive, UINT width, UINT height) {
 
 namespace {
 
+// Pixel layouts of uncompressed DDS files, loaded in their own format.
 struct DdsLayout {
     D3DFORMAT format;
     unsigned bits;
-    uint32_t flags, red, green, blue, alpha;
-    D3DFORMAT loaded;  // level 0's format on the default device
+    uint32_t flags, masks[4];  // red, green, blue, alpha
 };
 
 constexpr uint32_t kRgb = 0x40, kAlphaPixels = 0x1, kLuminance = 0x20000, kFourCC = 0x4;
 
-const DdsLayout kDdsLayouts[] = {
-    {D3DFMT_A8R8G8B8, 32, kRgb | kAlphaPixels, 0xFF0000, 0xFF00, 0xFF, 0xFF000000, D3DFMT_A8R8G8B8},
-    {D3DFMT_R5G6B5, 16, kRgb, 0xF800, 0x07E0, 0x1F, 0, D3DFMT_R5G6B5},
-    {D3DFMT_A4R4G4B4, 16, kRgb | kAlphaPixels, 0x0F00, 0x00F0, 0x0F, 0xF000, D3DFMT_A4R4G4B4},
-    {D3DFMT_A8L8, 16, kLuminance | kAlphaPixels, 0xFF, 0, 0, 0xFF00, D3DFMT_A8L8},
+constexpr DdsLayout kDdsLayouts[] = {
+    {D3DFMT_A8R8G8B8, 32, kRgb | kAlphaPixels, {0xFF0000, 0xFF00, 0xFF, 0xFF000000}},
+    {D3DFMT_R5G6B5, 16, kRgb, {0xF800, 0x07E0, 0x1F, 0}},
+    {D3DFMT_A4R4G4B4, 16, kRgb | kAlphaPixels, {0x0F00, 0x00F0, 0x0F, 0xF000}},
+    {D3DFMT_A8L8, 16, kLuminance | kAlphaPixels, {0xFF, 0, 0, 0xFF00}},
 };
 
 std::vector<uint8_t> DdsHeader(UINT width, UINT height, UINT levels, uint32_t pixelFlags, uint32_t fourCC,
@@ -424,52 +381,30 @@ std::vector<uint8_t> DdsHeader(UINT width, UINT height, UINT levels, uint32_t pi
     return out;
 }
 
-// The bits of one channel of `mask` holding the 8-bit value.
+// The bits of one channel of `mask` holding the 8-bit value; `widened` gets
+// what a reader makes of them (unchanged without a mask).
 uint32_t PackChannel(uint32_t value, uint32_t mask, uint32_t& widened) {
     if (!mask) return 0;
     unsigned shift = 0, bits = 0;
     while (!(mask >> shift & 1)) ++shift;
     while (uint64_t{mask} >> (shift + bits) & 1) ++bits;
-    const uint32_t reduced = value >> (8 - bits);
-    widened = Widen(reduced, bits);
-    return reduced << shift;
+    widened = Widen(value >> (8 - bits), bits);
+    return value >> (8 - bits) << shift;
 }
-
-UINT BlockBytes(D3DFORMAT format) { return format == D3DFMT_DXT1 ? 8 : 16; }
 
 size_t BlockLevelSize(D3DFORMAT format, UINT width, UINT height, UINT level) {
     const UINT w = std::max(1u, width >> level), h = std::max(1u, height >> level);
-    return size_t{(w + 3) / 4} * ((h + 3) / 4) * BlockBytes(format);
-}
-
-const DdsLayout& LayoutOf(D3DFORMAT format) {
-    for (const DdsLayout& candidate : kDdsLayouts)
-        if (candidate.format == format) return candidate;
-    return kDdsLayouts[0];
-}
-
-// Packs one pixel into the layout; expected gets what a reader widens it to.
-uint32_t PackPixel(const DdsLayout& layout, uint32_t p, uint32_t& expected) {
-    uint32_t r = 0, g = 0, b = 0, a = 255, l = 0;
-    uint32_t value = 0;
-    if (layout.flags & kLuminance) {
-        value |= PackChannel(Channel(p, 16), layout.red, l);
-        r = g = b = l;
-    } else {
-        value |= PackChannel(Channel(p, 16), layout.red, r) | PackChannel(Channel(p, 8), layout.green, g) |
-                 PackChannel(Channel(p, 0), layout.blue, b);
-    }
-    value |= PackChannel(Channel(p, 24), layout.alpha, a);
-    expected = a << 24 | r << 16 | g << 8 | b;
-    return value;
+    return size_t{(w + 3) / 4} * ((h + 3) / 4) * (format == D3DFMT_DXT1 ? 8 : 16);
 }
 
 }  // namespace
 
 ImageFile DdsFile(D3DFORMAT format, UINT width, UINT height, UINT levels) {
-    const DdsLayout& layout = LayoutOf(format);
-    const uint32_t masks[4] = {layout.red, layout.green, layout.blue, layout.alpha};
-    ImageFile file{"dds", DdsHeader(width, height, levels, layout.flags, 0, layout.bits, masks), {}, layout.loaded};
+    const DdsLayout* layout = std::find_if(std::begin(kDdsLayouts), std::end(kDdsLayouts),
+                                           [format](const DdsLayout& l) { return l.format == format; });
+    if (layout == std::end(kDdsLayouts)) layout = kDdsLayouts;
+    ImageFile file{"dds", DdsHeader(width, height, levels, layout->flags, 0, layout->bits, layout->masks), {}, layout->format};
+    const bool luminance = layout->flags & kLuminance;
     for (UINT level = 0; level < levels; ++level) {
         const UINT w = std::max(1u, width >> level), h = std::max(1u, height >> level);
         // Each stored level differs from a filtered one: its own pattern.
@@ -477,10 +412,13 @@ ImageFile DdsFile(D3DFORMAT format, UINT width, UINT height, UINT levels) {
         Picture expected{w, h, {}};
         for (UINT y = 0; y < h; ++y)
             for (UINT x = 0; x < w; ++x) {
-                uint32_t pixel;
-                const uint32_t value = PackPixel(layout, source.At(x + level, y), pixel);
-                for (unsigned i = 0; i < layout.bits / 8; ++i) file.bytes.push_back(static_cast<uint8_t>(value >> (8 * i)));
-                expected.argb.push_back(pixel);
+                const uint32_t p = source.At(x + level, y);
+                uint32_t r = 0, g = 0, b = 0, a = 255;
+                uint32_t value = PackChannel(Channel(p, 16), layout->masks[0], r) | PackChannel(Channel(p, 24), layout->masks[3], a);
+                if (luminance) g = b = r;
+                else value |= PackChannel(Channel(p, 8), layout->masks[1], g) | PackChannel(Channel(p, 0), layout->masks[2], b);
+                for (unsigned i = 0; i < layout->bits / 8; ++i) file.bytes.push_back(static_cast<uint8_t>(value >> (8 * i)));
+                expected.argb.push_back(a << 24 | r << 16 | g << 8 | b);
             }
         if (level == 0) file.expected = expected;
     }

@@ -152,20 +152,6 @@ bool WorthALeakCheck(const std::string& api, unsigned occurrence) {
     return occurrence == 1 || IsCreation(api);
 }
 
-std::string KindOf(const std::string& api) {
-    if (StartsWith(api, "IDirect3DDevice8::") || StartsWith(api, "IDirect3D8::") ||
-        StartsWith(api, "Direct3DCreate"))
-        return "Direct3D";
-    if (IsDirect3D(api)) return "Direct3D resource";
-    constexpr const char* kGdiCalls[] = {
-        "CreateFontA", "CreateCompatibleDC", "DeleteDC", "CreateDIBSection", "SelectObject",
-        "DeleteObject", "SetMapMode", "GetDeviceCaps", "GetTextMetricsA", "SetTextColor",
-        "SetBkColor", "SetTextAlign", "GetTextExtentPoint32A", "ExtTextOutA"};
-    for (const char* gdi : kGdiCalls)
-        if (api == gdi) return "GDI";
-    return "Win32";
-}
-
 std::vector<std::string> ExpectedLines(const std::string& step, const std::string& api,
                                        unsigned occurrence) {
     std::vector<std::string> lines;

@@ -29,9 +29,6 @@ InjectedFailure FailureOf(const std::string& api);
 // creation. Later calls of one operation in a step take the same path.
 bool WorthALeakCheck(const std::string& api, unsigned occurrence);
 
-// "Direct3D", "Direct3D resource", "GDI" or "Win32": how the counts group calls.
-std::string KindOf(const std::string& api);
-
 // Lines that must be logged when the `occurrence`-th call (from 1) of `api`
 // within `step` fails: all of them, each as a substring of some line.
 std::vector<std::string> ExpectedLines(const std::string& step, const std::string& api,

@@ -246,15 +246,10 @@ SweepResult SweepSession(const ScenarioFiles& files, const Recording& recording,
                 findings = static_cast<unsigned>(std::strtoul(child.text.c_str(), nullptr, 10));
                 details = newline == std::string::npos ? "" : child.text.substr(newline + 1);
             }
-            SweepCounts& kind = result.byKind[KindOf(call.api)];
-            SweepCounts& api = result.byApi[call.api];
-            ++kind.swept, ++api.swept;
-            if (findings == 0) {
-                ++kind.clean, ++api.clean;
-            } else {
-                ++kind.faulty, ++api.faulty;
-                result.faulty.push_back({call, findings, details});
-            }
+            SweepCounts& counts = result.byApi[call.api];
+            ++result.swept, ++counts.swept;
+            ++(findings ? counts.faulty : counts.clean);
+            if (findings) result.faulty.push_back({call, findings, details});
         }
         scenario.Run(session[step]);
         std::vector<std::string> made;

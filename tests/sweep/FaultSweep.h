@@ -44,7 +44,7 @@ struct FaultyRun {
 struct SweepResult {
     size_t recorded = 0, notFailable = 0;
     size_t leakChecked = 0;  // runs that also looked for leaked memory
-    std::map<std::string, SweepCounts> byKind;  // KindOf the api
+    size_t swept = 0;
     std::map<std::string, SweepCounts> byApi;
     std::vector<FaultyRun> faulty;
     std::string divergence;  // where this process's run left the recording

@@ -18,8 +18,6 @@
 
 namespace {
 
-using orvsweep::SweepCounts;
-
 constexpr unsigned kShards = 4;
 // Faulty runs whose details are printed in full; the rest are counted.
 constexpr size_t kDetailedRuns = 12;
@@ -41,13 +39,6 @@ protected:
     std::string m_Directory;
 };
 
-void PrintCounts(const char* heading, const std::map<std::string, SweepCounts>& counts) {
-    std::printf("%-44s %7s %7s %7s\n", heading, "swept", "clean", "faulty");
-    for (const auto& [name, count] : counts)
-        std::printf("  %-42s %7zu %7zu %7zu\n", name.c_str(), count.swept, count.clean,
-                    count.faulty);
-}
-
 TEST_P(FaultSweep, EveryFailingCallLeavesNothingAliveAndLogsItsLine) {
     const unsigned shard = GetParam();
     const auto start = std::chrono::steady_clock::now();
@@ -67,15 +58,14 @@ TEST_P(FaultSweep, EveryFailingCallLeavesNothingAliveAndLogsItsLine) {
 
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    size_t swept = 0;
-    for (const auto& [kind, count] : result.byKind) swept += count.swept;
     std::printf("Shard %u of %u: %zu platform calls recorded, %zu failed here in turn (%zu of "
                 "those runs also checked for leaked memory), %zu that cannot fail left alone, "
                 "in %.1f s\n",
-                shard + 1, kShards, result.recorded, swept, result.leakChecked, result.notFailable,
+                shard + 1, kShards, result.recorded, result.swept, result.leakChecked, result.notFailable,
                 seconds);
-    PrintCounts("by kind", result.byKind);
-    PrintCounts("by call", result.byApi);
+    std::printf("%-44s %7s %7s %7s\n", "by call", "swept", "clean", "faulty");
+    for (const auto& [name, count] : result.byApi)
+        std::printf("  %-42s %7zu %7zu %7zu\n", name.c_str(), count.swept, count.clean, count.faulty);
 
     for (size_t i = 0; i < result.faulty.size(); ++i) {
         const orvsweep::FaultyRun& run = result.faulty[i];

@@ -40,12 +40,10 @@ constexpr unsigned kColourOp = 0, kDisable = 0;
 const RECT kQuadRects[] = {{8, 40, 56, 88}, {64, 40, 112, 88}, {120, 40, 168, 88},
                            {176, 40, 224, 88}};
 
-void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
-    orvtest::WriteBytes(path, bytes);
-}
+using orvtest::WriteBytes;
 
-void WriteFile(const std::string& path, const std::string& text) {
-    WriteFile(path, std::vector<uint8_t>(text.begin(), text.end()));
+void WriteBytes(const std::string& path, const std::string& text) {
+    WriteBytes(path, std::vector<uint8_t>(text.begin(), text.end()));
 }
 
 // A ZAR file of `frames` frames of DXT1 blocks, each shown 80 ms.
@@ -95,36 +93,276 @@ ScenarioFiles WriteScenarioFiles(const std::string& directory) {
     };
     for (const auto& image : images) {
         files.images.push_back(at(image.name));
-        WriteFile(files.images.back(), image.bytes);
+        WriteBytes(files.images.back(), image.bytes);
     }
     for (const char* frame : {"seq0.png", "seq1.png", "seq2.png"})
-        WriteFile(at(frame), PngFile(PNG_COLOR_TYPE_RGB, 8, kSide, kSide, false, false).bytes);
+        WriteBytes(at(frame), PngFile(PNG_COLOR_TYPE_RGB, 8, kSide, kSide, false, false).bytes);
     files.sequence = at("seq0.png");
     files.zar = at("plain.zar");
-    WriteFile(files.zar, orvtest::NoiseZar(kSide, kSide, 0x0009, 4, {60, 60, 60}, 3).Bytes());
+    WriteBytes(files.zar, orvtest::NoiseZar(kSide, kSide, 0x0009, 4, {60, 60, 60}, 3).Bytes());
     files.zarBlocks = at("blocks.zar");
-    WriteFile(files.zarBlocks, BlockZar(2).Bytes());
+    WriteBytes(files.zarBlocks, BlockZar(2).Bytes());
     // Material A loads a file of its own and shares the sequence; material B
     // shares the ZAR file and the JPEG file, lit in a pass of its own.
     const std::string layerFile = at("layer.bmp");
-    WriteFile(layerFile, BmpFile(Bmp::Palette4, kSide, kSide, true).bytes);
+    WriteBytes(layerFile, BmpFile(Bmp::Palette4, kSide, kSide, true).bytes);
     files.materialA = at("a.xml");
-    WriteFile(
+    WriteBytes(
         files.materialA, "<Shader Diffuse=\"1 1 1\">\n  <Layer Map=\"" + layerFile +
                              "\"/>\n  <Layer MapSequence=\"" + files.sequence +
                              "\" ColorOp=\"add\" ColorArg2=\"current\"/>\n</Shader>\n");
     files.materialB = at("b.xml");
-    WriteFile(
+    WriteBytes(
         files.materialB, "<Shader ZWrite=\"Disable\" Cull=\"Disable\">\n  <Layer Map=\"" +
                              files.zar + "\" AlphaOp=\"selectarg1\"/>\n  <Layer Map=\"" +
                              files.images.back() +
                              "\" Lighting=\"Enable\" SrcBlend=\"dest_color\" DestBlend=\"zero\"/>\n"
                              "</Shader>\n");
     files.codeLayer = at("code.tga");
-    WriteFile(files.codeLayer, TgaFile(Tga::Grey8, kSide, kSide, false, true).bytes);
+    WriteBytes(files.codeLayer, TgaFile(Tga::Grey8, kSide, kSide, false, true).bytes);
     files.screenshot = at("screenshot.bmp");
     return files;
 }
+
+struct HostScenario::Steps {
+    // ---- Start ---------------------------------------------------------------
+    static void StartHost(HostScenario& s) {
+        s.m_pKernel = new Kernel(nullptr, false);
+        s.m_pKernel->SetCapture(true);
+    }
+    static void LoadPlugin(HostScenario& s) {
+        if (s.m_pKernel) s.m_pDriver = orvtest::LoadPlugin().createPlugin(s.m_pKernel);
+    }
+    static void ListAdapters(HostScenario& s) {
+        for (unsigned adapter = 0, adapters = s.m_pDriver->GetAdapterCount(); adapter < adapters; ++adapter) {
+            AdapterInfo info;
+            s.m_pDriver->GetAdapterInfo(adapter, &info);
+            for (unsigned index = 0, modes = s.m_pDriver->GetDisplayModeCount(adapter); index < modes; ++index) {
+                DisplayMode mode;
+                s.m_pDriver->GetDisplayModeInfo(adapter, index, &mode);
+            }
+        }
+    }
+    static void SetWindowedDisplay(HostScenario& s) {
+        s.m_pDriver->SetTextureBitDepth(32);
+        s.m_bDisplay = s.m_pDriver->SetDisplayMode(kWindowWidth, kWindowHeight, 32, 0, 0, true);
+    }
+
+    // ---- Textures and materials ----------------------------------------------
+    static Texture* Keep(HostScenario& s, Texture* texture) {
+        if (texture) s.m_Textures.push_back(texture);
+        return texture;
+    }
+    static void LoadImageTextures(HostScenario& s) {
+        bool mipmaps = false;
+        for (const std::string& image : s.m_Files.images) {
+            Keep(s, s.m_pDriver->CreateTextureFromFile(image.c_str(), mipmaps, false));
+            mipmaps = !mipmaps;
+        }
+    }
+    static void LoadSequence(HostScenario& s) {
+        s.m_pSequence = Keep(s, s.m_pDriver->CreateTextureFromFileSequence(s.m_Files.sequence.c_str(), 12,
+                                                                             false, false));
+    }
+    static void LoadZar(HostScenario& s) {
+        s.m_pZar = Keep(s, s.m_pDriver->CreateTextureFromFile(s.m_Files.zar.c_str(), true, false));
+    }
+    static void LoadZarBlocks(HostScenario& s) {
+        s.m_pZarBlocks = Keep(s, s.m_pDriver->CreateTextureFromFile(s.m_Files.zarBlocks.c_str(), false, false));
+    }
+    // Two frames the host paints itself and uploads in parts.
+    static void CreateFilledTexture(HostScenario& s) {
+        constexpr unsigned kFilledSide = 32;
+        Texture* filled = s.m_pFilled = Keep(s, s.m_pDriver->CreateTexture(kFilledSide, kFilledSide, false, 2));
+        if (!filled) return;
+        for (unsigned frame = 0; frame < 2; ++frame)
+            for (unsigned y = 0; y < kFilledSide; ++y)
+                for (unsigned x = 0; x < kFilledSide; ++x)
+                    filled->SetPixel(x, y, 0xFF000000u | (x * 8) << 16 | (y * 8) << 8 | frame * 255, frame);
+        filled->UpdateRect(0, 0, 0, kFilledSide / 2, kFilledSide / 2, true);
+        filled->UpdateRect(1, 8, 8, kFilledSide, kFilledSide);
+        filled->UpdateAllFrames(true);
+    }
+    static void LoadMaterialA(HostScenario& s) { s.m_pMaterialA = s.m_pDriver->LoadMaterial(s.m_Files.materialA.c_str()); }
+    static void LoadMaterialB(HostScenario& s) { s.m_pMaterialB = s.m_pDriver->LoadMaterial(s.m_Files.materialB.c_str()); }
+    // The filled texture modulated by the diffuse colour, then a file of its
+    // own added on in the same pass.
+    static void BuildCodeMaterial(HostScenario& s) {
+        Material* material = s.m_pCodeMaterial = s.m_pDriver->CreateMaterial();
+        if (!material) return;
+        material->SetDiffuse(0.8f, 0.9f, 1.0f);
+        material->SetCulling(false);
+        material->SetZWrite(false);
+        if (s.m_pFilled) material->AddLayer(s.m_pFilled);
+        if (MaterialLayer* layer = material->AddLayer(s.m_Files.codeLayer.c_str())) {
+            layer->SetColorOp(6);  // add
+            layer->SetColorArg2(0);  // current
+            layer->SetAddressing(1);  // mirror
+        }
+    }
+    static void ForgetTexturesAndMaterials(HostScenario& s) {
+        s.m_Textures.clear();
+        s.m_pSequence = s.m_pZar = s.m_pZarBlocks = s.m_pFilled = nullptr;
+        s.m_pMaterialA = s.m_pMaterialB = s.m_pCodeMaterial = nullptr;
+    }
+
+    // ---- Quads, buffers and the font -----------------------------------------
+    static void MakeQuads(HostScenario& s) {
+        for (const RECT& rect : kQuadRects)
+            if (ScreenQuad* quad = s.m_pDriver->CreateScreenQuad(rect, 0xFFFFFFFF)) s.m_Quads.push_back(quad);
+        if (!s.m_Quads.empty()) s.m_Quads[0]->SetTexCoords(0, 0, 2, 0, 2, 2, 0, 2);
+    }
+    // What belongs to one device: the buffers and the host's font.
+    static void MakeDeviceObjects(HostScenario& s) {
+        s.m_pFont = s.m_pDriver->CreateTextFont("Arial", 10, false, true);
+        if ((s.m_pVertices = s.m_pDriver->CreateVertexBuffer(6, false, false))) {
+            Square(s.m_pVertices->GetVertices(), 0.0f, 6.0f, 0xFFFFFFFF);
+            s.m_pVertices->Upload();
+        }
+        s.m_pDynamic = s.m_pDriver->CreateVertexBuffer(6, true, false);
+        if ((s.m_pIndices = s.m_pDriver->CreateIndexBuffer(6, false))) {
+            const unsigned short indices[6] = {0, 1, 2, 3, 4, 5};
+            std::copy(indices, indices + 6, s.m_pIndices->GetIndices());
+            s.m_pIndices->Upload();
+        }
+    }
+    static void ReleaseDeviceObjects(HostScenario& s) {
+        s.m_pDriver->SetVertexBuffer(nullptr);
+        s.m_pDriver->SetIndexBuffer(nullptr);
+        if (s.m_pFont) s.m_pDriver->DestroyTextFont(s.m_pFont);
+        for (VertexBuffer* buffer : {s.m_pVertices, s.m_pDynamic})
+            if (buffer) s.m_pDriver->DestroyVertexBuffer(buffer);
+        if (s.m_pIndices) s.m_pDriver->DestroyIndexBuffer(s.m_pIndices);
+        s.m_pFont = nullptr;
+        s.m_pVertices = s.m_pDynamic = nullptr;
+        s.m_pIndices = nullptr;
+    }
+
+    // ---- A frame -------------------------------------------------------------
+    static void BeginFrame(HostScenario& s) {
+        ++s.m_Frame;
+        orvplatform::AdvanceTickCount(kFrameMilliseconds);
+        s.m_pDriver->BeginScene();
+    }
+    static void ClearFrame(HostScenario& s) {
+        s.m_pDriver->SetClearColor(s.m_pDriver->ToD3DColor(Color(0.1f, 0.2f, 0.3f, 1.0f)));
+        s.m_pDriver->Clear(true, true, false);
+    }
+    // Transforms and a light, then material A over the static buffer.
+    static void DrawMaterialA(HostScenario& s) {
+        RenderDevice* driver = s.m_pDriver;
+        const float angle = 0.05f * static_cast<float>(s.m_Frame);
+        const Matrix3D world(std::cos(angle), std::sin(angle), 0, 0, -std::sin(angle), std::cos(angle), 0, 0,
+                             0, 0, 1, 0, 0, 0, 0, 1);
+        const Matrix3D identity;
+        const Matrix3D projection = driver->BuildPerspectiveMatrix(0.8f, 4.0f / 3.0f);
+        driver->SetWorldMatrix(&world);
+        driver->SetViewMatrix(&identity);
+        driver->SetProjectionMatrix(&projection);
+        LightDesc light = {};
+        light.type = 2;  // directional
+        light.diffuse = light.specular = 0xFFFFFFFF;
+        light.range = 100.0f;
+        light.direction = Vector3D(0, 0, 1);
+        driver->SetLight(0, &light);
+        driver->EnableLight(0, true);
+        driver->SetAmbient(0xFF404040);
+        driver->SetLighting(true);
+        driver->SetMaterial(s.m_pMaterialA);
+        if (!s.m_pVertices) return;
+        driver->SetVertexBuffer(s.m_pVertices);
+        driver->RenderVertexBuffer(PRIMITIVE_TRIANGLELIST, 2);
+    }
+    static void DrawMaterialBIndexed(HostScenario& s) {
+        s.m_pDriver->SetMaterial(s.m_pMaterialB);
+        if (!s.m_pVertices || !s.m_pIndices) return;
+        s.m_pDriver->SetVertexBuffer(s.m_pVertices);
+        s.m_pDriver->SetIndexBuffer(s.m_pIndices);
+        s.m_pDriver->RenderVertexBufferEx(PRIMITIVE_TRIANGLELIST, 0, 2, 0);
+        s.m_pDriver->SetIndexBuffer(nullptr);
+    }
+    static void DrawCodeMaterialVertices(HostScenario& s) {
+        Vertex square[6];
+        Square(square, -0.03f * static_cast<float>(s.m_Frame), 8.0f, 0xC0FFFFFF);
+        s.m_pDriver->SetMaterial(s.m_pCodeMaterial);
+        s.m_pDriver->RenderVertices(PRIMITIVE_TRIANGLELIST, 2, square);
+    }
+    // A buffer written every frame, drawn without a material.
+    static void DrawDynamicBuffer(HostScenario& s) {
+        s.m_pDriver->SetMaterial(nullptr);
+        s.m_pDriver->SetLighting(false);
+        if (!s.m_pDynamic) return;
+        Square(s.m_pDynamic->GetVertices(), 0.1f * static_cast<float>(s.m_Frame), 10.0f, 0x80FF8040);
+        if (!s.m_pDynamic->Upload()) return;
+        s.m_pDriver->SetVertexBuffer(s.m_pDynamic);
+        s.m_pDriver->RenderVertexBuffer(PRIMITIVE_TRIANGLESTRIP, 2);
+        s.m_pDriver->SetVertexBuffer(nullptr);
+    }
+    // Every texture on a quad, the animated ones at the frame the clock chooses.
+    static void DrawQuads(HostScenario& s) {
+        s.m_pDriver->SetMaterial(nullptr);
+        s.m_pDriver->SetTextureStageState(1, kColourOp, kDisable);
+        s.m_pDriver->SetZEnable(false);
+        for (size_t i = 0; i < s.m_Textures.size() && !s.m_Quads.empty(); ++i) {
+            s.m_pDriver->SetTexture(0, s.m_Textures[i]);
+            s.m_Textures[i]->GetCurrentFrame();
+            s.m_pDriver->RenderScreenQuad(s.m_Quads[i % s.m_Quads.size()]);
+        }
+        s.m_pDriver->SetTexture(0, nullptr);
+        s.m_pDriver->SetZEnable(true);
+    }
+    // Frame numbers are printed at a fixed width: every frame draws as many
+    // characters (the stand-in keeps the draws' vertices).
+    static void PrintWithFont(HostScenario& s) {
+        if (!s.m_pFont) return;
+        const int width = s.m_pFont->GetTextWidth("frame %05u", s.m_Frame);
+        s.m_pFont->Print(kWindowWidth - width - 8, kWindowHeight - 20, 0xFFFFFF00, "frame %05u", s.m_Frame);
+    }
+    static void QueueText(HostScenario& s) {
+        s.m_pDriver->PrintText(8, 8, "Frame %05u, %u triangles", s.m_Frame, s.m_pDriver->GetTriangleCount());
+        s.m_pDriver->PrintText(8, 24, "Textures %zu, 100%% careful", s.m_Textures.size());
+    }
+    static void EndFrame(HostScenario& s) { s.m_pDriver->EndScene(); }
+
+    // ---- Screenshot, dumps, reset, a second mode -----------------------------
+    static void SaveScreenshot(HostScenario& s) { s.m_pDriver->SaveScreenShot(s.m_Files.screenshot.c_str()); }
+    static void DumpStates(HostScenario& s) {
+        s.m_pDriver->DumpRenderStates();
+        s.m_pDriver->DumpTextureStageStates(0);
+    }
+    static void ResetDevice(HostScenario& s) {
+        const bool reset = s.m_pDriver->ResetDevice();
+        // Without a display the driver refuses and destroys nothing; with one, a
+        // failed reset destroyed every texture and material.
+        if (!reset && s.m_bDisplay) ForgetTexturesAndMaterials(s);
+        s.m_bDisplay = reset;
+    }
+    static void SetFullScreenMode(HostScenario& s) {
+        s.m_bDisplay = s.m_pDriver->SetDisplayMode(kFullWidth, kFullHeight, kFullBits, kFullRate, 0, false);
+    }
+
+    // ---- The end -------------------------------------------------------------
+    static void ReleaseEverything(HostScenario& s) {
+        ReleaseDeviceObjects(s);
+        for (Material* material : {s.m_pMaterialA, s.m_pMaterialB, s.m_pCodeMaterial})
+            if (material) s.m_pDriver->ReleaseMaterial(material);
+        for (Texture* texture : s.m_Textures) s.m_pDriver->ReleaseTexture(texture);
+        ForgetTexturesAndMaterials(s);
+        for (ScreenQuad* quad : s.m_Quads) s.m_pDriver->DestroyScreenQuad(quad);
+        s.m_Quads.clear();
+    }
+    static void DestroyDriver(HostScenario& s) {
+        delete s.m_pDriver;
+        s.m_pDriver = nullptr;
+        s.m_bDisplay = false;
+    }
+    static void EndHost(HostScenario& s) {
+        if (!s.m_pKernel) return;
+        s.m_Lines = s.m_pKernel->GetCapturedLines();
+        delete s.m_pKernel;
+        s.m_pKernel = nullptr;
+    }
+};
 
 HostScenario::HostScenario(const ScenarioFiles& files) : m_Files(files) {
     orvtest::LoadPlugin();
@@ -132,38 +370,23 @@ HostScenario::HostScenario(const ScenarioFiles& files) : m_Files(files) {
 }
 
 HostScenario::~HostScenario() {
-    ReleaseEverything();
-    DestroyDriver();
-    EndHost();
+    for (const Step& step : Closing()) Run(step);
 }
 
 const std::vector<HostScenario::Step>& HostScenario::Session() {
     static const std::vector<Step> session = [] {
+        const Step release = {"release device objects", &Steps::ReleaseDeviceObjects};
+        const Step reset = {"ResetDevice", &Steps::ResetDevice};
+        const Step make = {"make device objects", &Steps::MakeDeviceObjects};
         std::vector<Step> steps = Opening();
         const std::vector<Step> frame = OneFrame();
-        const auto frames = [&steps, &frame](int count) {
-            for (int i = 0; i < count; ++i) steps.insert(steps.end(), frame.begin(), frame.end());
-        };
-        frames(1);
-        const std::vector<Step> middle = {
-            {"SaveScreenShot", &HostScenario::SaveScreenshot},
-            {"state dumps", &HostScenario::DumpStates},
-            {"release device objects", &HostScenario::ReleaseDeviceObjects},
-            {"ResetDevice", &HostScenario::ResetDevice},
-            {"make device objects", &HostScenario::MakeDeviceObjects},
-        };
-        steps.insert(steps.end(), middle.begin(), middle.end());
-        frames(1);
-        const std::vector<Step> secondMode = {
-            {"release device objects", &HostScenario::ReleaseDeviceObjects},
-            {"full-screen SetDisplayMode", &HostScenario::SetFullScreenMode},
-            {"ResetDevice", &HostScenario::ResetDevice},
-            {"make device objects", &HostScenario::MakeDeviceObjects},
-        };
-        steps.insert(steps.end(), secondMode.begin(), secondMode.end());
-        frames(1);
-        const std::vector<Step> closing = Closing();
-        steps.insert(steps.end(), closing.begin(), closing.end());
+        const auto add = [&steps](const std::vector<Step>& more) { steps.insert(steps.end(), more.begin(), more.end()); };
+        add(frame);
+        add({{"SaveScreenShot", &Steps::SaveScreenshot}, {"state dumps", &Steps::DumpStates}, release, reset, make});
+        add(frame);
+        add({release, {"full-screen SetDisplayMode", &Steps::SetFullScreenMode}, reset, make});
+        add(frame);
+        add(Closing());
         return steps;
     }();
     return session;
@@ -171,354 +394,48 @@ const std::vector<HostScenario::Step>& HostScenario::Session() {
 
 std::vector<HostScenario::Step> HostScenario::Opening() {
     return {
-        {"host starts", &HostScenario::StartHost},
-        {"CreatePlugin", &HostScenario::LoadPlugin},
-        {"adapters and modes", &HostScenario::ListAdapters},
-        {"windowed SetDisplayMode", &HostScenario::SetWindowedDisplay},
-        {"image file textures", &HostScenario::LoadImageTextures},
-        {"sequence texture", &HostScenario::LoadSequence},
-        {"ZAR texture", &HostScenario::LoadZar},
-        {"DXT ZAR texture", &HostScenario::LoadZarBlocks},
-        {"filled texture", &HostScenario::CreateFilledTexture},
-        {"material file A", &HostScenario::LoadMaterialA},
-        {"material file B", &HostScenario::LoadMaterialB},
-        {"material from code", &HostScenario::BuildCodeMaterial},
-        {"screen quads", &HostScenario::MakeQuads},
-        {"make device objects", &HostScenario::MakeDeviceObjects},
+        {"host starts", &Steps::StartHost, false},
+        {"CreatePlugin", &Steps::LoadPlugin, false},
+        {"adapters and modes", &Steps::ListAdapters},
+        {"windowed SetDisplayMode", &Steps::SetWindowedDisplay},
+        {"image file textures", &Steps::LoadImageTextures},
+        {"sequence texture", &Steps::LoadSequence},
+        {"ZAR texture", &Steps::LoadZar},
+        {"DXT ZAR texture", &Steps::LoadZarBlocks},
+        {"filled texture", &Steps::CreateFilledTexture},
+        {"material file A", &Steps::LoadMaterialA},
+        {"material file B", &Steps::LoadMaterialB},
+        {"material from code", &Steps::BuildCodeMaterial},
+        {"screen quads", &Steps::MakeQuads},
+        {"make device objects", &Steps::MakeDeviceObjects},
     };
 }
 
 std::vector<HostScenario::Step> HostScenario::OneFrame() {
     return {
-        {"BeginScene", &HostScenario::BeginFrame},
-        {"Clear", &HostScenario::ClearFrame},
-        {"draw material A", &HostScenario::DrawMaterialA},
-        {"draw material B indexed", &HostScenario::DrawMaterialBIndexed},
-        {"draw vertices", &HostScenario::DrawCodeMaterialVertices},
-        {"draw dynamic buffer", &HostScenario::DrawDynamicBuffer},
-        {"draw quads", &HostScenario::DrawQuads},
-        {"font Print", &HostScenario::PrintWithFont},
-        {"PrintText", &HostScenario::QueueText},
-        {"EndScene", &HostScenario::EndFrame},
+        {"BeginScene", &Steps::BeginFrame},
+        {"Clear", &Steps::ClearFrame},
+        {"draw material A", &Steps::DrawMaterialA},
+        {"draw material B indexed", &Steps::DrawMaterialBIndexed},
+        {"draw vertices", &Steps::DrawCodeMaterialVertices},
+        {"draw dynamic buffer", &Steps::DrawDynamicBuffer},
+        {"draw quads", &Steps::DrawQuads},
+        {"font Print", &Steps::PrintWithFont},
+        {"PrintText", &Steps::QueueText},
+        {"EndScene", &Steps::EndFrame},
     };
 }
 
 std::vector<HostScenario::Step> HostScenario::Closing() {
     return {
-        {"release everything", &HostScenario::ReleaseEverything},
-        {"destroy driver", &HostScenario::DestroyDriver},
-        {"host ends", &HostScenario::EndHost},
+        {"release everything", &Steps::ReleaseEverything},
+        {"destroy driver", &Steps::DestroyDriver, false},
+        {"host ends", &Steps::EndHost, false},
     };
 }
 
 const std::vector<std::string>& HostScenario::Lines() const {
     return m_pKernel ? m_pKernel->GetCapturedLines() : m_Lines;
-}
-
-// ---- Start ---------------------------------------------------------------------
-
-void HostScenario::StartHost() {
-    m_pKernel = new Kernel(nullptr, false);
-    m_pKernel->SetCapture(true);
-}
-
-void HostScenario::LoadPlugin() {
-    if (m_pKernel) m_pDriver = orvtest::LoadPlugin().createPlugin(m_pKernel);
-}
-
-void HostScenario::ListAdapters() {
-    if (!m_pDriver) return;
-    const unsigned adapters = m_pDriver->GetAdapterCount();
-    for (unsigned adapter = 0; adapter < adapters; ++adapter) {
-        AdapterInfo info;
-        m_pDriver->GetAdapterInfo(adapter, &info);
-        const unsigned modes = m_pDriver->GetDisplayModeCount(adapter);
-        for (unsigned index = 0; index < modes; ++index) {
-            DisplayMode mode;
-            m_pDriver->GetDisplayModeInfo(adapter, index, &mode);
-        }
-    }
-}
-
-void HostScenario::SetWindowedDisplay() {
-    if (!m_pDriver) return;
-    m_pDriver->SetTextureBitDepth(32);
-    m_bDisplay = m_pDriver->SetDisplayMode(kWindowWidth, kWindowHeight, 32, 0, 0, true);
-}
-
-// ---- Textures and materials ----------------------------------------------------
-
-void HostScenario::LoadImageTextures() {
-    if (!m_pDriver) return;
-    bool mipmaps = false;
-    for (const std::string& image : m_Files.images) {
-        if (Texture* texture = m_pDriver->CreateTextureFromFile(image.c_str(), mipmaps, false))
-            m_Textures.push_back(texture);
-        mipmaps = !mipmaps;
-    }
-}
-
-void HostScenario::LoadSequence() {
-    if (!m_pDriver) return;
-    m_pSequence = m_pDriver->CreateTextureFromFileSequence(m_Files.sequence.c_str(), 12, false, false);
-    if (m_pSequence) m_Textures.push_back(m_pSequence);
-}
-
-void HostScenario::LoadZar() {
-    if (!m_pDriver) return;
-    m_pZar = m_pDriver->CreateTextureFromFile(m_Files.zar.c_str(), true, false);
-    if (m_pZar) m_Textures.push_back(m_pZar);
-}
-
-void HostScenario::LoadZarBlocks() {
-    if (!m_pDriver) return;
-    m_pZarBlocks = m_pDriver->CreateTextureFromFile(m_Files.zarBlocks.c_str(), false, false);
-    if (m_pZarBlocks) m_Textures.push_back(m_pZarBlocks);
-}
-
-// Two frames the host paints itself and uploads in parts.
-void HostScenario::CreateFilledTexture() {
-    if (!m_pDriver) return;
-    constexpr unsigned kFilledSide = 32;
-    m_pFilled = m_pDriver->CreateTexture(kFilledSide, kFilledSide, false, 2);
-    if (!m_pFilled) return;
-    m_Textures.push_back(m_pFilled);
-    for (unsigned frame = 0; frame < 2; ++frame)
-        for (unsigned y = 0; y < kFilledSide; ++y)
-            for (unsigned x = 0; x < kFilledSide; ++x)
-                m_pFilled->SetPixel(x, y, 0xFF000000u | (x * 8) << 16 | (y * 8) << 8 | frame * 255,
-                                    frame);
-    m_pFilled->UpdateRect(0, 0, 0, kFilledSide / 2, kFilledSide / 2, true);
-    m_pFilled->UpdateRect(1, 8, 8, kFilledSide, kFilledSide);
-    m_pFilled->UpdateAllFrames(true);
-}
-
-void HostScenario::LoadMaterialA() {
-    if (m_pDriver) m_pMaterialA = m_pDriver->LoadMaterial(m_Files.materialA.c_str());
-}
-
-void HostScenario::LoadMaterialB() {
-    if (m_pDriver) m_pMaterialB = m_pDriver->LoadMaterial(m_Files.materialB.c_str());
-}
-
-// The filled texture modulated by the diffuse colour, then a file of its own
-// added on in the same pass.
-void HostScenario::BuildCodeMaterial() {
-    if (!m_pDriver) return;
-    m_pCodeMaterial = m_pDriver->CreateMaterial();
-    if (!m_pCodeMaterial) return;
-    m_pCodeMaterial->SetDiffuse(0.8f, 0.9f, 1.0f);
-    m_pCodeMaterial->SetCulling(false);
-    m_pCodeMaterial->SetZWrite(false);
-    if (m_pFilled) m_pCodeMaterial->AddLayer(m_pFilled);
-    if (MaterialLayer* layer = m_pCodeMaterial->AddLayer(m_Files.codeLayer.c_str())) {
-        layer->SetColorOp(6);  // add
-        layer->SetColorArg2(0);  // current
-        layer->SetAddressing(1);  // mirror
-    }
-}
-
-void HostScenario::ForgetTexturesAndMaterials() {
-    m_Textures.clear();
-    m_pSequence = m_pZar = m_pZarBlocks = m_pFilled = nullptr;
-    m_pMaterialA = m_pMaterialB = m_pCodeMaterial = nullptr;
-}
-
-// ---- Quads, buffers and the font -------------------------------------------------
-
-void HostScenario::MakeQuads() {
-    if (!m_pDriver) return;
-    for (const RECT& rect : kQuadRects)
-        if (ScreenQuad* quad = m_pDriver->CreateScreenQuad(rect, 0xFFFFFFFF)) m_Quads.push_back(quad);
-    if (!m_Quads.empty()) m_Quads[0]->SetTexCoords(0, 0, 2, 0, 2, 2, 0, 2);
-}
-
-// What belongs to one device: the buffers and the host's font.
-void HostScenario::MakeDeviceObjects() {
-    if (!m_pDriver) return;
-    m_pFont = m_pDriver->CreateTextFont("Arial", 10, false, true);
-    m_pVertices = m_pDriver->CreateVertexBuffer(6, false, false);
-    if (m_pVertices) {
-        Square(m_pVertices->GetVertices(), 0.0f, 6.0f, 0xFFFFFFFF);
-        m_pVertices->Upload();
-    }
-    m_pDynamic = m_pDriver->CreateVertexBuffer(6, true, false);
-    m_pIndices = m_pDriver->CreateIndexBuffer(6, false);
-    if (m_pIndices) {
-        const unsigned short indices[6] = {0, 1, 2, 3, 4, 5};
-        std::copy(indices, indices + 6, m_pIndices->GetIndices());
-        m_pIndices->Upload();
-    }
-}
-
-void HostScenario::ReleaseDeviceObjects() {
-    if (!m_pDriver) return;
-    m_pDriver->SetVertexBuffer(nullptr);
-    m_pDriver->SetIndexBuffer(nullptr);
-    if (m_pFont) m_pDriver->DestroyTextFont(m_pFont);
-    if (m_pVertices) m_pDriver->DestroyVertexBuffer(m_pVertices);
-    if (m_pDynamic) m_pDriver->DestroyVertexBuffer(m_pDynamic);
-    if (m_pIndices) m_pDriver->DestroyIndexBuffer(m_pIndices);
-    m_pFont = nullptr;
-    m_pVertices = m_pDynamic = nullptr;
-    m_pIndices = nullptr;
-}
-
-// ---- A frame -------------------------------------------------------------------
-
-void HostScenario::BeginFrame() {
-    if (!m_pDriver) return;
-    ++m_Frame;
-    orvplatform::AdvanceTickCount(kFrameMilliseconds);
-    m_pDriver->BeginScene();
-}
-
-void HostScenario::ClearFrame() {
-    if (!m_pDriver) return;
-    m_pDriver->SetClearColor(m_pDriver->ToD3DColor(Color(0.1f, 0.2f, 0.3f, 1.0f)));
-    m_pDriver->Clear(true, true, false);
-}
-
-// Transforms and a light, then material A over the static buffer.
-void HostScenario::DrawMaterialA() {
-    if (!m_pDriver) return;
-    const float angle = 0.05f * static_cast<float>(m_Frame);
-    const Matrix3D world(std::cos(angle), std::sin(angle), 0, 0, -std::sin(angle), std::cos(angle),
-                         0, 0, 0, 0, 1, 0, 0, 0, 0, 1);
-    const Matrix3D identity;
-    const Matrix3D projection = m_pDriver->BuildPerspectiveMatrix(0.8f, 4.0f / 3.0f);
-    m_pDriver->SetWorldMatrix(&world);
-    m_pDriver->SetViewMatrix(&identity);
-    m_pDriver->SetProjectionMatrix(&projection);
-    LightDesc light = {};
-    light.type = 2;  // directional
-    light.diffuse = light.specular = 0xFFFFFFFF;
-    light.range = 100.0f;
-    light.direction = Vector3D(0, 0, 1);
-    m_pDriver->SetLight(0, &light);
-    m_pDriver->EnableLight(0, true);
-    m_pDriver->SetAmbient(0xFF404040);
-    m_pDriver->SetLighting(true);
-    m_pDriver->SetMaterial(m_pMaterialA);
-    if (!m_pVertices) return;
-    m_pDriver->SetVertexBuffer(m_pVertices);
-    m_pDriver->RenderVertexBuffer(PRIMITIVE_TRIANGLELIST, 2);
-}
-
-void HostScenario::DrawMaterialBIndexed() {
-    if (!m_pDriver) return;
-    m_pDriver->SetMaterial(m_pMaterialB);
-    if (!m_pVertices || !m_pIndices) return;
-    m_pDriver->SetVertexBuffer(m_pVertices);
-    m_pDriver->SetIndexBuffer(m_pIndices);
-    m_pDriver->RenderVertexBufferEx(PRIMITIVE_TRIANGLELIST, 0, 2, 0);
-    m_pDriver->SetIndexBuffer(nullptr);
-}
-
-void HostScenario::DrawCodeMaterialVertices() {
-    if (!m_pDriver) return;
-    Vertex square[6];
-    Square(square, -0.03f * static_cast<float>(m_Frame), 8.0f, 0xC0FFFFFF);
-    m_pDriver->SetMaterial(m_pCodeMaterial);
-    m_pDriver->RenderVertices(PRIMITIVE_TRIANGLELIST, 2, square);
-}
-
-// A buffer written every frame, drawn without a material.
-void HostScenario::DrawDynamicBuffer() {
-    if (!m_pDriver) return;
-    m_pDriver->SetMaterial(nullptr);
-    m_pDriver->SetLighting(false);
-    if (!m_pDynamic) return;
-    Square(m_pDynamic->GetVertices(), 0.1f * static_cast<float>(m_Frame), 10.0f, 0x80FF8040);
-    if (!m_pDynamic->Upload()) return;
-    m_pDriver->SetVertexBuffer(m_pDynamic);
-    m_pDriver->RenderVertexBuffer(PRIMITIVE_TRIANGLESTRIP, 2);
-    m_pDriver->SetVertexBuffer(nullptr);
-}
-
-// Every texture on a quad, the animated ones at the frame the clock chooses.
-void HostScenario::DrawQuads() {
-    if (!m_pDriver) return;
-    m_pDriver->SetMaterial(nullptr);
-    m_pDriver->SetTextureStageState(1, kColourOp, kDisable);
-    m_pDriver->SetZEnable(false);
-    for (size_t i = 0; i < m_Textures.size() && !m_Quads.empty(); ++i) {
-        m_pDriver->SetTexture(0, m_Textures[i]);
-        m_Textures[i]->GetCurrentFrame();
-        m_pDriver->RenderScreenQuad(m_Quads[i % m_Quads.size()]);
-    }
-    m_pDriver->SetTexture(0, nullptr);
-    m_pDriver->SetZEnable(true);
-}
-
-// Frame numbers are printed at a fixed width: every frame draws as many
-// characters (the stand-in keeps the draws' vertices).
-void HostScenario::PrintWithFont() {
-    if (!m_pFont) return;
-    const int width = m_pFont->GetTextWidth("frame %05u", m_Frame);
-    m_pFont->Print(kWindowWidth - width - 8, kWindowHeight - 20, 0xFFFFFF00, "frame %05u", m_Frame);
-}
-
-void HostScenario::QueueText() {
-    if (!m_pDriver) return;
-    m_pDriver->PrintText(8, 8, "Frame %05u, %u triangles", m_Frame, m_pDriver->GetTriangleCount());
-    m_pDriver->PrintText(8, 24, "Textures %zu, 100%% careful", m_Textures.size());
-}
-
-void HostScenario::EndFrame() {
-    if (m_pDriver) m_pDriver->EndScene();
-}
-
-// ---- Screenshot, dumps, reset, a second mode -------------------------------------
-
-void HostScenario::SaveScreenshot() {
-    if (m_pDriver) m_pDriver->SaveScreenShot(m_Files.screenshot.c_str());
-}
-
-void HostScenario::DumpStates() {
-    if (!m_pDriver) return;
-    m_pDriver->DumpRenderStates();
-    m_pDriver->DumpTextureStageStates(0);
-}
-
-void HostScenario::ResetDevice() {
-    if (!m_pDriver) return;
-    const bool reset = m_pDriver->ResetDevice();
-    // Without a display the driver refuses and destroys nothing; with one, a
-    // failed reset destroyed every texture and material.
-    if (!reset && m_bDisplay) ForgetTexturesAndMaterials();
-    m_bDisplay = reset;
-}
-
-void HostScenario::SetFullScreenMode() {
-    if (m_pDriver)
-        m_bDisplay = m_pDriver->SetDisplayMode(kFullWidth, kFullHeight, kFullBits, kFullRate, 0, false);
-}
-
-// ---- The end ---------------------------------------------------------------------
-
-void HostScenario::ReleaseEverything() {
-    if (!m_pDriver) return;
-    ReleaseDeviceObjects();
-    for (Material* material : {m_pMaterialA, m_pMaterialB, m_pCodeMaterial})
-        if (material) m_pDriver->ReleaseMaterial(material);
-    for (Texture* texture : m_Textures) m_pDriver->ReleaseTexture(texture);
-    ForgetTexturesAndMaterials();
-    for (ScreenQuad* quad : m_Quads) m_pDriver->DestroyScreenQuad(quad);
-    m_Quads.clear();
-}
-
-void HostScenario::DestroyDriver() {
-    delete m_pDriver;
-    m_pDriver = nullptr;
-    m_bDisplay = false;
-}
-
-void HostScenario::EndHost() {
-    if (!m_pKernel) return;
-    m_Lines = m_pKernel->GetCapturedLines();
-    delete m_pKernel;
-    m_pKernel = nullptr;
 }
 
 }  // namespace orvsweep

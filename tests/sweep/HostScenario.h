@@ -41,10 +41,10 @@ ScenarioFiles WriteScenarioFiles(const std::string& directory);
 
 class HostScenario {
 public:
-    using Action = void (HostScenario::*)();
     struct Step {
         const char* name;
-        Action action;
+        void (*action)(HostScenario&);
+        bool needsDriver = true;  // skipped once the driver is gone or was refused
     };
 
     explicit HostScenario(const ScenarioFiles& files);
@@ -61,7 +61,9 @@ public:
     static std::vector<Step> OneFrame();
     static std::vector<Step> Closing();
 
-    void Run(const Step& step) { (this->*step.action)(); }
+    void Run(const Step& step) {
+        if (m_pDriver || !step.needsDriver) step.action(*this);
+    }
 
     // Every line logged so far, kept after the kernel is gone.
     const std::vector<std::string>& Lines() const;
@@ -70,58 +72,17 @@ public:
     bool HasDriver() const { return m_pDriver != nullptr; }
 
 private:
-    // Steps.
-    void StartHost();
-    void LoadPlugin();
-    void ListAdapters();
-    void SetWindowedDisplay();
-    void LoadImageTextures();
-    void LoadSequence();
-    void LoadZar();
-    void LoadZarBlocks();
-    void CreateFilledTexture();
-    void LoadMaterialA();
-    void LoadMaterialB();
-    void BuildCodeMaterial();
-    void MakeQuads();
-    void MakeDeviceObjects();
-    void ReleaseDeviceObjects();
-    void BeginFrame();
-    void ClearFrame();
-    void DrawMaterialA();
-    void DrawMaterialBIndexed();
-    void DrawCodeMaterialVertices();
-    void DrawDynamicBuffer();
-    void DrawQuads();
-    void PrintWithFont();
-    void QueueText();
-    void EndFrame();
-    void SaveScreenshot();
-    void DumpStates();
-    void ResetDevice();
-    void SetFullScreenMode();
-    void ReleaseEverything();
-    void DestroyDriver();
-    void EndHost();
-
-    // The textures and materials a failed reset destroyed.
-    void ForgetTexturesAndMaterials();
+    struct Steps;  // the steps' actions
 
     ScenarioFiles m_Files;
     Kernel* m_pKernel = nullptr;
     RenderDevice* m_pDriver = nullptr;
     bool m_bDisplay = false;
     std::vector<Texture*> m_Textures;  // every texture the host holds a reference on
-    Texture* m_pSequence = nullptr;
-    Texture* m_pZar = nullptr;
-    Texture* m_pZarBlocks = nullptr;
-    Texture* m_pFilled = nullptr;
-    Material* m_pMaterialA = nullptr;
-    Material* m_pMaterialB = nullptr;
-    Material* m_pCodeMaterial = nullptr;
+    Texture *m_pSequence = nullptr, *m_pZar = nullptr, *m_pZarBlocks = nullptr, *m_pFilled = nullptr;
+    Material *m_pMaterialA = nullptr, *m_pMaterialB = nullptr, *m_pCodeMaterial = nullptr;
     Font* m_pFont = nullptr;
-    VertexBuffer* m_pVertices = nullptr;
-    VertexBuffer* m_pDynamic = nullptr;
+    VertexBuffer *m_pVertices = nullptr, *m_pDynamic = nullptr;
     IndexBuffer* m_pIndices = nullptr;
     std::vector<ScreenQuad*> m_Quads;
     unsigned m_Frame = 0;

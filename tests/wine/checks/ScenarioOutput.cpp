@@ -105,20 +105,23 @@ unsigned PackedColour(const Rgb& colour) {
     return 0xFF000000u | byte(colour.r) << 16 | byte(colour.g) << 8 | byte(colour.b);
 }
 
-void ExpectClearColourWithText(const orvhost::Image& image, const Rgb& clear,
-                               const std::vector<int>& widths, int height, int tolerance) {
-    ASSERT_EQ(widths.size(), static_cast<size_t>(kLineCount));
+void ExpectLinesPrinted(const ScenarioOutput& output, const char* name, const Rgb& clear) {
+    constexpr int kTolerance = 3;
+    orvhost::Image image;
+    ASSERT_TRUE(output.ReadPicture(name, &image)) << name;
+    EXPECT_EQ(image.width, static_cast<int>(kWidth));
     const unsigned expected = PackedColour(clear);
+    const int height = output.IntFact("font.height");
     // Each line's box, with a pixel of slack for filtering at the edges.
     struct Box {
-        int left, top, right, bottom;
+        int left, top, right, bottom, width;
         bool Contains(int x, int y) const { return x >= left && x < right && y >= top && y < bottom; }
     };
     std::vector<Box> boxes;
-    for (int i = 0; i < kLineCount; ++i)
-        boxes.push_back({kLines[i].x - 1, kLines[i].y - 1, kLines[i].x + widths[i] + 1,
-                         kLines[i].y + height + 1});
-
+    for (int i = 0; i < kLineCount; ++i) {
+        const int width = output.IntFact("line." + std::to_string(i));
+        boxes.push_back({kLines[i].x - 1, kLines[i].y - 1, kLines[i].x + width + 1, kLines[i].y + height + 1, width});
+    }
     int strays = 0;
     std::vector<int> light(boxes.size(), 0);
     for (int y = 0; y < image.height; ++y)
@@ -131,24 +134,15 @@ void ExpectClearColourWithText(const orvhost::Image& image, const Rgb& clear,
                 if (std::min({Channel(pixel, 0), Channel(pixel, 8), Channel(pixel, 16)}) >= 200)
                     ++light[i];
             }
-            if (!inText && !Near(pixel, expected, tolerance) && strays++ < 5)
+            if (!inText && !Near(pixel, expected, kTolerance) && strays++ < 5)
                 ADD_FAILURE() << "pixel (" << x << ", " << y << ") is " << std::hex << pixel
                               << ", not the clear colour " << expected;
         }
     EXPECT_EQ(strays, 0) << "pixels outside the text that are not the clear colour";
     for (size_t i = 0; i < boxes.size(); ++i)
         // Bold glyphs light well over a twentieth of their line's box.
-        EXPECT_GE(light[i] * 20, widths[i] * height)
+        EXPECT_GE(light[i] * 20, boxes[i].width * height)
             << "too little text in the box of line " << i << " (" << kLines[i].text << ")";
-}
-
-void ExpectLinesPrinted(const ScenarioOutput& output, const char* name, const Rgb& clear) {
-    std::vector<int> widths;
-    for (int i = 0; i < kLineCount; ++i) widths.push_back(output.IntFact("line." + std::to_string(i)));
-    orvhost::Image image;
-    ASSERT_TRUE(output.ReadPicture(name, &image)) << name;
-    EXPECT_EQ(image.width, static_cast<int>(kWidth));
-    ExpectClearColourWithText(image, clear, widths, output.IntFact("font.height"), 3);
 }
 
 }  // namespace winesuite

@@ -57,14 +57,9 @@ ScenarioOutput FinishedCleanly(const char* name);
 // The packed colour the scenarios clear to, computed from its components.
 unsigned PackedColour(const Rgb& colour);
 
-// Checks a presented frame: every pixel outside the printed lines' boxes is
-// the clear colour (within `tolerance` per channel), and each box holds light
-// pixels of text. `widths` and `height` are the lines' extents in pixels.
-void ExpectClearColourWithText(const orvhost::Image& image, const Rgb& clear,
-                               const std::vector<int>& widths, int height, int tolerance);
-
-// Checks the picture NAME of a frame that printed kLines over `clear`, with
-// the lines' extents from the facts font.height and line.N.
+// Checks the picture NAME of a frame that printed kLines over `clear`: every
+// pixel outside the lines' boxes (their extents from the facts font.height
+// and line.N) is the clear colour, and each box holds light pixels of text.
 void ExpectLinesPrinted(const ScenarioOutput& output, const char* name, const Rgb& clear);
 
 }  // namespace winesuite

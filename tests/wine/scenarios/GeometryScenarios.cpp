@@ -23,18 +23,16 @@ WINE_SCENARIO(geometry) {
     VertexBuffer* strip = MakeBuffer(device, ToVertices(kStrip, 4), false);
     VertexBuffer* bound = MakeBuffer(device, ToVertices(&kBoundTriangle, 1), false);
     if (quads[0] && quads[1] && quads[2] && quads[3] && lists && dynamic && strip && bound) {
-        scenario.Fact("frames.quads", scenario.DrawFrames(kGeometryClear, 2, [&](RenderDevice* d) {
+        scenario.Frame("quads", kGeometryClear, [&](RenderDevice* d) {
             d->SetMaterial(nullptr);
             d->SetTexture(0, nullptr);  // the debug font leaves its glyphs on stage 0
             return d->RenderScreenQuad(quads[0]) && d->RenderScreenQuad(quads[1]) &&
                    d->RenderScreenQuad(quads[2]);
-        }));
-        scenario.Fact("triangles.quads", device->GetTriangleCount());
-        scenario.Fact("captured.quads", scenario.Capture("quads"));
+        });
 
         const std::vector<Vertex> fan = ToVertices(kFan, 4);
         const std::vector<Vertex> array = ToVertices(&kArrayTriangle, 1);
-        scenario.Fact("frames.ortho", scenario.DrawFrames(kGeometryClear, 2, [&](RenderDevice* d) {
+        scenario.Frame("ortho", kGeometryClear, [&](RenderDevice* d) {
             d->SetMaterial(nullptr);
             d->SetTexture(0, nullptr);
             SetOrthographic(d);
@@ -50,9 +48,7 @@ WINE_SCENARIO(geometry) {
             drawn = d->RenderVertices(PRIMITIVE_TRIANGLELIST, 1, array.data()) && drawn;
             drawn = d->RenderScreenQuad(quads[3]) && drawn;
             return d->RenderVertexBuffer(PRIMITIVE_TRIANGLELIST, 1) && drawn;
-        }));
-        scenario.Fact("triangles.ortho", device->GetTriangleCount());
-        scenario.Fact("captured.ortho", scenario.Capture("ortho"));
+        });
     }
     device->SetVertexBuffer(nullptr);
     for (VertexBuffer* buffer : {lists, dynamic, strip, bound})

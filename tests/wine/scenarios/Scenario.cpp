@@ -58,6 +58,13 @@ bool Scenario::DrawFrames(const Rgb& clear, int frames,
     return drawn;
 }
 
+void Scenario::Frame(const char* name, const Rgb& clear, const std::function<bool(RenderDevice*)>& draw) {
+    const std::string key = name;
+    Fact(("frames." + key).c_str(), DrawFrames(clear, 2, draw));
+    Fact(("triangles." + key).c_str(), Device()->GetTriangleCount());
+    Fact(("captured." + key).c_str(), Capture(name));
+}
+
 bool Scenario::FactLineExtents() {
     Font* font = Device()->CreateTextFont("Arial", 12, true, false);
     if (!font) return false;

@@ -37,6 +37,9 @@ public:
     // kLines; false when a frame operation or `draw` failed.
     bool DrawFrames(const Rgb& clear, int frames,
                     const std::function<bool(RenderDevice*)>& draw = nullptr);
+    // Two such frames, then the facts frames.NAME (they drew), triangles.NAME
+    // (the scene's count) and captured.NAME (the picture NAME was taken).
+    void Frame(const char* name, const Rgb& clear, const std::function<bool(RenderDevice*)>& draw = nullptr);
     // The debug font's extents, from a font made the same way: the facts
     // font.height and line.N (the width of kLines[N]); false without a font.
     bool FactLineExtents();

@@ -133,28 +133,24 @@ WINE_SCENARIO(textures) {
             quads.push_back(device->CreateScreenQuad(ToRect(Slot(slot)), 0xFFFFFFFFu));
         // Each texture on a white screen quad (stage 0, no material), then
         // the materials on their meshes.
-        const auto frame = [&](const std::string& name) {
-            scenario.Fact(("frames." + name).c_str(),
-                          scenario.DrawFrames(kTextureClear, 2, [&](RenderDevice* d) {
-                              d->SetMaterial(nullptr);
-                              SetOrthographic(d);
-                              d->SetLighting(false);
-                              bool drawn = true;
-                              for (size_t i = 0; i < quads.size(); ++i) {
-                                  d->SetTexture(0, textures[i]);
-                                  drawn = quads[i] && d->RenderScreenQuad(quads[i]) && drawn;
-                              }
-                              d->SetTexture(0, nullptr);
-                              for (int i = 0; i < 2 && materials[i]; ++i) {
-                                  d->SetMaterial(materials[i]);
-                                  drawn = d->SetVertexBuffer(meshes[i]) &&
-                                          d->RenderVertexBuffer(PRIMITIVE_TRIANGLELIST, 2) && drawn;
-                              }
-                              d->SetMaterial(nullptr);
-                              return drawn;
-                          }));
-            scenario.Fact(("triangles." + name).c_str(), device->GetTriangleCount());
-            scenario.Fact(("captured." + name).c_str(), scenario.Capture(name.c_str()));
+        const auto frame = [&](const char* name) {
+            scenario.Frame(name, kTextureClear, [&](RenderDevice* d) {
+                d->SetMaterial(nullptr);
+                SetOrthographic(d);
+                d->SetLighting(false);
+                bool drawn = true;
+                for (size_t i = 0; i < quads.size(); ++i) {
+                    d->SetTexture(0, textures[i]);
+                    drawn = quads[i] && d->RenderScreenQuad(quads[i]) && drawn;
+                }
+                d->SetTexture(0, nullptr);
+                for (int i = 0; i < 2 && materials[i]; ++i) {
+                    d->SetMaterial(materials[i]);
+                    drawn = d->SetVertexBuffer(meshes[i]) && d->RenderVertexBuffer(PRIMITIVE_TRIANGLELIST, 2) && drawn;
+                }
+                d->SetMaterial(nullptr);
+                return drawn;
+            });
         };
         frame("before");
         // Released materials give their layers' references back.
