@@ -1,8 +1,8 @@
 # libsquish, the DXT encoder of the extension routines, as Squish::Squish: the
 # system's on Linux (Debian's libsquish.pc names no include directory, so the
 # files are found directly), and for Windows compiled from Debian's source
-# package (see fetch-squish-source.sh) into a static library, as the image
-# libraries are.
+# package (fetched by WindowsPlatform.cmake into ORV_SQUISH_SOURCE_DIR, see
+# fetch-squish-source.sh) into a static library, as the image libraries are.
 if(TARGET Squish::Squish)
   return()
 endif()
@@ -16,16 +16,6 @@ if(NOT WIN32)
   return()
 endif()
 
-set(ORV_SQUISH_SOURCE_DIR ${CMAKE_BINARY_DIR}/squish-src CACHE PATH
-    "Directory with the libsquish sources for the Windows build")
-if(NOT EXISTS ${ORV_SQUISH_SOURCE_DIR}/squish.cpp)
-  execute_process(
-    COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/fetch-squish-source.sh ${ORV_SQUISH_SOURCE_DIR}
-    RESULT_VARIABLE ORV_SQUISH_FETCH_RESULT)
-  if(NOT ORV_SQUISH_FETCH_RESULT EQUAL 0)
-    message(FATAL_ERROR "No libsquish source in ${ORV_SQUISH_SOURCE_DIR}, and it could not be fetched")
-  endif()
-endif()
 # The library's own code is its own: compiled without our warnings, and with
 # its portable arithmetic (no SSE code paths), the same on every target.
 add_library(orv_squish STATIC

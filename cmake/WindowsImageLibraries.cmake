@@ -1,19 +1,10 @@
 # zlib, libpng and libjpeg for the Windows build, compiled from Debian's
-# source packages (see fetch-image-library-sources.sh) into static libraries
+# source packages (fetched by WindowsPlatform.cmake into
+# ORV_IMAGE_SOURCE_DIR, see fetch-image-library-sources.sh) into static libraries
 # under the target names the Linux build gets from the system: ZLIB::ZLIB,
 # PNG::PNG and JPEG::JPEG. Only the decoding and encoding cores are built:
 # no tools, no SIMD code.
 
-set(ORV_IMAGE_SOURCE_DIR ${ORV_WINDOWS_SOURCES_DIR}/image-libraries CACHE PATH
-    "Directory with the zlib, libpng and libjpeg sources for the Windows build")
-if(NOT EXISTS ${ORV_IMAGE_SOURCE_DIR}/libjpeg/jdapimin.c)
-  execute_process(
-    COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/fetch-image-library-sources.sh ${ORV_IMAGE_SOURCE_DIR}
-    RESULT_VARIABLE ORV_IMAGE_FETCH_RESULT)
-  if(NOT ORV_IMAGE_FETCH_RESULT EQUAL 0)
-    message(FATAL_ERROR "No image library sources in ${ORV_IMAGE_SOURCE_DIR}, and they could not be fetched")
-  endif()
-endif()
 set(ORV_IMAGE_CONFIG_DIR ${CMAKE_BINARY_DIR}/image-libraries-config)
 
 # The libraries' own code is theirs: compiled without our warnings.

@@ -47,28 +47,42 @@ set_property(DIRECTORY ${PROJECT_SOURCE_DIR} APPEND PROPERTY CMAKE_CONFIGURE_DEP
 add_library(d3d8 STATIC IMPORTED GLOBAL)
 set_target_properties(d3d8 PROPERTIES IMPORTED_LOCATION ${ORV_D3D8_IMPORT_LIBRARY})
 
-# The library sources that both architectures' trees compile are fetched
-# once, beside the trees; the lock keeps two trees configured at once from
-# fetching together.
+# The library sources that both architectures' trees compile (pugixml, zlib,
+# libpng, libjpeg and libsquish) are fetched once, beside the trees; the lock
+# keeps two trees configured at once from fetching together.
 set(ORV_WINDOWS_SOURCES_DIR ${PROJECT_SOURCE_DIR}/build-mingw-sources CACHE PATH
     "Where the Windows build's library sources are fetched")
-file(MAKE_DIRECTORY ${ORV_WINDOWS_SOURCES_DIR})
-file(LOCK ${ORV_WINDOWS_SOURCES_DIR} DIRECTORY GUARD FILE)
-
-# pugixml, compiled from source (see fetch-pugixml-source.sh).
 set(ORV_PUGIXML_SOURCE_DIR ${ORV_WINDOWS_SOURCES_DIR}/pugixml CACHE PATH
     "Directory with pugixml.cpp and pugixml.hpp for the Windows build")
-if(NOT EXISTS ${ORV_PUGIXML_SOURCE_DIR}/pugixml.cpp)
-  execute_process(
-    COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/fetch-pugixml-source.sh ${ORV_PUGIXML_SOURCE_DIR}
-    RESULT_VARIABLE ORV_PUGIXML_FETCH_RESULT)
-  if(NOT ORV_PUGIXML_FETCH_RESULT EQUAL 0)
-    message(FATAL_ERROR "No pugixml source in ${ORV_PUGIXML_SOURCE_DIR}, and it could not be fetched")
+set(ORV_IMAGE_SOURCE_DIR ${ORV_WINDOWS_SOURCES_DIR}/image-libraries CACHE PATH
+    "Directory with the zlib, libpng and libjpeg sources for the Windows build")
+set(ORV_SQUISH_SOURCE_DIR ${ORV_WINDOWS_SOURCES_DIR}/squish CACHE PATH
+    "Directory with the libsquish sources for the Windows build")
+
+# orv_fetch_sources(DIR MARKER SCRIPT): unless DIR/MARKER exists, runs
+# cmake/SCRIPT DIR, which puts the sources there.
+function(orv_fetch_sources directory marker script)
+  if(EXISTS ${directory}/${marker})
+    return()
   endif()
-endif()
+  execute_process(COMMAND bash ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/${script} ${directory}
+                  RESULT_VARIABLE result)
+  if(NOT result EQUAL 0 OR NOT EXISTS ${directory}/${marker})
+    message(FATAL_ERROR "No sources in ${directory}, and ${script} could not fetch them")
+  endif()
+endfunction()
+
+file(MAKE_DIRECTORY ${ORV_WINDOWS_SOURCES_DIR})
+file(LOCK ${ORV_WINDOWS_SOURCES_DIR} DIRECTORY GUARD FILE)
+orv_fetch_sources(${ORV_PUGIXML_SOURCE_DIR} pugixml.cpp fetch-pugixml-source.sh)
+orv_fetch_sources(${ORV_IMAGE_SOURCE_DIR} libjpeg/jdapimin.c fetch-image-library-sources.sh)
+orv_fetch_sources(${ORV_SQUISH_SOURCE_DIR} squish.cpp fetch-squish-source.sh)
+file(LOCK ${ORV_WINDOWS_SOURCES_DIR} DIRECTORY RELEASE)
+
+# pugixml, compiled from source; the image libraries (WindowsImageLibraries.cmake)
+# and libsquish (Squish.cmake) likewise.
 add_library(pugixml STATIC ${ORV_PUGIXML_SOURCE_DIR}/pugixml.cpp)
 target_include_directories(pugixml SYSTEM PUBLIC ${ORV_PUGIXML_SOURCE_DIR})
 add_library(pugixml::pugixml ALIAS pugixml)
 
 include(${CMAKE_CURRENT_LIST_DIR}/WindowsImageLibraries.cmake)
-file(LOCK ${ORV_WINDOWS_SOURCES_DIR} DIRECTORY RELEASE)

@@ -5,16 +5,13 @@
 // libsquish's header needs nothing else of ours.
 #include <squish.h>
 
+#include "ByteReader.h"
+#include "PixelLayout.h"
+
 namespace {
 
 inline uint32_t Argb(unsigned a, unsigned r, unsigned g, unsigned b) {
     return (a << 24) | (r << 16) | (g << 8) | b;
-}
-
-inline unsigned Read16(const uint8_t* p) { return p[0] | (p[1] << 8); }
-inline uint32_t Read32(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
 }
 
 template <BlockRounding Rounding>
@@ -83,8 +80,7 @@ template <BlockRounding Rounding>
 inline void ColourWords(const uint8_t* block, bool forceFour, bool withAlpha,
                         const PixelPacking& packing, uint32_t words[4]) {
     uint32_t palette[4];
-    ColourPalette<Rounding>(static_cast<unsigned short>(Read16(block)),
-                            static_cast<unsigned short>(Read16(block + 2)), forceFour, palette);
+    ColourPalette<Rounding>(Load16(block), Load16(block + 2), forceFour, palette);
     for (int i = 0; i < 4; ++i) {
         const uint32_t c = palette[i];
         words[i] = packing.Colour((c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF);
@@ -122,7 +118,7 @@ void DecodeImage(const uint8_t* blocks, size_t blockPitch, unsigned width, unsig
             const uint8_t* colour = Kind == AlphaKind::None ? block : block + 8;
             uint32_t words[4];
             ColourWords<Rounding>(colour, Kind != AlphaKind::None, Kind == AlphaKind::None, packing, words);
-            uint32_t indices = Read32(colour + 4);
+            uint32_t indices = Load32(colour + 4);
 
             uint32_t alphaWords[8];
             uint64_t alphaBits = 0;
@@ -198,6 +194,13 @@ UINT BlockBytesOf(D3DFORMAT format) {
     return layout ? layout->blockBytes : 0;
 }
 
+D3DFORMAT DxtFormat(unsigned number) {
+    constexpr D3DFORMAT kDxtFormats[] = {D3DFMT_DXT1, D3DFMT_DXT2, D3DFMT_DXT3, D3DFMT_DXT4,
+                                         D3DFMT_DXT5};
+    static_assert(sizeof kDxtFormats / sizeof kDxtFormats[0] == kDxtFormatCount, "DXT1 to DXT5");
+    return number >= 1 && number <= kDxtFormatCount ? kDxtFormats[number - 1] : D3DFMT_UNKNOWN;
+}
+
 void DecodeColorBlock(unsigned short color0, unsigned short color1, bool forceFourColours,
                       uint32_t palette[4], BlockRounding rounding) {
     if (rounding == BlockRounding::Nearest)
@@ -214,7 +217,7 @@ void DecodeAlphaBlock(unsigned char alpha0, unsigned char alpha1, unsigned char 
         AlphaPalette<BlockRounding::Truncated>(alpha0, alpha1, palette);
 }
 
-void DecodeDxtImage(const uint8_t* blocks, D3DFORMAT format, unsigned width, unsigned height,
+void DecodeDxtImage(D3DFORMAT format, const uint8_t* blocks, unsigned width, unsigned height,
                     const PixelPacking& packing, unsigned bytesPerPixel, uint8_t* pixels,
                     size_t pitch, BlockRounding rounding) {
     const size_t blockPitch = size_t{(width + 3) / 4} * BlockBytesOf(format);

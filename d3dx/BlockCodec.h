@@ -9,7 +9,7 @@
 
 #include <d3d8.h>
 
-#include "PixelLayout.h"
+#include "PixelPacking.h"
 
 // How a block's palette is computed. The same blocks decode to slightly
 // different pixels from an image file and from a ZAR file:
@@ -26,6 +26,10 @@ enum class BlockRounding {
 
 // Bytes per block of format, 0 for a format that is not block compressed.
 UINT BlockBytesOf(D3DFORMAT format);
+// DXT1 to DXT5 by their number 1 to 5 (a ZAR file's compression code, a
+// DDS file's block format); D3DFMT_UNKNOWN for any other number.
+constexpr unsigned kDxtFormatCount = 5;
+D3DFORMAT DxtFormat(unsigned number);
 
 // The four colours of a colour block, packed 0xAARRGGBB. With color0 <=
 // color1 and forceFourColours false the block is in three-colour mode:
@@ -40,7 +44,7 @@ void DecodeAlphaBlock(unsigned char alpha0, unsigned char alpha1, unsigned char 
 // block rows of (width + 3) / 4 blocks, into pixels of `bytesPerPixel` bytes
 // packed with `packing`, rows `pitch` bytes apart. Only the pixels inside
 // the image are written.
-void DecodeDxtImage(const uint8_t* blocks, D3DFORMAT format, unsigned width, unsigned height,
+void DecodeDxtImage(D3DFORMAT format, const uint8_t* blocks, unsigned width, unsigned height,
                     const PixelPacking& packing, unsigned bytesPerPixel, uint8_t* pixels,
                     size_t pitch, BlockRounding rounding);
 // The same from rows of blocks blockPitch bytes apart into A8R8G8B8 pixels
@@ -48,14 +52,16 @@ void DecodeDxtImage(const uint8_t* blocks, D3DFORMAT format, unsigned width, uns
 void DecodeBlocks(D3DFORMAT format, const BYTE* blocks, size_t blockPitch, UINT width, UINT height,
                   uint32_t* argb, size_t argbPitch, BlockRounding rounding);
 
+// How hard the encoder looks for a block's endpoints.
+enum class BlockEffort {
+    Fast,  // libsquish's range fit: the level rebuilds of a texture load
+    Best,  // its cluster fit, some 25 times slower: offline tools
+};
+
 // Encodes width x height A8R8G8B8 pixels, rows argbPitch bytes apart, into
 // blocks of format with libsquish, rows of blocks blockPitch bytes apart.
 // Pixels outside the image do not count in a block the image does not fill.
 // DXT2 and DXT4 are encoded as DXT3 and DXT5 (no premultiplying). DXT1
 // blocks use their transparent entry for pixels of alpha below 128.
-enum class BlockEffort {
-    Fast,  // libsquish's range fit: the level rebuilds of a texture load
-    Best,  // its cluster fit, some 25 times slower: offline tools
-};
 void CompressBlocks(D3DFORMAT format, const uint32_t* argb, size_t argbPitch, UINT width, UINT height,
                     BYTE* blocks, size_t blockPitch, BlockEffort effort);

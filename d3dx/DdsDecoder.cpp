@@ -24,9 +24,6 @@ constexpr D3DFORMAT kMaskFormats[] = {
 };
 static_assert(sizeof kMaskFormats / sizeof kMaskFormats[0] == 14, "every layout has masks");
 
-constexpr D3DFORMAT kBlockFormats[] = {D3DFMT_DXT1, D3DFMT_DXT2, D3DFMT_DXT3, D3DFMT_DXT4,
-                                       D3DFMT_DXT5};
-
 uint32_t Mask(PixelLayout::Channel channel) { return ((1u << channel.bits) - 1) << channel.shift; }
 
 struct PixelFormatBlock {
@@ -54,8 +51,10 @@ const PixelLayout* MatchMasks(const PixelFormatBlock& pixels) {
 }
 
 D3DFORMAT BlockFormat(uint32_t fourCC) {
-    for (D3DFORMAT format : kBlockFormats)
+    for (unsigned number = 1; number <= kDxtFormatCount; ++number) {
+        const D3DFORMAT format = DxtFormat(number);
         if (static_cast<uint32_t>(format) == fourCC) return format;
+    }
     return D3DFMT_UNKNOWN;
 }
 

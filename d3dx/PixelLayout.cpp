@@ -82,7 +82,9 @@ uint32_t UnusedBits(const PixelLayout& layout) {
     return all & ~used;
 }
 
-// The X byte of X8R8G8B8 pixels, in place: reads as opaque, written as 1s.
+// The X byte of X8R8G8B8 pixels reads as opaque and is written as 1s; it is
+// the last of a pixel's little-endian bytes.
+constexpr UINT kTopByte = 3;
 void SetTopByte(uint32_t* pixels, UINT width) {
     for (UINT x = 0; x < width; ++x) pixels[x] |= 0xFF000000u;
 }
@@ -104,18 +106,6 @@ unsigned PixelLayout::UnusedBitCount() const {
     unsigned count = 0;
     for (uint32_t bits = HasChannels() ? UnusedBits(*this) : 0; bits; bits &= bits - 1) ++count;
     return count;
-}
-
-PixelPacking PixelPacking::Of(D3DFORMAT format) {
-    PixelPacking packing = {{8, 8, 8, 8}, {0, 0, 0, 0}};
-    if (const PixelLayout* layout = PixelLayout::Find(format)) {
-        const PixelLayout::Channel channels[4] = {layout->blue, layout->green, layout->red, layout->alpha};
-        for (int i = 0; i < 4; ++i) {
-            packing.drop[i] = 8 - channels[i].bits;
-            packing.shift[i] = channels[i].shift;
-        }
-    }
-    return packing;
 }
 
 void PixelLayout::ToArgb(const BYTE* source, UINT width, uint32_t* argb) const {
@@ -142,7 +132,9 @@ void PixelLayout::ToArgb(const BYTE* source, UINT width, uint32_t* argb) const {
 void PixelLayout::FromArgb(const uint32_t* argb, UINT width, BYTE* destination) const {
     if (format == D3DFMT_A8R8G8B8 || format == D3DFMT_X8R8G8B8) {
         std::memcpy(destination, argb, size_t{width} * 4);
-        if (format == D3DFMT_X8R8G8B8) SetTopByte(reinterpret_cast<uint32_t*>(destination), width);
+        // The row is the caller's bytes at the caller's pitch: set byte by byte.
+        if (format == D3DFMT_X8R8G8B8)
+            for (UINT x = 0; x < width; ++x) destination[size_t{x} * bytesPerPixel + kTopByte] = 0xFF;
         return;
     }
     const uint32_t unused = UnusedBits(*this);

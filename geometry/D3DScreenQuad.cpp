@@ -20,7 +20,7 @@ LONG ToEdge(float coordinate) {
 
 }  // namespace
 
-D3DScreenQuad::D3DScreenQuad(D3DDriver* driver) : m_pDriver(driver), m_pVertices(nullptr) {}
+D3DScreenQuad::D3DScreenQuad(D3DDriver*) : m_pVertices(nullptr) {}
 
 D3DScreenQuad::~D3DScreenQuad() { ReleaseResources(); }
 

@@ -10,6 +10,7 @@ class D3DScreenQuad : public ScreenQuad {
 public:
     static constexpr int kVertexCount = 4;
 
+    // The driver draws the quad; the quad itself needs nothing of it.
     explicit D3DScreenQuad(D3DDriver* driver);
     ~D3DScreenQuad() override;
     D3DScreenQuad(const D3DScreenQuad&) = delete;
@@ -31,6 +32,5 @@ public:
     bool ReleaseResources();
 
 private:
-    D3DDriver* m_pDriver;
     ScreenVertex* m_pVertices;
 };

@@ -19,9 +19,8 @@ constexpr float kScrollPeriod = 2.0f;
 
 }  // namespace
 
-D3DMaterialLayer::D3DMaterialLayer(D3DDriver* driver, D3DMaterial* material)
+D3DMaterialLayer::D3DMaterialLayer(D3DDriver* driver, D3DMaterial*)
     : m_pDriver(driver),
-      m_pMaterial(material),
       m_ColorArg1(kDefaultArg1),
       m_ColorArg2(kDefaultArg2),
       m_ColorOp(kDefaultOp),

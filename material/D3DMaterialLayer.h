@@ -11,6 +11,7 @@ class D3DMaterial;
 
 class D3DMaterialLayer : public MaterialLayer {
 public:
+    // The material that owns the layer; the layer needs nothing of it.
     D3DMaterialLayer(D3DDriver* driver, D3DMaterial* material);
     ~D3DMaterialLayer() override;
     D3DMaterialLayer(const D3DMaterialLayer&) = delete;
@@ -59,7 +60,6 @@ public:
 
 private:
     D3DDriver* m_pDriver;
-    D3DMaterial* m_pMaterial;
     int m_ColorArg1;
     int m_ColorArg2;
     int m_ColorOp;

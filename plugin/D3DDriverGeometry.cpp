@@ -9,6 +9,7 @@
 #include "plugin/D3DDriver.h"
 #include "plugin/MaterialPasses.h"
 #include "plugin/ResultName.h"
+#include "plugin/state/StateValue.h"
 #include "plugin/state/ValueTables.h"
 
 namespace {
@@ -28,10 +29,7 @@ unsigned TrianglesOf(PrimitiveType type, unsigned primitiveCount) {
 // Engine state numbers and values a screen quad draws with when no material
 // is current: stage 0 modulates texture and diffuse, colour and alpha, and the
 // result is blended over the frame by its alpha.
-struct StateValue {
-    unsigned state;
-    unsigned value;
-};
+using state::StateValue;
 constexpr StateValue kQuadStageStates[] = {
     {TEXTURESTATE_COLOROP, TEXTUREOP_MODULATE},
     {TEXTURESTATE_ALPHAOP, TEXTUREOP_MODULATE},

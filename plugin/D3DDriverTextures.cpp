@@ -205,24 +205,23 @@ bool D3DDriver::HoldsTexture(Texture* texture, const char* operation) {
 
 bool D3DDriver::RegisterTexture(D3DTexture* texture, TextureEntry* entry) {
     try {
-        const auto held = m_TextureIndex.emplace(texture, HeldTexture{entry, m_pDevice}).first;
-        if (entry) {
-            try {
-                // Names shared by several entries (the empty name of created
-                // textures) find the first of them.
-                ++m_TextureNames.try_emplace(entry->fileName, NameSlot{entry, 0}).first->second.count;
-            } catch (const std::bad_alloc&) {
-                m_TextureIndex.erase(held);
-                throw;
-            }
-        }
+        m_TextureIndex.emplace(texture, HeldTexture{entry, m_pDevice});
     } catch (const std::bad_alloc&) {
         return false;
     }
-    if (entry)
-        m_Textures.PushEnd(entry);
-    else
+    if (!entry) {
         m_UniqueTextures.PushEnd(texture);
+        return true;
+    }
+    try {
+        // Names shared by several entries (the empty name of created
+        // textures) find the first of them.
+        ++m_TextureNames.try_emplace(entry->fileName, NameSlot{entry, 0}).first->second.count;
+    } catch (const std::bad_alloc&) {
+        m_TextureIndex.erase(texture);
+        return false;
+    }
+    m_Textures.PushEnd(entry);
     return true;
 }
 

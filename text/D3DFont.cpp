@@ -10,6 +10,7 @@
 #include "host/Kernel.h"
 #include "plugin/D3DDriver.h"
 #include "plugin/ResultName.h"
+#include "plugin/state/StateValue.h"
 
 namespace {
 
@@ -20,10 +21,7 @@ constexpr unsigned kFlushVertexCount = 294;
 
 // Engine render states and values the font draws with: alpha-blended,
 // alpha-tested glyphs, solid and unlit, over everything.
-struct StateValue {
-    unsigned state;
-    unsigned value;
-};
+using state::StateValue;
 constexpr StateValue kTextRenderStates[] = {
     {RENDERSTATE_ALPHABLENDENABLE, TRUE},
     {RENDERSTATE_SRCBLEND, BLEND_SRCALPHA},
@@ -71,6 +69,8 @@ static_assert(sizeof kTextStageStates / sizeof kTextStageStates[0] == 11,
 // Formatting buffers of Print and GetTextWidth; longer text is cut.
 constexpr size_t kPrintBufferSize = 256;
 constexpr size_t kMeasureBufferSize = 1000;
+// A log line of the rasterisation: a call's name and an error code.
+constexpr size_t kLogLineSize = 160;
 
 // The first character past the printable ASCII range; it has no glyph cell.
 constexpr int kDeleteChar = 127;
@@ -95,17 +95,14 @@ int LastError() { return static_cast<int>(GetLastError()); }
 // the canvas goes: the device context gets its own objects back, then goes
 // itself (which lets go of anything still selected into it), and only then
 // are the bitmap and the font deleted, since GDI refuses to delete an object
-// that is selected. The first failure of that release is logged.
+// that is selected. A failure of that release is logged only when the
+// rasterisation has logged nothing yet: one line per failed creation.
 class GdiCanvas {
 public:
     explicit GdiCanvas(Kernel* kernel) : m_pKernel(kernel) {}
     ~GdiCanvas() {
-        bool logged = false;
         auto check = [&](bool done, const char* call) {
-            if (!done && !logged) {
-                Fail(call);
-                logged = true;
-            }
+            if (!done && !m_bLogged) Fail(call);
             return done;
         };
         if (dc && originalFont) check(SelectObject(dc, originalFont) != nullptr, "SelectObject");
@@ -120,9 +117,19 @@ public:
     GdiCanvas& operator=(const GdiCanvas&) = delete;
 
     // Logs the failed call; false, for the caller to return.
-    bool Fail(const char* call) const {
-        m_pKernel->LogMessage("D3DFont::Initialize: %s failed. GetLastError returned %d", call,
-                              LastError());
+    bool Fail(const char* call) {
+        return Log("D3DFont::Initialize: %s failed. GetLastError returned %d", call, LastError());
+    }
+
+    // Logs the rasterisation's line; false, for the caller to return.
+    bool Log(const char* format, ...) __attribute__((format(printf, 2, 3))) {
+        char line[kLogLineSize];
+        va_list arguments;
+        va_start(arguments, format);
+        FormatText(line, sizeof line, format, arguments);
+        va_end(arguments);
+        m_pKernel->LogMessage("%s", line);
+        m_bLogged = true;
         return false;
     }
 
@@ -134,6 +141,7 @@ public:
 
 private:
     Kernel* m_pKernel;
+    bool m_bLogged = false;
 };
 
 }  // namespace
@@ -225,10 +233,8 @@ bool D3DFont::RasterizeGlyphs(const char* typeface) {
     if (!canvas.originalFont) return canvas.Fail("SelectObject");
 
     TEXTMETRICA metrics;
-    if (!GetTextMetricsA(canvas.dc, &metrics)) {
-        m_pKernel->LogMessage("D3DFont::Create - GetTextMetrics failed. Code: %d", LastError());
-        return false;
-    }
+    if (!GetTextMetricsA(canvas.dc, &metrics))
+        return canvas.Log("D3DFont::Create - GetTextMetrics failed. Code: %d", LastError());
     m_TextHeight = metrics.tmHeight;
     m_AverageCharWidth = metrics.tmAveCharWidth;
 

@@ -10,6 +10,7 @@
 
 #include "host/Kernel.h"
 #include "plugin/D3DDriver.h"
+#include "d3dx/BlockCodec.h"
 #include "texture/PixelFormats.h"
 #include "texture/RowCopy.h"
 #include "texture/SupportedTextureFormats.h"
@@ -154,20 +155,21 @@ void D3DTexture::SetShape(unsigned width, unsigned height, D3DFORMAT format) {
     m_Height = height;
     m_Format = format;
     m_BytesPerPixel = GetFormatSize(format);
-    const unsigned block = IsDxtFormat(format) ? 4 : 1;
+    const unsigned block = BlockBytesOf(format) != 0 ? 4 : 1;
     m_BlockWidth = m_BlockHeight = block;
     m_RowLength = (width + block - 1) / block;
     m_RowCount = (height + block - 1) / block;
     m_Pitch = m_RowLength * m_BytesPerPixel;
 }
 
-bool D3DTexture::SetDurations(const unsigned short* durations, unsigned frameCount) {
+bool D3DTexture::SetDurations(const unsigned short* durations, unsigned frameCount,
+                              unsigned short uniform) {
     m_TotalDuration = 0;
     try {
         if (durations)
             m_FrameDurations.assign(durations, durations + frameCount);
         else
-            m_FrameDurations.assign(frameCount, 0);
+            m_FrameDurations.assign(frameCount, uniform);
     } catch (const std::bad_alloc&) {
         m_FrameDurations.clear();
         return false;
@@ -274,20 +276,18 @@ int D3DTexture::UpdateAllFrames(bool keepCopy) {
     return 0;
 }
 
+// A block-compressed texture is refused by the one-frame form, frame 0 first.
 int D3DTexture::UpdateRectAllFrames(int left, int top, int right, int bottom, bool keepCopy) {
-    if (m_BlockWidth > 1 || m_BlockHeight > 1) return -1;
     for (unsigned frame = 0; frame < FrameCount(); ++frame)
         if (int result = UpdateRect(frame, left, top, right, bottom, keepCopy)) return result;
     return 0;
 }
 
 int D3DTexture::UpdateRect(unsigned frame, int left, int top, int right, int bottom) {
-    if (m_BlockWidth > 1 || m_BlockHeight > 1) return -1;
     return UpdateRect(frame, left, top, right, bottom, false);
 }
 
 int D3DTexture::UpdateRectAllFrames(int left, int top, int right, int bottom) {
-    if (m_BlockWidth > 1 || m_BlockHeight > 1) return -1;
     return UpdateRectAllFrames(left, top, right, bottom, false);
 }
 

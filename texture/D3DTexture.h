@@ -142,9 +142,11 @@ private:
     // The frame's system copy, allocated when missing: zeroed for the host,
     // left as it is for a loader that fills every byte of it.
     uint8_t* AllocateFrameCopy(unsigned frame, bool zeroed);
-    // Replaces the duration table (frameCount entries, 0 each without
-    // durations) and sums the total; false when it cannot be allocated.
-    bool SetDurations(const unsigned short* durations, unsigned frameCount);
+    // Replaces the duration table (frameCount entries, each `uniform`
+    // without durations) and sums the total; false when it cannot be
+    // allocated.
+    bool SetDurations(const unsigned short* durations, unsigned frameCount,
+                      unsigned short uniform = 0);
     // Every frame made by the device in m_Format; 0, or the failing result
     // with the frames made so far left for the caller to release.
     int CreateFrames(bool logFormat);

@@ -5,7 +5,6 @@
 #include <cctype>
 #include <cstdio>
 #include <cstring>
-#include <new>
 
 #include "host/File.h"
 #include "host/FileSystem.h"
@@ -152,14 +151,9 @@ int D3DTexture::LoadFromFileSequence(const char* fileName, int framesPerSecond, 
 
     // One file is a still texture.
     if (count > 1) {
-        unsigned short* durations = new (std::nothrow) unsigned short[count];
-        const bool timed = durations != nullptr;
-        if (timed)
-            for (unsigned i = 0; i < count; ++i)
-                durations[i] = static_cast<unsigned short>(1000 / framesPerSecond);
-        const bool stored = timed && SetDurations(durations, count);
-        delete[] durations;
-        if (!stored) {
+        constexpr int kMillisecondsPerSecond = 1000;
+        const auto duration = static_cast<unsigned short>(kMillisecondsPerSecond / framesPerSecond);
+        if (!SetDurations(nullptr, count, duration)) {
             ReleaseResources();
             return -1;
         }

@@ -6,6 +6,7 @@
 #include <new>
 
 #include "d3dx/BlockCodec.h"
+#include "d3dx/PixelLayout.h"
 #include "host/File.h"
 #include "host/FileSystem.h"
 #include "host/Kernel.h"
@@ -129,7 +130,7 @@ int D3DTexture::ReadZarHeader(File* file, ZarLayout* layout) const {
     if (header.frameCount) {
         uint8_t stored[kMaxZarFrames * 2];
         if (!ReadExactly(file, stored, durationBytes)) return kZarRefused;
-        for (unsigned i = 0; i < frames; ++i) layout->durations[i] = zar::Read16(stored + 2 * i);
+        for (unsigned i = 0; i < frames; ++i) layout->durations[i] = Load16(stored + 2 * i);
     }
     return kZarLoaded;
 }
@@ -198,7 +199,7 @@ int D3DTexture::ConvertZarFrames(File* file, const ZarLayout& layout) {
         uint8_t* copy = AllocateFrameCopy(frame, false);
         if (!copy || !ReadExactly(file, stored.get(), layout.frameBytes)) return kZarRefused;
         if (header.compression != 0)
-            DecodeDxtImage(stored.get(), dxt, m_Width, m_Height, packing, m_BytesPerPixel, copy,
+            DecodeDxtImage(dxt, stored.get(), m_Width, m_Height, packing, m_BytesPerPixel, copy,
                            m_Pitch, BlockRounding::Nearest);
         else
             ConvertStoredPixels(stored.get(), header.layoutFlags, zar::ZarPixelSize(header.layoutFlags),
@@ -232,7 +233,7 @@ int D3DTexture::LoadZAR(const char* fileName, bool prefer32Bit, bool, bool keepC
     if (format == D3DFMT_UNKNOWN) return fail(kZarRefused);
     SetShape(layout.header.width, layout.header.height, format);
     if (int result = CreateFrames(false)) return fail(result);
-    const int result = IsDxtFormat(format) ? ReadZarBlocks(file.get(), layout)
+    const int result = BlockBytesOf(format) != 0 ? ReadZarBlocks(file.get(), layout)
                                            : ConvertZarFrames(file.get(), layout);
     if (result != kZarLoaded) return fail(result);
     if (!m_bKeepCopy) FreeAllFrameCopies();

@@ -2,18 +2,6 @@
 
 #include "d3dx/PixelLayout.h"
 
-bool IsDxtFormat(D3DFORMAT format) {
-    const PixelLayout* layout = PixelLayout::Describe(format);
-    return layout && layout->blockBytes != 0;
-}
-
-D3DFORMAT DxtFormat(unsigned compression) {
-    constexpr D3DFORMAT kDxtFormats[] = {D3DFMT_DXT1, D3DFMT_DXT2, D3DFMT_DXT3, D3DFMT_DXT4,
-                                         D3DFMT_DXT5};
-    static_assert(sizeof kDxtFormats / sizeof kDxtFormats[0] == 5, "DXT1 to DXT5");
-    return compression >= 1 && compression <= 5 ? kDxtFormats[compression - 1] : D3DFMT_UNKNOWN;
-}
-
 PixelChannels GetChannelClasses(D3DFORMAT format) {
     const PixelLayout* layout = PixelLayout::Describe(format);
     if (!layout) return PixelChannels();
@@ -37,5 +25,3 @@ unsigned GetFormatSize(D3DFORMAT format) {
     const PixelLayout* layout = PixelLayout::Describe(format);
     return layout ? layout->bytesPerPixel + layout->blockBytes : 0;
 }
-
-bool IsPowerOfTwo(unsigned value) { return value != 0 && (value & (value - 1)) == 0; }

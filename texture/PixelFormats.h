@@ -11,8 +11,4 @@
 PixelChannels GetChannelClasses(D3DFORMAT format);
 PixelChannels GetChannelBits(D3DFORMAT format);
 unsigned GetFormatSize(D3DFORMAT format);
-bool IsPowerOfTwo(unsigned value);
-// Exactly the five block-compressed formats DXT1 to DXT5.
-bool IsDxtFormat(D3DFORMAT format);
-// The block-compressed format of a file's compression code 1..5.
-D3DFORMAT DxtFormat(unsigned compression);
+inline bool IsPowerOfTwo(unsigned value) { return value != 0 && (value & (value - 1)) == 0; }

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "d3dx/ByteReader.h"
+
 namespace zar {
 
 constexpr unsigned kHeaderSize = 64;
@@ -28,7 +30,6 @@ struct Header {
     uint8_t frameCount = 0;       // 0: one frame, not animated
 };
 
-inline uint16_t Read16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
 inline void Write16(uint8_t* p, uint16_t value) {
     p[0] = static_cast<uint8_t>(value);
     p[1] = static_cast<uint8_t>(value >> 8);
@@ -39,10 +40,10 @@ inline bool HasMagic(const uint8_t* bytes) { return std::memcmp(bytes, "ZAR", 3)
 inline Header ParseHeader(const uint8_t* bytes) {
     Header header;
     header.version = bytes[3];
-    header.width = Read16(bytes + 4);
-    header.height = Read16(bytes + 6);
-    header.layoutFlags = Read16(bytes + 8);
-    header.channelClasses = Read16(bytes + 10);
+    header.width = Load16(bytes + 4);
+    header.height = Load16(bytes + 6);
+    header.layoutFlags = Load16(bytes + 8);
+    header.channelClasses = Load16(bytes + 10);
     header.compression = bytes[12];
     header.storedMipLevels = bytes[14];
     header.frameCount = bytes[15];

@@ -20,6 +20,7 @@
 #include "d3dx/BlockCodec.h"
 #include "d3dx/ImageDecoders.h"
 #include "d3dx/MipFilter.h"
+#include "d3dx/PixelLayout.h"
 #include "d3dx/PixelView.h"
 #include "texture/PixelFormats.h"
 #include "texture/ZarFormat.h"
@@ -133,8 +134,8 @@ bool DecodeFile(const std::vector<uint8_t>& bytes, Image* image, std::string* er
 // The next smaller level, box filtered: sides are powers of two.
 Image Halve(Image& image) {
     Image half;
-    half.width = image.width > 1 ? image.width / 2 : 1;
-    half.height = image.height > 1 ? image.height / 2 : 1;
+    half.width = LevelSide(image.width, 1);
+    half.height = LevelSide(image.height, 1);
     half.argb.resize(size_t{half.width} * half.height);
     BoxFilter(image.View(), half.View());
     return half;
@@ -144,7 +145,7 @@ Image Halve(Image& image) {
 void AppendLevel(Image& image, const Layout& layout, std::vector<uint8_t>* out) {
     if (layout.compression) {
         const D3DFORMAT format = DxtFormat(layout.compression);
-        const size_t blockPitch = size_t{(image.width + 3) / 4} * (layout.compression == 1 ? 8 : 16);
+        const size_t blockPitch = size_t{(image.width + 3) / 4} * BlockBytesOf(format);
         const size_t at = out->size();
         out->resize(at + blockPitch * ((image.height + 3) / 4));
         const PixelView pixels = image.View();

@@ -70,7 +70,7 @@ void DxtDecodeAgainstSquish(benchmark::State& state) {
     double ourTime = 0, theirTime = 0;
     for (auto _ : state) {
         ourTime += Seconds([&] {
-            DecodeDxtImage(blocks.data(), format, kSide, kSide, packing, 4, ours.data(), kSide * 4,
+            DecodeDxtImage(format, blocks.data(), kSide, kSide, packing, 4, ours.data(), kSide * 4,
                            BlockRounding::Nearest);
         });
         theirTime += Seconds([&] { squish::DecompressImage(theirs.data(), kSide, kSide, blocks.data(), flags); });

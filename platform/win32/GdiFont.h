@@ -35,7 +35,7 @@ public:
     static std::unique_ptr<GdiFont> Create(const GdiLogicalFont& logical, int dotsPerInch);
 
     Kind GetKind() const override { return Kind::Font; }
-    // "font -16 weight 700 (file)"
+    // "font height 16 weight 700 (file)": the cell height, the weight, the face file
     std::string Describe() const override;
     const TEXTMETRICA& Metrics() const { return m_Metrics; }
     const std::string& File() const { return m_File; }

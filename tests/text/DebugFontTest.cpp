@@ -173,4 +173,33 @@ TEST_F(DebugFont, EachFailingGdiCallIsLoggedAndLeavesNoGdiObjectBehind) {
     }
 }
 
+// A creation that fails and then fails to give an object back logs one line:
+// the first failure's.
+TEST_F(DebugFont, AFailedReleaseAfterAFailureAddsNoLine) {
+    const struct {
+        const char* first;
+        unsigned ordinal;
+        const char* release;
+        unsigned releaseOrdinal;
+        const char* line;
+    } cases[] = {
+        {"SetMapMode", 1, "DeleteDC", 1, "SetMapMode failed"},
+        {"GetTextMetricsA", 1, "DeleteObject", 1, "GetTextMetrics failed"},
+        {"ExtTextOutA", 3, "SelectObject", 3, "ExtTextOut failed"},
+    };
+    const size_t liveBefore = orvd3d8::LiveObjectCount(), gdiBefore = orvplatform::LiveGdiObjectCount();
+    for (const auto& c : cases) {
+        ClearLines();
+        orvplatform::FailNthCall(c.first, c.ordinal, E_FAIL);
+        orvplatform::FailNthCall(c.release, c.releaseOrdinal, E_FAIL);
+        EXPECT_EQ(m_pRenderer->CreateTextFont("Arial", 12, false, false), nullptr) << c.first;
+        EXPECT_EQ(orvplatform::InjectedCallCount(), 2u) << c.first;
+        orvplatform::ClearFailures();
+        ASSERT_EQ(Lines().size(), 1u) << c.first << " then " << c.release;
+        EXPECT_NE(Lines()[0].find(c.line), std::string::npos) << Lines()[0];
+        EXPECT_EQ(orvd3d8::LiveObjectCount(), liveBefore) << c.first;
+        EXPECT_EQ(orvplatform::LiveGdiObjectCount(), gdiBefore) << c.first;
+    }
+}
+
 }  // namespace

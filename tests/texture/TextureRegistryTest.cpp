@@ -91,7 +91,10 @@ TEST_F(TextureTest, SequenceNamesWithoutAFrameNumberAreRefused) {
         EXPECT_EQ(m_pRenderer->CreateTextureFromFileSequence(name.c_str(), 15, true, false), nullptr);
         EXPECT_TRUE(Logged("D3DDriver::CreateTextureFromFileSequence: Failed to load " + name)) << name;
     }
-    EXPECT_EQ(m_pRenderer->CreateTextureFromFileSequence(Write("rate0.zar", orvtest::NoiseZar(4, 4, 0x0009, 4, {}, 3)).c_str(), 0, true, false), nullptr);
+    // A rate that gives no positive duration is refused too.
+    const std::string still = Write("rate0.zar", orvtest::NoiseZar(4, 4, 0x0009, 4, {}, 3));
+    for (int rate : {0, -1})
+        EXPECT_EQ(m_pRenderer->CreateTextureFromFileSequence(still.c_str(), rate, true, false), nullptr) << rate;
 }
 
 TEST_F(TextureTest, ResetReloadsFollowTheCurrentTextureDepth) {

@@ -72,6 +72,17 @@ TEST_F(TextureTest, DxtFramesReachADeviceThatSamplesThemUnchanged) {
         for (unsigned row = 0; row < 8; ++row)
             ASSERT_EQ(std::memcmp(&bound.bytes[row * bound.pitch], file.payload.data() + frameBytes + mipBytes + row * texture->GetPitch(),
                                   texture->GetPitch()), 0) << compression << " row " << row;
+
+        // Blocks are not updated by rectangle, in any of the four forms,
+        // even with every frame's copy at hand.
+        ASSERT_NE(texture->GetFrameData(0), nullptr);
+        ASSERT_NE(texture->GetFrameData(1), nullptr);
+        orvplatform::ClearJournal();
+        const int refused[] = {texture->UpdateRect(1, 0, 0, 4, 4, true), texture->UpdateRect(0, 0, 0, 4, 4),
+                               texture->UpdateRectAllFrames(0, 0, 4, 4, true),
+                               texture->UpdateRectAllFrames(0, 0, 4, 4)};
+        for (int result : refused) EXPECT_EQ(result, -1) << compression;
+        EXPECT_EQ(orvplatform::CountOf("IDirect3DTexture8::LockRect"), 0u) << compression;
         EXPECT_TRUE(m_pRenderer->ReleaseTexture(texture));
     }
 }

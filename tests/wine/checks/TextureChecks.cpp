@@ -53,7 +53,7 @@ TexelFunction DecodedZar(const ScenarioOutput& output, ZarKind kind, const char*
     std::vector<uint32_t> pixels(kFileSize * kFileSize);
     const size_t blockBytes = kFileSize / 4 * kFileSize / 4 * (kind == ZarKind::Dxt1 ? 8 : 16);
     if (bytes.size() >= ZarPayloadOffset(kind) + blockBytes)
-        DecodeDxtImage(bytes.data() + ZarPayloadOffset(kind), format, kFileSize, kFileSize,
+        DecodeDxtImage(format, bytes.data() + ZarPayloadOffset(kind), kFileSize, kFileSize,
                        PixelPacking::Of(D3DFMT_A8R8G8B8), 4, reinterpret_cast<uint8_t*>(pixels.data()),
                        kFileSize * 4, BlockRounding::Nearest);
     else
