@@ -287,7 +287,7 @@ HRESULT DecodeBmp(const uint8_t* data, size_t size, const ImageLimits& limits,
 
     image.SetFormat(OwnFormat(header, channels));
     PixelView level;
-    HRESULT hr = image.AddTopPixelLevel(width, height, &level);
+    HRESULT hr = image.AddTopPixelLevel(width, height, RowOrder::Any, &level);
     if (FAILED(hr)) return hr;
     if (rle) {
         if (!DecodeRle(reader, header, palette, entries, level)) return D3DXERR_INVALIDDATA;

@@ -32,10 +32,10 @@ HRESULT DecodedImage::AddPixelLevel(UINT width, UINT height) {
     return SUCCEEDED(hr) ? Append(std::move(level)) : hr;
 }
 
-HRESULT DecodedImage::AddTopPixelLevel(UINT width, UINT height, PixelView* rows) {
+HRESULT DecodedImage::AddTopPixelLevel(UINT width, UINT height, RowOrder order, PixelView* rows) {
     *rows = {};
     if (m_pTarget && m_Levels.empty()) {
-        const HRESULT hr = m_pTarget->Open(width, height, m_Format, rows);
+        const HRESULT hr = m_pTarget->Open(width, height, m_Format, order, rows);
         if (FAILED(hr)) return hr;
         m_bInTarget = rows->bits != nullptr;
         if (m_bInTarget) return D3D_OK;

@@ -18,14 +18,20 @@ struct ImageLimits {
 
 struct PixelView;
 
+// How a decoder writes level 0: each row once, from the top down, reporting
+// each as it is done (DecodedImage::TopRowsDone), or in any order.
+enum class RowOrder { TopDown, Any };
+
 // Somewhere else level 0 may be decoded to, such as a texture made for the
 // image: a decoder asks once it knows the size and the image's format.
 class PixelTarget {
 public:
-    // D3D_OK with *rows covering width x height A8R8G8B8 pixels to write, or
-    // with *rows left empty when the image is to keep its own level 0; a
-    // failure ends the decode with that result.
-    virtual HRESULT Open(UINT width, UINT height, D3DFORMAT format, PixelView* rows) = 0;
+    // D3D_OK with *rows for width x height A8R8G8B8 pixels, or with *rows
+    // left empty when the image is to keep its own level 0; a failure ends
+    // the decode with that result. For a decoder that writes from the top
+    // down, *rows may be a band of fewer rows, reused from the top: row y then
+    // goes to rows->Row(y % rows->height).
+    virtual HRESULT Open(UINT width, UINT height, D3DFORMAT format, RowOrder order, PixelView* rows) = 0;
     // The first `rows` rows hold their final pixels: the target may start
     // on them while they are fresh in the cache.
     virtual void RowsDone(UINT rows) = 0;
@@ -69,11 +75,14 @@ public:
     // Level 0 of width x height A8R8G8B8 pixels (contents undefined) for a
     // decoder to write through *rows: in the target's memory where it offers
     // it (the image then holds no level; InTarget() is true), else in a level
-    // appended as by AddPixelLevel. Format() must be set first.
-    HRESULT AddTopPixelLevel(UINT width, UINT height, PixelView* rows);
+    // appended as by AddPixelLevel. Format() must be set first. Row y is
+    // rows->Row(y % rows->height): a target may lend a band of rows to a
+    // decoder that writes from the top down.
+    HRESULT AddTopPixelLevel(UINT width, UINT height, RowOrder order, PixelView* rows);
     void SetTarget(PixelTarget* target) { m_pTarget = target; }
     bool InTarget() const { return m_bInTarget; }
-    // Decoders that write level 0 top to bottom in one pass report each row.
+    // Decoders that write level 0 from the top down report each row when it
+    // is done, and before the row a band lent for it holds next.
     void TopRowsDone(UINT rows) {
         if (m_bInTarget) m_pTarget->RowsDone(rows);
     }

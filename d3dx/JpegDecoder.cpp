@@ -101,7 +101,7 @@ bool Decode(jpeg_decompress_struct* info, ErrorManager* errors, JpegJob* job) {
     const JDIMENSION width = info->output_width, height = info->output_height;
     const unsigned components = static_cast<unsigned>(info->output_components);
     PixelView level;
-    job->result = job->image->AddTopPixelLevel(width, height, &level);
+    job->result = job->image->AddTopPixelLevel(width, height, RowOrder::TopDown, &level);
     if (FAILED(job->result)) return false;
     const bool direct = components == 4;
     if (!direct) {
@@ -113,7 +113,7 @@ bool Decode(jpeg_decompress_struct* info, ErrorManager* errors, JpegJob* job) {
     }
     job->result = D3DXERR_INVALIDDATA;
     while (info->output_scanline < height) {
-        uint32_t* out = level.Row(info->output_scanline);
+        uint32_t* out = level.Row(info->output_scanline % level.height);
         JSAMPROW row = direct ? reinterpret_cast<JSAMPROW>(out) : job->sampleRow.get();
         if (jpeg_read_scanlines(info, &row, 1) != 1) return false;
         if (!direct) WidenRow(row, components, width, out);

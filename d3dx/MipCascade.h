@@ -17,9 +17,16 @@ public:
     // views must stay valid until Finish.
     MipCascade(const PixelView* levels, UINT count);
 
-    // The first `rows` rows of the top level hold their final pixels.
-    void TopRowsDone(UINT rows);
-    // Once every row of the top level is done: the rest of the chain.
+    // Rows first ... first + rows.height - 1 of the top level hold their
+    // final pixels, in `rows`: the top level itself (first 0) or a copy of
+    // those rows elsewhere. Calls come top to bottom, each starting where the
+    // last ended, on an even row.
+    void TopRowsDone(const PixelView& rows, UINT first);
+    // Whether TopRowsDone reads the rows it is given (level 1 halves the top
+    // level exactly), or leaves them all to Finish.
+    bool ReadsRowsAsTheyCome() const { return m_Exact >= 2; }
+    // Once every row of the top level has been given and is in the top level
+    // itself: the rest of the chain.
     void Finish();
 
 private:

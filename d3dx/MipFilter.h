@@ -14,9 +14,10 @@ inline bool HalvesExactly(const PixelView& source, const PixelView& destination)
     return source.width == 2 * destination.width && source.height == 2 * destination.height;
 }
 
-// Makes row y of destination from rows 2y and 2y + 1 of source, which is
-// exactly twice its size.
-void HalveRow(const PixelView& source, const PixelView& destination, UINT y);
+// Makes row y of destination from rows `row` and `row + 1` of source, which
+// is exactly twice as wide: rows 2y and 2y + 1 of the level above, or of a
+// band of its rows.
+void HalveRow(const PixelView& source, UINT row, const PixelView& destination, UINT y);
 
 // Filters source into destination, which is half its size in each direction
 // (rounded down, at least 1).

@@ -132,14 +132,16 @@ bool Decode(png_structp png, png_infop info, PngJob* job) {
     if (png_get_rowbytes(png, info) != size_t{width} * (indexed ? 1 : 4)) return false;
 
     PixelView level;
-    job->result = job->image->AddTopPixelLevel(width, height, &level);
+    job->result = job->image->AddTopPixelLevel(width, height, passes == 1 ? RowOrder::TopDown : RowOrder::Any,
+                                                &level);
     if (FAILED(job->result)) return false;
     job->result = D3DXERR_INVALIDDATA;
     if (passes == 1) {
         // Row by row, each finished (and its indices checked) as it comes.
         for (png_uint_32 y = 0; y < height; ++y) {
-            png_read_row(png, reinterpret_cast<png_bytep>(level.Row(y)), nullptr);
-            if (indexed && !ExpandIndices(level.Row(y), width, job->palette)) return false;
+            uint32_t* row = level.Row(y % level.height);
+            png_read_row(png, reinterpret_cast<png_bytep>(row), nullptr);
+            if (indexed && !ExpandIndices(row, width, job->palette)) return false;
             job->image->TopRowsDone(y + 1);
         }
     } else {

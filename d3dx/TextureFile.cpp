@@ -3,6 +3,8 @@
 // the rest.
 #include <d3dx8.h>
 
+#include <cstdint>
+#include <memory>
 #include <new>
 #include <optional>
 #include <vector>
@@ -15,6 +17,7 @@
 #include "MipFilter.h"
 #include "PixelView.h"
 #include "Resample.h"
+#include "StreamingCopy.h"
 
 namespace {
 
@@ -74,6 +77,12 @@ HRESULT Fill(IDirect3DTexture8* texture, DecodedImage& image) {
 // size and format are known, where the level stores the decoder's A8R8G8B8
 // pixels unchanged and the size needs no scaling: that saves a copy of the
 // whole image. Anything else is left to the decoded image.
+//
+// A decoder that writes from the top down writes into a band of rows in the
+// cache instead. Each full band makes the rows of the lower levels it covers
+// and is then copied into level 0 past the cache: the decoder's rows are read
+// while still in the cache, and level 0 is written without first being read
+// from memory.
 class TextureTarget : public PixelTarget {
 public:
     TextureTarget(IDirect3DDevice8* device, const D3DCAPS8& caps, const ImageLimits& limits)
@@ -85,7 +94,7 @@ public:
     TextureTarget(const TextureTarget&) = delete;
     TextureTarget& operator=(const TextureTarget&) = delete;
 
-    HRESULT Open(UINT width, UINT height, D3DFORMAT format, PixelView* rows) override {
+    HRESULT Open(UINT width, UINT height, D3DFORMAT format, RowOrder order, PixelView* rows) override {
         *rows = {};
         UINT fittedWidth = width, fittedHeight = height;
         D3DFORMAT chosen = D3DFMT_UNKNOWN;
@@ -102,16 +111,22 @@ public:
         if (SUCCEEDED(hr)) hr = m_Chain.Lock(m_pTexture, 0, 0);
         if (FAILED(hr)) return hr;
         m_Cascade.emplace(m_Chain.Views(), m_Chain.Count());
-        *rows = m_Chain.Views()[0];
+        // Rows nothing reads while they are fresh go straight to level 0.
+        if (order == RowOrder::TopDown && m_Cascade->ReadsRowsAsTheyCome()) hr = MakeBand(width);
+        if (FAILED(hr)) return hr;
+        *rows = m_Band.bits ? m_Band : m_Chain.Views()[0];
         return D3D_OK;
     }
 
     void RowsDone(UINT rows) override {
-        if (rows % kRowsPerStep == 0) m_Cascade->TopRowsDone(rows);
+        m_RowsDone = rows;
+        if (m_Band.bits && rows % kBandRows == 0) MoveBand();
     }
 
     // After a whole decode: the texture with its lower levels filtered.
     HRESULT Finish(IDirect3DTexture8** texture) {
+        if (m_Band.bits) MoveBand();
+        else m_Cascade->TopRowsDone(m_Chain.Views()[0], 0);
         m_Cascade->Finish();
         const HRESULT hr = m_Chain.Unlock();
         if (FAILED(hr)) return hr;
@@ -121,10 +136,38 @@ public:
     }
 
 private:
-    // The lower levels are made a band of rows at a time while the decoder
-    // writes level 0, from rows it has only just written. Taking them a row
-    // pair at a time would keep evicting the decoder's own working memory.
-    static constexpr UINT kRowsPerStep = 16;
+    // Rows a band holds: enough that making the lower levels' rows a band
+    // at a time does not keep evicting the decoder's own working memory, few
+    // enough that a band of the widest level stays in the cache.
+    static constexpr UINT kBandRows = 16;
+    // libjpeg's colour conversion writes a row that starts on a 16- or
+    // 32-byte boundary with streaming stores, which go past the cache: the
+    // band's rows start one pixel past a cache line instead.
+    static constexpr size_t kCacheLine = 64, kRowSkew = 4;
+
+    HRESULT MakeBand(UINT width) {
+        const size_t pitch = (size_t{width} * 4 + kCacheLine - 1) / kCacheLine * kCacheLine;
+        m_BandMemory.reset(new (std::nothrow) BYTE[pitch * kBandRows + kCacheLine + kRowSkew]);
+        if (!m_BandMemory) return E_OUTOFMEMORY;
+        const uintptr_t start = reinterpret_cast<uintptr_t>(m_BandMemory.get());
+        const size_t skip = (kCacheLine - start % kCacheLine) % kCacheLine + kRowSkew;
+        m_Band = {m_BandMemory.get() + skip, pitch, width, kBandRows};
+        return D3D_OK;
+    }
+
+    // The rows done since the last move: their share of the lower levels,
+    // then into level 0.
+    void MoveBand() {
+        const UINT first = m_RowsMoved, count = m_RowsDone - m_RowsMoved;
+        if (count == 0) return;
+        PixelView band = m_Band;
+        band.height = count;
+        m_Cascade->TopRowsDone(band, first);
+        const PixelView& top = m_Chain.Views()[0];
+        CopyRowsPastCache(reinterpret_cast<BYTE*>(top.Row(first)), top.pitch, band.bits, band.pitch,
+                          size_t{top.width} * 4, count);
+        m_RowsMoved = m_RowsDone;
+    }
 
     IDirect3DDevice8* m_pDevice;
     const D3DCAPS8& m_Caps;
@@ -132,6 +175,9 @@ private:
     IDirect3DTexture8* m_pTexture = nullptr;
     LevelChainLock m_Chain;             // every level, while the decoder writes level 0
     std::optional<MipCascade> m_Cascade;
+    std::unique_ptr<BYTE[]> m_BandMemory;
+    PixelView m_Band;                   // where a top-down decoder writes; empty for any other
+    UINT m_RowsDone = 0, m_RowsMoved = 0;
 };
 
 HRESULT CreateTexture(IDirect3DDevice8* device, const uint8_t* data, size_t size,

@@ -235,7 +235,7 @@ TEST_F(HostileFile, RunLengthBitmapsWriteOnlyTheTexture) {
 // finished show where it stopped.
 class RowCounter : public PixelTarget {
 public:
-    HRESULT Open(UINT width, UINT height, D3DFORMAT, PixelView* rows) override {
+    HRESULT Open(UINT width, UINT height, D3DFORMAT, RowOrder, PixelView* rows) override {
         const HRESULT hr = MakePixelLevel(width, height, m_Level);
         *rows = SUCCEEDED(hr) ? PixelView::Of(m_Level) : PixelView{};
         return hr;
