@@ -100,7 +100,10 @@ bool D3DGeometryBuffer<Kind>::Resize(unsigned count) {
     const unsigned oldCount = m_Count;
     std::unique_ptr<Element[]> old = std::move(m_pElements);
     ReleaseResources();
-    if (!Create(count, dynamic, m_ExtraUsage)) {
+    const bool made = Create(count, dynamic, m_ExtraUsage);
+    // Where this buffer is bound, the device must not keep drawing the old one.
+    m_pDriver->BufferReplaced(static_cast<typename Kind::Host*>(this));
+    if (!made) {
         m_pKernel->LogMessage("%s", Kind::kRules.resizeFailed);
         return false;
     }

@@ -31,6 +31,10 @@ public:
     void DestroyAllMaterials();
 
     IDirect3DDevice8* GetDevice() const { return m_pDevice; }
+    // A buffer has made its Direct3D buffer again (or lost it): where it is
+    // the bound one, the device's stream 0 or indices follow.
+    void BufferReplaced(VertexBuffer* buffer);
+    void BufferReplaced(IndexBuffer* buffer);
     IDirect3D8* GetDirect3D() const { return m_pDirect3D; }
     Kernel* GetKernel() const { return m_pKernel; }
     RenderStateTranslator* GetStateTranslator() const { return m_pStateTranslator; }

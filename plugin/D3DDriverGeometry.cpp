@@ -165,25 +165,40 @@ Own* MakeBuffer(Kernel* kernel, D3DDriver* driver, Arguments... arguments) {
     return buffer;
 }
 
-// Every buffer the host holds is one this driver made; a bound one is
-// forgotten first. A null buffer is left alone.
+// Every buffer the host holds is one this driver made. A null buffer is left
+// alone.
 template <typename Own, typename Host>
-void DestroyBuffer(Host* buffer, Host*& bound) {
+void DestroyBuffer(Host* buffer) {
     if (!buffer) return;
     Own* own = static_cast<Own*>(buffer);
-    if (buffer == bound) bound = nullptr;
     own->ReleaseResources();
     delete own;
 }
 
 }  // namespace
 
+void D3DDriver::BufferReplaced(VertexBuffer* buffer) {
+    if (!m_pDevice || !buffer || buffer != m_pVertexBuffer) return;
+    m_pDevice->SetStreamSource(0, static_cast<D3DVertexBuffer*>(buffer)->GetD3DBuffer(), kVertexStride);
+}
+
+void D3DDriver::BufferReplaced(IndexBuffer* buffer) {
+    if (!m_pDevice || !buffer || buffer != m_pIndexBuffer) return;
+    m_pDevice->SetIndices(static_cast<D3DIndexBuffer*>(buffer)->GetD3DBuffer(), 0);
+}
+
 VertexBuffer* D3DDriver::CreateVertexBuffer(unsigned count, bool dynamic, bool pointSprites) {
     return MakeBuffer<D3DVertexBuffer>(m_pKernel, this, count, dynamic, pointSprites);
 }
 
 bool D3DDriver::DestroyVertexBuffer(VertexBuffer* buffer) {
-    DestroyBuffer<D3DVertexBuffer>(buffer, m_pVertexBuffer);
+    // A bound buffer leaves the device first: a draw after it is gone must
+    // not read what the host gave back.
+    if (buffer && buffer == m_pVertexBuffer) {
+        if (m_pDevice) m_pDevice->SetStreamSource(0, nullptr, 0);
+        m_pVertexBuffer = nullptr;
+    }
+    DestroyBuffer<D3DVertexBuffer>(buffer);
     return true;
 }
 
@@ -211,7 +226,11 @@ IndexBuffer* D3DDriver::CreateIndexBuffer(unsigned count, bool dynamic) {
 }
 
 bool D3DDriver::DestroyIndexBuffer(IndexBuffer* buffer) {
-    DestroyBuffer<D3DIndexBuffer>(buffer, m_pIndexBuffer);
+    if (buffer && buffer == m_pIndexBuffer) {
+        if (m_pDevice) m_pDevice->SetIndices(nullptr, 0);
+        m_pIndexBuffer = nullptr;
+    }
+    DestroyBuffer<D3DIndexBuffer>(buffer);
     return true;
 }
 

@@ -168,6 +168,35 @@ TEST_F(Buffers, AFailedFillLeavesAnEmptyReusableBuffer) {
     EXPECT_EQ(CallsOf("IDirect3DIndexBuffer8::Lock").back().args[3], D3DLOCK_DISCARD);
 }
 
+// The device draws what the bound buffers hold now: a resized one is bound
+// again, and one that failed to resize or was destroyed leaves the device,
+// which keeps no Direct3D buffer the driver let go.
+TEST_F(Buffers, TheDeviceFollowsABoundBufferThatIsResizedOrDestroyed) {
+    VertexBuffer* vertices = MakeVertices(3, false);
+    IndexBuffer* indices = MakeIndices(3, false);
+    ASSERT_TRUE(vertices && indices);
+    ASSERT_TRUE(m_pRenderer->SetVertexBuffer(vertices) && m_pRenderer->SetIndexBuffer(indices));
+    const size_t alive = orvd3d8::LiveObjectCount();
+
+    ASSERT_TRUE(vertices->Resize(6) && indices->Resize(6));
+    Number(vertices);
+    indices->GetIndices()[5] = 5;
+    ASSERT_TRUE(vertices->Upload() && indices->Upload());
+    const std::vector<uint8_t> bytes = Contents(BoundStream().buffer, 6 * sizeof(Vertex));
+    EXPECT_EQ(std::memcmp(bytes.data(), vertices->GetVertices(), bytes.size()), 0);
+    EXPECT_EQ(BoundStream().stride, 52u);
+    EXPECT_EQ(Contents<unsigned short>(BoundIndices(), 6)[5], 5u);
+    EXPECT_EQ(orvd3d8::LiveObjectCount(), alive);
+
+    orvplatform::FailNthCall("IDirect3DDevice8::CreateVertexBuffer", 1, D3DERR_OUTOFVIDEOMEMORY);
+    EXPECT_FALSE(vertices->Resize(9));
+    EXPECT_EQ(BoundStream().buffer, nullptr);
+    m_pRenderer->DestroyIndexBuffer(indices);
+    m_IndexBuffers.clear();
+    EXPECT_EQ(BoundIndices(), nullptr);
+    EXPECT_EQ(orvd3d8::LiveObjectCount(), alive - 2);
+}
+
 TEST_F(Buffers, RefusedCreationsReturnNullWithOneLine) {
     const struct {
         unsigned count;
