@@ -260,7 +260,7 @@ struct HostScenario::Steps {
         driver->SetViewMatrix(&identity);
         driver->SetProjectionMatrix(&projection);
         LightDesc light = {};
-        light.type = 2;  // directional
+        light.type = LIGHT_DIRECTIONAL;
         light.diffuse = light.specular = 0xFFFFFFFF;
         light.range = 100.0f;
         light.direction = Vector3D(0, 0, 1);

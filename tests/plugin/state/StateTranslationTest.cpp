@@ -32,9 +32,9 @@ TEST_F(StateTranslation, RenderStatesGoThroughTheirValueTables) {
         EXPECT_EQ(RenderState(c.d3dState), c.expected) << "state " << c.state << " value " << c.value;
     }
 
-    // A state outside the table drives z-enable.
+    // A state past the table's last row drives z-enable.
     m_pRenderer->SetRenderState(RENDERSTATE_ZENABLE, D3DZB_FALSE);
-    m_pRenderer->SetRenderState(80, 1);
+    m_pRenderer->SetRenderState(RENDERSTATE_COUNT + 4, 1);
     EXPECT_EQ(RenderState(D3DRS_ZENABLE), 1u);
 }
 
