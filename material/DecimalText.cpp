@@ -4,15 +4,21 @@
 #include <string>
 
 String FormatDecimals(const float* values, int count) {
-    std::string text;
-    for (int i = 0; i < count; ++i) {
-        char number[32];
-        const std::to_chars_result end =
-            std::to_chars(number, number + sizeof number, values[i], std::chars_format::general, 6);
-        if (i > 0) text += ' ';
-        text.append(number, end.ptr);
+    // Room for the longest number ("-1.17549e-38") and a blank, per value:
+    // nothing is allocated but the string itself.
+    constexpr size_t kNumberRoom = 16;
+    char text[kMostDecimals * kNumberRoom + 1];
+    char* const last = text + sizeof text - 1;
+    char* end = text;
+    for (int i = 0; i < count && i < kMostDecimals; ++i) {
+        if (i > 0) *end++ = ' ';
+        const std::to_chars_result written =
+            std::to_chars(end, last, values[i], std::chars_format::general, 6);
+        if (written.ec != std::errc()) break;  // each number has its room: never taken
+        end = written.ptr;
     }
-    return String(text.c_str());
+    *end = '\0';
+    return String(text);
 }
 
 int ScanDecimals(const char* text, float* values, int count) {

@@ -5,7 +5,9 @@
 
 #include "host/String.h"
 
-// The values with six significant digits, separated by single blanks.
+// The values with six significant digits, separated by single blanks; at
+// most kMostDecimals of them (a colour's three channels) are written.
+constexpr int kMostDecimals = 3;
 String FormatDecimals(const float* values, int count);
 // Reads up to `count` numbers separated by blanks into `values`, stopping at
 // the first text that is not a number; returns how many were read. The

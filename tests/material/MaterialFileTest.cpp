@@ -66,6 +66,13 @@ TEST_F(MaterialFile, OnlySettingsOffTheirDefaultsAreWritten) {
     EXPECT_EQ(Param(plain, "Ambient"), "0.5 0.5 0.5");
     EXPECT_EQ(Param(plain, "Shinyness"), "1");
 
+    // The longest numbers the writer can meet, each in full.
+    material->SetDiffuse(-1.17549435e-38f, -3.40282347e+38f, -1.23456789e-7f);
+    OML extremes;
+    ASSERT_TRUE(material->WriteTo(&extremes));
+    EXPECT_EQ(Param(extremes, "Diffuse"), "-1.17549e-38 -3.40282e+38 -1.23457e-07");
+    material->SetDiffuse(1, 1, 1);
+
     // Outside the table: the keyword of the comparison the device uses.
     material->SetZFunc(COMPARE_COUNT);
     OML outside;
