@@ -198,6 +198,11 @@ private:
     };
     StreamBinding SaveStreamZero();
     void RestoreStreamZero(const StreamBinding& binding);
+    // The buffer the host has bound (null for none), remembered and, with a
+    // display, put on stream 0 or the indices as the Direct3D buffer it holds
+    // now.
+    void BindVertexBuffer(VertexBuffer* buffer);
+    void BindIndexBuffer(IndexBuffer* buffer);
     // Tests make a pass source current without a material object.
     friend class DrawPassTestAccess;
 

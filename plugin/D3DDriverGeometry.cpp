@@ -177,14 +177,25 @@ void DestroyBuffer(Host* buffer) {
 
 }  // namespace
 
+void D3DDriver::BindVertexBuffer(VertexBuffer* buffer) {
+    m_pVertexBuffer = buffer;
+    if (!m_pDevice) return;
+    IDirect3DVertexBuffer8* d3d = buffer ? static_cast<D3DVertexBuffer*>(buffer)->GetD3DBuffer() : nullptr;
+    m_pDevice->SetStreamSource(0, d3d, buffer ? kVertexStride : 0);
+}
+
+void D3DDriver::BindIndexBuffer(IndexBuffer* buffer) {
+    m_pIndexBuffer = buffer;
+    if (!m_pDevice) return;
+    m_pDevice->SetIndices(buffer ? static_cast<D3DIndexBuffer*>(buffer)->GetD3DBuffer() : nullptr, 0);
+}
+
 void D3DDriver::BufferReplaced(VertexBuffer* buffer) {
-    if (!m_pDevice || !buffer || buffer != m_pVertexBuffer) return;
-    m_pDevice->SetStreamSource(0, static_cast<D3DVertexBuffer*>(buffer)->GetD3DBuffer(), kVertexStride);
+    if (buffer && buffer == m_pVertexBuffer) BindVertexBuffer(buffer);
 }
 
 void D3DDriver::BufferReplaced(IndexBuffer* buffer) {
-    if (!m_pDevice || !buffer || buffer != m_pIndexBuffer) return;
-    m_pDevice->SetIndices(static_cast<D3DIndexBuffer*>(buffer)->GetD3DBuffer(), 0);
+    if (buffer && buffer == m_pIndexBuffer) BindIndexBuffer(buffer);
 }
 
 VertexBuffer* D3DDriver::CreateVertexBuffer(unsigned count, bool dynamic, bool pointSprites) {
@@ -194,10 +205,7 @@ VertexBuffer* D3DDriver::CreateVertexBuffer(unsigned count, bool dynamic, bool p
 bool D3DDriver::DestroyVertexBuffer(VertexBuffer* buffer) {
     // A bound buffer leaves the device first: a draw after it is gone must
     // not read what the host gave back.
-    if (buffer && buffer == m_pVertexBuffer) {
-        if (m_pDevice) m_pDevice->SetStreamSource(0, nullptr, 0);
-        m_pVertexBuffer = nullptr;
-    }
+    if (buffer && buffer == m_pVertexBuffer) BindVertexBuffer(nullptr);
     DestroyBuffer<D3DVertexBuffer>(buffer);
     return true;
 }
@@ -205,8 +213,7 @@ bool D3DDriver::DestroyVertexBuffer(VertexBuffer* buffer) {
 bool D3DDriver::SetVertexBuffer(VertexBuffer* buffer) {
     if (!m_pDevice) return false;
     if (!buffer) {
-        m_pDevice->SetStreamSource(0, nullptr, 0);
-        m_pVertexBuffer = nullptr;
+        BindVertexBuffer(nullptr);
         return true;
     }
     // Every vertex buffer the host holds is one this driver made.
@@ -215,9 +222,8 @@ bool D3DDriver::SetVertexBuffer(VertexBuffer* buffer) {
         m_pKernel->LogMessage(kBufferOfClosedDisplay, "D3DDriver::SetVertexBuffer");
         return false;
     }
-    m_pVertexBuffer = buffer;
     m_pDevice->SetVertexShader(kVertexFVF);
-    m_pDevice->SetStreamSource(0, own->GetD3DBuffer(), kVertexStride);
+    BindVertexBuffer(buffer);
     return true;
 }
 
@@ -226,10 +232,7 @@ IndexBuffer* D3DDriver::CreateIndexBuffer(unsigned count, bool dynamic) {
 }
 
 bool D3DDriver::DestroyIndexBuffer(IndexBuffer* buffer) {
-    if (buffer && buffer == m_pIndexBuffer) {
-        if (m_pDevice) m_pDevice->SetIndices(nullptr, 0);
-        m_pIndexBuffer = nullptr;
-    }
+    if (buffer && buffer == m_pIndexBuffer) BindIndexBuffer(nullptr);
     DestroyBuffer<D3DIndexBuffer>(buffer);
     return true;
 }
@@ -242,8 +245,7 @@ bool D3DDriver::SetIndexBuffer(IndexBuffer* buffer) {
         m_pKernel->LogMessage(kBufferOfClosedDisplay, "D3DDriver::SetIndexBuffer");
         return false;
     }
-    m_pIndexBuffer = buffer;
-    m_pDevice->SetIndices(own ? own->GetD3DBuffer() : nullptr, 0);
+    BindIndexBuffer(buffer);
     return true;
 }
 
