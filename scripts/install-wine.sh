@@ -5,6 +5,12 @@
 # architecture, wine32 and Mesa's 32-bit OpenGL (without it Wine's 32-bit
 # Direct3DCreate8 returns null). Idempotent.
 #
+# Where the kernel runs no 32-bit programs (scripts/runs-32bit.sh) the 32-bit
+# part is not installed: it could not run, and with it installed Debian's
+# `wine` command would start every program, 64-bit ones too, with the 32-bit
+# loader. Where it is already installed on such a machine it is left as it
+# is: run-on-wine.sh starts each program with its own architecture's loader.
+#
 # Exits non-zero, after saying why, where Wine itself cannot be installed;
 # callers then fall back to the Linux build. Where only the 32-bit part
 # cannot be installed it says so and exits 0: 32-bit programs are then
@@ -16,6 +22,10 @@ source "$here/wine-packages.sh"
 
 mapfile -t missing < <(bash "$here/missing-packages.sh" "${wine_packages[@]}")
 mapfile -t missing32 < <(bash "$here/missing-packages.sh" "${wine32_packages[@]}")
+if ! why32=$(bash "$here/runs-32bit.sh" 2>&1); then
+  echo "install-wine: $why32" >&2
+  missing32=()
+fi
 if [ ${#missing[@]} -eq 0 ] && [ ${#missing32[@]} -eq 0 ]; then
   exit 0
 fi

@@ -5,16 +5,21 @@
 #   scripts/run-on-wine.sh PREFIX PROGRAM.exe [ARGUMENT...]
 #
 # PROGRAM may be a 64-bit (x64) or a 32-bit (x86) program; keep one PREFIX per
-# architecture. PREFIX is made on first use (about 15 s) for the program's
+# architecture. Each program starts with Wine's loader for its own
+# architecture, and so do the prefix's set-up and Wine server: a 64-bit run
+# never goes through the 32-bit loader, which the plain `wine` command picks
+# whenever Wine's 32-bit part is installed, even where the kernel cannot run
+# it. PREFIX is made on first use (about 15 s) for the program's
 # architecture (a 32-bit prefix for x86) and reused afterwards; a prefix made
-# for the other architecture, or before Wine's 32-bit part was installed or
-# removed, is made again: Wine cannot start anything in it then ("could not
-# load kernel32.dll, status c0000135"). Arguments that are absolute Linux
-# paths reach the program as Windows paths on drive Z:. The X server
-# (1024 x 768, 24-bit) is started on a free display and stopped by its
-# process id, together with this prefix's Wine server. Exits with the
-# program's status; 77 when Wine or Xvfb is missing, or Wine's 32-bit part
-# for a 32-bit program.
+# with another loader, for the other architecture, or before Wine's 32-bit
+# part was installed, removed or found unable to run, is made again: Wine
+# cannot start anything in it then ("could not load kernel32.dll, status
+# c0000135"). Arguments that are absolute Linux paths reach the program as
+# Windows paths on drive Z:. The X server (1024 x 768, 24-bit) is started on
+# a free display and stopped by its process id, together with this prefix's
+# Wine server. Exits with the program's status; 77 when Wine or Xvfb is
+# missing, or, for a 32-bit program, Wine's 32-bit part or a kernel that
+# runs 32-bit programs (scripts/runs-32bit.sh).
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 
@@ -26,7 +31,7 @@ prefix=$1
 program=$2
 shift 2
 
-for tool in wine wineserver Xvfb; do
+for tool in wineserver Xvfb; do
   if ! command -v "$tool" >/dev/null 2>&1; then
     echo "run-on-wine: $tool is not installed" >&2
     exit 77
@@ -52,18 +57,43 @@ case $(le_number "$program" $((pe_offset + 4)) 2) in
     ;;
 esac
 
-# Which parts of Wine are installed: 64 alone, or 32 and 64.
+# Wine's loader for each architecture: Debian keeps both under /usr/lib/wine
+# (`wine` is the 32-bit one there); a Wine with one loader for both has only
+# `wine`.
+loader_for() {  # loader_for win32|win64
+  local name=wine
+  [ "$1" = win64 ] && name=wine64
+  for candidate in "/usr/lib/wine/$name" "$(command -v "$name" 2>/dev/null)"; do
+    if [ -n "$candidate" ] && [ -x "$candidate" ]; then
+      echo "$candidate"
+      return 0
+    fi
+  done
+  [ "$1" = win64 ] && loader_for win32
+}
+
+# Which parts of Wine can run here: 64 alone, or 32 and 64 where the 32-bit
+# part is installed and the kernel runs 32-bit programs.
 source "$here/wine-packages.sh"
+wine_parts="64"
 if [ -z "$(bash "$here/missing-packages.sh" "${wine32_packages[@]}")" ]; then
-  wine_parts="32 64"
-else
-  wine_parts="64"
-  if [ "$winearch" = win32 ]; then
-    echo "run-on-wine: Wine's 32-bit part (${wine32_packages[*]}) is not installed" \
-         "(scripts/install-wine.sh): $program cannot run" >&2
-    exit 77
+  if why32=$(bash "$here/runs-32bit.sh" 2>&1); then
+    wine_parts="32 64"
   fi
+else
+  why32="Wine's 32-bit part (${wine32_packages[*]}) is not installed (scripts/install-wine.sh)"
 fi
+if [ "$winearch" = win32 ] && [ "$wine_parts" = 64 ]; then
+  echo "run-on-wine: $why32: $program cannot run" >&2
+  exit 77
+fi
+loader=$(loader_for "$winearch")
+if [ -z "$loader" ]; then
+  echo "run-on-wine: Wine's loader for $winearch is not installed" >&2
+  exit 77
+fi
+# Wine starts its own helper processes with this loader too.
+export WINELOADER=$loader
 
 mkdir -p "$(dirname "$prefix")"
 export WINEPREFIX
@@ -108,7 +138,7 @@ fi
 export DISPLAY=":$(head -n1 "$display_file")"
 
 # What the prefix was made for, written into it once it is complete.
-made_for="$winearch with Wine parts $wine_parts"
+made_for="$winearch by $loader with Wine parts $wine_parts"
 marker="$WINEPREFIX/orv-prefix.txt"
 if [ -f "$WINEPREFIX/system.reg" ] && [ "$(cat "$marker" 2>/dev/null)" != "$made_for" ]; then
   echo "Making the Wine prefix $WINEPREFIX again: it was made for" \
@@ -118,7 +148,7 @@ if [ -f "$WINEPREFIX/system.reg" ] && [ "$(cat "$marker" 2>/dev/null)" != "$made
 fi
 if [ ! -f "$marker" ]; then
   echo "Making the Wine prefix $WINEPREFIX ($winearch)"
-  WINEARCH=$winearch wineboot --init >/dev/null 2>&1
+  WINEARCH=$winearch "$loader" wineboot --init >/dev/null 2>&1
   wineserver -w
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "run-on-wine: Wine could not make the prefix $WINEPREFIX" >&2
@@ -137,4 +167,4 @@ for argument in "$@"; do
 done
 
 directory=$(cd "$(dirname "$program")" && pwd)
-(cd "$directory" && wine "./$(basename "$program")" "${arguments[@]}")
+(cd "$directory" && "$loader" "./$(basename "$program")" "${arguments[@]}")
