@@ -1,7 +1,6 @@
 // Material descriptions: reading parameters and their defaults, writing only
 // what differs from the defaults, keywords at their edges, numbers whatever
 // the locale, and files that cannot be read or must not be written.
-#include <algorithm>
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
@@ -10,7 +9,6 @@
 #include "host/Material.h"
 #include "host/MaterialLayer.h"
 #include "host/OML.h"
-#include "host/Texture.h"
 #include "support/ImageFiles.h"
 #include "support/PluginHarness.h"
 
@@ -91,74 +89,6 @@ TEST_F(MaterialFile, OnlySettingsOffTheirDefaultsAreWritten) {
     ASSERT_EQ(tag.GetTagCount(), 1);
     EXPECT_EQ(Param(*tag.GetTag(0), "SrcBlend"), "dest_alpha");
     EXPECT_EQ(Param(*tag.GetTag(0), "DestBlend"), "zero");
-}
-
-// Every setting of the material and of each layer, each keyword of every
-// table in some layer, comes back from the file the material saves; each
-// layer finds the texture it named (a file or a sequence).
-TEST_F(MaterialFile, EverySettingComesBackFromASavedFile) {
-    const std::string image = OutputPath("layer.bmp"), sequence = OutputPath("frame0.bmp");
-    WriteText(image, [] { const auto b = BmpFile(Bmp::Rgb24, 4, 4, false).bytes; return std::string(b.begin(), b.end()); }());
-    WriteText(sequence, ReadText(image));
-    Texture* frames = m_pRenderer->CreateTextureFromFileSequence(sequence.c_str(), 15, true, false);
-    ASSERT_NE(frames, nullptr);
-    const int layers = std::max({int(TEXTUREARG_COUNT), int(TEXTUREOP_COUNT), int(BLEND_COUNT), int(ADDRESS_COUNT)});
-    using Getter = int (MaterialLayer::*)();
-    using Setter = void (MaterialLayer::*)(int);
-    const struct {
-        Setter set;
-        Getter get;
-        int count, shift;  // layer i takes (i + shift) % count
-    } settings[] = {
-        {&MaterialLayer::SetColorArg1, &MaterialLayer::GetColorArg1, TEXTUREARG_COUNT, 0},
-        {&MaterialLayer::SetColorArg2, &MaterialLayer::GetColorArg2, TEXTUREARG_COUNT, 1},
-        {&MaterialLayer::SetAlphaArg1, &MaterialLayer::GetAlphaArg1, TEXTUREARG_COUNT, 2},
-        {&MaterialLayer::SetAlphaArg2, &MaterialLayer::GetAlphaArg2, TEXTUREARG_COUNT, 3},
-        {&MaterialLayer::SetSrcBlend, &MaterialLayer::GetSrcBlend, BLEND_COUNT, 0},
-        {&MaterialLayer::SetDestBlend, &MaterialLayer::GetDestBlend, BLEND_COUNT, 1},
-        {&MaterialLayer::SetColorOp, &MaterialLayer::GetColorOp, TEXTUREOP_COUNT, 0},
-        {&MaterialLayer::SetAlphaOp, &MaterialLayer::GetAlphaOp, TEXTUREOP_COUNT, 1},
-        {&MaterialLayer::SetAddressing, &MaterialLayer::GetAddressing, ADDRESS_COUNT, 0},
-    };
-    const std::string path = OutputPath("every.xml");
-    for (int z = 0; z < COMPARE_COUNT; ++z) {
-        Material* material = m_pRenderer->CreateMaterial();
-        material->SetAmbient(0.125f, 0.25f, z);
-        material->SetDiffuse(2.5f, -1, 0.75f);
-        material->SetSpecular(0.5f, 0.25f, 0.0625f);
-        material->SetEmissive(0, 1, 0.375f);
-        material->SetShininess(12.5f + z);
-        material->SetCulling(z % 2), material->SetFrameBlend(z % 3), material->SetZWrite(z % 4);
-        material->SetZFunc(z);
-        for (int i = 0; i < layers; ++i) {
-            MaterialLayer* layer = i % 2 ? material->AddLayer(frames) : material->AddLayer(image.c_str());
-            ASSERT_NE(layer, nullptr);
-            for (const auto& s : settings) (layer->*s.set)((i + z + s.shift) % s.count);
-            layer->SetLighting((i + z) % 2);
-        }
-        ASSERT_TRUE(material->SaveToFile(path.c_str()));
-        Material* read = m_pRenderer->LoadMaterial(path.c_str());
-        ASSERT_NE(read, nullptr);
-        for (Color (Material::*colour)() : {&Material::GetAmbient, &Material::GetDiffuse, &Material::GetSpecular, &Material::GetEmissive}) {
-            const Color a = (material->*colour)(), b = (read->*colour)();
-            EXPECT_TRUE(a.r == b.r && a.g == b.g && a.b == b.b) << z;
-        }
-        EXPECT_EQ(read->GetShininess(), 12.5f + z);
-        EXPECT_EQ(read->GetCulling(), z % 2 != 0);
-        EXPECT_EQ(read->GetFrameBlend(), z % 3 != 0);
-        EXPECT_EQ(read->GetZWrite(), z % 4 != 0);
-        EXPECT_EQ(read->GetZFunc(), z);
-        ASSERT_EQ(read->GetLayerCount(), layers);
-        for (int i = 0; i < layers; ++i) {
-            MaterialLayer* layer = read->GetLayer(i);
-            EXPECT_EQ(layer->GetTexture(), material->GetLayer(i)->GetTexture()) << i;
-            for (const auto& s : settings) EXPECT_EQ((layer->*s.get)(), (i + z + s.shift) % s.count) << i << " " << z;
-            EXPECT_EQ(layer->GetLighting(), (i + z) % 2 != 0) << i;
-        }
-        m_pRenderer->ReleaseMaterial(read);
-        m_pRenderer->ReleaseMaterial(material);
-    }
-    m_pRenderer->ReleaseTexture(frames);
 }
 
 TEST_F(MaterialFile, NumbersUseADecimalPointWhateverTheLocale) {

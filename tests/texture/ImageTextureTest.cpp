@@ -197,6 +197,13 @@ TEST_F(Sequence, AResetBringsEveryKindOfTextureBackAsItWas) {
     orvplatform::SetTickCount(7000 + 66);
     EXPECT_EQ(WorstError(Bound(sequence), SequenceFrame(1)), 0);
     EXPECT_EQ(m_pRenderer->CreateTextureFromFile(OutputPath("RESETSEQ0.tga").c_str(), false, false), sequence);
+
+    // Files are loaded again at the depth current then; created textures
+    // keep the format their copies hold.
+    m_pRenderer->SetTextureBitDepth(16);
+    ASSERT_TRUE(m_pRenderer->ResetDevice());
+    EXPECT_EQ(animated->GetFormat(), D3DFMT_A4R4G4B4);
+    EXPECT_EQ(created->GetFormat(), D3DFMT_A8R8G8B8);
 }
 
 }  // namespace
