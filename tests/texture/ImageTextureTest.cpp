@@ -143,7 +143,7 @@ TEST_F(Sequence, AResetBringsEveryKindOfTextureBackAsItWas) {
     Texture* file = m_pRenderer->CreateTextureFromFile(
         Write("reset.png", PngFile(PNG_COLOR_TYPE_RGB_ALPHA, 8, 16, 16, false, false)).c_str(), false, false);
     const std::string first = WriteSequence("resetseq", 3);
-    Texture* sequence = m_pRenderer->CreateTextureFromFileSequence(first.c_str(), 15, true, false);
+    Texture* sequence = m_pRenderer->CreateTextureFromFileSequence(first.c_str(), 15, false, false);
     Texture* animated = m_pRenderer->CreateTextureFromFile(
         Write("reset.zar", orvtest::NoiseZar(2, 2, 0x000F, 4, {100, 110, 120}, 31)).c_str(), false, false);
     ZarFile dxt = orvtest::NoiseZar(8, 8, 0, 1, {}, 4);  // 4 blocks of 16 bytes

@@ -102,7 +102,7 @@ std::vector<uint8_t> Blocks(int compression) {
 // texture smaller than its block; the image loader decodes DDS files as
 // libsquish does.
 TEST_F(TextureTest, DxtBlocksAreDecodedExactlyWhereTheDeviceCannotSampleThem) {
-    Display({D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_R5G6B5, D3DFMT_A4R4G4B4}, 32);
+    Display({D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_R5G6B5, D3DFMT_X1R5G5B5, D3DFMT_A1R5G5B5, D3DFMT_A4R4G4B4}, 32);
     for (int compression = 1; compression <= 5; ++compression) {
         const unsigned blockBytes = BlockBytes(compression);
         const std::vector<uint8_t> blocks = Blocks(compression);
