@@ -76,17 +76,13 @@ TEST_F(MaterialTextures, AFailedReadGivesBackEveryTextureItTook) {
 
 // Every setting of the material and of each layer, each keyword of every
 // table in some layer, comes back from the file the material saves; each
-// layer finds the texture it named (a file or a sequence), and the reader
-// keeps no reference of its own.
+// layer's texture is loaded again from the file or sequence it names; the
+// reader keeps no reference of its own.
 TEST_F(MaterialTextures, EverySettingComesBackFromASavedFile) {
-    Texture* frames = m_pRenderer->CreateTextureFromFileSequence("textures/flame0.bmp", 15, true, false);
-    ASSERT_NE(frames, nullptr);
     const int layers = std::max({int(TEXTUREARG_COUNT), int(TEXTUREOP_COUNT), int(BLEND_COUNT), int(ADDRESS_COUNT)});
-    using Getter = int (MaterialLayer::*)();
-    using Setter = void (MaterialLayer::*)(int);
     const struct {
-        Setter set;
-        Getter get;
+        void (MaterialLayer::*set)(int);
+        int (MaterialLayer::*get)();
         int count, shift;  // layer i takes (i + shift) % count
     } settings[] = {
         {&MaterialLayer::SetColorArg1, &MaterialLayer::GetColorArg1, TEXTUREARG_COUNT, 0},
@@ -99,28 +95,37 @@ TEST_F(MaterialTextures, EverySettingComesBackFromASavedFile) {
         {&MaterialLayer::SetAlphaOp, &MaterialLayer::GetAlphaOp, TEXTUREOP_COUNT, 1},
         {&MaterialLayer::SetAddressing, &MaterialLayer::GetAddressing, ADDRESS_COUNT, 0},
     };
+    const struct {
+        void (Material::*set)(float, float, float);
+        Color (Material::*get)();
+        float r, g, b;
+    } colours[] = {{&Material::SetAmbient, &Material::GetAmbient, 0.125f, 0.25f, 0.5f},
+                   {&Material::SetDiffuse, &Material::GetDiffuse, 2.5f, -1.0f, 0.75f},
+                   {&Material::SetSpecular, &Material::GetSpecular, 0.5f, 0.25f, 0.0625f},
+                   {&Material::SetEmissive, &Material::GetEmissive, 0.0f, 1.0f, 0.375f}};
     const std::string path = OutputPath("every.xml");
     for (int z = 0; z < COMPARE_COUNT; ++z) {
         Material* material = m_pRenderer->CreateMaterial();
-        material->SetAmbient(0.125f, 0.25f, z);
-        material->SetDiffuse(2.5f, -1, 0.75f);
-        material->SetSpecular(0.5f, 0.25f, 0.0625f);
-        material->SetEmissive(0, 1, 0.375f);
+        for (const auto& c : colours) (material->*c.set)(c.r, c.g, c.b + z);
         material->SetShininess(12.5f + z);
         material->SetCulling(z % 2), material->SetFrameBlend(z % 3), material->SetZWrite(z % 4);
         material->SetZFunc(z);
+        Texture* frames = m_pRenderer->CreateTextureFromFileSequence("textures/flame0.bmp", 15, true, false);
         for (int i = 0; i < layers; ++i) {
             MaterialLayer* layer = i % 2 ? material->AddLayer(frames) : material->AddLayer("textures/stone.bmp");
             ASSERT_NE(layer, nullptr);
             for (const auto& s : settings) (layer->*s.set)((i + z + s.shift) % s.count);
             layer->SetLighting((i + z) % 2);
         }
+        m_pRenderer->ReleaseTexture(frames);
         ASSERT_TRUE(material->SaveToFile(path.c_str()));
+        m_pRenderer->ReleaseMaterial(material);  // and with it every texture
+        ASSERT_EQ(LiveTextures(), m_BaseTextures);
         Material* read = m_pRenderer->LoadMaterial(path.c_str());
         ASSERT_NE(read, nullptr);
-        for (Color (Material::*colour)() : {&Material::GetAmbient, &Material::GetDiffuse, &Material::GetSpecular, &Material::GetEmissive}) {
-            const Color a = (material->*colour)(), b = (read->*colour)();
-            EXPECT_TRUE(a.r == b.r && a.g == b.g && a.b == b.b) << z;
+        for (const auto& c : colours) {
+            const Color colour = (read->*c.get)();
+            EXPECT_TRUE(colour.r == c.r && colour.g == c.g && colour.b == c.b + z) << c.r << " " << z;
         }
         EXPECT_EQ(read->GetShininess(), 12.5f + z);
         EXPECT_EQ(read->GetCulling(), z % 2 != 0);
@@ -130,15 +135,14 @@ TEST_F(MaterialTextures, EverySettingComesBackFromASavedFile) {
         ASSERT_EQ(read->GetLayerCount(), layers);
         for (int i = 0; i < layers; ++i) {
             MaterialLayer* layer = read->GetLayer(i);
-            EXPECT_EQ(layer->GetTexture(), material->GetLayer(i)->GetTexture()) << i;
+            EXPECT_EQ(layer->GetTexture()->GetFrameCount(), i % 2 ? 4u : 1u) << i;
+            EXPECT_EQ(layer->GetTexture(), read->GetLayer(i % 2)->GetTexture()) << i;  // shared by name
             for (const auto& s : settings) EXPECT_EQ((layer->*s.get)(), (i + z + s.shift) % s.count) << i << " " << z;
             EXPECT_EQ(layer->GetLighting(), (i + z) % 2 != 0) << i;
         }
         m_pRenderer->ReleaseMaterial(read);
-        m_pRenderer->ReleaseMaterial(material);
+        EXPECT_EQ(LiveTextures(), m_BaseTextures);  // the reader kept no reference
     }
-    m_pRenderer->ReleaseTexture(frames);
-    EXPECT_EQ(LiveTextures(), m_BaseTextures);  // the reader kept no reference
 }
 
 }  // namespace
