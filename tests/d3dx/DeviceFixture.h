@@ -87,12 +87,5 @@ inline double WorstMipError(IDirect3DTexture8* texture, UINT* levels = nullptr) 
 // Largest channel difference between level 0 and the expected picture.
 inline int WorstPixelError(IDirect3DTexture8* texture, const Picture& expected) {
     const orvd3d8::Image image = orvd3d8::TextureLevelImage(texture, 0);
-    if (image.width != int(expected.width) || image.height != int(expected.height)) return 256;
-    int worst = 0;
-    for (UINT y = 0; y < expected.height; ++y)
-        for (UINT x = 0; x < expected.width; ++x)
-            for (int c = 0; c < 4; ++c)
-                worst = std::max(worst, std::abs(int(image.At(x, y) >> (8 * c) & 0xFF) -
-                                                 int(expected.At(x, y) >> (8 * c) & 0xFF)));
-    return worst;
+    return WorstChannelError(Picture{UINT(image.width), UINT(image.height), image.pixels}, expected);
 }

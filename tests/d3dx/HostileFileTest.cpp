@@ -20,10 +20,6 @@ using orvtest::AllocationProbe;
 constexpr size_t kFewBytes = 64 * 1024;
 constexpr UINT kHuge = 16384;
 
-void Put32(std::vector<uint8_t>& out, std::initializer_list<uint32_t> values) {
-    for (uint32_t value : values)
-        for (int shift = 0; shift < 32; shift += 8) out.push_back(uint8_t(value >> shift));
-}
 void Store16(std::vector<uint8_t>& bytes, size_t at, uint32_t value) {
     bytes[at] = uint8_t(value), bytes[at + 1] = uint8_t(value >> 8);
 }

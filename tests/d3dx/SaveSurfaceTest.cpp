@@ -2,27 +2,16 @@
 // layout, row order and padding, the lock pitch, pixel formats, the rectangle,
 // and failures that leave neither a file nor a lock nor a live object.
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
 
 #include "DeviceFixture.h"
+#include "support/TestFiles.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string OutputPath(const std::string& name) {
-    const fs::path path = fs::path(ORV_TEST_OUTPUT_DIR) / name;
-    fs::create_directories(path.parent_path());
-    fs::remove(path);
-    return path.string();
-}
-
-std::vector<uint8_t> ReadFile(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
+std::string OutputPath(const std::string& name) { return orvtest::TempDir() + "/" + name; }
 
 uint32_t Get32(const std::vector<uint8_t>& bytes, size_t at) {
     return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 | uint32_t{bytes[at + 3]} << 24;
@@ -73,7 +62,7 @@ TEST_F(SaveSurface, WritesBottomUpPaddedRowsOfTheRectangleThroughTheLockPitch) {
     ASSERT_EQ(pitch, 12) << "the runtime no longer pads this surface's rows";
     const std::string path = OutputPath("pattern.bmp");
     ASSERT_EQ(D3DXSaveSurfaceToFileA(path.c_str(), D3DXIFF_BMP, surface, nullptr, nullptr), D3D_OK);
-    std::vector<uint8_t> file = ReadFile(path);
+    std::vector<uint8_t> file = orvtest::ReadFileBytes(path);
     ASSERT_EQ(file.size(), 54u + 24);
     EXPECT_EQ(file[0] | file[1] << 8, 'B' | 'M' << 8);
     const uint32_t header[] = {54 + 24, 0, 54, 40, 3, 2, 1 | 24 << 16, 0 /* BI_RGB */, 24};
@@ -90,7 +79,7 @@ TEST_F(SaveSurface, WritesBottomUpPaddedRowsOfTheRectangleThroughTheLockPitch) {
     surface = Surface(4, 3, D3DFMT_X8R8G8B8, 4, Pattern);
     const RECT area = {1, 1, 3, 3};
     ASSERT_EQ(D3DXSaveSurfaceToFileA(path.c_str(), D3DXIFF_BMP, surface, nullptr, &area), D3D_OK);
-    file = ReadFile(path);
+    file = orvtest::ReadFileBytes(path);
     ASSERT_EQ(file.size(), 54u + 2 * 8);
     EXPECT_EQ(Get32(file, 18), 2u);
     for (UINT fileRow = 0; fileRow < 2; ++fileRow)
@@ -114,7 +103,7 @@ TEST_F(SaveSurface, ConvertsEachFormatTo24Bits) {
         IDirect3DSurface8* surface = Surface(2, 1, c.format, c.bytesPerPixel, [&c](UINT x, UINT) { return x == 0 ? c.pixel : 0u; });
         const std::string path = OutputPath("format.bmp");
         ASSERT_EQ(D3DXSaveSurfaceToFileA(path.c_str(), D3DXIFF_BMP, surface, nullptr, nullptr), D3D_OK);
-        const std::vector<uint8_t> file = ReadFile(path);
+        const std::vector<uint8_t> file = orvtest::ReadFileBytes(path);
         ASSERT_EQ(file.size(), 54u + 8u);
         EXPECT_EQ(Get32(file, 54) & 0xFFFFFF, c.rgb) << c.format;
         EXPECT_EQ(Get32(file, 57) & 0xFFFFFF, 0u) << c.format;

@@ -3,13 +3,13 @@
 #include <cstring>
 #include <string>
 
-#include "TempDir.h"
+#include "support/TestFiles.h"
 #include "host/File.h"
 #include "host/FileSystem.h"
 
 TEST(KernelFile, SeeksReadsAndBuffersRealFiles) {
     std::string dir = orvtest::TempDir();
-    orvtest::WriteBytes(dir + "/data.bin", std::string("0123456789\0xyz", 14));
+    orvtest::WriteFileBytes(dir + "/data.bin", std::string("0123456789\0xyz", 14));
     FileSystem files(dir.c_str());
     File* file = files.OpenReading("data.bin");
     ASSERT_NE(file, nullptr);
@@ -49,7 +49,7 @@ TEST(KernelFile, SeeksReadsAndBuffersRealFiles) {
 TEST(KernelFile, WritingCreatesTruncatesAndResolvesBackslashes) {
     std::string dir = orvtest::TempDir();
     std::filesystem::create_directories(dir + "/sub");
-    orvtest::WriteBytes(dir + "/sub/out.txt", "old contents that are longer");
+    orvtest::WriteFileBytes(dir + "/sub/out.txt", "old contents that are longer");
     FileSystem files(dir.c_str());
     File* file = files.OpenWriting("sub\\out.txt", 0);
     ASSERT_NE(file, nullptr);
@@ -58,7 +58,7 @@ TEST(KernelFile, WritingCreatesTruncatesAndResolvesBackslashes) {
     char byte;
     EXPECT_EQ(file->Read(&byte, 1), 0u);
     file->Close();
-    EXPECT_EQ(orvtest::ReadBytes(dir + "/sub/out.txt"), "hello");
+    EXPECT_EQ(orvtest::ReadFileText(dir + "/sub/out.txt"), "hello");
 
     EXPECT_EQ(files.OpenWriting("missing/dir/out.txt", 0), nullptr);
     EXPECT_EQ(files.OpenWriting("sub/other.txt", 1), nullptr);
@@ -68,7 +68,7 @@ TEST(KernelFile, WritingCreatesTruncatesAndResolvesBackslashes) {
 
 TEST(KernelFile, OpenReadingRefusesWhatCannotBeRead) {
     std::string dir = orvtest::TempDir();
-    orvtest::WriteBytes(dir + "/empty.txt", "");
+    orvtest::WriteFileBytes(dir + "/empty.txt", "");
     FileSystem files(dir.c_str());
     for (const char* path : {"missing.txt", "", "."}) EXPECT_EQ(files.OpenReading(path), nullptr) << path;
     EXPECT_EQ(files.OpenReading(nullptr), nullptr);

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "TempDir.h"
+#include "support/TestFiles.h"
 #include "host/FileSystem.h"
 #include "host/Kernel.h"
 #include "host/Window.h"
@@ -14,13 +14,13 @@ TEST(Kernel, LogsOneFlushedLinePerCall) {
     kernel.SetCapture(true);
     std::string longText(10000, 'q');
     kernel.LogMessage("first %d", 1);
-    EXPECT_EQ(orvtest::ReadBytes(path), "first 1\n");  // flushed at once
+    EXPECT_EQ(orvtest::ReadFileText(path), "first 1\n");  // flushed at once
     kernel.LogMessage("ends in a newline\n");
     kernel.LogMessage("%s", longText.c_str());
     kernel.LogMessage("%s", "");
     kernel.LogMessage("two\nlines");
 
-    EXPECT_EQ(orvtest::ReadBytes(path),
+    EXPECT_EQ(orvtest::ReadFileText(path),
               "first 1\nends in a newline\n" + longText + "\n\ntwo\nlines\n");
     const std::vector<std::string> expected = {"first 1", "ends in a newline", longText, "",
                                                "two\nlines"};

@@ -3,7 +3,7 @@
 #include <memory>
 #include <string>
 
-#include "TempDir.h"
+#include "support/TestFiles.h"
 #include "host/File.h"
 #include "host/FileSystem.h"
 #include "host/OML.h"
@@ -32,7 +32,7 @@ TEST(KernelOML, MalformedOrEmptyMarkupLoadsNothing) {
     FileSystem files(dir.c_str());
     const char* texts[] = {"", "<a><b></a>", "<a x=\"1></a>", "<a x=\"1\" x=\"2\"/>", "<a>"};
     for (const char* text : texts) {
-        orvtest::WriteBytes(dir + "/bad.xml", text);
+        orvtest::WriteFileBytes(dir + "/bad.xml", text);
         OML tag("previous");
         tag.AddParameter("stale", "1");
         tag.AddTag("child");
@@ -54,9 +54,9 @@ TEST(KernelOML, SavesAtTheFilePositionAndSkipsText) {
     tag.AddTag("Child");
     ASSERT_TRUE(tag.SaveTo(file, 0, true));
     file->Close();
-    EXPECT_EQ(orvtest::ReadBytes(dir + "/two.xml"), "header;<Root><Child/></Root>");
+    EXPECT_EQ(orvtest::ReadFileText(dir + "/two.xml"), "header;<Root><Child/></Root>");
 
-    orvtest::WriteBytes(dir + "/text.xml", "<?xml version=\"1.0\"?>\n<R a=\"1\">text<C/>more</R>");
+    orvtest::WriteFileBytes(dir + "/text.xml", "<?xml version=\"1.0\"?>\n<R a=\"1\">text<C/>more</R>");
     OML loaded;
     ASSERT_TRUE(Load(loaded, files, "text.xml"));
     EXPECT_EQ(loaded.GetTagCount(), 1);
@@ -72,8 +72,8 @@ TEST(KernelOML, DeepNestingIsReadWrittenAndDestroyedWithoutRecursion) {
     std::string text;
     for (int level = 0; level < kDepth; ++level) text += "<t d=\"1\">";
     for (int level = 0; level < kDepth; ++level) text += "</t>";
-    orvtest::WriteBytes(dir + "/deep.xml", text);
-    orvtest::WriteBytes(dir + "/unclosed.xml", text.substr(0, text.size() - 4));
+    orvtest::WriteFileBytes(dir + "/deep.xml", text);
+    orvtest::WriteFileBytes(dir + "/unclosed.xml", text.substr(0, text.size() - 4));
 
     auto depthOf = [](const OML& root) {
         int depth = 1;
@@ -86,7 +86,7 @@ TEST(KernelOML, DeepNestingIsReadWrittenAndDestroyedWithoutRecursion) {
     for (bool compact : {false, true}) {
         ASSERT_TRUE(Save(*loaded, files, "again.xml", compact));
         // Too deep to indent: every level costs its tags alone.
-        EXPECT_LT(orvtest::ReadBytes(dir + "/again.xml").size(), text.size() + 16) << compact;
+        EXPECT_LT(orvtest::ReadFileText(dir + "/again.xml").size(), text.size() + 16) << compact;
         OML again;
         ASSERT_TRUE(Load(again, files, "again.xml"));
         EXPECT_EQ(depthOf(again), kDepth) << compact;

@@ -79,15 +79,12 @@ TEST_F(MaterialFile, OnlySettingsOffTheirDefaultsAreWritten) {
     ASSERT_TRUE(material->WriteTo(&outside));
     EXPECT_EQ(Param(outside, "ZFunc"), "less_equal");
 
-    // Layer blend factors are written when off their defaults; a layer
-    // without a texture is written but the writer says it cannot be read back.
-    MaterialLayer* layer = material->AddLayer();
-    layer->SetSrcBlend(BLEND_DESTALPHA);
-    layer->SetDestBlend(BLEND_COUNT);  // outside the table
+    // A layer without a texture is written, but the writer says it cannot
+    // be read back.
+    material->AddLayer()->SetDestBlend(BLEND_COUNT);  // outside the table
     OML tag;
     EXPECT_FALSE(material->WriteTo(&tag));
     ASSERT_EQ(tag.GetTagCount(), 1);
-    EXPECT_EQ(Param(*tag.GetTag(0), "SrcBlend"), "dest_alpha");
     EXPECT_EQ(Param(*tag.GetTag(0), "DestBlend"), "zero");
 }
 

@@ -9,8 +9,6 @@
 #include <jpeglib.h>
 #include <png.h>
 
-namespace {
-
 void Put16(std::vector<uint8_t>& out, uint32_t value) {
     out.insert(out.end(), {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8)});
 }
@@ -18,6 +16,18 @@ void Put16(std::vector<uint8_t>& out, uint32_t value) {
 void Put32(std::vector<uint8_t>& out, std::initializer_list<uint32_t> values) {
     for (uint32_t value : values) Put16(out, value & 0xFFFF), Put16(out, value >> 16);
 }
+
+int WorstChannelError(const Picture& found, const Picture& expected) {
+    if (found.width != expected.width || found.height != expected.height || found.argb.size() != expected.argb.size())
+        return 256;
+    int worst = 0;
+    for (size_t i = 0; i < found.argb.size(); ++i)
+        for (int shift = 0; shift < 32; shift += 8)
+            worst = std::max(worst, std::abs(int(found.argb[i] >> shift & 0xFF) - int(expected.argb[i] >> shift & 0xFF)));
+    return worst;
+}
+
+namespace {
 
 uint32_t Channel(uint32_t argb, int shift) { return argb >> shift & 0xFF; }
 

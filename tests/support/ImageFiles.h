@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,14 @@ struct Picture {
     std::vector<uint32_t> argb;
     uint32_t At(UINT x, UINT y) const { return argb[size_t{y} * width + x]; }
 };
+
+// Largest difference of any channel between two pictures (256 when their
+// sizes differ).
+int WorstChannelError(const Picture& found, const Picture& expected);
+
+// Little-endian words appended, as the image files store them.
+void Put16(std::vector<uint8_t>& out, uint32_t value);
+void Put32(std::vector<uint8_t>& out, std::initializer_list<uint32_t> values);
 
 // A picture whose every pixel differs from its neighbours in every channel.
 Picture Pattern(UINT width, UINT height, bool alpha = true);

@@ -30,6 +30,11 @@ inline std::vector<uint8_t> ReadFileBytes(const std::string& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+inline std::string ReadFileText(const std::string& path) {
+    const std::vector<uint8_t> bytes = ReadFileBytes(path);
+    return std::string(bytes.begin(), bytes.end());
+}
+
 // Writes the file anew; false when it cannot be written.
 template <typename Bytes>
 bool WriteFileBytes(const std::string& path, const Bytes& bytes) {
@@ -37,5 +42,6 @@ bool WriteFileBytes(const std::string& path, const Bytes& bytes) {
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     return static_cast<bool>(out);
 }
+inline bool WriteFileBytes(const std::string& path, const char* text) { return WriteFileBytes(path, std::string(text)); }
 
 }  // namespace orvtest

@@ -1,7 +1,7 @@
-// Textures from image files and numbered image sequences through the
-// driver: size, format and pixels of each kind of file, the log lines of
-// files that do not load, sequence timing by the clock, and a device reset
-// with every kind of texture alive.
+// Textures from image files, numbered image sequences and ZAR files through
+// the driver: size, format and pixels of each kind of file, the codes and log
+// lines of files that do not load, sequence timing by the clock, and a device
+// reset with every kind of texture alive.
 #include <png.h>
 
 #include <string>
@@ -12,18 +12,10 @@ namespace {
 
 using orvtest::FrameContents;
 using orvtest::TextureTest;
+using orvtest::ZarFile;
 
-// Largest channel difference between a frame and a picture (256 when the
-// sizes differ or the frame cannot be read as pixels).
 int WorstError(const FrameContents& frame, const Picture& expected) {
-    const orvd3d8::Image& image = frame.image;
-    if (image.width != int(expected.width) || image.height != int(expected.height)) return 256;
-    int worst = 0;
-    for (UINT i = 0; i < expected.width * expected.height; ++i)
-        for (int shift = 0; shift < 32; shift += 8)
-            worst = std::max(worst, std::abs(int(image.At(i % expected.width, i / expected.width) >> shift & 0xFF) -
-                                             int(expected.argb[i] >> shift & 0xFF)));
-    return worst;
+    return WorstChannelError(Picture{UINT(frame.image.width), UINT(frame.image.height), frame.image.pixels}, expected);
 }
 
 // Frame `frame` of a sequence: the pattern with its colour turned.
@@ -52,7 +44,7 @@ TEST_F(TextureTest, ImageFilesLoadWithTheirFormatPixelsChainAndSystemCopy) {
         const uint8_t* copy = static_cast<const uint8_t*>(texture->GetData());
         for (UINT y = 0; y < texture->GetHeight(); ++y)
             ASSERT_EQ(0, std::memcmp(copy + y * texture->GetPitch(), &frame.bytes[y * frame.pitch], texture->GetPitch()));
-        const uint32_t pixel = file.format == D3DFMT_A8R8G8B8   ? frame.Word32(3, 5)
+        const uint32_t pixel = file.format == D3DFMT_A8R8G8B8   ? frame.At(3, 5)
                                : file.format == D3DFMT_A4R4G4B4 ? frame.image.At(3, 5) & 0xF0F0F0F0u
                                                                 : 0;  // formats GetPixel does not read
         EXPECT_EQ(texture->GetPixel(3, 5, 0), pixel) << name;
@@ -61,24 +53,47 @@ TEST_F(TextureTest, ImageFilesLoadWithTheirFormatPixelsChainAndSystemCopy) {
     }
 }
 
-TEST_F(TextureTest, FilesThatDoNotLoadAreLoggedAndLeaveNothing) {
+// Each failure gives its code (ZAR files, to the texture that tried, left
+// empty) and one line; nothing of it stays alive or registered.
+TEST_F(TextureTest, FilesThatDoNotLoadGiveTheirCodeAndLineAndLeaveNothing) {
     Display();
     const ImageFile png = PngFile(PNG_COLOR_TYPE_RGB_ALPHA, 8, 8, 8, false, false);
-    const std::pair<const char*, std::vector<uint8_t>> cases[] = {
-        {"missing.png", {}},  // not there
-        {"cut.png", std::vector<uint8_t>(png.bytes.begin(), png.bytes.begin() + png.bytes.size() / 2)},
+    struct Bad {
+        std::string name;
+        std::vector<uint8_t> bytes;  // none: no file
+        int code;                    // 0: not a ZAR file
     };
-    const size_t before = orvd3d8::LiveObjectCount();
-    for (const auto& [name, bytes] : cases) {
-        const std::string path = OutputPath(name);
-        if (!bytes.empty()) Write(name, bytes);
+    std::vector<Bad> cases = {{"missing.png", {}, 0},
+                              {"cut.png", std::vector<uint8_t>(png.bytes.begin(), png.bytes.begin() + png.bytes.size() / 2), 0}};
+    const ZarFile good = orvtest::NoiseZar(1, 1, 0x0009, 4, {}, 1);
+    auto with = [&](int code, auto edit) {
+        ZarFile file = good;
+        edit(file);
+        cases.push_back({"bad" + std::to_string(cases.size()) + ".zar", file.Bytes(), code});
+    };
+    with(-2, [](ZarFile& f) { f.magic[2] = 'Q'; });
+    with(-3, [](ZarFile& f) { f.version = 1; });
+    with(-4, [](ZarFile& f) { f.height = 0; });
+    with(-8, [](ZarFile& f) { f.width = 3; });
+    with(-1, [](ZarFile& f) { f.compression = 6; });
+    with(-1, [](ZarFile& f) { f.width = 32768; f.height = 32768; });  // 32-bit size product wraps
+    with(-1, [](ZarFile& f) { f.frameCount = 3; f.payload.clear(); });
+    cases.push_back({"short.zar", good.Bytes(), -1});
+    cases.back().bytes.resize(63);
+    Texture* empty = m_pRenderer->CreateTexture(4, 4, false, 0);
+    for (const Bad& c : cases) {
+        const std::string path = c.bytes.empty() ? OutputPath(c.name) : Write(c.name, c.bytes);
+        if (c.code) {
+            EXPECT_EQ(orvtest::LoadFromFile(empty, path.c_str(), 1, true, false, true), c.code) << c.name;
+            EXPECT_TRUE(empty->GetFrameCount() == 0 && !empty->GetFrameData(0)) << c.name;
+        }
         ClearLines();
-        EXPECT_EQ(m_pRenderer->CreateTextureFromFile(path.c_str(), false, false), nullptr);
+        const size_t before = orvd3d8::LiveObjectCount();
+        EXPECT_EQ(m_pRenderer->CreateTextureFromFile(path.c_str(), false, c.code != 0), nullptr) << c.name;
         EXPECT_EQ(Lines(), std::vector<std::string>{"D3DDriver::CreateTextureFromFile: Failed to load " + path});
-        EXPECT_EQ(orvd3d8::LiveObjectCount(), before);
-        // Nothing of the failure stays registered.
-        Write(name, png);
-        Texture* texture = m_pRenderer->CreateTextureFromFile(path.c_str(), false, false);
+        EXPECT_EQ(orvd3d8::LiveObjectCount(), before) << c.name;
+        if (c.code) continue;
+        Texture* texture = m_pRenderer->CreateTextureFromFile(Write(c.name, png).c_str(), false, false);
         ASSERT_NE(texture, nullptr);
         EXPECT_EQ(texture->GetRefCount(), 1u);
         m_pRenderer->ReleaseTexture(texture);
@@ -89,33 +104,13 @@ TEST_F(TextureTest, FilesThatDoNotLoadAreLoggedAndLeaveNothing) {
 
 class Sequence : public TextureTest {
 protected:
-    // name0.tga .. name<count-1>.tga of SequenceFrame.
+    // name0.tga .. name<count-1>.tga of SequenceFrame; the path of the first.
     std::string WriteSequence(const std::string& name, unsigned count) {
         for (unsigned i = 0; i < count; ++i)
             Write(name + std::to_string(i) + ".tga", TgaFile(Tga::Argb32, SequenceFrame(i), false, false));
         return OutputPath(name + "0.tga");
     }
 };
-
-TEST_F(Sequence, FourFilesAtFifteenFramesASecondPlayByTheClock) {
-    Display();
-    Texture* texture = m_pRenderer->CreateTextureFromFileSequence(WriteSequence("fire", 4).c_str(), 15, false, false);
-    ASSERT_NE(texture, nullptr);
-    ASSERT_EQ(texture->GetFrameCount(), 4u);
-    EXPECT_TRUE(texture->HasMipmaps());
-    // Started at tick 1000: 66 ms a frame, 264 ms in all.
-    texture->SetPlaying(false);
-    orvplatform::SetTickCount(1000);
-    texture->SetPlaying(true);
-    const std::pair<unsigned, unsigned> moments[] = {{65, 0}, {66, 1}, {263, 3}, {264, 0}};
-    for (auto [elapsed, due] : moments) {
-        orvplatform::SetTickCount(1000 + elapsed);
-        EXPECT_EQ(WorstError(Bound(texture), SequenceFrame(due)), 0) << elapsed;
-    }
-
-    Texture* single = m_pRenderer->CreateTextureFromFileSequence(WriteSequence("solo", 1).c_str(), 15, true, false);
-    EXPECT_EQ(single->GetFrameDurations(), nullptr);
-}
 
 TEST_F(Sequence, AFrameThatDoesNotFitEndsTheLoadWithItsOwnLine) {
     Display();
@@ -133,9 +128,11 @@ TEST_F(Sequence, AFrameThatDoesNotFitEndsTheLoadWithItsOwnLine) {
         EXPECT_EQ(Lines(), (std::vector<std::string>{line, "D3DDriver::CreateTextureFromFileSequence: Failed to load " + name}));
         EXPECT_EQ(orvd3d8::LiveObjectCount(), before);
     }
+    Texture* single = m_pRenderer->CreateTextureFromFileSequence(WriteSequence("solo", 1).c_str(), 15, true, false);
+    EXPECT_EQ(single->GetFrameDurations(), nullptr);
 }
 
-TEST_F(TextureTest, AResetBringsEveryKindOfTextureBackAsItWas) {
+TEST_F(Sequence, AResetBringsEveryKindOfTextureBackAsItWas) {
     Display({}, 32);
     // Registry order: created (4 wide, two frames), image file (16), sequence
     // (8), animated ZAR file (2), DXT5 ZAR file (8); then the unique file (32).
@@ -145,16 +142,25 @@ TEST_F(TextureTest, AResetBringsEveryKindOfTextureBackAsItWas) {
     ASSERT_EQ(created->UpdateAllFrames(), 0);
     Texture* file = m_pRenderer->CreateTextureFromFile(
         Write("reset.png", PngFile(PNG_COLOR_TYPE_RGB_ALPHA, 8, 16, 16, false, false)).c_str(), false, false);
-    for (unsigned i = 0; i < 3; ++i)
-        Write("resetseq" + std::to_string(i) + ".tga", TgaFile(Tga::Argb32, SequenceFrame(i), false, false));
-    Texture* sequence = m_pRenderer->CreateTextureFromFileSequence(OutputPath("resetseq0.tga").c_str(), 15, true, false);
+    const std::string first = WriteSequence("resetseq", 3);
+    Texture* sequence = m_pRenderer->CreateTextureFromFileSequence(first.c_str(), 15, false, false);
     Texture* animated = m_pRenderer->CreateTextureFromFile(
         Write("reset.zar", orvtest::NoiseZar(2, 2, 0x000F, 4, {100, 110, 120}, 31)).c_str(), false, false);
-    orvtest::ZarFile dxt = orvtest::NoiseZar(8, 8, 0, 1, {}, 4);  // 4 blocks of 16 bytes
+    ZarFile dxt = orvtest::NoiseZar(8, 8, 0, 1, {}, 4);  // 4 blocks of 16 bytes
     dxt.compression = 5;
     Texture* compressed = m_pRenderer->CreateTextureFromFile(Write("reset5.zar", dxt).c_str(), false, false);
     Texture* unique = m_pRenderer->CreateTextureFromFile(Write("reset.bmp", BmpFile(Bmp::Rgb24, 32, 32, false)).c_str(), false, true);
     ASSERT_TRUE(file && sequence && animated && compressed && unique);
+    ASSERT_EQ(sequence->GetFrameCount(), 3u);
+    EXPECT_TRUE(sequence->HasMipmaps());
+    // Fifteen frames a second: 66 ms a frame from the moment it starts.
+    sequence->SetPlaying(false);
+    orvplatform::SetTickCount(1000);
+    sequence->SetPlaying(true);
+    for (auto [elapsed, due] : {std::pair<unsigned, unsigned>{65, 0}, {66, 1}, {197, 2}, {198, 0}}) {
+        orvplatform::SetTickCount(1000 + elapsed);
+        EXPECT_EQ(WorstError(Bound(sequence), SequenceFrame(due)), 0) << elapsed;
+    }
     for (Texture* held : {sequence, animated}) {
         held->SetLooping(false);
         held->SetPlaying(false);
@@ -165,7 +171,13 @@ TEST_F(TextureTest, AResetBringsEveryKindOfTextureBackAsItWas) {
     for (Texture* texture : all)
         for (unsigned frame = 0; frame < texture->GetFrameCount(); ++frame) before.push_back(BoundAt(texture, frame));
 
-    EXPECT_EQ(ResetAndListWidths(), (std::vector<uint64_t>{4, 4, 16, 8, 8, 8, 2, 2, 2, 8, 32}));
+    orvplatform::ClearJournal();
+    ASSERT_TRUE(m_pRenderer->ResetDevice());
+    m_pD3D = orvd3d8::LastDevice();
+    std::vector<uint64_t> widths;  // of the textures made again, in order
+    for (const orvplatform::Call& call : orvplatform::CallsOf("IDirect3DDevice8::CreateTexture"))
+        if (call.args[0] <= 32) widths.push_back(call.args[0]);
+    EXPECT_EQ(widths, (std::vector<uint64_t>{4, 4, 16, 8, 8, 8, 2, 2, 2, 8, 32}));
 
     size_t index = 0;
     for (Texture* texture : all)
@@ -185,6 +197,13 @@ TEST_F(TextureTest, AResetBringsEveryKindOfTextureBackAsItWas) {
     orvplatform::SetTickCount(7000 + 66);
     EXPECT_EQ(WorstError(Bound(sequence), SequenceFrame(1)), 0);
     EXPECT_EQ(m_pRenderer->CreateTextureFromFile(OutputPath("RESETSEQ0.tga").c_str(), false, false), sequence);
+
+    // Files are loaded again at the depth current then; created textures
+    // keep the format their copies hold.
+    m_pRenderer->SetTextureBitDepth(16);
+    ASSERT_TRUE(m_pRenderer->ResetDevice());
+    EXPECT_EQ(animated->GetFormat(), D3DFMT_A4R4G4B4);
+    EXPECT_EQ(created->GetFormat(), D3DFMT_A8R8G8B8);
 }
 
 }  // namespace

@@ -87,15 +87,15 @@ TEST_F(TextureTest, UploadsCopyWholeFramesAndRectanglesByTheLockedPitch) {
         orvtest::FrameContents bound = Bound(texture);
         for (unsigned y = 0; y < 4; ++y)
             for (unsigned x = 0; x < width; ++x)
-                EXPECT_EQ(bound.Word16(x, y), 0xF120 + (y * width + x)) << width << ": " << x << "," << y;
+                EXPECT_EQ(bound.At<uint16_t>(x, y), 0xF120 + (y * width + x)) << width << ": " << x << "," << y;
 
         // A rectangle (rows 1 and 2) reaches only its texels.
         for (unsigned y = 0; y < 4; ++y) texture->SetPixel(width - 1, y, 0xFFFFFFFF, 0);
         ASSERT_EQ(texture->UpdateRect(0, 0, 1, width, 3), 0);
         bound = Bound(texture);
-        EXPECT_EQ(bound.Word16(width - 1, 0), 0xF120 + width - 1);
-        EXPECT_EQ(bound.Word16(width - 1, 2), 0xFFFF);
-        EXPECT_EQ(bound.Word16(width - 1, 3), 0xF120 + 4 * width - 1);
+        EXPECT_EQ(bound.At<uint16_t>(width - 1, 0), 0xF120 + width - 1);
+        EXPECT_EQ(bound.At<uint16_t>(width - 1, 2), 0xFFFF);
+        EXPECT_EQ(bound.At<uint16_t>(width - 1, 3), 0xF120 + 4 * width - 1);
 
         EXPECT_EQ(texture->UpdateRect(0, -1, 0, 1, 1), -1);
         m_pRenderer->ReleaseTexture(texture);

@@ -1,6 +1,5 @@
 // The driver's texture registry: sharing by name in any letter case, unique
-// textures, stale pointers, refused sequence names, and a device reset's
-// reload by the current depth.
+// textures, stale pointers and refused sequence names.
 #include <algorithm>
 #include <string>
 
@@ -95,17 +94,6 @@ TEST_F(TextureTest, SequenceNamesWithoutAFrameNumberAreRefused) {
     const std::string still = Write("rate0.zar", orvtest::NoiseZar(4, 4, 0x0009, 4, {}, 3));
     for (int rate : {0, -1})
         EXPECT_EQ(m_pRenderer->CreateTextureFromFileSequence(still.c_str(), rate, true, false), nullptr) << rate;
-}
-
-TEST_F(TextureTest, ResetReloadsFollowTheCurrentTextureDepth) {
-    Display({}, 16);
-    Texture* file = m_pRenderer->CreateTextureFromFile(Write("depth.zar", orvtest::NoiseZar(4, 4, 0x0009, 4, {}, 7)).c_str(), false, false);
-    Texture* created = m_pRenderer->CreateTexture(4, 4, false, 0);
-    ASSERT_EQ(file->GetFormat(), D3DFMT_A4R4G4B4);
-    m_pRenderer->SetTextureBitDepth(32);
-    ASSERT_TRUE(m_pRenderer->ResetDevice());
-    EXPECT_EQ(file->GetFormat(), D3DFMT_A8R8G8B8);
-    EXPECT_EQ(created->GetFormat(), D3DFMT_A4R4G4B4);  // its copies hold that format
 }
 
 }  // namespace

@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 #include <string>
 #include <utility>
@@ -20,6 +19,8 @@
 #include "host/Texture.h"
 #include "support/ImageFiles.h"
 #include "support/PluginHarness.h"
+#include "support/TestFiles.h"
+#include "support/ZarFile.h"
 
 namespace orvtest {
 
@@ -38,42 +39,7 @@ inline int LoadFromFile(Texture* texture, const char* fileName, int fileType, bo
 }
 inline bool Bind(Texture* texture, unsigned stage) { return CallTextureSlot<bool>(texture, 38, stage); }
 
-// A ZAR file under construction.
-struct ZarFile {
-    uint8_t version = 0;
-    uint16_t width = 0, height = 0;
-    uint16_t layoutFlags = 0;
-    uint16_t channelClasses = 0xAA;  // every class 2
-    uint8_t compression = 0;
-    uint8_t storedMipLevels = 0;
-    uint8_t frameCount = 0;
-    std::vector<uint16_t> durations;
-    std::vector<uint8_t> payload;  // frames and stored levels, as they follow the durations
-    char magic[4] = "ZAR";
-
-    std::vector<uint8_t> Bytes() const {
-        std::vector<uint8_t> bytes(64, 0);
-        const uint16_t words[] = {width, height, layoutFlags, channelClasses};  // at 4, 6, 8, 10
-        std::memcpy(bytes.data(), magic, 3);
-        bytes[3] = version;
-        std::memcpy(&bytes[4], words, sizeof words);
-        bytes[12] = compression;
-        bytes[14] = storedMipLevels;
-        bytes[15] = frameCount;
-        const size_t at = bytes.size();
-        bytes.resize(at + 2 * durations.size());
-        if (!durations.empty()) std::memcpy(&bytes[at], durations.data(), 2 * durations.size());
-        bytes.insert(bytes.end(), payload.begin(), payload.end());
-        return bytes;
-    }
-};
-
-inline void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
-    FILE* file = std::fopen(path.c_str(), "wb");
-    ASSERT_NE(file, nullptr) << path;
-    if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), file);
-    std::fclose(file);
-}
+inline void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) { WriteFileBytes(path, bytes); }
 
 // Deterministic pseudo-random bytes.
 inline std::vector<uint8_t> NoiseBytes(size_t count, uint32_t seed) {
@@ -97,49 +63,22 @@ inline ZarFile NoiseZar(uint16_t width, uint16_t height, uint16_t layout, unsign
     return file;
 }
 
-// Level 0 of the Direct3D frame that `texture` binds to stage 0 now.
+// Level 0 of the Direct3D frame that a texture binds to stage 0.
 struct FrameContents {
     D3DFORMAT format = D3DFMT_UNKNOWN;
     UINT levels = 0;
     int pitch = 0;
     std::vector<uint8_t> bytes;  // rows `pitch` apart
     orvd3d8::Image image;        // as A8R8G8B8 (uncompressed colour formats only)
-    template <typename Word> Word At(unsigned x, unsigned y) const {
+    template <typename Word = uint32_t> Word At(unsigned x, unsigned y) const {
         Word v;
         std::memcpy(&v, &bytes[y * pitch + sizeof v * x], sizeof v);
         return v;
     }
-    uint32_t Word32(unsigned x, unsigned y) const { return At<uint32_t>(x, y); }
-    uint16_t Word16(unsigned x, unsigned y) const { return At<uint16_t>(x, y); }
 };
-inline FrameContents BoundFrame(RenderDevice* renderer, IDirect3DDevice8* device,
-                                Texture* texture) {
-    FrameContents contents;
-    renderer->SetTexture(0, texture);
-    IDirect3DBaseTexture8* base = nullptr;
-    device->GetTexture(0, &base);
-    if (!base) return contents;
-    IDirect3DTexture8* frame = static_cast<IDirect3DTexture8*>(base);
-    D3DSURFACE_DESC desc;
-    frame->GetLevelDesc(0, &desc);
-    contents.format = desc.Format;
-    contents.levels = frame->GetLevelCount();
-    D3DLOCKED_RECT locked;
-    if (SUCCEEDED(frame->LockRect(0, &locked, nullptr, D3DLOCK_READONLY))) {
-        const bool blocks = desc.Format >= D3DFMT_DXT1 && desc.Format <= D3DFMT_DXT5;
-        const UINT rows = blocks ? (desc.Height + 3) / 4 : desc.Height;
-        contents.pitch = locked.Pitch;
-        const uint8_t* bits = static_cast<const uint8_t*>(locked.pBits);
-        contents.bytes.assign(bits, bits + static_cast<size_t>(rows) * locked.Pitch);
-        frame->UnlockRect(0);
-        if (!blocks) contents.image = orvd3d8::TextureLevelImage(frame, 0);
-    }
-    base->Release();
-    renderer->SetTexture(0, nullptr);
-    return contents;
-}
 
-// Reference decoding of one DXT block into 16 ARGB pixels (row by row).
+// Reference decoding of one DXT block into 16 ARGB pixels (row by row), each
+// interpolated value rounded to the nearest.
 inline void ReferenceDecodeBlock(const uint8_t* block, int dxt, uint32_t out[16]) {
     const uint8_t* colour = dxt == 1 ? block : block + 8;
     const unsigned c0 = colour[0] | (colour[1] << 8), c1 = colour[2] | (colour[3] << 8);
@@ -160,29 +99,25 @@ inline void ReferenceDecodeBlock(const uint8_t* block, int dxt, uint32_t out[16]
     }
     p[0][3] = p[1][3] = p[2][3] = 255;
     p[3][3] = three ? 0 : 255;
-    const uint32_t indices = colour[4] | (colour[5] << 8) | (colour[6] << 16) |
-                             (static_cast<uint32_t>(colour[7]) << 24);
+    const uint32_t indices = colour[4] | (colour[5] << 8) | (colour[6] << 16) | (uint32_t{colour[7]} << 24);
     const unsigned a0 = block[0], a1 = block[1];
     unsigned alphas[8] = {a0, a1};
     for (int i = 2; i < 8 && dxt >= 4; ++i)
         alphas[i] = a0 > a1 ? ((8 - i) * a0 + (i - 1) * a1 + 3) / 7
                   : i < 6   ? ((6 - i) * a0 + (i - 1) * a1 + 2) / 5
                             : (i == 6 ? 0 : 255);
-    for (int r = 0; r < 4; ++r)
-        for (int c = 0; c < 4; ++c) {
-            const int pixel = 4 * r + c;
-            const unsigned* entry = p[(indices >> (2 * pixel)) & 3];
-            unsigned alpha = entry[3];
-            if (dxt == 2 || dxt == 3) {
-                const unsigned row = block[2 * r] | (block[2 * r + 1] << 8);
-                alpha = (((row >> (4 * c)) & 15) * 255 + 7) / 15;
-            } else if (dxt >= 4) {
-                const uint8_t* bits = block + (r < 2 ? 2 : 5);
-                const unsigned word = bits[0] | (bits[1] << 8) | (bits[2] << 16);
-                alpha = alphas[(word >> (3 * (4 * (r % 2) + c))) & 7];
-            }
-            out[pixel] = (alpha << 24) | (entry[0] << 16) | (entry[1] << 8) | entry[2];
+    for (int pixel = 0; pixel < 16; ++pixel) {
+        const int r = pixel / 4, c = pixel % 4;
+        const unsigned* entry = p[(indices >> (2 * pixel)) & 3];
+        unsigned alpha = entry[3];
+        if (dxt == 2 || dxt == 3) {
+            alpha = (((block[2 * r] | (block[2 * r + 1] << 8)) >> (4 * c) & 15) * 255 + 7) / 15;
+        } else if (dxt >= 4) {
+            const uint8_t* bits = block + (r < 2 ? 2 : 5);
+            alpha = alphas[((bits[0] | (bits[1] << 8) | (bits[2] << 16)) >> (3 * (4 * (r % 2) + c))) & 7];
         }
+        out[pixel] = (alpha << 24) | (entry[0] << 16) | (entry[1] << 8) | entry[2];
+    }
 }
 
 // A windowed display whose device offers the given texture formats (all of
@@ -199,22 +134,28 @@ protected:
     }
     std::string Write(const std::string& name, const std::vector<uint8_t>& bytes) {
         const std::string path = OutputPath(name);
-        WriteBytes(path, bytes);
+        EXPECT_TRUE(WriteFileBytes(path, bytes)) << path;
         return path;
     }
     std::string Write(const std::string& name, const ZarFile& file) { return Write(name, file.Bytes()); }
     std::string Write(const std::string& name, const ImageFile& file) { return Write(name, file.bytes); }
-    FrameContents Bound(Texture* texture) { return BoundFrame(m_pRenderer, m_pD3D, texture); }
-    // ResetDevice on the display; the widths (up to 32) of the Direct3D
-    // textures made again, in the order made. Empty when the reset fails.
-    std::vector<uint64_t> ResetAndListWidths() {
-        orvplatform::ClearJournal();
-        if (!m_pRenderer->ResetDevice()) return {};
-        m_pD3D = orvd3d8::LastDevice();
-        std::vector<uint64_t> widths;
-        for (const orvplatform::Call& call : orvplatform::CallsOf("IDirect3DDevice8::CreateTexture"))
-            if (call.args[0] <= 32) widths.push_back(call.args[0]);
-        return widths;
+    // Level 0 of the frame the texture binds now; stage 0 is left empty.
+    FrameContents Bound(Texture* texture) {
+        FrameContents contents;
+        m_pRenderer->SetTexture(0, texture);
+        IDirect3DBaseTexture8* base = nullptr;
+        m_pD3D->GetTexture(0, &base);
+        m_pRenderer->SetTexture(0, nullptr);
+        if (!base) return contents;
+        IDirect3DTexture8* frame = static_cast<IDirect3DTexture8*>(base);
+        const orvd3d8::LevelBytes level = orvd3d8::TextureLevelBytes(frame, 0);
+        contents.format = level.format;
+        contents.levels = frame->GetLevelCount();
+        contents.pitch = level.pitch;
+        contents.bytes = level.bytes;
+        if (level.format < D3DFMT_DXT1 || level.format > D3DFMT_DXT5) contents.image = orvd3d8::TextureLevelImage(frame, 0);
+        base->Release();
+        return contents;
     }
     // Frame `frame` as the current device holds it; the texture's animation
     // state is left as it was.

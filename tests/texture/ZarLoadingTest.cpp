@@ -1,6 +1,12 @@
 // ZAR texture files: DXT frames handed to a device that samples them (the
 // stored levels between frames skipped), decoded in software for one that
-// does not, uncompressed layouts, header errors, and short files.
+// does not (and the same blocks in a DDS file, by the image loader's own
+// rounding), uncompressed layouts, short files, and the ZAR writer's files.
+#include <png.h>
+#include <squish.h>
+#include <sys/stat.h>
+
+#include <cstdlib>
 #include <cstring>
 
 #include "TextureTestSupport.h"
@@ -11,14 +17,12 @@ using orvtest::TextureTest;
 using orvtest::ZarFile;
 
 constexpr D3DFORMAT kDxt[] = {D3DFMT_DXT1, D3DFMT_DXT2, D3DFMT_DXT3, D3DFMT_DXT4, D3DFMT_DXT5};
-const std::vector<D3DFORMAT> kNoDxt = {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_R5G6B5,
-                                       D3DFMT_X1R5G5B5, D3DFMT_A1R5G5B5, D3DFMT_A4R4G4B4};
 
 unsigned BlockBytes(int compression) { return compression == 1 ? 8 : 16; }
 
 // A DXT file of `frames` frames (animated when frames > 1), noise blocks.
-ZarFile DxtFile(int compression, uint16_t width, uint16_t height, unsigned frames,
-                uint8_t mips = 0, uint32_t seed = 1) {
+ZarFile DxtFile(int compression, uint16_t width, uint16_t height, unsigned frames, uint8_t mips = 0,
+                uint32_t seed = 1) {
     ZarFile file;
     file.width = width, file.height = height;
     file.compression = static_cast<uint8_t>(compression);
@@ -39,23 +43,6 @@ ZarFile DxtFile(int compression, uint16_t width, uint16_t height, unsigned frame
     return file;
 }
 
-// The pixels the reference decoder gives for the blocks of frame 0.
-std::vector<uint32_t> ReferencePixels(const ZarFile& file) {
-    const unsigned w = file.width, h = file.height, columns = (w + 3) / 4;
-    std::vector<uint32_t> pixels(w * h);
-    const uint8_t* blocks = file.payload.data();
-    for (unsigned by = 0; by < (h + 3) / 4; ++by)
-        for (unsigned bx = 0; bx < columns; ++bx) {
-            uint32_t out[16];
-            orvtest::ReferenceDecodeBlock(blocks + (by * columns + bx) * BlockBytes(file.compression),
-                                          file.compression, out);
-            for (unsigned r = 0; r < 4; ++r)
-                for (unsigned c = 0; c < 4; ++c)
-                    if (4 * by + r < h && 4 * bx + c < w) pixels[(4 * by + r) * w + 4 * bx + c] = out[4 * r + c];
-        }
-    return pixels;
-}
-
 TEST_F(TextureTest, DxtFramesReachADeviceThatSamplesThemUnchanged) {
     Display();
     for (int compression = 1; compression <= 5; ++compression) {
@@ -65,9 +52,7 @@ TEST_F(TextureTest, DxtFramesReachADeviceThatSamplesThemUnchanged) {
         EXPECT_EQ(texture->GetPitch(), 16u * BlockBytes(compression));
         // Frame 1 follows frame 0's stored smaller level.
         const size_t frameBytes = 16 * 8 * BlockBytes(compression), mipBytes = 8 * 4 * BlockBytes(compression);
-        texture->SetPlaying(false);
-        texture->SetFrame(1);
-        const orvtest::FrameContents bound = Bound(texture);
+        const orvtest::FrameContents bound = BoundAt(texture, 1);
         ASSERT_EQ(bound.format, kDxt[compression - 1]);
         for (unsigned row = 0; row < 8; ++row)
             ASSERT_EQ(std::memcmp(&bound.bytes[row * bound.pitch], file.payload.data() + frameBytes + mipBytes + row * texture->GetPitch(),
@@ -75,37 +60,90 @@ TEST_F(TextureTest, DxtFramesReachADeviceThatSamplesThemUnchanged) {
 
         // Blocks are not updated by rectangle, in any of the four forms,
         // even with every frame's copy at hand.
-        ASSERT_NE(texture->GetFrameData(0), nullptr);
-        ASSERT_NE(texture->GetFrameData(1), nullptr);
+        ASSERT_TRUE(texture->GetFrameData(0) && texture->GetFrameData(1));
         orvplatform::ClearJournal();
         const int refused[] = {texture->UpdateRect(1, 0, 0, 4, 4, true), texture->UpdateRect(0, 0, 0, 4, 4),
-                               texture->UpdateRectAllFrames(0, 0, 4, 4, true),
-                               texture->UpdateRectAllFrames(0, 0, 4, 4)};
+                               texture->UpdateRectAllFrames(0, 0, 4, 4, true), texture->UpdateRectAllFrames(0, 0, 4, 4)};
         for (int result : refused) EXPECT_EQ(result, -1) << compression;
         EXPECT_EQ(orvplatform::CountOf("IDirect3DTexture8::LockRect"), 0u) << compression;
         EXPECT_TRUE(m_pRenderer->ReleaseTexture(texture));
     }
 }
 
-TEST_F(TextureTest, DxtFramesAreDecodedExactlyWhereTheDeviceCannotSampleThem) {
-    Display(kNoDxt, 32);
-    for (int compression = 1; compression <= 5; ++compression)
-        for (uint16_t size : {16, 2}) {
-            ZarFile file = DxtFile(compression, size, size, 1, 0, 77 * compression);
-            // One block in each special mode: three colours, and six interpolated alphas.
-            uint8_t* block = file.payload.data();
-            uint8_t* colour = compression == 1 ? block : block + 8;
-            colour[0] = 0x10, colour[1] = 0x20, colour[2] = 0x30, colour[3] = 0x80;  // c0 <= c1
-            if (compression >= 4) block[0] = 10, block[1] = 200;                      // a0 <= a1
-            Texture* texture = m_pRenderer->CreateTextureFromFile(Write("soft.zar", file).c_str(), false, true);
-            ASSERT_NE(texture, nullptr);
-            ASSERT_EQ(texture->GetFormat(), D3DFMT_A8R8G8B8);
-            const std::vector<uint32_t> expected = ReferencePixels(file);
-            const orvtest::FrameContents bound = Bound(texture);
-            for (unsigned i = 0; i < expected.size(); ++i)
-                ASSERT_EQ(bound.Word32(i % size, i / size), expected[i]) << compression << " at " << size << ": " << i;
-            m_pRenderer->ReleaseTexture(texture);
+// 8 x 8 blocks whose colours cover every 5- and 6-bit endpoint value: red k
+// mod 32, green k, blue 31 - k mod 32, and red and blue swapped with green
+// k + 1. DXT1 blocks of odd k are in three-colour mode. Pixel i takes colour
+// index i mod 4, explicit alpha (i + k) mod 16, interpolated alpha index i
+// mod 8 between alphas in either order.
+constexpr unsigned kSide = 32;
+std::vector<uint8_t> Blocks(int compression) {
+    std::vector<uint8_t> blocks;
+    for (unsigned k = 0; k < kSide * kSide / 16; ++k) {
+        if (compression == 2 || compression == 3) {
+            uint64_t alphas = 0;
+            for (unsigned i = 0; i < 16; ++i) alphas |= uint64_t{(i + k) % 16} << (4 * i);
+            for (int b = 0; b < 8; ++b) blocks.push_back(static_cast<uint8_t>(alphas >> (8 * b)));
+        } else if (compression >= 4) {
+            uint64_t indices = 0;
+            for (unsigned i = 0; i < 16; ++i) indices |= uint64_t{i % 8} << (3 * i);
+            blocks.insert(blocks.end(), {static_cast<uint8_t>(k * 37), static_cast<uint8_t>(k * 91 + 13)});
+            for (int b = 0; b < 6; ++b) blocks.push_back(static_cast<uint8_t>(indices >> (8 * b)));
         }
+        uint16_t c0 = static_cast<uint16_t>((k % 32) << 11 | k << 5 | (31 - k % 32));
+        uint16_t c1 = static_cast<uint16_t>((31 - k % 32) << 11 | (k + 1) % 64 << 5 | k % 32);
+        if ((c0 > c1) == (compression == 1 && k % 2 == 1)) std::swap(c0, c1);
+        blocks.insert(blocks.end(), {static_cast<uint8_t>(c0), static_cast<uint8_t>(c0 >> 8),
+                                     static_cast<uint8_t>(c1), static_cast<uint8_t>(c1 >> 8), 0xE4, 0xE4, 0xE4, 0xE4});
+    }
+    return blocks;
+}
+
+// The ZAR loader decodes by the ZAR rules (nearest rounding), also for a
+// texture smaller than its block; the image loader decodes DDS files as
+// libsquish does.
+TEST_F(TextureTest, DxtBlocksAreDecodedExactlyWhereTheDeviceCannotSampleThem) {
+    Display({D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_R5G6B5, D3DFMT_X1R5G5B5, D3DFMT_A1R5G5B5, D3DFMT_A4R4G4B4}, 32);
+    for (int compression = 1; compression <= 5; ++compression) {
+        const unsigned blockBytes = BlockBytes(compression);
+        const std::vector<uint8_t> blocks = Blocks(compression);
+        const bool squished = compression % 2 == 1;
+        std::vector<uint8_t> dds = DdsBlockFile(kDxt[compression - 1], kSide, kSide, 1, 1);
+        dds.resize(128);
+        dds.insert(dds.end(), blocks.begin(), blocks.end());
+        ZarFile zar, small;
+        zar.width = zar.height = kSide;
+        small.width = small.height = 2;
+        zar.compression = small.compression = static_cast<uint8_t>(compression);
+        zar.payload = blocks;
+        small.payload.assign(blocks.begin(), blocks.begin() + blockBytes);
+        const std::string name = "blocks" + std::to_string(compression);
+        Texture* fromZar = m_pRenderer->CreateTextureFromFile(Write(name + ".zar", zar).c_str(), false, true);
+        Texture* fromSmall = m_pRenderer->CreateTextureFromFile(Write(name + "s.zar", small).c_str(), false, true);
+        Texture* fromDds = squished ? m_pRenderer->CreateTextureFromFile(Write(name + ".dds", dds).c_str(), false, true) : nullptr;
+        ASSERT_TRUE(fromZar && fromSmall && (fromDds || !squished));
+        for (Texture* texture : {fromZar, fromSmall, fromDds})
+            EXPECT_TRUE(!texture || texture->GetFormat() == D3DFMT_A8R8G8B8);
+
+        int wrongDds = 0, wrongZar = 0;
+        for (unsigned k = 0; k < blocks.size() / blockBytes; ++k) {
+            const uint8_t* block = &blocks[k * blockBytes];
+            uint8_t rgba[64];
+            squish::Decompress(rgba, block, compression == 1 ? squish::kDxt1 : compression == 3 ? squish::kDxt3 : squish::kDxt5);
+            uint32_t reference[16];
+            orvtest::ReferenceDecodeBlock(block, compression, reference);
+            for (unsigned i = 0; i < 16; ++i) {
+                const unsigned x = 4 * (k % (kSide / 4)) + i % 4, y = 4 * (k / (kSide / 4)) + i / 4;
+                const uint32_t squish = uint32_t{rgba[4 * i + 3]} << 24 | rgba[4 * i] << 16 | rgba[4 * i + 1] << 8 | rgba[4 * i + 2];
+                wrongDds += fromDds && fromDds->GetPixel(x, y, 0) != squish;
+                wrongZar += fromZar->GetPixel(x, y, 0) != reference[i];
+                wrongZar += k == 0 && x < 2 && y < 2 && fromSmall->GetPixel(x, y, 0) != reference[i];
+            }
+        }
+        EXPECT_EQ(wrongDds, 0) << "DXT" << compression;
+        EXPECT_EQ(wrongZar, 0) << "DXT" << compression;
+        for (Texture* texture : {fromZar, fromSmall, fromDds})
+            if (texture) m_pRenderer->ReleaseTexture(texture);
+    }
 }
 
 TEST_F(TextureTest, UncompressedLayoutsAreConvertedAndColourWithoutAlphaIsOpaque) {
@@ -142,35 +180,6 @@ TEST_F(TextureTest, UncompressedLayoutsAreConvertedAndColourWithoutAlphaIsOpaque
     }
 }
 
-TEST_F(TextureTest, ZarHeaderErrorsGiveTheirCodesAndLeaveTheTextureEmpty) {
-    Display();
-    Texture* texture = m_pRenderer->CreateTexture(4, 4, false, 0);
-    ASSERT_NE(texture, nullptr);
-    const ZarFile good = orvtest::NoiseZar(1, 1, 0x0009, 4, {}, 1);
-    std::vector<std::pair<std::vector<uint8_t>, int>> cases;
-    auto with = [&](int result, auto edit) {
-        ZarFile file = good;
-        edit(file);
-        cases.push_back({file.Bytes(), result});
-    };
-    const std::vector<uint8_t> whole = good.Bytes();
-    cases.push_back({std::vector<uint8_t>(whole.begin(), whole.begin() + 63), -1});
-    with(-2, [](ZarFile& f) { f.magic[2] = 'Q'; });
-    with(-3, [](ZarFile& f) { f.version = 1; });
-    with(-4, [](ZarFile& f) { f.height = 0; });
-    with(-8, [](ZarFile& f) { f.width = 3; });
-    with(-1, [](ZarFile& f) { f.compression = 6; });
-    with(-1, [](ZarFile& f) { f.width = 32768; f.height = 32768; });  // 32-bit size product wraps
-    with(-1, [](ZarFile& f) { f.frameCount = 3; f.payload.clear(); });
-    for (size_t i = 0; i < cases.size(); ++i) {
-        const std::string path = Write("bad.zar", cases[i].first);
-        EXPECT_EQ(orvtest::LoadFromFile(texture, path.c_str(), 1, true, false, true), cases[i].second) << i;
-        EXPECT_TRUE(texture->GetFrameCount() == 0 && !texture->GetFrameData(0)) << i;
-        EXPECT_EQ(m_pRenderer->CreateTextureFromFile(path.c_str(), false, true), nullptr);
-    }
-    EXPECT_TRUE(Logged("D3DDriver::CreateTextureFromFile: Failed to load " + OutputPath("bad.zar")));
-}
-
 // Headers that promise frames, levels between frames or pixels the file
 // cannot hold are refused before any frame is made.
 TEST_F(TextureTest, ZarHeadersPromisingMoreThanTheFileHoldsMakeNoFrames) {
@@ -183,18 +192,57 @@ TEST_F(TextureTest, ZarHeadersPromisingMoreThanTheFileHoldsMakeNoFrames) {
     lastFrameMissing.payload.resize(lastFrameMissing.payload.size() - 16 * 16 * 16);
     ZarFile levelsMissing = DxtFile(1, 64, 64, 2, 0, 5);
     levelsMissing.storedMipLevels = 6;  // between the frames, none stored
-    const std::pair<const char*, ZarFile> files[] = {
-        {"16384 x 16384, one block", huge},
-        {"4096 x 4096, one row", oneRow},
-        {"second frame missing", lastFrameMissing},
-        {"levels between the frames missing", levelsMissing},
-    };
-    for (const auto& [name, file] : files) {
+    for (const ZarFile& file : {huge, oneRow, lastFrameMissing, levelsMissing}) {
         orvplatform::ClearJournal();
-        EXPECT_EQ(m_pRenderer->CreateTextureFromFile(Write("short.zar", file).c_str(), false, true), nullptr) << name;
-        EXPECT_TRUE(orvplatform::CallsOf("IDirect3DDevice8::CreateTexture").empty()) << name;
+        EXPECT_EQ(m_pRenderer->CreateTextureFromFile(Write("short.zar", file).c_str(), false, true), nullptr) << file.width;
+        EXPECT_TRUE(orvplatform::CallsOf("IDirect3DDevice8::CreateTexture").empty()) << file.width;
     }
-    EXPECT_TRUE(Logged("D3DDriver::CreateTextureFromFile: Failed to load " + OutputPath("short.zar")));
+}
+
+// The ZAR writer tool: image files written in each kind of layout, loaded
+// back, match the source (exactly when uncompressed, within the block
+// encoding's error when DXT).
+TEST_F(TextureTest, ImageFilesRoundTripThroughTheZarWriter) {
+    std::string writer = ORVD3D_LIBRARY_PATH;  // built beside the test programs
+    writer = writer.substr(0, writer.rfind('/', writer.rfind('/') - 1)) + "/bin/zarwriter";
+    struct stat status;
+    if (stat(writer.c_str(), &status) != 0) GTEST_SKIP() << "zarwriter is not built";
+    // Colour along one line in every block (what a block can hold), alpha
+    // changing across it.
+    Picture smooth{16, 16, {}};
+    for (UINT i = 0; i < 256; ++i)
+        smooth.argb.push_back((60 + 10 * (i % 16)) << 24 | (8 + 7 * (i % 16 + i / 16)) << 16 |
+                              (230 - 6 * (i % 16 + i / 16)) << 8 | (40 + 5 * (i % 16 + i / 16)));
+    const struct {
+        const char* name;
+        ImageFile image;
+        const char* format;
+        int tolerance;  // largest channel difference
+    } cases[] = {
+        {"rgba.png", PngFile(PNG_COLOR_TYPE_RGB_ALPHA, 8, 16, 16, false, false), "rgba", 0},
+        {"smooth1.tga", TgaFile(Tga::Rgb24, smooth, false, false), "dxt1", 12},
+        {"smooth5.tga", TgaFile(Tga::Argb32, smooth, false, false), "dxt5", 12},
+    };
+    // Without the block formats the loader decodes DXT files in software.
+    Display({D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_R5G6B5, D3DFMT_A4R4G4B4}, 32);
+    for (const auto& c : cases) {
+        const std::string input = Write(c.name, c.image), output = OutputPath(std::string(c.name) + ".zar");
+        // The DXT5 file: two frames of 120 ms, each with two smaller levels.
+        const bool frames = c.format == std::string("dxt5");
+        const std::string command = writer + " --format " + c.format + (frames ? " --mips 2 --duration 120" : "") +
+                                    " -o " + output + " " + input + (frames ? " " + input : "");
+        ASSERT_EQ(std::system(command.c_str()), 0) << command;
+        Texture* texture = m_pRenderer->CreateTextureFromFile(output.c_str(), false, true);
+        ASSERT_NE(texture, nullptr) << c.name;
+        const unsigned last = texture->GetFrameCount() - 1;
+        EXPECT_EQ(frames ? texture->GetFrameDurations()[last] : 120u, 120u);
+        const bool alpha = texture->GetFormat() == D3DFMT_A8R8G8B8;
+        ASSERT_TRUE(alpha || texture->GetFormat() == D3DFMT_X8R8G8B8) << texture->GetFormat();
+        Picture loaded{16, 16, {}};
+        for (UINT i = 0; i < 256; ++i) loaded.argb.push_back(texture->GetPixel(i % 16, i / 16, last) | (alpha ? 0 : 0xFF000000u));
+        EXPECT_LE(WorstChannelError(loaded, c.image.expected), c.tolerance) << c.name;
+        m_pRenderer->ReleaseTexture(texture);
+    }
 }
 
 }  // namespace
