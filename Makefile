@@ -4,7 +4,9 @@ BUILD_DIR ?= build
 # fuzz targets.
 SAN_DIR ?= build-san
 BENCH_DIR ?= build-bench
-# make fuzz: seconds each fuzz target runs, and the targets.
+# make fuzz: the optimized tree of the fuzz targets, the seconds each runs,
+# and the targets.
+FUZZ_DIR ?= build-fuzz
 FUZZ_SECONDS ?= 60
 FUZZ_TARGETS ?= image zar material markup
 JOBS ?= $(shell nproc)
@@ -28,7 +30,7 @@ ifeq ($(filter $(ARCH),$(WINDOWS_ARCHS)),)
 $(error ARCH is x64 or x86, not $(ARCH))
 endif
 
-.PHONY: all deps fuzz-deps wine-deps build build-san test test-steps test-plain test-san sweep \
+.PHONY: all deps fuzz-deps wine-deps build build-san build-fuzz test test-steps test-plain test-san sweep \
         fuzz demo demo-linux bench windows $(addprefix windows-,$(WINDOWS_ARCHS)) cross clean
 
 all: build
@@ -65,6 +67,13 @@ build-san: fuzz-deps
 	  -DCMAKE_CXX_COMPILER=clang++ -DORV_SANITIZE=ON -DORV_FUZZ=ON
 	+cmake --build $(SAN_DIR) $(BUILD_JOBS)
 
+# The libFuzzer targets alone, optimized for speed, for `make fuzz`: clang,
+# AddressSanitizer + UBSan as in the sanitized tree.
+build-fuzz: fuzz-deps
+	cmake -S . -B $(FUZZ_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
+	  -DCMAKE_CXX_COMPILER=clang++ -DORV_FUZZ=ON -DORV_BUILD_TESTS=OFF
+	+cmake --build $(FUZZ_DIR) $(BUILD_JOBS)
+
 # The whole suite plain, with the Wine suite; the fault sweep runs in the
 # sanitized tree, where its runs also look for leaked memory.
 test-plain: wine-deps windows build
@@ -90,12 +99,12 @@ sweep: build-san
 	  ctest --test-dir $(SAN_DIR) --output-on-failure -j $(JOBS) -R '$(SWEEP_TESTS)'
 
 # Each fuzz target for FUZZ_SECONDS, one after the other, from the seeds, the
-# regression corpus and what earlier runs found ($(SAN_DIR)/tests/fuzz/corpus).
-# A faulty input is left in $(SAN_DIR)/tests/fuzz/artifacts/TARGET/.
-fuzz: build-san
+# regression corpus and what earlier runs found ($(FUZZ_DIR)/tests/fuzz/corpus).
+# A faulty input is left in $(FUZZ_DIR)/tests/fuzz/artifacts/TARGET/.
+fuzz: build-fuzz
 	@for target in $(FUZZ_TARGETS); do \
 	  echo "== fuzz_$$target for $(FUZZ_SECONDS) s"; \
-	  bash tests/fuzz/run-fuzzer.sh $(SAN_DIR) $$target $(FUZZ_SECONDS) || exit 1; \
+	  bash tests/fuzz/run-fuzzer.sh $(FUZZ_DIR) $$target $(FUZZ_SECONDS) || exit 1; \
 	done
 
 # The Windows build of ARCH (x64 unless ARCH=x86) under Wine, on its own X
@@ -146,8 +155,7 @@ $(addprefix windows-,$(WINDOWS_ARCHS)): windows-%: deps
 cross: windows
 
 # build-mingw is where the Windows build went before it had two trees;
-# build-asan and build-fuzz held the sanitized suites and the fuzz targets
-# before they shared build-san.
+# build-asan held the sanitized suites before build-san.
 clean:
-	rm -rf $(BUILD_DIR) $(SAN_DIR) $(BENCH_DIR) $(addprefix $(CROSS_PREFIX)-,$(WINDOWS_ARCHS)) \
-	  $(CROSS_PREFIX)-sources $(CROSS_PREFIX) build-asan build-fuzz $(OUT_DIR)
+	rm -rf $(BUILD_DIR) $(SAN_DIR) $(BENCH_DIR) $(FUZZ_DIR) $(addprefix $(CROSS_PREFIX)-,$(WINDOWS_ARCHS)) \
+	  $(CROSS_PREFIX)-sources $(CROSS_PREFIX) build-asan $(OUT_DIR)

@@ -69,9 +69,11 @@ trap 'rm -rf "$TMPDIR"' EXIT
 if [ "$mode" = replay ]; then
   # Every file once and whole (libFuzzer takes up to 1 MB of each): the
   # regression corpus is the point, the seeds come along. Each is small, so
-  # one that takes 10 seconds or a single allocation of 512 MB has found its
-  # fault again (files that cost as much as whole images of the largest size).
-  "$fuzzer" "${options[@]}" -malloc_limit_mb=512 -timeout=10 -runs=0 "${inputs[@]}"
+  # one that takes 30 seconds (the tests replay in the unoptimized sanitized
+  # tree, where the deepest markup takes a few) or a single allocation of
+  # 512 MB has found its fault again (files that cost as much as whole images
+  # of the largest size).
+  "$fuzzer" "${options[@]}" -malloc_limit_mb=512 -timeout=30 -runs=0 "${inputs[@]}"
   exit
 fi
 
