@@ -1,12 +1,22 @@
 # Entry points. Every target installs what it needs first.
 BUILD_DIR ?= build
-ASAN_DIR ?= build-asan
+# The sanitized tree: clang, AddressSanitizer + UBSan, the suites and the
+# fuzz targets.
+SAN_DIR ?= build-san
 BENCH_DIR ?= build-bench
+# make fuzz: the optimized tree of the fuzz targets, the seconds each runs,
+# and the targets.
 FUZZ_DIR ?= build-fuzz
-# make fuzz: seconds each fuzz target runs, and the targets.
 FUZZ_SECONDS ?= 60
 FUZZ_TARGETS ?= image zar material markup
 JOBS ?= $(shell nproc)
+# Under `make test` the trees build side by side and share its JOBS job slots
+# (cmake --build then gets no -j of its own); alone each takes JOBS.
+BUILD_JOBS = $(if $(findstring jobserver,$(MAKEFLAGS)),,-j $(JOBS))
+SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+                UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+# The fault sweep's tests (tests/sweep/FaultSweepTest.cpp).
+SWEEP_TESTS = ^Shard/FaultSweep\.
 OUT_DIR ?= out
 # The Windows build, one tree per architecture: build-mingw-x64 (64-bit,
 # PE32+) and build-mingw-x86 (32-bit, PE32, for 32-bit hosts). ARCH picks the
@@ -20,22 +30,26 @@ ifeq ($(filter $(ARCH),$(WINDOWS_ARCHS)),)
 $(error ARCH is x64 or x86, not $(ARCH))
 endif
 
-.PHONY: all deps fuzz-deps wine-deps build build-asan build-fuzz test test-plain test-asan \
-        test-fuzz fuzz demo demo-linux bench windows $(addprefix windows-,$(WINDOWS_ARCHS)) cross clean
+.PHONY: all deps fuzz-deps wine-deps build build-san build-fuzz test test-steps test-plain test-san sweep \
+        fuzz demo demo-linux bench windows $(addprefix windows-,$(WINDOWS_ARCHS)) cross clean
 
 all: build
 
+# The installers take turns when make runs them side by side: apt takes one
+# at a time.
+INSTALL = flock scripts bash
+
 deps:
-	@bash scripts/install-deps.sh
+	@$(INSTALL) scripts/install-deps.sh
 
 fuzz-deps:
-	@bash scripts/install-deps.sh --fuzz
+	@$(INSTALL) scripts/install-deps.sh --fuzz
 
 # Wine, Xvfb and Mesa for running the Windows build, with Wine's 32-bit part
 # for the x86 build; not fatal where they cannot be installed (the demo then
 # runs the Linux build, and the Wine suite is skipped outside CI).
 wine-deps:
-	@bash scripts/install-wine.sh || echo "Wine cannot be installed here: the Windows build will not run."
+	@$(INSTALL) scripts/install-wine.sh || echo "Wine cannot be installed here: the Windows build will not run."
 
 # The plain build also runs the end-to-end suite on Wine, against both
 # architectures' Windows builds; the sanitized build does not repeat it.
@@ -43,34 +57,46 @@ build: deps
 	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORV_WINE_SUITE=ON \
 	  -DORV_WINDOWS_BUILD_DIR_X64=$(abspath $(CROSS_PREFIX)-x64) \
 	  -DORV_WINDOWS_BUILD_DIR_X86=$(abspath $(CROSS_PREFIX)-x86)
-	cmake --build $(BUILD_DIR) -j $(JOBS)
+	+cmake --build $(BUILD_DIR) $(BUILD_JOBS)
 
-build-asan: deps
-	cmake -S . -B $(ASAN_DIR) -DCMAKE_BUILD_TYPE=Debug -DORV_SANITIZE=ON
-	cmake --build $(ASAN_DIR) -j $(JOBS)
+# One tree with clang, AddressSanitizer + UBSan over everything: the suites
+# and the libFuzzer targets (tests/fuzz; only they link libFuzzer, and the
+# project's code is instrumented for their coverage).
+build-san: fuzz-deps
+	cmake -S . -B $(SAN_DIR) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_COMPILER=clang \
+	  -DCMAKE_CXX_COMPILER=clang++ -DORV_SANITIZE=ON -DORV_FUZZ=ON
+	+cmake --build $(SAN_DIR) $(BUILD_JOBS)
 
-# The libFuzzer targets (tests/fuzz), built with clang: everything they link
-# under AddressSanitizer + UBSan, the project's code instrumented for coverage.
+# The libFuzzer targets alone, optimized for speed, for `make fuzz`: clang,
+# AddressSanitizer + UBSan as in the sanitized tree.
 build-fuzz: fuzz-deps
 	cmake -S . -B $(FUZZ_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
 	  -DCMAKE_CXX_COMPILER=clang++ -DORV_FUZZ=ON -DORV_BUILD_TESTS=OFF
-	cmake --build $(FUZZ_DIR) -j $(JOBS) --target fuzz_targets
+	+cmake --build $(FUZZ_DIR) $(BUILD_JOBS)
 
+# The whole suite plain, with the Wine suite; the fault sweep runs in the
+# sanitized tree, where its runs also look for leaked memory.
 test-plain: wine-deps windows build
-	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
+	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS) -E '$(SWEEP_TESTS)'
 
-test-asan: build-asan
-	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-	  ctest --test-dir $(ASAN_DIR) --output-on-failure -j $(JOBS)
+# The whole suite under the sanitizers, with the fault sweep (every creation
+# and the first call of each kind in each step failed) and every input of the
+# fuzz regression corpus once.
+test-san: build-san
+	$(SANITIZER_ENV) ctest --test-dir $(SAN_DIR) --output-on-failure -j $(JOBS)
 
-# Each fuzz target briefly, and every input of the regression corpus once.
-test-fuzz: build-fuzz
-	ctest --test-dir $(FUZZ_DIR) --output-on-failure -j $(JOBS)
+# The Windows trees and the two Linux trees build side by side, and the plain
+# suite (with the Wine suite) and the sanitized suite run as soon as their
+# trees are built.
+test:
+	@$(MAKE) --no-print-directory -j $(JOBS) test-steps
 
-# The Windows build, then the whole suite once plain (with the Wine suite),
-# the fuzz targets, and the suite under the sanitizers (last, so that the
-# summary closes the output).
-test: windows test-plain test-fuzz test-asan
+test-steps: test-plain test-san
+
+# The fault sweep of every platform call, in the sanitized tree.
+sweep: build-san
+	ORV_SWEEP_EVERY_CALL=1 $(SANITIZER_ENV) \
+	  ctest --test-dir $(SAN_DIR) --output-on-failure -j $(JOBS) -R '$(SWEEP_TESTS)'
 
 # Each fuzz target for FUZZ_SECONDS, one after the other, from the seeds, the
 # regression corpus and what earlier runs found ($(FUZZ_DIR)/tests/fuzz/corpus).
@@ -112,20 +138,24 @@ bench: deps
 	cmake --build $(BENCH_DIR) -j $(JOBS)
 	@for b in $(BENCH_DIR)/bin/bench_*; do echo "== $$b"; $$b; done
 
-# OrvKernel.dll, ORVD3D.dll, orvhost.exe, zarwriter.exe and the Wine suite's
-# scenario program for 64-bit and 32-bit Windows, against the MinGW-w64
-# headers and the system's Direct3D 8. The trees share one fetched copy of
-# the library sources (build-mingw-sources).
+# What the demo and the Wine suite run, for 64-bit and 32-bit Windows:
+# OrvKernel.dll, ORVD3D.dll, orvhost.exe with the example materials, and the
+# Wine suite's scenario program; against the MinGW-w64 headers and the
+# system's Direct3D 8. The trees share one fetched copy of the library
+# sources (build-mingw-sources). `cmake --build build-mingw-x64` builds the
+# rest (zarwriter.exe).
+WINDOWS_TARGETS = OrvKernel ORVD3D orvhost examples wine_scenarios
 windows: $(addprefix windows-,$(WINDOWS_ARCHS))
 
 $(addprefix windows-,$(WINDOWS_ARCHS)): windows-%: deps
 	cmake -S . -B $(CROSS_PREFIX)-$* -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-$*.cmake \
 	  -DORV_WINDOWS_SOURCES_DIR=$(abspath $(CROSS_PREFIX)-sources)
-	cmake --build $(CROSS_PREFIX)-$* -j $(JOBS)
+	+cmake --build $(CROSS_PREFIX)-$* $(BUILD_JOBS) --target $(WINDOWS_TARGETS)
 
 cross: windows
 
-# build-mingw is where the Windows build went before it had two trees.
+# build-mingw is where the Windows build went before it had two trees;
+# build-asan held the sanitized suites before build-san.
 clean:
-	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(BENCH_DIR) $(addprefix $(CROSS_PREFIX)-,$(WINDOWS_ARCHS)) \
-	  $(CROSS_PREFIX)-sources $(CROSS_PREFIX) $(FUZZ_DIR) $(OUT_DIR)
+	rm -rf $(BUILD_DIR) $(SAN_DIR) $(BENCH_DIR) $(FUZZ_DIR) $(addprefix $(CROSS_PREFIX)-,$(WINDOWS_ARCHS)) \
+	  $(CROSS_PREFIX)-sources $(CROSS_PREFIX) build-asan $(OUT_DIR)

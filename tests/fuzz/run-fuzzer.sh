@@ -47,9 +47,11 @@ fi
 artifacts=$build/tests/fuzz/artifacts/$target
 mkdir -p "$artifacts"
 # A single allocation beyond the largest texture of the stand-in (16384 x
-# 16384 x 4 bytes) fails; the process as a whole may use 2 GB.
-export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:allocator_may_return_null=1:max_allocation_size_mb=1536}
-export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+# 16384 x 4 bytes) fails; the process as a whole may use 2 GB. Options the
+# caller sets (the tests' abort_on_error) come after, and win where they
+# name the same option.
+export ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=1:max_allocation_size_mb=1536${ASAN_OPTIONS:+:$ASAN_OPTIONS}
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1${UBSAN_OPTIONS:+:$UBSAN_OPTIONS}
 options=(-rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$artifacts/")
 [ -n "$dictionary" ] && options+=(-dict="$dictionary")
 # shellcheck disable=SC2206  # several options, split at blanks
@@ -67,9 +69,11 @@ trap 'rm -rf "$TMPDIR"' EXIT
 if [ "$mode" = replay ]; then
   # Every file once and whole (libFuzzer takes up to 1 MB of each): the
   # regression corpus is the point, the seeds come along. Each is small, so
-  # one that takes 10 seconds or a single allocation of 512 MB has found its
-  # fault again (files that cost as much as whole images of the largest size).
-  "$fuzzer" "${options[@]}" -malloc_limit_mb=512 -timeout=10 -runs=0 "${inputs[@]}"
+  # one that takes 30 seconds (the tests replay in the unoptimized sanitized
+  # tree, where the deepest markup takes a few) or a single allocation of
+  # 512 MB has found its fault again (files that cost as much as whole images
+  # of the largest size).
+  "$fuzzer" "${options[@]}" -malloc_limit_mb=512 -timeout=30 -runs=0 "${inputs[@]}"
   exit
 fi
 

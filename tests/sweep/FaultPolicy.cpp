@@ -148,7 +148,7 @@ InjectedFailure FailureOf(const std::string& api) {
     return {true, creation ? kWin32OutOfMemory : kWin32InvalidParameter};
 }
 
-bool WorthALeakCheck(const std::string& api, unsigned occurrence) {
+bool FirstOfItsKind(const std::string& api, unsigned occurrence) {
     return occurrence == 1 || IsCreation(api);
 }
 

@@ -23,11 +23,13 @@ struct InjectedFailure {
 };
 InjectedFailure FailureOf(const std::string& api);
 
-// Whether a run that fails the `occurrence`-th call of `api` in its step
-// also looks for leaked memory, in the builds that can (the check costs more
-// than the run): the first call of each operation in a step, and every
-// creation. Later calls of one operation in a step take the same path.
-bool WorthALeakCheck(const std::string& api, unsigned occurrence);
+// Whether the `occurrence`-th call of `api` in its step stands for every call
+// of its kind there: the first call of each operation in a step, and every
+// creation. Later calls of one operation in a step (a loop over glyphs,
+// states or texture levels) take the same path, so the sweep of the tests
+// fails only these; the sweep of every call still looks for leaked memory
+// only in these runs (the check costs more than the run).
+bool FirstOfItsKind(const std::string& api, unsigned occurrence);
 
 // Lines that must be logged when the `occurrence`-th call (from 1) of `api`
 // within `step` fails: all of them, each as a substring of some line.

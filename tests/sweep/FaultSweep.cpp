@@ -8,14 +8,15 @@
 #include <functional>
 #include <sstream>
 
-#if defined(__SANITIZE_ADDRESS__)
-#include <sanitizer/lsan_interface.h>
-#endif
-
 #include <orv/D3D8Control.h>
 #include <orv/PlatformControl.h>
 
 #include "FaultPolicy.h"
+#include "support/Sanitizers.h"
+
+#if ORV_ADDRESS_SANITIZER
+#include <sanitizer/lsan_interface.h>
+#endif
 
 namespace orvsweep {
 
@@ -115,18 +116,14 @@ unsigned CheckEnd(const HostScenario& scenario, size_t gdiBaseline, size_t from,
     return findings;
 }
 
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kCanCheckLeaks = true;
-#else
-constexpr bool kCanCheckLeaks = false;
-#endif
+constexpr bool kCanCheckLeaks = ORV_ADDRESS_SANITIZER;
 
 // True when the leak checker of a sanitized build finds memory that nothing
 // refers to any more (it prints what and where); false elsewhere. Run in the
 // middle of the program, it must not count what fontconfig caches for as
 // long as it is loaded: see the suppression below.
 bool HeapLeaked() {
-#if defined(__SANITIZE_ADDRESS__)
+#if ORV_ADDRESS_SANITIZER
     return __lsan_do_recoverable_leak_check() != 0;
 #else
     return false;
@@ -148,7 +145,7 @@ std::string FailureLines(const std::vector<std::string>& lines) {
 
 }  // namespace
 
-#if defined(__SANITIZE_ADDRESS__)
+#if ORV_ADDRESS_SANITIZER
 // fontconfig refers to its caches by offsets the leak checker cannot follow.
 extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
 #endif
@@ -203,8 +200,12 @@ Recording RecordSession(const ScenarioFiles& files) {
     return recording;
 }
 
-SweepResult SweepSession(const ScenarioFiles& files, const Recording& recording, unsigned shard,
-                         unsigned shards) {
+bool Swept(const RecordedCall& call, Coverage coverage) {
+    return coverage == Coverage::kEveryCall || FirstOfItsKind(call.api, call.occurrence);
+}
+
+SweepResult SweepSession(const ScenarioFiles& files, const Recording& recording, Coverage coverage,
+                         unsigned shard, unsigned shards) {
     const auto& session = HostScenario::Session();
     SweepResult result;
     result.recorded = recording.calls.size();
@@ -213,18 +214,23 @@ SweepResult SweepSession(const ScenarioFiles& files, const Recording& recording,
     orvplatform::EnableJournal(true);
     orvplatform::ClearJournal();
     size_t next = 0;  // the first recorded call of the current step
+    size_t taken = 0;  // the calls failed so far in any shard: they are dealt out in turn
     for (size_t step = 0; step < session.size(); ++step) {
         for (; next < recording.calls.size() && recording.calls[next].step == step; ++next) {
-            if (next % shards != shard) continue;
             const RecordedCall& call = recording.calls[next];
+            if (!Swept(call, coverage)) {
+                ++result.repeatsLeft;
+                continue;
+            }
             const InjectedFailure failure = FailureOf(call.api);
             if (!failure.possible) {
                 ++result.notFailable;
                 continue;
             }
+            if (taken++ % shards != shard) continue;
             const std::vector<std::string> expected =
                 ExpectedLines(session[step].name, call.api, call.occurrence);
-            const bool leakCheck = kCanCheckLeaks && WorthALeakCheck(call.api, call.occurrence);
+            const bool leakCheck = kCanCheckLeaks && FirstOfItsKind(call.api, call.occurrence);
             result.leakChecked += leakCheck;
             const ChildReport child = RunInChild([&] {
                 orvplatform::EnableJournal(false);

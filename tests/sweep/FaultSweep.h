@@ -42,7 +42,9 @@ struct FaultyRun {
 };
 
 struct SweepResult {
-    size_t recorded = 0, notFailable = 0;
+    // Recorded calls, those that cannot fail and those the coverage leaves
+    // alone, in every shard alike.
+    size_t recorded = 0, notFailable = 0, repeatsLeft = 0;
     size_t leakChecked = 0;  // runs that also looked for leaked memory
     size_t swept = 0;
     std::map<std::string, SweepCounts> byApi;
@@ -50,9 +52,17 @@ struct SweepResult {
     std::string divergence;  // where this process's run left the recording
 };
 
-// Fails each recorded call whose index modulo `shards` is `shard`.
-SweepResult SweepSession(const ScenarioFiles& files, const Recording& recording, unsigned shard,
-                         unsigned shards);
+// Which calls a sweep fails: every one, or the first of each kind in each
+// step and every creation (FirstOfItsKind).
+enum class Coverage { kEveryCall, kFirstOfEachKind };
+
+// Whether the sweep fails `call` at all.
+bool Swept(const RecordedCall& call, Coverage coverage);
+
+// Fails the recorded calls `coverage` takes, those of them whose index
+// modulo `shards` is `shard`.
+SweepResult SweepSession(const ScenarioFiles& files, const Recording& recording, Coverage coverage,
+                         unsigned shard, unsigned shards);
 
 // Findings as words ("crashed, GDI objects alive").
 std::string DescribeFindings(unsigned findings);

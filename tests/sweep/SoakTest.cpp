@@ -11,15 +11,16 @@
 #include <cstdio>
 #include <filesystem>
 
-#if defined(__SANITIZE_ADDRESS__)
-// The sanitizer's allocator statistics (GCC does not ship their header).
-extern "C" size_t __sanitizer_get_current_allocated_bytes();
-#endif
-
 #include <orv/D3D8Control.h>
 #include <orv/PlatformControl.h>
 
 #include "HostScenario.h"
+#include "support/Sanitizers.h"
+
+#if ORV_ADDRESS_SANITIZER
+// The sanitizer's allocator statistics (GCC does not ship their header).
+extern "C" size_t __sanitizer_get_current_allocated_bytes();
+#endif
 
 namespace {
 
@@ -33,7 +34,7 @@ constexpr size_t kHeapSlack = 8 * 1024;
 
 // Bytes the program has allocated and not freed.
 size_t HeapInUse() {
-#if defined(__SANITIZE_ADDRESS__)
+#if ORV_ADDRESS_SANITIZER
     return __sanitizer_get_current_allocated_bytes();
 #else
     const struct mallinfo2 info = mallinfo2();
