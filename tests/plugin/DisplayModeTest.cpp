@@ -37,6 +37,12 @@ TEST_F(DisplayModes, WindowedSwitchSizesCentresAndLogs) {
     const D3DPRESENT_PARAMETERS full = orvd3d8::PresentParametersOf(orvd3d8::LastDevice());
     EXPECT_EQ(full.BackBufferFormat, D3DFMT_R5G6B5);
     EXPECT_EQ(full.FullScreen_RefreshRateInHz, 60u);
+    // A reset makes one device again, in the same mode.
+    orvplatform::ClearJournal();
+    ASSERT_TRUE(device->ResetDevice());
+    EXPECT_EQ(orvplatform::CountOf("IDirect3D8::CreateDevice"), 1u);
+    const D3DPRESENT_PARAMETERS again = orvd3d8::PresentParametersOf(orvd3d8::LastDevice());
+    EXPECT_TRUE(again.BackBufferWidth == 800 && !again.Windowed && again.BackBufferFormat == D3DFMT_R5G6B5);
 }
 
 TEST_F(DisplayModes, FallsBackThroughMixedSoftwareAndReference) {

@@ -107,13 +107,4 @@ TEST_F(FrameCycle, ScreenshotsSaveTheClientAreaOrTheWholeDisplay) {
     }
 }
 
-TEST_F(FrameCycle, ResetDeviceRebuildsTheDisplayInTheSameMode) {
-    RenderDevice* device = Create();
-    ASSERT_TRUE(device->SetDisplayMode(800, 600, 32, 60, 0, true));
-    orvplatform::ClearJournal();
-    ASSERT_TRUE(device->ResetDevice());
-    EXPECT_EQ(CountOf("IDirect3D8::CreateDevice"), 1u);
-    EXPECT_EQ(orvd3d8::PresentParametersOf(orvd3d8::LastDevice()).BackBufferWidth, 800u);
-}
-
 }  // namespace

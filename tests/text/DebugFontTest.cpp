@@ -1,8 +1,7 @@
 // Fonts rasterised into glyph textures and drawn as textured triangles: the
 // texture sizes, the glyph texels, the batches, the layout of lines, the
-// measuring operations and the failures of the GDI calls.
+// measuring operations and a failure followed by a failed release.
 #include <cmath>
-#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -142,35 +141,6 @@ TEST_F(DebugFont, PrintSetsItsStatesAndLaysLinesOut) {
     EXPECT_EQ(both[7].x, 29.5f);
     EXPECT_NEAR(both[7].y - both[1].y, lineHeight, 1e-4);
     EXPECT_EQ(font->GetTextWidth("ab\nabcd\nabc"), font->GetTextWidth("abcd"));
-}
-
-// Every GDI call of the rasterisation fails once, in turn: the font is refused
-// with one line naming the failure (or, when only giving an object back
-// failed, made with that line), and no GDI object outlives the creation.
-// (The fault sweep checks the lines of the failures the contract names.)
-TEST_F(DebugFont, EachFailingGdiCallIsLoggedAndLeavesNoGdiObjectBehind) {
-    orvplatform::ClearJournal();
-    m_pRenderer->DestroyTextFont(m_pRenderer->CreateTextFont("Arial", 12, false, false));
-    std::vector<std::pair<std::string, unsigned>> calls;  // (api, its ordinal among that api's calls)
-    std::map<std::string, unsigned> seen;
-    for (const orvplatform::Call& call : orvplatform::Journal())
-        if (call.api.rfind("IDirect3D", 0) != 0) calls.emplace_back(call.api, ++seen[call.api]);
-    ASSERT_GT(calls.size(), 2u * 95u);
-    const size_t liveBefore = orvd3d8::LiveObjectCount(), gdiBefore = orvplatform::LiveGdiObjectCount();
-    for (const auto& [api, ordinal] : calls) {
-        const std::string which = api + " #" + std::to_string(ordinal);
-        ClearLines();
-        orvplatform::FailNthCall(api, ordinal, E_FAIL);
-        Font* font = m_pRenderer->CreateTextFont("Arial", 12, false, false);
-        orvplatform::ClearFailures();
-        const bool restoring = api == "DeleteDC" || api == "DeleteObject" || (api == "SelectObject" && ordinal > 2);
-        EXPECT_EQ(font != nullptr, restoring) << which;
-        m_pRenderer->DestroyTextFont(font);
-        ASSERT_EQ(Lines().size(), 1u) << which;
-        EXPECT_NE(Lines()[0].find("failed"), std::string::npos) << which << ": " << Lines()[0];
-        EXPECT_EQ(orvd3d8::LiveObjectCount(), liveBefore) << which;
-        EXPECT_EQ(orvplatform::LiveGdiObjectCount(), gdiBefore) << which;
-    }
 }
 
 // A creation that fails and then fails to give an object back logs one line:
