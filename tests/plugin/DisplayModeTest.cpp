@@ -46,13 +46,10 @@ TEST_F(DisplayModes, WindowedSwitchSizesCentresAndLogs) {
 }
 
 TEST_F(DisplayModes, FallsBackThroughMixedSoftwareAndReference) {
-    const struct {
-        bool hardware, mixed, hal;
-        size_t creations;
-        const char* line;
-    } cases[] = {{false, true, true, 2, "Mixed vertex processing."},
-                 {false, false, true, 3, "Software vertex processing."},
-                 {true, true, false, 1, "Using REF device!"}};
+    const struct { bool hardware, mixed, hal; size_t creations; const char* line; } cases[] = {
+        {false, true, true, 2, "Mixed vertex processing."},
+        {false, false, true, 3, "Software vertex processing."},
+        {true, true, false, 1, "Using REF device!"}};
     for (const auto& c : cases) {
         orvplatform::ClearJournal();
         orvd3d8::Adapter(0).hardwareVertexProcessing = c.hardware;

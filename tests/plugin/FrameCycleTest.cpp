@@ -82,11 +82,8 @@ TEST_F(FrameCycle, ClearPassesTheAskedBuffersAndTheStoredValues) {
 // Windowed: the client area through a desktop-sized capture surface (the
 // runtime refuses a smaller one); full screen: the whole display.
 TEST_F(FrameCycle, ScreenshotsSaveTheClientAreaOrTheWholeDisplay) {
-    const struct {
-        bool windowed;
-        unsigned width, height, surfaceWidth;
-        uint32_t clear;
-    } cases[] = {{true, 320, 240, 1024, 0xFF20C040}, {false, 800, 600, 800, 0xFF8040C0}};
+    const struct { bool windowed; unsigned width, height, surfaceWidth; uint32_t clear; } cases[] = {
+        {true, 320, 240, 1024, 0xFF20C040}, {false, 800, 600, 800, 0xFF8040C0}};
     for (const auto& c : cases) {
         RenderDevice* device = Create();
         ASSERT_TRUE(device->SetDisplayMode(c.width, c.height, 32, 60, 0, c.windowed));

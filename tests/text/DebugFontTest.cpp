@@ -59,10 +59,7 @@ protected:
 };
 
 TEST_F(DebugFont, TextureSizeFollowsThePointHeight) {
-    const struct {
-        unsigned points;
-        uint64_t size;
-    } cases[] = {{20, 256}, {21, 512}, {41, 1024}};
+    const struct { unsigned points; uint64_t size; } cases[] = {{20, 256}, {21, 512}, {41, 1024}};
     for (const auto& c : cases) {
         orvplatform::ClearJournal();
         ASSERT_NE(MakeFont("Arial", c.points), nullptr);
