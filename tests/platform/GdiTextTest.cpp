@@ -6,6 +6,7 @@
 #include FT_FREETYPE_H
 #include FT_TRUETYPE_TABLES_H
 
+#include <climits>
 #include <cmath>
 #include <string>
 #include <tuple>
@@ -52,7 +53,7 @@ TEST_F(GdiText, FacesResolveToTheMetricCompatibleFilesAndRoundAscentAndDescentAp
     }
 }
 
-TEST_F(GdiText, DebugFontMetricsMatchTheSystems) {
+TEST_F(GdiText, DebugFontMetricsMatchTheSystemsAndHeightsRoundThroughMulDiv) {
     // Arial 12 pt bold at 96 dpi, as the system reports it.
     GdiCanvas canvas(8, 8);
     ASSERT_TRUE(canvas.UseFont(-MulDiv(12, 96, 72), FW_BOLD, false, "Arial"));
@@ -60,6 +61,11 @@ TEST_F(GdiText, DebugFontMetricsMatchTheSystems) {
     EXPECT_EQ(std::make_tuple(tm.tmHeight, tm.tmAscent, tm.tmInternalLeading, tm.tmAveCharWidth),
               std::make_tuple(17, 14, 1, 10));
     EXPECT_EQ(canvas.Extent("M").cx, 13);
+    // The font's pixel height comes through MulDiv: half away from zero, with
+    // a 64-bit intermediate, and -1 on overflow or a zero divisor.
+    EXPECT_EQ(std::make_tuple(MulDiv(10, 3, 4), MulDiv(-10, 3, 4), MulDiv(INT_MAX, INT_MAX, INT_MAX)),
+              std::make_tuple(8, -8, INT_MAX));
+    EXPECT_EQ(std::make_pair(MulDiv(INT_MAX, 2, 1), MulDiv(7, 7, 0)), std::make_pair(-1, -1));
 }
 
 // Also at origins partly off the section: what falls outside is clipped.
