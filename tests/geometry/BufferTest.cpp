@@ -29,11 +29,6 @@ protected:
         if (buffer) m_IndexBuffers.push_back(buffer);
         return buffer;
     }
-    // The Direct3D buffer behind a host index buffer, found by binding it.
-    IDirect3DIndexBuffer8* D3DBufferOf(IndexBuffer* buffer) {
-        m_pRenderer->SetIndexBuffer(buffer);
-        return BoundIndices();
-    }
     static void Number(VertexBuffer* buffer) {
         Vertex* vertices = buffer->GetVertices();
         for (unsigned i = 0; i < buffer->GetVertexCount(); ++i) {
@@ -49,12 +44,7 @@ protected:
 
 // Created, resized (which keeps the flags) and uploaded: usage, pool and lock.
 TEST_F(Buffers, CreationAndUploadFlagsFollowDynamicAndPointSprites) {
-    const struct {
-        bool index, dynamic, pointSprites;
-        DWORD usage;
-        D3DPOOL pool;
-        DWORD lock;
-    } cases[] = {
+    const struct { bool index, dynamic, pointSprites; DWORD usage; D3DPOOL pool; DWORD lock; } cases[] = {
         {false, false, false, 0, D3DPOOL_MANAGED, 0},
         {false, true, true, D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY | D3DUSAGE_POINTS, D3DPOOL_DEFAULT, D3DLOCK_DISCARD},
         {true, false, false, D3DUSAGE_WRITEONLY, D3DPOOL_DEFAULT, 0},
@@ -72,52 +62,13 @@ TEST_F(Buffers, CreationAndUploadFlagsFollowDynamicAndPointSprites) {
         for (const auto& create : creates) {
             EXPECT_EQ(create.args[1], c.usage) << kind << c.dynamic;
             EXPECT_EQ(create.args[3], static_cast<uint64_t>(c.pool)) << kind << c.dynamic;
+            // The host's indices are 16-bit.
+            EXPECT_TRUE(!c.index || create.args[2] == D3DFMT_INDEX16) << create.args[2];
         }
         const auto locks = CallsOf("IDirect3D" + kind + "Buffer8::Lock");
         ASSERT_EQ(locks.size(), 1u);
         EXPECT_EQ(locks[0].args[3], c.lock) << kind << c.dynamic;
     }
-}
-
-TEST_F(Buffers, UploadCopiesTheArrayAndBindingReachesTheDevice) {
-    VertexBuffer* vertices = MakeVertices(5, false);
-    ASSERT_NE(vertices, nullptr);
-    Number(vertices);
-    ASSERT_TRUE(vertices->Upload());
-    ASSERT_TRUE(m_pRenderer->SetVertexBuffer(vertices));
-    EXPECT_EQ(VertexShader(), 0x352u);
-    const auto stream = BoundStream();
-    ASSERT_NE(stream.buffer, nullptr);
-    EXPECT_EQ(stream.stride, 52u);
-    const std::vector<uint8_t> bytes = Contents(stream.buffer, 5 * sizeof(Vertex));
-    EXPECT_EQ(std::memcmp(bytes.data(), vertices->GetVertices(), bytes.size()), 0);
-
-    // Unbinding clears stream 0 and leaves the vertex shader alone.
-    m_pD3D->SetVertexShader(0x144);
-    ASSERT_TRUE(m_pRenderer->SetVertexBuffer(nullptr));
-    EXPECT_EQ(BoundStream().buffer, nullptr);
-    EXPECT_EQ(VertexShader(), 0x144u);
-}
-
-TEST_F(Buffers, ResizeKeepsTheLeadingElements) {
-    VertexBuffer* vertices = MakeVertices(5, true, true);
-    ASSERT_NE(vertices, nullptr);
-    Number(vertices);
-    const std::vector<Vertex> before(vertices->GetVertices(), vertices->GetVertices() + 5);
-    ASSERT_TRUE(vertices->Resize(8));
-    for (unsigned i = 0; i < 8; ++i) {
-        const Vertex expected = i < 5 ? before[i] : Vertex();
-        EXPECT_EQ(std::memcmp(&vertices->GetVertices()[i], &expected, sizeof expected), 0) << i;
-    }
-    IndexBuffer* indices = MakeIndices(5, false);
-    ASSERT_NE(indices, nullptr);
-    for (unsigned short i = 0; i < 5; ++i) indices->GetIndices()[i] = static_cast<unsigned short>(i + 1);
-    ASSERT_TRUE(indices->Resize(8));
-    for (unsigned i = 0; i < 8; ++i) EXPECT_EQ(indices->GetIndices()[i], i < 5 ? i + 1 : 0u) << i;
-    // The new Direct3D buffer receives the kept indices with the next upload.
-    ASSERT_TRUE(indices->Upload());
-    const std::vector<uint8_t> bytes = Contents(D3DBufferOf(indices), 16);
-    EXPECT_EQ(std::memcmp(bytes.data(), indices->GetIndices(), bytes.size()), 0);
 }
 
 // A failed resize empties the buffer; it uploads nothing, and the next
@@ -151,11 +102,7 @@ TEST_F(Buffers, AFailedFillLeavesAnEmptyReusableBuffer) {
     ASSERT_TRUE(indices->Resize(6));
     EXPECT_EQ(indices->GetIndexCount(), 6u);
     EXPECT_TRUE(vertices->Upload() && indices->Upload());
-    const struct {
-        const char* call;
-        uint64_t usage;
-        D3DPOOL pool;
-    } refills[] = {
+    const struct { const char* call; uint64_t usage; D3DPOOL pool; } refills[] = {
         {"IDirect3DDevice8::CreateVertexBuffer", D3DUSAGE_POINTS, D3DPOOL_MANAGED},
         {"IDirect3DDevice8::CreateIndexBuffer", D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC, D3DPOOL_DEFAULT},
     };
@@ -168,24 +115,37 @@ TEST_F(Buffers, AFailedFillLeavesAnEmptyReusableBuffer) {
     EXPECT_EQ(CallsOf("IDirect3DIndexBuffer8::Lock").back().args[3], D3DLOCK_DISCARD);
 }
 
-// The device draws what the bound buffers hold now: a resized one is bound
-// again, and one that failed to resize or was destroyed leaves the device,
-// which keeps no Direct3D buffer the driver let go.
-TEST_F(Buffers, TheDeviceFollowsABoundBufferThatIsResizedOrDestroyed) {
+// Uploads copy the host's array; a bound buffer resized keeps its leading
+// elements and is bound again with the next upload; one that failed to
+// resize or was destroyed leaves the device, which keeps no Direct3D buffer
+// the driver let go. Unbinding leaves the vertex shader alone.
+TEST_F(Buffers, BoundBuffersUploadResizeAndDestroyAndTheDeviceFollows) {
     VertexBuffer* vertices = MakeVertices(3, false);
     IndexBuffer* indices = MakeIndices(3, false);
     ASSERT_TRUE(vertices && indices);
+    Number(vertices);
+    for (unsigned short i = 0; i < 3; ++i) indices->GetIndices()[i] = static_cast<unsigned short>(i + 1);
+    ASSERT_TRUE(vertices->Upload() && indices->Upload());
     ASSERT_TRUE(m_pRenderer->SetVertexBuffer(vertices) && m_pRenderer->SetIndexBuffer(indices));
+    EXPECT_EQ(VertexShader(), 0x352u);
+    EXPECT_EQ(std::memcmp(Contents(BoundStream().buffer, 3 * sizeof(Vertex)).data(), vertices->GetVertices(),
+                          3 * sizeof(Vertex)), 0);
     const size_t alive = orvd3d8::LiveObjectCount();
 
+    const std::vector<Vertex> before(vertices->GetVertices(), vertices->GetVertices() + 3);
     ASSERT_TRUE(vertices->Resize(6) && indices->Resize(6));
+    for (unsigned i = 0; i < 6; ++i) {
+        const Vertex expected = i < 3 ? before[i] : Vertex();
+        EXPECT_EQ(std::memcmp(&vertices->GetVertices()[i], &expected, sizeof expected), 0) << i;
+        EXPECT_EQ(indices->GetIndices()[i], i < 3 ? i + 1 : 0u) << i;
+    }
     Number(vertices);
     indices->GetIndices()[5] = 5;
     ASSERT_TRUE(vertices->Upload() && indices->Upload());
     const std::vector<uint8_t> bytes = Contents(BoundStream().buffer, 6 * sizeof(Vertex));
     EXPECT_EQ(std::memcmp(bytes.data(), vertices->GetVertices(), bytes.size()), 0);
     EXPECT_EQ(BoundStream().stride, 52u);
-    EXPECT_EQ(Contents<unsigned short>(BoundIndices(), 6)[5], 5u);
+    EXPECT_EQ(Contents<unsigned short>(BoundIndices(), 6), (std::vector<unsigned short>{1, 2, 3, 0, 0, 5}));
     EXPECT_EQ(orvd3d8::LiveObjectCount(), alive);
 
     orvplatform::FailNthCall("IDirect3DDevice8::CreateVertexBuffer", 1, D3DERR_OUTOFVIDEOMEMORY);
@@ -195,14 +155,17 @@ TEST_F(Buffers, TheDeviceFollowsABoundBufferThatIsResizedOrDestroyed) {
     m_IndexBuffers.clear();
     EXPECT_EQ(BoundIndices(), nullptr);
     EXPECT_EQ(orvd3d8::LiveObjectCount(), alive - 2);
+
+    VertexBuffer* other = MakeVertices(3, false);
+    ASSERT_TRUE(other && other->Upload() && m_pRenderer->SetVertexBuffer(other));
+    m_pD3D->SetVertexShader(0x144);
+    ASSERT_TRUE(m_pRenderer->SetVertexBuffer(nullptr));
+    EXPECT_EQ(BoundStream().buffer, nullptr);
+    EXPECT_EQ(VertexShader(), 0x144u);
 }
 
 TEST_F(Buffers, RefusedCreationsReturnNullWithOneLine) {
-    const struct {
-        unsigned count;
-        bool index;
-        const char* line;
-    } cases[] = {
+    const struct { unsigned count; bool index; const char* line; } cases[] = {
         // Lengths past 32 bits never reach Direct3D.
         {0x05000000u, false, "Failed to allocate memory for vertex buffer."},
         {0x80000000u, true, "Failed to allocate memory for index buffer."},

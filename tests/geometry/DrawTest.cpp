@@ -45,11 +45,7 @@ protected:
 };
 
 TEST_F(Draws, PrimitiveTypesAndTheTriangleCount) {
-    const struct {
-        int type;
-        D3DPRIMITIVETYPE d3d;
-        bool counted;
-    } cases[] = {
+    const struct { int type; D3DPRIMITIVETYPE d3d; bool counted; } cases[] = {
         {1, D3DPT_LINELIST, false},      {3, D3DPT_TRIANGLELIST, true},
         {4, D3DPT_TRIANGLESTRIP, true},  {5, D3DPT_TRIANGLEFAN, false},
         {-1, D3DPT_POINTLIST, false},
@@ -72,7 +68,7 @@ TEST_F(Draws, PrimitiveTypesAndTheTriangleCount) {
     }
 }
 
-TEST_F(Draws, UserPointerDrawsPutStreamZeroBack) {
+TEST_F(Draws, UserPointerDrawsPutStreamZeroBackAndNullOnesAreRefused) {
     const ULONG references = RefCount(m_pD3DBuffer);
     ScreenQuad* quad = MakeQuad(0, 0, 8, 8, 0xFFFFFFFF);
     ASSERT_NE(quad, nullptr);
@@ -96,6 +92,14 @@ TEST_F(Draws, UserPointerDrawsPutStreamZeroBack) {
     EXPECT_EQ(CountLogged("Failed to render D3D verts using DrawPrimitiveUP. (HR:D3DERR_INVALIDCALL)"),
               2u);
 
+    // A null array or quad is refused with one line and no draw.
+    ClearLines();
+    orvplatform::ClearJournal();
+    EXPECT_FALSE(m_pRenderer->RenderVertices(PRIMITIVE_TRIANGLELIST, 1, nullptr));
+    EXPECT_FALSE(m_pRenderer->RenderScreenQuad(nullptr));
+    EXPECT_EQ(Lines().size(), 2u);
+    EXPECT_EQ(CountOf("IDirect3DDevice8::DrawPrimitiveUP"), 0u);
+
     // The buffer bound before is still the one the next buffer draw reads.
     orvd3d8::ClearDraws(m_pD3D);
     ASSERT_TRUE(m_pRenderer->RenderScreenQuad(quad));
@@ -107,17 +111,6 @@ TEST_F(Draws, UserPointerDrawsPutStreamZeroBack) {
     ASSERT_TRUE(m_pRenderer->SetVertexBuffer(nullptr));
     ASSERT_TRUE(m_pRenderer->RenderVertices(PRIMITIVE_POINTLIST, 1, m_Vertices));
     EXPECT_EQ(BoundStream().buffer, nullptr);
-}
-
-// A null array or quad is refused with one line and no draw.
-TEST_F(Draws, NullArraysAndQuadsAreRefused) {
-    ClearLines();
-    orvplatform::ClearJournal();
-    EXPECT_FALSE(m_pRenderer->RenderVertices(PRIMITIVE_TRIANGLELIST, 1, nullptr));
-    EXPECT_FALSE(m_pRenderer->RenderScreenQuad(nullptr));
-    EXPECT_EQ(Lines().size(), 2u);
-    EXPECT_EQ(CountOf("IDirect3DDevice8::DrawPrimitiveUP"), 0u);
-    EXPECT_EQ(BoundStream().buffer, m_pD3DBuffer);
 }
 
 TEST_F(Draws, QuadRectanglesAreUnnormalisedAndTruncated) {

@@ -1,7 +1,7 @@
-// The frame: depth and stencil clears, what presentation leaves behind, the
-// front-buffer copy and its size rule, device loss, and draws: refusals and
-// the unbinding of stream 0 by user-pointer draws.
-#include <algorithm>
+// Device creation and the frame: what creation refuses (the driver falls
+// back on it), unknown states, the front-buffer copy and its size rule,
+// device loss and Reset, and draws: refusals and the unbinding of stream 0
+// by user-pointer draws.
 #include <cstring>
 #include <vector>
 
@@ -40,54 +40,6 @@ protected:
     IDirect3DVertexBuffer8* m_Vertices = nullptr;
     IDirect3DIndexBuffer8* m_Indices = nullptr;
 };
-
-TEST_F(D3D8Frame, DepthAndStencilClearsNeedABufferThatHasThem) {
-    ASSERT_EQ(Create(Windowed(FALSE)), D3D_OK);
-    EXPECT_EQ(m_Device->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 1.0f, 0), D3DERR_INVALIDCALL);
-    IDirect3DSurface8* depth = reinterpret_cast<IDirect3DSurface8*>(this);
-    EXPECT_EQ(m_Device->GetDepthStencilSurface(&depth), D3DERR_NOTFOUND);
-    EXPECT_EQ(m_Device->Release(), 0u);
-
-    // No stencil bits: the whole request is refused and nothing is cleared.
-    ASSERT_NE(Device(TRUE, D3DFMT_D16), nullptr);
-    constexpr DWORD kAll = D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL;
-    EXPECT_EQ(m_Device->Clear(0, nullptr, kAll, 0xFFFFFFFF, 0.5f, 1), D3DERR_INVALIDCALL);
-    EXPECT_EQ(orvd3d8::BackBufferImage(m_Device).At(0, 0) & 0xFFFFFF, 0u);
-    EXPECT_EQ(m_Device->Release(), 0u);
-
-    ASSERT_NE(Device(TRUE, D3DFMT_D24S8), nullptr);
-    ASSERT_EQ(m_Device->Clear(0, nullptr, D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL, 0, 0.25f, 0x5A), D3D_OK);
-    const orvd3d8::DepthImage image = orvd3d8::DepthBufferImage(m_Device);
-    EXPECT_NEAR(image.DepthAt(319, 239), 0.25f, 1e-6f);
-    EXPECT_EQ(image.stencil.back(), 0x5Au);
-}
-
-TEST_F(D3D8Frame, OnlyTheCopySwapEffectKeepsTheBackBufferAfterPresent) {
-    constexpr D3DCOLOR kClear = 0xFF336699;
-    for (D3DSWAPEFFECT effect : {D3DSWAPEFFECT_DISCARD, D3DSWAPEFFECT_COPY}) {
-        D3DPRESENT_PARAMETERS pp = Windowed();
-        pp.SwapEffect = effect;
-        ASSERT_EQ(Create(pp), D3D_OK);
-        const RECT source = {0, 0, 10, 10};
-        EXPECT_EQ(m_Device->Present(&source, nullptr, nullptr, nullptr),
-                  effect == D3DSWAPEFFECT_COPY ? D3D_OK : D3DERR_INVALIDCALL);
-        std::vector<uint32_t> previous;
-        for (int frame = 0; frame < 2; ++frame) {
-            ASSERT_EQ(m_Device->Clear(0, nullptr, D3DCLEAR_TARGET, kClear, 1.0f, 0), D3D_OK);
-            ASSERT_EQ(m_Device->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
-            EXPECT_EQ(orvd3d8::DesktopImage(0).At(kWindowX, kWindowY), kClear);
-            const orvd3d8::Image back = orvd3d8::BackBufferImage(m_Device);
-            const size_t kept = std::count_if(back.pixels.begin(), back.pixels.end(),
-                                              [](uint32_t p) { return (p & 0xFFFFFF) == (kClear & 0xFFFFFF); });
-            EXPECT_TRUE(effect == D3DSWAPEFFECT_COPY ? kept == back.pixels.size()
-                                                     : kept < back.pixels.size() / 100 && back.pixels != previous)
-                << "discarded contents are scrambled anew every frame";
-            previous = back.pixels;
-        }
-        EXPECT_EQ(m_Device->Release(), 0u);
-        m_Device = nullptr;
-    }
-}
 
 TEST_F(D3D8Frame, GetFrontBufferNeedsADesktopSizedA8R8G8B8Surface) {
     ASSERT_NE(Device(), nullptr);
@@ -176,6 +128,39 @@ TEST_F(D3D8Frame, UserPointerDrawsUnbindStreamZeroAndTheIndices) {
         EXPECT_EQ(draws[1].indices, (indexed ? std::vector<uint32_t>{2, 0, 1} : std::vector<uint32_t>()));
     }
     ASSERT_EQ(m_Device->EndScene(), D3D_OK);
+}
+
+TEST_F(D3D8Frame, CreateDeviceRefusesWhatTheAdapterLacksOrBadParametersAndUnknownStates) {
+    D3DPRESENT_PARAMETERS refresh = Windowed(), unknown = Windowed();
+    refresh.FullScreen_RefreshRateInHz = 60;
+    unknown.Windowed = FALSE;
+    unknown.BackBufferWidth = 640;
+    unknown.BackBufferHeight = 480;
+    unknown.BackBufferFormat = D3DFMT_UNKNOWN;
+    constexpr DWORD kHw = D3DCREATE_HARDWARE_VERTEXPROCESSING;
+    const struct { const char* name; bool hal; DWORD behaviour; D3DPRESENT_PARAMETERS pp; HRESULT expected; } cases[] = {
+        {"no HAL", false, kHw, Windowed(), D3DERR_NOTAVAILABLE},
+        {"no behaviour", true, 0, Windowed(), D3DERR_INVALIDCALL},
+        {"full-screen UNKNOWN", true, kHw, unknown, D3DERR_INVALIDCALL},
+        {"windowed with a refresh rate", true, kHw, refresh, D3DERR_INVALIDCALL},
+        {"depth format not offered", true, kHw, Windowed(TRUE, D3DFMT_D15S1), D3DERR_INVALIDCALL}};
+    for (const auto& c : cases) {
+        orvd3d8::Adapter(0).halAvailable = c.hal;
+        D3DPRESENT_PARAMETERS pp = c.pp;
+        IDirect3DDevice8* device = reinterpret_cast<IDirect3DDevice8*>(this);
+        EXPECT_EQ(m_D3D->CreateDevice(0, D3DDEVTYPE_HAL, m_Window, c.behaviour, &pp, &device), c.expected) << c.name;
+        EXPECT_TRUE(device == nullptr && orvd3d8::LiveObjectCount() == 1) << c.name;
+    }
+    orvd3d8::Adapter(0).halAvailable = true;
+    ASSERT_NE(Device(), nullptr);
+    DWORD value = 0;
+    for (DWORD state : {0u, 11u, 174u}) {
+        const auto type = static_cast<D3DRENDERSTATETYPE>(state);
+        EXPECT_EQ(m_Device->SetRenderState(type, 1), D3DERR_INVALIDCALL) << state;
+        EXPECT_EQ(m_Device->GetRenderState(type, &value), D3DERR_INVALIDCALL) << state;
+    }
+    EXPECT_EQ(m_Device->SetTextureStageState(8, D3DTSS_COLOROP, D3DTOP_ADD), D3DERR_INVALIDCALL);
+    EXPECT_EQ(m_Device->SetTextureStageState(0, static_cast<D3DTEXTURESTAGESTATETYPE>(12), 0), D3DERR_INVALIDCALL);
 }
 
 }  // namespace

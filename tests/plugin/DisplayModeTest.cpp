@@ -37,16 +37,19 @@ TEST_F(DisplayModes, WindowedSwitchSizesCentresAndLogs) {
     const D3DPRESENT_PARAMETERS full = orvd3d8::PresentParametersOf(orvd3d8::LastDevice());
     EXPECT_EQ(full.BackBufferFormat, D3DFMT_R5G6B5);
     EXPECT_EQ(full.FullScreen_RefreshRateInHz, 60u);
+    // A reset makes one device again, in the same mode.
+    orvplatform::ClearJournal();
+    ASSERT_TRUE(device->ResetDevice());
+    EXPECT_EQ(orvplatform::CountOf("IDirect3D8::CreateDevice"), 1u);
+    const D3DPRESENT_PARAMETERS again = orvd3d8::PresentParametersOf(orvd3d8::LastDevice());
+    EXPECT_TRUE(again.BackBufferWidth == 800 && !again.Windowed && again.BackBufferFormat == D3DFMT_R5G6B5);
 }
 
 TEST_F(DisplayModes, FallsBackThroughMixedSoftwareAndReference) {
-    const struct {
-        bool hardware, mixed, hal;
-        size_t creations;
-        const char* line;
-    } cases[] = {{false, true, true, 2, "Mixed vertex processing."},
-                 {false, false, true, 3, "Software vertex processing."},
-                 {true, true, false, 1, "Using REF device!"}};
+    const struct { bool hardware, mixed, hal; size_t creations; const char* line; } cases[] = {
+        {false, true, true, 2, "Mixed vertex processing."},
+        {false, false, true, 3, "Software vertex processing."},
+        {true, true, false, 1, "Using REF device!"}};
     for (const auto& c : cases) {
         orvplatform::ClearJournal();
         orvd3d8::Adapter(0).hardwareVertexProcessing = c.hardware;

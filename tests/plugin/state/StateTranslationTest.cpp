@@ -1,65 +1,100 @@
-// Engine render and stage states reach the device translated: the state
-// tables and the value tables at their edges.
+// Engine render and stage states reach the device translated: every value of
+// every translated state (and one past each table) through the device, by
+// SetRenderState / SetTextureStageState and by the dedicated setters; the
+// other states unchanged; states past the tables.
 #include <orv/D3D8Control.h>
 
+#include "plugin/state/StateTables.h"
 #include "support/PluginHarness.h"
 
 namespace {
 
-using orvtest::DisplayTest;
+using namespace state;
+using StateTranslation = orvtest::DisplayTest;
 
-using StateTranslation = DisplayTest;
+struct Translated {
+    unsigned engine;
+    DWORD d3d;
+    const ValueNumbering& values;
+    void (RenderDevice::*setter)(unsigned);  // the dedicated setter, if any
+};
+// The alpha-test comparison and the blend operation go through the blend
+// factors' table (n + 1).
+const Translated kRenderStates[] = {
+    {RENDERSTATE_FILLMODE, D3DRS_FILLMODE, kFillModes, &RenderDevice::SetFillMode},
+    {RENDERSTATE_SHADEMODE, D3DRS_SHADEMODE, kShadeModes, &RenderDevice::SetShadeMode},
+    {RENDERSTATE_SRCBLEND, D3DRS_SRCBLEND, kBlendFactors, &RenderDevice::SetSrcBlend},
+    {RENDERSTATE_DESTBLEND, D3DRS_DESTBLEND, kBlendFactors, &RenderDevice::SetDestBlend},
+    {RENDERSTATE_CULLMODE, D3DRS_CULLMODE, kCullModes, &RenderDevice::SetCullMode},
+    {RENDERSTATE_ZFUNC, D3DRS_ZFUNC, kCompareFuncs, &RenderDevice::SetZFunc},
+    {RENDERSTATE_BLENDFUNC, D3DRS_ALPHAFUNC, kBlendFactors, nullptr},
+    {RENDERSTATE_BLENDOP, D3DRS_BLENDOP, kBlendFactors, nullptr},
+};
+const Translated kStageStates[] = {
+    {TEXTURESTATE_COLOROP, D3DTSS_COLOROP, kTextureOps, nullptr},
+    {TEXTURESTATE_ALPHAOP, D3DTSS_ALPHAOP, kTextureOps, nullptr},
+    {TEXTURESTATE_COLORARG0, D3DTSS_COLORARG0, kTextureArgs, nullptr},
+    {TEXTURESTATE_COLORARG1, D3DTSS_COLORARG1, kTextureArgs, nullptr},
+    {TEXTURESTATE_COLORARG2, D3DTSS_COLORARG2, kTextureArgs, nullptr},
+    {TEXTURESTATE_ALPHAARG0, D3DTSS_ALPHAARG0, kTextureArgs, nullptr},
+    {TEXTURESTATE_ALPHAARG1, D3DTSS_ALPHAARG1, kTextureArgs, nullptr},
+    {TEXTURESTATE_ALPHAARG2, D3DTSS_ALPHAARG2, kTextureArgs, nullptr},
+    {TEXTURESTATE_RESULTARG, D3DTSS_RESULTARG, kTextureArgs, nullptr},
+    {TEXTURESTATE_ADDRESSU, D3DTSS_ADDRESSU, kTextureAddresses, nullptr},
+    {TEXTURESTATE_ADDRESSV, D3DTSS_ADDRESSV, kTextureAddresses, nullptr},
+    {TEXTURESTATE_ADDRESSW, D3DTSS_ADDRESSW, kTextureAddresses, nullptr},
+};
 
-TEST_F(StateTranslation, RenderStatesGoThroughTheirValueTables) {
-    struct Case {
-        unsigned state, value;
-        D3DRENDERSTATETYPE d3dState;
-        DWORD expected;
-    };
-    const Case cases[] = {
-        {RENDERSTATE_FILLMODE, 9, D3DRS_FILLMODE, D3DFILL_SOLID},  // out of range: solid
-        // The compare table swaps greater-or-equal and not-equal ...
-        {RENDERSTATE_ZFUNC, COMPARE_GREATEREQUAL, D3DRS_ZFUNC, D3DCMP_GREATEREQUAL},
-        {RENDERSTATE_ZFUNC, COMPARE_NOTEQUAL, D3DRS_ZFUNC, D3DCMP_NOTEQUAL},
-        // ... the alpha-test comparison goes through the blend table (n + 1).
-        {RENDERSTATE_BLENDFUNC, BLENDFUNC_NOTEQUAL, D3DRS_ALPHAFUNC, D3DCMP_NOTEQUAL},
-        {RENDERSTATE_DESTBLEND, 0xFFFFFFFFu, D3DRS_DESTBLEND, D3DBLEND_ZERO},
-        // The last row of the table.
-        {RENDERSTATE_NORMALORDER, 1, D3DRS_NORMALORDER, 1},
-    };
-    for (const Case& c : cases) {
-        m_pRenderer->SetRenderState(c.state, c.value);
-        EXPECT_EQ(RenderState(c.d3dState), c.expected) << "state " << c.state << " value " << c.value;
+template <size_t N>
+const Translated* Find(const Translated (&rows)[N], unsigned engine) {
+    for (const Translated& row : rows)
+        if (row.engine == engine) return &row;
+    return nullptr;
+}
+
+TEST_F(StateTranslation, EveryValueOfEveryTranslatedStateReachesTheDeviceTranslated) {
+    for (const Translated& s : kRenderStates)
+        for (unsigned value = 0; value <= s.values.count; ++value) {
+            const DWORD expected = s.values.Row(value).d3d;
+            m_pRenderer->SetRenderState(s.engine, value);
+            EXPECT_EQ(RenderState(static_cast<D3DRENDERSTATETYPE>(s.d3d)), expected) << s.engine << " " << value;
+            if (!s.setter) continue;
+            m_pRenderer->SetRenderState(s.engine, s.values.count);  // another value in between
+            (m_pRenderer->*s.setter)(value);
+            EXPECT_EQ(RenderState(static_cast<D3DRENDERSTATETYPE>(s.d3d)), expected) << "setter " << s.engine;
+        }
+    for (const Translated& s : kStageStates)
+        for (unsigned value = 0; value <= s.values.count; ++value) {
+            const unsigned stage = value % kStageCount;
+            m_pRenderer->SetTextureStageState(stage, s.engine, value);
+            EXPECT_EQ(StageState(stage, static_cast<D3DTEXTURESTAGESTATETYPE>(s.d3d)), s.values.Row(value).d3d)
+                << "stage " << stage << " state " << s.engine << " value " << value;
+        }
+}
+
+TEST_F(StateTranslation, OtherStatesPassTheirValueAndStatesPastTheTablesDriveTheFirstRow) {
+    // The dump reads each engine state's Direct3D state back from the device.
+    for (unsigned engine = 0; engine < RENDERSTATE_COUNT; ++engine)
+        if (!Find(kRenderStates, engine)) m_pRenderer->SetRenderState(engine, 1);
+    ClearLines();
+    ASSERT_TRUE(m_pRenderer->DumpRenderStates());
+    ASSERT_EQ(Lines().size(), RENDERSTATE_COUNT + 2u);
+    for (unsigned engine = 0; engine < RENDERSTATE_COUNT; ++engine) {
+        const std::string& line = Lines()[engine + 1];
+        EXPECT_TRUE(Find(kRenderStates, engine) || line.substr(line.size() - 3) == ": 1") << line;
     }
+    m_pRenderer->SetTextureStageState(2, TEXTURESTATE_TEXCOORDINDEX, 1);
+    EXPECT_EQ(StageState(2, D3DTSS_TEXCOORDINDEX), 1u);
 
-    // A state past the table's last row drives z-enable.
     m_pRenderer->SetRenderState(RENDERSTATE_ZENABLE, D3DZB_FALSE);
     m_pRenderer->SetRenderState(RENDERSTATE_COUNT + 4, 1);
     EXPECT_EQ(RenderState(D3DRS_ZENABLE), 1u);
-}
+    m_pRenderer->SetTextureStageState(3, 99, 0);
+    EXPECT_EQ(StageState(3, D3DTSS_COLOROP), static_cast<DWORD>(D3DTOP_DISABLE));
 
-TEST_F(StateTranslation, StageStatesGoThroughTheirValueTables) {
-    struct Case {
-        unsigned stage, state, value;
-        D3DTEXTURESTAGESTATETYPE d3dState;
-        DWORD expected;
-    };
-    const Case cases[] = {
-        {0, TEXTURESTATE_COLOROP, TEXTUREOP_COUNT, D3DTSS_COLOROP, D3DTOP_DISABLE},
-        {1, TEXTURESTATE_ALPHAARG2, TEXTUREARG_COUNT, D3DTSS_ALPHAARG2, D3DTA_CURRENT},
-        {0, TEXTURESTATE_ADDRESSW, 0xFFFFFFFFu, D3DTSS_ADDRESSW, D3DTADDRESS_WRAP},
-        {3, 99, 0, D3DTSS_COLOROP, D3DTOP_DISABLE},  // outside the table: colour op
-    };
-    for (const Case& c : cases) {
-        m_pRenderer->SetTextureStageState(c.stage, c.state, c.value);
-        EXPECT_EQ(StageState(c.stage, c.d3dState), c.expected)
-            << "stage " << c.stage << " state " << c.state << " value " << c.value;
-    }
-}
-
-TEST_F(StateTranslation, TheTextureFilterReachesEveryStage) {
+    // The texture filter reaches every stage.
     m_pRenderer->SetTextureFilter(D3DTEXF_LINEAR);
-    for (DWORD stage = 0; stage < 8; ++stage)
+    for (DWORD stage = 0; stage < kStageCount; ++stage)
         for (D3DTEXTURESTAGESTATETYPE state : {D3DTSS_MINFILTER, D3DTSS_MAGFILTER, D3DTSS_MIPFILTER})
             EXPECT_EQ(StageState(stage, state), static_cast<DWORD>(D3DTEXF_LINEAR)) << stage << " " << state;
 }

@@ -17,7 +17,7 @@ namespace {
 
 using namespace winesuite;
 
-class WineTextures : public WineTest {};
+using WineTextures = WineTest;
 
 constexpr int kExact = 3;      // uncompressed texels through point sampling
 constexpr int kDxt = 6;        // the runtime's DXT decoding against the software one

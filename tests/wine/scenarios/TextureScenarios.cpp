@@ -1,6 +1,12 @@
 // Textures on the real runtime: created ones, ZAR files the scenario writes
 // (DXT among them), an animation held on a frame, and textured materials,
-// drawn before and after ResetDevice.
+// drawn before and after ResetDevice; PNG and JPEG files written by the image
+// libraries compiled into this program, decoded by those compiled into the
+// plug-in, for the build's own architecture.
+#include <png.h>
+
+#include <algorithm>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -14,6 +20,7 @@
 #include "host/ScreenQuad.h"
 #include "host/Texture.h"
 #include "host/VertexBuffer.h"
+#include "support/ImageFiles.h"
 
 namespace {
 
@@ -58,6 +65,18 @@ std::vector<Vertex> MeshOver(const QuadRect& rect) {
 // The references the stone texture and the created one hold.
 std::string References(Texture* stone, Texture* created) {
     return std::to_string(stone->GetRefCount()) + " " + std::to_string(created->GetRefCount());
+}
+
+int WorstChannelError(Texture* texture, const Picture& expected) {
+    int worst = 0;
+    for (UINT y = 0; y < expected.height; ++y)
+        for (UINT x = 0; x < expected.width; ++x) {
+            const unsigned got = texture->GetPixel(x, y, 0), want = expected.At(x, y);
+            for (int shift : {0, 8, 16, 24})
+                worst = std::max(worst, std::abs(static_cast<int>(got >> shift & 0xFF) -
+                                                 static_cast<int>(want >> shift & 0xFF)));
+        }
+    return worst;
 }
 
 }  // namespace
@@ -179,4 +198,27 @@ WINE_SCENARIO(textures) {
     for (Texture* texture : textures)
         if (texture) released = device->ReleaseTexture(texture) && released;
     scenario.Fact("released", released);
+}
+
+WINE_SCENARIO(images) {
+    RenderDevice* device = scenario.Device();
+    if (!OpenWindowed(scenario)) return;
+    const ImageFile files[] = {
+        PngFile(PNG_COLOR_TYPE_RGB_ALPHA, 8, kImageFileSize, kImageFileSize / 2, true, false),
+        JpegFile(false, false, kImageFileSize, kImageFileSize),
+        JpegFile(false, true, kImageFileSize, kImageFileSize),
+    };
+    const char* names[] = {"interlaced.png", "baseline.jpg", "progressive.jpg"};
+    for (int i = 0; i < 3; ++i) {
+        const std::string path = scenario.PathOf(names[i]);
+        Texture* texture = WriteBytes(path, files[i].bytes)
+                               ? device->CreateTextureFromFile(path.c_str(), false, true)
+                               : nullptr;
+        const std::string key = std::string("image.") + names[i];
+        scenario.Fact(key.c_str(), texture ? std::to_string(texture->GetWidth()) + "x" +
+                                                 std::to_string(texture->GetHeight()) + " error " +
+                                                 std::to_string(WorstChannelError(texture, files[i].expected))
+                                           : std::string("none"));
+        if (texture) device->ReleaseTexture(texture);
+    }
 }
