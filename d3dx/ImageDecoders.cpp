@@ -4,7 +4,7 @@
 
 #include <d3dx8.h>
 
-#include "BlockCodec.h"
+#include "pixels/BlockCodec.h"
 #include "BmpDecoder.h"
 #include "DdsDecoder.h"
 #include "JpegDecoder.h"

@@ -1,11 +1,9 @@
 #include "LevelTransfer.h"
 
-#include <algorithm>
-#include <cstring>
-
-#include "BlockCodec.h"
+#include "pixels/BlockCodec.h"
 #include "LevelLock.h"
-#include "PixelLayout.h"
+#include "pixels/PixelLayout.h"
+#include "pixels/RowCopy.h"
 
 bool IsTransferableFormat(D3DFORMAT format) {
     return PixelLayout::Find(format) != nullptr || BlockBytesOf(format) != 0;
@@ -23,7 +21,7 @@ HRESULT WriteLevel(IDirect3DTexture8* texture, UINT level, const PixelView& argb
     if (FAILED(lock.Result())) return lock.Result();
     if (!layout) {
         CompressBlocks(desc.Format, argb.Row(0), argb.pitch, argb.width, argb.height, lock.Bits(),
-                       lock.Pitch(), BlockEffort::Fast);
+                       lock.Pitch());
         return D3D_OK;
     }
     for (UINT y = 0; y < argb.height; ++y)
@@ -34,10 +32,8 @@ HRESULT WriteLevel(IDirect3DTexture8* texture, UINT level, const PixelView& argb
 HRESULT WriteLevelBlocks(IDirect3DTexture8* texture, UINT level, const ImageLevel& blocks) {
     LevelLock lock(texture, level, 0);
     if (FAILED(lock.Result())) return lock.Result();
-    const size_t rowBytes = std::min(blocks.pitch, lock.Pitch());
-    for (size_t row = 0; row < blocks.rows; ++row)
-        std::memcpy(lock.Bits() + row * lock.Pitch(), blocks.bytes.get() + row * blocks.pitch,
-                    rowBytes);
+    CopyRows(lock.Bits(), lock.Pitch(), blocks.bytes.get(), blocks.pitch, blocks.pitch,
+             static_cast<unsigned>(blocks.rows));
     return D3D_OK;
 }
 

@@ -17,7 +17,7 @@
 #include "MipFilter.h"
 #include "PixelView.h"
 #include "Resample.h"
-#include "StreamingCopy.h"
+#include "pixels/RowCopy.h"
 
 namespace {
 
@@ -101,7 +101,7 @@ public:
         // A failed choice is left for the decoded image to meet again once the
         // whole file is known to be sound.
         if (m_pTexture || !FitsCaps(fittedWidth, fittedHeight, m_Caps, m_Limits) ||
-            FAILED(ChooseTextureFormat(m_pDevice, format, &chosen)))
+            FAILED(NearestTextureFormat(m_pDevice, format, &chosen)))
             return D3D_OK;
         // X8R8G8B8 holds A8R8G8B8 pixels as they are when their alpha is
         // already opaque, as in images of that format.
@@ -196,7 +196,7 @@ HRESULT CreateTexture(IDirect3DDevice8* device, const uint8_t* data, size_t size
     if (SUCCEEDED(hr) && image.InTarget()) return target.Finish(texture);
     if (SUCCEEDED(hr)) hr = FitToCaps(image, caps, limits);
     D3DFORMAT format = D3DFMT_UNKNOWN;
-    if (SUCCEEDED(hr)) hr = ChooseTextureFormat(device, image.Format(), &format);
+    if (SUCCEEDED(hr)) hr = NearestTextureFormat(device, image.Format(), &format);
     if (SUCCEEDED(hr) && format != image.Format()) hr = Decompress(image);
     if (FAILED(hr)) return hr;
 
