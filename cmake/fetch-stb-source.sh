@@ -12,10 +12,10 @@ fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 source "$(dirname "$0")/apt-source.sh"
-fetch_source stb libstb-dev
+fetch_source libstb libstb-dev
 
 mkdir -p "$work/stb"
-tar -xf "$work"/download/stb_*.orig.tar.* -C "$work/stb"
+tar -xf "$work"/download/libstb_*.orig.tar.* -C "$work/stb"
 header=$(find "$work/stb" -name stb_dxt.h | head -n 1)
 [ -n "$header" ]
 rm -rf "$dest"

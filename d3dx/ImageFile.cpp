@@ -4,7 +4,7 @@
 #include <new>
 
 #include "ImageDecoders.h"
-#include "MipFilter.h"
+#include "MipChain.h"
 
 namespace orvimage {
 
@@ -13,7 +13,7 @@ bool ReadImageFile(const uint8_t* data, size_t size, unsigned maxSide, ArgbImage
     limits.maxWidth = limits.maxHeight = maxSide;
     DecodedImage decoded;
     HRESULT hr = DecodeImageFile(data, size, limits, decoded);
-    if (SUCCEEDED(hr)) hr = Decompress(decoded);
+    if (SUCCEEDED(hr)) hr = decoded.Decompress();
     if (FAILED(hr)) return false;
     const ImageLevel& top = decoded.Level(0);
     try {
