@@ -18,6 +18,7 @@
 
 #include <d3d8.h>
 
+#include "ThreadSeconds.h"
 #include "pixels/BlockCodec.h"
 
 namespace {
@@ -107,16 +108,6 @@ Quality Measure(const std::vector<uint32_t>& argb, const std::vector<uint8_t>& b
         }
     quality.rmse = std::sqrt(squares / (double(argb.size()) * 3));
     return quality;
-}
-
-// The calling thread's processor time: other programs on a shared machine
-// take turns with it in wall-clock time but not in this.
-double ThreadSeconds() {
-#ifdef CLOCK_THREAD_CPUTIME_ID
-    timespec now;
-    if (clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now) == 0) return now.tv_sec + now.tv_nsec * 1e-9;
-#endif
-    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
 void RebuildDxt1Level(benchmark::State& state, uint32_t (*pixel)(UINT, UINT)) {

@@ -28,6 +28,7 @@
 
 #include <d3dx8.h>
 
+#include "ThreadSeconds.h"
 #include "support/ImageFiles.h"
 
 namespace {
@@ -161,18 +162,6 @@ private:
     IDirect3D8* m_Direct3D = nullptr;
     IDirect3DDevice8* m_Device = nullptr;
 };
-
-// The calling thread's processor time: both sides run on this thread, and
-// other programs on a shared machine take turns with it in wall-clock time
-// but not in this. The kernel's time spent on this thread's page faults
-// counts.
-double ThreadSeconds() {
-#ifdef CLOCK_THREAD_CPUTIME_ID
-    timespec now;
-    if (clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now) == 0) return now.tv_sec + now.tv_nsec * 1e-9;
-#endif
-    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
 
 template <typename Work>
 double Seconds(Work&& work) {
