@@ -71,7 +71,7 @@ bool ParseOptions(int argc, char** argv, Options* options) {
             options->classes = static_cast<int>(std::strtol(argv[++i], nullptr, 16) & 0xFFFF);
         } else if (argument == "--duration" && hasValue) {
             const long duration = std::strtol(argv[++i], nullptr, 10);
-            if (duration < 0 || duration > zar::kMostDuration) return false;
+            if (duration < 0 || duration > static_cast<long>(zar::kMostDuration)) return false;
             options->durations.push_back(static_cast<unsigned>(duration));
         } else if (argument == "--mips" && hasValue) {
             options->mips = static_cast<unsigned>(std::strtoul(argv[++i], nullptr, 10));
