@@ -48,7 +48,7 @@ add_library(d3d8 STATIC IMPORTED GLOBAL)
 set_target_properties(d3d8 PROPERTIES IMPORTED_LOCATION ${ORV_D3D8_IMPORT_LIBRARY})
 
 # The library sources that both architectures' trees compile (pugixml, zlib,
-# libpng, libjpeg and libsquish) are fetched once, beside the trees; the lock
+# libpng, libjpeg and stb_dxt) are fetched once, beside the trees; the lock
 # keeps two trees configured at once from fetching together.
 set(ORV_WINDOWS_SOURCES_DIR ${PROJECT_SOURCE_DIR}/build-mingw-sources CACHE PATH
     "Where the Windows build's library sources are fetched")
@@ -56,8 +56,8 @@ set(ORV_PUGIXML_SOURCE_DIR ${ORV_WINDOWS_SOURCES_DIR}/pugixml CACHE PATH
     "Directory with pugixml.cpp and pugixml.hpp for the Windows build")
 set(ORV_IMAGE_SOURCE_DIR ${ORV_WINDOWS_SOURCES_DIR}/image-libraries CACHE PATH
     "Directory with the zlib, libpng and libjpeg sources for the Windows build")
-set(ORV_SQUISH_SOURCE_DIR ${ORV_WINDOWS_SOURCES_DIR}/squish CACHE PATH
-    "Directory with the libsquish sources for the Windows build")
+set(ORV_STB_SOURCE_DIR ${ORV_WINDOWS_SOURCES_DIR}/stb CACHE PATH
+    "Directory with stb_dxt.h for the Windows build")
 
 # orv_fetch_sources(DIR MARKER SCRIPT): unless DIR/MARKER exists, runs
 # cmake/SCRIPT DIR, which puts the sources there.
@@ -76,11 +76,11 @@ file(MAKE_DIRECTORY ${ORV_WINDOWS_SOURCES_DIR})
 file(LOCK ${ORV_WINDOWS_SOURCES_DIR} DIRECTORY GUARD FILE)
 orv_fetch_sources(${ORV_PUGIXML_SOURCE_DIR} pugixml.cpp fetch-pugixml-source.sh)
 orv_fetch_sources(${ORV_IMAGE_SOURCE_DIR} libjpeg/jdapimin.c fetch-image-library-sources.sh)
-orv_fetch_sources(${ORV_SQUISH_SOURCE_DIR} squish.cpp fetch-squish-source.sh)
+orv_fetch_sources(${ORV_STB_SOURCE_DIR} stb_dxt.h fetch-stb-source.sh)
 file(LOCK ${ORV_WINDOWS_SOURCES_DIR} DIRECTORY RELEASE)
 
 # pugixml, compiled from source; the image libraries (WindowsImageLibraries.cmake)
-# and libsquish (Squish.cmake) likewise.
+# likewise; stb_dxt is one header (Stb.cmake).
 add_library(pugixml STATIC ${ORV_PUGIXML_SOURCE_DIR}/pugixml.cpp)
 target_include_directories(pugixml SYSTEM PUBLIC ${ORV_PUGIXML_SOURCE_DIR})
 add_library(pugixml::pugixml ALIAS pugixml)

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <new>
 
+#include "pixels/LittleEndian.h"
+
 namespace {
 
 constexpr size_t kFileHeaderSize = 14;
@@ -11,16 +13,6 @@ constexpr size_t kInfoHeaderSize = 40;
 constexpr size_t kHeadersSize = kFileHeaderSize + kInfoHeaderSize;
 constexpr uint16_t kBitsPerPixel = 24;
 constexpr uint32_t kUncompressed = 0;  // BI_RGB
-
-void Put16(BYTE* at, uint16_t value) {
-    at[0] = static_cast<BYTE>(value);
-    at[1] = static_cast<BYTE>(value >> 8);
-}
-
-void Put32(BYTE* at, uint32_t value) {
-    Put16(at, static_cast<uint16_t>(value));
-    Put16(at + 2, static_cast<uint16_t>(value >> 16));
-}
 
 }  // namespace
 
@@ -43,16 +35,16 @@ BYTE* BitmapImage::TopDownRow(UINT y) { return m_Pixels.get() + (m_Height - 1 - 
 bool BitmapImage::Save(const char* path) const {
     const uint32_t imageSize = static_cast<uint32_t>(m_RowSize * m_Height);
     BYTE headers[kHeadersSize] = {'B', 'M'};
-    Put32(headers + 2, static_cast<uint32_t>(kHeadersSize) + imageSize);  // file size
-    Put32(headers + 10, static_cast<uint32_t>(kHeadersSize));             // offset of the pixels
+    Store32(headers + 2, static_cast<uint32_t>(kHeadersSize) + imageSize);  // file size
+    Store32(headers + 10, static_cast<uint32_t>(kHeadersSize));             // offset of the pixels
     BYTE* info = headers + kFileHeaderSize;
-    Put32(info + 0, static_cast<uint32_t>(kInfoHeaderSize));
-    Put32(info + 4, m_Width);
-    Put32(info + 8, m_Height);  // positive: bottom-up rows
-    Put16(info + 12, 1);        // planes
-    Put16(info + 14, kBitsPerPixel);
-    Put32(info + 16, kUncompressed);
-    Put32(info + 20, imageSize);
+    Store32(info + 0, static_cast<uint32_t>(kInfoHeaderSize));
+    Store32(info + 4, m_Width);
+    Store32(info + 8, m_Height);  // positive: bottom-up rows
+    Store16(info + 12, 1);        // planes
+    Store16(info + 14, kBitsPerPixel);
+    Store32(info + 16, kUncompressed);
+    Store32(info + 20, imageSize);
 
     std::FILE* file = std::fopen(path, "wb");
     if (!file) return false;

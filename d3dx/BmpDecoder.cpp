@@ -6,8 +6,8 @@
 
 #include <d3dx8.h>
 
-#include "ByteReader.h"
-#include "PixelLayout.h"
+#include "pixels/ByteReader.h"
+#include "pixels/PixelLayout.h"
 #include "PixelView.h"
 
 namespace {

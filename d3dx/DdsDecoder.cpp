@@ -4,9 +4,9 @@
 
 #include <d3dx8.h>
 
-#include "BlockCodec.h"
-#include "ByteReader.h"
-#include "PixelLayout.h"
+#include "pixels/BlockCodec.h"
+#include "pixels/ByteReader.h"
+#include "pixels/PixelLayout.h"
 
 namespace {
 

@@ -5,6 +5,7 @@
 #include <d3dx8.h>
 
 #include "PixelView.h"
+#include "pixels/BlockCodec.h"
 
 namespace {
 
@@ -61,6 +62,20 @@ HRESULT DecodedImage::Append(ImageLevel&& level) {
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
     }
+    return D3D_OK;
+}
+
+HRESULT DecodedImage::Decompress() {
+    if (!HasBlocks()) return D3D_OK;
+    std::vector<ImageLevel> pixels(LevelCount());
+    for (UINT level = 0; level < LevelCount(); ++level) {
+        const ImageLevel& blocks = m_Levels[level];
+        const HRESULT hr = MakePixelLevel(blocks.width, blocks.height, pixels[level]);
+        if (FAILED(hr)) return hr;
+        DecodeBlocks(m_Format, blocks.bytes.get(), blocks.pitch, blocks.width, blocks.height,
+                     pixels[level].PixelRow(0), pixels[level].pitch, BlockRounding::Truncated);
+    }
+    ReplaceLevels(std::move(pixels));
     return D3D_OK;
 }
 

@@ -90,6 +90,9 @@ public:
     HRESULT AddBlockLevel(UINT width, UINT height, UINT blockBytes);
     // Replaces the levels by pixel levels (after decompressing or scaling).
     void ReplaceLevels(std::vector<ImageLevel>&& levels);
+    // Replaces DXT blocks by their A8R8G8B8 pixels, level by level (the
+    // file's own lower levels stay); an image of pixels is left as it is.
+    HRESULT Decompress();
 
 private:
     HRESULT Append(ImageLevel&& level);

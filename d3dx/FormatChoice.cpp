@@ -1,5 +1,7 @@
 #include "FormatChoice.h"
 
+#include "pixels/TextureFormatQuery.h"
+
 namespace {
 
 constexpr int kMostCandidates = 8;
@@ -39,19 +41,7 @@ static_assert(sizeof kCandidates / sizeof kCandidates[0] == 19,
 
 }  // namespace
 
-HRESULT TextureFormatQuery::Read(IDirect3DDevice8* device) {
-    D3DDEVICE_CREATION_PARAMETERS creation;
-    D3DDISPLAYMODE mode;
-    HRESULT hr = device->GetCreationParameters(&creation);
-    if (SUCCEEDED(hr)) hr = device->GetDisplayMode(&mode);
-    if (FAILED(hr)) return hr;
-    adapter = creation.AdapterOrdinal;
-    deviceType = creation.DeviceType;
-    displayFormat = mode.Format;
-    return D3D_OK;
-}
-
-HRESULT ChooseTextureFormat(IDirect3DDevice8* device, D3DFORMAT imageFormat, D3DFORMAT* chosen) {
+HRESULT NearestTextureFormat(IDirect3DDevice8* device, D3DFORMAT imageFormat, D3DFORMAT* chosen) {
     *chosen = D3DFMT_UNKNOWN;
     const Candidates* row = nullptr;
     for (const Candidates& candidates : kCandidates)

@@ -1,26 +1,9 @@
-// Which texture formats a device makes: the one query of the device's
-// Direct3D object, and the format for an image: the image's own format when
-// the device can make textures of it, else the nearest one it can.
+// The format for an image file's texture: the image's own format when the
+// device can make textures of it, else the nearest one it can.
 #pragma once
 
 #include <d3d8.h>
 
-// Where a device makes its textures: the adapter, device type and display
-// format the Direct3D object's CheckDeviceFormat is asked about.
-struct TextureFormatQuery {
-    UINT adapter = 0;
-    D3DDEVTYPE deviceType = D3DDEVTYPE_HAL;
-    D3DFORMAT displayFormat = D3DFMT_UNKNOWN;
-
-    // Reads them from the device's creation parameters, then its display mode.
-    HRESULT Read(IDirect3DDevice8* device);
-    // Whether direct3D makes textures (usage 0) of format there.
-    bool Supports(IDirect3D8* direct3D, D3DFORMAT format) const {
-        return SUCCEEDED(direct3D->CheckDeviceFormat(adapter, deviceType, displayFormat, 0,
-                                                     D3DRTYPE_TEXTURE, format));
-    }
-};
-
 // D3D_OK with the format in *chosen; D3DERR_NOTAVAILABLE when the device
 // offers none of the candidates, or the failure of a device query.
-HRESULT ChooseTextureFormat(IDirect3DDevice8* device, D3DFORMAT imageFormat, D3DFORMAT* chosen);
+HRESULT NearestTextureFormat(IDirect3DDevice8* device, D3DFORMAT imageFormat, D3DFORMAT* chosen);

@@ -1,10 +1,7 @@
 #include "ImageDecoders.h"
 
-#include <vector>
-
 #include <d3dx8.h>
 
-#include "BlockCodec.h"
 #include "BmpDecoder.h"
 #include "DdsDecoder.h"
 #include "JpegDecoder.h"
@@ -34,18 +31,4 @@ HRESULT DecodeImageFile(const uint8_t* data, size_t size, const ImageLimits& lim
     for (const Decoder& decoder : kDecoders)
         if (decoder.recognises(data, size)) return decoder.decode(data, size, limits, image);
     return D3DXERR_INVALIDDATA;
-}
-
-HRESULT Decompress(DecodedImage& image) {
-    if (!image.HasBlocks()) return D3D_OK;
-    std::vector<ImageLevel> pixels(image.LevelCount());
-    for (UINT level = 0; level < image.LevelCount(); ++level) {
-        const ImageLevel& blocks = image.Level(level);
-        const HRESULT hr = MakePixelLevel(blocks.width, blocks.height, pixels[level]);
-        if (FAILED(hr)) return hr;
-        DecodeBlocks(image.Format(), blocks.bytes.get(), blocks.pitch, blocks.width, blocks.height,
-                     pixels[level].PixelRow(0), pixels[level].pitch, BlockRounding::Truncated);
-    }
-    image.ReplaceLevels(std::move(pixels));
-    return D3D_OK;
 }

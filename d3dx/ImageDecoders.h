@@ -13,7 +13,3 @@
 // E_OUTOFMEMORY.
 HRESULT DecodeImageFile(const uint8_t* data, size_t size, const ImageLimits& limits,
                         DecodedImage& image);
-
-// Replaces DXT blocks by their A8R8G8B8 pixels, level by level (the file's
-// own lower levels stay); an image of pixels is left as it is.
-HRESULT Decompress(DecodedImage& image);

@@ -1,11 +1,10 @@
 #include "LevelTransfer.h"
 
-#include <algorithm>
-#include <cstring>
+#include <new>
 
-#include "BlockCodec.h"
-#include "LevelLock.h"
-#include "PixelLayout.h"
+#include "pixels/BlockCodec.h"
+#include "pixels/PixelLayout.h"
+#include "pixels/RowCopy.h"
 
 bool IsTransferableFormat(D3DFORMAT format) {
     return PixelLayout::Find(format) != nullptr || BlockBytesOf(format) != 0;
@@ -23,7 +22,7 @@ HRESULT WriteLevel(IDirect3DTexture8* texture, UINT level, const PixelView& argb
     if (FAILED(lock.Result())) return lock.Result();
     if (!layout) {
         CompressBlocks(desc.Format, argb.Row(0), argb.pitch, argb.width, argb.height, lock.Bits(),
-                       lock.Pitch(), BlockEffort::Fast);
+                       lock.Pitch());
         return D3D_OK;
     }
     for (UINT y = 0; y < argb.height; ++y)
@@ -34,10 +33,8 @@ HRESULT WriteLevel(IDirect3DTexture8* texture, UINT level, const PixelView& argb
 HRESULT WriteLevelBlocks(IDirect3DTexture8* texture, UINT level, const ImageLevel& blocks) {
     LevelLock lock(texture, level, 0);
     if (FAILED(lock.Result())) return lock.Result();
-    const size_t rowBytes = std::min(blocks.pitch, lock.Pitch());
-    for (size_t row = 0; row < blocks.rows; ++row)
-        std::memcpy(lock.Bits() + row * lock.Pitch(), blocks.bytes.get() + row * blocks.pitch,
-                    rowBytes);
+    CopyRows(lock.Bits(), lock.Pitch(), blocks.bytes.get(), blocks.pitch, blocks.pitch,
+             static_cast<unsigned>(blocks.rows));
     return D3D_OK;
 }
 
@@ -60,4 +57,37 @@ HRESULT ReadLevel(IDirect3DTexture8* texture, UINT level, ImageLevel& argb) {
     for (UINT y = 0; y < desc.Height; ++y)
         layout->ToArgb(lock.Bits() + y * lock.Pitch(), desc.Width, view.Row(y));
     return D3D_OK;
+}
+
+HRESULT LevelChainLock::Lock(IDirect3DTexture8* texture, UINT first, DWORD firstFlags) {
+    Unlock();
+    const UINT levels = texture->GetLevelCount();
+    if (first >= levels) return D3DERR_INVALIDCALL;
+    const UINT count = levels - first;
+    m_Views.reset(new (std::nothrow) PixelView[count]);
+    m_Locks.reset(new (std::nothrow) std::optional<LevelLock>[count]);
+    HRESULT hr = m_Views && m_Locks ? D3D_OK : E_OUTOFMEMORY;
+    for (UINT i = 0; i < count && SUCCEEDED(hr); ++i) {
+        D3DSURFACE_DESC desc;
+        hr = texture->GetLevelDesc(first + i, &desc);
+        if (FAILED(hr)) break;
+        LevelLock& lock = m_Locks[i].emplace(texture, first + i, i == 0 ? firstFlags : 0);
+        ++m_Count;
+        hr = lock.Result();
+        m_Views[i] = {lock.Bits(), lock.Pitch(), desc.Width, desc.Height};
+    }
+    if (FAILED(hr)) Unlock();
+    return hr;
+}
+
+HRESULT LevelChainLock::Unlock() {
+    HRESULT result = D3D_OK;
+    for (UINT i = m_Count; i-- > 0;) {
+        const HRESULT hr = m_Locks[i]->Unlock();
+        if (SUCCEEDED(result)) result = hr;
+    }
+    m_Locks.reset();
+    m_Views.reset();
+    m_Count = 0;
+    return result;
 }

@@ -1,12 +1,70 @@
-// Moving pixels between memory and one level of a texture, in whatever
-// uncompressed or DXT format the texture has: each call locks the level,
-// converts, and unlocks it.
+// A texture's levels in memory: locking one level, or a whole chain of them
+// at once as A8R8G8B8 views, and moving pixels between memory and a level in
+// whatever uncompressed or DXT format the texture has.
 #pragma once
+
+#include <cstddef>
+#include <memory>
+#include <optional>
 
 #include <d3d8.h>
 
 #include "DecodedImage.h"
 #include "PixelView.h"
+
+// Locks one whole level of a texture until Unlock, or for as long as it lives.
+class LevelLock {
+public:
+    LevelLock(IDirect3DTexture8* texture, UINT level, DWORD flags)
+        : m_pTexture(texture), m_Level(level) {
+        m_Result = texture->LockRect(level, &m_Locked, nullptr, flags);
+    }
+    ~LevelLock() { Unlock(); }
+    LevelLock(const LevelLock&) = delete;
+    LevelLock& operator=(const LevelLock&) = delete;
+
+    HRESULT Result() const { return m_Result; }
+    // Unlocks the level if this locked it; the unlock's result.
+    HRESULT Unlock() {
+        if (FAILED(m_Result)) return D3D_OK;
+        m_Result = D3DERR_INVALIDCALL;
+        return m_pTexture->UnlockRect(m_Level);
+    }
+    BYTE* Bits() const { return static_cast<BYTE*>(m_Locked.pBits); }
+    size_t Pitch() const { return static_cast<size_t>(m_Locked.Pitch); }
+
+private:
+    IDirect3DTexture8* m_pTexture;
+    UINT m_Level;
+    D3DLOCKED_RECT m_Locked = {};
+    HRESULT m_Result;
+};
+
+// Locks levels first ... last of a texture at once, as A8R8G8B8 views, for as
+// long as it lives: a mip chain filtered straight from level to level.
+class LevelChainLock {
+public:
+    LevelChainLock() = default;
+    ~LevelChainLock() { Unlock(); }
+    LevelChainLock(const LevelChainLock&) = delete;
+    LevelChainLock& operator=(const LevelChainLock&) = delete;
+
+    // Locks every level from `first` to the texture's last, `first` with
+    // firstFlags and the rest for writing; the first failure is the result,
+    // and whatever it had locked is unlocked again.
+    HRESULT Lock(IDirect3DTexture8* texture, UINT first, DWORD firstFlags);
+    // Unlocks every level, the last first (also done on destruction); the
+    // first failure is the result.
+    HRESULT Unlock();
+
+    UINT Count() const { return m_Count; }
+    const PixelView* Views() const { return m_Views.get(); }
+
+private:
+    UINT m_Count = 0;
+    std::unique_ptr<PixelView[]> m_Views;
+    std::unique_ptr<std::optional<LevelLock>[]> m_Locks;
+};
 
 // True for the formats these routines read and write.
 bool IsTransferableFormat(D3DFORMAT format);

@@ -38,13 +38,13 @@ uint32_t Blend(uint32_t a, uint32_t b, uint32_t weight) {
 
 }  // namespace
 
-void Resample(const ImageLevel& source, ImageLevel& destination) {
+void Resample(const PixelView& source, const PixelView& destination) {
     const std::vector<Sample> columns = Samples(source.width, destination.width);
     const std::vector<Sample> rows = Samples(source.height, destination.height);
     for (UINT y = 0; y < destination.height; ++y) {
-        const uint32_t* upper = source.PixelRow(rows[y].first);
-        const uint32_t* lower = source.PixelRow(rows[y].second);
-        uint32_t* out = destination.PixelRow(y);
+        const uint32_t* upper = source.Row(rows[y].first);
+        const uint32_t* lower = source.Row(rows[y].second);
+        uint32_t* out = destination.Row(y);
         for (UINT x = 0; x < destination.width; ++x) {
             const Sample& column = columns[x];
             out[x] = Blend(Blend(upper[column.first], upper[column.second], column.weight),

@@ -5,7 +5,7 @@
 
 #include <d3d8.h>
 
-#include "DecodedImage.h"
+#include "PixelView.h"
 
 // Fills destination (already allocated at its size) from source.
-void Resample(const ImageLevel& source, ImageLevel& destination);
+void Resample(const PixelView& source, const PixelView& destination);

@@ -2,7 +2,7 @@
 #include <d3dx8.h>
 
 #include "BitmapImage.h"
-#include "PixelLayout.h"
+#include "pixels/PixelLayout.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include <new>
 
-#include "MipFilter.h"
+#include "MipChain.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 
 #include <d3dx8.h>
 
-#include "ByteReader.h"
-#include "PixelLayout.h"
+#include "pixels/ByteReader.h"
+#include "pixels/PixelLayout.h"
 
 namespace {
 

@@ -88,7 +88,7 @@ bool D3DGeometryBuffer<Kind>::ReleaseResources() {
     m_pElements.reset();
     // No count without an array behind it.
     m_Count = 0;
-    if (!Kind::kRules.releaseKeepsDynamic) m_bDynamic = false;
+    if (Kind::kRules.dynamicOnRelease == DynamicOnRelease::Cleared) m_bDynamic = false;
     return true;
 }
 
@@ -120,7 +120,7 @@ bool D3DGeometryBuffer<Kind>::Upload() {
     }
     const size_t length = static_cast<size_t>(m_Count) * rules.elementSize;
     BYTE* data = nullptr;
-    HRESULT hr = m_pD3DBuffer->Lock(0, rules.lockWholeBuffer ? 0 : static_cast<UINT>(length),
+    HRESULT hr = m_pD3DBuffer->Lock(0, rules.uploadLock == UploadLock::WholeBuffer ? 0 : static_cast<UINT>(length),
                                     &data, m_bDynamic ? D3DLOCK_DISCARD : 0);
     if (FAILED(hr)) {
         m_pKernel->LogMessage(rules.lockFailed, ResultName(hr));

@@ -16,14 +16,19 @@
 class D3DDriver;
 class Kernel;
 
+// What Upload locks: size 0 (the whole buffer) or the array's length.
+enum class UploadLock { WholeBuffer, ArrayLength };
+// Whether ReleaseResources keeps the dynamic flag.
+enum class DynamicOnRelease { Kept, Cleared };
+
 struct BufferRules {
     uint32_t elementSize;
     DWORD format;               // flexible vertex format, or the index format
     DWORD staticUsage;
     DWORD dynamicUsage;
     D3DPOOL staticPool;         // dynamic buffers live in the default pool
-    bool lockWholeBuffer;       // Upload locks size 0 rather than the array's length
-    bool releaseKeepsDynamic;   // ReleaseResources keeps the dynamic flag
+    UploadLock uploadLock;
+    DynamicOnRelease dynamicOnRelease;
     // Log lines; "%s" receives the result's name.
     const char* noDisplay;
     const char* createFailed;
@@ -41,8 +46,8 @@ struct VertexBufferKind {
         kVertexStride, kVertexFVF,
         0, D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY,
         D3DPOOL_MANAGED,
-        true,
-        false,
+        UploadLock::WholeBuffer,
+        DynamicOnRelease::Cleared,
         "Failed to create D3D vertex buffer: no display.",
         "Failed to create D3D vertex buffer. (HR:%s)",
         "Failed to allocate memory for vertex buffer.",
@@ -61,8 +66,8 @@ struct IndexBufferKind {
         D3DUSAGE_WRITEONLY, D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC,
         // Every index buffer lives in the default pool.
         D3DPOOL_DEFAULT,
-        false,
-        true,
+        UploadLock::ArrayLength,
+        DynamicOnRelease::Kept,
         "Failed to create D3D index buffer: no display.",
         "Failed to create D3D index buffer. (HR:%s)",
         "Failed to allocate memory for index buffer.",

@@ -10,7 +10,7 @@ packages=(
   libpng-dev libjpeg-dev zlib1g-dev
   libfreetype-dev libfontconfig-dev fontconfig fonts-liberation2
   libpugixml-dev
-  libgtest-dev libgmock-dev libbenchmark-dev libsquish-dev
+  libgtest-dev libgmock-dev libbenchmark-dev libsquish-dev libstb-dev
   locales
   g++-mingw-w64-x86-64 mingw-w64-x86-64-dev
   g++-mingw-w64-i686 mingw-w64-i686-dev

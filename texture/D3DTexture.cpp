@@ -9,20 +9,14 @@
 #include <new>
 
 #include "host/Kernel.h"
+#include "pixels/BlockCodec.h"
+#include "pixels/LittleEndian.h"
+#include "pixels/PixelPacking.h"
+#include "pixels/RowCopy.h"
 #include "plugin/D3DDriver.h"
-#include "d3dx/BlockCodec.h"
 #include "texture/PixelFormats.h"
-#include "texture/RowCopy.h"
 #include "texture/SupportedTextureFormats.h"
 #include "texture/TextureFileType.h"
-
-namespace {
-
-// More frames than this cannot be timed in 32-bit milliseconds (each lasts
-// up to 65535 ms) and are refused.
-constexpr unsigned kMaxFrameCount = 65535;
-
-}  // namespace
 
 D3DTexture::D3DTexture(Kernel* kernel, D3DDriver* driver)
     : m_Width(0),
@@ -60,7 +54,7 @@ int D3DTexture::Create(unsigned width, unsigned height, bool mipmaps, unsigned f
                        const unsigned short* frameDurations, bool prefer32Bit, bool keepCopy,
                        PixelChannels wanted) {
     ReleaseResources();
-    if (!Device() || frameCount > kMaxFrameCount) return -1;
+    if (!Device() || frameCount > kMostFrames) return -1;
     // Larger than the device allows: the device would refuse the frames, so
     // their copies are not allocated first.
     if (CheckSize(width, height) != SizeCheck::Fits) return -1;
@@ -325,22 +319,15 @@ void D3DTexture::SetPixel(unsigned x, unsigned y, unsigned argb, unsigned frame)
     if (!copy) return;
     uint8_t* row = copy + static_cast<size_t>(y) * m_Pitch;
     switch (m_Format) {
-    case D3DFMT_R8G8B8:
-        row[3 * x] = static_cast<uint8_t>(argb);
-        row[3 * x + 1] = static_cast<uint8_t>(argb >> 8);
-        row[3 * x + 2] = static_cast<uint8_t>(argb >> 16);
-        break;
     case D3DFMT_A8R8G8B8:
-    case D3DFMT_X8R8G8B8: {
-        const uint32_t value = argb;
-        std::memcpy(row + 4 * x, &value, 4);
+    case D3DFMT_X8R8G8B8:
+        // The pixel as given, X byte included.
+        Store32(row + 4 * x, argb);
         break;
-    }
+    case D3DFMT_R8G8B8:
     case D3DFMT_A4R4G4B4: {
-        const uint16_t value = static_cast<uint16_t>(((argb >> 24 & 0xF0) << 8) |
-                                                     ((argb >> 16 & 0xF0) << 4) |
-                                                     (argb >> 8 & 0xF0) | ((argb & 0xFF) >> 4));
-        std::memcpy(row + 2 * x, &value, 2);
+        const unsigned bytes = GetFormatSize(m_Format);
+        StoreBytes(row + bytes * x, PixelPacking::Of(m_Format).PackArgb(argb), bytes);
         break;
     }
     default: break;
@@ -354,17 +341,8 @@ unsigned D3DTexture::GetPixel(unsigned x, unsigned y, unsigned frame) {
     const uint8_t* row = copy + static_cast<size_t>(y) * m_Pitch;
     switch (m_Format) {
     case D3DFMT_A8R8G8B8:
-    case D3DFMT_X8R8G8B8: {
-        uint32_t value;
-        std::memcpy(&value, row + 4 * x, 4);
-        return value;
-    }
-    case D3DFMT_A4R4G4B4: {
-        uint16_t v;
-        std::memcpy(&v, row + 2 * x, 2);
-        return ((v >> 12) << 28) | ((v & 0x0F00u) << 12) | ((v & 0x00F0u) << 8) |
-               ((v & 0x000Fu) << 4);
-    }
+    case D3DFMT_X8R8G8B8: return Load32(row + 4 * x);
+    case D3DFMT_A4R4G4B4: return PixelPacking::Of(m_Format).UnpackArgb(Load16(row + 2 * x));
     default: return 0;
     }
 }

@@ -20,6 +20,10 @@ class Kernel;
 
 class D3DTexture : public Texture {
 public:
+    // More frames than this cannot be timed in 32-bit milliseconds (each lasts
+    // up to 65535 ms) and are refused.
+    static constexpr unsigned kMostFrames = 0xFFFF;
+
     D3DTexture(Kernel* kernel, D3DDriver* driver);
     ~D3DTexture() override;
     D3DTexture(const D3DTexture&) = delete;

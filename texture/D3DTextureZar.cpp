@@ -5,15 +5,16 @@
 #include <memory>
 #include <new>
 
-#include "d3dx/BlockCodec.h"
-#include "d3dx/PixelLayout.h"
 #include "host/File.h"
 #include "host/FileSystem.h"
 #include "host/Kernel.h"
+#include "pixels/BlockCodec.h"
+#include "pixels/LittleEndian.h"
+#include "pixels/PixelLayout.h"
+#include "pixels/RowCopy.h"
 #include "plugin/D3DDriver.h"
 #include "texture/D3DTexture.h"
 #include "texture/PixelFormats.h"
-#include "texture/RowCopy.h"
 #include "texture/ZarFormat.h"
 
 namespace {
@@ -28,8 +29,6 @@ enum ZarResult : int {
     kZarNotPowerOfTwo = -8,
 };
 
-// Compression codes 1 to 5 are DXT1 to DXT5.
-constexpr unsigned kLastCompression = 5;
 // frameCount is one byte.
 constexpr unsigned kMaxZarFrames = 255;
 
@@ -73,7 +72,7 @@ void ConvertStoredPixels(const uint8_t* pixel, uint16_t layoutFlags, unsigned pi
             default: value = (l >> 4) | (a & 0xF0); break;  // A4L4
             }
         }
-        StorePixel(out, value, bytesPerPixel);
+        StoreBytes(out, value, bytesPerPixel);
     }
 }
 
@@ -108,7 +107,7 @@ int D3DTexture::ReadZarHeader(File* file, ZarLayout* layout) const {
     if (header.width == 0 || header.height == 0) return kZarEmpty;
     const SizeCheck size = CheckSize(header.width, header.height);
     if (size == SizeCheck::NotPowerOfTwo) return kZarNotPowerOfTwo;
-    if (header.compression > kLastCompression || size == SizeCheck::TooLarge) return kZarRefused;
+    if (header.compression > kDxtFormatCount || size == SizeCheck::TooLarge) return kZarRefused;
 
     // Everything the frames need must be in the file: the durations, every
     // top level, and the smaller levels between frames (those after the last

@@ -1,6 +1,6 @@
 #include "texture/PixelFormats.h"
 
-#include "d3dx/PixelLayout.h"
+#include "pixels/PixelLayout.h"
 
 PixelChannels GetChannelClasses(D3DFORMAT format) {
     const PixelLayout* layout = PixelLayout::Describe(format);

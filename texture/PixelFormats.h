@@ -1,7 +1,7 @@
 // What the plug-in knows of Direct3D pixel formats: channel classes and bit
 // counts of the formats it makes textures in, bytes per pixel (per 4x4 block
 // for the block-compressed formats), all read from the one format table
-// (d3dx/PixelLayout.h), and the power-of-two rule for sizes.
+// (pixels/PixelLayout.h), and the power-of-two rule for sizes.
 #pragma once
 
 #include <d3d8.h>

@@ -1,6 +1,6 @@
 #include "texture/SupportedTextureFormats.h"
 
-#include "d3dx/PixelLayout.h"
+#include "pixels/PixelLayout.h"
 #include "texture/PixelFormats.h"
 
 namespace {

@@ -5,8 +5,8 @@
 
 #include <d3d8.h>
 
-#include "d3dx/FormatChoice.h"
 #include "host/HostTypes.h"
+#include "pixels/TextureFormatQuery.h"
 
 class SupportedTextureFormats {
 public:

@@ -6,11 +6,14 @@
 #include <cstdint>
 #include <cstring>
 
-#include "d3dx/ByteReader.h"
+#include "pixels/BlockCodec.h"
+#include "pixels/LittleEndian.h"
 
 namespace zar {
 
 constexpr unsigned kHeaderSize = 64;
+// A frame's duration is 16 bits of milliseconds.
+constexpr unsigned kMostDuration = 0xFFFF;
 
 // layoutFlags: bytes of an uncompressed stored pixel, in this order.
 constexpr uint16_t kColour = 0x0007;       // any of bits 0-2: red, green, blue
@@ -25,15 +28,10 @@ struct Header {
     uint16_t height = 0;
     uint16_t layoutFlags = 0;
     uint16_t channelClasses = 0;  // 2 bits each: red, green, blue, alpha
-    uint8_t compression = 0;      // 0 uncompressed, 1..5 DXT1..DXT5
+    uint8_t compression = 0;      // 0 uncompressed, 1..5 DXT1..DXT5 (DxtFormat)
     uint8_t storedMipLevels = 0;
     uint8_t frameCount = 0;       // 0: one frame, not animated
 };
-
-inline void Write16(uint8_t* p, uint16_t value) {
-    p[0] = static_cast<uint8_t>(value);
-    p[1] = static_cast<uint8_t>(value >> 8);
-}
 
 inline bool HasMagic(const uint8_t* bytes) { return std::memcmp(bytes, "ZAR", 3) == 0; }
 
@@ -54,10 +52,10 @@ inline void WriteHeader(const Header& header, uint8_t* bytes) {
     std::memset(bytes, 0, kHeaderSize);
     std::memcpy(bytes, "ZAR", 3);
     bytes[3] = header.version;
-    Write16(bytes + 4, header.width);
-    Write16(bytes + 6, header.height);
-    Write16(bytes + 8, header.layoutFlags);
-    Write16(bytes + 10, header.channelClasses);
+    Store16(bytes + 4, header.width);
+    Store16(bytes + 6, header.height);
+    Store16(bytes + 8, header.layoutFlags);
+    Store16(bytes + 10, header.channelClasses);
     bytes[12] = header.compression;
     bytes[14] = header.storedMipLevels;
     bytes[15] = header.frameCount;
@@ -74,9 +72,9 @@ inline unsigned ZarPixelSize(uint16_t layoutFlags) {
 }
 
 // Bytes of one stored element: a 4x4 block, or a pixel when uncompressed.
+// (0 for a compression code past DXT5).
 inline unsigned ElementSize(const Header& header) {
-    if (header.compression == 1) return 8;
-    if (header.compression >= 2 && header.compression <= 5) return 16;
+    if (header.compression != 0) return BlockBytesOf(DxtFormat(header.compression));
     return ZarPixelSize(header.layoutFlags);
 }
 

@@ -4,8 +4,11 @@
 
 #include <cstdio>
 #include <memory>
+#include <utility>
 
-#include "d3dx/BmpDecoder.h"
+#include <orv/ImageFile.h>
+
+#include "pixels/LittleEndian.h"
 
 namespace orvhost {
 namespace {
@@ -14,10 +17,6 @@ struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
 using FilePointer = std::unique_ptr<std::FILE, FileCloser>;
-
-void PutLittle(std::vector<uint8_t>& out, uint32_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i) out.push_back(static_cast<uint8_t>(value >> (8 * i)));
-}
 
 bool WriteAll(const std::string& path, const std::vector<uint8_t>& bytes) {
     FilePointer file(std::fopen(path.c_str(), "wb"));
@@ -36,19 +35,15 @@ bool ReadBitmap(const std::string& path, Image* image) {
     for (size_t read; (read = std::fread(buffer, 1, sizeof buffer, file.get())) > 0;)
         bytes.insert(bytes.end(), buffer, buffer + read);
     // Bitmaps as large as 32768 pixels a side; colours only, read as opaque.
-    ImageLimits limits;
-    limits.maxWidth = limits.maxHeight = 1 << 15;
-    DecodedImage decoded;
+    constexpr unsigned kMostSide = 1 << 15;
+    orvimage::ArgbImage decoded;
     if (bytes.size() < 2 || bytes[0] != 'B' || bytes[1] != 'M' ||
-        FAILED(DecodeBmp(bytes.data(), bytes.size(), limits, decoded)))
+        !orvimage::ReadImageFile(bytes.data(), bytes.size(), kMostSide, &decoded))
         return false;
-    const ImageLevel& level = decoded.Level(0);
-    image->width = static_cast<int>(level.width);
-    image->height = static_cast<int>(level.height);
-    image->argb.resize(size_t{level.width} * level.height);
-    for (UINT y = 0; y < level.height; ++y)
-        for (UINT x = 0; x < level.width; ++x)
-            image->argb[size_t{y} * level.width + x] = level.PixelRow(y)[x] | 0xFF000000u;
+    image->width = static_cast<int>(decoded.width);
+    image->height = static_cast<int>(decoded.height);
+    image->argb = std::move(decoded.argb);
+    for (uint32_t& pixel : image->argb) pixel |= 0xFF000000u;
     return true;
 }
 
@@ -56,16 +51,16 @@ bool WriteBitmap(const std::string& path, const Image& image) {
     if (image.width <= 0 || image.height <= 0) return false;
     const uint32_t pixelBytes = static_cast<uint32_t>(image.argb.size() * 4);
     std::vector<uint8_t> out = {'B', 'M'};
-    PutLittle(out, 54 + pixelBytes, 4);
-    PutLittle(out, 0, 4);
-    PutLittle(out, 54, 4);
-    PutLittle(out, 40, 4);
-    PutLittle(out, static_cast<uint32_t>(image.width), 4);
-    PutLittle(out, static_cast<uint32_t>(-image.height), 4);
-    PutLittle(out, 1, 2);
-    PutLittle(out, 32, 2);
-    for (int field = 0; field < 6; ++field) PutLittle(out, 0, 4);
-    for (uint32_t pixel : image.argb) PutLittle(out, pixel, 4);
+    AppendBytes(out, 54 + pixelBytes, 4);
+    AppendBytes(out, 0, 4);
+    AppendBytes(out, 54, 4);
+    AppendBytes(out, 40, 4);
+    AppendBytes(out, static_cast<uint32_t>(image.width), 4);
+    AppendBytes(out, static_cast<uint32_t>(-image.height), 4);
+    AppendBytes(out, 1, 2);
+    AppendBytes(out, 32, 2);
+    for (int field = 0; field < 6; ++field) AppendBytes(out, 0, 4);
+    for (uint32_t pixel : image.argb) AppendBytes(out, pixel, 4);
     return WriteAll(path, out);
 }
 

@@ -17,25 +17,18 @@
 #include <string>
 #include <vector>
 
-#include "d3dx/BlockCodec.h"
-#include "d3dx/ImageDecoders.h"
-#include "d3dx/MipFilter.h"
-#include "d3dx/PixelLayout.h"
-#include "d3dx/PixelView.h"
+#include <orv/ImageFile.h>
+
+#include "pixels/BlockCodec.h"
+#include "pixels/LittleEndian.h"
+#include "pixels/PixelLayout.h"
 #include "texture/PixelFormats.h"
 #include "texture/ZarFormat.h"
 
 namespace {
 
-// A8R8G8B8 pixels, rows top to bottom.
-struct Image {
-    unsigned width = 0, height = 0;
-    std::vector<uint32_t> argb;
-
-    PixelView View() {
-        return {reinterpret_cast<BYTE*>(argb.data()), size_t{width} * 4, width, height};
-    }
-};
+using orvimage::ArgbImage;
+using Image = ArgbImage;
 
 struct Layout {
     const char* name;
@@ -78,7 +71,7 @@ bool ParseOptions(int argc, char** argv, Options* options) {
             options->classes = static_cast<int>(std::strtol(argv[++i], nullptr, 16) & 0xFFFF);
         } else if (argument == "--duration" && hasValue) {
             const long duration = std::strtol(argv[++i], nullptr, 10);
-            if (duration < 0 || duration > 65535) return false;
+            if (duration < 0 || duration > static_cast<long>(zar::kMostDuration)) return false;
             options->durations.push_back(static_cast<unsigned>(duration));
         } else if (argument == "--mips" && hasValue) {
             options->mips = static_cast<unsigned>(std::strtoul(argv[++i], nullptr, 10));
@@ -113,31 +106,15 @@ constexpr UINT kMostSide = 32768;
 // Image files are decoded by the extension routines' decoders; DXT blocks
 // (of DDS files) to their pixels as the routines decode them.
 bool DecodeFile(const std::vector<uint8_t>& bytes, Image* image, std::string* error) {
-    ImageLimits limits;
-    limits.maxWidth = limits.maxHeight = kMostSide;
-    DecodedImage decoded;
-    HRESULT hr = DecodeImageFile(bytes.data(), bytes.size(), limits, decoded);
-    if (SUCCEEDED(hr)) hr = Decompress(decoded);
-    if (FAILED(hr)) {
-        *error = "the image cannot be decoded";
-        return false;
-    }
-    const ImageLevel& top = decoded.Level(0);
-    image->width = top.width;
-    image->height = top.height;
-    image->argb.resize(size_t{top.width} * top.height);
-    for (UINT y = 0; y < top.height; ++y)
-        std::memcpy(&image->argb[size_t{y} * top.width], top.PixelRow(y), size_t{top.width} * 4);
-    return true;
+    if (orvimage::ReadImageFile(bytes.data(), bytes.size(), kMostSide, image)) return true;
+    *error = "the image cannot be decoded";
+    return false;
 }
 
 // The next smaller level, box filtered: sides are powers of two.
-Image Halve(Image& image) {
+Image Halve(const Image& image) {
     Image half;
-    half.width = LevelSide(image.width, 1);
-    half.height = LevelSide(image.height, 1);
-    half.argb.resize(size_t{half.width} * half.height);
-    BoxFilter(image.View(), half.View());
+    orvimage::HalveImage(image, &half);
     return half;
 }
 
@@ -148,9 +125,8 @@ void AppendLevel(Image& image, const Layout& layout, std::vector<uint8_t>* out) 
         const size_t blockPitch = size_t{(image.width + 3) / 4} * BlockBytesOf(format);
         const size_t at = out->size();
         out->resize(at + blockPitch * ((image.height + 3) / 4));
-        const PixelView pixels = image.View();
-        CompressBlocks(format, pixels.Row(0), pixels.pitch, image.width, image.height, out->data() + at,
-                       blockPitch, BlockEffort::Best);
+        CompressBlocks(format, image.argb.data(), size_t{image.width} * 4, image.width, image.height,
+                       out->data() + at, blockPitch);
         return;
     }
     for (uint32_t pixel : image.argb) {
@@ -231,8 +207,7 @@ int main(int argc, char** argv) {
             const unsigned duration = options.durations.empty() ? 100
                                       : options.durations.size() == 1 ? options.durations[0]
                                                                       : options.durations[i];
-            bytes.push_back(static_cast<uint8_t>(duration));
-            bytes.push_back(static_cast<uint8_t>(duration >> 8));
+            AppendBytes(bytes, duration, sizeof(uint16_t));
         }
     for (Image& frame : frames) {
         AppendLevel(frame, options.layout, &bytes);

@@ -28,6 +28,9 @@
 
 #include <d3dx8.h>
 
+#include "ThreadSeconds.h"
+#include "support/ImageFiles.h"
+
 namespace {
 
 constexpr UINT kSide = 1024;
@@ -61,30 +64,11 @@ std::vector<uint8_t> PngFile() {
     return file;
 }
 
+// Written by the tests' JPEG writer (tests/support/ImageFiles.cpp).
 std::vector<uint8_t> JpegFile() {
+    constexpr int kQuality = 90;
     const std::vector<uint8_t> rgb = Picture();
-    jpeg_compress_struct info;
-    jpeg_error_mgr errors;
-    info.err = jpeg_std_error(&errors);
-    jpeg_create_compress(&info);
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&info, &buffer, &size);
-    info.image_width = info.image_height = kSide;
-    info.input_components = 3;
-    info.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&info);
-    jpeg_set_quality(&info, 90, TRUE);
-    jpeg_start_compress(&info, TRUE);
-    while (info.next_scanline < kSide) {
-        JSAMPROW row = const_cast<JSAMPROW>(&rgb[size_t{info.next_scanline} * kSide * 3]);
-        jpeg_write_scanlines(&info, &row, 1);
-    }
-    jpeg_finish_compress(&info);
-    std::vector<uint8_t> file(buffer, buffer + size);
-    jpeg_destroy_compress(&info);
-    std::free(buffer);
-    return file;
+    return JpegBytes(rgb.data(), kSide, kSide, false, false, kQuality);
 }
 
 struct MemoryReader {
@@ -178,18 +162,6 @@ private:
     IDirect3D8* m_Direct3D = nullptr;
     IDirect3DDevice8* m_Device = nullptr;
 };
-
-// The calling thread's processor time: both sides run on this thread, and
-// other programs on a shared machine take turns with it in wall-clock time
-// but not in this. The kernel's time spent on this thread's page faults
-// counts.
-double ThreadSeconds() {
-#ifdef CLOCK_THREAD_CPUTIME_ID
-    timespec now;
-    if (clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now) == 0) return now.tv_sec + now.tv_nsec * 1e-9;
-#endif
-    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
 
 template <typename Work>
 double Seconds(Work&& work) {

@@ -18,7 +18,7 @@
 #include <orv/D3D8Control.h>
 #include <orv/PlatformControl.h>
 
-#include "d3dx/BlockCodec.h"
+#include "pixels/BlockCodec.h"
 #include "host/File.h"
 #include "host/FileSystem.h"
 #include "host/Kernel.h"

@@ -4,7 +4,7 @@
 #include <png.h>
 
 #include "DeviceFixture.h"
-#include "d3dx/BlockCodec.h"
+#include "pixels/BlockCodec.h"
 
 namespace {
 
@@ -104,6 +104,31 @@ std::vector<uint32_t> LevelPixels(IDirect3DTexture8* texture, UINT level) {
     DecodeBlocks(stored.format, stored.bytes.data(), stored.pitch, stored.width, stored.height, pixels.data(),
                  4 * size_t{stored.width}, BlockRounding::Truncated);
     return pixels;
+}
+
+// The levels a DXT texture is given at load are encoded again from the
+// filtered level above: the encoder keeps each level's colour where it was,
+// even for noise.
+TEST_F(TextureFile, RebuiltDxtLevelsKeepTheColourOfTheLevelAbove) {
+    constexpr UINT kSide = 256;
+    constexpr double kMostShift = 8;
+    IDirect3DTexture8* texture = LoadOk(DdsBlockFile(D3DFMT_DXT1, kSide, kSide, 1, 11));
+    ASSERT_NE(texture, nullptr);
+    ASSERT_EQ(texture->GetLevelCount(), 9u);
+    const auto mean = [](const std::vector<uint32_t>& pixels, int channel) {
+        double sum = 0;
+        for (uint32_t pixel : pixels) sum += pixel >> (8 * channel) & 0xFF;
+        return sum / static_cast<double>(pixels.size());
+    };
+    std::vector<uint32_t> above = LevelPixels(texture, 0);
+    for (UINT level = 1; level < texture->GetLevelCount(); ++level) {
+        const std::vector<uint32_t> pixels = LevelPixels(texture, level);
+        for (int channel = 0; channel < 3; ++channel)
+            EXPECT_NEAR(mean(pixels, channel), mean(above, channel), kMostShift)
+                << "level " << level << " channel " << channel;
+        above = pixels;
+    }
+    texture->Release();
 }
 
 // Where a DDS file's levels must be decompressed (no DXT format on the

@@ -325,18 +325,8 @@ ImageFile PngFile(int colourType, int bitDepth, UINT width, UINT height, bool in
     return file;
 }
 
-ImageFile JpegFile(bool grey, bool progressive, UINT width, UINT height) {
-    ImageFile file{"jpeg", {}, Picture{width, height, {}}, grey ? D3DFMT_L8 : D3DFMT_X8R8G8B8};
-    // A smooth picture: JPEG keeps it within a few levels.
-    std::vector<uint8_t> samples;
-    for (UINT y = 0; y < height; ++y)
-        for (UINT x = 0; x < width; ++x) {
-            const uint32_t r = x * 255 / width, g = y * 255 / height, b = 64 + (x + y) * 127 / (width + height);
-            const uint32_t l = (r + g + b) / 3;
-            file.expected.argb.push_back(grey ? 0xFF000000u | l * 0x010101u : 0xFF000000u | r << 16 | g << 8 | b);
-            if (grey) samples.push_back(static_cast<uint8_t>(l));
-            else samples.insert(samples.end(), {static_cast<uint8_t>(r), static_cast<uint8_t>(g), static_cast<uint8_t>(b)});
-        }
+std::vector<uint8_t> JpegBytes(const uint8_t* samples, UINT width, UINT height, bool grey, bool progressive,
+                               int quality) {
     jpeg_compress_struct info;
     jpeg_error_mgr errors;
     info.err = jpeg_std_error(&errors);
@@ -349,17 +339,34 @@ ImageFile JpegFile(bool grey, bool progressive, UINT width, UINT height) {
     info.input_components = grey ? 1 : 3;
     info.in_color_space = grey ? JCS_GRAYSCALE : JCS_RGB;
     jpeg_set_defaults(&info);
-    jpeg_set_quality(&info, 95, TRUE);
+    jpeg_set_quality(&info, quality, TRUE);
     if (progressive) jpeg_simple_progression(&info);
     jpeg_start_compress(&info, TRUE);
     while (info.next_scanline < height) {
-        JSAMPROW row = &samples[info.next_scanline * size_t{width} * info.input_components];
+        JSAMPROW row = const_cast<JSAMPROW>(&samples[info.next_scanline * size_t{width} * info.input_components]);
         jpeg_write_scanlines(&info, &row, 1);
     }
     jpeg_finish_compress(&info);
-    file.bytes.assign(buffer, buffer + size);
+    std::vector<uint8_t> bytes(buffer, buffer + size);
     jpeg_destroy_compress(&info);
     std::free(buffer);
+    return bytes;
+}
+
+ImageFile JpegFile(bool grey, bool progressive, UINT width, UINT height) {
+    ImageFile file{"jpeg", {}, Picture{width, height, {}}, grey ? D3DFMT_L8 : D3DFMT_X8R8G8B8};
+    // A smooth picture: JPEG keeps it within a few levels.
+    std::vector<uint8_t> samples;
+    for (UINT y = 0; y < height; ++y)
+        for (UINT x = 0; x < width; ++x) {
+            const uint32_t r = x * 255 / width, g = y * 255 / height, b = 64 + (x + y) * 127 / (width + height);
+            const uint32_t l = (r + g + b) / 3;
+            file.expected.argb.push_back(grey ? 0xFF000000u | l * 0x010101u : 0xFF000000u | r << 16 | g << 8 | b);
+            if (grey) samples.push_back(static_cast<uint8_t>(l));
+            else samples.insert(samples.end(), {static_cast<uint8_t>(r), static_cast<uint8_t>(g), static_cast<uint8_t>(b)});
+        }
+    constexpr int kQuality = 95;
+    file.bytes = JpegBytes(samples.data(), width, height, grey, progressive, kQuality);
     return file;
 }
 

@@ -51,6 +51,10 @@ ImageFile PngFile(int colourType, int bitDepth, UINT width, UINT height, bool in
 
 // expected holds the source picture: JPEG is lossy.
 ImageFile JpegFile(bool grey, bool progressive, UINT width, UINT height);
+// A JPEG file of width x height samples, grey (1 a pixel) or red, green,
+// blue (3), at a libjpeg quality.
+std::vector<uint8_t> JpegBytes(const uint8_t* samples, UINT width, UINT height, bool grey, bool progressive,
+                               int quality);
 
 // Uncompressed DDS files: `levels` stored levels of the pattern in format.
 ImageFile DdsFile(D3DFORMAT format, UINT width, UINT height, UINT levels);

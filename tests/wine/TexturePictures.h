@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "WineSuite.h"
-#include "d3dx/BlockCodec.h"
+#include "pixels/BlockCodec.h"
 
 namespace winesuite {
 
@@ -86,7 +86,7 @@ inline std::vector<uint8_t> ZarBytes(ZarKind kind) {
         const size_t at = out.size();
         out.resize(at + blockPitch * (size / 4));
         CompressBlocks(compression == 1 ? D3DFMT_DXT1 : D3DFMT_DXT5, pixels.data(), size * 4, size, size,
-                       out.data() + at, blockPitch, BlockEffort::Best);
+                       out.data() + at, blockPitch);
     }
     return out;
 }

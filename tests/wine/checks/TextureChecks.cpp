@@ -11,7 +11,7 @@
 #include "ScenarioOutput.h"
 #include "ScenePixels.h"
 #include "TexturePictures.h"
-#include "d3dx/BlockCodec.h"
+#include "pixels/BlockCodec.h"
 
 namespace {
 

@@ -1,12 +1,14 @@
-#include "BlockCodec.h"
+#include "pixels/BlockCodec.h"
 
 #include <cstring>
 
-// libsquish's header needs nothing else of ours.
-#include <squish.h>
+// stb_dxt's code is compiled here, once, as a private part of this file.
+#define STB_DXT_STATIC
+#define STB_DXT_IMPLEMENTATION
+#include <stb_dxt.h>
 
-#include "ByteReader.h"
-#include "PixelLayout.h"
+#include "pixels/LittleEndian.h"
+#include "pixels/PixelLayout.h"
 
 namespace {
 
@@ -68,7 +70,7 @@ inline void Store(uint8_t* out, uint32_t value) {
         const uint16_t low = static_cast<uint16_t>(value);
         std::memcpy(out, &low, 2);
     } else {
-        StorePixel(out, value, Bytes);
+        StoreBytes(out, value, Bytes);
     }
 }
 
@@ -231,34 +233,109 @@ void DecodeBlocks(D3DFORMAT format, const BYTE* blocks, size_t blockPitch, UINT 
            {kArgb, reinterpret_cast<uint8_t*>(argb), argbPitch}, rounding);
 }
 
+namespace {
+
+constexpr unsigned kBlockSide = 4, kBlockPixels = kBlockSide * kBlockSide;
+// DXT1 pixels of lower alpha take the block's transparent entry.
+constexpr unsigned kOpaqueAlpha = 128;
+constexpr unsigned kThreeColourTransparent = 3;
+// Bytes of a block's colour and explicit-alpha halves.
+constexpr unsigned kHalfBlockBytes = 8;
+
+// A DXT1 block with transparent pixels: stb_dxt makes four-colour blocks
+// only, so its endpoints for the opaque pixels are put in three-colour order
+// (color0 <= color1) and each opaque pixel takes the nearest of the three
+// colours, each transparent one the transparent entry.
+void ThreeColourBlock(const uint8_t rgba[4 * kBlockPixels], BYTE* block) {
+    uint8_t opaque[4 * kBlockPixels];
+    int first = -1;
+    for (unsigned i = 0; i < kBlockPixels && first < 0; ++i)
+        if (rgba[4 * i + 3] >= kOpaqueAlpha) first = static_cast<int>(i);
+    uint16_t low = 0, high = 0;
+    if (first >= 0) {
+        // Transparent pixels stand in as the first opaque one: they add no colour.
+        for (unsigned i = 0; i < kBlockPixels; ++i)
+            std::memcpy(opaque + 4 * i, rgba + 4 * (rgba[4 * i + 3] >= kOpaqueAlpha ? i : unsigned(first)), 4);
+        BYTE fourColour[kHalfBlockBytes];
+        stb_compress_dxt_block(fourColour, opaque, 0, STB_DXT_HIGHQUAL);
+        low = Load16(fourColour + 2);
+        high = Load16(fourColour);
+    }
+    uint32_t palette[4];
+    DecodeColorBlock(low, high, false, palette, BlockRounding::Truncated);
+    uint32_t indices = 0;
+    for (unsigned i = 0; i < kBlockPixels; ++i) {
+        unsigned best = kThreeColourTransparent;
+        if (rgba[4 * i + 3] >= kOpaqueAlpha) {
+            int bestDistance = -1;
+            for (unsigned entry = 0; entry < kThreeColourTransparent; ++entry) {
+                const int dr = int(palette[entry] >> 16 & 0xFF) - rgba[4 * i];
+                const int dg = int(palette[entry] >> 8 & 0xFF) - rgba[4 * i + 1];
+                const int db = int(palette[entry] & 0xFF) - rgba[4 * i + 2];
+                const int distance = dr * dr + dg * dg + db * db;
+                if (bestDistance < 0 || distance < bestDistance) best = entry, bestDistance = distance;
+            }
+        }
+        indices |= best << (2 * i);
+    }
+    Store16(block, low);
+    Store16(block + 2, high);
+    Store32(block + 4, indices);
+}
+
+// DXT3's alphas: 4 bits a pixel, rounded to nearest.
+void ExplicitAlphaBlock(const uint8_t rgba[4 * kBlockPixels], BYTE* block) {
+    constexpr unsigned kMost = 15, kFull = 255;
+    std::memset(block, 0, kHalfBlockBytes);
+    for (unsigned i = 0; i < kBlockPixels; ++i) {
+        const unsigned alpha = (rgba[4 * i + 3] * kMost + kFull / 2) / kFull;
+        block[i / 2] |= static_cast<BYTE>(alpha << (4 * (i % 2)));
+    }
+}
+
+void CompressBlock(D3DFORMAT format, const uint8_t rgba[4 * kBlockPixels], BYTE* block) {
+    switch (format) {
+    case D3DFMT_DXT1: {
+        bool transparent = false;
+        for (unsigned i = 0; i < kBlockPixels; ++i) transparent |= rgba[4 * i + 3] < kOpaqueAlpha;
+        if (transparent) ThreeColourBlock(rgba, block);
+        else stb_compress_dxt_block(block, rgba, 0, STB_DXT_HIGHQUAL);
+        break;
+    }
+    case D3DFMT_DXT2:
+    case D3DFMT_DXT3:
+        ExplicitAlphaBlock(rgba, block);
+        stb_compress_dxt_block(block + kHalfBlockBytes, rgba, 0, STB_DXT_HIGHQUAL);
+        break;
+    default: stb_compress_dxt_block(block, rgba, 1, STB_DXT_HIGHQUAL); break;
+    }
+}
+
+}  // namespace
+
 void CompressBlocks(D3DFORMAT format, const uint32_t* argb, size_t argbPitch, UINT width, UINT height,
-                    BYTE* blocks, size_t blockPitch, BlockEffort effort) {
+                    BYTE* blocks, size_t blockPitch) {
     const UINT blockBytes = BlockBytesOf(format);
-    const int method = format == D3DFMT_DXT1                           ? squish::kDxt1
-                       : format == D3DFMT_DXT2 || format == D3DFMT_DXT3 ? squish::kDxt3
-                                                                        : squish::kDxt5;
-    const int flags =
-        method | (effort == BlockEffort::Fast ? squish::kColourRangeFit : squish::kColourClusterFit);
+    if (blockBytes == 0 || width == 0 || height == 0) return;
     const BYTE* rows = reinterpret_cast<const BYTE*>(argb);
-    for (UINT by = 0; by < height; by += 4) {
-        BYTE* block = blocks + by / 4 * blockPitch;
-        for (UINT bx = 0; bx < width; bx += 4, block += blockBytes) {
-            // libsquish reads red, green, blue, alpha bytes; a mask bit for
-            // each pixel inside the image.
-            squish::u8 rgba[16 * 4] = {};
-            int mask = 0;
-            for (UINT i = 0; i < 16; ++i) {
-                const UINT x = bx + i % 4, y = by + i / 4;
-                if (x >= width || y >= height) continue;
+    for (UINT by = 0; by < height; by += kBlockSide) {
+        BYTE* block = blocks + by / kBlockSide * blockPitch;
+        for (UINT bx = 0; bx < width; bx += kBlockSide, block += blockBytes) {
+            // stb_dxt reads red, green, blue, alpha bytes. Where the image
+            // does not fill the block, its last column and row repeat: no
+            // colour from outside it counts.
+            uint8_t rgba[4 * kBlockPixels];
+            for (UINT i = 0; i < kBlockPixels; ++i) {
+                const UINT x = bx + i % kBlockSide < width ? bx + i % kBlockSide : width - 1;
+                const UINT y = by + i / kBlockSide < height ? by + i / kBlockSide : height - 1;
                 uint32_t pixel;
                 std::memcpy(&pixel, rows + y * argbPitch + size_t{x} * 4, 4);
-                rgba[4 * i] = static_cast<squish::u8>(pixel >> 16);
-                rgba[4 * i + 1] = static_cast<squish::u8>(pixel >> 8);
-                rgba[4 * i + 2] = static_cast<squish::u8>(pixel);
-                rgba[4 * i + 3] = static_cast<squish::u8>(pixel >> 24);
-                mask |= 1 << i;
+                rgba[4 * i] = static_cast<uint8_t>(pixel >> 16);
+                rgba[4 * i + 1] = static_cast<uint8_t>(pixel >> 8);
+                rgba[4 * i + 2] = static_cast<uint8_t>(pixel);
+                rgba[4 * i + 3] = static_cast<uint8_t>(pixel >> 24);
             }
-            squish::CompressMasked(rgba, mask, block, flags);
+            CompressBlock(format, rgba, block);
         }
     }
 }

@@ -1,6 +1,7 @@
 // Moving rows between two images whose rows lie a pitch apart: a texture's
-// system copy (rows packed, one texture pitch apart) and a locked Direct3D
-// level (rows one locked pitch apart, which may be wider or narrower).
+// system copy (rows packed, one texture pitch apart), a locked Direct3D level
+// (rows one locked pitch apart, which may be wider or narrower), an image
+// decoded into memory.
 #pragma once
 
 #include <d3d8.h>
@@ -42,3 +43,11 @@ inline void CopyRows(uint8_t* to, size_t toPitch, const uint8_t* from, size_t fr
                  return true;
              });
 }
+
+// Copies `rows` rows of rowBytes bytes, a pitch apart on each side, without
+// passing them through the cache: for rows nothing will read again soon, such
+// as a texture level filled once. The copy neither reads the destination's
+// old contents from memory first nor evicts what the caller is still working
+// on. Where the processor has no such stores, an ordinary copy.
+void CopyRowsPastCache(uint8_t* to, size_t toPitch, const uint8_t* from, size_t fromPitch, size_t rowBytes,
+                       unsigned rows);

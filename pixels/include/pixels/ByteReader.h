@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "pixels/LittleEndian.h"
+
 class ByteReader {
 public:
     ByteReader(const uint8_t* data, size_t size) : m_pData(data), m_Size(size) {}
@@ -28,8 +30,3 @@ private:
     size_t m_Size;
     size_t m_Position = 0;
 };
-
-inline uint16_t Load16(const uint8_t* at) { return static_cast<uint16_t>(at[0] | at[1] << 8); }
-inline uint32_t Load32(const uint8_t* at) {
-    return at[0] | at[1] << 8 | at[2] << 16 | static_cast<uint32_t>(at[3]) << 24;
-}

@@ -26,4 +26,17 @@ struct PixelPacking {
     uint32_t Pack(unsigned red, unsigned green, unsigned blue, unsigned alpha) const {
         return Colour(red, green, blue) + Alpha(alpha);
     }
+    // Pack of an A8R8G8B8 pixel.
+    uint32_t PackArgb(uint32_t argb) const {
+        return Pack(argb >> 16 & 0xFF, argb >> 8 & 0xFF, argb & 0xFF, argb >> 24);
+    }
+    // The reverse of PackArgb: each channel's bits back at the top of its
+    // byte of an A8R8G8B8 pixel, the bits packing dropped 0 (a channel the
+    // format lacks reads 0).
+    uint32_t UnpackArgb(uint32_t word) const {
+        uint32_t argb = 0;
+        for (unsigned i = 0; i < 4; ++i)
+            if (drop[i] < 8) argb |= ((word >> shift[i] & (0xFFu >> drop[i])) << drop[i]) << (8 * i);
+        return argb;
+    }
 };

@@ -1,9 +1,6 @@
-#include "MipFilter.h"
+#include "RowKernels.h"
 
 #include <cstring>
-#include <memory>
-#include <new>
-#include <utility>
 
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -12,10 +9,6 @@
 #include <immintrin.h>
 #define ORV_AVX2_FILTER 1
 #endif
-
-#include "LevelChainLock.h"
-#include "LevelTransfer.h"
-#include "MipCascade.h"
 
 namespace {
 
@@ -131,110 +124,4 @@ void HalveRow(const PixelView& source, UINT row, const PixelView& destination, U
             static_cast<uint32_t>(greenAlpha) + static_cast<uint32_t>(greenAlpha >> 32) + 0x00020002;
         out[x] = (blueRedSum >> 2 & kLanes) | (greenAlphaSum >> 2 & kLanes) << 8;
     }
-}
-
-namespace {
-
-// The source pixels one destination pixel covers along one side, with their
-// weights: in units where a source pixel is `to` wide, destination pixel i
-// spans [i * from, (i + 1) * from), so the weights add up to `from`.
-struct Taps {
-    UINT first = 0;
-    UINT count = 0;
-    uint32_t weights[4] = {};
-};
-
-Taps TapsFor(UINT i, UINT from, UINT to) {
-    Taps taps;
-    const uint64_t begin = uint64_t{i} * from, end = begin + from;
-    taps.first = static_cast<UINT>(begin / to);
-    for (uint64_t j = taps.first; j * to < end && taps.count < 4; ++j) {
-        const uint64_t low = j * to > begin ? j * to : begin;
-        const uint64_t high = (j + 1) * to < end ? (j + 1) * to : end;
-        taps.weights[taps.count++] = static_cast<uint32_t>(high - low);
-    }
-    return taps;
-}
-
-void FilterAnySides(const PixelView& source, const PixelView& destination) {
-    const uint64_t total = uint64_t{source.width} * source.height;
-    for (UINT y = 0; y < destination.height; ++y) {
-        const Taps rows = TapsFor(y, source.height, destination.height);
-        uint32_t* out = destination.Row(y);
-        for (UINT x = 0; x < destination.width; ++x) {
-            const Taps columns = TapsFor(x, source.width, destination.width);
-            uint64_t sums[4] = {};
-            for (UINT r = 0; r < rows.count; ++r) {
-                const uint32_t* in = source.Row(rows.first + r) + columns.first;
-                for (UINT c = 0; c < columns.count; ++c) {
-                    const uint64_t weight = uint64_t{rows.weights[r]} * columns.weights[c];
-                    for (int channel = 0; channel < 4; ++channel)
-                        sums[channel] += (in[c] >> (8 * channel) & 0xFF) * weight;
-                }
-            }
-            // Weights add up to source width x height.
-            uint32_t pixel = 0;
-            for (int channel = 0; channel < 4; ++channel)
-                pixel |= static_cast<uint32_t>((sums[channel] + total / 2) / total) << (8 * channel);
-            out[x] = pixel;
-        }
-    }
-}
-
-bool IsArgbMemory(D3DFORMAT format) {
-    return format == D3DFMT_A8R8G8B8 || format == D3DFMT_X8R8G8B8;
-}
-
-// A8R8G8B8 and X8R8G8B8 levels are already in the filter's layout: every
-// level is locked at once and filtered straight from the level above.
-HRESULT FilterInPlace(IDirect3DTexture8* texture, UINT sourceLevel) {
-    LevelChainLock chain;
-    const HRESULT hr = chain.Lock(texture, sourceLevel, D3DLOCK_READONLY);
-    if (FAILED(hr)) return hr;
-    MipCascade cascade(chain.Views(), chain.Count());
-    cascade.TopRowsDone(chain.Views()[0], 0);
-    cascade.Finish();
-    return D3D_OK;
-}
-
-}  // namespace
-
-void BoxFilter(const PixelView& source, const PixelView& destination) {
-    if (HalvesExactly(source, destination))
-        for (UINT y = 0; y < destination.height; ++y) HalveRow(source, 2 * y, destination, y);
-    else
-        FilterAnySides(source, destination);
-}
-
-HRESULT FilterLevels(IDirect3DTexture8* texture, UINT sourceLevel, const ImageLevel* source) {
-    const UINT levels = texture->GetLevelCount();
-    if (sourceLevel >= levels) return D3DERR_INVALIDCALL;
-    D3DSURFACE_DESC desc;
-    HRESULT hr = texture->GetLevelDesc(sourceLevel, &desc);
-    if (FAILED(hr)) return hr;
-    if (!IsTransferableFormat(desc.Format)) return D3DERR_INVALIDCALL;
-    // The source's pixels are in the level already; filtering from there saves
-    // a copy of every lower level.
-    if (IsArgbMemory(desc.Format)) return FilterInPlace(texture, sourceLevel);
-
-    ImageLevel read;
-    if (!source) {
-        hr = ReadLevel(texture, sourceLevel, read);
-        if (FAILED(hr)) return hr;
-    }
-    ImageLevel above = {}, below;
-    PixelView sourceView = source ? PixelView{source->bytes.get(), source->pitch, source->width, source->height}
-                                  : PixelView::Of(read);
-    for (UINT level = sourceLevel + 1; level < levels; ++level) {
-        hr = texture->GetLevelDesc(level, &desc);
-        if (FAILED(hr)) return hr;
-        hr = MakePixelLevel(desc.Width, desc.Height, below);
-        if (FAILED(hr)) return hr;
-        BoxFilter(sourceView, PixelView::Of(below));
-        hr = WriteLevel(texture, level, PixelView::Of(below));
-        if (FAILED(hr)) return hr;
-        std::swap(above, below);
-        sourceView = PixelView::Of(above);
-    }
-    return D3D_OK;
 }

@@ -1,4 +1,4 @@
-#include "StreamingCopy.h"
+#include "pixels/RowCopy.h"
 
 #include <cstdint>
 #include <cstring>
@@ -7,13 +7,13 @@
 #include <emmintrin.h>
 #endif
 
-void CopyRowsPastCache(BYTE* to, size_t toPitch, const BYTE* from, size_t fromPitch, size_t rowBytes,
-                       UINT rows) {
+void CopyRowsPastCache(uint8_t* to, size_t toPitch, const uint8_t* from, size_t fromPitch, size_t rowBytes,
+                       unsigned rows) {
 #ifdef __SSE2__
     constexpr size_t kStore = sizeof(__m128i);
-    for (UINT row = 0; row < rows; ++row) {
-        BYTE* out = to + row * toPitch;
-        const BYTE* in = from + row * fromPitch;
+    for (unsigned row = 0; row < rows; ++row) {
+        uint8_t* out = to + row * toPitch;
+        const uint8_t* in = from + row * fromPitch;
         // Streaming stores go to whole aligned 16-byte words: the bytes
         // before the first and after the last are copied as usual.
         const size_t head = (kStore - reinterpret_cast<uintptr_t>(out) % kStore) % kStore;
@@ -33,6 +33,6 @@ void CopyRowsPastCache(BYTE* to, size_t toPitch, const BYTE* from, size_t fromPi
     // rows next (an unlock, another thread) must see them.
     _mm_sfence();
 #else
-    for (UINT row = 0; row < rows; ++row) std::memcpy(to + row * toPitch, from + row * fromPitch, rowBytes);
+    for (unsigned row = 0; row < rows; ++row) std::memcpy(to + row * toPitch, from + row * fromPitch, rowBytes);
 #endif
 }

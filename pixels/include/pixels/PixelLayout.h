@@ -79,8 +79,3 @@ inline uint32_t Luminance(uint32_t argb) {
     const uint32_t r = argb >> 16 & 0xFF, g = argb >> 8 & 0xFF, b = argb & 0xFF;
     return (r * 299 + g * 587 + b * 114 + 500) / 1000;
 }
-
-// Stores the low `bytes` bytes of value, least significant first.
-inline void StorePixel(uint8_t* out, uint32_t value, unsigned bytes) {
-    for (unsigned i = 0; i < bytes; ++i) out[i] = static_cast<uint8_t>(value >> (8 * i));
-}

@@ -1,4 +1,4 @@
-#include "ByteReader.h"
+#include "pixels/ByteReader.h"
 
 bool ByteReader::Seek(uint64_t offset) {
     if (offset > m_Size) return false;

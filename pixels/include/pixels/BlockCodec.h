@@ -1,7 +1,7 @@
 // The DXT1 to DXT5 block formats: each 4x4 pixel block is 8 bytes (DXT1) or
 // 16 bytes (DXT2 to DXT5, an alpha block before the colour block). The one
 // decoder, for image files and ZAR files alike, with the arithmetic where
-// the two differ as a parameter; encoding is libsquish's.
+// the two differ as a parameter; encoding is stb_dxt's, at its high quality.
 #pragma once
 
 #include <cstddef>
@@ -9,7 +9,7 @@
 
 #include <d3d8.h>
 
-#include "PixelPacking.h"
+#include "pixels/PixelPacking.h"
 
 // How a block's palette is computed. The same blocks decode to slightly
 // different pixels from an image file and from a ZAR file:
@@ -52,16 +52,10 @@ void DecodeDxtImage(D3DFORMAT format, const uint8_t* blocks, unsigned width, uns
 void DecodeBlocks(D3DFORMAT format, const BYTE* blocks, size_t blockPitch, UINT width, UINT height,
                   uint32_t* argb, size_t argbPitch, BlockRounding rounding);
 
-// How hard the encoder looks for a block's endpoints.
-enum class BlockEffort {
-    Fast,  // libsquish's range fit: the level rebuilds of a texture load
-    Best,  // its cluster fit, some 25 times slower: offline tools
-};
-
 // Encodes width x height A8R8G8B8 pixels, rows argbPitch bytes apart, into
-// blocks of format with libsquish, rows of blocks blockPitch bytes apart.
+// blocks of format with stb_dxt, rows of blocks blockPitch bytes apart.
 // Pixels outside the image do not count in a block the image does not fill.
 // DXT2 and DXT4 are encoded as DXT3 and DXT5 (no premultiplying). DXT1
 // blocks use their transparent entry for pixels of alpha below 128.
 void CompressBlocks(D3DFORMAT format, const uint32_t* argb, size_t argbPitch, UINT width, UINT height,
-                    BYTE* blocks, size_t blockPitch, BlockEffort effort);
+                    BYTE* blocks, size_t blockPitch);

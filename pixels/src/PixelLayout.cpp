@@ -1,7 +1,9 @@
-#include "PixelLayout.h"
+#include "pixels/PixelLayout.h"
 
 #include <cstring>
 #include <initializer_list>
+
+#include "pixels/LittleEndian.h"
 
 namespace {
 
@@ -56,13 +58,6 @@ static_assert(sizeof kLayouts / sizeof kLayouts[0] == 39,
               "the eleven RGB formats, three luminance formats, five block formats and twenty "
               "formats known by size");
 
-// A pixel is stored little-endian in bytesPerPixel bytes.
-uint32_t ReadPixel(const BYTE* source, UINT bytesPerPixel) {
-    uint32_t value = 0;
-    for (UINT i = 0; i < bytesPerPixel; ++i) value |= static_cast<uint32_t>(source[i]) << (8 * i);
-    return value;
-}
-
 uint32_t Expand(uint32_t pixel, PixelLayout::Channel channel) {
     return WidenChannel((pixel >> channel.shift) & ((1u << channel.bits) - 1), channel.bits);
 }
@@ -115,7 +110,7 @@ void PixelLayout::ToArgb(const BYTE* source, UINT width, uint32_t* argb) const {
         return;
     }
     for (UINT x = 0; x < width; ++x, source += bytesPerPixel) {
-        const uint32_t pixel = ReadPixel(source, bytesPerPixel);
+        const uint32_t pixel = LoadBytes(source, bytesPerPixel);
         const uint32_t a = alpha.bits ? Expand(pixel, alpha) : 0xFF;
         uint32_t r = 0, g = 0, b = 0;
         if (luminance.bits) {
@@ -146,7 +141,7 @@ void PixelLayout::FromArgb(const uint32_t* argb, UINT width, BYTE* destination) 
         if (alpha.bits) value |= Reduce(a, alpha);
         if (luminance.bits) value |= Reduce(Luminance(pixel), luminance);
         if (red.bits) value |= Reduce(r, red) | Reduce(g, green) | Reduce(b, blue);
-        StorePixel(destination, value, bytesPerPixel);
+        StoreBytes(destination, value, bytesPerPixel);
     }
 }
 

@@ -1,6 +1,6 @@
-#include "PixelPacking.h"
+#include "pixels/PixelPacking.h"
 
-#include "PixelLayout.h"
+#include "pixels/PixelLayout.h"
 
 PixelPacking PixelPacking::Of(D3DFORMAT format) {
     PixelPacking packing = {{8, 8, 8, 8}, {0, 0, 0, 0}};
