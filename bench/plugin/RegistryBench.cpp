@@ -16,6 +16,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "host/FileSystem.h"
 #include "host/Texture.h"
 #include "plugin/D3DDriver.h"
 #include "support/BenchDisplay.h"
@@ -37,17 +38,21 @@ public:
     }
     explicit operator bool() const { return m_bReady; }
     D3DDriver* Driver() const { return static_cast<D3DDriver*>(m_Display.Renderer()); }
-    const std::string& Directory() const { return m_Directory; }
     Texture* Last() const { return m_pLast; }
 
 private:
     Registry() : m_Directory("/tmp/orv_bench_registry_" + std::to_string(getpid())) {
         if (!m_Display) return;
         mkdir(m_Directory.c_str(), 0755);
+        // The textures are registered by names relative to the kernel's base
+        // directory: the same names, and so the same hash buckets, in every
+        // run, whatever the process's number.
+        m_Display.GetKernel().m_pFileSystem->SetBaseDirectory(m_Directory.c_str());
         for (unsigned i = 0; i < kTextures; ++i) {
-            const std::string path = m_Directory + "/Texture_" + std::to_string(i) + ".ZAR";
+            const std::string name = "Texture_" + std::to_string(i) + ".ZAR";
+            const std::string path = m_Directory + "/" + name;
             if (!WriteZar(path)) return;
-            m_pLast = m_Display->CreateTextureFromFile(path.c_str(), false, false);
+            m_pLast = m_Display->CreateTextureFromFile(name.c_str(), false, false);
             std::remove(path.c_str());
             if (!m_pLast) return;
         }
@@ -75,9 +80,7 @@ private:
 
 // The name asked for: the last one registered, in other letters' case, or
 // one that is not there.
-std::string Wanted(bool last) {
-    return Registry::Get().Directory() + (last ? "/texture_9999.zar" : "/absent.zar");
-}
+std::string Wanted(bool last) { return last ? "texture_9999.zar" : "absent.zar"; }
 
 std::string Lower(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
@@ -92,7 +95,7 @@ void FindTextureByName(benchmark::State& state) {
     const String wanted(Wanted(last).c_str());
     std::unordered_map<std::string, int> names;
     for (unsigned i = 0; i < kTextures; ++i)
-        names.emplace(Lower(registry.Directory() + "/Texture_" + std::to_string(i) + ".ZAR"),
+        names.emplace(Lower("Texture_" + std::to_string(i) + ".ZAR"),
                       static_cast<int>(i));
     const std::string lowered = Lower(Wanted(last));
     orvbench::MeasureRatio(

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 namespace {
@@ -29,7 +30,10 @@ public:
             };
             FILE* file = std::fopen(m_pPath, "a");
             if (!file) continue;
-            std::fprintf(file, "%s %.4f %.4f %.4f\n", run.run_name.str().c_str(), ratio->second.value,
+            // Named by function and arguments, without the run's options.
+            std::string name = run.run_name.function_name;
+            if (!run.run_name.args.empty()) name += "/" + run.run_name.args;
+            std::fprintf(file, "%s %.4f %.4f %.4f\n", name.c_str(), ratio->second.value,
                          counter("ratio_p25"), counter("ratio_p75"));
             std::fclose(file);
         }
