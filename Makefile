@@ -136,7 +136,10 @@ demo-linux: build
 bench: deps
 	cmake -S . -B $(BENCH_DIR) -DCMAKE_BUILD_TYPE=Release -DORV_BUILD_TESTS=OFF -DORV_BUILD_BENCH=ON
 	cmake --build $(BENCH_DIR) -j $(JOBS)
-	@for b in $(BENCH_DIR)/bin/bench_*; do echo "== $$b"; $$b; done
+	@rm -f $(BENCH_DIR)/ratios.txt
+	@for b in $(BENCH_DIR)/bin/bench_*; do echo "== $$b"; \
+	  ORV_BENCH_RATIOS=$(abspath $(BENCH_DIR))/ratios.txt $$b || echo "$$b failed"; done
+	@$(BENCH_DIR)/bin/ratio_summary $(BENCH_DIR)/ratios.txt
 
 # What the demo and the Wine suite run, for 64-bit and 32-bit Windows:
 # OrvKernel.dll, ORVD3D.dll, orvhost.exe with the example materials, and the

@@ -4,6 +4,7 @@
 
 #include <d3d8.h>
 
+#include <string>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -11,13 +12,13 @@
 #include "host/HostTypes.h"
 #include "host/Matrix3D.h"
 #include "host/RenderDevice.h"
+#include "plugin/state/RenderStateTranslator.h"
 
 class D3DTexture;
 class Kernel;
 class MaterialPasses;
-class RenderStateTranslator;
 
-class D3DDriver : public RenderDevice {
+class D3DDriver final : public RenderDevice {
 public:
     explicit D3DDriver(Kernel* kernel);
     ~D3DDriver() override;
@@ -75,7 +76,11 @@ public:
     void SetViewport(int left, int right, int top, int bottom) override;
     bool SaveScreenShot(const char* fileName) override;
     void SetDefaultStates() override;
-    void SetRenderState(unsigned state, unsigned value) override;
+    // The state setters are on every draw's and material's path: defined
+    // here, so that the driver's own callers reach the device directly.
+    void SetRenderState(unsigned state, unsigned value) override {
+        if (m_pStateTranslator) m_pStateTranslator->SetRenderState(state, value);
+    }
     void SetShadeMode(unsigned mode) override;
     void SetFillMode(unsigned mode) override;
     void SetCullMode(unsigned mode) override;
@@ -113,7 +118,9 @@ public:
                                            bool mipmaps, bool unique) override;
     bool ReleaseTexture(Texture* texture) override;
     void SetTexture(unsigned stage, Texture* texture) override;
-    void SetTextureStageState(unsigned stage, unsigned state, unsigned value) override;
+    void SetTextureStageState(unsigned stage, unsigned state, unsigned value) override {
+        if (m_pStateTranslator) m_pStateTranslator->SetTextureStageState(stage, state, value);
+    }
     void DisableTexturing() override;
     bool RenderVertexBuffer(PrimitiveType type, unsigned primitiveCount) override;
     bool RenderVertexBufferEx(PrimitiveType type, int second, unsigned primitiveCount,
@@ -139,10 +146,12 @@ public:
 
     // ---- Texture registry ----------------------------------------------------
     // One entry of the registry: the file name as the caller gave it (empty
-    // for created textures) and the texture.
+    // for created textures), the texture, and the name's key in the name
+    // index (set when the entry is registered).
     struct TextureEntry {
         String fileName;
         Texture* texture;
+        std::string nameKey;
     };
     // The first entry whose name equals `name` ignoring case, or null.
     TextureEntry* FindTextureByName(const String& name);
@@ -158,7 +167,9 @@ private:
 
     bool CreateDevice(UINT adapter, D3DDEVTYPE type);
     // Untranslated render state, for the typed setters and getters.
-    void SetRawRenderState(D3DRENDERSTATETYPE state, DWORD value);
+    void SetRawRenderState(D3DRENDERSTATETYPE state, DWORD value) {
+        if (m_pStateTranslator) m_pStateTranslator->SetRawRenderState(state, value);
+    }
     DWORD GetRawRenderState(D3DRENDERSTATETYPE state) const;
     // The two halves of a device reset for the registered textures: drop
     // their Direct3D resources, then load them again on the new device.
@@ -174,6 +185,9 @@ private:
     // Puts a new material into the list; false (and one log line naming the
     // operation) when memory runs out.
     bool AddMaterial(Material* material, const char* operation);
+    // Lets go of one reference to a material the driver holds, destroying it
+    // with the last.
+    void DropMaterialReference(Material* material);
     // ---- Texture registry (D3DDriverTextures.cpp) ----
     // Enter a texture with its entry, or a unique texture (entry null), into
     // the lists and their indexes; false when memory runs out, with nothing
@@ -182,6 +196,9 @@ private:
     // Takes a texture out of the lists and indexes and destroys it (and its
     // entry).
     void DestroyTexture(Texture* texture, TextureEntry* entry);
+    // A name's key in the name index: the name as String::CompareIC sees it,
+    // ASCII capitals as small letters and every other byte as it is.
+    static void MakeNameKey(const String& name, std::string* key);
 
     // ---- Geometry (D3DDriverGeometry.cpp) ------------------------------------
     // Issues draw() once, or once per pass of the current material after the
@@ -238,8 +255,8 @@ private:
     Container m_UniqueTextures;  // of D3DTexture*, owned
     // Indexes beside the lists, which keep their order: every texture the
     // driver holds with its entry (null for a unique one) and the device its
-    // frames were made on, the first entry of each name as names are
-    // compared (with the number of entries sharing it), and every material.
+    // frames were made on, the first entry of each name in registry order
+    // (several created textures share the empty name), and every material.
     // They make the checks of the pointers the host hands in, and the lookup
     // by name, take constant time.
     struct HeldTexture {
@@ -248,20 +265,9 @@ private:
         // leaves the frames on the old device until ResetDevice reloads them.
         IDirect3DDevice8* device;
     };
-    struct NameSlot {
-        TextureEntry* first;
-        size_t count;
-    };
-    // Names hash and compare as String::CompareIC compares them: ASCII
-    // letters without their case, every other byte as it is.
-    struct NameHash {
-        size_t operator()(const String& name) const;
-    };
-    struct SameName {
-        bool operator()(const String& a, const String& b) const;
-    };
     std::unordered_map<const Texture*, HeldTexture> m_TextureIndex;
-    std::unordered_map<String, NameSlot, NameHash, SameName> m_TextureNames;
+    std::unordered_map<std::string, TextureEntry*> m_TextureNames;  // by MakeNameKey
+    std::string m_LookupKey;  // the key of the name looked up last, kept to spare allocations
     std::unordered_set<const Material*> m_MaterialIndex;
     unsigned m_MaxSimultaneousTextures;
     unsigned m_MaxActiveLights;

@@ -52,11 +52,15 @@ bool D3DDriver::ReleaseMaterial(Material* material) {
     if (!material) return true;
     if (!HoldsMaterial(material, "ReleaseMaterial")) return false;
     if (material == m_pMaterial) SetMaterial(nullptr);
-    if (material->Release() != 0) return true;
+    DropMaterialReference(material);
+    return true;
+}
+
+void D3DDriver::DropMaterialReference(Material* material) {
+    if (material->Release() != 0) return;
     m_MaterialIndex.erase(material);
     m_Materials.Remove(m_Materials.Find(material));
     delete material;
-    return true;
 }
 
 Material* D3DDriver::GetMaterial() { return m_pMaterial; }
@@ -92,7 +96,7 @@ bool D3DDriver::SetMaterial(Material* material) {
         Material* previous = m_pMaterial;
         m_pMaterial = nullptr;
         m_pMaterialPasses = nullptr;
-        ReleaseMaterial(previous);
+        DropMaterialReference(previous);  // the current material is always held
     }
     if (!material) return true;
 

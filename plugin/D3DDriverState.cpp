@@ -14,18 +14,10 @@ DWORD Flag(bool enable) { return enable ? TRUE : FALSE; }
 // Without a display there is no device to hold state: every state operation
 // below then does nothing, and the getters report 0.
 
-void D3DDriver::SetRawRenderState(D3DRENDERSTATETYPE state, DWORD value) {
-    if (m_pStateTranslator) m_pStateTranslator->SetRawRenderState(state, value);
-}
-
 DWORD D3DDriver::GetRawRenderState(D3DRENDERSTATETYPE state) const {
     DWORD value = 0;
     if (m_pStateTranslator) m_pStateTranslator->GetRawRenderState(state, &value);
     return value;
-}
-
-void D3DDriver::SetRenderState(unsigned state, unsigned value) {
-    if (m_pStateTranslator) m_pStateTranslator->SetRenderState(state, value);
 }
 
 void D3DDriver::SetShadeMode(unsigned mode) {
@@ -79,10 +71,6 @@ void D3DDriver::SetTextureFilter(unsigned filter) {
         SetTextureStageState(stage, TEXTURESTATE_MAGFILTER, filter);
         SetTextureStageState(stage, TEXTURESTATE_MIPFILTER, filter);
     }
-}
-
-void D3DDriver::SetTextureStageState(unsigned stage, unsigned state, unsigned value) {
-    if (m_pStateTranslator) m_pStateTranslator->SetTextureStageState(stage, state, value);
 }
 
 void D3DDriver::DisableTexturing() {

@@ -1,9 +1,8 @@
 // Textures: creation and loading through the registry, binding, release, and
 // the texture half of a device reset.
-#include <cstdint>
-#include <cstring>
 #include <memory>
 #include <new>
+#include <string>
 
 #include "host/Kernel.h"
 #include "host/Texture.h"
@@ -21,41 +20,6 @@ constexpr unsigned short kCreatedFrameDuration = 66;
 const PixelChannels kCreatedChannels(2, 3, 2, 2, 0);
 
 constexpr char kNotATexture[] = "%s: Not a texture of this driver.";
-
-// Names are hashed and compared eight bytes at a time, each byte as
-// String::CompareIC sees it: ASCII capitals as their small letters.
-constexpr uint64_t kEveryByte = 0x0101010101010101ull;
-
-uint64_t LowerAscii(uint64_t bytes) {
-    const uint64_t low7 = bytes & (0x7F * kEveryByte);
-    // Bit 7 of a byte: set from 'A' upwards, and from past 'Z' upwards.
-    const uint64_t fromA = low7 + (0x80 - 'A') * kEveryByte;
-    const uint64_t pastZ = low7 + (0x80 - 'Z' - 1) * kEveryByte;
-    const uint64_t capitals = (fromA ^ pastZ) & ~bytes & (0x80 * kEveryByte);
-    return bytes | (capitals >> 2);  // bit 7 becomes bit 5, 'a' - 'A'
-}
-
-// A name's bytes as words of eight as the comparison sees them, the last one
-// filled up with zeros.
-class NameWords {
-public:
-    explicit NameWords(const String& name) : m_pText(name.c_str()), m_Length(name.Length()) {}
-    unsigned Length() const { return m_Length; }
-    unsigned Count() const { return (m_Length + 7) / 8; }
-    uint64_t operator[](unsigned index) const {
-        uint64_t word = 0;
-        const unsigned at = index * 8;
-        if (m_Length - at >= 8)
-            std::memcpy(&word, m_pText + at, 8);
-        else
-            std::memcpy(&word, m_pText + at, m_Length - at);
-        return LowerAscii(word);
-    }
-
-private:
-    const char* m_pText;
-    unsigned m_Length;
-};
 
 }  // namespace
 
@@ -81,7 +45,8 @@ Texture* D3DDriver::CreateTexture(unsigned width, unsigned height, bool mipmaps,
         }
     }
     durations.reset();
-    TextureEntry* entry = result == 0 ? new (std::nothrow) TextureEntry{String(), texture} : nullptr;
+    TextureEntry* entry =
+        result == 0 ? new (std::nothrow) TextureEntry{String(), texture, {}} : nullptr;
     if (!entry || !RegisterTexture(texture, entry)) {
         delete entry;
         delete texture;
@@ -128,7 +93,7 @@ Texture* D3DDriver::LoadTexture(const char* fileName, int framesPerSecond, bool 
                                          mipmaps, true);
     TextureEntry* entry = nullptr;
     if (result != 0 ||
-        (!unique && !(entry = new (std::nothrow) TextureEntry{String(fileName), texture})) ||
+        (!unique && !(entry = new (std::nothrow) TextureEntry{String(fileName), texture, {}})) ||
         !RegisterTexture(texture, entry)) {
         delete entry;
         delete texture;
@@ -169,27 +134,27 @@ void D3DDriver::SetTexture(unsigned stage, Texture* texture) {
     }
 }
 
-size_t D3DDriver::NameHash::operator()(const String& name) const {
-    const NameWords words(name);
-    uint64_t hash = words.Length() * 0x9E3779B97F4A7C15ull;
-    for (unsigned index = 0; index < words.Count(); ++index) {
-        hash = (hash ^ words[index]) * 0xFF51AFD7ED558CCDull;
-        hash ^= hash >> 32;
+void D3DDriver::MakeNameKey(const String& name, std::string* key) {
+    const size_t length = name.Length();
+    key->resize(length);
+    // Plain pointers and a length held aside let the compiler lower many
+    // bytes at once.
+    const char* from = name.c_str();
+    char* to = &(*key)[0];
+    for (size_t at = 0; at < length; ++at) {
+        const char c = from[at];
+        to[at] = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
     }
-    return static_cast<size_t>(hash);
-}
-
-bool D3DDriver::SameName::operator()(const String& a, const String& b) const {
-    const NameWords x(a), y(b);
-    if (x.Length() != y.Length()) return false;
-    for (unsigned index = 0; index < x.Count(); ++index)
-        if (x[index] != y[index]) return false;
-    return true;
 }
 
 D3DDriver::TextureEntry* D3DDriver::FindTextureByName(const String& name) {
-    const auto slot = m_TextureNames.find(name);
-    return slot == m_TextureNames.end() ? nullptr : slot->second.first;
+    try {
+        MakeNameKey(name, &m_LookupKey);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+    const auto slot = m_TextureNames.find(m_LookupKey);
+    return slot == m_TextureNames.end() ? nullptr : slot->second;
 }
 
 D3DDriver::TextureEntry* D3DDriver::FindTextureEntry(Texture* texture) {
@@ -206,22 +171,17 @@ bool D3DDriver::HoldsTexture(Texture* texture, const char* operation) {
 bool D3DDriver::RegisterTexture(D3DTexture* texture, TextureEntry* entry) {
     try {
         m_TextureIndex.emplace(texture, HeldTexture{entry, m_pDevice});
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
-    if (!entry) {
-        m_UniqueTextures.PushEnd(texture);
-        return true;
-    }
-    try {
-        // Names shared by several entries (the empty name of created
-        // textures) find the first of them.
-        ++m_TextureNames.try_emplace(entry->fileName, NameSlot{entry, 0}).first->second.count;
+        if (entry) {
+            MakeNameKey(entry->fileName, &entry->nameKey);
+            // A name already there keeps its first entry.
+            m_TextureNames.try_emplace(entry->nameKey, entry);
+        }
     } catch (const std::bad_alloc&) {
         m_TextureIndex.erase(texture);
         return false;
     }
-    m_Textures.PushEnd(entry);
+    if (entry) m_Textures.PushEnd(entry);
+    else m_UniqueTextures.PushEnd(texture);
     return true;
 }
 
@@ -234,19 +194,16 @@ void D3DDriver::DestroyTexture(Texture* texture, TextureEntry* entry) {
         return;
     }
     m_Textures.Remove(m_Textures.Find(entry));
-    const auto slot = m_TextureNames.find(entry->fileName);
-    if (slot != m_TextureNames.end() && --slot->second.count == 0) {
-        m_TextureNames.erase(slot);
-    } else if (slot != m_TextureNames.end() && slot->second.first == entry) {
+    const auto slot = m_TextureNames.find(entry->nameKey);
+    if (slot != m_TextureNames.end() && slot->second == entry) {
         // The next entry of that name in registry order takes its place (by
         // index: a caller may be walking the list).
-        for (int index = 0; index < m_Textures.Count(); ++index) {
+        slot->second = nullptr;
+        for (int index = 0; index < m_Textures.Count() && !slot->second; ++index) {
             TextureEntry* other = static_cast<TextureEntry*>(m_Textures.ElementAt(index));
-            if (SameName()(other->fileName, entry->fileName)) {
-                slot->second.first = other;
-                break;
-            }
+            if (other->nameKey == entry->nameKey) slot->second = other;
         }
+        if (!slot->second) m_TextureNames.erase(slot);
     }
     delete own;
     delete entry;

@@ -28,8 +28,8 @@
 
 #include <d3dx8.h>
 
-#include "ThreadSeconds.h"
 #include "support/ImageFiles.h"
+#include "support/InterleavedRatio.h"
 
 namespace {
 
@@ -163,26 +163,10 @@ private:
     IDirect3DDevice8* m_Device = nullptr;
 };
 
-template <typename Work>
-double Seconds(Work&& work) {
-    const double start = ThreadSeconds();
-    work();
-    return ThreadSeconds() - start;
-}
-
-// Times `ours` (reported as the benchmark's time) and `reference` in turns.
+// Times `ours` and `reference` in turns (support/InterleavedRatio.h).
 template <typename Ours, typename Reference>
 void Compare(benchmark::State& state, Ours&& ours, Reference&& reference) {
-    double oursTotal = 0, referenceTotal = 0;
-    for (auto _ : state) {
-        const double seconds = Seconds(ours);
-        oursTotal += seconds;
-        referenceTotal += Seconds(reference);
-        state.SetIterationTime(seconds);
-    }
-    state.counters["ratio"] = referenceTotal > 0 ? oursTotal / referenceTotal : 0;
-    if (state.iterations() > 0)
-        state.counters["reference_ms"] = referenceTotal * 1000 / static_cast<double>(state.iterations());
+    orvbench::MeasureRatio(state, ours, reference);
 }
 
 void FiveRuns(benchmark::internal::Benchmark* benchmark) {

@@ -1,7 +1,7 @@
 // The draws' own cost: each driver draw against the identical device calls
-// issued straight to the stand-in runtime, journal and rasteriser off, in the
-// same run. The driver's buffer draw runs with a four-pass material; the
-// ratios of driver to bare time are printed at the end.
+// issued straight to the stand-in runtime, journal and rasteriser off,
+// interleaved on one device. The driver's buffer draw runs with a four-pass
+// material.
 #include <benchmark/benchmark.h>
 
 #include <memory>
@@ -15,7 +15,7 @@
 #include "host/VertexBuffer.h"
 #include "plugin/D3DDriver.h"
 #include "plugin/MaterialPasses.h"
-#include "support/RatioReporter.h"
+#include "support/InterleavedRatio.h"
 #include "tests/support/DrawPassTestAccess.h"
 
 extern "C" RenderDevice* CreatePlugin(Kernel* kernel);
@@ -96,88 +96,72 @@ private:
     Vertex m_Vertices[kTriangles * 3];
 };
 
-void Driver_RenderVertexBuffer4Passes(benchmark::State& state) {
+void RenderVertexBuffer4Passes(benchmark::State& state) {
     Scene scene;
     if (!scene) return state.SkipWithError("no display");
     FourPasses passes(scene.Device());
     DrawPassTestAccess::SetPasses(scene.Renderer(), &passes);
-    for (auto _ : state) scene->RenderVertexBuffer(PRIMITIVE_TRIANGLELIST, kTriangles);
+    IDirect3DDevice8* device = scene.Device();
+    orvbench::MeasureRatio(
+        state, [&] { scene->RenderVertexBuffer(PRIMITIVE_TRIANGLELIST, kTriangles); },
+        [&] {
+            for (DWORD pass = 0; pass < kPasses; ++pass) {
+                device->SetRenderState(kPassState, pass);
+                device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, kTriangles);
+            }
+        });
 }
-BENCHMARK(Driver_RenderVertexBuffer4Passes);
+BENCHMARK(RenderVertexBuffer4Passes);
 
-void Bare_RenderVertexBuffer4Passes(benchmark::State& state) {
+void RenderVertices(benchmark::State& state) {
     Scene scene;
     if (!scene) return state.SkipWithError("no display");
     IDirect3DDevice8* device = scene.Device();
-    for (auto _ : state)
-        for (DWORD pass = 0; pass < kPasses; ++pass) {
-            device->SetRenderState(kPassState, pass);
-            device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, kTriangles);
-        }
+    orvbench::MeasureRatio(
+        state, [&] { scene->RenderVertices(PRIMITIVE_TRIANGLELIST, kTriangles, scene.Vertices()); },
+        [&] {
+            IDirect3DVertexBuffer8* saved = nullptr;
+            UINT stride = 0;
+            device->GetStreamSource(0, &saved, &stride);
+            device->SetStreamSource(0, nullptr, 0);
+            device->SetVertexShader(kVertexFVF);
+            device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, kTriangles, scene.Vertices(), kVertexStride);
+            device->SetStreamSource(0, saved, stride);
+            device->SetVertexShader(kVertexFVF);
+            if (saved) saved->Release();
+        });
 }
-BENCHMARK(Bare_RenderVertexBuffer4Passes);
+BENCHMARK(RenderVertices);
 
-void Driver_RenderVertices(benchmark::State& state) {
-    Scene scene;
-    if (!scene) return state.SkipWithError("no display");
-    for (auto _ : state) scene->RenderVertices(PRIMITIVE_TRIANGLELIST, kTriangles, scene.Vertices());
-}
-BENCHMARK(Driver_RenderVertices);
-
-void Bare_RenderVertices(benchmark::State& state) {
-    Scene scene;
-    if (!scene) return state.SkipWithError("no display");
-    IDirect3DDevice8* device = scene.Device();
-    for (auto _ : state) {
-        IDirect3DVertexBuffer8* saved = nullptr;
-        UINT stride = 0;
-        device->GetStreamSource(0, &saved, &stride);
-        device->SetStreamSource(0, nullptr, 0);
-        device->SetVertexShader(kVertexFVF);
-        device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, kTriangles, scene.Vertices(), kVertexStride);
-        device->SetStreamSource(0, saved, stride);
-        device->SetVertexShader(kVertexFVF);
-        if (saved) saved->Release();
-    }
-}
-BENCHMARK(Bare_RenderVertices);
-
-void Driver_RenderScreenQuad(benchmark::State& state) {
-    Scene scene;
-    if (!scene) return state.SkipWithError("no display");
-    for (auto _ : state) scene->RenderScreenQuad(scene.Quad());
-}
-BENCHMARK(Driver_RenderScreenQuad);
-
-void Bare_RenderScreenQuad(benchmark::State& state) {
+void RenderScreenQuad(benchmark::State& state) {
     Scene scene;
     if (!scene) return state.SkipWithError("no display");
     IDirect3DDevice8* device = scene.Device();
     const ScreenVertex* vertices = scene.Quad()->GetVertices();
-    for (auto _ : state) {
-        DWORD shader = 0;
-        device->GetVertexShader(&shader);
-        IDirect3DVertexBuffer8* saved = nullptr;
-        UINT stride = 0;
-        device->GetStreamSource(0, &saved, &stride);
-        device->SetVertexShader(kScreenVertexFVF);
-        device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
-        device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
-        device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-        device->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
-        device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
-        device->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
-        device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
-        device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
-        device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
-        device->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, vertices, kScreenVertexStride);
-        device->SetStreamSource(0, saved, stride);
-        device->SetVertexShader(shader);
-        if (saved) saved->Release();
-    }
+    orvbench::MeasureRatio(
+        state, [&] { scene->RenderScreenQuad(scene.Quad()); },
+        [&] {
+            DWORD shader = 0;
+            device->GetVertexShader(&shader);
+            IDirect3DVertexBuffer8* saved = nullptr;
+            UINT stride = 0;
+            device->GetStreamSource(0, &saved, &stride);
+            device->SetVertexShader(kScreenVertexFVF);
+            device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+            device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+            device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+            device->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
+            device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+            device->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
+            device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+            device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+            device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+            device->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, vertices, kScreenVertexStride);
+            device->SetStreamSource(0, saved, stride);
+            device->SetVertexShader(shader);
+            if (saved) saved->Release();
+        });
 }
-BENCHMARK(Bare_RenderScreenQuad);
+BENCHMARK(RenderScreenQuad);
 
 }  // namespace
-
-int main(int argc, char** argv) { return orvbench::RunWithRatios(argc, argv); }

@@ -1,10 +1,9 @@
 // Materials against the stand-in runtime with its journal and rasteriser off:
 // switching the current material, and drawing with an eight-layer material on
-// a device of two texture stages. Each reports `x_bare`, its time over the
-// time of the same device calls made directly.
+// a device of two texture stages. Each against the same device calls made
+// directly, interleaved on one device.
 #include <benchmark/benchmark.h>
 
-#include <chrono>
 #include <memory>
 
 #include <orv/D3D8Control.h>
@@ -16,29 +15,11 @@
 #include "host/RenderDevice.h"
 #include "host/VertexBuffer.h"
 #include "support/BenchDisplay.h"
+#include "support/InterleavedRatio.h"
 
 namespace {
 
 using orvbench::Display;
-
-using Clock = std::chrono::steady_clock;
-
-// Nanoseconds per call of `calls`, over enough repetitions to be steady.
-template <typename Calls>
-double BareNanoseconds(Calls calls) {
-    constexpr int kRepetitions = 20000;
-    for (int i = 0; i < 1000; ++i) calls();
-    const Clock::time_point start = Clock::now();
-    for (int i = 0; i < kRepetitions; ++i) calls();
-    return std::chrono::duration<double, std::nano>(Clock::now() - start).count() / kRepetitions;
-}
-
-void ReportRatio(benchmark::State& state, Clock::time_point start, double bare) {
-    const double own = std::chrono::duration<double, std::nano>(Clock::now() - start).count() /
-                       static_cast<double>(state.iterations());
-    state.counters["bare_ns"] = bare;
-    state.counters["x_bare"] = own / bare;
-}
 
 // What making a material current sends to the device.
 void ApplyBare(IDirect3DDevice8* device, const D3DMATERIAL8& material, DWORD cull) {
@@ -59,18 +40,17 @@ void SetMaterialSwitching(benchmark::State& state) {
 
     IDirect3DDevice8* device = display.Device();
     D3DMATERIAL8 bare[2] = {};
-    unsigned next = 0;
-    const double bareNs = BareNanoseconds([&] {
-        ApplyBare(device, bare[next], next ? D3DCULL_NONE : D3DCULL_CCW);
-        next ^= 1;
-    });
-
-    const Clock::time_point start = Clock::now();
-    for (auto _ : state) {
-        display->SetMaterial(materials[next]);
-        next ^= 1;
-    }
-    ReportRatio(state, start, bareNs);
+    unsigned next = 0, bareNext = 0;
+    orvbench::MeasureRatio(
+        state,
+        [&] {
+            display->SetMaterial(materials[next]);
+            next ^= 1;
+        },
+        [&] {
+            ApplyBare(device, bare[bareNext], bareNext ? D3DCULL_NONE : D3DCULL_CCW);
+            bareNext ^= 1;
+        });
     display->SetMaterial(nullptr);
 }
 BENCHMARK(SetMaterialSwitching);
@@ -81,14 +61,6 @@ void EightLayerDrawOnTwoStages(benchmark::State& state) {
     Display display(2);
     if (!display) return state.SkipWithError("no display");
     IDirect3DDevice8* device = display.Device();
-    IDirect3DVertexBuffer8* buffer = nullptr;
-    if (FAILED(device->CreateVertexBuffer(6 * kVertexStride, 0, kVertexFVF, D3DPOOL_MANAGED,
-                                          &buffer)))
-        return state.SkipWithError("no vertex buffer");
-    // The bare calls draw from a buffer of their own.
-    device->SetStreamSource(0, buffer, kVertexStride);
-    device->SetVertexShader(kVertexFVF);
-
     VertexBuffer* hostBuffer = display->CreateVertexBuffer(6, false, false);
     if (!hostBuffer || !display->SetVertexBuffer(hostBuffer))
         return state.SkipWithError("no host vertex buffer");
@@ -116,26 +88,24 @@ void EightLayerDrawOnTwoStages(benchmark::State& state) {
         if (unit == 1) device->SetTransform(D3DTS_TEXTURE1, &scroll);
     };
 
+    // Both sides draw from the buffer the driver bound.
     display->BeginScene();
-    const double bareNs = BareNanoseconds([&] {
-        device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
-        for (int pass = 0; pass < 4; ++pass) {
-            if (pass > 0) device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
-            stage(0);
-            stage(1);
-            device->SetTextureStageState(2, D3DTSS_COLOROP, D3DTOP_DISABLE);
-            device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 2);
-        }
-    });
-
-    const Clock::time_point start = Clock::now();
-    for (auto _ : state) display->RenderVertexBuffer(PRIMITIVE_TRIANGLELIST, 2);
-    ReportRatio(state, start, bareNs);
+    orvbench::MeasureRatio(
+        state, [&] { display->RenderVertexBuffer(PRIMITIVE_TRIANGLELIST, 2); },
+        [&] {
+            device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+            for (int pass = 0; pass < 4; ++pass) {
+                if (pass > 0) device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+                stage(0);
+                stage(1);
+                device->SetTextureStageState(2, D3DTSS_COLOROP, D3DTOP_DISABLE);
+                device->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 2);
+            }
+        });
     display->EndScene();
     display->SetMaterial(nullptr);
     display->SetVertexBuffer(nullptr);
     display->DestroyVertexBuffer(hostBuffer);
-    buffer->Release();
 }
 BENCHMARK(EightLayerDrawOnTwoStages);
 

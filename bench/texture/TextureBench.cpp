@@ -1,15 +1,13 @@
-// Texture hot paths, each measured in one run against a reference and shown
-// as a ratio counter: software DXT decoding of a 1024 x 1024 frame against
-// libsquish's decompression of the same blocks (goal: ratio <= 1), loading a
-// 1024 x 1024 DXT ZAR file through the driver on a device that samples DXT
-// against reading the file's bytes (goal: ratio <= 1.5). The registry's
+// Texture hot paths, each interleaved with its reference: software DXT
+// decoding of a 1024 x 1024 frame against libsquish's decompression of the
+// same blocks, loading a 1024 x 1024 DXT ZAR file through the driver on a
+// device that samples DXT against reading the file's bytes. The registry's
 // lookups are measured with the driver's other operations (bench/plugin).
 #include <benchmark/benchmark.h>
 #include <squish.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -25,13 +23,13 @@
 #include "texture/PixelFormats.h"
 #include "texture/ZarFormat.h"
 #include "support/BenchDisplay.h"
+#include "support/InterleavedRatio.h"
 
 namespace {
 
 using orvbench::Display;
 
 constexpr unsigned kSide = 1024;
-using Clock = std::chrono::steady_clock;
 
 std::vector<uint8_t> NoiseBlocks(size_t bytes, uint32_t seed) {
     std::vector<uint8_t> data(bytes);
@@ -44,22 +42,6 @@ std::vector<uint8_t> NoiseBlocks(size_t bytes, uint32_t seed) {
 
 size_t FrameBytes(int compression) { return (kSide / 4) * (kSide / 4) * (compression == 1 ? 8 : 16); }
 
-// Seconds of one call of f.
-template <typename F>
-double Seconds(F&& f) {
-    const Clock::time_point start = Clock::now();
-    f();
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-// Adds the two sides' mean times (ms) and their ratio to the report.
-void ReportRatio(benchmark::State& state, double ours, double reference) {
-    const double n = static_cast<double>(state.iterations());
-    state.counters["plugin_ms"] = 1e3 * ours / n;
-    state.counters["reference_ms"] = 1e3 * reference / n;
-    state.counters["ratio"] = reference > 0 ? ours / reference : 0;
-}
-
 void DxtDecodeAgainstSquish(benchmark::State& state) {
     const int compression = static_cast<int>(state.range(0));
     const std::vector<uint8_t> blocks = NoiseBlocks(FrameBytes(compression), 42);
@@ -67,17 +49,17 @@ void DxtDecodeAgainstSquish(benchmark::State& state) {
     const PixelPacking packing = PixelPacking::Of(D3DFMT_A8R8G8B8);
     const D3DFORMAT format = DxtFormat(static_cast<unsigned>(compression));
     const int flags = compression == 1 ? squish::kDxt1 : squish::kDxt5;
-    double ourTime = 0, theirTime = 0;
-    for (auto _ : state) {
-        ourTime += Seconds([&] {
+    orvbench::MeasureRatio(
+        state,
+        [&] {
             DecodeDxtImage(format, blocks.data(), kSide, kSide, packing, 4, ours.data(), kSide * 4,
                            BlockRounding::Nearest);
+            benchmark::DoNotOptimize(ours.data());
+        },
+        [&] {
+            squish::DecompressImage(theirs.data(), kSide, kSide, blocks.data(), flags);
+            benchmark::DoNotOptimize(theirs.data());
         });
-        theirTime += Seconds([&] { squish::DecompressImage(theirs.data(), kSide, kSide, blocks.data(), flags); });
-        benchmark::DoNotOptimize(ours.data());
-        benchmark::DoNotOptimize(theirs.data());
-    }
-    ReportRatio(state, ourTime, theirTime);
 }
 BENCHMARK(DxtDecodeAgainstSquish)->Arg(1)->Arg(5)->Unit(benchmark::kMillisecond);
 
@@ -112,21 +94,19 @@ void ZarLoadAgainstFileRead(benchmark::State& state) {
     if (!WriteZar(path, kSide, compression, 7)) return state.SkipWithError("cannot write");
     FileSystem* files = display.GetKernel().m_pFileSystem;
     std::vector<uint8_t> buffer(zar::kHeaderSize + FrameBytes(compression));
-    double ourTime = 0, readTime = 0;
-    for (auto _ : state) {
-        ourTime += Seconds([&] {
+    orvbench::MeasureRatio(
+        state,
+        [&] {
             Texture* texture = display->CreateTextureFromFile(path.c_str(), false, true);
             display->ReleaseTexture(texture);
-        });
-        readTime += Seconds([&] {
+        },
+        [&] {
             File* file = files->OpenReading(path.c_str());
             if (!file) return;
             file->Read(buffer.data(), static_cast<unsigned long>(buffer.size()));
             file->Close();
         });
-    }
     std::remove(path.c_str());
-    ReportRatio(state, ourTime, readTime);
 }
 BENCHMARK(ZarLoadAgainstFileRead)->Arg(1)->Arg(5)->Unit(benchmark::kMillisecond);
 

@@ -6,27 +6,6 @@ RenderStateTranslator::RenderStateTranslator(IDirect3DDevice8* device) : m_pDevi
 
 RenderStateTranslator::~RenderStateTranslator() {}
 
-void RenderStateTranslator::SetRenderState(unsigned engineState, unsigned engineValue) {
-    const state::StateRow& row = state::RenderStateRow(engineState);
-    SetRawRenderState(row.d3dState, state::TranslateValue(row.values, engineValue));
-}
-
-void RenderStateTranslator::SetRawRenderState(unsigned d3dState, unsigned value) {
-    m_pDevice->SetRenderState(static_cast<D3DRENDERSTATETYPE>(d3dState), value);
-}
-
-void RenderStateTranslator::SetTextureStageState(unsigned stage, unsigned engineState,
-                                                 unsigned engineValue) {
-    const state::StateRow& row = state::StageStateRow(engineState);
-    SetRawTextureStageState(stage, row.d3dState, state::TranslateValue(row.values, engineValue));
-}
-
-void RenderStateTranslator::SetRawTextureStageState(unsigned stage, unsigned d3dState,
-                                                    unsigned value) {
-    if (stage >= state::kStageCount) return;
-    m_pDevice->SetTextureStageState(stage, static_cast<D3DTEXTURESTAGESTATETYPE>(d3dState), value);
-}
-
 bool RenderStateTranslator::GetRawRenderState(unsigned d3dState, DWORD* value) const {
     *value = 0;
     HRESULT hr = m_pDevice->GetRenderState(static_cast<D3DRENDERSTATETYPE>(d3dState), value);

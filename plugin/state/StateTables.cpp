@@ -18,7 +18,9 @@ constexpr bool InEngineOrder(const StateRow (&rows)[N], int32_t stateCount) {
     return true;
 }
 
-constexpr StateRow kRenderStates[] = {
+}  // namespace
+
+constexpr StateRow kRenderStates[RENDERSTATE_COUNT] = {
     ROW(RENDERSTATE_ZENABLE, D3DRS_ZENABLE, kUnchanged),
     ROW(RENDERSTATE_FILLMODE, D3DRS_FILLMODE, &kFillModes),
     ROW(RENDERSTATE_SHADEMODE, D3DRS_SHADEMODE, &kShadeModes),
@@ -99,7 +101,7 @@ constexpr StateRow kRenderStates[] = {
 };
 static_assert(InEngineOrder(kRenderStates, RENDERSTATE_COUNT), "one row per engine render state");
 
-constexpr StateRow kStageStates[] = {
+constexpr StateRow kStageStates[TEXTURESTATE_COUNT] = {
     ROW(TEXTURESTATE_COLOROP, D3DTSS_COLOROP, &kTextureOps),
     ROW(TEXTURESTATE_ALPHAOP, D3DTSS_ALPHAOP, &kTextureOps),
     ROW(TEXTURESTATE_COLORARG1, D3DTSS_COLORARG1, &kTextureArgs),
@@ -132,19 +134,5 @@ static_assert(InEngineOrder(kStageStates, TEXTURESTATE_COUNT),
               "one row per engine texture-stage state");
 
 #undef ROW
-
-}  // namespace
-
-const StateRow& RenderStateRow(unsigned engineState) {
-    return kRenderStates[engineState < RENDERSTATE_COUNT ? engineState : 0];
-}
-
-const StateRow& StageStateRow(unsigned engineState) {
-    return kStageStates[engineState < TEXTURESTATE_COUNT ? engineState : 0];
-}
-
-DWORD TranslateValue(const ValueNumbering* values, unsigned engineValue) {
-    return values ? values->Row(engineValue).d3d : engineValue;
-}
 
 }  // namespace state

@@ -21,13 +21,23 @@ struct StateRow {
 // Texture stages a Direct3D 8 device can address.
 constexpr unsigned kStageCount = 8;
 
+// One row per engine state, in engine order.
+extern const StateRow kRenderStates[RENDERSTATE_COUNT];
+extern const StateRow kStageStates[TEXTURESTATE_COUNT];
+
 // Engine states outside the tables drive the first row (z-enable for render
 // states, the colour operation for stage states).
-const StateRow& RenderStateRow(unsigned engineState);
-const StateRow& StageStateRow(unsigned engineState);
+inline const StateRow& RenderStateRow(unsigned engineState) {
+    return kRenderStates[engineState < RENDERSTATE_COUNT ? engineState : 0];
+}
+inline const StateRow& StageStateRow(unsigned engineState) {
+    return kStageStates[engineState < TEXTURESTATE_COUNT ? engineState : 0];
+}
 
 // The Direct3D value of an engine value: unchanged without a table; values a
 // table does not list take the table's fallback.
-DWORD TranslateValue(const ValueNumbering* values, unsigned engineValue);
+inline DWORD TranslateValue(const ValueNumbering* values, unsigned engineValue) {
+    return values ? values->Row(engineValue).d3d : engineValue;
+}
 
 }  // namespace state
