@@ -7,7 +7,6 @@
 // each runs five times, and the median's ratio is the one to read.
 #include <benchmark/benchmark.h>
 
-#include <chrono>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
