@@ -139,6 +139,11 @@ protected:
     }
     std::string Write(const std::string& name, const ZarFile& file) { return Write(name, file.Bytes()); }
     std::string Write(const std::string& name, const ImageFile& file) { return Write(name, file.bytes); }
+    // The file written under `name` and loaded.
+    template <typename File>
+    Texture* FromFile(const std::string& name, const File& file, bool mipmaps = false, bool unique = true) {
+        return m_pRenderer->CreateTextureFromFile(Write(name, file).c_str(), mipmaps, unique);
+    }
     // Level 0 of the frame the texture binds now; stage 0 is left empty.
     FrameContents Bound(Texture* texture) {
         FrameContents contents;
