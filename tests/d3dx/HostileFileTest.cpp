@@ -20,9 +20,9 @@ using orvtest::AllocationProbe;
 constexpr size_t kFewBytes = 64 * 1024;
 constexpr UINT kHuge = 16384;
 
-void Store16(std::vector<uint8_t>& bytes, size_t at, uint32_t v) { bytes[at] = uint8_t(v), bytes[at + 1] = uint8_t(v >> 8); }
-void Store32(std::vector<uint8_t>& bytes, size_t at, uint32_t v) { Store16(bytes, at, v & 0xFFFF), Store16(bytes, at + 2, v >> 16); }
-void StoreBig16(std::vector<uint8_t>& bytes, size_t at, uint32_t v) { bytes[at] = uint8_t(v >> 8), bytes[at + 1] = uint8_t(v); }
+void Store16(std::vector<uint8_t>& b, size_t at, uint32_t v) { b[at] = uint8_t(v), b[at + 1] = uint8_t(v >> 8); }
+void Store32(std::vector<uint8_t>& b, size_t at, uint32_t v) { Store16(b, at, v & 0xFFFF), Store16(b, at + 2, v >> 16); }
+void StoreBig16(std::vector<uint8_t>& b, size_t at, uint32_t v) { b[at] = uint8_t(v >> 8), b[at + 1] = uint8_t(v); }
 
 // PNG files as chunks, to change one and write them back with checksums.
 struct Chunk {
@@ -158,14 +158,10 @@ TEST_F(HostileFile, ShortFilesAreRefusedBeforeRoomIsMadeForTheirPixels) {
     const std::vector<uint8_t> jpeg = ResizedJpeg(JpegFile(true, false, 16, 16).bytes, kHuge, kHuge);
     ASSERT_LT(jpeg.size(), 1000u);
     const std::pair<const char*, std::vector<uint8_t>> files[] = {
-        {"bitmap", bmp(Bmp::Rgb24)},
-        {"palette bitmap", bmp(Bmp::Palette8)},
-        {"Targa", tga(false)},
-        {"run-length Targa", tga(true)},
-        {"DDS", dds},
-        {"DDS of short levels", shortLevels},
-        {"PNG", png},
-        {"JPEG", jpeg},
+        {"bitmap", bmp(Bmp::Rgb24)}, {"palette bitmap", bmp(Bmp::Palette8)},
+        {"Targa", tga(false)},       {"run-length Targa", tga(true)},
+        {"DDS", dds},                {"DDS of short levels", shortLevels},
+        {"PNG", png},                {"JPEG", jpeg},
         {"progressive JPEG", ResizedJpeg(JpegFile(false, true, 16, 16).bytes, kHuge, kHuge)},
     };
     for (const auto& [name, bytes] : files) {

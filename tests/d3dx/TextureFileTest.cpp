@@ -19,20 +19,16 @@ protected:
 
 TEST_F(TextureFile, EveryDecoderVariantLoadsWithItsPixelsAndFilteredLevels) {
     const std::pair<ImageFile, int> files[] = {  // file, pixel tolerance
-        {BmpFile(Bmp::Palette4, 13, 7, true), 0},
-        {BmpFile(Bmp::Rle8, 13, 7, false), 0},
+        {BmpFile(Bmp::Palette4, 13, 7, true), 0},       {BmpFile(Bmp::Rle8, 13, 7, false), 0},
         {BmpFile(Bmp::BitFields565, 13, 7, false), 0},
         {BmpFile(Bmp::Argb32Fields, 9, 4, false, false), 0},  // DIB without file header
-        {TgaFile(Tga::Mapped8, 11, 6, true, true), 0},
-        {TgaFile(Tga::Argb16, 11, 6, true, false), 0},
-        {PngFile(PNG_COLOR_TYPE_PALETTE, 4, 13, 9, true, true), 0},
-        {PngFile(PNG_COLOR_TYPE_GRAY, 16, 13, 9, false, false), 1},
+        {TgaFile(Tga::Mapped8, 11, 6, true, true), 0},  {TgaFile(Tga::Argb16, 11, 6, true, false), 0},
+        {PngFile(PNG_COLOR_TYPE_PALETTE, 4, 13, 9, true, true), 0}, {PngFile(PNG_COLOR_TYPE_GRAY, 16, 13, 9, false, false), 1},
         // Decoded through bands of rows into a level whose rows start anywhere
         // within a 16-byte word.
         {PngFile(PNG_COLOR_TYPE_RGB_ALPHA, 8, 38, 36, false, false), 0},
         {JpegFile(false, true, 41, 23), 10},
-        {DdsFile(D3DFMT_R5G6B5, 12, 5, 1), 0},
-        {DdsFile(D3DFMT_A8L8, 12, 5, 1), 0},
+        {DdsFile(D3DFMT_R5G6B5, 12, 5, 1), 0},          {DdsFile(D3DFMT_A8L8, 12, 5, 1), 0},
     };
     for (size_t i = 0; i < std::size(files); ++i) {
         const ImageFile& file = files[i].first;

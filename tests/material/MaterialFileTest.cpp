@@ -2,10 +2,8 @@
 // what differs from the defaults, keywords at their edges, numbers whatever
 // the locale, and files that cannot be read or must not be written.
 #include <clocale>
-#include <cstdio>
 #include <cstdlib>
 
-#include "host/FileSystem.h"
 #include "host/Material.h"
 #include "host/MaterialLayer.h"
 #include "host/OML.h"

@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include <orv/D3D8Control.h>
-#include <orv/PlatformControl.h>
 
 #include "host/FileSystem.h"
 #include "host/Material.h"

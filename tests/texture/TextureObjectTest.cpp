@@ -1,6 +1,5 @@
 // Format choice on devices with chosen format subsets, created textures and
 // their uploads, single pixels, reference counts and bad arguments.
-#include <cstring>
 
 #include "TextureTestSupport.h"
 
