@@ -23,8 +23,32 @@ protected:
     }
 
     HRESULT Load(const std::vector<uint8_t>& bytes, IDirect3DTexture8** texture) {
-        return D3DXCreateTextureFromFileInMemory(m_Device, bytes.data(),
-                                                 static_cast<UINT>(bytes.size()), texture);
+        return D3DXCreateTextureFromFileInMemory(m_Device, bytes.data(), static_cast<UINT>(bytes.size()), texture);
+    }
+    IDirect3DTexture8* LoadOk(const std::vector<uint8_t>& bytes) {
+        IDirect3DTexture8* texture = nullptr;
+        EXPECT_EQ(Load(bytes, &texture), D3D_OK);
+        return texture;
+    }
+    // The result of a load expected to fail, which must hand out no texture.
+    HRESULT LoadFailing(const std::vector<uint8_t>& bytes) {
+        IDirect3DTexture8* texture = reinterpret_cast<IDirect3DTexture8*>(1);
+        const HRESULT result = Load(bytes, &texture);
+        EXPECT_EQ(texture, nullptr);
+        return result;
+    }
+    // A managed texture of a full chain whose level 0 holds `pixels`, rows
+    // packed one after the other.
+    IDirect3DTexture8* Filled(UINT width, UINT height, D3DFORMAT format, const std::vector<uint8_t>& pixels) {
+        IDirect3DTexture8* texture = nullptr;
+        D3DLOCKED_RECT locked;
+        EXPECT_EQ(m_Device->CreateTexture(width, height, 0, 0, format, D3DPOOL_MANAGED, &texture), D3D_OK);
+        if (!texture || texture->LockRect(0, &locked, nullptr, 0) != D3D_OK) return ADD_FAILURE(), texture;
+        const size_t rowBytes = pixels.size() / height;
+        for (UINT y = 0; y < height; ++y)
+            std::memcpy(static_cast<BYTE*>(locked.pBits) + y * locked.Pitch, &pixels[y * rowBytes], rowBytes);
+        texture->UnlockRect(0);
+        return texture;
     }
 };
 

@@ -9,19 +9,10 @@ namespace {
 
 class FilterTexture : public DeviceFixture {
 protected:
-    // A managed texture whose level 0 holds a pattern in format.
+    // A texture whose level 0 holds a pattern in format.
     IDirect3DTexture8* PatternTexture(UINT width, UINT height, D3DFORMAT format) {
-        IDirect3DTexture8* texture = nullptr;
-        EXPECT_EQ(m_Device->CreateTexture(width, height, 0, 0, format, D3DPOOL_MANAGED, &texture), D3D_OK);
-        if (!texture) return nullptr;
         const std::vector<uint8_t> dds = DdsFile(format, width, height, 1).bytes;  // pixels after 128 bytes
-        const size_t rowBytes = (dds.size() - 128) / height;
-        D3DLOCKED_RECT locked;
-        EXPECT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3D_OK);
-        for (UINT y = 0; y < height; ++y)
-            std::memcpy(static_cast<BYTE*>(locked.pBits) + y * locked.Pitch, &dds[128 + y * rowBytes], rowBytes);
-        texture->UnlockRect(0);
-        return texture;
+        return Filled(width, height, format, {dds.begin() + 128, dds.end()});
     }
 };
 
@@ -85,17 +76,10 @@ TEST_F(FilterTexture, HalvedLevelsAreTheRoundedMeansOfTheLevelAbove) {
     const UINT sizes[][2] = {{64, 16}, {28, 12}, {62, 6}};
     uint32_t random = 7;
     for (const auto& size : sizes) {
-        IDirect3DTexture8* texture = nullptr;
-        ASSERT_EQ(m_Device->CreateTexture(size[0], size[1], 0, 0, D3DFMT_X8R8G8B8, D3DPOOL_MANAGED, &texture),
-                  D3D_OK);
-        D3DLOCKED_RECT locked;
-        ASSERT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3D_OK);
-        for (UINT y = 0; y < size[1]; ++y)
-            for (UINT x = 0; x < size[0] * 4; ++x) {
-                random = random * 1103515245u + 12345u;
-                static_cast<BYTE*>(locked.pBits)[y * locked.Pitch + x] = static_cast<BYTE>(random >> 24);
-            }
-        texture->UnlockRect(0);
+        std::vector<uint8_t> bytes(size_t{size[0]} * size[1] * 4);
+        for (uint8_t& byte : bytes) random = random * 1103515245u + 12345u, byte = static_cast<uint8_t>(random >> 24);
+        IDirect3DTexture8* texture = Filled(size[0], size[1], D3DFMT_X8R8G8B8, bytes);
+        ASSERT_NE(texture, nullptr);
         ASSERT_EQ(D3DXFilterTexture(texture, nullptr, 0, D3DX_DEFAULT), D3D_OK);
         EXPECT_EQ(WrongHalvedChannels(texture), 0) << size[0] << "x" << size[1];
         texture->Release();
@@ -107,10 +91,8 @@ TEST_F(FilterTexture, HalvedLevelsAreTheRoundedMeansOfTheLevelAbove) {
     for (const auto& size : fileSizes)
         for (const ImageFile& file : {PngFile(PNG_COLOR_TYPE_RGB_ALPHA, 8, size[0], size[1], false, false),
                                       JpegFile(false, false, size[0], size[1])}) {
-            IDirect3DTexture8* texture = nullptr;
-            ASSERT_EQ(D3DXCreateTextureFromFileInMemory(m_Device, file.bytes.data(),
-                                                        static_cast<UINT>(file.bytes.size()), &texture),
-                      D3D_OK);
+            IDirect3DTexture8* texture = LoadOk(file.bytes);
+            ASSERT_NE(texture, nullptr) << file.name;
             EXPECT_EQ(WrongHalvedChannels(texture), 0) << file.name;
             EXPECT_LE(WorstMipError(texture), 1.5) << file.name;
             texture->Release();

@@ -20,15 +20,9 @@ using orvtest::AllocationProbe;
 constexpr size_t kFewBytes = 64 * 1024;
 constexpr UINT kHuge = 16384;
 
-void Store16(std::vector<uint8_t>& bytes, size_t at, uint32_t value) {
-    bytes[at] = uint8_t(value), bytes[at + 1] = uint8_t(value >> 8);
-}
-void Store32(std::vector<uint8_t>& bytes, size_t at, uint32_t value) {
-    Store16(bytes, at, value & 0xFFFF), Store16(bytes, at + 2, value >> 16);
-}
-void StoreBig16(std::vector<uint8_t>& bytes, size_t at, uint32_t value) {
-    bytes[at] = uint8_t(value >> 8), bytes[at + 1] = uint8_t(value);
-}
+void Store16(std::vector<uint8_t>& b, size_t at, uint32_t v) { b[at] = uint8_t(v), b[at + 1] = uint8_t(v >> 8); }
+void Store32(std::vector<uint8_t>& b, size_t at, uint32_t v) { Store16(b, at, v & 0xFFFF), Store16(b, at + 2, v >> 16); }
+void StoreBig16(std::vector<uint8_t>& b, size_t at, uint32_t v) { b[at] = uint8_t(v >> 8), b[at + 1] = uint8_t(v); }
 
 // PNG files as chunks, to change one and write them back with checksums.
 struct Chunk {
@@ -164,22 +158,16 @@ TEST_F(HostileFile, ShortFilesAreRefusedBeforeRoomIsMadeForTheirPixels) {
     const std::vector<uint8_t> jpeg = ResizedJpeg(JpegFile(true, false, 16, 16).bytes, kHuge, kHuge);
     ASSERT_LT(jpeg.size(), 1000u);
     const std::pair<const char*, std::vector<uint8_t>> files[] = {
-        {"bitmap", bmp(Bmp::Rgb24)},
-        {"palette bitmap", bmp(Bmp::Palette8)},
-        {"Targa", tga(false)},
-        {"run-length Targa", tga(true)},
-        {"DDS", dds},
-        {"DDS of short levels", shortLevels},
-        {"PNG", png},
-        {"JPEG", jpeg},
+        {"bitmap", bmp(Bmp::Rgb24)}, {"palette bitmap", bmp(Bmp::Palette8)},
+        {"Targa", tga(false)},       {"run-length Targa", tga(true)},
+        {"DDS", dds},                {"DDS of short levels", shortLevels},
+        {"PNG", png},                {"JPEG", jpeg},
         {"progressive JPEG", ResizedJpeg(JpegFile(false, true, 16, 16).bytes, kHuge, kHuge)},
     };
     for (const auto& [name, bytes] : files) {
-        IDirect3DTexture8* texture = reinterpret_cast<IDirect3DTexture8*>(1);
         AllocationProbe probe;
-        EXPECT_EQ(Load(bytes, &texture), D3DXERR_INVALIDDATA) << name;
+        EXPECT_EQ(LoadFailing(bytes), D3DXERR_INVALIDDATA) << name;
         EXPECT_LT(probe.Largest(), kFewBytes) << name;
-        EXPECT_EQ(texture, nullptr) << name;
         EXPECT_EQ(orvd3d8::LiveObjectCount(), 2u) << name;
     }
 }
@@ -276,12 +264,10 @@ TEST_F(HostileFile, PngIndicesPastThePaletteAreInvalid) {
     for (bool interlaced : {false, true}) {
         const std::vector<uint8_t> whole = PngFile(PNG_COLOR_TYPE_PALETTE, 4, 17, 11, interlaced, false).bytes;
         const std::vector<uint8_t> cutPalette = EditedPng(whole, "PLTE", [](std::vector<uint8_t>& plte) { plte.resize(3 * 9); });
-        IDirect3DTexture8* texture = nullptr;
-        ASSERT_EQ(Load(PngBytes(PngChunks(whole)), &texture), D3D_OK) << interlaced;
+        IDirect3DTexture8* texture = LoadOk(PngBytes(PngChunks(whole)));
+        ASSERT_NE(texture, nullptr) << interlaced;
         texture->Release();
-        texture = reinterpret_cast<IDirect3DTexture8*>(1);
-        EXPECT_EQ(Load(cutPalette, &texture), D3DXERR_INVALIDDATA) << interlaced;
-        EXPECT_EQ(texture, nullptr);
+        EXPECT_EQ(LoadFailing(cutPalette), D3DXERR_INVALIDDATA) << interlaced;
     }
     EXPECT_EQ(orvd3d8::LiveObjectCount(), 2u);
 }

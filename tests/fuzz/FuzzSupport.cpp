@@ -49,12 +49,7 @@ std::string WriteScratchFile(const std::string& name, const uint8_t* data, size_
     return path;
 }
 
-LiveObjects CountLiveObjects() {
-    LiveObjects live;
-    live.direct3D = orvd3d8::LiveObjectCount();
-    live.gdi = orvplatform::LiveGdiObjectCount();
-    return live;
-}
+LiveObjects CountLiveObjects() { return {orvd3d8::LiveObjectCount(), orvplatform::LiveGdiObjectCount()}; }
 
 void RequireNothingLeft(const LiveObjects& baseline, const char* after) {
     const LiveObjects now = CountLiveObjects();

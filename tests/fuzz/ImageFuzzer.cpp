@@ -31,9 +31,8 @@ Devices& MakeDevices() {
             present.BackBufferFormat = D3DFMT_X8R8G8B8;
             present.SwapEffect = D3DSWAPEFFECT_DISCARD;
             present.Windowed = TRUE;
-            if (FAILED(made->direct3D->CreateDevice(adapter, D3DDEVTYPE_HAL, window,
-                                                    D3DCREATE_SOFTWARE_VERTEXPROCESSING, &present,
-                                                    &made->device[adapter])))
+            if (FAILED(made->direct3D->CreateDevice(adapter, D3DDEVTYPE_HAL, window, D3DCREATE_SOFTWARE_VERTEXPROCESSING,
+                                                    &present, &made->device[adapter])))
                 orvfuzz::Fail("a device on every adapter");
         }
         made->baseline = orvfuzz::CountLiveObjects();

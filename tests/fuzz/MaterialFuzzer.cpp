@@ -38,9 +38,7 @@ struct Hosts {
 // coordinates across the whole texture, in every vertex's three pairs.
 std::vector<Vertex> SmallTriangle() {
     std::vector<Vertex> vertices(3);
-    const float corners[3][4] = {{0.0f, 0.0f, 0.0f, 0.0f},
-                                 {0.05f, 0.0f, 1.0f, 0.0f},
-                                 {0.0f, 0.05f, 0.0f, 1.0f}};
+    const float corners[3][4] = {{0.0f, 0.0f, 0.0f, 0.0f}, {0.05f, 0.0f, 1.0f, 0.0f}, {0.0f, 0.05f, 0.0f, 1.0f}};
     for (size_t i = 0; i < vertices.size(); ++i) {
         Vertex& vertex = vertices[i];
         vertex.position = Vector3D(corners[i][0], corners[i][1], 0.5f);
@@ -74,8 +72,7 @@ Hosts& MakeHosts() {
             scene.host = new orvfuzz::FuzzHost(adapter, ORV_EXAMPLES_DIR);
             RenderDevice* driver = scene.host->Driver();
             for (const std::string& example : ExampleMaterials())
-                if (!driver->LoadMaterial(example.c_str()))
-                    orvfuzz::Fail("the example materials load");
+                if (!driver->LoadMaterial(example.c_str())) orvfuzz::Fail("the example materials load");
             driver->SetWorldMatrix(&identity);
             driver->SetViewMatrix(&identity);
             driver->SetProjectionMatrix(&identity);
@@ -111,8 +108,7 @@ bool SameNumber(float written, float read) {
 }
 
 bool SameColour(const Color& written, const Color& read) {
-    return SameNumber(written.r, read.r) && SameNumber(written.g, read.g) &&
-           SameNumber(written.b, read.b);
+    return SameNumber(written.r, read.r) && SameNumber(written.g, read.g) && SameNumber(written.b, read.b);
 }
 
 // A layer's texture is written as the name of its file (a sequence's first

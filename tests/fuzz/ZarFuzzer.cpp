@@ -22,8 +22,7 @@ Hosts& MakeHosts() {
         orvfuzz::ConfigurePlatform();
         Hosts* made = new Hosts;
         for (unsigned adapter = 0; adapter < orvfuzz::kAdapterCount; ++adapter)
-            made->host[adapter] =
-                new orvfuzz::FuzzHost(adapter, orvfuzz::ScratchDirectory().c_str());
+            made->host[adapter] = new orvfuzz::FuzzHost(adapter, orvfuzz::ScratchDirectory().c_str());
         made->host[orvfuzz::kPlainAdapter]->Driver()->SetTextureBitDepth(16);
         made->baseline = orvfuzz::CountLiveObjects();
         return made;

@@ -7,7 +7,7 @@
 #include "host/File.h"
 #include "host/FileSystem.h"
 
-TEST(KernelFile, SeeksReadsAndBuffersRealFiles) {
+TEST(KernelFile, SeeksReadsAndBuffersRealFilesAndRefusesWhatCannotBeRead) {
     std::string dir = orvtest::TempDir();
     orvtest::WriteFileBytes(dir + "/data.bin", std::string("0123456789\0xyz", 14));
     FileSystem files(dir.c_str());
@@ -44,6 +44,15 @@ TEST(KernelFile, SeeksReadsAndBuffersRealFiles) {
     EXPECT_EQ(file->Tell(), 14u);
     EXPECT_EQ(file->Write("a", 1), 0u);
     file->Close();
+
+    orvtest::WriteFileBytes(dir + "/empty.txt", "");
+    for (const char* path : {"missing.txt", "", "."}) EXPECT_EQ(files.OpenReading(path), nullptr) << path;
+    EXPECT_EQ(files.OpenReading(nullptr), nullptr);
+    File* empty = files.OpenReading("empty.txt");
+    ASSERT_NE(empty, nullptr);
+    EXPECT_EQ(empty->GetBuffer(), nullptr);
+    EXPECT_TRUE(empty->IsEOF());
+    empty->Close();
 }
 
 TEST(KernelFile, WritingCreatesTruncatesAndResolvesBackslashes) {
@@ -64,18 +73,4 @@ TEST(KernelFile, WritingCreatesTruncatesAndResolvesBackslashes) {
     EXPECT_EQ(files.OpenWriting("sub/other.txt", 1), nullptr);
     EXPECT_STREQ(files.Resolve("/abs/path").c_str(), "/abs/path");
     EXPECT_STREQ(files.Resolve("Z:\\work\\a.tga").c_str(), "Z:/work/a.tga");
-}
-
-TEST(KernelFile, OpenReadingRefusesWhatCannotBeRead) {
-    std::string dir = orvtest::TempDir();
-    orvtest::WriteFileBytes(dir + "/empty.txt", "");
-    FileSystem files(dir.c_str());
-    for (const char* path : {"missing.txt", "", "."}) EXPECT_EQ(files.OpenReading(path), nullptr) << path;
-    EXPECT_EQ(files.OpenReading(nullptr), nullptr);
-
-    File* empty = files.OpenReading("empty.txt");
-    ASSERT_NE(empty, nullptr);
-    EXPECT_EQ(empty->GetBuffer(), nullptr);
-    EXPECT_TRUE(empty->IsEOF());
-    empty->Close();
 }

@@ -5,7 +5,7 @@
 #include "host/Container.h"
 #include "host/String.h"
 
-TEST(KernelString, CompareICIgnoresOnlyAsciiCase) {
+TEST(KernelString, CompareICIgnoresOnlyAsciiCaseAndCopiesFormatAndAppend) {
     struct Case {
         const char* a;
         const char* b;
@@ -16,12 +16,9 @@ TEST(KernelString, CompareICIgnoresOnlyAsciiCase) {
         {"[", "{", -1},  // '[' is not an upper-case '{'
     };
     for (const Case& c : cases) {
-        int result = String(c.a).CompareIC(String(c.b));
+        const int result = String(c.a).CompareIC(String(c.b));
         EXPECT_EQ((result > 0) - (result < 0), c.sign) << c.a << " vs " << c.b;
     }
-}
-
-TEST(KernelString, CopiesFormatsAndAppends) {
     EXPECT_STREQ(String(nullptr).c_str(), "");
 
     std::string longText(5000, 'x');
@@ -45,9 +42,7 @@ TEST(KernelContainer, IterationSurvivesRemovalOfTheVisitedElement) {
     for (void* element = list.Rewind(); element; element = list.Next()) {
         int value = *static_cast<int*>(element);
         visited += std::to_string(value);
-        if (value % 2) {
-            EXPECT_TRUE(list.Remove(list.Find(element)));
-        }
+        EXPECT_TRUE(value % 2 == 0 || list.Remove(list.Find(element)));
     }
     EXPECT_EQ(visited, "01234");
     ASSERT_EQ(list.Count(), 3);

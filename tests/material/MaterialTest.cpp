@@ -1,6 +1,5 @@
 // Materials as the host sees them: what reaches the device when one becomes
 // current, who holds references, and what the driver refuses.
-#include <orv/D3D8Control.h>
 #include <orv/PlatformControl.h>
 
 #include "host/Material.h"

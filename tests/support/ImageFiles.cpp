@@ -245,13 +245,6 @@ ImageFile TgaFile(Tga kind, const Picture& source, bool runLength, bool topDown)
 
 namespace {
 
-void WriteToVector(png_structp png, png_bytep data, png_size_t length) {
-    auto* out = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(png));
-    out->insert(out->end(), data, data + length);
-}
-
-void FlushNothing(png_structp) {}
-
 // Rows hold a sample a byte below 8 bits: libpng packs them. libpng's errors
 // jump back here: nothing in this frame has a destructor.
 bool WritePng(std::vector<uint8_t>* out, UINT width, UINT height, int bitDepth, int colourType, bool interlaced,
@@ -262,7 +255,10 @@ bool WritePng(std::vector<uint8_t>* out, UINT width, UINT height, int bitDepth, 
         png_destroy_write_struct(&png, &info);
         return false;
     }
-    png_set_write_fn(png, out, WriteToVector, FlushNothing);
+    png_set_write_fn(png, out, [](png_structp p, png_bytep data, png_size_t length) {
+        auto* bytes = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(p));
+        bytes->insert(bytes->end(), data, data + length);
+    }, [](png_structp) {});
     png_set_IHDR(png, info, width, height, bitDepth, colourType, interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     if (palette) png_set_PLTE(png, info, palette, colours);

@@ -34,7 +34,7 @@ TEST_F(TextureTest, ImageFilesLoadWithTheirFormatPixelsChainAndSystemCopy) {
     Display({}, 16);  // the texture depth steers ZAR files only
     const size_t before = orvd3d8::LiveObjectCount();
     for (const auto& [name, file] : cases) {
-        Texture* texture = m_pRenderer->CreateTextureFromFile(Write(name, file).c_str(), false, false);
+        Texture* texture = FromFile(name, file, false, false);
         ASSERT_NE(texture, nullptr) << name;
         EXPECT_EQ(texture->GetFormat(), file.format) << name;
         const FrameContents frame = Bound(texture);
@@ -93,7 +93,7 @@ TEST_F(TextureTest, FilesThatDoNotLoadGiveTheirCodeAndLineAndLeaveNothing) {
         EXPECT_EQ(Lines(), std::vector<std::string>{"D3DDriver::CreateTextureFromFile: Failed to load " + path});
         EXPECT_EQ(orvd3d8::LiveObjectCount(), before) << c.name;
         if (c.code) continue;
-        Texture* texture = m_pRenderer->CreateTextureFromFile(Write(c.name, png).c_str(), false, false);
+        Texture* texture = FromFile(c.name, png, false, false);
         ASSERT_NE(texture, nullptr);
         EXPECT_EQ(texture->GetRefCount(), 1u);
         m_pRenderer->ReleaseTexture(texture);
@@ -140,16 +140,14 @@ TEST_F(Sequence, AResetBringsEveryKindOfTextureBackAsItWas) {
     ASSERT_NE(created, nullptr);
     for (unsigned i = 0; i < 32; ++i) created->SetPixel(i % 4, i / 4 % 4, 0xFF000000u | i * 0x070301u, i / 16);
     ASSERT_EQ(created->UpdateAllFrames(), 0);
-    Texture* file = m_pRenderer->CreateTextureFromFile(
-        Write("reset.png", PngFile(PNG_COLOR_TYPE_RGB_ALPHA, 8, 16, 16, false, false)).c_str(), false, false);
+    Texture* file = FromFile("reset.png", PngFile(PNG_COLOR_TYPE_RGB_ALPHA, 8, 16, 16, false, false), false, false);
     const std::string first = WriteSequence("resetseq", 3);
     Texture* sequence = m_pRenderer->CreateTextureFromFileSequence(first.c_str(), 15, false, false);
-    Texture* animated = m_pRenderer->CreateTextureFromFile(
-        Write("reset.zar", orvtest::NoiseZar(2, 2, 0x000F, 4, {100, 110, 120}, 31)).c_str(), false, false);
+    Texture* animated = FromFile("reset.zar", orvtest::NoiseZar(2, 2, 0x000F, 4, {100, 110, 120}, 31), false, false);
     ZarFile dxt = orvtest::NoiseZar(8, 8, 0, 1, {}, 4);  // 4 blocks of 16 bytes
     dxt.compression = 5;
-    Texture* compressed = m_pRenderer->CreateTextureFromFile(Write("reset5.zar", dxt).c_str(), false, false);
-    Texture* unique = m_pRenderer->CreateTextureFromFile(Write("reset.bmp", BmpFile(Bmp::Rgb24, 32, 32, false)).c_str(), false, true);
+    Texture* compressed = FromFile("reset5.zar", dxt, false, false);
+    Texture* unique = FromFile("reset.bmp", BmpFile(Bmp::Rgb24, 32, 32, false));
     ASSERT_TRUE(file && sequence && animated && compressed && unique);
     ASSERT_EQ(sequence->GetFrameCount(), 3u);
     EXPECT_TRUE(sequence->HasMipmaps());

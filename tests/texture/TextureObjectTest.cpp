@@ -1,6 +1,5 @@
 // Format choice on devices with chosen format subsets, created textures and
 // their uploads, single pixels, reference counts and bad arguments.
-#include <cstring>
 
 #include "TextureTestSupport.h"
 
@@ -47,11 +46,8 @@ TEST_F(TextureTest, FormatChoiceFollowsTheScoresOnTheDevicesFormats) {
         orvplatform::ResetAll();
         Display(c.formats, c.bitDepth);
         ClearLines();
-        Texture* texture = c.zarLayout < 0
-                               ? m_pRenderer->CreateTexture(8, 8, false, 0)
-                               : m_pRenderer->CreateTextureFromFile(
-                                     Write("choice.zar", OnePixel(static_cast<uint16_t>(c.zarLayout), c.classes)).c_str(),
-                                     false, true);
+        Texture* texture = c.zarLayout < 0 ? m_pRenderer->CreateTexture(8, 8, false, 0)
+                                           : FromFile("choice.zar", OnePixel(uint16_t(c.zarLayout), c.classes));
         ASSERT_NE(texture, nullptr) << c.what;
         EXPECT_EQ(texture->GetFormat(), c.chosen) << c.what;
         EXPECT_TRUE(c.zarLayout >= 0 || Logged("TEXTUREFORMAT: " + std::to_string(c.chosen))) << c.what;
@@ -60,7 +56,7 @@ TEST_F(TextureTest, FormatChoiceFollowsTheScoresOnTheDevicesFormats) {
     }
 }
 
-TEST_F(TextureTest, CreatedTexturesHaveTheirShapeAndRefuseBadSizes) {
+TEST_F(TextureTest, CreatedTexturesHaveTheirShapeAndCountsAndRefuseBadSizes) {
     Display();
     EXPECT_EQ(m_pRenderer->CreateTexture(48, 16, false, 0), nullptr);
     EXPECT_TRUE(Logged("D3DDriver failed to create new 48x16 texture."));
@@ -71,6 +67,11 @@ TEST_F(TextureTest, CreatedTexturesHaveTheirShapeAndRefuseBadSizes) {
     ASSERT_NE(animated, nullptr);
     EXPECT_EQ(animated->GetFrameData(3), nullptr);
     EXPECT_EQ(Bound(animated).levels, 5u);  // a full chain for 16 x 8
+    // Reference counts never go below zero.
+    Texture* texture = m_pRenderer->CreateTexture(4, 4, false, 0);
+    EXPECT_EQ(texture->Release(), 0u);
+    EXPECT_EQ(texture->Release(), 0u);
+    EXPECT_EQ(texture->AddRef(), 0u);
 }
 
 TEST_F(TextureTest, UploadsCopyWholeFramesAndRectanglesByTheLockedPitch) {
@@ -127,16 +128,8 @@ TEST_F(TextureTest, PixelsAreWrittenAndReadPerFormatAndNeverOutside) {
     Display(kEvery, 32);
     ZarFile rgb = OnePixel(0x0007, 0x2A);
     rgb.payload = {0xAB, 0xCD, 0xEF};
-    Texture* x8 = m_pRenderer->CreateTextureFromFile(Write("x8.zar", rgb).c_str(), false, false);
+    Texture* x8 = FromFile("x8.zar", rgb, false, false);
     EXPECT_EQ(x8->GetPixel(0, 0, 0), 0x00ABCDEFu);
-}
-
-TEST_F(TextureTest, ReferenceCountsNeverGoBelowZero) {
-    Display();
-    Texture* texture = m_pRenderer->CreateTexture(4, 4, false, 0);
-    EXPECT_EQ(texture->Release(), 0u);
-    EXPECT_EQ(texture->Release(), 0u);
-    EXPECT_EQ(texture->AddRef(), 0u);
 }
 
 }  // namespace

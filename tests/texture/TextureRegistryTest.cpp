@@ -58,10 +58,8 @@ TEST_F(TextureTest, NamesMatchAsTheComparisonSaysAndTheFirstOfSharedNamesIsFound
         std::string name;
         bool shared;
     } cases[] = {
-        {folder + "r\xC4@[.ZaR", true},
-        {other, false},
-        {folder + "R\xC4`[.zar", false},
-        {folder + "R\xC4@{.zar", false},
+        {folder + "r\xC4@[.ZaR", true},  {other, false},
+        {folder + "R\xC4`[.zar", false}, {folder + "R\xC4@{.zar", false},
         {upper.substr(0, upper.size() - 1), false},
     };
     for (const auto& c : cases) {

@@ -88,8 +88,7 @@ inline void ReferenceDecodeBlock(const uint8_t* block, int dxt, uint32_t out[16]
         rgb[2] = ((c & 31) * 255 + 15) / 31;
     };
     unsigned a[3], b[3], p[4][4];
-    channels(c0, a);
-    channels(c1, b);
+    channels(c0, a), channels(c1, b);
     const bool three = dxt == 1 && c0 <= c1;
     for (int i = 0; i < 3; ++i) {
         p[0][i] = a[i];
@@ -139,6 +138,11 @@ protected:
     }
     std::string Write(const std::string& name, const ZarFile& file) { return Write(name, file.Bytes()); }
     std::string Write(const std::string& name, const ImageFile& file) { return Write(name, file.bytes); }
+    // The file written under `name` and loaded.
+    template <typename File>
+    Texture* FromFile(const std::string& name, const File& file, bool mipmaps = false, bool unique = true) {
+        return m_pRenderer->CreateTextureFromFile(Write(name, file).c_str(), mipmaps, unique);
+    }
     // Level 0 of the frame the texture binds now; stage 0 is left empty.
     FrameContents Bound(Texture* texture) {
         FrameContents contents;
@@ -149,10 +153,7 @@ protected:
         if (!base) return contents;
         IDirect3DTexture8* frame = static_cast<IDirect3DTexture8*>(base);
         const orvd3d8::LevelBytes level = orvd3d8::TextureLevelBytes(frame, 0);
-        contents.format = level.format;
-        contents.levels = frame->GetLevelCount();
-        contents.pitch = level.pitch;
-        contents.bytes = level.bytes;
+        contents = {level.format, frame->GetLevelCount(), int(level.pitch), level.bytes, {}};
         if (level.format < D3DFMT_DXT1 || level.format > D3DFMT_DXT5) contents.image = orvd3d8::TextureLevelImage(frame, 0);
         base->Release();
         return contents;

@@ -47,7 +47,7 @@ TEST_F(TextureTest, DxtFramesReachADeviceThatSamplesThemUnchanged) {
     Display();
     for (int compression = 1; compression <= 5; ++compression) {
         const ZarFile file = DxtFile(compression, 64, 32, 2, 1, 10 * compression);
-        Texture* texture = m_pRenderer->CreateTextureFromFile(Write("dxt.zar", file).c_str(), false, true);
+        Texture* texture = FromFile("dxt.zar", file);
         ASSERT_NE(texture, nullptr);
         EXPECT_EQ(texture->GetPitch(), 16u * BlockBytes(compression));
         // Frame 1 follows frame 0's stored smaller level.
@@ -117,9 +117,9 @@ TEST_F(TextureTest, DxtBlocksAreDecodedExactlyWhereTheDeviceCannotSampleThem) {
         zar.payload = blocks;
         small.payload.assign(blocks.begin(), blocks.begin() + blockBytes);
         const std::string name = "blocks" + std::to_string(compression);
-        Texture* fromZar = m_pRenderer->CreateTextureFromFile(Write(name + ".zar", zar).c_str(), false, true);
-        Texture* fromSmall = m_pRenderer->CreateTextureFromFile(Write(name + "s.zar", small).c_str(), false, true);
-        Texture* fromDds = squished ? m_pRenderer->CreateTextureFromFile(Write(name + ".dds", dds).c_str(), false, true) : nullptr;
+        Texture* fromZar = FromFile(name + ".zar", zar);
+        Texture* fromSmall = FromFile(name + "s.zar", small);
+        Texture* fromDds = squished ? FromFile(name + ".dds", dds) : nullptr;
         ASSERT_TRUE(fromZar && fromSmall && (fromDds || !squished));
         for (Texture* texture : {fromZar, fromSmall, fromDds})
             EXPECT_TRUE(!texture || texture->GetFormat() == D3DFMT_A8R8G8B8);
@@ -168,7 +168,7 @@ TEST_F(TextureTest, UncompressedLayoutsAreConvertedAndColourWithoutAlphaIsOpaque
         ZarFile file = orvtest::NoiseZar(2, 1, c.layout, 0, {}, 0);
         file.payload = c.pixel;
         file.payload.insert(file.payload.end(), c.pixel.begin(), c.pixel.end());
-        Texture* texture = m_pRenderer->CreateTextureFromFile(Write("raw.zar", file).c_str(), false, true);
+        Texture* texture = FromFile("raw.zar", file);
         ASSERT_NE(texture, nullptr) << c.layout;
         const orvtest::FrameContents bound = Bound(texture);
         ASSERT_EQ(bound.format, c.format) << c.layout;
@@ -194,7 +194,7 @@ TEST_F(TextureTest, ZarHeadersPromisingMoreThanTheFileHoldsMakeNoFrames) {
     levelsMissing.storedMipLevels = 6;  // between the frames, none stored
     for (const ZarFile& file : {huge, oneRow, lastFrameMissing, levelsMissing}) {
         orvplatform::ClearJournal();
-        EXPECT_EQ(m_pRenderer->CreateTextureFromFile(Write("short.zar", file).c_str(), false, true), nullptr) << file.width;
+        EXPECT_EQ(FromFile("short.zar", file), nullptr) << file.width;
         EXPECT_TRUE(orvplatform::CallsOf("IDirect3DDevice8::CreateTexture").empty()) << file.width;
     }
 }

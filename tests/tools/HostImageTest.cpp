@@ -4,18 +4,13 @@
 
 #include <png.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <string>
 
 #include "orvhostImage.h"
+#include "support/TestFiles.h"
 
 namespace {
-
-std::string OutputFile(const std::string& name) {
-    std::filesystem::create_directories(ORV_TEST_OUTPUT_DIR);
-    return std::string(ORV_TEST_OUTPUT_DIR) + "/" + name;
-}
 
 TEST(HostImage, PngFilesHoldEveryPixelsColourWithoutAlpha) {
     const struct {
@@ -23,11 +18,10 @@ TEST(HostImage, PngFilesHoldEveryPixelsColourWithoutAlpha) {
     } sizes[] = {{1, 1}, {3, 2}, {301, 233}};  // the last one more than 64 KiB of pixels
     for (const auto& size : sizes) {
         orvhost::Image image;
-        image.width = size.width;
-        image.height = size.height;
+        image.width = size.width, image.height = size.height;
         for (int i = 0; i < size.width * size.height; ++i)
             image.argb.push_back(static_cast<uint32_t>(i) * 2654435761u);  // alpha varies too
-        const std::string path = OutputFile("image.png");
+        const std::string path = orvtest::TempDir() + "/image.png";
         ASSERT_TRUE(orvhost::WritePng(path, image));
 
         png_image read = {};
@@ -48,19 +42,17 @@ TEST(HostImage, PngFilesHoldEveryPixelsColourWithoutAlpha) {
 }
 
 TEST(HostImage, PngFilesAreRefusedWithoutPixelsOrAPlaceToGo) {
-    orvhost::Image empty;
-    orvhost::Image truncated;
-    truncated.width = 4;
-    truncated.height = 4;
+    orvhost::Image empty, truncated;
+    truncated.width = truncated.height = 4;
     truncated.argb.assign(15, 0);
+    const std::string dir = orvtest::TempDir();
     for (const orvhost::Image* image : {&empty, &truncated}) {
-        const std::string path = OutputFile("refused.png");
-        std::remove(path.c_str());
+        const std::string path = dir + "/refused.png";
         EXPECT_FALSE(orvhost::WritePng(path, *image));
         EXPECT_FALSE(std::filesystem::exists(path));
     }
     truncated.argb.push_back(0);
-    EXPECT_FALSE(orvhost::WritePng(OutputFile("absent/image.png"), truncated));
+    EXPECT_FALSE(orvhost::WritePng(dir + "/absent/image.png", truncated));
 }
 
 }  // namespace
