@@ -38,6 +38,18 @@ protected:
         }
     }
 
+    // The Create<kind>Buffer calls since the journal was cleared: `count`, each
+    // with this usage and pool (and the host's 16-bit indices).
+    static void ExpectCreations(const std::string& kind, size_t count, uint64_t usage, D3DPOOL pool) {
+        const auto creates = CallsOf("IDirect3DDevice8::Create" + kind + "Buffer");
+        ASSERT_EQ(creates.size(), count) << kind;
+        for (const auto& create : creates) {
+            EXPECT_EQ(create.args[1], usage) << kind;
+            EXPECT_EQ(create.args[3], static_cast<uint64_t>(pool)) << kind;
+            EXPECT_TRUE(kind == "Vertex" || create.args[2] == D3DFMT_INDEX16) << create.args[2];
+        }
+    }
+
     std::vector<VertexBuffer*> m_VertexBuffers;
     std::vector<IndexBuffer*> m_IndexBuffers;
 };
@@ -57,14 +69,7 @@ TEST_F(Buffers, CreationAndUploadFlagsFollowDynamicAndPointSprites) {
         IndexBuffer* indices = c.index ? MakeIndices(6, c.dynamic) : nullptr;
         ASSERT_TRUE(vertices || indices);
         ASSERT_TRUE(vertices ? vertices->Resize(9) && vertices->Upload() : indices->Resize(8) && indices->Upload());
-        const auto creates = CallsOf("IDirect3DDevice8::Create" + kind + "Buffer");
-        ASSERT_EQ(creates.size(), 2u);
-        for (const auto& create : creates) {
-            EXPECT_EQ(create.args[1], c.usage) << kind << c.dynamic;
-            EXPECT_EQ(create.args[3], static_cast<uint64_t>(c.pool)) << kind << c.dynamic;
-            // The host's indices are 16-bit.
-            EXPECT_TRUE(!c.index || create.args[2] == D3DFMT_INDEX16) << create.args[2];
-        }
+        ExpectCreations(kind, 2, c.usage, c.pool);
         const auto locks = CallsOf("IDirect3D" + kind + "Buffer8::Lock");
         ASSERT_EQ(locks.size(), 1u);
         EXPECT_EQ(locks[0].args[3], c.lock) << kind << c.dynamic;
@@ -102,16 +107,8 @@ TEST_F(Buffers, AFailedFillLeavesAnEmptyReusableBuffer) {
     ASSERT_TRUE(indices->Resize(6));
     EXPECT_EQ(indices->GetIndexCount(), 6u);
     EXPECT_TRUE(vertices->Upload() && indices->Upload());
-    const struct { const char* call; uint64_t usage; D3DPOOL pool; } refills[] = {
-        {"IDirect3DDevice8::CreateVertexBuffer", D3DUSAGE_POINTS, D3DPOOL_MANAGED},
-        {"IDirect3DDevice8::CreateIndexBuffer", D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC, D3DPOOL_DEFAULT},
-    };
-    for (const auto& refill : refills) {
-        const auto creates = CallsOf(refill.call);
-        ASSERT_EQ(creates.size(), 1u) << refill.call;
-        EXPECT_EQ(creates[0].args[1], refill.usage) << refill.call;
-        EXPECT_EQ(creates[0].args[3], static_cast<uint64_t>(refill.pool)) << refill.call;
-    }
+    ExpectCreations("Vertex", 1, D3DUSAGE_POINTS, D3DPOOL_MANAGED);
+    ExpectCreations("Index", 1, D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC, D3DPOOL_DEFAULT);
     EXPECT_EQ(CallsOf("IDirect3DIndexBuffer8::Lock").back().args[3], D3DLOCK_DISCARD);
 }
 

@@ -13,7 +13,6 @@ namespace {
 
 using orvplatform::CountOf;
 using orvtest::GeometryTest;
-using orvtest::RefCount;
 
 class Draws : public GeometryTest {
 protected:
@@ -143,9 +142,7 @@ TEST_F(Draws, QuadPixelsBlendTextureAndColourOverTheFrame) {
     D3DLOCKED_RECT locked;
     ASSERT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3D_OK);
     for (int y = 0; y < 4; ++y)
-        for (int x = 0; x < 4; ++x)
-            static_cast<uint32_t*>(static_cast<void*>(static_cast<uint8_t*>(locked.pBits) +
-                                                      y * locked.Pitch))[x] = texel;
+        for (int x = 0; x < 4; ++x) Texel<uint32_t>(locked, x, y) = texel;
     texture->UnlockRect(0);
     m_pD3D->SetTexture(0, texture);
 

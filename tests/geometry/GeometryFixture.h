@@ -2,17 +2,11 @@
 // vertex shader of the device.
 #pragma once
 
-#include <d3d8.h>
-
 #include "host/HostTypes.h"
+#include "support/D3D8Fixture.h"
 #include "support/PluginHarness.h"
 
 namespace orvtest {
-
-inline ULONG RefCount(IUnknown* object) {
-    object->AddRef();
-    return object->Release();
-}
 
 class GeometryTest : public DisplayTest {
 protected:

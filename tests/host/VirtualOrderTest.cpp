@@ -39,13 +39,12 @@ void ExpectHostOrder(const std::vector<long>& entries, size_t count) {
 
 #define R(name) Slot(&RenderDevice::name)
 TEST(VirtualOrder, RenderDeviceOperationsKeepTheirSlots) {
-    using SetMode = bool (RenderDevice::*)(unsigned, unsigned, unsigned, unsigned, unsigned, bool);
-    using SetModeFrom = bool (RenderDevice::*)(const DisplayMode*);
     ExpectHostOrder(
         {/*  1 */ R(Shutdown), R(GetAdapterCount), R(GetAdapterInfo), R(GetDisplayModeCount),
          /*  5 */ R(GetDisplayModeInfo), R(ValidateDisplayMode),
-         /*  7 */ Slot(static_cast<SetMode>(&RenderDevice::SetDisplayMode)),
-         /*  8 */ Slot(static_cast<SetModeFrom>(&RenderDevice::SetDisplayMode)),
+         /*  7 */ Slot<bool (RenderDevice::*)(unsigned, unsigned, unsigned, unsigned, unsigned, bool)>(
+             &RenderDevice::SetDisplayMode),
+         /*  8 */ Slot<bool (RenderDevice::*)(const DisplayMode*)>(&RenderDevice::SetDisplayMode),
          /*  9 */ R(CloseDisplay), R(GetDisplayMode), R(ResetDevice), R(ToD3DColor),
          /* 13 */ R(FromD3DColor), R(SetWorldMatrix), R(GetWorldMatrix), R(SetViewMatrix),
          /* 17 */ R(GetViewMatrix), R(SetProjectionMatrix), R(GetProjectionMatrix),
@@ -73,23 +72,15 @@ TEST(VirtualOrder, RenderDeviceOperationsKeepTheirSlots) {
 
 #define T(name) Slot(&Texture::name)
 TEST(VirtualOrder, TextureAndFontOperationsKeepTheirSlots) {
-    using Rect = int (Texture::*)(unsigned, int, int, int, int, bool);
-    using RectAll = int (Texture::*)(int, int, int, int, bool);
-    using Frame = int (Texture::*)(unsigned, bool);
-    using All = int (Texture::*)(bool);
-    using RectNow = int (Texture::*)(unsigned, int, int, int, int);
-    using RectAllNow = int (Texture::*)(int, int, int, int);
-    using FrameNow = int (Texture::*)(unsigned);
-    using AllNow = int (Texture::*)();
     ExpectHostOrder(
-        {/*  1 */ Slot(static_cast<Rect>(&Texture::UpdateRect)),
-         Slot(static_cast<RectAll>(&Texture::UpdateRectAllFrames)),
-         Slot(static_cast<Frame>(&Texture::UpdateFrame)),
-         Slot(static_cast<All>(&Texture::UpdateAllFrames)),
-         /*  5 */ Slot(static_cast<RectNow>(&Texture::UpdateRect)),
-         Slot(static_cast<RectAllNow>(&Texture::UpdateRectAllFrames)),
-         Slot(static_cast<FrameNow>(&Texture::UpdateFrame)),
-         Slot(static_cast<AllNow>(&Texture::UpdateAllFrames)),
+        {/*  1 */ Slot<int (Texture::*)(unsigned, int, int, int, int, bool)>(&Texture::UpdateRect),
+         Slot<int (Texture::*)(int, int, int, int, bool)>(&Texture::UpdateRectAllFrames),
+         Slot<int (Texture::*)(unsigned, bool)>(&Texture::UpdateFrame),
+         Slot<int (Texture::*)(bool)>(&Texture::UpdateAllFrames),
+         /*  5 */ Slot<int (Texture::*)(unsigned, int, int, int, int)>(&Texture::UpdateRect),
+         Slot<int (Texture::*)(int, int, int, int)>(&Texture::UpdateRectAllFrames),
+         Slot<int (Texture::*)(unsigned)>(&Texture::UpdateFrame),
+         Slot<int (Texture::*)()>(&Texture::UpdateAllFrames),
          /*  9 */ T(GetFrameData), T(GetData), T(GetCurrentFrame), T(IsPlaying), T(SetPlaying),
          /* 14 */ T(SetFrame), T(SetLooping), T(IsLooping), T(GetWidth), T(GetHeight),
          /* 19 */ T(GetPitch), T(GetBytesPerPixel), T(GetFormat), T(GetFrameCount), T(HasMipmaps),

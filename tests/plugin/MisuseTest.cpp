@@ -30,21 +30,24 @@ namespace {
 using orvtest::DisplayTest;
 using orvtest::PluginTest;
 
+// Names that begin with `prefix` and not with `except`.
+size_t CountStarting(const std::vector<std::string>& names, const char* prefix, const char* except = "\n") {
+    size_t count = 0;
+    for (const std::string& name : names) count += name.rfind(prefix, 0) == 0 && name.rfind(except, 0) != 0;
+    return count;
+}
+// The calls in the journal since it was last cleared.
+std::vector<std::string> JournalCalls() {
+    std::vector<std::string> names;
+    for (const orvplatform::Call& call : orvplatform::Journal()) names.push_back(call.api);
+    return names;
+}
+
 class Misuse : public DisplayTest {
 protected:
-    static size_t LiveDevices() {
-        size_t count = 0;
-        for (const std::string& object : orvd3d8::LiveObjectDescriptions())
-            if (object.rfind("IDirect3DDevice8 ", 0) == 0) ++count;
-        return count;
-    }
-    // Journal entries of the Direct3D runtime since the journal was cleared.
-    static size_t Direct3DCalls() {
-        size_t count = 0;
-        for (const orvplatform::Call& call : orvplatform::Journal())
-            if (call.api.rfind("IDirect3D", 0) == 0) ++count;
-        return count;
-    }
+    static size_t LiveDevices() { return CountStarting(orvd3d8::LiveObjectDescriptions(), "IDirect3DDevice8 "); }
+    // Calls of the Direct3D runtime since the journal was cleared.
+    static size_t Direct3DCalls() { return CountStarting(JournalCalls(), "IDirect3D"); }
     // A small bitmap on disk, which a reset can load again.
     static std::string TextureFile(const char* name) {
         const std::string path = OutputPath(name);
@@ -223,12 +226,7 @@ TEST_F(Misuse, TexturesAndMaterialsDestroyedByAFailedResetAreRefused) {
 class NoDisplay : public PluginTest {
 protected:
     // Journal entries of a device or of one of its resources.
-    static size_t DeviceCalls() {
-        size_t count = 0;
-        for (const orvplatform::Call& call : orvplatform::Journal())
-            if (call.api.rfind("IDirect3D8::", 0) != 0 && call.api.rfind("IDirect3D", 0) == 0) ++count;
-        return count;
-    }
+    static size_t DeviceCalls() { return CountStarting(JournalCalls(), "IDirect3D", "IDirect3D8::"); }
 
     // Every operation of the interface, once (the display switches and the
     // destructor excepted).

@@ -4,10 +4,12 @@
 #pragma once
 
 #include <cstdint>
+#include <iterator>
 #include <vector>
 
 #include "WineSuite.h"
 #include "pixels/BlockCodec.h"
+#include "support/ZarFile.h"
 
 namespace winesuite {
 
@@ -49,46 +51,39 @@ inline uint32_t FrameTexel(unsigned x, unsigned y, unsigned frame) {
 
 enum class ZarKind { Rgba, Dxt1, Dxt5, Animated };
 
-// A ZAR file: the 64-byte header, the durations, then the frames (raw
-// red, green, blue[, alpha] bytes, or DXT blocks from the project's encoder).
+// A ZAR file: raw red, green, blue[, alpha] bytes, or DXT blocks from the
+// project's encoder.
 inline std::vector<uint8_t> ZarBytes(ZarKind kind) {
     const bool animated = kind == ZarKind::Animated;
     const unsigned size = animated ? kAnimatedSize : kFileSize;
-    const unsigned frames = animated ? kZarFrames : 1;
-    const int compression = kind == ZarKind::Dxt1 ? 1 : kind == ZarKind::Dxt5 ? 5 : 0;
-    const unsigned layout = kind == ZarKind::Rgba ? 0x0009 : 0x0007;
-    std::vector<uint8_t> out = {'Z', 'A', 'R', 0, static_cast<uint8_t>(size), 0,
-                                static_cast<uint8_t>(size), 0, static_cast<uint8_t>(layout), 0,
-                                0xAA, 0, static_cast<uint8_t>(compression)};
-    out.resize(64, 0);
-    out[15] = static_cast<uint8_t>(animated ? frames : 0);
-    if (animated)
-        for (unsigned short duration : kZarDurations)
-            out.insert(out.end(), {static_cast<uint8_t>(duration), static_cast<uint8_t>(duration >> 8)});
-    const auto texel = [&](unsigned x, unsigned y, unsigned frame) {
-        return animated ? FrameTexel(x, y, frame) : ZarTexel(x, y, kind != ZarKind::Dxt1);
-    };
-    for (unsigned frame = 0; frame < frames; ++frame) {
-        if (compression == 0) {
-            for (unsigned y = 0; y < size; ++y)
-                for (unsigned x = 0; x < size; ++x) {
-                    const uint32_t argb = texel(x, y, frame);
-                    out.insert(out.end(), {static_cast<uint8_t>(argb >> 16),
-                                           static_cast<uint8_t>(argb >> 8), static_cast<uint8_t>(argb)});
-                    if (layout & 0x0008) out.push_back(static_cast<uint8_t>(argb >> 24));
-                }
-            continue;
-        }
+    orvtest::ZarFile file;
+    file.width = file.height = static_cast<uint16_t>(size);
+    file.compression = kind == ZarKind::Dxt1 ? 1 : kind == ZarKind::Dxt5 ? 5 : 0;
+    file.layoutFlags = kind == ZarKind::Rgba ? 0x0009 : 0x0007;
+    if (animated) {
+        file.frameCount = kZarFrames;
+        file.durations.assign(std::begin(kZarDurations), std::end(kZarDurations));
+    }
+    std::vector<uint8_t>& out = file.payload;
+    for (unsigned frame = 0; frame < (animated ? kZarFrames : 1); ++frame) {
         std::vector<uint32_t> pixels;
         for (unsigned y = 0; y < size; ++y)
-            for (unsigned x = 0; x < size; ++x) pixels.push_back(texel(x, y, frame));
-        const size_t blockPitch = size / 4 * (compression == 1 ? 8 : 16);
+            for (unsigned x = 0; x < size; ++x)
+                pixels.push_back(animated ? FrameTexel(x, y, frame) : ZarTexel(x, y, kind != ZarKind::Dxt1));
+        if (file.compression == 0) {
+            for (uint32_t argb : pixels) {
+                out.insert(out.end(), {uint8_t(argb >> 16), uint8_t(argb >> 8), uint8_t(argb)});
+                if (file.layoutFlags & 0x0008) out.push_back(uint8_t(argb >> 24));
+            }
+            continue;
+        }
+        const size_t blockPitch = size / 4 * (file.compression == 1 ? 8 : 16);
         const size_t at = out.size();
         out.resize(at + blockPitch * (size / 4));
-        CompressBlocks(compression == 1 ? D3DFMT_DXT1 : D3DFMT_DXT5, pixels.data(), size * 4, size, size,
+        CompressBlocks(file.compression == 1 ? D3DFMT_DXT1 : D3DFMT_DXT5, pixels.data(), size * 4, size, size,
                        out.data() + at, blockPitch);
     }
-    return out;
+    return file.Bytes();
 }
 // Where a ZAR file's blocks start (after the header and any durations).
 inline size_t ZarPayloadOffset(ZarKind kind) {

@@ -10,8 +10,6 @@
 namespace winesuite {
 namespace {
 
-std::string DirectoryOf(const std::string& name) { return OutputDirectory() + "/" + name; }
-
 int Channel(unsigned argb, int shift) { return static_cast<int>((argb >> shift) & 0xFF); }
 
 bool Near(unsigned a, unsigned b, int tolerance) {
@@ -20,19 +18,24 @@ bool Near(unsigned a, unsigned b, int tolerance) {
     return true;
 }
 
+// The lines of a text file the scenario wrote (on Windows: CR LF).
+std::vector<std::string> LinesOf(const std::string& path) {
+    std::vector<std::string> lines;
+    std::ifstream file(path);
+    for (std::string line; std::getline(file, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
 }  // namespace
 
-ScenarioOutput::ScenarioOutput(const std::string& name) : m_Directory(DirectoryOf(name)) {
-    std::ifstream facts(m_Directory + "/facts.txt");
-    for (std::string line; std::getline(facts, line);) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
+ScenarioOutput::ScenarioOutput(const std::string& name)
+    : m_Directory(OutputDirectory() + "/" + name), m_LogLines(LinesOf(m_Directory + "/log.txt")) {
+    for (const std::string& line : LinesOf(m_Directory + "/facts.txt")) {
         const size_t space = line.find(' ');
         if (space != std::string::npos) m_Facts[line.substr(0, space)] = line.substr(space + 1);
-    }
-    std::ifstream log(m_Directory + "/log.txt");
-    for (std::string line; std::getline(log, line);) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        m_LogLines.push_back(line);
     }
 }
 
@@ -74,9 +77,7 @@ orvhost::Image ScenarioOutput::Frame(const char* name, int triangles) const {
     const std::string key = name;
     EXPECT_EQ(Fact("frames." + key), "1") << name;
     EXPECT_EQ(Fact("captured." + key), "1") << name;
-    if (triangles >= 0) {
-        EXPECT_EQ(IntFact("triangles." + key), triangles) << name;
-    }
+    if (triangles >= 0) EXPECT_EQ(IntFact("triangles." + key), triangles) << name;
     orvhost::Image image;
     EXPECT_TRUE(ReadPicture(name, &image)) << name;
     return image;

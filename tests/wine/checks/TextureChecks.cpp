@@ -98,7 +98,6 @@ TEST_F(WineTextures, CreatedAndZarTexturesAndMaterialsDrawBeforeAndAfterResetDev
     orvhost::Image stone;
     ASSERT_TRUE(orvhost::ReadBitmap(std::string(ORV_EXAMPLES_DIR) + "/textures/stone.bmp", &stone));
 
-    const auto created = [](unsigned x, unsigned y) { return CreatedTexel(x, y); };
     const auto updated = [](unsigned x, unsigned y) {
         const int ix = static_cast<int>(x), iy = static_cast<int>(y);
         // Texel (0, 0) changed in the copy only: not uploaded.
@@ -116,7 +115,7 @@ TEST_F(WineTextures, CreatedAndZarTexturesAndMaterialsDrawBeforeAndAfterResetDev
         const auto expect = [&](int slot, unsigned size, const TexelFunction& texel, int tolerance) {
             ExpectTexels(image, Slot(slot), size, texel, true, tolerance, when + std::to_string(slot));
         };
-        expect(kCreated32, kCreatedSize, created, kExact);
+        expect(kCreated32, kCreatedSize, CreatedTexel, kExact);
         if (before) expect(kCreatedUpdated, kCreatedSize, updated, kExact);
         expect(kZarRgba, kFileSize, [](unsigned x, unsigned y) { return ZarTexel(x, y, true); }, kExact);
         expect(kZarDxt1, kFileSize, DecodedZar(output, ZarKind::Dxt1, "file1.zar"), kDxt);
