@@ -165,8 +165,7 @@ HRESULT FilterLevels(IDirect3DTexture8* texture, UINT sourceLevel, const ImageLe
         if (FAILED(hr)) return hr;
     }
     ImageLevel above = {}, below;
-    PixelView sourceView = source ? PixelView{source->bytes.get(), source->pitch, source->width, source->height}
-                                  : PixelView::Of(read);
+    PixelView sourceView = PixelView::Of(source ? *source : read);
     for (UINT level = sourceLevel + 1; level < levels; ++level) {
         hr = texture->GetLevelDesc(level, &desc);
         if (FAILED(hr)) return hr;

@@ -14,7 +14,7 @@ struct PixelView {
     size_t pitch = 0;
     UINT width = 0, height = 0;
 
-    static PixelView Of(ImageLevel& level) {
+    static PixelView Of(const ImageLevel& level) {
         return {level.bytes.get(), level.pitch, level.width, level.height};
     }
     uint32_t* Row(UINT y) const { return reinterpret_cast<uint32_t*>(bits + y * pitch); }

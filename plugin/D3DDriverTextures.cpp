@@ -35,7 +35,7 @@ Texture* D3DDriver::CreateTexture(unsigned width, unsigned height, bool mipmaps,
 
     std::unique_ptr<unsigned short[]> durations;
     int result = -1;
-    if (frameCount <= 0xFFFF) {
+    if (frameCount <= D3DTexture::kMostFrames) {
         durations.reset(new (std::nothrow) unsigned short[frameCount ? frameCount : 1]);
         if (durations) {
             for (unsigned frame = 0; frame < frameCount; ++frame)
