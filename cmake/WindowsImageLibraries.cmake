@@ -7,13 +7,14 @@
 
 set(ORV_IMAGE_CONFIG_DIR ${CMAKE_BINARY_DIR}/image-libraries-config)
 
-# The libraries' own code is theirs: compiled without our warnings.
+# The libraries' own code is theirs: compiled without our warnings and
+# without debugging information.
 function(orv_image_library name directory)
   list(TRANSFORM ARGN PREPEND ${ORV_IMAGE_SOURCE_DIR}/${directory}/)
   add_library(${name} STATIC ${ARGN})
   target_include_directories(${name} SYSTEM PUBLIC ${ORV_IMAGE_SOURCE_DIR}/${directory}
                              ${ORV_IMAGE_CONFIG_DIR}/${directory})
-  target_compile_options(${name} PRIVATE -w)
+  target_compile_options(${name} PRIVATE -w -g0)
   set_target_properties(${name} PROPERTIES POSITION_INDEPENDENT_CODE ON)
 endfunction()
 
@@ -71,7 +72,8 @@ orv_image_library(orv_jpeg libjpeg
   jidctint.c jidctred.c jquant1.c jquant2.c jutils.c jmemmgr.c jmemnobs.c jaricom.c
   jcarith.c jdarith.c jsimd_none.c)
 # Windows headers name a `boolean` of their own (an unsigned char): libjpeg is
-# compiled with it, and its users are told not to declare another.
-target_compile_options(orv_jpeg PRIVATE -include windows.h)
+# compiled with the same type (without parsing those headers in every file),
+# and its users are told not to declare another.
+target_compile_options(orv_jpeg PRIVATE -include ${CMAKE_CURRENT_LIST_DIR}/LibjpegBoolean.h)
 target_compile_definitions(orv_jpeg PUBLIC HAVE_BOOLEAN)
 add_library(JPEG::JPEG ALIAS orv_jpeg)

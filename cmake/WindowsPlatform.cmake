@@ -83,6 +83,7 @@ file(LOCK ${ORV_WINDOWS_SOURCES_DIR} DIRECTORY RELEASE)
 # likewise; stb_dxt is one header (Stb.cmake).
 add_library(pugixml STATIC ${ORV_PUGIXML_SOURCE_DIR}/pugixml.cpp)
 target_include_directories(pugixml SYSTEM PUBLIC ${ORV_PUGIXML_SOURCE_DIR})
+target_compile_options(pugixml PRIVATE -g0)
 add_library(pugixml::pugixml ALIAS pugixml)
 
 include(${CMAKE_CURRENT_LIST_DIR}/WindowsImageLibraries.cmake)
