@@ -6,45 +6,20 @@
 
 #include <d3dx8.h>
 
-#include "pixels/ByteReader.h"
+#include "LevelSink.h"
 #include "pixels/PixelLayout.h"
-#include "PixelView.h"
 
 namespace {
 
 constexpr uint32_t kCoreHeaderSize = 12;  // BITMAPCOREHEADER
 constexpr uint32_t kInfoHeaderSize = 40;  // BITMAPINFOHEADER
-constexpr uint32_t kRgb = 0, kRle8 = 1, kRle4 = 2, kBitFields = 3, kAlphaBitFields = 6;
-
-constexpr unsigned kMaskCount = 4;
+constexpr uint32_t kRgb = BmpDecoder::kUncompressed, kRle8 = 1, kRle4 = 2, kBitFields = 3, kAlphaBitFields = 6;
 
 // Header sizes of the info-header family: v1, v2 and v3 (masks inside), v4, v5.
 constexpr uint32_t kInfoHeaderSizes[] = {40, 52, 56, 108, 124};
 
-struct BmpHeader {
-    uint32_t headerSize = 0;
-    uint32_t width = 0, height = 0;
-    bool topDown = false;
-    uint16_t bitsPerPixel = 0;
-    uint32_t compression = kRgb;
-    uint32_t coloursUsed = 0;
-    uint32_t masks[kMaskCount] = {};  // red, green, blue, alpha
-    bool hasMasks = false;
-};
-
-// One channel of a bit-field pixel: contiguous bits at shift.
-struct MaskChannel {
-    unsigned shift = 0;
-    unsigned bits = 0;
-
-    uint32_t To8(uint32_t pixel) const {
-        if (bits == 0) return 0;
-        return WidenChannel((pixel >> shift) & static_cast<uint32_t>((uint64_t{1} << bits) - 1), bits);
-    }
-};
-
-bool ChannelFromMask(uint32_t mask, MaskChannel& channel) {
-    channel = MaskChannel{};
+bool ChannelFromMask(uint32_t mask, BmpDecoder::MaskChannel& channel) {
+    channel = BmpDecoder::MaskChannel{};
     if (mask == 0) return true;
     unsigned shift = 0;
     while (!(mask >> shift & 1)) ++shift;
@@ -55,7 +30,7 @@ bool ChannelFromMask(uint32_t mask, MaskChannel& channel) {
     return true;
 }
 
-bool ReadHeader(ByteReader& reader, BmpHeader& header) {
+bool ReadInfoHeader(ByteReader& reader, BmpDecoder::Header& header) {
     if (!reader.Read32(header.headerSize)) return false;
     if (header.headerSize == kCoreHeaderSize) {
         uint16_t width, height, planes;
@@ -88,14 +63,14 @@ bool ReadHeader(ByteReader& reader, BmpHeader& header) {
     const bool following = header.headerSize == kInfoHeaderSize;
     const unsigned maskCount =
         following ? (header.compression == kAlphaBitFields ? 4 : 3)
-                  : std::min<unsigned>(kMaskCount, (header.headerSize - kInfoHeaderSize) / 4);
+                  : std::min<unsigned>(BmpDecoder::kMaskCount, (header.headerSize - kInfoHeaderSize) / 4);
     const uint8_t* masks = following ? reader.Take(4 * maskCount) : info + kInfoHeaderSize - 4;
     if (!masks) return false;
     for (unsigned i = 0; i < maskCount; ++i) header.masks[i] = Load32(masks + 4 * i);
     return true;
 }
 
-bool ValidCombination(const BmpHeader& header) {
+bool ValidCombination(const BmpDecoder::Header& header) {
     switch (header.compression) {
         case kRgb:
             return header.bitsPerPixel == 1 || header.bitsPerPixel == 4 ||
@@ -112,7 +87,7 @@ bool ValidCombination(const BmpHeader& header) {
 
 // The bit fields of a 16- or 32-bit bitmap: given, or the defaults (5:5:5,
 // or 8:8:8 with the top byte unused).
-bool Fields(const BmpHeader& header, MaskChannel channels[4]) {
+bool Fields(const BmpDecoder::Header& header, BmpDecoder::MaskChannel channels[4]) {
     uint32_t masks[4] = {0x7C00, 0x03E0, 0x001F, 0};
     if (header.bitsPerPixel == 32) {
         masks[0] = 0xFF0000;
@@ -142,7 +117,7 @@ constexpr FormatByMasks kSixteenBitFormats[] = {
 static_assert(sizeof kSixteenBitFormats / sizeof kSixteenBitFormats[0] == 5,
               "the 16-bit layouts a bitmap can name");
 
-D3DFORMAT OwnFormat(const BmpHeader& header, const MaskChannel channels[4]) {
+D3DFORMAT OwnFormat(const BmpDecoder::Header& header, const BmpDecoder::MaskChannel channels[4]) {
     switch (header.bitsPerPixel) {
         case 24: return D3DFMT_R8G8B8;
         case 16: {
@@ -166,7 +141,7 @@ D3DFORMAT OwnFormat(const BmpHeader& header, const MaskChannel channels[4]) {
 // a row or of the image, indices past the palette and data that ends before
 // the end-of-bitmap code are refused; pixels skipped by end-of-line, delta
 // and end-of-bitmap codes take palette entry 0. Each pixel is written once.
-bool DecodeRle(ByteReader& reader, const BmpHeader& header, const uint32_t* palette,
+bool DecodeRle(ByteReader& reader, const BmpDecoder::Header& header, const uint32_t* palette,
                uint32_t entries, const PixelView& level) {
     const bool four = header.compression == kRle4;
     const uint32_t width = header.width, height = header.height;
@@ -228,7 +203,7 @@ bool DecodeRle(ByteReader& reader, const BmpHeader& header, const uint32_t* pale
     }
 }
 
-bool ReadPalette(ByteReader& reader, const BmpHeader& header, uint32_t palette[256],
+bool ReadPalette(ByteReader& reader, const BmpDecoder::Header& header, uint32_t palette[256],
                  uint32_t& entries) {
     entries = 0;
     if (header.bitsPerPixel > 8) return true;
@@ -245,7 +220,12 @@ bool ReadPalette(ByteReader& reader, const BmpHeader& header, uint32_t palette[2
 
 }  // namespace
 
-bool IsBmp(const uint8_t* data, size_t size) {
+uint32_t BmpDecoder::MaskChannel::To8(uint32_t pixel) const {
+    if (bits == 0) return 0;
+    return WidenChannel((pixel >> shift) & static_cast<uint32_t>((uint64_t{1} << bits) - 1), bits);
+}
+
+bool BmpDecoder::Recognises(const uint8_t* data, size_t size) {
     if (size >= 18 && data[0] == 'B' && data[1] == 'M') return true;
     // A packed DIB starts with its info header: a known size and one plane.
     if (size < 16) return false;
@@ -256,46 +236,48 @@ bool IsBmp(const uint8_t* data, size_t size) {
     return known && Load16(data + (headerSize == kCoreHeaderSize ? 8 : 12)) == 1;
 }
 
-HRESULT DecodeBmp(const uint8_t* data, size_t size, const ImageLimits& limits,
-                  DecodedImage& image) {
-    ByteReader reader(data, size);
-    const bool fileHeader = size >= 2 && data[0] == 'B' && data[1] == 'M';
+HRESULT BmpDecoder::ReadHeader(ImageHeader* header) {
+    ByteReader& reader = m_Reader;
+    const uint8_t* data = reader.Current();
+    const bool fileHeader = reader.Size() >= 2 && data[0] == 'B' && data[1] == 'M';
     uint32_t pixelOffset = 0;
     if (fileHeader && (!reader.Skip(10) || !reader.Read32(pixelOffset)))
         return D3DXERR_INVALIDDATA;
 
-    BmpHeader header;
-    if (!ReadHeader(reader, header) || !ValidCombination(header) || header.width == 0 ||
-        header.height == 0 || header.width > limits.maxWidth || header.height > limits.maxHeight)
+    if (!ReadInfoHeader(reader, m_Header) || !ValidCombination(m_Header) || m_Header.width == 0 ||
+        m_Header.height == 0 || m_Header.width > m_Limits.maxWidth || m_Header.height > m_Limits.maxHeight)
         return D3DXERR_INVALIDDATA;
-    MaskChannel channels[4];
-    if (header.bitsPerPixel >= 16 && !Fields(header, channels)) return D3DXERR_INVALIDDATA;
-    uint32_t palette[256];
-    uint32_t entries = 0;
-    if (!ReadPalette(reader, header, palette, entries)) return D3DXERR_INVALIDDATA;
+    if (m_Header.bitsPerPixel >= 16 && !Fields(m_Header, m_Channels)) return D3DXERR_INVALIDDATA;
+    if (!ReadPalette(reader, m_Header, m_Palette, m_Entries)) return D3DXERR_INVALIDDATA;
     if (fileHeader && !reader.Seek(pixelOffset)) return D3DXERR_INVALIDDATA;
 
-    const uint32_t width = header.width, height = header.height;
-    const bool rle = header.compression == kRle8 || header.compression == kRle4;
-    const uint64_t rowBits = uint64_t{width} * header.bitsPerPixel;
+    const bool rle = m_Header.compression == kRle8 || m_Header.compression == kRle4;
+    const uint64_t rowBits = uint64_t{m_Header.width} * m_Header.bitsPerPixel;
     const uint64_t stride = (rowBits + 31) / 32 * 4;
     // Uncompressed pixels must all be there before room is made for them
     // (the last row's padding may be missing). Run-length data can end the
     // bitmap at once: its damage shows while it is decoded.
-    if (!rle && (height - 1) * stride + (rowBits + 7) / 8 > reader.Remaining())
+    if (!rle && (m_Header.height - 1) * stride + (rowBits + 7) / 8 > reader.Remaining())
         return D3DXERR_INVALIDDATA;
 
-    image.SetFormat(OwnFormat(header, channels));
-    PixelView level;
-    HRESULT hr = image.AddTopPixelLevel(width, height, RowOrder::Any, &level);
-    if (FAILED(hr)) return hr;
-    if (rle) {
-        if (!DecodeRle(reader, header, palette, entries, level)) return D3DXERR_INVALIDDATA;
-        return D3D_OK;
-    }
+    header->width = m_Header.width;
+    header->height = m_Header.height;
+    header->format = OwnFormat(m_Header, m_Channels);
+    header->order = RowOrder::Any;
+    return D3D_OK;
+}
 
-    const uint8_t* pixels = reader.Current();
+HRESULT BmpDecoder::Decode(LevelSink& sink) {
+    const PixelView& level = sink.Level(0);
+    const Header& header = m_Header;
+    if (header.compression == kRle8 || header.compression == kRle4)
+        return DecodeRle(m_Reader, header, m_Palette, m_Entries, level) ? D3D_OK : D3DXERR_INVALIDDATA;
+
+    const uint32_t width = header.width, height = header.height;
+    const uint64_t stride = (uint64_t{width} * header.bitsPerPixel + 31) / 32 * 4;
+    const uint8_t* pixels = m_Reader.Current();
     const unsigned bytesPerPixel = header.bitsPerPixel / 8;
+    const MaskChannel* channels = m_Channels;
     for (uint32_t y = 0; y < height; ++y) {
         const uint8_t* in = pixels + y * stride;
         uint32_t* out = level.Row(header.topDown ? y : height - 1 - y);
@@ -303,8 +285,8 @@ HRESULT DecodeBmp(const uint8_t* data, size_t size, const ImageLimits& limits,
             const unsigned bits = header.bitsPerPixel, perByte = 8 / bits, mask = (1u << bits) - 1;
             for (uint32_t x = 0; x < width; ++x) {
                 const unsigned index = in[x / perByte] >> (8 - bits - (x % perByte) * bits) & mask;
-                if (index >= entries) return D3DXERR_INVALIDDATA;
-                out[x] = palette[index];
+                if (index >= m_Entries) return D3DXERR_INVALIDDATA;
+                out[x] = m_Palette[index];
             }
         } else if (header.bitsPerPixel == 24) {
             for (uint32_t x = 0; x < width; ++x, in += 3)

@@ -1,16 +1,10 @@
 #include "JpegDecoder.h"
 
-#include <csetjmp>
-#include <cstdio>
-#include <memory>
 #include <new>
-
-// jpeglib.h needs size_t and FILE declared first.
-#include <jpeglib.h>
 
 #include <d3dx8.h>
 
-#include "PixelView.h"
+#include "LevelSink.h"
 
 namespace {
 
@@ -18,17 +12,8 @@ namespace {
 // coefficients, two bytes per sample.
 constexpr long kMostWorkingMemory = 768L * 1024 * 1024;
 
-// libjpeg's error manager with a way back: error_exit jumps to the decoder's
-// setjmp instead of ending the process, and so does a warning (corrupt or
-// missing data, which libjpeg would paper over and go on decoding): the
-// decode stops at the first damage.
-struct ErrorManager {
-    jpeg_error_mgr base;
-    std::jmp_buf jump;
-};
-
 void JumpOnError(j_common_ptr common) {
-    std::longjmp(reinterpret_cast<ErrorManager*>(common->err)->jump, 1);
+    std::longjmp(reinterpret_cast<JpegDecoder::ErrorManager*>(common->err)->jump, 1);
 }
 
 // Levels 0 and up are trace messages; below 0, warnings.
@@ -37,17 +22,6 @@ void JumpOnWarning(j_common_ptr common, int level) {
 }
 
 void Silence(j_common_ptr) {}
-
-// What the libjpeg calls share. It lives outside the frame that calls setjmp,
-// so an error that jumps back there leaves it intact for the caller to free.
-struct JpegJob {
-    const uint8_t* data;
-    size_t size;
-    ImageLimits limits;
-    DecodedImage* image;
-    std::unique_ptr<JSAMPLE[]> sampleRow;
-    HRESULT result;
-};
 
 #ifdef JCS_EXTENSIONS
 // libjpeg-turbo writes blue, green, red and a filler byte: A8R8G8B8 in memory.
@@ -82,66 +56,72 @@ bool CanHold(const jpeg_decompress_struct& info, size_t size) {
     return fewestBlocks / kBitsPerByte <= size;
 }
 
-// The decode itself. libjpeg reports errors with longjmp to the setjmp here,
-// so this frame holds nothing with a destructor: all state is in job.
-bool Decode(jpeg_decompress_struct* info, ErrorManager* errors, JpegJob* job) {
-    if (setjmp(errors->jump)) return false;
-    jpeg_create_decompress(info);
-    jpeg_mem_src(info, job->data, static_cast<unsigned long>(job->size));
-    if (jpeg_read_header(info, TRUE) != JPEG_HEADER_OK) return false;
-    if (info->image_width > job->limits.maxWidth || info->image_height > job->limits.maxHeight ||
-        !CanHold(*info, job->size))
-        return false;
-    info->mem->max_memory_to_use = kMostWorkingMemory;
-    const bool grey = info->jpeg_color_space == JCS_GRAYSCALE;
-    info->out_color_space = grey ? JCS_GRAYSCALE : kColourOutput;
-    job->image->SetFormat(grey ? D3DFMT_L8 : D3DFMT_X8R8G8B8);
-    jpeg_start_decompress(info);
-
-    const JDIMENSION width = info->output_width, height = info->output_height;
-    const unsigned components = static_cast<unsigned>(info->output_components);
-    PixelView level;
-    job->result = job->image->AddTopPixelLevel(width, height, RowOrder::TopDown, &level);
-    if (FAILED(job->result)) return false;
-    const bool direct = components == 4;
-    if (!direct) {
-        job->sampleRow.reset(new (std::nothrow) JSAMPLE[size_t{width} * components]);
-        if (!job->sampleRow) {
-            job->result = E_OUTOFMEMORY;
-            return false;
-        }
-    }
-    job->result = D3DXERR_INVALIDDATA;
-    while (info->output_scanline < height) {
-        uint32_t* out = level.Row(info->output_scanline % level.height);
-        JSAMPROW row = direct ? reinterpret_cast<JSAMPROW>(out) : job->sampleRow.get();
-        if (jpeg_read_scanlines(info, &row, 1) != 1) return false;
-        if (!direct) WidenRow(row, components, width, out);
-        job->image->TopRowsDone(info->output_scanline);
-    }
-    jpeg_finish_decompress(info);
-    job->result = D3D_OK;
-    return true;
-}
-
 }  // namespace
 
-bool IsJpeg(const uint8_t* data, size_t size) {
+bool JpegDecoder::Recognises(const uint8_t* data, size_t size) {
     return size >= 3 && data[0] == 0xFF && data[1] == 0xD8 && data[2] == 0xFF;
 }
 
-HRESULT DecodeJpeg(const uint8_t* data, size_t size, const ImageLimits& limits,
-                   DecodedImage& image) {
-    if (!IsJpeg(data, size)) return D3DXERR_INVALIDDATA;
-    jpeg_decompress_struct info{};
-    ErrorManager errors{};
-    info.err = jpeg_std_error(&errors.base);
-    errors.base.error_exit = JumpOnError;
-    errors.base.emit_message = JumpOnWarning;
-    errors.base.output_message = Silence;
-    JpegJob job{data, size, limits, &image, nullptr, D3DXERR_INVALIDDATA};
-    const bool decoded = Decode(&info, &errors, &job);
-    jpeg_destroy_decompress(&info);
-    if (decoded) return D3D_OK;
-    return FAILED(job.result) ? job.result : static_cast<HRESULT>(D3DXERR_INVALIDDATA);
+JpegDecoder::JpegDecoder(const uint8_t* data, size_t size, const ImageLimits& limits)
+    : m_pData(data), m_Size(size), m_Limits(limits) {
+    m_Info.err = jpeg_std_error(&m_Errors.base);
+    m_Errors.base.error_exit = JumpOnError;
+    m_Errors.base.emit_message = JumpOnWarning;
+    m_Errors.base.output_message = Silence;
+}
+
+JpegDecoder::~JpegDecoder() { jpeg_destroy_decompress(&m_Info); }
+
+HRESULT JpegDecoder::ReadHeader(ImageHeader* header) {
+    if (!Recognises(m_pData, m_Size)) return D3DXERR_INVALIDDATA;
+    m_Result = D3DXERR_INVALIDDATA;
+    return Start(header) ? D3D_OK : m_Result;
+}
+
+bool JpegDecoder::Start(ImageHeader* header) {
+    if (setjmp(m_Errors.jump)) return false;
+    jpeg_create_decompress(&m_Info);
+    jpeg_mem_src(&m_Info, m_pData, static_cast<unsigned long>(m_Size));
+    if (jpeg_read_header(&m_Info, TRUE) != JPEG_HEADER_OK) return false;
+    if (m_Info.image_width > m_Limits.maxWidth || m_Info.image_height > m_Limits.maxHeight ||
+        !CanHold(m_Info, m_Size))
+        return false;
+    m_Info.mem->max_memory_to_use = kMostWorkingMemory;
+    const bool grey = m_Info.jpeg_color_space == JCS_GRAYSCALE;
+    m_Info.out_color_space = grey ? JCS_GRAYSCALE : kColourOutput;
+    jpeg_start_decompress(&m_Info);
+    header->width = m_Info.output_width;
+    header->height = m_Info.output_height;
+    header->format = grey ? D3DFMT_L8 : D3DFMT_X8R8G8B8;
+    header->order = RowOrder::TopDown;
+    return true;
+}
+
+HRESULT JpegDecoder::Decode(LevelSink& sink) {
+    m_Result = D3DXERR_INVALIDDATA;
+    return ReadRows(sink) ? D3D_OK : m_Result;
+}
+
+bool JpegDecoder::ReadRows(LevelSink& sink) {
+    if (setjmp(m_Errors.jump)) return false;
+    const JDIMENSION width = m_Info.output_width, height = m_Info.output_height;
+    const unsigned components = static_cast<unsigned>(m_Info.output_components);
+    const PixelView& level = sink.Level(0);
+    const bool direct = components == 4;
+    if (!direct) {
+        m_SampleRow.reset(new (std::nothrow) JSAMPLE[size_t{width} * components]);
+        if (!m_SampleRow) {
+            m_Result = E_OUTOFMEMORY;
+            return false;
+        }
+    }
+    while (m_Info.output_scanline < height) {
+        uint32_t* out = level.Row(m_Info.output_scanline % level.height);
+        JSAMPROW row = direct ? reinterpret_cast<JSAMPROW>(out) : m_SampleRow.get();
+        if (jpeg_read_scanlines(&m_Info, &row, 1) != 1) return false;
+        if (!direct) WidenRow(row, components, width, out);
+        sink.RowsDone(m_Info.output_scanline);
+    }
+    jpeg_finish_decompress(&m_Info);
+    return true;
 }

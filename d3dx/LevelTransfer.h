@@ -73,6 +73,6 @@ bool IsTransferableFormat(D3DFORMAT format);
 // to its format (compressing them for DXT formats).
 HRESULT WriteLevel(IDirect3DTexture8* texture, UINT level, const PixelView& argb);
 // Stores blocks of the level's own DXT format unchanged.
-HRESULT WriteLevelBlocks(IDirect3DTexture8* texture, UINT level, const ImageLevel& blocks);
+HRESULT WriteLevelBlocks(IDirect3DTexture8* texture, UINT level, const PixelView& blocks);
 // Reads the level into a new A8R8G8B8 image level.
 HRESULT ReadLevel(IDirect3DTexture8* texture, UINT level, ImageLevel& argb);

@@ -21,7 +21,7 @@
 
 #include <d3d8.h>
 
-#include "DecodedImage.h"
+#include "ImageDecoder.h"
 #include "PixelView.h"
 
 class MipChain {
@@ -75,4 +75,4 @@ void BoxFilter(const PixelView& source, const PixelView& destination);
 // Rebuilds every level of texture below sourceLevel from the level above it.
 // source, when given, holds sourceLevel's pixels as A8R8G8B8 (the caller
 // decoded them), so the level need not be read back.
-HRESULT FilterLevels(IDirect3DTexture8* texture, UINT sourceLevel, const ImageLevel* source);
+HRESULT FilterLevels(IDirect3DTexture8* texture, UINT sourceLevel, const PixelView* source);
