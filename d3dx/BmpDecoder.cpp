@@ -1,25 +1,56 @@
-#include "BmpDecoder.h"
-
+// Windows bitmaps, with the file header (BMP) or without it (packed DIB):
+// 1, 4 and 8 bits per pixel with a palette (RLE4 and RLE8 included), 16 bits
+// (5:5:5 or bit fields), 24 and 32 bits; rows bottom-up or top-down.
+// ReadHeader reads the headers, the bit fields and the palette; uncompressed
+// pixels must then all be in the file before room is made for them. Decode
+// writes the rows in any order; run-length data is decoded straight into
+// level 0 and refused where it runs past a row, the image or its own end.
 #include <algorithm>
 #include <cstring>
 #include <new>
 
 #include <d3dx8.h>
 
+#include "ImageDecoder.h"
 #include "LevelSink.h"
+#include "pixels/ByteReader.h"
 #include "pixels/PixelLayout.h"
 
 namespace {
 
 constexpr uint32_t kCoreHeaderSize = 12;  // BITMAPCOREHEADER
 constexpr uint32_t kInfoHeaderSize = 40;  // BITMAPINFOHEADER
-constexpr uint32_t kRgb = BmpDecoder::kUncompressed, kRle8 = 1, kRle4 = 2, kBitFields = 3, kAlphaBitFields = 6;
+constexpr uint32_t kRgb = 0, kRle8 = 1, kRle4 = 2, kBitFields = 3, kAlphaBitFields = 6;
 
 // Header sizes of the info-header family: v1, v2 and v3 (masks inside), v4, v5.
 constexpr uint32_t kInfoHeaderSizes[] = {40, 52, 56, 108, 124};
 
-bool ChannelFromMask(uint32_t mask, BmpDecoder::MaskChannel& channel) {
-    channel = BmpDecoder::MaskChannel{};
+constexpr unsigned kMaskCount = 4;
+
+struct BmpHeader {
+    uint32_t headerSize = 0;
+    uint32_t width = 0, height = 0;
+    bool topDown = false;
+    uint16_t bitsPerPixel = 0;
+    uint32_t compression = kRgb;
+    uint32_t coloursUsed = 0;
+    uint32_t masks[kMaskCount] = {};  // red, green, blue, alpha
+    bool hasMasks = false;
+};
+
+// One channel of a bit-field pixel: contiguous bits at shift.
+struct MaskChannel {
+    unsigned shift = 0;
+    unsigned bits = 0;
+
+    uint32_t To8(uint32_t pixel) const {
+        if (bits == 0) return 0;
+        return WidenChannel((pixel >> shift) & static_cast<uint32_t>((uint64_t{1} << bits) - 1), bits);
+    }
+};
+
+bool ChannelFromMask(uint32_t mask, MaskChannel& channel) {
+    channel = MaskChannel{};
     if (mask == 0) return true;
     unsigned shift = 0;
     while (!(mask >> shift & 1)) ++shift;
@@ -30,7 +61,7 @@ bool ChannelFromMask(uint32_t mask, BmpDecoder::MaskChannel& channel) {
     return true;
 }
 
-bool ReadInfoHeader(ByteReader& reader, BmpDecoder::Header& header) {
+bool ReadInfoHeader(ByteReader& reader, BmpHeader& header) {
     if (!reader.Read32(header.headerSize)) return false;
     if (header.headerSize == kCoreHeaderSize) {
         uint16_t width, height, planes;
@@ -63,14 +94,14 @@ bool ReadInfoHeader(ByteReader& reader, BmpDecoder::Header& header) {
     const bool following = header.headerSize == kInfoHeaderSize;
     const unsigned maskCount =
         following ? (header.compression == kAlphaBitFields ? 4 : 3)
-                  : std::min<unsigned>(BmpDecoder::kMaskCount, (header.headerSize - kInfoHeaderSize) / 4);
+                  : std::min<unsigned>(kMaskCount, (header.headerSize - kInfoHeaderSize) / 4);
     const uint8_t* masks = following ? reader.Take(4 * maskCount) : info + kInfoHeaderSize - 4;
     if (!masks) return false;
     for (unsigned i = 0; i < maskCount; ++i) header.masks[i] = Load32(masks + 4 * i);
     return true;
 }
 
-bool ValidCombination(const BmpDecoder::Header& header) {
+bool ValidCombination(const BmpHeader& header) {
     switch (header.compression) {
         case kRgb:
             return header.bitsPerPixel == 1 || header.bitsPerPixel == 4 ||
@@ -87,7 +118,7 @@ bool ValidCombination(const BmpDecoder::Header& header) {
 
 // The bit fields of a 16- or 32-bit bitmap: given, or the defaults (5:5:5,
 // or 8:8:8 with the top byte unused).
-bool Fields(const BmpDecoder::Header& header, BmpDecoder::MaskChannel channels[4]) {
+bool Fields(const BmpHeader& header, MaskChannel channels[4]) {
     uint32_t masks[4] = {0x7C00, 0x03E0, 0x001F, 0};
     if (header.bitsPerPixel == 32) {
         masks[0] = 0xFF0000;
@@ -117,7 +148,7 @@ constexpr FormatByMasks kSixteenBitFormats[] = {
 static_assert(sizeof kSixteenBitFormats / sizeof kSixteenBitFormats[0] == 5,
               "the 16-bit layouts a bitmap can name");
 
-D3DFORMAT OwnFormat(const BmpDecoder::Header& header, const BmpDecoder::MaskChannel channels[4]) {
+D3DFORMAT OwnFormat(const BmpHeader& header, const MaskChannel channels[4]) {
     switch (header.bitsPerPixel) {
         case 24: return D3DFMT_R8G8B8;
         case 16: {
@@ -141,7 +172,7 @@ D3DFORMAT OwnFormat(const BmpDecoder::Header& header, const BmpDecoder::MaskChan
 // a row or of the image, indices past the palette and data that ends before
 // the end-of-bitmap code are refused; pixels skipped by end-of-line, delta
 // and end-of-bitmap codes take palette entry 0. Each pixel is written once.
-bool DecodeRle(ByteReader& reader, const BmpDecoder::Header& header, const uint32_t* palette,
+bool DecodeRle(ByteReader& reader, const BmpHeader& header, const uint32_t* palette,
                uint32_t entries, const PixelView& level) {
     const bool four = header.compression == kRle4;
     const uint32_t width = header.width, height = header.height;
@@ -203,7 +234,7 @@ bool DecodeRle(ByteReader& reader, const BmpDecoder::Header& header, const uint3
     }
 }
 
-bool ReadPalette(ByteReader& reader, const BmpDecoder::Header& header, uint32_t palette[256],
+bool ReadPalette(ByteReader& reader, const BmpHeader& header, uint32_t palette[256],
                  uint32_t& entries) {
     entries = 0;
     if (header.bitsPerPixel > 8) return true;
@@ -218,14 +249,7 @@ bool ReadPalette(ByteReader& reader, const BmpDecoder::Header& header, uint32_t 
     return true;
 }
 
-}  // namespace
-
-uint32_t BmpDecoder::MaskChannel::To8(uint32_t pixel) const {
-    if (bits == 0) return 0;
-    return WidenChannel((pixel >> shift) & static_cast<uint32_t>((uint64_t{1} << bits) - 1), bits);
-}
-
-bool BmpDecoder::Recognises(const uint8_t* data, size_t size) {
+bool Recognises(const uint8_t* data, size_t size) {
     if (size >= 18 && data[0] == 'B' && data[1] == 'M') return true;
     // A packed DIB starts with its info header: a known size and one plane.
     if (size < 16) return false;
@@ -236,10 +260,25 @@ bool BmpDecoder::Recognises(const uint8_t* data, size_t size) {
     return known && Load16(data + (headerSize == kCoreHeaderSize ? 8 : 12)) == 1;
 }
 
+class BmpDecoder final : public ImageDecoder {
+public:
+    using ImageDecoder::ImageDecoder;
+    HRESULT ReadHeader(ImageHeader* header) override;
+    HRESULT Decode(LevelSink& sink) override;
+
+private:
+    ByteReader m_Reader{m_pData, m_Size};  // at the pixels once the header is read
+    BmpHeader m_Header;
+    MaskChannel m_Channels[kMaskCount];
+    uint32_t m_Palette[256] = {};
+    uint32_t m_Entries = 0;
+};
+
+}  // namespace
+
 HRESULT BmpDecoder::ReadHeader(ImageHeader* header) {
     ByteReader& reader = m_Reader;
-    const uint8_t* data = reader.Current();
-    const bool fileHeader = reader.Size() >= 2 && data[0] == 'B' && data[1] == 'M';
+    const bool fileHeader = m_Size >= 2 && m_pData[0] == 'B' && m_pData[1] == 'M';
     uint32_t pixelOffset = 0;
     if (fileHeader && (!reader.Skip(10) || !reader.Read32(pixelOffset)))
         return D3DXERR_INVALIDDATA;
@@ -260,16 +299,13 @@ HRESULT BmpDecoder::ReadHeader(ImageHeader* header) {
     if (!rle && (m_Header.height - 1) * stride + (rowBits + 7) / 8 > reader.Remaining())
         return D3DXERR_INVALIDDATA;
 
-    header->width = m_Header.width;
-    header->height = m_Header.height;
-    header->format = OwnFormat(m_Header, m_Channels);
-    header->order = RowOrder::Any;
+    *header = {m_Header.width, m_Header.height, OwnFormat(m_Header, m_Channels), 0, 1, RowOrder::Any};
     return D3D_OK;
 }
 
 HRESULT BmpDecoder::Decode(LevelSink& sink) {
     const PixelView& level = sink.Level(0);
-    const Header& header = m_Header;
+    const BmpHeader& header = m_Header;
     if (header.compression == kRle8 || header.compression == kRle4)
         return DecodeRle(m_Reader, header, m_Palette, m_Entries, level) ? D3D_OK : D3DXERR_INVALIDDATA;
 
@@ -303,3 +339,5 @@ HRESULT BmpDecoder::Decode(LevelSink& sink) {
     }
     return D3D_OK;
 }
+
+const ImageFormat kBmpFormat = {Recognises, NewDecoder<BmpDecoder>};

@@ -1,11 +1,17 @@
-#include "DdsDecoder.h"
-
+// DirectDraw surface files: uncompressed pixels whose masks match a
+// Direct3D 8 format, and DXT1 to DXT5 blocks, with their stored mip levels.
+// ReadHeader checks that every stored level is in the file before room is
+// made for any; Decode copies the levels (blocks as they are, pixels as
+// A8R8G8B8) into an image in memory (RowOrder::Packed).
 #include <cstring>
 
 #include <d3dx8.h>
 
 #include "DecodedImage.h"
+#include "ImageDecoder.h"
 #include "LevelSink.h"
+#include "pixels/ByteReader.h"
+#include "pixels/PixelLayout.h"
 
 #include "pixels/BlockCodec.h"
 
@@ -59,18 +65,26 @@ D3DFORMAT BlockFormat(uint32_t fourCC) {
     return D3DFMT_UNKNOWN;
 }
 
-}  // namespace
+bool Recognises(const uint8_t* data, size_t size) { return size >= 4 && std::memcmp(data, "DDS ", 4) == 0; }
 
-bool DdsDecoder::Recognises(const uint8_t* data, size_t size) {
-    return size >= 4 && std::memcmp(data, "DDS ", 4) == 0;
-}
+class DdsDecoder final : public ImageDecoder {
+    UINT m_BlockBytes = 0;                   // 0 for pixels
+    UINT m_Levels = 0;
+    const PixelLayout* m_pLayout = nullptr;  // the pixels' layout; null for blocks
+    ByteReader m_Reader{m_pData, m_Size};    // at the first level once the header is read
+
+public:
+    using ImageDecoder::ImageDecoder;
+    HRESULT ReadHeader(ImageHeader* header) override;
+    HRESULT Decode(LevelSink& sink) override;
+};
+
+}  // namespace
 
 HRESULT DdsDecoder::ReadHeader(ImageHeader* header) {
     ByteReader& reader = m_Reader;
-    const uint8_t* data = reader.Current();
-    const size_t size = reader.Size();
     const uint8_t* stored = reader.Skip(4) ? reader.Take(kHeaderSize) : nullptr;
-    if (!Recognises(data, size) || !stored || Load32(stored) != kHeaderSize || Load32(stored + 72) != 32)
+    if (!Recognises(m_pData, m_Size) || !stored || Load32(stored) != kHeaderSize || Load32(stored + 72) != 32)
         return D3DXERR_INVALIDDATA;
     const uint32_t flags = Load32(stored + 4), height = Load32(stored + 8), width = Load32(stored + 12),
                    mipMapCount = Load32(stored + 24);
@@ -98,12 +112,8 @@ HRESULT DdsDecoder::ReadHeader(ImageHeader* header) {
     }
     if (storedBytes > reader.Remaining()) return D3DXERR_INVALIDDATA;
 
-    header->width = width;
-    header->height = height;
-    header->format = blockFormat ? blockFormat : m_pLayout->format;
-    header->blockBytes = m_BlockBytes;
-    header->levels = m_Levels = levels;
-    header->order = RowOrder::Packed;
+    m_Levels = levels;
+    *header = {width, height, blockFormat ? blockFormat : m_pLayout->format, m_BlockBytes, levels, RowOrder::Packed};
     return D3D_OK;
 }
 
@@ -122,3 +132,5 @@ HRESULT DdsDecoder::Decode(LevelSink& sink) {
     }
     return D3D_OK;
 }
+
+const ImageFormat kDdsFormat = {Recognises, NewDecoder<DdsDecoder>};

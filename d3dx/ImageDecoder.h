@@ -3,13 +3,19 @@
 // blocks or stored levels and how it writes its rows, with every check the
 // header and the file's size allow, before any pixel is decoded or room is
 // made for one. Decode then writes the pixels into a sink sized as the header
-// said (LevelSink.h). The decoders: DdsDecoder, PngDecoder, JpegDecoder,
-// BmpDecoder, TgaDecoder; ImageDecoders.h picks the one a file needs.
+// said (LevelSink.h). Each format's decoder is a class of its own source
+// file (DdsDecoder.cpp, PngDecoder.cpp, JpegDecoder.cpp, BmpDecoder.cpp,
+// TgaDecoder.cpp), reached through its ImageFormat; ImageDecoders.h picks the
+// one a file needs.
 //
 // Both steps return D3D_OK, D3DXERR_INVALIDDATA for a damaged file or one
 // larger than the limits, or E_OUTOFMEMORY. A failed decode may leave the
 // sink partly written; the caller drops it.
 #pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <new>
 
 #include <d3d8.h>
 
@@ -43,9 +49,34 @@ struct ImageHeader {
 
 class ImageDecoder {
 public:
+    // The file at data, which must outlive the decoder; limits bound the
+    // image's size.
+    ImageDecoder(const uint8_t* data, size_t size, const ImageLimits& limits)
+        : m_pData(data), m_Size(size), m_Limits(limits) {}
     virtual ~ImageDecoder() = default;
+    ImageDecoder(const ImageDecoder&) = delete;
+    ImageDecoder& operator=(const ImageDecoder&) = delete;
+
     // The probe; called once, before Decode.
     virtual HRESULT ReadHeader(ImageHeader* header) = 0;
     // Once ReadHeader succeeded: the pixels into sink.
     virtual HRESULT Decode(LevelSink& sink) = 0;
+
+protected:
+    const uint8_t* const m_pData;
+    const size_t m_Size;
+    const ImageLimits m_Limits;
 };
+
+// A format the loader reads: whether a file's first bytes are the format's,
+// and a new decoder for such a file (null when there is no memory for one).
+struct ImageFormat {
+    bool (*recognises)(const uint8_t* data, size_t size);
+    ImageDecoder* (*make)(const uint8_t* data, size_t size, const ImageLimits& limits);
+};
+extern const ImageFormat kDdsFormat, kPngFormat, kJpegFormat, kBmpFormat, kTgaFormat;
+
+template <typename Decoder>
+ImageDecoder* NewDecoder(const uint8_t* data, size_t size, const ImageLimits& limits) {
+    return new (std::nothrow) Decoder(data, size, limits);
+}

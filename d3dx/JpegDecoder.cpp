@@ -1,9 +1,20 @@
-#include "JpegDecoder.h"
-
+// JPEG images through libjpeg: grey and colour, baseline and progressive.
+// A file libjpeg only warns about (truncated, corrupt entropy data) is refused
+// at the first warning, and a file too short to hold the image its header
+// announces before anything is decoded. ReadHeader reads the header and
+// starts the decompressor (which takes in a progressive file's every scan);
+// Decode writes the rows from the top down.
+#include <csetjmp>
+#include <cstdio>
+#include <memory>
 #include <new>
+
+// jpeglib.h needs size_t and FILE declared first.
+#include <jpeglib.h>
 
 #include <d3dx8.h>
 
+#include "ImageDecoder.h"
 #include "LevelSink.h"
 
 namespace {
@@ -12,8 +23,17 @@ namespace {
 // coefficients, two bytes per sample.
 constexpr long kMostWorkingMemory = 768L * 1024 * 1024;
 
+// libjpeg's error manager with a way back: error_exit jumps to the decoder's
+// setjmp instead of ending the process, and so does a warning (corrupt or
+// missing data, which libjpeg would paper over and go on decoding): the
+// decode stops at the first damage.
+struct ErrorManager {
+    jpeg_error_mgr base;
+    std::jmp_buf jump;
+};
+
 void JumpOnError(j_common_ptr common) {
-    std::longjmp(reinterpret_cast<JpegDecoder::ErrorManager*>(common->err)->jump, 1);
+    std::longjmp(reinterpret_cast<ErrorManager*>(common->err)->jump, 1);
 }
 
 // Levels 0 and up are trace messages; below 0, warnings.
@@ -56,21 +76,36 @@ bool CanHold(const jpeg_decompress_struct& info, size_t size) {
     return fewestBlocks / kBitsPerByte <= size;
 }
 
-}  // namespace
-
-bool JpegDecoder::Recognises(const uint8_t* data, size_t size) {
+// The start-of-image marker and the first byte of the next marker.
+bool Recognises(const uint8_t* data, size_t size) {
     return size >= 3 && data[0] == 0xFF && data[1] == 0xD8 && data[2] == 0xFF;
 }
 
-JpegDecoder::JpegDecoder(const uint8_t* data, size_t size, const ImageLimits& limits)
-    : m_pData(data), m_Size(size), m_Limits(limits) {
-    m_Info.err = jpeg_std_error(&m_Errors.base);
-    m_Errors.base.error_exit = JumpOnError;
-    m_Errors.base.emit_message = JumpOnWarning;
-    m_Errors.base.output_message = Silence;
-}
+class JpegDecoder final : public ImageDecoder {
+    // libjpeg reports errors with longjmp to the setjmp in these, so they
+    // hold nothing with a destructor: all state is in members. False on an
+    // error; m_Result says which.
+    bool Start(ImageHeader* header);
+    bool ReadRows(LevelSink& sink);
 
-JpegDecoder::~JpegDecoder() { jpeg_destroy_decompress(&m_Info); }
+    jpeg_decompress_struct m_Info{};
+    ErrorManager m_Errors{};
+    std::unique_ptr<JSAMPLE[]> m_SampleRow;  // where libjpeg cannot write pixels itself
+    HRESULT m_Result = D3D_OK;
+
+public:
+    JpegDecoder(const uint8_t* data, size_t size, const ImageLimits& limits) : ImageDecoder(data, size, limits) {
+        m_Info.err = jpeg_std_error(&m_Errors.base);
+        m_Errors.base.error_exit = JumpOnError;
+        m_Errors.base.emit_message = JumpOnWarning;
+        m_Errors.base.output_message = Silence;
+    }
+    ~JpegDecoder() override { jpeg_destroy_decompress(&m_Info); }
+    HRESULT ReadHeader(ImageHeader* header) override;
+    HRESULT Decode(LevelSink& sink) override;
+};
+
+}  // namespace
 
 HRESULT JpegDecoder::ReadHeader(ImageHeader* header) {
     if (!Recognises(m_pData, m_Size)) return D3DXERR_INVALIDDATA;
@@ -90,10 +125,8 @@ bool JpegDecoder::Start(ImageHeader* header) {
     const bool grey = m_Info.jpeg_color_space == JCS_GRAYSCALE;
     m_Info.out_color_space = grey ? JCS_GRAYSCALE : kColourOutput;
     jpeg_start_decompress(&m_Info);
-    header->width = m_Info.output_width;
-    header->height = m_Info.output_height;
-    header->format = grey ? D3DFMT_L8 : D3DFMT_X8R8G8B8;
-    header->order = RowOrder::TopDown;
+    *header = {m_Info.output_width, m_Info.output_height, grey ? D3DFMT_L8 : D3DFMT_X8R8G8B8, 0, 1,
+               RowOrder::TopDown};
     return true;
 }
 
@@ -125,3 +158,5 @@ bool JpegDecoder::ReadRows(LevelSink& sink) {
     jpeg_finish_decompress(&m_Info);
     return true;
 }
+
+const ImageFormat kJpegFormat = {Recognises, NewDecoder<JpegDecoder>};

@@ -1,10 +1,19 @@
-#include "PngDecoder.h"
-
+// PNG images through libpng: every colour type and bit depth, transparency
+// chunks, interlacing; 16-bit channels are reduced to 8 bits. The decode
+// stops at the first damage: libpng's errors, the errors it would let pass
+// (benign errors, bad checksums) and palette indices past the palette.
+// ReadHeader reads the chunks up to the image data and sets libpng's
+// transformations; Decode reads the rows, from the top down where the image
+// is not interlaced.
 #include <cstring>
+#include <memory>
 #include <new>
+
+#include <png.h>
 
 #include <d3dx8.h>
 
+#include "ImageDecoder.h"
 #include "LevelSink.h"
 
 namespace {
@@ -14,8 +23,14 @@ namespace {
 // the file.
 constexpr uint64_t kMostExpansion = 1100;
 
+struct Source {
+    const uint8_t* data;
+    size_t size;
+    size_t offset;
+};
+
 void ReadFromMemory(png_structp png, png_bytep out, png_size_t count) {
-    auto* source = static_cast<PngDecoder::Source*>(png_get_io_ptr(png));
+    auto* source = static_cast<Source*>(png_get_io_ptr(png));
     if (count > source->size - source->offset) png_error(png, "truncated");
     std::memcpy(out, source->data + source->offset, count);
     source->offset += count;
@@ -32,7 +47,15 @@ D3DFORMAT OwnFormat(int colourType, bool transparency) {
     return alpha ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8;
 }
 
-void ReadPalette(png_structp png, png_infop info, PngDecoder::Palette& palette) {
+// Palette images keep their indices through libpng's transformations (it
+// would expand an index past the palette to black without a word): this is
+// the palette, with the tRNS alphas, as A8R8G8B8.
+struct Palette {
+    uint32_t argb[PNG_MAX_PALETTE_LENGTH];
+    unsigned entries;
+};
+
+void ReadPalette(png_structp png, png_infop info, Palette& palette) {
     png_colorp colours = nullptr;
     int count = 0;
     png_bytep alphas = nullptr;
@@ -51,7 +74,7 @@ void ReadPalette(png_structp png, png_infop info, PngDecoder::Palette& palette) 
 // Turns a row of width one-byte indices at its start into its A8R8G8B8
 // pixels, last pixel first so that no index is overwritten before it is
 // read. False for an index past the palette.
-bool ExpandIndices(uint32_t* row, png_uint_32 width, const PngDecoder::Palette& palette) {
+bool ExpandIndices(uint32_t* row, png_uint_32 width, const Palette& palette) {
     const png_byte* indices = reinterpret_cast<const png_byte*>(row);
     for (png_uint_32 x = width; x-- > 0;) {
         const png_byte index = indices[x];
@@ -61,18 +84,35 @@ bool ExpandIndices(uint32_t* row, png_uint_32 width, const PngDecoder::Palette& 
     return true;
 }
 
+bool Recognises(const uint8_t* data, size_t size) { return size >= 8 && png_sig_cmp(data, 0, 8) == 0; }
+
+class PngDecoder final : public ImageDecoder {
+    Source m_Source;
+    png_structp m_Png = nullptr;
+    png_infop m_Info = nullptr;
+    png_uint_32 m_Width = 0, m_Height = 0;
+    bool m_Indexed = false, m_Interlaced = false;
+    Palette m_Palette = {};
+    std::unique_ptr<png_bytep[]> m_Rows;  // an interlaced image's rows
+    HRESULT m_Result = D3D_OK;
+
+    // libpng reports errors with longjmp to the setjmp in these, so they and
+    // every frame between them and libpng hold nothing with a destructor:
+    // all state is in members. False on an error; m_Result says which.
+    bool ReadInfo(ImageHeader* header);
+    bool ReadRows(LevelSink& sink);
+
+public:
+    PngDecoder(const uint8_t* data, size_t size, const ImageLimits& limits)
+        : ImageDecoder(data, size, limits), m_Source{data, size, 0} {}
+    ~PngDecoder() override {
+        if (m_Png) png_destroy_read_struct(&m_Png, m_Info ? &m_Info : nullptr, nullptr);
+    }
+    HRESULT ReadHeader(ImageHeader* header) override;
+    HRESULT Decode(LevelSink& sink) override;
+};
+
 }  // namespace
-
-bool PngDecoder::Recognises(const uint8_t* data, size_t size) {
-    return size >= 8 && png_sig_cmp(data, 0, 8) == 0;
-}
-
-PngDecoder::PngDecoder(const uint8_t* data, size_t size, const ImageLimits& limits)
-    : m_Source{data, size, 0}, m_Limits(limits) {}
-
-PngDecoder::~PngDecoder() {
-    if (m_Png) png_destroy_read_struct(&m_Png, m_Info ? &m_Info : nullptr, nullptr);
-}
 
 HRESULT PngDecoder::ReadHeader(ImageHeader* header) {
     if (!Recognises(m_Source.data, m_Source.size)) return D3DXERR_INVALIDDATA;
@@ -122,10 +162,8 @@ bool PngDecoder::ReadInfo(ImageHeader* header) {
     png_read_update_info(m_Png, m_Info);
     if (png_get_rowbytes(m_Png, m_Info) != size_t{m_Width} * (m_Indexed ? 1 : 4)) return false;
 
-    header->width = m_Width;
-    header->height = m_Height;
-    header->format = OwnFormat(colourType, transparency);
-    header->order = m_Interlaced ? RowOrder::Any : RowOrder::TopDown;
+    *header = {m_Width, m_Height, OwnFormat(colourType, transparency), 0, 1,
+               m_Interlaced ? RowOrder::Any : RowOrder::TopDown};
     return true;
 }
 
@@ -160,3 +198,5 @@ bool PngDecoder::ReadRows(LevelSink& sink) {
     png_read_end(m_Png, nullptr);
     return true;
 }
+
+const ImageFormat kPngFormat = {Recognises, NewDecoder<PngDecoder>};

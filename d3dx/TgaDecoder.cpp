@@ -1,10 +1,17 @@
-#include "TgaDecoder.h"
-
+// Targa images: uncompressed or run-length encoded; true colour of 15, 16,
+// 24 and 32 bits, 8-bit grey, 8-bit indices into a colour map; any origin.
+// The format carries no signature: Recognises checks that the header is
+// plausible. ReadHeader refuses a file too short for the pixels its header
+// announces before room is made for them; Decode reads the pixels in file
+// order into packed rows and then puts them the right way up, so the image
+// is decoded into memory only (RowOrder::Packed).
 #include <algorithm>
 
 #include <d3dx8.h>
 
+#include "ImageDecoder.h"
 #include "LevelSink.h"
+#include "pixels/ByteReader.h"
 
 #include "pixels/PixelLayout.h"
 
@@ -153,18 +160,26 @@ bool ReadPixels(ByteReader& reader, const TgaHeader& header, const PixelReader& 
     return true;
 }
 
+// The format carries no signature: a plausible header.
+bool Recognises(const uint8_t* data, size_t size) { return size >= kHeaderSize && Plausible(ParseHeader(data)); }
+
+class TgaDecoder final : public ImageDecoder {
+    const TgaHeader m_Header;
+    ByteReader m_Reader{m_pData, m_Size};  // at the pixels once the header is read
+    const uint8_t* m_pMap = nullptr;       // the colour map, if any
+
+public:
+    TgaDecoder(const uint8_t* data, size_t size, const ImageLimits& limits)
+        : ImageDecoder(data, size, limits), m_Header(size >= kHeaderSize ? ParseHeader(data) : TgaHeader{}) {}
+    HRESULT ReadHeader(ImageHeader* header) override;
+    HRESULT Decode(LevelSink& sink) override;
+};
+
 }  // namespace
-
-bool TgaDecoder::Recognises(const uint8_t* data, size_t size) {
-    return size >= kHeaderSize && Plausible(ParseHeader(data));
-}
-
-TgaDecoder::TgaDecoder(const uint8_t* data, size_t size, const ImageLimits& limits)
-    : m_pData(data), m_Size(size), m_Limits(limits), m_Reader(data, size) {}
 
 HRESULT TgaDecoder::ReadHeader(ImageHeader* header) {
     if (!Recognises(m_pData, m_Size)) return D3DXERR_INVALIDDATA;
-    const TgaHeader tga = ParseHeader(m_pData);
+    const TgaHeader& tga = m_Header;
     if (tga.width > m_Limits.maxWidth || tga.height > m_Limits.maxHeight) return D3DXERR_INVALIDDATA;
     ByteReader& reader = m_Reader;
     reader.Skip(kHeaderSize);
@@ -182,15 +197,12 @@ HRESULT TgaDecoder::ReadHeader(ImageHeader* header) {
     const uint64_t packets = (count + kMostPerPacket - 1) / kMostPerPacket;
     const uint64_t leastBytes = tga.imageType & kRunLength ? packets * (1 + bytes) : count * bytes;
     if (leastBytes > reader.Remaining()) return D3DXERR_INVALIDDATA;
-    header->width = tga.width;
-    header->height = tga.height;
-    header->format = OwnFormat(tga, alpha);
-    header->order = RowOrder::Packed;
+    *header = {tga.width, tga.height, OwnFormat(tga, alpha), 0, 1, RowOrder::Packed};
     return D3D_OK;
 }
 
 HRESULT TgaDecoder::Decode(LevelSink& sink) {
-    const TgaHeader header = ParseHeader(m_pData);
+    const TgaHeader& header = m_Header;
     const PixelReader pixelReader(header, m_pMap, (header.descriptor & 0x0F) != 0);
     // Packed rows (RowOrder::Packed): the pixels one after the other.
     const PixelView& level = sink.Level(0);
@@ -205,3 +217,5 @@ HRESULT TgaDecoder::Decode(LevelSink& sink) {
         for (uint32_t y = 0; y < height; ++y) std::reverse(level.Row(y), level.Row(y) + width);
     return D3D_OK;
 }
+
+const ImageFormat kTgaFormat = {Recognises, NewDecoder<TgaDecoder>};

@@ -9,9 +9,8 @@
 #include "AllocationProbe.h"
 #include "DeviceFixture.h"
 #include "d3dx/DecodedImage.h"
-#include "d3dx/JpegDecoder.h"
+#include "d3dx/ImageDecoder.h"
 #include "d3dx/LevelSink.h"
-#include "d3dx/PngDecoder.h"
 
 namespace {
 
@@ -230,13 +229,12 @@ private:
     UINT m_RowsDone = 0;
 };
 
-template <typename Decoder>
-HRESULT DecodeCounting(const std::vector<uint8_t>& bytes, RowCounter& counter) {
-    Decoder decoder(bytes.data(), bytes.size(), ImageLimits{});
+HRESULT DecodeCounting(const ImageFormat& format, const std::vector<uint8_t>& bytes, RowCounter& counter) {
+    const std::unique_ptr<ImageDecoder> decoder(format.make(bytes.data(), bytes.size(), ImageLimits{}));
     ImageHeader header;
-    HRESULT hr = decoder.ReadHeader(&header);
+    HRESULT hr = decoder->ReadHeader(&header);
     if (SUCCEEDED(hr)) hr = counter.Open(header);
-    return SUCCEEDED(hr) ? decoder.Decode(counter) : hr;
+    return SUCCEEDED(hr) ? decoder->Decode(counter) : hr;
 }
 
 TEST(DamagedData, StopsTheDecoderWhereItIsFound) {
@@ -247,18 +245,18 @@ TEST(DamagedData, StopsTheDecoderWhereItIsFound) {
     const struct {
         const char* name;
         std::vector<uint8_t> bytes;
-        HRESULT (*decode)(const std::vector<uint8_t>&, RowCounter&);
+        const ImageFormat& format;
         UINT mostRows;
     } cases[] = {
-        {"JPEG cut in half", cut(JpegFile(false, false, kWidth, kHeight).bytes), DecodeCounting<JpegDecoder>, kHeight * 3 / 4},
-        {"progressive JPEG cut in half", cut(JpegFile(true, true, kWidth, kHeight).bytes), DecodeCounting<JpegDecoder>, 0},
-        {"PNG with half its image data", HalfImageData(png), DecodeCounting<PngDecoder>, kHeight * 3 / 4},
+        {"JPEG cut in half", cut(JpegFile(false, false, kWidth, kHeight).bytes), kJpegFormat, kHeight * 3 / 4},
+        {"progressive JPEG cut in half", cut(JpegFile(true, true, kWidth, kHeight).bytes), kJpegFormat, 0},
+        {"PNG with half its image data", HalfImageData(png), kPngFormat, kHeight * 3 / 4},
         {"PNG with a short palette", EditedPng(palettePng, "PLTE", [](std::vector<uint8_t>& plte) { plte.resize(3 * 100); }),
-         DecodeCounting<PngDecoder>, 0},
+         kPngFormat, 0},
     };
     for (const auto& c : cases) {
         RowCounter counter;
-        EXPECT_EQ(c.decode(c.bytes, counter), D3DXERR_INVALIDDATA) << c.name;
+        EXPECT_EQ(DecodeCounting(c.format, c.bytes, counter), D3DXERR_INVALIDDATA) << c.name;
         EXPECT_LE(counter.RowsFinished(), c.mostRows) << c.name;
     }
 }
