@@ -1,6 +1,8 @@
 // A texture's levels in memory: locking one level, or a whole chain of them
 // at once as A8R8G8B8 views, and moving pixels between memory and a level in
-// whatever uncompressed or DXT format the texture has.
+// whatever uncompressed or DXT format the texture has. In the image loader
+// (TextureFile.cpp) this is where an image decoded into memory goes into its
+// texture, and where the mip chain locks the levels it fills.
 #pragma once
 
 #include <cstddef>

@@ -14,6 +14,10 @@
 // levels it covers and is then copied into the top level past the cache: the
 // decoder's rows are read while still in the cache, and the top level is
 // written without first being read from memory.
+//
+// In the image loader (TextureFile.cpp) this is the finish: band by band
+// while a decoder writes straight into the texture (TextureTarget), or
+// FilterLevels for the levels an image decoded into memory did not store.
 #pragma once
 
 #include <cstddef>
