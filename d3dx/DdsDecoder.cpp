@@ -10,10 +10,9 @@
 #include "DecodedImage.h"
 #include "ImageDecoder.h"
 #include "LevelSink.h"
+#include "pixels/BlockCodec.h"
 #include "pixels/ByteReader.h"
 #include "pixels/PixelLayout.h"
-
-#include "pixels/BlockCodec.h"
 
 namespace {
 

@@ -12,7 +12,6 @@
 #include "ImageDecoder.h"
 #include "LevelSink.h"
 #include "pixels/ByteReader.h"
-
 #include "pixels/PixelLayout.h"
 
 namespace {
