@@ -1,14 +1,20 @@
-#include "BmpDecoder.h"
-
+// Windows bitmaps, with the file header (BMP) or without it (packed DIB):
+// 1, 4 and 8 bits per pixel with a palette (RLE4 and RLE8 included), 16 bits
+// (5:5:5 or bit fields), 24 and 32 bits; rows bottom-up or top-down.
+// ReadHeader reads the headers, the bit fields and the palette; uncompressed
+// pixels must then all be in the file before room is made for them. Decode
+// writes the rows in any order; run-length data is decoded straight into
+// level 0 and refused where it runs past a row, the image or its own end.
 #include <algorithm>
 #include <cstring>
 #include <new>
 
 #include <d3dx8.h>
 
+#include "ImageDecoder.h"
+#include "LevelSink.h"
 #include "pixels/ByteReader.h"
 #include "pixels/PixelLayout.h"
-#include "PixelView.h"
 
 namespace {
 
@@ -16,10 +22,10 @@ constexpr uint32_t kCoreHeaderSize = 12;  // BITMAPCOREHEADER
 constexpr uint32_t kInfoHeaderSize = 40;  // BITMAPINFOHEADER
 constexpr uint32_t kRgb = 0, kRle8 = 1, kRle4 = 2, kBitFields = 3, kAlphaBitFields = 6;
 
-constexpr unsigned kMaskCount = 4;
-
 // Header sizes of the info-header family: v1, v2 and v3 (masks inside), v4, v5.
 constexpr uint32_t kInfoHeaderSizes[] = {40, 52, 56, 108, 124};
+
+constexpr unsigned kMaskCount = 4;
 
 struct BmpHeader {
     uint32_t headerSize = 0;
@@ -55,7 +61,7 @@ bool ChannelFromMask(uint32_t mask, MaskChannel& channel) {
     return true;
 }
 
-bool ReadHeader(ByteReader& reader, BmpHeader& header) {
+bool ReadInfoHeader(ByteReader& reader, BmpHeader& header) {
     if (!reader.Read32(header.headerSize)) return false;
     if (header.headerSize == kCoreHeaderSize) {
         uint16_t width, height, planes;
@@ -243,9 +249,7 @@ bool ReadPalette(ByteReader& reader, const BmpHeader& header, uint32_t palette[2
     return true;
 }
 
-}  // namespace
-
-bool IsBmp(const uint8_t* data, size_t size) {
+bool Recognises(const uint8_t* data, size_t size) {
     if (size >= 18 && data[0] == 'B' && data[1] == 'M') return true;
     // A packed DIB starts with its info header: a known size and one plane.
     if (size < 16) return false;
@@ -256,46 +260,60 @@ bool IsBmp(const uint8_t* data, size_t size) {
     return known && Load16(data + (headerSize == kCoreHeaderSize ? 8 : 12)) == 1;
 }
 
-HRESULT DecodeBmp(const uint8_t* data, size_t size, const ImageLimits& limits,
-                  DecodedImage& image) {
-    ByteReader reader(data, size);
-    const bool fileHeader = size >= 2 && data[0] == 'B' && data[1] == 'M';
+class BmpDecoder final : public ImageDecoder {
+public:
+    using ImageDecoder::ImageDecoder;
+    HRESULT ReadHeader(ImageHeader* header) override;
+    HRESULT Decode(LevelSink& sink) override;
+
+private:
+    ByteReader m_Reader{m_pData, m_Size};  // at the pixels once the header is read
+    BmpHeader m_Header;
+    MaskChannel m_Channels[kMaskCount];
+    uint32_t m_Palette[256] = {};
+    uint32_t m_Entries = 0;
+};
+
+}  // namespace
+
+HRESULT BmpDecoder::ReadHeader(ImageHeader* header) {
+    ByteReader& reader = m_Reader;
+    const bool fileHeader = m_Size >= 2 && m_pData[0] == 'B' && m_pData[1] == 'M';
     uint32_t pixelOffset = 0;
     if (fileHeader && (!reader.Skip(10) || !reader.Read32(pixelOffset)))
         return D3DXERR_INVALIDDATA;
 
-    BmpHeader header;
-    if (!ReadHeader(reader, header) || !ValidCombination(header) || header.width == 0 ||
-        header.height == 0 || header.width > limits.maxWidth || header.height > limits.maxHeight)
+    if (!ReadInfoHeader(reader, m_Header) || !ValidCombination(m_Header) || m_Header.width == 0 ||
+        m_Header.height == 0 || m_Header.width > m_Limits.maxWidth || m_Header.height > m_Limits.maxHeight)
         return D3DXERR_INVALIDDATA;
-    MaskChannel channels[4];
-    if (header.bitsPerPixel >= 16 && !Fields(header, channels)) return D3DXERR_INVALIDDATA;
-    uint32_t palette[256];
-    uint32_t entries = 0;
-    if (!ReadPalette(reader, header, palette, entries)) return D3DXERR_INVALIDDATA;
+    if (m_Header.bitsPerPixel >= 16 && !Fields(m_Header, m_Channels)) return D3DXERR_INVALIDDATA;
+    if (!ReadPalette(reader, m_Header, m_Palette, m_Entries)) return D3DXERR_INVALIDDATA;
     if (fileHeader && !reader.Seek(pixelOffset)) return D3DXERR_INVALIDDATA;
 
-    const uint32_t width = header.width, height = header.height;
-    const bool rle = header.compression == kRle8 || header.compression == kRle4;
-    const uint64_t rowBits = uint64_t{width} * header.bitsPerPixel;
+    const bool rle = m_Header.compression == kRle8 || m_Header.compression == kRle4;
+    const uint64_t rowBits = uint64_t{m_Header.width} * m_Header.bitsPerPixel;
     const uint64_t stride = (rowBits + 31) / 32 * 4;
     // Uncompressed pixels must all be there before room is made for them
     // (the last row's padding may be missing). Run-length data can end the
     // bitmap at once: its damage shows while it is decoded.
-    if (!rle && (height - 1) * stride + (rowBits + 7) / 8 > reader.Remaining())
+    if (!rle && (m_Header.height - 1) * stride + (rowBits + 7) / 8 > reader.Remaining())
         return D3DXERR_INVALIDDATA;
 
-    image.SetFormat(OwnFormat(header, channels));
-    PixelView level;
-    HRESULT hr = image.AddTopPixelLevel(width, height, RowOrder::Any, &level);
-    if (FAILED(hr)) return hr;
-    if (rle) {
-        if (!DecodeRle(reader, header, palette, entries, level)) return D3DXERR_INVALIDDATA;
-        return D3D_OK;
-    }
+    *header = {m_Header.width, m_Header.height, OwnFormat(m_Header, m_Channels), 0, 1, RowOrder::Any};
+    return D3D_OK;
+}
 
-    const uint8_t* pixels = reader.Current();
+HRESULT BmpDecoder::Decode(LevelSink& sink) {
+    const PixelView& level = sink.Level(0);
+    const BmpHeader& header = m_Header;
+    if (header.compression == kRle8 || header.compression == kRle4)
+        return DecodeRle(m_Reader, header, m_Palette, m_Entries, level) ? D3D_OK : D3DXERR_INVALIDDATA;
+
+    const uint32_t width = header.width, height = header.height;
+    const uint64_t stride = (uint64_t{width} * header.bitsPerPixel + 31) / 32 * 4;
+    const uint8_t* pixels = m_Reader.Current();
     const unsigned bytesPerPixel = header.bitsPerPixel / 8;
+    const MaskChannel* channels = m_Channels;
     for (uint32_t y = 0; y < height; ++y) {
         const uint8_t* in = pixels + y * stride;
         uint32_t* out = level.Row(header.topDown ? y : height - 1 - y);
@@ -303,8 +321,8 @@ HRESULT DecodeBmp(const uint8_t* data, size_t size, const ImageLimits& limits,
             const unsigned bits = header.bitsPerPixel, perByte = 8 / bits, mask = (1u << bits) - 1;
             for (uint32_t x = 0; x < width; ++x) {
                 const unsigned index = in[x / perByte] >> (8 - bits - (x % perByte) * bits) & mask;
-                if (index >= entries) return D3DXERR_INVALIDDATA;
-                out[x] = palette[index];
+                if (index >= m_Entries) return D3DXERR_INVALIDDATA;
+                out[x] = m_Palette[index];
             }
         } else if (header.bitsPerPixel == 24) {
             for (uint32_t x = 0; x < width; ++x, in += 3)
@@ -321,3 +339,5 @@ HRESULT DecodeBmp(const uint8_t* data, size_t size, const ImageLimits& limits,
     }
     return D3D_OK;
 }
+
+const ImageFormat kBmpFormat = {Recognises, NewDecoder<BmpDecoder>};

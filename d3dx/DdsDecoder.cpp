@@ -1,9 +1,15 @@
-#include "DdsDecoder.h"
-
+// DirectDraw surface files: uncompressed pixels whose masks match a
+// Direct3D 8 format, and DXT1 to DXT5 blocks, with their stored mip levels.
+// ReadHeader checks that every stored level is in the file before room is
+// made for any; Decode copies the levels (blocks as they are, pixels as
+// A8R8G8B8) into an image in memory (RowOrder::Packed).
 #include <cstring>
 
 #include <d3dx8.h>
 
+#include "DecodedImage.h"
+#include "ImageDecoder.h"
+#include "LevelSink.h"
 #include "pixels/BlockCodec.h"
 #include "pixels/ByteReader.h"
 #include "pixels/PixelLayout.h"
@@ -58,61 +64,72 @@ D3DFORMAT BlockFormat(uint32_t fourCC) {
     return D3DFMT_UNKNOWN;
 }
 
+bool Recognises(const uint8_t* data, size_t size) { return size >= 4 && std::memcmp(data, "DDS ", 4) == 0; }
+
+class DdsDecoder final : public ImageDecoder {
+    UINT m_BlockBytes = 0;                   // 0 for pixels
+    UINT m_Levels = 0;
+    const PixelLayout* m_pLayout = nullptr;  // the pixels' layout; null for blocks
+    ByteReader m_Reader{m_pData, m_Size};    // at the first level once the header is read
+
+public:
+    using ImageDecoder::ImageDecoder;
+    HRESULT ReadHeader(ImageHeader* header) override;
+    HRESULT Decode(LevelSink& sink) override;
+};
+
 }  // namespace
 
-bool IsDds(const uint8_t* data, size_t size) {
-    return size >= 4 && std::memcmp(data, "DDS ", 4) == 0;
-}
-
-HRESULT DecodeDds(const uint8_t* data, size_t size, const ImageLimits& limits,
-                  DecodedImage& image) {
-    ByteReader reader(data, size);
-    const uint8_t* header = reader.Skip(4) ? reader.Take(kHeaderSize) : nullptr;
-    if (!IsDds(data, size) || !header || Load32(header) != kHeaderSize || Load32(header + 72) != 32)
+HRESULT DdsDecoder::ReadHeader(ImageHeader* header) {
+    ByteReader& reader = m_Reader;
+    const uint8_t* stored = reader.Skip(4) ? reader.Take(kHeaderSize) : nullptr;
+    if (!Recognises(m_pData, m_Size) || !stored || Load32(stored) != kHeaderSize || Load32(stored + 72) != 32)
         return D3DXERR_INVALIDDATA;
-    const uint32_t flags = Load32(header + 4), height = Load32(header + 8),
-                   width = Load32(header + 12), mipMapCount = Load32(header + 24);
-    const PixelFormatBlock pixels = {Load32(header + 76), Load32(header + 80), Load32(header + 84),
-                                     Load32(header + 88), Load32(header + 92), Load32(header + 96),
-                                     Load32(header + 100)};
-    if (width == 0 || height == 0 || width > limits.maxWidth || height > limits.maxHeight ||
-        (Load32(header + 108) & (kCubeMap | kVolume)))
+    const uint32_t flags = Load32(stored + 4), height = Load32(stored + 8), width = Load32(stored + 12),
+                   mipMapCount = Load32(stored + 24);
+    const PixelFormatBlock pixels = {Load32(stored + 76), Load32(stored + 80), Load32(stored + 84),
+                                     Load32(stored + 88), Load32(stored + 92), Load32(stored + 96),
+                                     Load32(stored + 100)};
+    if (width == 0 || height == 0 || width > m_Limits.maxWidth || height > m_Limits.maxHeight ||
+        (Load32(stored + 108) & (kCubeMap | kVolume)))
         return D3DXERR_INVALIDDATA;
     const UINT fullChain = FullChainLength(width, height);
-    const UINT stored = flags & kMipMapCountFlag && mipMapCount > 1 ? mipMapCount : 1;
-    if (stored > fullChain) return D3DXERR_INVALIDDATA;
+    const UINT levels = flags & kMipMapCountFlag && mipMapCount > 1 ? mipMapCount : 1;
+    if (levels > fullChain) return D3DXERR_INVALIDDATA;
 
     const D3DFORMAT blockFormat = pixels.flags & kFourCC ? BlockFormat(pixels.fourCC) : D3DFMT_UNKNOWN;
-    const PixelLayout* layout = pixels.flags & kFourCC ? nullptr : MatchMasks(pixels);
-    if (!blockFormat && !layout) return D3DXERR_INVALIDDATA;
-    image.SetFormat(blockFormat ? blockFormat : layout->format);
+    m_pLayout = pixels.flags & kFourCC ? nullptr : MatchMasks(pixels);
+    if (!blockFormat && !m_pLayout) return D3DXERR_INVALIDDATA;
+    m_BlockBytes = blockFormat ? BlockBytesOf(blockFormat) : 0;
 
     // Every stored level must be in the file before room is made for any.
     uint64_t storedBytes = 0;
-    for (UINT level = 0; level < stored; ++level) {
+    for (UINT level = 0; level < levels; ++level) {
         const uint64_t levelWidth = LevelSide(width, level), levelHeight = LevelSide(height, level);
-        storedBytes += blockFormat
-                           ? (levelWidth + 3) / 4 * ((levelHeight + 3) / 4) * BlockBytesOf(blockFormat)
-                           : levelWidth * levelHeight * layout->bytesPerPixel;
+        storedBytes += blockFormat ? (levelWidth + 3) / 4 * ((levelHeight + 3) / 4) * m_BlockBytes
+                                   : levelWidth * levelHeight * m_pLayout->bytesPerPixel;
     }
     if (storedBytes > reader.Remaining()) return D3DXERR_INVALIDDATA;
 
-    for (UINT level = 0; level < stored; ++level) {
-        const UINT levelWidth = LevelSide(width, level), levelHeight = LevelSide(height, level);
-        HRESULT hr = blockFormat ? image.AddBlockLevel(levelWidth, levelHeight, BlockBytesOf(blockFormat))
-                                 : image.AddPixelLevel(levelWidth, levelHeight);
-        if (FAILED(hr)) return hr;
-        ImageLevel& out = image.Level(level);
-        const uint64_t rowBytes =
-            blockFormat ? out.pitch : uint64_t{levelWidth} * layout->bytesPerPixel;
-        const uint8_t* in = reader.Take(rowBytes * out.rows);
+    m_Levels = levels;
+    *header = {width, height, blockFormat ? blockFormat : m_pLayout->format, m_BlockBytes, levels, RowOrder::Packed};
+    return D3D_OK;
+}
+
+HRESULT DdsDecoder::Decode(LevelSink& sink) {
+    for (UINT level = 0; level < m_Levels; ++level) {
+        const PixelView& out = sink.Level(level);
+        const uint64_t rowBytes = m_BlockBytes ? (uint64_t{out.width} + 3) / 4 * m_BlockBytes
+                                               : uint64_t{out.width} * m_pLayout->bytesPerPixel;
+        const UINT rows = m_BlockBytes ? BlockRows(out.height) : out.height;
+        const uint8_t* in = m_Reader.Take(rowBytes * rows);
         if (!in) return D3DXERR_INVALIDDATA;
-        if (blockFormat) {
-            std::memcpy(out.bytes.get(), in, out.pitch * out.rows);
-            continue;
+        for (UINT y = 0; y < rows; ++y, in += rowBytes) {
+            if (m_BlockBytes) std::memcpy(out.bits + y * out.pitch, in, static_cast<size_t>(rowBytes));
+            else m_pLayout->ToArgb(in, out.width, out.Row(y));
         }
-        for (UINT y = 0; y < levelHeight; ++y, in += rowBytes)
-            layout->ToArgb(in, levelWidth, out.PixelRow(y));
     }
     return D3D_OK;
 }
+
+const ImageFormat kDdsFormat = {Recognises, NewDecoder<DdsDecoder>};

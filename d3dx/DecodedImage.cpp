@@ -4,63 +4,43 @@
 
 #include <d3dx8.h>
 
-#include "PixelView.h"
 #include "pixels/BlockCodec.h"
 
 namespace {
 
-HRESULT Allocate(uint64_t pitch, uint64_t rows, ImageLevel& level) {
+HRESULT Allocate(UINT width, UINT height, uint64_t pitch, uint64_t rows, ImageLevel& level) {
     const uint64_t size = pitch * rows;
     if (pitch == 0 || rows == 0 || size / rows != pitch || size > SIZE_MAX) return E_OUTOFMEMORY;
-    level.bytes.reset(new (std::nothrow) BYTE[static_cast<size_t>(size)]);
-    if (!level.bytes) return E_OUTOFMEMORY;
-    level.pitch = static_cast<size_t>(pitch);
-    level.rows = static_cast<size_t>(rows);
+    level.memory.reset(new (std::nothrow) BYTE[static_cast<size_t>(size)]);
+    if (!level.memory) return E_OUTOFMEMORY;
+    level.view = {level.memory.get(), static_cast<size_t>(pitch), width, height};
     return D3D_OK;
+}
+
+// A level of 4x4 blocks of blockBytes each covering width x height.
+HRESULT MakeBlockLevel(UINT width, UINT height, UINT blockBytes, ImageLevel& level) {
+    return Allocate(width, height, (uint64_t{width} + 3) / 4 * blockBytes, BlockRows(height), level);
 }
 
 }  // namespace
 
 HRESULT MakePixelLevel(UINT width, UINT height, ImageLevel& level) {
-    level.width = width;
-    level.height = height;
-    return Allocate(uint64_t{width} * 4, height, level);
+    return Allocate(width, height, uint64_t{width} * 4, height, level);
 }
 
-HRESULT DecodedImage::AddPixelLevel(UINT width, UINT height) {
-    ImageLevel level;
-    HRESULT hr = MakePixelLevel(width, height, level);
-    return SUCCEEDED(hr) ? Append(std::move(level)) : hr;
-}
-
-HRESULT DecodedImage::AddTopPixelLevel(UINT width, UINT height, RowOrder order, PixelView* rows) {
-    *rows = {};
-    if (m_pTarget && m_Levels.empty()) {
-        const HRESULT hr = m_pTarget->Open(width, height, m_Format, order, rows);
-        if (FAILED(hr)) return hr;
-        m_bInTarget = rows->bits != nullptr;
-        if (m_bInTarget) return D3D_OK;
-    }
-    const HRESULT hr = AddPixelLevel(width, height);
-    if (SUCCEEDED(hr)) *rows = PixelView::Of(m_Levels.back());
-    return hr;
-}
-
-HRESULT DecodedImage::AddBlockLevel(UINT width, UINT height, UINT blockBytes) {
-    ImageLevel level;
-    level.width = width;
-    level.height = height;
-    HRESULT hr = Allocate((uint64_t{width} + 3) / 4 * blockBytes, (uint64_t{height} + 3) / 4, level);
-    if (FAILED(hr)) return hr;
-    m_BlockBytes = blockBytes;
-    return Append(std::move(level));
-}
-
-HRESULT DecodedImage::Append(ImageLevel&& level) {
+HRESULT DecodedImage::Allocate(const ImageHeader& header) {
+    m_Format = header.format;
+    m_BlockBytes = header.blockBytes;
     try {
-        m_Levels.push_back(std::move(level));
+        m_Levels.resize(header.levels);
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
+    }
+    for (UINT level = 0; level < header.levels; ++level) {
+        const UINT width = LevelSide(header.width, level), height = LevelSide(header.height, level);
+        const HRESULT hr = m_BlockBytes ? MakeBlockLevel(width, height, m_BlockBytes, m_Levels[level])
+                                        : MakePixelLevel(width, height, m_Levels[level]);
+        if (FAILED(hr)) return hr;
     }
     return D3D_OK;
 }
@@ -69,11 +49,11 @@ HRESULT DecodedImage::Decompress() {
     if (!HasBlocks()) return D3D_OK;
     std::vector<ImageLevel> pixels(LevelCount());
     for (UINT level = 0; level < LevelCount(); ++level) {
-        const ImageLevel& blocks = m_Levels[level];
+        const PixelView& blocks = m_Levels[level].view;
         const HRESULT hr = MakePixelLevel(blocks.width, blocks.height, pixels[level]);
         if (FAILED(hr)) return hr;
-        DecodeBlocks(m_Format, blocks.bytes.get(), blocks.pitch, blocks.width, blocks.height,
-                     pixels[level].PixelRow(0), pixels[level].pitch, BlockRounding::Truncated);
+        DecodeBlocks(m_Format, blocks.bits, blocks.pitch, blocks.width, blocks.height, pixels[level].view.Row(0),
+                     pixels[level].view.pitch, BlockRounding::Truncated);
     }
     ReplaceLevels(std::move(pixels));
     return D3D_OK;

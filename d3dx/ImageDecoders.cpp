@@ -2,33 +2,30 @@
 
 #include <d3dx8.h>
 
-#include "BmpDecoder.h"
-#include "DdsDecoder.h"
-#include "JpegDecoder.h"
-#include "PngDecoder.h"
-#include "TgaDecoder.h"
-
 namespace {
-
-struct Decoder {
-    bool (*recognises)(const uint8_t* data, size_t size);
-    HRESULT (*decode)(const uint8_t* data, size_t size, const ImageLimits& limits,
-                      DecodedImage& image);
-};
 
 // In the order of asking: formats with a signature first; Targa files have
 // none and come last.
-constexpr Decoder kDecoders[] = {
-    {IsDds, DecodeDds}, {IsPng, DecodePng}, {IsJpeg, DecodeJpeg},
-    {IsBmp, DecodeBmp}, {IsTga, DecodeTga},
-};
-static_assert(sizeof kDecoders / sizeof kDecoders[0] == 5, "DDS, PNG, JPEG, BMP/DIB, TGA");
+const ImageFormat* const kFormats[] = {&kDdsFormat, &kPngFormat, &kJpegFormat, &kBmpFormat, &kTgaFormat};
 
 }  // namespace
 
+HRESULT OpenImageFile(const uint8_t* data, size_t size, const ImageLimits& limits,
+                      std::unique_ptr<ImageDecoder>* decoder) {
+    for (const ImageFormat* format : kFormats) {
+        if (!format->recognises(data, size)) continue;
+        decoder->reset(format->make(data, size, limits));
+        return *decoder ? D3D_OK : E_OUTOFMEMORY;
+    }
+    return D3DXERR_INVALIDDATA;
+}
+
 HRESULT DecodeImageFile(const uint8_t* data, size_t size, const ImageLimits& limits,
                         DecodedImage& image) {
-    for (const Decoder& decoder : kDecoders)
-        if (decoder.recognises(data, size)) return decoder.decode(data, size, limits, image);
-    return D3DXERR_INVALIDDATA;
+    std::unique_ptr<ImageDecoder> decoder;
+    ImageHeader header;
+    HRESULT hr = OpenImageFile(data, size, limits, &decoder);
+    if (SUCCEEDED(hr)) hr = decoder->ReadHeader(&header);
+    if (SUCCEEDED(hr)) hr = image.Allocate(header);
+    return SUCCEEDED(hr) ? decoder->Decode(image) : hr;
 }

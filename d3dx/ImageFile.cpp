@@ -15,7 +15,7 @@ bool ReadImageFile(const uint8_t* data, size_t size, unsigned maxSide, ArgbImage
     HRESULT hr = DecodeImageFile(data, size, limits, decoded);
     if (SUCCEEDED(hr)) hr = decoded.Decompress();
     if (FAILED(hr)) return false;
-    const ImageLevel& top = decoded.Level(0);
+    const PixelView& top = decoded.Level(0);
     try {
         image->argb.resize(size_t{top.width} * top.height);
     } catch (const std::bad_alloc&) {
@@ -24,7 +24,7 @@ bool ReadImageFile(const uint8_t* data, size_t size, unsigned maxSide, ArgbImage
     image->width = top.width;
     image->height = top.height;
     for (UINT y = 0; y < top.height; ++y)
-        std::memcpy(&image->argb[size_t{y} * top.width], top.PixelRow(y), size_t{top.width} * 4);
+        std::memcpy(&image->argb[size_t{y} * top.width], top.Row(y), size_t{top.width} * 4);
     return true;
 }
 

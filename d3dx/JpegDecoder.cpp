@@ -1,5 +1,9 @@
-#include "JpegDecoder.h"
-
+// JPEG images through libjpeg: grey and colour, baseline and progressive.
+// A file libjpeg only warns about (truncated, corrupt entropy data) is refused
+// at the first warning, and a file too short to hold the image its header
+// announces before anything is decoded. ReadHeader reads the header and
+// starts the decompressor (which takes in a progressive file's every scan);
+// Decode writes the rows from the top down.
 #include <csetjmp>
 #include <cstdio>
 #include <memory>
@@ -10,7 +14,8 @@
 
 #include <d3dx8.h>
 
-#include "PixelView.h"
+#include "ImageDecoder.h"
+#include "LevelSink.h"
 
 namespace {
 
@@ -37,17 +42,6 @@ void JumpOnWarning(j_common_ptr common, int level) {
 }
 
 void Silence(j_common_ptr) {}
-
-// What the libjpeg calls share. It lives outside the frame that calls setjmp,
-// so an error that jumps back there leaves it intact for the caller to free.
-struct JpegJob {
-    const uint8_t* data;
-    size_t size;
-    ImageLimits limits;
-    DecodedImage* image;
-    std::unique_ptr<JSAMPLE[]> sampleRow;
-    HRESULT result;
-};
 
 #ifdef JCS_EXTENSIONS
 // libjpeg-turbo writes blue, green, red and a filler byte: A8R8G8B8 in memory.
@@ -82,66 +76,87 @@ bool CanHold(const jpeg_decompress_struct& info, size_t size) {
     return fewestBlocks / kBitsPerByte <= size;
 }
 
-// The decode itself. libjpeg reports errors with longjmp to the setjmp here,
-// so this frame holds nothing with a destructor: all state is in job.
-bool Decode(jpeg_decompress_struct* info, ErrorManager* errors, JpegJob* job) {
-    if (setjmp(errors->jump)) return false;
-    jpeg_create_decompress(info);
-    jpeg_mem_src(info, job->data, static_cast<unsigned long>(job->size));
-    if (jpeg_read_header(info, TRUE) != JPEG_HEADER_OK) return false;
-    if (info->image_width > job->limits.maxWidth || info->image_height > job->limits.maxHeight ||
-        !CanHold(*info, job->size))
-        return false;
-    info->mem->max_memory_to_use = kMostWorkingMemory;
-    const bool grey = info->jpeg_color_space == JCS_GRAYSCALE;
-    info->out_color_space = grey ? JCS_GRAYSCALE : kColourOutput;
-    job->image->SetFormat(grey ? D3DFMT_L8 : D3DFMT_X8R8G8B8);
-    jpeg_start_decompress(info);
-
-    const JDIMENSION width = info->output_width, height = info->output_height;
-    const unsigned components = static_cast<unsigned>(info->output_components);
-    PixelView level;
-    job->result = job->image->AddTopPixelLevel(width, height, RowOrder::TopDown, &level);
-    if (FAILED(job->result)) return false;
-    const bool direct = components == 4;
-    if (!direct) {
-        job->sampleRow.reset(new (std::nothrow) JSAMPLE[size_t{width} * components]);
-        if (!job->sampleRow) {
-            job->result = E_OUTOFMEMORY;
-            return false;
-        }
-    }
-    job->result = D3DXERR_INVALIDDATA;
-    while (info->output_scanline < height) {
-        uint32_t* out = level.Row(info->output_scanline % level.height);
-        JSAMPROW row = direct ? reinterpret_cast<JSAMPROW>(out) : job->sampleRow.get();
-        if (jpeg_read_scanlines(info, &row, 1) != 1) return false;
-        if (!direct) WidenRow(row, components, width, out);
-        job->image->TopRowsDone(info->output_scanline);
-    }
-    jpeg_finish_decompress(info);
-    job->result = D3D_OK;
-    return true;
-}
-
-}  // namespace
-
-bool IsJpeg(const uint8_t* data, size_t size) {
+// The start-of-image marker and the first byte of the next marker.
+bool Recognises(const uint8_t* data, size_t size) {
     return size >= 3 && data[0] == 0xFF && data[1] == 0xD8 && data[2] == 0xFF;
 }
 
-HRESULT DecodeJpeg(const uint8_t* data, size_t size, const ImageLimits& limits,
-                   DecodedImage& image) {
-    if (!IsJpeg(data, size)) return D3DXERR_INVALIDDATA;
-    jpeg_decompress_struct info{};
-    ErrorManager errors{};
-    info.err = jpeg_std_error(&errors.base);
-    errors.base.error_exit = JumpOnError;
-    errors.base.emit_message = JumpOnWarning;
-    errors.base.output_message = Silence;
-    JpegJob job{data, size, limits, &image, nullptr, D3DXERR_INVALIDDATA};
-    const bool decoded = Decode(&info, &errors, &job);
-    jpeg_destroy_decompress(&info);
-    if (decoded) return D3D_OK;
-    return FAILED(job.result) ? job.result : static_cast<HRESULT>(D3DXERR_INVALIDDATA);
+class JpegDecoder final : public ImageDecoder {
+    // libjpeg reports errors with longjmp to the setjmp in these, so they
+    // hold nothing with a destructor: all state is in members. False on an
+    // error; m_Result says which.
+    bool Start(ImageHeader* header);
+    bool ReadRows(LevelSink& sink);
+
+    jpeg_decompress_struct m_Info{};
+    ErrorManager m_Errors{};
+    std::unique_ptr<JSAMPLE[]> m_SampleRow;  // where libjpeg cannot write pixels itself
+    HRESULT m_Result = D3D_OK;
+
+public:
+    JpegDecoder(const uint8_t* data, size_t size, const ImageLimits& limits) : ImageDecoder(data, size, limits) {
+        m_Info.err = jpeg_std_error(&m_Errors.base);
+        m_Errors.base.error_exit = JumpOnError;
+        m_Errors.base.emit_message = JumpOnWarning;
+        m_Errors.base.output_message = Silence;
+    }
+    ~JpegDecoder() override { jpeg_destroy_decompress(&m_Info); }
+    HRESULT ReadHeader(ImageHeader* header) override;
+    HRESULT Decode(LevelSink& sink) override;
+};
+
+}  // namespace
+
+HRESULT JpegDecoder::ReadHeader(ImageHeader* header) {
+    if (!Recognises(m_pData, m_Size)) return D3DXERR_INVALIDDATA;
+    m_Result = D3DXERR_INVALIDDATA;
+    return Start(header) ? D3D_OK : m_Result;
 }
+
+bool JpegDecoder::Start(ImageHeader* header) {
+    if (setjmp(m_Errors.jump)) return false;
+    jpeg_create_decompress(&m_Info);
+    jpeg_mem_src(&m_Info, m_pData, static_cast<unsigned long>(m_Size));
+    if (jpeg_read_header(&m_Info, TRUE) != JPEG_HEADER_OK) return false;
+    if (m_Info.image_width > m_Limits.maxWidth || m_Info.image_height > m_Limits.maxHeight ||
+        !CanHold(m_Info, m_Size))
+        return false;
+    m_Info.mem->max_memory_to_use = kMostWorkingMemory;
+    const bool grey = m_Info.jpeg_color_space == JCS_GRAYSCALE;
+    m_Info.out_color_space = grey ? JCS_GRAYSCALE : kColourOutput;
+    jpeg_start_decompress(&m_Info);
+    *header = {m_Info.output_width, m_Info.output_height, grey ? D3DFMT_L8 : D3DFMT_X8R8G8B8, 0, 1,
+               RowOrder::TopDown};
+    return true;
+}
+
+HRESULT JpegDecoder::Decode(LevelSink& sink) {
+    m_Result = D3DXERR_INVALIDDATA;
+    return ReadRows(sink) ? D3D_OK : m_Result;
+}
+
+bool JpegDecoder::ReadRows(LevelSink& sink) {
+    if (setjmp(m_Errors.jump)) return false;
+    const JDIMENSION width = m_Info.output_width, height = m_Info.output_height;
+    const unsigned components = static_cast<unsigned>(m_Info.output_components);
+    const PixelView& level = sink.Level(0);
+    const bool direct = components == 4;
+    if (!direct) {
+        m_SampleRow.reset(new (std::nothrow) JSAMPLE[size_t{width} * components]);
+        if (!m_SampleRow) {
+            m_Result = E_OUTOFMEMORY;
+            return false;
+        }
+    }
+    while (m_Info.output_scanline < height) {
+        uint32_t* out = level.Row(m_Info.output_scanline % level.height);
+        JSAMPROW row = direct ? reinterpret_cast<JSAMPROW>(out) : m_SampleRow.get();
+        if (jpeg_read_scanlines(&m_Info, &row, 1) != 1) return false;
+        if (!direct) WidenRow(row, components, width, out);
+        sink.RowsDone(m_Info.output_scanline);
+    }
+    jpeg_finish_decompress(&m_Info);
+    return true;
+}
+
+const ImageFormat kJpegFormat = {Recognises, NewDecoder<JpegDecoder>};

@@ -30,11 +30,10 @@ HRESULT WriteLevel(IDirect3DTexture8* texture, UINT level, const PixelView& argb
     return D3D_OK;
 }
 
-HRESULT WriteLevelBlocks(IDirect3DTexture8* texture, UINT level, const ImageLevel& blocks) {
+HRESULT WriteLevelBlocks(IDirect3DTexture8* texture, UINT level, const PixelView& blocks) {
     LevelLock lock(texture, level, 0);
     if (FAILED(lock.Result())) return lock.Result();
-    CopyRows(lock.Bits(), lock.Pitch(), blocks.bytes.get(), blocks.pitch, blocks.pitch,
-             static_cast<unsigned>(blocks.rows));
+    CopyRows(lock.Bits(), lock.Pitch(), blocks.bits, blocks.pitch, blocks.pitch, BlockRows(blocks.height));
     return D3D_OK;
 }
 
@@ -48,7 +47,7 @@ HRESULT ReadLevel(IDirect3DTexture8* texture, UINT level, ImageLevel& argb) {
     if (FAILED(hr)) return hr;
     LevelLock lock(texture, level, D3DLOCK_READONLY);
     if (FAILED(lock.Result())) return lock.Result();
-    const PixelView view = PixelView::Of(argb);
+    const PixelView& view = argb.view;
     if (!layout) {
         DecodeBlocks(desc.Format, lock.Bits(), lock.Pitch(), desc.Width, desc.Height, view.Row(0),
                      view.pitch, BlockRounding::Truncated);

@@ -1,6 +1,8 @@
 // A texture's levels in memory: locking one level, or a whole chain of them
 // at once as A8R8G8B8 views, and moving pixels between memory and a level in
-// whatever uncompressed or DXT format the texture has.
+// whatever uncompressed or DXT format the texture has. In the image loader
+// (TextureFile.cpp) this is where an image decoded into memory goes into its
+// texture, and where the mip chain locks the levels it fills.
 #pragma once
 
 #include <cstddef>
@@ -73,6 +75,6 @@ bool IsTransferableFormat(D3DFORMAT format);
 // to its format (compressing them for DXT formats).
 HRESULT WriteLevel(IDirect3DTexture8* texture, UINT level, const PixelView& argb);
 // Stores blocks of the level's own DXT format unchanged.
-HRESULT WriteLevelBlocks(IDirect3DTexture8* texture, UINT level, const ImageLevel& blocks);
+HRESULT WriteLevelBlocks(IDirect3DTexture8* texture, UINT level, const PixelView& blocks);
 // Reads the level into a new A8R8G8B8 image level.
 HRESULT ReadLevel(IDirect3DTexture8* texture, UINT level, ImageLevel& argb);

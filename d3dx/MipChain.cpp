@@ -4,6 +4,7 @@
 #include <new>
 #include <utility>
 
+#include "DecodedImage.h"
 #include "LevelTransfer.h"
 #include "RowKernels.h"
 #include "pixels/RowCopy.h"
@@ -148,7 +149,7 @@ void BoxFilter(const PixelView& source, const PixelView& destination) {
         FilterAnySides(source, destination);
 }
 
-HRESULT FilterLevels(IDirect3DTexture8* texture, UINT sourceLevel, const ImageLevel* source) {
+HRESULT FilterLevels(IDirect3DTexture8* texture, UINT sourceLevel, const PixelView* source) {
     const UINT levels = texture->GetLevelCount();
     if (sourceLevel >= levels) return D3DERR_INVALIDCALL;
     D3DSURFACE_DESC desc;
@@ -165,17 +166,17 @@ HRESULT FilterLevels(IDirect3DTexture8* texture, UINT sourceLevel, const ImageLe
         if (FAILED(hr)) return hr;
     }
     ImageLevel above = {}, below;
-    PixelView sourceView = PixelView::Of(source ? *source : read);
+    PixelView sourceView = source ? *source : read.view;
     for (UINT level = sourceLevel + 1; level < levels; ++level) {
         hr = texture->GetLevelDesc(level, &desc);
         if (FAILED(hr)) return hr;
         hr = MakePixelLevel(desc.Width, desc.Height, below);
         if (FAILED(hr)) return hr;
-        BoxFilter(sourceView, PixelView::Of(below));
-        hr = WriteLevel(texture, level, PixelView::Of(below));
+        BoxFilter(sourceView, below.view);
+        hr = WriteLevel(texture, level, below.view);
         if (FAILED(hr)) return hr;
         std::swap(above, below);
-        sourceView = PixelView::Of(above);
+        sourceView = above.view;
     }
     return D3D_OK;
 }

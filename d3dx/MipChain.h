@@ -14,6 +14,10 @@
 // levels it covers and is then copied into the top level past the cache: the
 // decoder's rows are read while still in the cache, and the top level is
 // written without first being read from memory.
+//
+// In the image loader (TextureFile.cpp) this is the finish: band by band
+// while a decoder writes straight into the texture (TextureTarget), or
+// FilterLevels for the levels an image decoded into memory did not store.
 #pragma once
 
 #include <cstddef>
@@ -21,7 +25,7 @@
 
 #include <d3d8.h>
 
-#include "DecodedImage.h"
+#include "ImageDecoder.h"
 #include "PixelView.h"
 
 class MipChain {
@@ -75,4 +79,4 @@ void BoxFilter(const PixelView& source, const PixelView& destination);
 // Rebuilds every level of texture below sourceLevel from the level above it.
 // source, when given, holds sourceLevel's pixels as A8R8G8B8 (the caller
 // decoded them), so the level need not be read back.
-HRESULT FilterLevels(IDirect3DTexture8* texture, UINT sourceLevel, const ImageLevel* source);
+HRESULT FilterLevels(IDirect3DTexture8* texture, UINT sourceLevel, const PixelView* source);

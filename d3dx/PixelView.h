@@ -1,5 +1,10 @@
-// A rectangle of A8R8G8B8 pixels somewhere in memory: a decoded level or a
-// locked texture level.
+// The one rectangle of pixels every part of the loader passes around: a
+// level decoded into memory (DecodedImage), a locked texture level
+// (LevelTransfer), a band of rows a decoder writes (MipChain). It owns
+// nothing: ImageLevel (DecodedImage.h) holds the memory of a level in memory.
+//
+// Mostly A8R8G8B8 pixels; a level of DXT blocks uses the same view, bits
+// and pitch then giving its rows of 4x4 blocks (BlockRows of them).
 #pragma once
 
 #include <cstddef>
@@ -7,15 +12,13 @@
 
 #include <d3d8.h>
 
-#include "DecodedImage.h"
-
 struct PixelView {
     BYTE* bits = nullptr;
-    size_t pitch = 0;
+    size_t pitch = 0;  // bytes from one row (of pixels or blocks) to the next
     UINT width = 0, height = 0;
 
-    static PixelView Of(const ImageLevel& level) {
-        return {level.bytes.get(), level.pitch, level.width, level.height};
-    }
     uint32_t* Row(UINT y) const { return reinterpret_cast<uint32_t*>(bits + y * pitch); }
 };
+
+// Rows of 4x4 blocks covering `height` rows of pixels.
+inline UINT BlockRows(UINT height) { return (height + 3) / 4; }

@@ -1,13 +1,20 @@
-#include "PngDecoder.h"
-
+// PNG images through libpng: every colour type and bit depth, transparency
+// chunks, interlacing; 16-bit channels are reduced to 8 bits. The decode
+// stops at the first damage: libpng's errors, the errors it would let pass
+// (benign errors, bad checksums) and palette indices past the palette.
+// ReadHeader reads the chunks up to the image data and sets libpng's
+// transformations; Decode reads the rows, from the top down where the image
+// is not interlaced.
 #include <cstring>
+#include <memory>
 #include <new>
 
 #include <png.h>
 
 #include <d3dx8.h>
 
-#include "PixelView.h"
+#include "ImageDecoder.h"
+#include "LevelSink.h"
 
 namespace {
 
@@ -16,14 +23,14 @@ namespace {
 // the file.
 constexpr uint64_t kMostExpansion = 1100;
 
-struct PngSource {
+struct Source {
     const uint8_t* data;
     size_t size;
     size_t offset;
 };
 
 void ReadFromMemory(png_structp png, png_bytep out, png_size_t count) {
-    auto* source = static_cast<PngSource*>(png_get_io_ptr(png));
+    auto* source = static_cast<Source*>(png_get_io_ptr(png));
     if (count > source->size - source->offset) png_error(png, "truncated");
     std::memcpy(out, source->data + source->offset, count);
     source->offset += count;
@@ -46,17 +53,6 @@ D3DFORMAT OwnFormat(int colourType, bool transparency) {
 struct Palette {
     uint32_t argb[PNG_MAX_PALETTE_LENGTH];
     unsigned entries;
-};
-
-// What the libpng calls share. It lives outside the frame that calls setjmp,
-// so an error that jumps back there leaves it intact for the caller to free.
-struct PngJob {
-    PngSource source;
-    ImageLimits limits;
-    DecodedImage* image;
-    Palette palette;
-    std::unique_ptr<png_bytep[]> rows;
-    HRESULT result;
 };
 
 void ReadPalette(png_structp png, png_infop info, Palette& palette) {
@@ -88,100 +84,119 @@ bool ExpandIndices(uint32_t* row, png_uint_32 width, const Palette& palette) {
     return true;
 }
 
-// The decode itself. libpng reports errors with longjmp to the setjmp here,
-// so this frame and every frame between it and libpng hold nothing with a
-// destructor: all state is in job.
-bool Decode(png_structp png, png_infop info, PngJob* job) {
-    if (setjmp(png_jmpbuf(png))) return false;
-    png_set_read_fn(png, &job->source, ReadFromMemory);
-    png_set_user_limits(png, job->limits.maxWidth, job->limits.maxHeight);
+bool Recognises(const uint8_t* data, size_t size) { return size >= 8 && png_sig_cmp(data, 0, 8) == 0; }
+
+class PngDecoder final : public ImageDecoder {
+    Source m_Source;
+    png_structp m_Png = nullptr;
+    png_infop m_Info = nullptr;
+    png_uint_32 m_Width = 0, m_Height = 0;
+    bool m_Indexed = false, m_Interlaced = false;
+    Palette m_Palette = {};
+    std::unique_ptr<png_bytep[]> m_Rows;  // an interlaced image's rows
+    HRESULT m_Result = D3D_OK;
+
+    // libpng reports errors with longjmp to the setjmp in these, so they and
+    // every frame between them and libpng hold nothing with a destructor:
+    // all state is in members. False on an error; m_Result says which.
+    bool ReadInfo(ImageHeader* header);
+    bool ReadRows(LevelSink& sink);
+
+public:
+    PngDecoder(const uint8_t* data, size_t size, const ImageLimits& limits)
+        : ImageDecoder(data, size, limits), m_Source{data, size, 0} {}
+    ~PngDecoder() override {
+        if (m_Png) png_destroy_read_struct(&m_Png, m_Info ? &m_Info : nullptr, nullptr);
+    }
+    HRESULT ReadHeader(ImageHeader* header) override;
+    HRESULT Decode(LevelSink& sink) override;
+};
+
+}  // namespace
+
+HRESULT PngDecoder::ReadHeader(ImageHeader* header) {
+    if (!Recognises(m_Source.data, m_Source.size)) return D3DXERR_INVALIDDATA;
+    m_Png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, JumpOnError, IgnoreWarning);
+    if (!m_Png) return E_OUTOFMEMORY;
+    m_Info = png_create_info_struct(m_Png);
+    if (!m_Info) return E_OUTOFMEMORY;
+    m_Result = D3DXERR_INVALIDDATA;
+    return ReadInfo(header) ? D3D_OK : m_Result;
+}
+
+bool PngDecoder::ReadInfo(ImageHeader* header) {
+    if (setjmp(png_jmpbuf(m_Png))) return false;
+    png_set_read_fn(m_Png, &m_Source, ReadFromMemory);
+    png_set_user_limits(m_Png, m_Limits.maxWidth, m_Limits.maxHeight);
     // Damage stops the decode: errors libpng would let pass (data past the
     // image, a bad checksum on an ancillary chunk) end it as well. Ancillary
     // chunks other than tRNS are not read at all: their colour-space details
     // are not used here and must not refuse a sound image.
-    png_set_benign_errors(png, 0);
-    png_set_crc_action(png, PNG_CRC_DEFAULT, PNG_CRC_ERROR_QUIT);
-    png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
-    png_read_info(png, info);
+    png_set_benign_errors(m_Png, 0);
+    png_set_crc_action(m_Png, PNG_CRC_DEFAULT, PNG_CRC_ERROR_QUIT);
+    png_set_keep_unknown_chunks(m_Png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
+    png_read_info(m_Png, m_Info);
 
-    png_uint_32 width = 0, height = 0;
     int depth = 0, colourType = 0, interlace = 0;
-    png_get_IHDR(png, info, &width, &height, &depth, &colourType, &interlace, nullptr, nullptr);
-    const uint64_t storedRow = (uint64_t{width} * png_get_channels(png, info) * depth + 7) / 8 + 1;
-    if (storedRow * height > job->source.size * kMostExpansion) return false;
+    png_get_IHDR(m_Png, m_Info, &m_Width, &m_Height, &depth, &colourType, &interlace, nullptr, nullptr);
+    const uint64_t storedRow = (uint64_t{m_Width} * png_get_channels(m_Png, m_Info) * depth + 7) / 8 + 1;
+    if (storedRow * m_Height > m_Source.size * kMostExpansion) return false;
 
-    const bool transparency = png_get_valid(png, info, PNG_INFO_tRNS) != 0;
-    const bool indexed = colourType == PNG_COLOR_TYPE_PALETTE;
-    job->image->SetFormat(OwnFormat(colourType, transparency));
+    const bool transparency = png_get_valid(m_Png, m_Info, PNG_INFO_tRNS) != 0;
+    m_Indexed = colourType == PNG_COLOR_TYPE_PALETTE;
     // Every other source becomes 8-bit blue, green, red, alpha: A8R8G8B8 in
     // memory; palette images one byte per index.
-    if (indexed) {
-        ReadPalette(png, info, job->palette);
-        png_set_packing(png);
+    if (m_Indexed) {
+        ReadPalette(m_Png, m_Info, m_Palette);
+        png_set_packing(m_Png);
     } else {
-        if (!(colourType & PNG_COLOR_MASK_COLOR) && depth < 8) png_set_expand_gray_1_2_4_to_8(png);
-        if (transparency) png_set_tRNS_to_alpha(png);
-        if (depth == 16) png_set_scale_16(png);
-        if (!(colourType & PNG_COLOR_MASK_COLOR)) png_set_gray_to_rgb(png);
-        png_set_bgr(png);
+        if (!(colourType & PNG_COLOR_MASK_COLOR) && depth < 8) png_set_expand_gray_1_2_4_to_8(m_Png);
+        if (transparency) png_set_tRNS_to_alpha(m_Png);
+        if (depth == 16) png_set_scale_16(m_Png);
+        if (!(colourType & PNG_COLOR_MASK_COLOR)) png_set_gray_to_rgb(m_Png);
+        png_set_bgr(m_Png);
         if (!(colourType & PNG_COLOR_MASK_ALPHA) && !transparency)
-            png_set_filler(png, 0xFF, PNG_FILLER_AFTER);
+            png_set_filler(m_Png, 0xFF, PNG_FILLER_AFTER);
     }
-    const int passes = png_set_interlace_handling(png);
-    png_read_update_info(png, info);
-    if (png_get_rowbytes(png, info) != size_t{width} * (indexed ? 1 : 4)) return false;
+    m_Interlaced = png_set_interlace_handling(m_Png) != 1;
+    png_read_update_info(m_Png, m_Info);
+    if (png_get_rowbytes(m_Png, m_Info) != size_t{m_Width} * (m_Indexed ? 1 : 4)) return false;
 
-    PixelView level;
-    job->result = job->image->AddTopPixelLevel(width, height, passes == 1 ? RowOrder::TopDown : RowOrder::Any,
-                                                &level);
-    if (FAILED(job->result)) return false;
-    job->result = D3DXERR_INVALIDDATA;
-    if (passes == 1) {
-        // Row by row, each finished (and its indices checked) as it comes.
-        for (png_uint_32 y = 0; y < height; ++y) {
-            uint32_t* row = level.Row(y % level.height);
-            png_read_row(png, reinterpret_cast<png_bytep>(row), nullptr);
-            if (indexed && !ExpandIndices(row, width, job->palette)) return false;
-            job->image->TopRowsDone(y + 1);
-        }
-    } else {
-        // Interlaced rows are final only after the last pass.
-        job->rows.reset(new (std::nothrow) png_bytep[height]);
-        if (!job->rows) {
-            job->result = E_OUTOFMEMORY;
-            return false;
-        }
-        for (png_uint_32 y = 0; y < height; ++y)
-            job->rows[y] = reinterpret_cast<png_bytep>(level.Row(y));
-        png_read_image(png, job->rows.get());
-        for (png_uint_32 y = 0; indexed && y < height; ++y)
-            if (!ExpandIndices(level.Row(y), width, job->palette)) return false;
-    }
-    png_read_end(png, nullptr);
-    job->result = D3D_OK;
+    *header = {m_Width, m_Height, OwnFormat(colourType, transparency), 0, 1,
+               m_Interlaced ? RowOrder::Any : RowOrder::TopDown};
     return true;
 }
 
-}  // namespace
-
-bool IsPng(const uint8_t* data, size_t size) {
-    return size >= 8 && png_sig_cmp(data, 0, 8) == 0;
+HRESULT PngDecoder::Decode(LevelSink& sink) {
+    m_Result = D3DXERR_INVALIDDATA;
+    return ReadRows(sink) ? D3D_OK : m_Result;
 }
 
-HRESULT DecodePng(const uint8_t* data, size_t size, const ImageLimits& limits,
-                  DecodedImage& image) {
-    if (!IsPng(data, size)) return D3DXERR_INVALIDDATA;
-    png_structp png =
-        png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, JumpOnError, IgnoreWarning);
-    if (!png) return E_OUTOFMEMORY;
-    png_infop info = png_create_info_struct(png);
-    if (!info) {
-        png_destroy_read_struct(&png, nullptr, nullptr);
-        return E_OUTOFMEMORY;
+bool PngDecoder::ReadRows(LevelSink& sink) {
+    if (setjmp(png_jmpbuf(m_Png))) return false;
+    const PixelView& level = sink.Level(0);
+    if (!m_Interlaced) {
+        // Row by row, each finished (and its indices checked) as it comes.
+        for (png_uint_32 y = 0; y < m_Height; ++y) {
+            uint32_t* row = level.Row(y % level.height);
+            png_read_row(m_Png, reinterpret_cast<png_bytep>(row), nullptr);
+            if (m_Indexed && !ExpandIndices(row, m_Width, m_Palette)) return false;
+            sink.RowsDone(y + 1);
+        }
+    } else {
+        // Interlaced rows are final only after the last pass.
+        m_Rows.reset(new (std::nothrow) png_bytep[m_Height]);
+        if (!m_Rows) {
+            m_Result = E_OUTOFMEMORY;
+            return false;
+        }
+        for (png_uint_32 y = 0; y < m_Height; ++y) m_Rows[y] = reinterpret_cast<png_bytep>(level.Row(y));
+        png_read_image(m_Png, m_Rows.get());
+        for (png_uint_32 y = 0; m_Indexed && y < m_Height; ++y)
+            if (!ExpandIndices(level.Row(y), m_Width, m_Palette)) return false;
     }
-    PngJob job{{data, size, 0}, limits, &image, {}, nullptr, D3DXERR_INVALIDDATA};
-    const bool decoded = Decode(png, info, &job);
-    png_destroy_read_struct(&png, &info, nullptr);
-    if (decoded) return D3D_OK;
-    return FAILED(job.result) ? job.result : static_cast<HRESULT>(D3DXERR_INVALIDDATA);
+    png_read_end(m_Png, nullptr);
+    return true;
 }
+
+const ImageFormat kPngFormat = {Recognises, NewDecoder<PngDecoder>};

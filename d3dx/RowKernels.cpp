@@ -15,6 +15,21 @@ namespace {
 // Two 8-bit channels of a pixel in 16-bit lanes: room to add four pixels.
 constexpr uint32_t kLanes = 0x00FF00FF;
 
+// Where the vector loops read: the pixels of both source rows under
+// destination pixel x (two source pixels each), with the lines `ahead`
+// bytes on fetched into the cache for a later call (see HalveRow).
+struct SourcePair {
+    const BYTE* upper;
+    const BYTE* lower;
+};
+inline SourcePair PairAt(const BYTE* top, const BYTE* bottom, UINT x, size_t ahead) {
+    constexpr int kRead = 0, kKeepInEveryCache = 3;  // prefetcht0
+    const SourcePair pair = {top + 8 * size_t{x}, bottom + 8 * size_t{x}};
+    __builtin_prefetch(pair.upper + ahead, kRead, kKeepInEveryCache);
+    __builtin_prefetch(pair.lower + ahead, kRead, kKeepInEveryCache);
+    return pair;
+}
+
 #ifdef __SSE2__
 // Four destination pixels at a time from eight pixels of each source row:
 // channels widened to 16 bits, the rows added, then each pixel's left and
@@ -24,10 +39,7 @@ UINT HalveRowWide(const BYTE* top, const BYTE* bottom, UINT width, uint32_t* out
     const __m128i zero = _mm_setzero_si128(), two = _mm_set1_epi16(2);
     UINT x = 0;
     for (; x + 4 <= width; x += 4) {
-        const BYTE* upper = top + 8 * size_t{x};
-        const BYTE* lower = bottom + 8 * size_t{x};
-        _mm_prefetch(reinterpret_cast<const char*>(upper + ahead), _MM_HINT_T0);
-        _mm_prefetch(reinterpret_cast<const char*>(lower + ahead), _MM_HINT_T0);
+        const auto [upper, lower] = PairAt(top, bottom, x, ahead);
         __m128i halves[2];
         for (int half = 0; half < 2; ++half) {
             const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(upper + 16 * half));
@@ -70,13 +82,10 @@ __attribute__((target("avx2"))) UINT HalveRowAvx2(const BYTE* top, const BYTE* b
                                                   uint32_t* out, size_t ahead) {
     UINT x = 0;
     for (; x + 8 <= width; x += 8) {
-        const BYTE* upper = top + 8 * size_t{x};
-        const BYTE* lower = bottom + 8 * size_t{x};
-        _mm_prefetch(reinterpret_cast<const char*>(upper + ahead), _MM_HINT_T0);
-        _mm_prefetch(reinterpret_cast<const char*>(lower + ahead), _MM_HINT_T0);
+        const SourcePair pair = PairAt(top, bottom, x, ahead);
         // Each 128-bit half packs two pixels of each four: 0 1 4 5 | 2 3 6 7.
         const __m256i packed =
-            _mm256_packus_epi16(QuarterSums(upper, lower), QuarterSums(upper + 32, lower + 32));
+            _mm256_packus_epi16(QuarterSums(pair.upper, pair.lower), QuarterSums(pair.upper + 32, pair.lower + 32));
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + x),
                             _mm256_permute4x64_epi64(packed, _MM_SHUFFLE(3, 1, 2, 0)));
     }

@@ -1,35 +1,79 @@
-// D3DXCreateTextureFromFileInMemory: decode, fit the device's size rules,
-// choose a format, create the texture, store the file's levels and filter
-// the rest. Where the decoder can write straight into the texture's level 0
-// (TextureTarget), the texture is made while the file is decoded.
+// D3DXCreateTextureFromFileInMemory, the image loader, top to bottom:
+//
+//   1. probe: the decoder that recognises the file reads its header
+//      (ImageDecoders.h, ImageDecoder.h): size, own format, stored levels,
+//      how it writes its rows;
+//   2. plan: the texture's size under the device's rules, its format, and
+//      whether level 0 is decoded straight into the texture (TexturePlan);
+//   3. decode into a sink (LevelSink.h): the texture's level 0, whose lower
+//      levels are made band by band as the rows come (TextureTarget,
+//      MipChain), or an image in memory (DecodedImage);
+//   4. finish: the rest of the chain (MipChain), or, from memory, the image
+//      scaled to the texture's size, its stored levels written into the new
+//      texture and the missing ones filtered (LevelTransfer, MipChain).
 #include <d3dx8.h>
 
 #include <cstdint>
+#include <memory>
 #include <new>
 
-#include "FormatChoice.h"
+#include "DecodedImage.h"
 #include "ImageDecoders.h"
 #include "LevelTransfer.h"
 #include "MipChain.h"
-#include "PixelView.h"
 #include "TexturePlan.h"
 #include "TextureTarget.h"
 
 namespace {
 
+// Level 0 decoded straight into the texture.
+HRESULT DecodeIntoTexture(IDirect3DDevice8* device, TexturePlan& plan, const ImageHeader& header,
+                          ImageDecoder& decoder, IDirect3DTexture8** texture) {
+    D3DFORMAT format = D3DFMT_UNKNOWN;
+    HRESULT hr = plan.Format(&format);
+    TextureTarget target;
+    if (SUCCEEDED(hr)) hr = target.Open(device, plan.Width(), plan.Height(), format, header.order);
+    if (SUCCEEDED(hr)) hr = decoder.Decode(target);
+    return SUCCEEDED(hr) ? target.Finish(texture) : hr;
+}
+
 // Stores the image's levels into the texture and filters the levels the file
 // did not hold.
-HRESULT Fill(IDirect3DTexture8* texture, DecodedImage& image) {
+HRESULT Fill(IDirect3DTexture8* texture, const DecodedImage& image) {
     const UINT levels = texture->GetLevelCount();
     const UINT stored = image.LevelCount() < levels ? image.LevelCount() : levels;
     for (UINT level = 0; level < stored; ++level) {
-        ImageLevel& data = image.Level(level);
+        const PixelView& data = image.Level(level);
         const HRESULT hr = image.HasBlocks() ? WriteLevelBlocks(texture, level, data)
-                                             : WriteLevel(texture, level, PixelView::Of(data));
+                                             : WriteLevel(texture, level, data);
         if (FAILED(hr)) return hr;
     }
     if (stored == levels) return D3D_OK;
     return FilterLevels(texture, stored - 1, image.HasBlocks() ? nullptr : &image.Level(stored - 1));
+}
+
+// The whole file decoded into memory first, then made into the texture.
+HRESULT DecodeIntoMemory(IDirect3DDevice8* device, TexturePlan& plan, const ImageHeader& header,
+                         ImageDecoder& decoder, IDirect3DTexture8** texture) {
+    DecodedImage image;
+    HRESULT hr = image.Allocate(header);
+    if (SUCCEEDED(hr)) hr = decoder.Decode(image);
+    if (SUCCEEDED(hr)) hr = plan.Fit(image);
+    D3DFORMAT format = D3DFMT_UNKNOWN;
+    if (SUCCEEDED(hr)) hr = plan.Format(&format);
+    if (SUCCEEDED(hr) && format != image.Format()) hr = image.Decompress();
+    if (FAILED(hr)) return hr;
+
+    IDirect3DTexture8* created = nullptr;
+    hr = device->CreateTexture(plan.Width(), plan.Height(), 0, 0, format, D3DPOOL_MANAGED, &created);
+    if (FAILED(hr)) return hr;
+    hr = Fill(created, image);
+    if (FAILED(hr)) {
+        created->Release();
+        return hr;
+    }
+    *texture = created;
+    return D3D_OK;
 }
 
 HRESULT CreateTexture(IDirect3DDevice8* device, const uint8_t* data, size_t size,
@@ -41,27 +85,14 @@ HRESULT CreateTexture(IDirect3DDevice8* device, const uint8_t* data, size_t size
     if (caps.MaxTextureWidth) limits.maxWidth = caps.MaxTextureWidth;
     if (caps.MaxTextureHeight) limits.maxHeight = caps.MaxTextureHeight;
 
-    TextureTarget target(device, caps, limits);
-    DecodedImage image;
-    image.SetTarget(&target);
-    hr = DecodeImageFile(data, size, limits, image);
-    if (SUCCEEDED(hr) && image.InTarget()) return target.Finish(texture);
-    if (SUCCEEDED(hr)) hr = FitToCaps(image, caps, limits);
-    D3DFORMAT format = D3DFMT_UNKNOWN;
-    if (SUCCEEDED(hr)) hr = NearestTextureFormat(device, image.Format(), &format);
-    if (SUCCEEDED(hr) && format != image.Format()) hr = image.Decompress();
+    std::unique_ptr<ImageDecoder> decoder;
+    ImageHeader header;
+    hr = OpenImageFile(data, size, limits, &decoder);
+    if (SUCCEEDED(hr)) hr = decoder->ReadHeader(&header);
     if (FAILED(hr)) return hr;
-
-    IDirect3DTexture8* created = nullptr;
-    hr = device->CreateTexture(image.Width(), image.Height(), 0, 0, format, D3DPOOL_MANAGED, &created);
-    if (FAILED(hr)) return hr;
-    hr = Fill(created, image);
-    if (FAILED(hr)) {
-        created->Release();
-        return hr;
-    }
-    *texture = created;
-    return D3D_OK;
+    TexturePlan plan(device, caps, limits, header);
+    return plan.IntoTexture() ? DecodeIntoTexture(device, plan, header, *decoder, texture)
+                              : DecodeIntoMemory(device, plan, header, *decoder, texture);
 }
 
 }  // namespace

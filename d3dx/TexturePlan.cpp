@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "FormatChoice.h"
 #include "Resample.h"
 
 namespace {
@@ -12,29 +13,55 @@ UINT PowerOfTwoAtLeast(UINT value, UINT most) {
     return power;
 }
 
-}  // namespace
-
-bool FitsCaps(UINT& width, UINT& height, const D3DCAPS8& caps, const ImageLimits& limits) {
-    const UINT givenWidth = width, givenHeight = height;
+// Where the device needs sides that are powers of two (or square sides), an
+// image is scaled up to the next such size (down where that would pass the
+// largest size).
+void FitCaps(UINT& width, UINT& height, const D3DCAPS8& caps, const ImageLimits& limits) {
     if (caps.TextureCaps & D3DPTEXTURECAPS_POW2) {
         width = PowerOfTwoAtLeast(width, limits.maxWidth);
         height = PowerOfTwoAtLeast(height, limits.maxHeight);
     }
     if (caps.TextureCaps & D3DPTEXTURECAPS_SQUAREONLY) width = height = width > height ? width : height;
-    return width == givenWidth && height == givenHeight;
 }
 
-HRESULT FitToCaps(DecodedImage& image, const D3DCAPS8& caps, const ImageLimits& limits) {
-    UINT width = image.Width(), height = image.Height();
-    if (FitsCaps(width, height, caps, limits)) return D3D_OK;
+// Whether a texture of `chosen` stores decoded A8R8G8B8 pixels of an image
+// of imageFormat as they are: X8R8G8B8 does when their alpha is already
+// opaque, as in images of that format.
+bool StoresDecodedPixels(D3DFORMAT chosen, D3DFORMAT imageFormat) {
+    return chosen == D3DFMT_A8R8G8B8 || (chosen == D3DFMT_X8R8G8B8 && imageFormat == chosen);
+}
+
+}  // namespace
+
+TexturePlan::TexturePlan(IDirect3DDevice8* device, const D3DCAPS8& caps, const ImageLimits& limits,
+                         const ImageHeader& header)
+    : m_pDevice(device), m_ImageFormat(header.format), m_Width(header.width), m_Height(header.height) {
+    FitCaps(m_Width, m_Height, caps, limits);
+    m_bFits = m_Width == header.width && m_Height == header.height;
+    if (header.order == RowOrder::Packed || header.blockBytes || !m_bFits) return;
+    D3DFORMAT format = D3DFMT_UNKNOWN;
+    m_bIntoTexture = SUCCEEDED(Format(&format)) && StoresDecodedPixels(format, m_ImageFormat);
+}
+
+HRESULT TexturePlan::Format(D3DFORMAT* format) {
+    if (m_Format == D3DFMT_UNKNOWN) {
+        const HRESULT hr = NearestTextureFormat(m_pDevice, m_ImageFormat, &m_Format);
+        if (FAILED(hr)) return hr;
+    }
+    *format = m_Format;
+    return D3D_OK;
+}
+
+HRESULT TexturePlan::Fit(DecodedImage& image) const {
+    if (m_bFits) return D3D_OK;
     HRESULT hr = image.Decompress();
     if (FAILED(hr)) return hr;
-    const UINT chain = FullChainLength(width, height);
+    const UINT chain = FullChainLength(m_Width, m_Height);
     std::vector<ImageLevel> scaled(image.LevelCount() < chain ? image.LevelCount() : chain);
     for (UINT level = 0; level < scaled.size(); ++level) {
-        hr = MakePixelLevel(LevelSide(width, level), LevelSide(height, level), scaled[level]);
+        hr = MakePixelLevel(LevelSide(m_Width, level), LevelSide(m_Height, level), scaled[level]);
         if (FAILED(hr)) return hr;
-        Resample(PixelView::Of(image.Level(level)), PixelView::Of(scaled[level]));
+        Resample(image.Level(level), scaled[level].view);
     }
     image.ReplaceLevels(std::move(scaled));
     return D3D_OK;

@@ -1,9 +1,16 @@
-#include "TgaDecoder.h"
-
+// Targa images: uncompressed or run-length encoded; true colour of 15, 16,
+// 24 and 32 bits, 8-bit grey, 8-bit indices into a colour map; any origin.
+// The format carries no signature: Recognises checks that the header is
+// plausible. ReadHeader refuses a file too short for the pixels its header
+// announces before room is made for them; Decode reads the pixels in file
+// order into packed rows and then puts them the right way up, so the image
+// is decoded into memory only (RowOrder::Packed).
 #include <algorithm>
 
 #include <d3dx8.h>
 
+#include "ImageDecoder.h"
+#include "LevelSink.h"
 #include "pixels/ByteReader.h"
 #include "pixels/PixelLayout.h"
 
@@ -152,50 +159,62 @@ bool ReadPixels(ByteReader& reader, const TgaHeader& header, const PixelReader& 
     return true;
 }
 
+// The format carries no signature: a plausible header.
+bool Recognises(const uint8_t* data, size_t size) { return size >= kHeaderSize && Plausible(ParseHeader(data)); }
+
+class TgaDecoder final : public ImageDecoder {
+    const TgaHeader m_Header;
+    ByteReader m_Reader{m_pData, m_Size};  // at the pixels once the header is read
+    const uint8_t* m_pMap = nullptr;       // the colour map, if any
+
+public:
+    TgaDecoder(const uint8_t* data, size_t size, const ImageLimits& limits)
+        : ImageDecoder(data, size, limits), m_Header(size >= kHeaderSize ? ParseHeader(data) : TgaHeader{}) {}
+    HRESULT ReadHeader(ImageHeader* header) override;
+    HRESULT Decode(LevelSink& sink) override;
+};
+
 }  // namespace
 
-bool IsTga(const uint8_t* data, size_t size) {
-    return size >= kHeaderSize && Plausible(ParseHeader(data));
-}
-
-HRESULT DecodeTga(const uint8_t* data, size_t size, const ImageLimits& limits,
-                  DecodedImage& image) {
-    if (!IsTga(data, size)) return D3DXERR_INVALIDDATA;
-    const TgaHeader header = ParseHeader(data);
-    if (header.width > limits.maxWidth || header.height > limits.maxHeight)
-        return D3DXERR_INVALIDDATA;
-    ByteReader reader(data, size);
+HRESULT TgaDecoder::ReadHeader(ImageHeader* header) {
+    if (!Recognises(m_pData, m_Size)) return D3DXERR_INVALIDDATA;
+    const TgaHeader& tga = m_Header;
+    if (tga.width > m_Limits.maxWidth || tga.height > m_Limits.maxHeight) return D3DXERR_INVALIDDATA;
+    ByteReader& reader = m_Reader;
     reader.Skip(kHeaderSize);
-    const uint8_t* map = nullptr;
-    if (!reader.Skip(header.idLength)) return D3DXERR_INVALIDDATA;
+    if (!reader.Skip(tga.idLength)) return D3DXERR_INVALIDDATA;
     // The low descriptor bits count the alpha bits of each pixel.
-    const bool alpha = (header.descriptor & 0x0F) != 0;
-    if (header.colourMapType == 1) {
-        map = reader.Take(uint64_t{header.mapLength} * ((header.mapEntryBits + 7) / 8));
-        if (!map) return D3DXERR_INVALIDDATA;
+    const bool alpha = (tga.descriptor & 0x0F) != 0;
+    if (tga.colourMapType == 1) {
+        m_pMap = reader.Take(uint64_t{tga.mapLength} * ((tga.mapEntryBits + 7) / 8));
+        if (!m_pMap) return D3DXERR_INVALIDDATA;
     }
     // The pixels must be there before room is made for them: all of them
     // when stored as they are, and with run-length packets at least one
     // packet (a count and a pixel) for each kMostPerPacket pixels.
-    const PixelReader pixelReader(header, map, alpha);
-    const uint64_t count = uint64_t{header.width} * header.height, bytes = pixelReader.Bytes();
+    const uint64_t count = uint64_t{tga.width} * tga.height, bytes = PixelReader(tga, m_pMap, alpha).Bytes();
     const uint64_t packets = (count + kMostPerPacket - 1) / kMostPerPacket;
-    const uint64_t leastBytes = header.imageType & kRunLength ? packets * (1 + bytes) : count * bytes;
+    const uint64_t leastBytes = tga.imageType & kRunLength ? packets * (1 + bytes) : count * bytes;
     if (leastBytes > reader.Remaining()) return D3DXERR_INVALIDDATA;
-    image.SetFormat(OwnFormat(header, alpha));
-    HRESULT hr = image.AddPixelLevel(header.width, header.height);
-    if (FAILED(hr)) return hr;
-    ImageLevel& level = image.Level(0);
-    uint32_t* pixels = level.PixelRow(0);
-    if (!ReadPixels(reader, header, pixelReader, pixels)) return D3DXERR_INVALIDDATA;
+    *header = {tga.width, tga.height, OwnFormat(tga, alpha), 0, 1, RowOrder::Packed};
+    return D3D_OK;
+}
+
+HRESULT TgaDecoder::Decode(LevelSink& sink) {
+    const TgaHeader& header = m_Header;
+    const PixelReader pixelReader(header, m_pMap, (header.descriptor & 0x0F) != 0);
+    // Packed rows (RowOrder::Packed): the pixels one after the other.
+    const PixelView& level = sink.Level(0);
+    if (!ReadPixels(m_Reader, header, pixelReader, level.Row(0))) return D3DXERR_INVALIDDATA;
 
     // Rows are stored bottom-up unless the descriptor says otherwise.
     const uint32_t width = header.width, height = header.height;
     if (!(header.descriptor & kTopDown))
         for (uint32_t y = 0; y < height / 2; ++y)
-            std::swap_ranges(level.PixelRow(y), level.PixelRow(y) + width,
-                             level.PixelRow(height - 1 - y));
+            std::swap_ranges(level.Row(y), level.Row(y) + width, level.Row(height - 1 - y));
     if (header.descriptor & kRightToLeft)
-        for (uint32_t y = 0; y < height; ++y) std::reverse(level.PixelRow(y), level.PixelRow(y) + width);
+        for (uint32_t y = 0; y < height; ++y) std::reverse(level.Row(y), level.Row(y) + width);
     return D3D_OK;
 }
+
+const ImageFormat kTgaFormat = {Recognises, NewDecoder<TgaDecoder>};

@@ -8,9 +8,9 @@
 
 #include "AllocationProbe.h"
 #include "DeviceFixture.h"
-#include "d3dx/JpegDecoder.h"
-#include "d3dx/PixelView.h"
-#include "d3dx/PngDecoder.h"
+#include "d3dx/DecodedImage.h"
+#include "d3dx/ImageDecoder.h"
+#include "d3dx/LevelSink.h"
 
 namespace {
 
@@ -217,13 +217,10 @@ TEST_F(HostileFile, RunLengthBitmapsWriteOnlyTheTexture) {
 // Each reader stops at the first damage libjpeg or libpng reports or it
 // finds itself, not after decoding every row: the rows a decoder reports
 // finished show where it stopped.
-class RowCounter : public PixelTarget {
+class RowCounter : public LevelSink {
 public:
-    HRESULT Open(UINT width, UINT height, D3DFORMAT, RowOrder, PixelView* rows) override {
-        const HRESULT hr = MakePixelLevel(width, height, m_Level);
-        *rows = SUCCEEDED(hr) ? PixelView::Of(m_Level) : PixelView{};
-        return hr;
-    }
+    HRESULT Open(const ImageHeader& header) { return MakePixelLevel(header.width, header.height, m_Level); }
+    const PixelView& Level(UINT) const override { return m_Level.view; }
     void RowsDone(UINT rows) override { m_RowsDone = std::max(m_RowsDone, rows); }
     UINT RowsFinished() const { return m_RowsDone; }
 
@@ -231,6 +228,14 @@ private:
     ImageLevel m_Level;
     UINT m_RowsDone = 0;
 };
+
+HRESULT DecodeCounting(const ImageFormat& format, const std::vector<uint8_t>& bytes, RowCounter& counter) {
+    const std::unique_ptr<ImageDecoder> decoder(format.make(bytes.data(), bytes.size(), ImageLimits{}));
+    ImageHeader header;
+    HRESULT hr = decoder->ReadHeader(&header);
+    if (SUCCEEDED(hr)) hr = counter.Open(header);
+    return SUCCEEDED(hr) ? decoder->Decode(counter) : hr;
+}
 
 TEST(DamagedData, StopsTheDecoderWhereItIsFound) {
     constexpr UINT kWidth = 64, kHeight = 512;
@@ -240,20 +245,18 @@ TEST(DamagedData, StopsTheDecoderWhereItIsFound) {
     const struct {
         const char* name;
         std::vector<uint8_t> bytes;
-        HRESULT (*decode)(const uint8_t*, size_t, const ImageLimits&, DecodedImage&);
+        const ImageFormat& format;
         UINT mostRows;
     } cases[] = {
-        {"JPEG cut in half", cut(JpegFile(false, false, kWidth, kHeight).bytes), DecodeJpeg, kHeight * 3 / 4},
-        {"progressive JPEG cut in half", cut(JpegFile(true, true, kWidth, kHeight).bytes), DecodeJpeg, 0},
-        {"PNG with half its image data", HalfImageData(png), DecodePng, kHeight * 3 / 4},
+        {"JPEG cut in half", cut(JpegFile(false, false, kWidth, kHeight).bytes), kJpegFormat, kHeight * 3 / 4},
+        {"progressive JPEG cut in half", cut(JpegFile(true, true, kWidth, kHeight).bytes), kJpegFormat, 0},
+        {"PNG with half its image data", HalfImageData(png), kPngFormat, kHeight * 3 / 4},
         {"PNG with a short palette", EditedPng(palettePng, "PLTE", [](std::vector<uint8_t>& plte) { plte.resize(3 * 100); }),
-         DecodePng, 0},
+         kPngFormat, 0},
     };
     for (const auto& c : cases) {
         RowCounter counter;
-        DecodedImage image;
-        image.SetTarget(&counter);
-        EXPECT_EQ(c.decode(c.bytes.data(), c.bytes.size(), ImageLimits{}, image), D3DXERR_INVALIDDATA) << c.name;
+        EXPECT_EQ(DecodeCounting(c.format, c.bytes, counter), D3DXERR_INVALIDDATA) << c.name;
         EXPECT_LE(counter.RowsFinished(), c.mostRows) << c.name;
     }
 }
