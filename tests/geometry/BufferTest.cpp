@@ -3,14 +3,14 @@
 #include <orv/D3D8Control.h>
 #include <orv/PlatformControl.h>
 
-#include "geometry/GeometryFixture.h"
+#include "support/PluginHarness.h"
 #include "host/IndexBuffer.h"
 #include "host/VertexBuffer.h"
 
 namespace {
 
 using orvplatform::CallsOf;
-using orvtest::GeometryTest;
+using GeometryTest = orvtest::DisplayTest;
 
 class Buffers : public GeometryTest {
 protected:

@@ -5,14 +5,15 @@
 #include <orv/D3D8Control.h>
 #include <orv/PlatformControl.h>
 
-#include "geometry/GeometryFixture.h"
+#include "support/D3D8Fixture.h"
+#include "support/PluginHarness.h"
 #include "host/ScreenQuad.h"
 #include "host/VertexBuffer.h"
 
 namespace {
 
 using orvplatform::CountOf;
-using orvtest::GeometryTest;
+using GeometryTest = orvtest::DisplayTest;
 
 class Draws : public GeometryTest {
 protected:

@@ -9,6 +9,7 @@
 #include "host/OML.h"
 #include "support/ImageFiles.h"
 #include "support/PluginHarness.h"
+#include "support/TestFiles.h"
 
 namespace {
 
@@ -85,12 +86,11 @@ TEST_F(MaterialFile, OnlySettingsOffTheirDefaultsAreWrittenAndOnlyWhatReadsBackI
     ASSERT_EQ(tag.GetTagCount(), 1);
     EXPECT_EQ(Param(*tag.GetTag(0), "DestBlend"), "zero");
     // Nor is it saved: the file keeps what it held.
-    const std::string path = OutputPath("kept.xml");
-    WriteText(path, "<Shader/>\n");
+    const std::string path = Write("kept.xml", std::string("<Shader/>\n"));
     ClearLines();
     EXPECT_FALSE(material->SaveToFile(path.c_str()));
     EXPECT_EQ(Lines(), std::vector<std::string>{"Failed to save material to " + path});
-    EXPECT_EQ(ReadText(path), "<Shader/>\n");
+    EXPECT_EQ(orvtest::ReadFileText(path), "<Shader/>\n");
 }
 
 TEST_F(MaterialFile, NumbersUseADecimalPointWhateverTheLocale) {
@@ -123,8 +123,7 @@ TEST_F(MaterialFile, UnreadableFilesLeaveNoMaterialBehind) {
         {"layer-map-none.xml", "<Shader><Layer Map=\"NONE\" ColorOp=\"add\"/></Shader>"},
     };
     for (const auto& [name, text] : cases) {
-        const std::string path = OutputPath(name);
-        WriteText(path, text);
+        const std::string path = Write(name, std::string(text));
         ClearLines();
         EXPECT_EQ(m_pRenderer->LoadMaterial(path.c_str()), nullptr) << name;
         EXPECT_EQ(Lines(), std::vector<std::string>{"Failed to read material " + path}) << name;
@@ -139,9 +138,7 @@ TEST_F(MaterialFile, UnreadableFilesLeaveNoMaterialBehind) {
 // stack, then loaded or refused as its first level decides.
 TEST_F(MaterialFile, DeeplyNestedFilesLoadOrFailWithTheirLine) {
     constexpr int kDepth = 200000;
-    const ImageFile image = BmpFile(Bmp::Rgb24, 4, 4, false);
-    const std::string texture = OutputPath("deep.bmp");
-    WriteText(texture, std::string(image.bytes.begin(), image.bytes.end()));
+    const std::string texture = Write("deep.bmp", BmpFile(Bmp::Rgb24, 4, 4, false).bytes);
     std::string nested;
     for (int level = 0; level < kDepth; ++level) nested += "<Layer>";
     for (int level = 0; level < kDepth; ++level) nested += "</Layer>";
@@ -156,8 +153,7 @@ TEST_F(MaterialFile, DeeplyNestedFilesLoadOrFailWithTheirLine) {
         {"deep-unclosed.xml", "<Shader>" + nested.substr(0, nested.size() / 2), false},
     };
     for (const auto& c : cases) {
-        const std::string path = OutputPath(c.name);
-        WriteText(path, c.text);
+        const std::string path = Write(c.name, c.text);
         ClearLines();
         Material* material = m_pRenderer->LoadMaterial(path.c_str());
         EXPECT_EQ(material != nullptr, c.loads) << c.name;

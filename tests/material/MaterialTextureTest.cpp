@@ -2,8 +2,6 @@
 // reader take and give back, and every setting saved and read back.
 #include <algorithm>
 
-#include <orv/D3D8Control.h>
-
 #include "host/FileSystem.h"
 #include "host/Material.h"
 #include "host/MaterialLayer.h"
@@ -22,12 +20,7 @@ protected:
         m_BaseTextures = LiveTextures();
     }
     // Direct3D textures alive (the debug font holds one).
-    static size_t LiveTextures() {
-        size_t count = 0;
-        for (const std::string& object : orvd3d8::LiveObjectDescriptions())
-            if (object.rfind("IDirect3DTexture8", 0) == 0) ++count;
-        return count;
-    }
+    static size_t LiveTextures() { return LiveObjects("IDirect3DTexture8"); }
     size_t m_BaseTextures = 0;
 };
 
@@ -45,8 +38,7 @@ TEST_F(MaterialTextures, AFailedReadGivesBackEveryTextureItTookAndALayerKeepsIts
     };
     int n = 0;
     for (const Case& c : cases) {
-        const std::string path = OutputPath("failing-" + std::to_string(n++) + ".xml");
-        WriteText(path, c.text);
+        const std::string path = Write("failing-" + std::to_string(n++) + ".xml", std::string(c.text));
         ClearLines();
         EXPECT_EQ(m_pRenderer->LoadMaterial(path.c_str()), nullptr) << c.text;
         EXPECT_EQ(Lines().back(), "Failed to read material " + path);

@@ -45,16 +45,11 @@ std::vector<std::string> JournalCalls() {
 
 class Misuse : public DisplayTest {
 protected:
-    static size_t LiveDevices() { return CountStarting(orvd3d8::LiveObjectDescriptions(), "IDirect3DDevice8 "); }
+    static size_t LiveDevices() { return LiveObjects("IDirect3DDevice8 "); }
     // Calls of the Direct3D runtime since the journal was cleared.
     static size_t Direct3DCalls() { return CountStarting(JournalCalls(), "IDirect3D"); }
     // A small bitmap on disk, which a reset can load again.
-    static std::string TextureFile(const char* name) {
-        const std::string path = OutputPath(name);
-        const ImageFile file = BmpFile(Bmp::Rgb24, 4, 4, false);
-        WriteText(path, std::string(file.bytes.begin(), file.bytes.end()));
-        return path;
-    }
+    static std::string TextureFile(const char* name) { return Write(name, BmpFile(Bmp::Rgb24, 4, 4, false).bytes); }
     // Runs `call` alone and checks that it logged exactly `line` and made no
     // Direct3D call.
     void ExpectRefused(const std::function<void()>& call, const std::string& line,

@@ -131,11 +131,7 @@ protected:
         if (m_pRenderer) m_pRenderer->SetTextureBitDepth(bitDepth);
         return m_pRenderer;
     }
-    std::string Write(const std::string& name, const std::vector<uint8_t>& bytes) {
-        const std::string path = OutputPath(name);
-        EXPECT_TRUE(WriteFileBytes(path, bytes)) << path;
-        return path;
-    }
+    using PluginTest::Write;
     std::string Write(const std::string& name, const ZarFile& file) { return Write(name, file.Bytes()); }
     std::string Write(const std::string& name, const ImageFile& file) { return Write(name, file.bytes); }
     // The file written under `name` and loaded.
