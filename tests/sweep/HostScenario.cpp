@@ -40,23 +40,7 @@ constexpr unsigned kColourOp = 0, kDisable = 0;
 const RECT kQuadRects[] = {{8, 40, 56, 88}, {64, 40, 112, 88}, {120, 40, 168, 88},
                            {176, 40, 224, 88}};
 
-using orvtest::WriteBytes;
-
-void WriteBytes(const std::string& path, const std::string& text) {
-    WriteBytes(path, std::vector<uint8_t>(text.begin(), text.end()));
-}
-
-// A ZAR file of `frames` frames of DXT1 blocks, each shown 80 ms.
-orvtest::ZarFile BlockZar(unsigned frames) {
-    orvtest::ZarFile file;
-    file.width = file.height = kSide;
-    file.compression = 1;
-    file.frameCount = static_cast<uint8_t>(frames);
-    file.durations.assign(frames, 80);
-    const size_t blockBytes = 8 * (kSide / 4) * (kSide / 4);
-    file.payload = orvtest::NoiseBytes(blockBytes * frames, 11);
-    return file;
-}
+using orvtest::WriteFileBytes;
 
 // Two triangles of a square in front of the camera, turned by `angle`.
 void Square(Vertex* out, float angle, float z, uint32_t colour) {
@@ -93,33 +77,33 @@ ScenarioFiles WriteScenarioFiles(const std::string& directory) {
     };
     for (const auto& image : images) {
         files.images.push_back(at(image.name));
-        WriteBytes(files.images.back(), image.bytes);
+        WriteFileBytes(files.images.back(), image.bytes);
     }
     for (const char* frame : {"seq0.png", "seq1.png", "seq2.png"})
-        WriteBytes(at(frame), PngFile(PNG_COLOR_TYPE_RGB, 8, kSide, kSide, false, false).bytes);
+        WriteFileBytes(at(frame), PngFile(PNG_COLOR_TYPE_RGB, 8, kSide, kSide, false, false).bytes);
     files.sequence = at("seq0.png");
     files.zar = at("plain.zar");
-    WriteBytes(files.zar, orvtest::NoiseZar(kSide, kSide, 0x0009, 4, {60, 60, 60}, 3).Bytes());
+    WriteFileBytes(files.zar, orvtest::NoiseZar(kSide, kSide, 0x0009, 4, {60, 60, 60}, 3).Bytes());
     files.zarBlocks = at("blocks.zar");
-    WriteBytes(files.zarBlocks, BlockZar(2).Bytes());
+    WriteFileBytes(files.zarBlocks, orvtest::DxtZar(1, kSide, kSide, 2, 0, 11).Bytes());
     // Material A loads a file of its own and shares the sequence; material B
     // shares the ZAR file and the JPEG file, lit in a pass of its own.
     const std::string layerFile = at("layer.bmp");
-    WriteBytes(layerFile, BmpFile(Bmp::Palette4, kSide, kSide, true).bytes);
+    WriteFileBytes(layerFile, BmpFile(Bmp::Palette4, kSide, kSide, true).bytes);
     files.materialA = at("a.xml");
-    WriteBytes(
+    WriteFileBytes(
         files.materialA, "<Shader Diffuse=\"1 1 1\">\n  <Layer Map=\"" + layerFile +
                              "\"/>\n  <Layer MapSequence=\"" + files.sequence +
                              "\" ColorOp=\"add\" ColorArg2=\"current\"/>\n</Shader>\n");
     files.materialB = at("b.xml");
-    WriteBytes(
+    WriteFileBytes(
         files.materialB, "<Shader ZWrite=\"Disable\" Cull=\"Disable\">\n  <Layer Map=\"" +
                              files.zar + "\" AlphaOp=\"selectarg1\"/>\n  <Layer Map=\"" +
                              files.images.back() +
                              "\" Lighting=\"Enable\" SrcBlend=\"dest_color\" DestBlend=\"zero\"/>\n"
                              "</Shader>\n");
     files.codeLayer = at("code.tga");
-    WriteBytes(files.codeLayer, TgaFile(Tga::Grey8, kSide, kSide, false, true).bytes);
+    WriteFileBytes(files.codeLayer, TgaFile(Tga::Grey8, kSide, kSide, false, true).bytes);
     files.screenshot = at("screenshot.bmp");
     return files;
 }

@@ -18,40 +18,15 @@ using orvtest::ZarFile;
 
 constexpr D3DFORMAT kDxt[] = {D3DFMT_DXT1, D3DFMT_DXT2, D3DFMT_DXT3, D3DFMT_DXT4, D3DFMT_DXT5};
 
-unsigned BlockBytes(int compression) { return compression == 1 ? 8 : 16; }
-
-// A DXT file of `frames` frames (animated when frames > 1), noise blocks.
-ZarFile DxtFile(int compression, uint16_t width, uint16_t height, unsigned frames, uint8_t mips = 0,
-                uint32_t seed = 1) {
-    ZarFile file;
-    file.width = width, file.height = height;
-    file.compression = static_cast<uint8_t>(compression);
-    file.storedMipLevels = mips;
-    if (frames > 1) {
-        file.frameCount = static_cast<uint8_t>(frames);
-        for (unsigned i = 0; i < frames; ++i) file.durations.push_back(static_cast<uint16_t>(40 + i));
-    }
-    const size_t blocks = ((width + 3) / 4) * ((height + 3) / 4);
-    size_t mipBlocks = 0;
-    for (size_t w = (width + 3) / 4, h = (height + 3) / 4, l = 0; l < mips; ++l)
-        w = (w + 1) / 2, h = (h + 1) / 2, mipBlocks += w * h;
-    for (unsigned i = 0; i < frames; ++i) {
-        auto top = orvtest::NoiseBytes(blocks * BlockBytes(compression), seed + i);
-        file.payload.insert(file.payload.end(), top.begin(), top.end());
-        if (i + 1 < frames) file.payload.resize(file.payload.size() + mipBlocks * BlockBytes(compression), 0xEE);
-    }
-    return file;
-}
-
 TEST_F(TextureTest, DxtFramesReachADeviceThatSamplesThemUnchanged) {
     Display();
     for (int compression = 1; compression <= 5; ++compression) {
-        const ZarFile file = DxtFile(compression, 64, 32, 2, 1, 10 * compression);
+        const ZarFile file = orvtest::DxtZar(compression, 64, 32, 2, 1, 10 * compression);
         Texture* texture = FromFile("dxt.zar", file);
         ASSERT_NE(texture, nullptr);
-        EXPECT_EQ(texture->GetPitch(), 16u * BlockBytes(compression));
+        EXPECT_EQ(texture->GetPitch(), 16u * orvtest::DxtBlockBytes(compression));
         // Frame 1 follows frame 0's stored smaller level.
-        const size_t frameBytes = 16 * 8 * BlockBytes(compression), mipBytes = 8 * 4 * BlockBytes(compression);
+        const size_t frameBytes = 16 * 8 * orvtest::DxtBlockBytes(compression), mipBytes = 8 * 4 * orvtest::DxtBlockBytes(compression);
         const orvtest::FrameContents bound = BoundAt(texture, 1);
         ASSERT_EQ(bound.format, kDxt[compression - 1]);
         for (unsigned row = 0; row < 8; ++row)
@@ -104,7 +79,7 @@ std::vector<uint8_t> Blocks(int compression) {
 TEST_F(TextureTest, DxtBlocksAreDecodedExactlyWhereTheDeviceCannotSampleThem) {
     Display({D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_R5G6B5, D3DFMT_X1R5G5B5, D3DFMT_A1R5G5B5, D3DFMT_A4R4G4B4}, 32);
     for (int compression = 1; compression <= 5; ++compression) {
-        const unsigned blockBytes = BlockBytes(compression);
+        const unsigned blockBytes = orvtest::DxtBlockBytes(compression);
         const std::vector<uint8_t> blocks = Blocks(compression);
         const bool squished = compression % 2 == 1;
         std::vector<uint8_t> dds = DdsBlockFile(kDxt[compression - 1], kSide, kSide, 1, 1);
@@ -184,13 +159,13 @@ TEST_F(TextureTest, UncompressedLayoutsAreConvertedAndColourWithoutAlphaIsOpaque
 // cannot hold are refused before any frame is made.
 TEST_F(TextureTest, ZarHeadersPromisingMoreThanTheFileHoldsMakeNoFrames) {
     Display();
-    ZarFile huge = DxtFile(1, 4, 4, 1);
+    ZarFile huge = orvtest::DxtZar(1, 4, 4, 1);
     huge.width = huge.height = 16384;
     ZarFile oneRow = orvtest::NoiseZar(4096, 1, 0x0009, 4, {}, 2);
     oneRow.height = 4096;
-    ZarFile lastFrameMissing = DxtFile(5, 64, 64, 2, 3, 4);
+    ZarFile lastFrameMissing = orvtest::DxtZar(5, 64, 64, 2, 3, 4);
     lastFrameMissing.payload.resize(lastFrameMissing.payload.size() - 16 * 16 * 16);
-    ZarFile levelsMissing = DxtFile(1, 64, 64, 2, 0, 5);
+    ZarFile levelsMissing = orvtest::DxtZar(1, 64, 64, 2, 0, 5);
     levelsMissing.storedMipLevels = 6;  // between the frames, none stored
     for (const ZarFile& file : {huge, oneRow, lastFrameMissing, levelsMissing}) {
         orvplatform::ClearJournal();
