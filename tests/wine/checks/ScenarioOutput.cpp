@@ -77,7 +77,9 @@ orvhost::Image ScenarioOutput::Frame(const char* name, int triangles) const {
     const std::string key = name;
     EXPECT_EQ(Fact("frames." + key), "1") << name;
     EXPECT_EQ(Fact("captured." + key), "1") << name;
-    if (triangles >= 0) EXPECT_EQ(IntFact("triangles." + key), triangles) << name;
+    if (triangles >= 0) {
+        EXPECT_EQ(IntFact("triangles." + key), triangles) << name;
+    }
     orvhost::Image image;
     EXPECT_TRUE(ReadPicture(name, &image)) << name;
     return image;

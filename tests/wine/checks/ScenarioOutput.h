@@ -6,6 +6,7 @@
 
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "WineSuite.h"
@@ -20,6 +21,10 @@ public:
     bool Finished() const { return Fact("finished") == "1"; }
     std::string Fact(const std::string& key) const;
     int IntFact(const std::string& key) const;
+    // Each fact has its value.
+    void ExpectFacts(const std::vector<std::pair<std::string, std::string>>& facts) const {
+        for (const auto& [key, value] : facts) EXPECT_EQ(Fact(key), value) << key;
+    }
     bool Logged(const std::string& line) const;
     std::vector<std::string> FailureLines() const;
     bool ReadPicture(const char* name, orvhost::Image* image) const;
