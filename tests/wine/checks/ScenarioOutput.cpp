@@ -44,8 +44,6 @@ std::string ScenarioOutput::Fact(const std::string& key) const {
     return it == m_Facts.end() ? std::string() : it->second;
 }
 
-int ScenarioOutput::IntFact(const std::string& key) const { return std::atoi(Fact(key).c_str()); }
-
 bool ScenarioOutput::Logged(const std::string& line) const {
     return std::find(m_LogLines.begin(), m_LogLines.end(), line) != m_LogLines.end();
 }
@@ -62,10 +60,6 @@ std::vector<std::string> ScenarioOutput::FailureLines() const {
             failures.push_back(line);
     }
     return failures;
-}
-
-bool ScenarioOutput::ReadPicture(const char* name, orvhost::Image* image) const {
-    return orvhost::ReadBitmap(m_Directory + "/" + name + ".bmp", image);
 }
 
 std::vector<uint8_t> ScenarioOutput::ReadFile(const char* name) const {
