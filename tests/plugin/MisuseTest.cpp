@@ -45,16 +45,11 @@ std::vector<std::string> JournalCalls() {
 
 class Misuse : public DisplayTest {
 protected:
-    static size_t LiveDevices() { return CountStarting(orvd3d8::LiveObjectDescriptions(), "IDirect3DDevice8 "); }
+    static size_t LiveDevices() { return LiveObjects("IDirect3DDevice8 "); }
     // Calls of the Direct3D runtime since the journal was cleared.
     static size_t Direct3DCalls() { return CountStarting(JournalCalls(), "IDirect3D"); }
     // A small bitmap on disk, which a reset can load again.
-    static std::string TextureFile(const char* name) {
-        const std::string path = OutputPath(name);
-        const ImageFile file = BmpFile(Bmp::Rgb24, 4, 4, false);
-        WriteText(path, std::string(file.bytes.begin(), file.bytes.end()));
-        return path;
-    }
+    static std::string TextureFile(const char* name) { return Write(name, BmpFile(Bmp::Rgb24, 4, 4, false).bytes); }
     // Runs `call` alone and checks that it logged exactly `line` and made no
     // Direct3D call.
     void ExpectRefused(const std::function<void()>& call, const std::string& line,
@@ -237,53 +232,35 @@ protected:
         EXPECT_TRUE(device->GetAdapterInfo(0, &adapter) && device->GetDisplayModeInfo(0, 0, &mode));
         EXPECT_TRUE(device->ValidateDisplayMode(&mode));
         EXPECT_EQ(device->GetDisplayMode(&mode), &mode);
-        device->SetTextureBitDepth(32);
-        device->SetTextureFilter(2);
-        device->SetOptionA(true);
-        device->SetOptionB(3);
-        device->SetOptionC(true);
+        device->SetTextureBitDepth(32), device->SetTextureFilter(2);
+        device->SetOptionA(true), device->SetOptionB(3), device->SetOptionC(true);
         // The projection is kept only by a device.
         const Matrix3D before = device->GetProjectionMatrix();
         const Matrix3D projection = device->BuildPerspectiveMatrix(1.0f, 1.5f);
         device->SetProjectionMatrix(&projection);
         EXPECT_TRUE(device->GetProjectionMatrix() == before);
         const Matrix3D ortho = device->BuildOrthoMatrix(640.0f, 480.0f);
-        device->SetWorldMatrix(&ortho);
-        device->SetViewMatrix(&ortho);
-        device->SetClearColor(0xFF00FF00);
-        device->SetClearDepth(0.5f);
-        device->SetClearStencil(1);
+        device->SetWorldMatrix(&ortho), device->SetViewMatrix(&ortho);
+        device->SetClearColor(0xFF00FF00), device->SetClearDepth(0.5f), device->SetClearStencil(1);
 
         // State without a device to hold it: nothing is set, getters say 0.
-        device->SetViewport(0, 640, 0, 480);
-        device->SetDefaultStates();
+        device->SetViewport(0, 640, 0, 480), device->SetDefaultStates();
         device->SetRenderState(RENDERSTATE_SRCBLEND, BLEND_SRCALPHA);
-        device->SetShadeMode(SHADE_GOURAUD);
-        device->SetFillMode(FILL_SOLID);
-        device->SetCullMode(CULL_CCW);
-        device->SetZEnable(true);
-        device->SetZFunc(COMPARE_LESSEQUAL);
-        device->SetAlphaBlendEnable(true);
-        device->SetSrcBlend(BLEND_SRCALPHA);
-        device->SetDestBlend(BLEND_INVSRCALPHA);
+        device->SetShadeMode(SHADE_GOURAUD), device->SetFillMode(FILL_SOLID), device->SetCullMode(CULL_CCW);
+        device->SetZEnable(true), device->SetZFunc(COMPARE_LESSEQUAL), device->SetAlphaBlendEnable(true);
+        device->SetSrcBlend(BLEND_SRCALPHA), device->SetDestBlend(BLEND_INVSRCALPHA);
         EXPECT_FALSE(device->GetZEnable() || device->GetAlphaBlendEnable());
-        device->SetLighting(true);
-        device->SetAmbient(0xFF202020);
-        device->SetLight(0, nullptr);
         LightDesc light = {};
-        device->SetLight(0, &light);
-        device->EnableLight(0, true);
+        device->SetLighting(true), device->SetAmbient(0xFF202020);
+        device->SetLight(0, nullptr), device->SetLight(0, &light), device->EnableLight(0, true);
         device->SetTextureStageState(0, TEXTURESTATE_COLOROP, TEXTUREOP_MODULATE);
-        device->DisableTexturing();
-        device->SetTexture(0, nullptr);
+        device->DisableTexturing(), device->SetTexture(0, nullptr);
 
         // Materials are the driver's own objects; one can be made current.
         EXPECT_EQ(device->LoadMaterial(OutputPath("absent.xml").c_str()), nullptr);
         Material* material = device->CreateMaterial();
         ASSERT_NE(material, nullptr);
-        EXPECT_TRUE(device->SetMaterial(material));
-        EXPECT_TRUE(device->SetMaterial(nullptr));
-        EXPECT_TRUE(device->ReleaseMaterial(material));
+        EXPECT_TRUE(device->SetMaterial(material) && device->SetMaterial(nullptr) && device->ReleaseMaterial(material));
 
         // Everything that makes or draws with device resources refuses.
         EXPECT_EQ(device->CreateTextFont("Arial", 12, false, false), nullptr);
@@ -294,12 +271,11 @@ protected:
         EXPECT_EQ(device->CreateTextureFromFileSequence("a0.tga", 15, false, false), nullptr);
         EXPECT_TRUE(device->ReleaseTexture(nullptr) && device->DestroyVertexBuffer(nullptr) &&
                     device->DestroyIndexBuffer(nullptr) && device->DestroyTextFont(nullptr));
-        EXPECT_FALSE(device->SetVertexBuffer(nullptr));
-        EXPECT_FALSE(device->SetIndexBuffer(nullptr));
+        EXPECT_FALSE(device->SetVertexBuffer(nullptr) || device->SetIndexBuffer(nullptr));
         Vertex vertices[3];
-        EXPECT_FALSE(device->RenderVertexBuffer(PRIMITIVE_TRIANGLELIST, 1));
-        EXPECT_FALSE(device->RenderVertexBufferEx(PRIMITIVE_TRIANGLELIST, 0, 1, 0));
-        EXPECT_FALSE(device->RenderVertices(PRIMITIVE_TRIANGLELIST, 1, vertices));
+        EXPECT_FALSE(device->RenderVertexBuffer(PRIMITIVE_TRIANGLELIST, 1) ||
+                     device->RenderVertexBufferEx(PRIMITIVE_TRIANGLELIST, 0, 1, 0) ||
+                     device->RenderVertices(PRIMITIVE_TRIANGLELIST, 1, vertices));
         // A quad lives in system memory and can be made at any time.
         ScreenQuad* quad = device->CreateScreenQuad(RECT{0, 0, 4, 4}, 0xFFFFFFFF);
         ASSERT_NE(quad, nullptr);
@@ -307,14 +283,10 @@ protected:
         EXPECT_TRUE(device->DestroyScreenQuad(quad));
         // Text waits in the queue for a display.
         EXPECT_TRUE(device->PrintText(0, 0, "waiting"));
-        EXPECT_FALSE(device->BeginScene());
-        EXPECT_FALSE(device->Clear(true, true, false));
-        EXPECT_FALSE(device->EndScene());
+        EXPECT_FALSE(device->BeginScene() || device->Clear(true, true, false) || device->EndScene());
         EXPECT_EQ(device->GetTriangleCount(), 0u);
-        EXPECT_FALSE(device->ResetDevice());
-        EXPECT_FALSE(device->SaveScreenShot(OutputPath("never.bmp").c_str()));
-        EXPECT_FALSE(device->DumpRenderStates());
-        EXPECT_FALSE(device->DumpTextureStageStates(0));
+        EXPECT_FALSE(device->ResetDevice() || device->SaveScreenShot(OutputPath("never.bmp").c_str()) ||
+                     device->DumpRenderStates() || device->DumpTextureStageStates(0));
         EXPECT_TRUE(device->CloseDisplay());
         EXPECT_EQ(DeviceCalls(), 0u);
     }

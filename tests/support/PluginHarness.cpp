@@ -84,6 +84,12 @@ size_t PluginTest::CountLogged(const std::string& line) const {
     return static_cast<size_t>(std::count(lines.begin(), lines.end(), line));
 }
 
+size_t PluginTest::LiveObjects(const char* prefix) {
+    const std::vector<std::string> objects = orvd3d8::LiveObjectDescriptions();
+    return static_cast<size_t>(std::count_if(objects.begin(), objects.end(),
+                                             [prefix](const std::string& o) { return o.rfind(prefix, 0) == 0; }));
+}
+
 std::string PluginTest::OutputPath(const std::string& name) {
     const std::string directory = ProcessOutputDirectory();
     std::error_code ignored;

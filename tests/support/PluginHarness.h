@@ -51,13 +51,16 @@ protected:
     Kernel* kernel() const { return m_pKernel.get(); }
     // Scratch directory for files a test writes (created on demand).
     static std::string OutputPath(const std::string& name);
-    static void WriteText(const std::string& path, const std::string& text) {
-        std::ofstream(path, std::ios::binary) << text;
+    // Writes `bytes` (a string or a vector of bytes) as OutputPath(name); the path.
+    template <typename Bytes>
+    static std::string Write(const std::string& name, const Bytes& bytes) {
+        const std::string path = OutputPath(name);
+        std::ofstream out(path, std::ios::binary);
+        EXPECT_TRUE(out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()))) << path;
+        return path;
     }
-    static std::string ReadText(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
+    // Live Direct3D objects whose description starts with `prefix`.
+    static size_t LiveObjects(const char* prefix);
 
     std::unique_ptr<Kernel> m_pKernel;
     std::vector<RenderDevice*> m_Devices;
@@ -80,7 +83,8 @@ protected:
         m_pD3D->GetTextureStageState(stage, state, &value);
         return value;
     }
-    // What stream 0 holds, without keeping a reference.
+    // What stream 0 and the index slot hold, the vertex shader, without
+    // keeping a reference.
     struct StreamZero {
         IDirect3DVertexBuffer8* buffer = nullptr;
         UINT stride = 0;
@@ -90,6 +94,18 @@ protected:
         m_pD3D->GetStreamSource(0, &stream.buffer, &stream.stride);
         if (stream.buffer) stream.buffer->Release();
         return stream;
+    }
+    IDirect3DIndexBuffer8* BoundIndices() const {
+        IDirect3DIndexBuffer8* indices = nullptr;
+        UINT base = 0;
+        m_pD3D->GetIndices(&indices, &base);
+        if (indices) indices->Release();
+        return indices;
+    }
+    DWORD VertexShader() const {
+        DWORD shader = 0;
+        m_pD3D->GetVertexShader(&shader);
+        return shader;
     }
     // The first `count` elements of a Direct3D buffer (vertex or index).
     template <typename Element = uint8_t, typename Buffer>

@@ -72,7 +72,7 @@ public:
     bool HasDriver() const { return m_pDriver != nullptr; }
 
 private:
-    struct Steps;  // the steps' actions
+    struct Steps;  // the steps more than one place takes
 
     ScenarioFiles m_Files;
     Kernel* m_pKernel = nullptr;

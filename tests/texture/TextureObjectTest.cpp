@@ -1,11 +1,18 @@
 // Format choice on devices with chosen format subsets, created textures and
-// their uploads, single pixels, reference counts and bad arguments.
+// their uploads, single pixels, reference counts and bad arguments. Frames
+// chosen from the millisecond clock at every bind: boundaries, looping and
+// not, pausing, picking a frame, zero-length frames, stages. The driver's
+// texture registry: sharing by name in any letter case, unique textures,
+// stale pointers and refused sequence names.
+#include <algorithm>
+#include <string>
 
 #include "TextureTestSupport.h"
 
 namespace {
 
 using orvplatform::CallsOf;
+using orvplatform::SetTickCount;
 using orvtest::TextureTest;
 using orvtest::ZarFile;
 
@@ -130,6 +137,174 @@ TEST_F(TextureTest, PixelsAreWrittenAndReadPerFormatAndNeverOutside) {
     rgb.payload = {0xAB, 0xCD, 0xEF};
     Texture* x8 = FromFile("x8.zar", rgb, false, false);
     EXPECT_EQ(x8->GetPixel(0, 0, 0), 0x00ABCDEFu);
+}
+
+class Animation : public TextureTest {
+protected:
+    // A 1 x 1 animated texture whose frame i holds the colour 0xFF0000i0 + i.
+    Texture* Frames(const std::vector<uint16_t>& durations) {
+        ZarFile file = orvtest::NoiseZar(1, 1, 0x0009, 0, durations, 0);
+        for (size_t i = 0; i < durations.size(); ++i)
+            file.payload.insert(file.payload.end(), {0, 0, static_cast<uint8_t>(i), 255});
+        return FromFile("frames.zar", file);
+    }
+    // The frame the texture binds now, told by its colour.
+    int BoundFrame(Texture* texture) {
+        const orvtest::FrameContents bound = Bound(texture);
+        return bound.bytes.empty() ? -1 : static_cast<int>(bound.At(0, 0) & 0xFF);
+    }
+    // Starts the cycle at tick `start`.
+    void Restart(Texture* texture, uint32_t start) {
+        texture->SetPlaying(false);
+        SetTickCount(start);
+        texture->SetPlaying(true);
+    }
+};
+
+TEST_F(Animation, FramesFollowTheClockLoopingAndNotAndSkipZeroLengths) {
+    Display({}, 32);
+    Texture* texture = Frames({100, 100, 100, 100});
+    const uint32_t T = 5000;
+    Restart(texture, T);
+    const std::pair<uint32_t, int> looping[] = {{99, 0}, {100, 1}, {399, 3}, {400, 0}, {1500, 3}};
+    for (auto [at, frame] : looping) {
+        SetTickCount(T + at);
+        EXPECT_EQ(BoundFrame(texture), frame) << at;
+    }
+
+    texture->SetLooping(false);
+    Restart(texture, T);
+    SetTickCount(T + 400);
+    EXPECT_EQ(BoundFrame(texture), 3);
+    EXPECT_FALSE(texture->IsPlaying());
+    SetTickCount(T + 950);
+    EXPECT_EQ(BoundFrame(texture), 3);  // ended: stays on the last frame
+
+    // The tick counter wrapping inside a cycle is harmless.
+    texture->SetLooping(true);
+    Restart(texture, 0xFFFFFFF0u);
+    SetTickCount(0x60);  // 0x70 ms later
+    EXPECT_EQ(BoundFrame(texture), 1);
+
+    // Frames of zero length are never shown.
+    Texture* skipping = Frames({50, 0, 50});
+    Restart(skipping, 1000);
+    for (uint32_t at = 0; at < 100; at += 5) {
+        SetTickCount(1000 + at);
+        EXPECT_NE(BoundFrame(skipping), 1) << at;
+    }
+    m_pRenderer->ReleaseTexture(skipping);
+    Texture* stuck = Frames({0, 0, 0});
+    Restart(stuck, 1000);
+    SetTickCount(1234);
+    EXPECT_EQ(BoundFrame(stuck), 0);
+}
+
+TEST_F(Animation, PausingFreezesAFrameThatTheHostMayPick) {
+    Display({}, 32);
+    Texture* texture = Frames({100, 100, 100, 100});
+    const uint32_t T = 20000;
+    Restart(texture, T);
+    SetTickCount(T + 250);
+    texture->SetPlaying(false);
+    SetTickCount(T + 390);
+    EXPECT_EQ(BoundFrame(texture), 2);
+    texture->SetFrame(1);
+    EXPECT_EQ(BoundFrame(texture), 1);
+    texture->SetFrame(4);  // no such frame: ignored
+    EXPECT_FALSE(orvtest::Bind(texture, 8));  // no such stage
+    EXPECT_TRUE(orvtest::Bind(texture, 7));
+
+    texture->SetPlaying(true);  // resuming starts the cycle again
+    EXPECT_EQ(BoundFrame(texture), 0);
+    texture->SetFrame(3);  // while playing: nothing
+    SetTickCount(T + 390 + 150);
+    EXPECT_EQ(BoundFrame(texture), 1);
+}
+
+TEST_F(TextureTest, FilesAreSharedByNameInAnyCaseAndUniqueOnesHonourTheirCount) {
+    Display();
+    const std::string path = Write("Rock.ZAR", orvtest::NoiseZar(4, 4, 0x0009, 4, {}, 1));
+    std::string lower = path;
+    std::transform(lower.begin(), lower.end(), lower.begin(), ::tolower);
+    const size_t before = orvd3d8::LiveObjectCount();
+    Texture* first = m_pRenderer->CreateTextureFromFile(path.c_str(), true, false);
+    ASSERT_NE(first, nullptr);
+    orvplatform::ClearJournal();
+    EXPECT_EQ(m_pRenderer->CreateTextureFromFile(lower.c_str(), false, false), first);
+    EXPECT_EQ(first->GetRefCount(), 2u);
+    EXPECT_EQ(orvplatform::CountOf("IDirect3DDevice8::CreateTexture"), 0u);  // nothing loaded
+    EXPECT_TRUE(m_pRenderer->ReleaseTexture(first));
+    EXPECT_TRUE(m_pRenderer->ReleaseTexture(first));
+    EXPECT_EQ(orvd3d8::LiveObjectCount(), before);
+
+    // unique: loaded again, not shared; dies at its release unless a layer
+    // also holds it.
+    Texture* alone = m_pRenderer->CreateTextureFromFile(path.c_str(), false, true);
+    EXPECT_NE(m_pRenderer->CreateTextureFromFile(path.c_str(), false, true), alone);
+    EXPECT_TRUE(m_pRenderer->ReleaseTexture(alone));
+    Texture* shared = m_pRenderer->CreateTextureFromFile(path.c_str(), false, true);
+    shared->AddRef();  // a material layer's reference
+    EXPECT_TRUE(m_pRenderer->ReleaseTexture(shared));
+    EXPECT_EQ(shared->GetRefCount(), 1u);
+    int notATexture = 0;
+    EXPECT_TRUE(m_pRenderer->ReleaseTexture(reinterpret_cast<Texture*>(&notATexture)));
+    EXPECT_TRUE(m_pRenderer->ReleaseTexture(alone));  // already destroyed: not touched
+
+    // A created texture is registered under the empty name.
+    Texture* created = m_pRenderer->CreateTexture(256, 256, false, 0);
+    EXPECT_EQ(m_pRenderer->CreateTextureFromFile("", false, false), created);
+}
+
+// Names are compared as the kernel's case-blind comparison does: ASCII
+// letters without their case, other bytes as they are. Several created
+// textures share the empty name; the first still registered is found.
+TEST_F(TextureTest, NamesMatchAsTheComparisonSaysAndTheFirstOfSharedNamesIsFound) {
+    Display();
+    // '@' and '[' border the capitals; '`' and '{' border the small letters.
+    const std::string upper = Write("R\xC4@[.zar", orvtest::NoiseZar(4, 4, 0x0009, 4, {}, 2));
+    const std::string other = Write("r\xE4@[.zar", orvtest::NoiseZar(4, 4, 0x0009, 4, {}, 3));
+    Texture* first = m_pRenderer->CreateTextureFromFile(upper.c_str(), false, false);
+    ASSERT_NE(first, nullptr);
+    const std::string folder = upper.substr(0, upper.size() - 8);
+    const struct {
+        std::string name;
+        bool shared;
+    } cases[] = {
+        {folder + "r\xC4@[.ZaR", true},  {other, false},
+        {folder + "R\xC4`[.zar", false}, {folder + "R\xC4@{.zar", false},
+        {upper.substr(0, upper.size() - 1), false},
+    };
+    for (const auto& c : cases) {
+        Texture* found = m_pRenderer->CreateTextureFromFile(c.name.c_str(), false, false);
+        EXPECT_EQ(found == first, c.shared) << c.name;
+        m_pRenderer->ReleaseTexture(found);
+    }
+
+    Texture* created[3];
+    for (Texture*& texture : created) texture = m_pRenderer->CreateTexture(4, 4, false, 0);
+    for (Texture* expected : created) {
+        Texture* found = m_pRenderer->CreateTextureFromFile("", false, false);
+        EXPECT_EQ(found, expected);
+        m_pRenderer->ReleaseTexture(found);
+        m_pRenderer->ReleaseTexture(expected);  // the last reference: the next one is first now
+    }
+    EXPECT_EQ(m_pRenderer->CreateTextureFromFile("", false, false), nullptr);
+    m_pRenderer->ReleaseTexture(first);
+}
+
+TEST_F(TextureTest, SequenceNamesWithoutAFrameNumberAreRefused) {
+    Display();
+    const std::string longBase(250, 'x');
+    const std::string names[] = {"fire.tga", ".tga", longBase + "0.tga", "a0." + longBase};
+    for (const std::string& name : names) {
+        EXPECT_EQ(m_pRenderer->CreateTextureFromFileSequence(name.c_str(), 15, true, false), nullptr);
+        EXPECT_TRUE(Logged("D3DDriver::CreateTextureFromFileSequence: Failed to load " + name)) << name;
+    }
+    // A rate that gives no positive duration is refused too.
+    const std::string still = Write("rate0.zar", orvtest::NoiseZar(4, 4, 0x0009, 4, {}, 3));
+    for (int rate : {0, -1})
+        EXPECT_EQ(m_pRenderer->CreateTextureFromFileSequence(still.c_str(), rate, true, false), nullptr) << rate;
 }
 
 }  // namespace

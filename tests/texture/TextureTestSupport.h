@@ -39,8 +39,6 @@ inline int LoadFromFile(Texture* texture, const char* fileName, int fileType, bo
 }
 inline bool Bind(Texture* texture, unsigned stage) { return CallTextureSlot<bool>(texture, 38, stage); }
 
-inline void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) { WriteFileBytes(path, bytes); }
-
 // Deterministic pseudo-random bytes.
 inline std::vector<uint8_t> NoiseBytes(size_t count, uint32_t seed) {
     std::vector<uint8_t> bytes(count);
@@ -60,6 +58,33 @@ inline ZarFile NoiseZar(uint16_t width, uint16_t height, uint16_t layout, unsign
     file.frameCount = static_cast<uint8_t>(durations.size());
     file.payload = NoiseBytes(size_t{width} * height * bytesPerPixel * std::max<size_t>(1, durations.size()), seed);
     file.durations = std::move(durations);
+    return file;
+}
+
+inline unsigned DxtBlockBytes(int compression) { return compression == 1 ? 8 : 16; }
+
+// A DXT file of `frames` frames (animated when frames > 1, each 40 ms and a
+// millisecond more than the one before), noise blocks; `mips` smaller levels
+// (filled with 0xEE) follow each frame but the last.
+inline ZarFile DxtZar(int compression, uint16_t width, uint16_t height, unsigned frames, uint8_t mips = 0,
+                      uint32_t seed = 1) {
+    ZarFile file;
+    file.width = width, file.height = height;
+    file.compression = static_cast<uint8_t>(compression);
+    file.storedMipLevels = mips;
+    if (frames > 1) {
+        file.frameCount = static_cast<uint8_t>(frames);
+        for (unsigned i = 0; i < frames; ++i) file.durations.push_back(static_cast<uint16_t>(40 + i));
+    }
+    const size_t blocks = ((width + 3) / 4) * ((height + 3) / 4);
+    size_t mipBlocks = 0;
+    for (size_t w = (width + 3) / 4, h = (height + 3) / 4, l = 0; l < mips; ++l)
+        w = (w + 1) / 2, h = (h + 1) / 2, mipBlocks += w * h;
+    for (unsigned i = 0; i < frames; ++i) {
+        const std::vector<uint8_t> top = NoiseBytes(blocks * DxtBlockBytes(compression), seed + i);
+        file.payload.insert(file.payload.end(), top.begin(), top.end());
+        if (i + 1 < frames) file.payload.resize(file.payload.size() + mipBlocks * DxtBlockBytes(compression), 0xEE);
+    }
     return file;
 }
 
@@ -131,11 +156,7 @@ protected:
         if (m_pRenderer) m_pRenderer->SetTextureBitDepth(bitDepth);
         return m_pRenderer;
     }
-    std::string Write(const std::string& name, const std::vector<uint8_t>& bytes) {
-        const std::string path = OutputPath(name);
-        EXPECT_TRUE(WriteFileBytes(path, bytes)) << path;
-        return path;
-    }
+    using PluginTest::Write;
     std::string Write(const std::string& name, const ZarFile& file) { return Write(name, file.Bytes()); }
     std::string Write(const std::string& name, const ImageFile& file) { return Write(name, file.bytes); }
     // The file written under `name` and loaded.

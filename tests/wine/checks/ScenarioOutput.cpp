@@ -44,8 +44,6 @@ std::string ScenarioOutput::Fact(const std::string& key) const {
     return it == m_Facts.end() ? std::string() : it->second;
 }
 
-int ScenarioOutput::IntFact(const std::string& key) const { return std::atoi(Fact(key).c_str()); }
-
 bool ScenarioOutput::Logged(const std::string& line) const {
     return std::find(m_LogLines.begin(), m_LogLines.end(), line) != m_LogLines.end();
 }
@@ -64,10 +62,6 @@ std::vector<std::string> ScenarioOutput::FailureLines() const {
     return failures;
 }
 
-bool ScenarioOutput::ReadPicture(const char* name, orvhost::Image* image) const {
-    return orvhost::ReadBitmap(m_Directory + "/" + name + ".bmp", image);
-}
-
 std::vector<uint8_t> ScenarioOutput::ReadFile(const char* name) const {
     std::ifstream file(m_Directory + "/" + name, std::ios::binary);
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
@@ -77,7 +71,9 @@ orvhost::Image ScenarioOutput::Frame(const char* name, int triangles) const {
     const std::string key = name;
     EXPECT_EQ(Fact("frames." + key), "1") << name;
     EXPECT_EQ(Fact("captured." + key), "1") << name;
-    if (triangles >= 0) EXPECT_EQ(IntFact("triangles." + key), triangles) << name;
+    if (triangles >= 0) {
+        EXPECT_EQ(IntFact("triangles." + key), triangles) << name;
+    }
     orvhost::Image image;
     EXPECT_TRUE(ReadPicture(name, &image)) << name;
     return image;

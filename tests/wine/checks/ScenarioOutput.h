@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "WineSuite.h"
@@ -19,10 +21,16 @@ public:
 
     bool Finished() const { return Fact("finished") == "1"; }
     std::string Fact(const std::string& key) const;
-    int IntFact(const std::string& key) const;
+    int IntFact(const std::string& key) const { return std::atoi(Fact(key).c_str()); }
+    // Each fact has its value.
+    void ExpectFacts(const std::vector<std::pair<std::string, std::string>>& facts) const {
+        for (const auto& [key, value] : facts) EXPECT_EQ(Fact(key), value) << key;
+    }
     bool Logged(const std::string& line) const;
     std::vector<std::string> FailureLines() const;
-    bool ReadPicture(const char* name, orvhost::Image* image) const;
+    bool ReadPicture(const char* name, orvhost::Image* image) const {
+        return orvhost::ReadBitmap(m_Directory + "/" + name + ".bmp", image);
+    }
     // The bytes of a file the scenario wrote (empty when it is missing).
     std::vector<uint8_t> ReadFile(const char* name) const;
     // The picture NAME of a frame whose facts frames.NAME and captured.NAME

@@ -84,17 +84,12 @@ TEST_F(WineTextures, CreatedAndZarTexturesAndMaterialsDrawBeforeAndAfterResetDev
     for (const auto& format : formats)
         EXPECT_EQ(output.IntFact("format." + std::to_string(format.first)), format.second)
             << "slot " << format.first;
-    EXPECT_EQ(output.Fact("update.rect"), "0");
-    EXPECT_EQ(output.Fact("durations.zar"), "100 200 300");
-    // A name in other letters shares the texture and its reference count.
-    EXPECT_EQ(output.Fact("shared"), "1");
-    EXPECT_EQ(output.Fact("shared.references"), "2 1");
-    EXPECT_EQ(output.Fact("reset"), "1");
-    // The example's layer and the scenario hold the stone texture, the
-    // two-layer material and the scenario the created one, until released.
-    EXPECT_EQ(output.Fact("references"), "2 2");
-    EXPECT_EQ(output.Fact("references.after"), "1 1");
-    EXPECT_EQ(output.Fact("released"), "1");
+    // A name in other letters shares the texture and its reference count. The
+    // example's layer and the scenario hold the stone texture, the two-layer
+    // material and the scenario the created one, until released.
+    output.ExpectFacts({{"update.rect", "0"}, {"durations.zar", "100 200 300"}, {"shared", "1"},
+                        {"shared.references", "2 1"}, {"reset", "1"}, {"references", "2 2"},
+                        {"references.after", "1 1"}, {"released", "1"}});
     orvhost::Image stone;
     ASSERT_TRUE(orvhost::ReadBitmap(std::string(ORV_EXAMPLES_DIR) + "/textures/stone.bmp", &stone));
 

@@ -1,9 +1,12 @@
-// The geometry and materials scenarios' pixels at points computed from the
-// scenes, the materials' and the light's numbers.
+// The display scenario's log, facts and presented pixels, and the contract
+// scenario's facts: each architecture's build as a host of that architecture
+// meets it. The geometry and materials scenarios' pixels at points computed
+// from the scenes, the materials' and the light's numbers.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <string>
+#include <vector>
 
 #include "ScenarioOutput.h"
 #include "ScenePixels.h"
@@ -12,6 +15,8 @@ namespace {
 
 using namespace winesuite;
 
+using WineDisplay = WineTest;
+using WineContract = WineTest;
 using WineGeometry = WineTest;
 using WineMaterials = WineTest;
 
@@ -54,6 +59,70 @@ Rgba LitColour(unsigned vertexColour) {
 
 }  // namespace
 
+TEST_F(WineDisplay, AdaptersModesFrameResetSecondModeAndShutdown) {
+    const ScenarioOutput output = FinishedCleanly("display");
+    ASSERT_GE(output.IntFact("adapters"), 1);
+    // Full-screen modes of a depth the driver knows, the X server's screen
+    // among them; one past the end is refused.
+    const int modes = output.IntFact("modes");
+    bool desktop = false;
+    for (int index = 0; index < modes; ++index) {
+        const std::string mode = output.Fact("mode." + std::to_string(index));
+        EXPECT_TRUE(mode.find(" 32 0") != std::string::npos || mode.find(" 16 0") != std::string::npos)
+            << mode;
+        desktop = desktop || mode.rfind("1024x768 ", 0) == 0;
+    }
+    EXPECT_TRUE(desktop);
+    EXPECT_EQ(output.Fact("mode." + std::to_string(modes)), "none");
+
+    EXPECT_TRUE(output.Logged("D3D driver - Attempting display switch: Windowed: 1, Width: 640, "
+                              "Height 480, BPP: 32"));
+    EXPECT_TRUE(output.Logged("Display initialized."));
+    EXPECT_TRUE(output.Logged("--- BEGIN STATE DUMP ---"));
+    output.Frame("presented", 0);
+    // With the display closed, neither a screenshot nor a reset succeeds.
+    output.ExpectFacts({{"adapter.info", "1"}, {"dumps", "1"}, {"screenshot", "1"}, {"reset", "1"}, {"close", "1"},
+                        {"second", "1"}, {"shutdown", "1"}, {"window.alive", "1"}, {"screenshot.closed", "0"},
+                        {"reset.closed", "0"}, {"display.640.client", "640x480"}, {"display.800.client", "800x600"}});
+
+    // Arial 12 pt bold at 96 dpi; the text over the clear colour.
+    EXPECT_EQ(output.IntFact("font.height"), 17);
+    ExpectLinesPrinted(output, "presented", kFrameClear);
+    orvhost::Image image;
+
+    // Below the text after the reset, and the corner of the second mode.
+    ASSERT_TRUE(output.ReadPicture("after-reset", &image));
+    ExpectColourAt(image, {kWidth / 2.0f, kHeight / 2.0f + 40}, Unpacked(PackedColour(kResetClear)),
+                   kTolerance, "after the reset");
+    ASSERT_TRUE(output.ReadPicture("second", &image));
+    EXPECT_EQ(image.width, static_cast<int>(kSecondWidth));
+    EXPECT_EQ(image.height, static_cast<int>(kSecondHeight));
+    ExpectColourAt(image, {kSecondWidth - 5.0f, kSecondHeight - 5.0f},
+                   Unpacked(PackedColour(kSecondModeClear)), kTolerance, "second mode");
+}
+
+TEST_F(WineContract, ModulesExportsAndOperationsByTableEntry) {
+    const ScenarioOutput output = FinishedCleanly("contract");
+    const bool x86 = Architecture() == "x86";
+    // Programs and libraries of one architecture: IMAGE_FILE_MACHINE_I386 or _AMD64.
+    EXPECT_EQ(output.IntFact("pointer.bytes"), x86 ? 4 : 8);
+    for (const char* module : {"program", "ORVD3D.dll", "OrvKernel.dll"})
+        EXPECT_EQ(output.Fact(std::string("machine.") + module), x86 ? "14c" : "8664") << module;
+
+    // The two exports, by their plain names only; operations called by their
+    // entries, with the headers' conventions.
+    output.ExpectFacts({{"exports.ORVD3D.dll", "CreatePlugin GetRendererVersion"}, {"found.CreatePlugin", "1"},
+                        {"found.GetRendererVersion", "1"}, {"found.decorated", "0"}, {"version", "257"},
+                        {"raw.validate", "1"}, {"raw.colour", "1"}, {"raw.display", "1"}, {"raw.mode.returned", "1"},
+                        {"raw.bitdepth", "32"}, {"virtual.bitdepth", "32"},
+                        {"raw.mode", "640x480 32 bpp 60 Hz adapter 0 windowed 1"}});
+    // On x86 the operations remove their own arguments (__thiscall).
+    for (const char* fact : {"stack.ValidateDisplayMode", "stack.SetTextureBitDepth"})
+        EXPECT_EQ(output.Fact(fact), x86 ? "0" : "none") << fact;
+    output.Frame("presented");
+    ExpectLinesPrinted(output, "presented", kFrameClear);
+}
+
 TEST_F(WineGeometry, ScreenQuadsCoverTheirRectanglesAndBlendByTheirAlpha) {
     const ScenarioOutput output = FinishedCleanly("geometry");
     const orvhost::Image image = output.Frame("quads", 0);  // quads count no triangles
@@ -94,9 +163,7 @@ TEST_F(WineGeometry, VertexBuffersAndArraysDrawAndStreamZeroIsRestored) {
 
 TEST_F(WineMaterials, LightingCullingBlendDepthPassesAndTheNeutralState) {
     const ScenarioOutput output = FinishedCleanly("materials");
-    EXPECT_EQ(output.Fact("materials.made"), "1");
-    EXPECT_EQ(output.Fact("material.references"), "1");
-    EXPECT_EQ(output.Fact("materials.released"), "1");
+    output.ExpectFacts({{"materials.made", "1"}, {"material.references", "1"}, {"materials.released", "1"}});
     const Rgba clear = ClearColourOf(kGeometryClear);
 
     // The culled triangle still counts: the driver counts what it asked for.

@@ -1,0 +1,238 @@
+// Switching the display: the window, the presentation parameters, the
+// fallbacks of device creation and their log lines. The frame cycle, the
+// text queue, clearing, screenshots and device reset; colours, transforms,
+// projection matrices, the viewport and lights.
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include <orv/D3D8Control.h>
+#include <orv/PlatformControl.h>
+
+#include "host/Window.h"
+#include "orvhostImage.h"
+#include "support/PluginHarness.h"
+
+namespace {
+
+using orvplatform::CallsOf;
+using orvtest::PluginTest;
+using orvplatform::CountOf;
+using Transforms = orvtest::DisplayTest;
+
+class DisplayModes : public PluginTest {};
+
+TEST_F(DisplayModes, WindowedSwitchSizesCentresAndLogs) {
+    RenderDevice* device = Create();
+    ASSERT_TRUE(device->SetDisplayMode(640, 480, 16, 85, 0, true));
+    const orvplatform::WindowInfo window = orvplatform::GetWindowInfo(kernel()->m_pWindow->GetHWND());
+    EXPECT_TRUE(window.visible);
+    EXPECT_EQ(window.rect.left, 1024 / 2 - 640 / 2);
+    EXPECT_EQ(kernel()->m_pWindow->GetWidth(), 640u);
+    // Windowed ignores the colour depth and refresh rate.
+    const D3DPRESENT_PARAMETERS params = orvd3d8::PresentParametersOf(orvd3d8::LastDevice());
+    EXPECT_EQ(params.BackBufferFormat, D3DFMT_X8R8G8B8);
+    EXPECT_EQ(params.FullScreen_RefreshRateInHz, 0u);
+    EXPECT_EQ(params.AutoDepthStencilFormat, D3DFMT_D16);
+    const std::string rule = "--------------------------------------";
+    const std::vector<std::string> expected = {
+        "", rule,
+        "D3D driver - Attempting display switch: Windowed: 1, Width: 640, Height 480, BPP: 16",
+        "Hardware vertex processing.", "Using HAL device!", "Display initialized.", rule, ""};
+    EXPECT_EQ(Lines(), expected);
+
+    // Full screen takes the depth's format and the refresh rate.
+    ASSERT_TRUE(device->SetDisplayMode(800, 600, 16, 60, 0, false));
+    const D3DPRESENT_PARAMETERS full = orvd3d8::PresentParametersOf(orvd3d8::LastDevice());
+    EXPECT_EQ(full.BackBufferFormat, D3DFMT_R5G6B5);
+    EXPECT_EQ(full.FullScreen_RefreshRateInHz, 60u);
+    // A reset makes one device again, in the same mode.
+    orvplatform::ClearJournal();
+    ASSERT_TRUE(device->ResetDevice());
+    EXPECT_EQ(orvplatform::CountOf("IDirect3D8::CreateDevice"), 1u);
+    const D3DPRESENT_PARAMETERS again = orvd3d8::PresentParametersOf(orvd3d8::LastDevice());
+    EXPECT_TRUE(again.BackBufferWidth == 800 && !again.Windowed && again.BackBufferFormat == D3DFMT_R5G6B5);
+}
+
+TEST_F(DisplayModes, FallsBackThroughMixedSoftwareAndReference) {
+    const struct { bool hardware, mixed, hal; size_t creations; const char* line; } cases[] = {
+        {false, true, true, 2, "Mixed vertex processing."},
+        {false, false, true, 3, "Software vertex processing."},
+        {true, true, false, 1, "Using REF device!"}};
+    for (const auto& c : cases) {
+        orvplatform::ClearJournal();
+        orvd3d8::Adapter(0).hardwareVertexProcessing = c.hardware;
+        orvd3d8::Adapter(0).mixedVertexProcessing = c.mixed;
+        orvd3d8::Adapter(0).halAvailable = c.hal;
+        RenderDevice* device = Create();
+        ASSERT_TRUE(device->SetDisplayMode(640, 480, 32, 60, 0, true)) << c.line;
+        EXPECT_EQ(orvplatform::CountOf("IDirect3D8::CreateDevice"), c.creations) << c.line;
+        EXPECT_TRUE(Logged(c.line));
+        Destroy(device);
+    }
+}
+
+// Every creation failing (the three of the reference type for a colour depth
+// the driver does not know): the last result is reported.
+TEST_F(DisplayModes, WhenEveryCreationFailsTheLastResultIsReported) {
+    RenderDevice* device = Create();
+    orvplatform::FailNthCall("IDirect3D8::CreateDevice", 1, D3DERR_OUTOFVIDEOMEMORY);
+    orvplatform::FailNthCall("IDirect3D8::CreateDevice", 2, D3DERR_NOTAVAILABLE);
+    orvplatform::FailNthCall("IDirect3D8::CreateDevice", 3, D3DERR_DEVICELOST);
+    EXPECT_FALSE(device->SetDisplayMode(640, 480, 32, 60, 0, true));
+    EXPECT_TRUE(Logged("Display switch failed (HR:D3DERR_DEVICELOST)"));
+    EXPECT_EQ(orvd3d8::LastDevice(), nullptr);
+
+    orvplatform::ClearJournal();
+    EXPECT_FALSE(device->SetDisplayMode(800, 600, 12, 60, 0, false));
+    const std::vector<orvplatform::Call> creations = CallsOf("IDirect3D8::CreateDevice");
+    ASSERT_EQ(creations.size(), 3u);
+    EXPECT_EQ(creations[2].args[1], static_cast<uint64_t>(D3DDEVTYPE_REF));
+    EXPECT_TRUE(Logged("Display switch failed (HR:D3DERR_INVALIDCALL)"));
+}
+
+class FrameCycle : public PluginTest {
+protected:
+    // Triangles drawn since the journal was last cleared.
+    static uint64_t TrianglesDrawn() {
+        uint64_t total = 0;
+        for (const orvplatform::Call& call : CallsOf("IDirect3DDevice8::DrawPrimitive"))
+            total += call.args[2];
+        return total;
+    }
+};
+
+TEST_F(FrameCycle, QueuedTextIsDrawnInOrderCutAndTheQueueEmpties) {
+    RenderDevice* device = CreateWindowed();
+    orvplatform::ClearJournal();
+    ASSERT_TRUE(device->PrintText(10, 20, "%d%%", 100));  // "100%": four characters
+    ASSERT_TRUE(device->PrintText(10, 40, "ab"));
+    // The queue keeps 2047 characters of a line; the font draws at most 255.
+    ASSERT_TRUE(device->PrintText(0, 0, "%s", std::string(3000, 'x').c_str()));
+    ASSERT_TRUE(device->BeginScene());
+    ASSERT_TRUE(device->EndScene());
+    const std::vector<orvplatform::Call> draws = CallsOf("IDirect3DDevice8::DrawPrimitive");
+    ASSERT_GE(draws.size(), 3u);
+    EXPECT_EQ(draws[0].args[2], 8u);
+    EXPECT_EQ(draws[1].args[2], 4u);
+    EXPECT_EQ(TrianglesDrawn(), 8u + 4u + 2u * 255u);
+
+    orvplatform::ClearJournal();
+    ASSERT_TRUE(device->BeginScene());
+    ASSERT_TRUE(device->EndScene());
+    EXPECT_EQ(TrianglesDrawn(), 0u);
+}
+
+TEST_F(FrameCycle, AFailingEndSceneStillEmptiesTheQueueAndDoesNotPresent) {
+    RenderDevice* device = CreateWindowed();
+    device->PrintText(0, 0, "lost");
+    device->BeginScene();
+    orvplatform::FailNthCall("IDirect3DDevice8::EndScene", 1, D3DERR_INVALIDCALL);
+    orvplatform::ClearJournal();
+    EXPECT_FALSE(device->EndScene());
+    EXPECT_EQ(CountOf("IDirect3DDevice8::Present"), 0u);
+    orvplatform::ClearJournal();
+    device->BeginScene();
+    EXPECT_TRUE(device->EndScene());
+    EXPECT_EQ(TrianglesDrawn(), 0u);
+}
+
+TEST_F(FrameCycle, ClearPassesTheAskedBuffersAndTheStoredValues) {
+    RenderDevice* device = CreateWindowed();
+    device->SetClearColor(0xFF336699);
+    device->SetClearDepth(0.5f);
+    device->SetClearStencil(7);
+    orvplatform::ClearJournal();
+    EXPECT_TRUE(device->Clear(false, true, false));
+    EXPECT_TRUE(device->Clear(true, true, false));
+    const std::vector<orvplatform::Call> clears = CallsOf("IDirect3DDevice8::Clear");
+    ASSERT_EQ(clears.size(), 2u);
+    EXPECT_EQ(clears[0].args[2], static_cast<uint64_t>(D3DCLEAR_ZBUFFER));
+    EXPECT_EQ(orvplatform::BitsFloat(clears[1].args[4]), 0.5f);
+    EXPECT_EQ(orvd3d8::BackBufferImage(orvd3d8::LastDevice()).At(320, 240) & 0xFFFFFF, 0x336699u);
+
+    // The depth buffer has no stencil: the device refuses and the driver says so.
+    EXPECT_FALSE(device->Clear(false, false, true));
+    EXPECT_TRUE(Logged("D3DDriver: Clear failed. (HR:D3DERR_INVALIDCALL)"));
+}
+
+// Windowed: the client area through a desktop-sized capture surface (the
+// runtime refuses a smaller one); full screen: the whole display.
+TEST_F(FrameCycle, ScreenshotsSaveTheClientAreaOrTheWholeDisplay) {
+    const struct { bool windowed; unsigned width, height, surfaceWidth; uint32_t clear; } cases[] = {
+        {true, 320, 240, 1024, 0xFF20C040}, {false, 800, 600, 800, 0xFF8040C0}};
+    for (const auto& c : cases) {
+        RenderDevice* device = Create();
+        ASSERT_TRUE(device->SetDisplayMode(c.width, c.height, 32, 60, 0, c.windowed));
+        device->SetClearColor(c.clear);
+        device->BeginScene();
+        device->Clear(true, false, false);
+        device->EndScene();
+        orvplatform::ClearJournal();
+        const std::string path = OutputPath(c.windowed ? "windowed.bmp" : "fullscreen.bmp");
+        ASSERT_TRUE(device->SaveScreenShot(path.c_str()));
+        EXPECT_EQ(CallsOf("IDirect3DDevice8::CreateImageSurface").at(0).args[0], c.surfaceWidth);
+        orvhost::Image bitmap;
+        ASSERT_TRUE(orvhost::ReadBitmap(path, &bitmap));
+        EXPECT_EQ(bitmap.width, static_cast<int>(c.width));
+        EXPECT_EQ(bitmap.height, static_cast<int>(c.height));
+        EXPECT_EQ(bitmap.At(c.width - 1, c.height - 1), c.clear);
+        Destroy(device);
+    }
+}
+
+TEST_F(Transforms, ColourConversionTruncatesAndKeepsTheLowBits) {
+    const struct { Color colour; unsigned long argb; } cases[] = {
+        {Color(1, 1, 1, 1), 0xFFFFFFFFul},
+        {Color(0.999f, 0, 0, 0), 0x00FE0000ul},  // 254.7 truncates to 254
+        {Color(0, 2.0f, 0, 0), 0x0000FE00ul},    // 510: only the low 8 bits survive
+        {Color(0, 0, -1.0f / 255.0f, 0), 0x000000FFul},
+    };
+    for (const auto& c : cases) EXPECT_EQ(m_pRenderer->ToD3DColor(c.colour), c.argb) << std::hex << c.argb;
+    EXPECT_FLOAT_EQ(m_pRenderer->FromD3DColor(0x80FF0000ul).a, 128.0f / 255.0f);
+}
+
+TEST_F(Transforms, MatricesAndTheViewportReachTheDeviceAndBuiltProjectionsAreReturnedNotSet) {
+    Matrix3D world;
+    world.m[3][1] = 2;
+    m_pRenderer->SetWorldMatrix(&world);
+    D3DMATRIX held;
+    m_pD3D->GetTransform(D3DTS_WORLD, &held);
+    EXPECT_EQ(std::memcmp(&held, world.m, sizeof held), 0);
+
+    const Matrix3D before = m_pRenderer->GetProjectionMatrix();
+    const Matrix3D perspective = m_pRenderer->BuildPerspectiveMatrix(1.0f, 2.0f);
+    EXPECT_NEAR(perspective.m[0][0], 1.0f / std::tan(0.5f) / 2.0f, 1e-5);
+    EXPECT_NEAR(perspective.m[2][2], 500.0f / 499.0f, 1e-6);
+    EXPECT_NEAR(perspective.m[3][2], -500.0f / 499.0f, 1e-5);
+    EXPECT_EQ(perspective.m[2][3], 1.0f);
+    const Matrix3D ortho = m_pRenderer->BuildOrthoMatrix(200.0f, 100.0f);
+    EXPECT_NEAR(ortho.m[0][0], 0.01f, 1e-7);
+    EXPECT_NEAR(ortho.m[3][2], -1.0f / 99.0f, 1e-7);
+    EXPECT_EQ(m_pRenderer->GetProjectionMatrix(), before);
+
+    m_pRenderer->SetViewport(10, 330, 20, 260);  // from its edges
+    D3DVIEWPORT8 viewport;
+    m_pD3D->GetViewport(&viewport);
+    EXPECT_TRUE(viewport.X == 10 && viewport.Y == 20 && viewport.Width == 320 && viewport.Height == 240);
+}
+
+TEST_F(Transforms, LightsAreTranslatedFromTheHostsDescription) {
+    LightDesc light = {};
+    light.ambient = 0x80402010;
+    const struct { uint32_t hostType; D3DLIGHTTYPE d3dType; } types[] = {
+        {LIGHT_SPOT, D3DLIGHT_SPOT}, {LIGHT_DIRECTIONAL, D3DLIGHT_DIRECTIONAL},
+        {LIGHT_COUNT, D3DLIGHT_POINT}, {7, D3DLIGHT_POINT}};  // unknown: a point light
+    for (const auto& type : types) {
+        light.type = type.hostType;
+        m_pRenderer->SetLight(2, &light);
+        D3DLIGHT8 held = {};
+        ASSERT_EQ(m_pD3D->GetLight(2, &held), D3D_OK);
+        EXPECT_EQ(held.Type, type.d3dType) << type.hostType;
+        EXPECT_FLOAT_EQ(held.Ambient.r, 64.0f / 255.0f);
+        EXPECT_FLOAT_EQ(held.Ambient.a, 128.0f / 255.0f);
+    }
+}
+
+}  // namespace
