@@ -306,8 +306,10 @@ HRESULT BmpDecoder::ReadHeader(ImageHeader* header) {
 HRESULT BmpDecoder::Decode(LevelSink& sink) {
     const PixelView& level = sink.Level(0);
     const BmpHeader& header = m_Header;
-    if (header.compression == kRle8 || header.compression == kRle4)
-        return DecodeRle(m_Reader, header, m_Palette, m_Entries, level) ? D3D_OK : D3DXERR_INVALIDDATA;
+    if (header.compression == kRle8 || header.compression == kRle4) {
+        if (!DecodeRle(m_Reader, header, m_Palette, m_Entries, level)) return D3DXERR_INVALIDDATA;
+        return D3D_OK;
+    }
 
     const uint32_t width = header.width, height = header.height;
     const uint64_t stride = (uint64_t{width} * header.bitsPerPixel + 31) / 32 * 4;

@@ -9,10 +9,11 @@
 #include <memory>
 #include <new>
 
-// jpeglib.h needs size_t and FILE declared first.
-#include <jpeglib.h>
-
+// jpeglib.h needs size_t and FILE declared first, and on Windows the system
+// headers' `boolean`, which d3dx8.h brings.
 #include <d3dx8.h>
+
+#include <jpeglib.h>
 
 #include "ImageDecoder.h"
 #include "LevelSink.h"
