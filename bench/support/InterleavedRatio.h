@@ -2,10 +2,12 @@
 // (the subject) over the time of the bare work it stands for (the
 // reference), taken in the same loop on the same data. Each iteration of the
 // benchmark's loop runs a short batch of subject calls and an equal batch of
-// reference calls, in turns (which goes first alternates), each timed on
-// the calling thread's processor clock; the ratio reported is the median of
-// the per-batch ratios, with their quartiles as its spread. Whatever else
-// the machine runs slows both sides of a pair alike, and the pairs it slows
+// reference calls, in turns, each timed on the calling thread's processor
+// clock. Which side goes first alternates, and each sample joins two
+// consecutive iterations, one of each order: what the first batch leaves in
+// the caches then helps both sides alike. The ratio reported is the median of
+// the samples' ratios, with their quartiles as its spread. Whatever else the
+// machine runs slows both sides of a sample alike, and the samples it slows
 // unevenly fall outside the median.
 //
 // Counters: ratio, ratio_p25, ratio_p75, subject_ns and reference_ns (medians
@@ -67,17 +69,24 @@ void MeasureRatio(benchmark::State& state, Subject&& subject, Reference&& refere
     }
 
     std::vector<double> ratios, subjectTimes, referenceTimes;
+    bool subjectFirst = true;
+    double subjectTime = 0, referenceTime = 0;  // of the sample being taken
     for (auto _ : state) {
-        const bool subjectFirst = ratios.size() % 2 == 0;
-        double subjectTime = 0, referenceTime = 0;
-        if (subjectFirst) subjectTime = timed(subject, batch);
-        referenceTime = timed(reference, batch);
-        if (!subjectFirst) subjectTime = timed(subject, batch);
-        state.SetIterationTime(subjectTime + referenceTime);  // for benchmarks on manual time
-        if (referenceTime <= 0.0) continue;
-        ratios.push_back(subjectTime / referenceTime);
-        subjectTimes.push_back(subjectTime);
-        referenceTimes.push_back(referenceTime);
+        double subjectBatch = 0, referenceBatch = 0;
+        if (subjectFirst) subjectBatch = timed(subject, batch);
+        referenceBatch = timed(reference, batch);
+        if (!subjectFirst) subjectBatch = timed(subject, batch);
+        state.SetIterationTime(subjectBatch + referenceBatch);  // for benchmarks on manual time
+        subjectTime += subjectBatch;
+        referenceTime += referenceBatch;
+        subjectFirst = !subjectFirst;
+        if (!subjectFirst) continue;  // the sample's second order comes next
+        if (referenceTime > 0.0) {
+            ratios.push_back(subjectTime / referenceTime);
+            subjectTimes.push_back(subjectTime / 2);
+            referenceTimes.push_back(referenceTime / 2);
+        }
+        subjectTime = referenceTime = 0;
     }
     if (ratios.empty()) return;
     for (std::vector<double>* values : {&ratios, &subjectTimes, &referenceTimes})
