@@ -88,10 +88,11 @@ struct D3DTexture::ZarLayout {
 
 namespace {
 
-// The stored smaller levels are not used. Past the last frame they may be
-// missing; before another frame its own read finds a short file.
-void SkipSmallerLevels(File* file, uint64_t skip) {
-    if (skip) file->Seek(static_cast<long>(skip), File::FromCurrent);
+// The stored smaller levels are not used: skipped before the next frame
+// (whose own read finds a short file), never looked for after the last one,
+// where they may be missing.
+void SkipToNextFrame(File* file, uint64_t skip, bool lastFrame) {
+    if (skip && !lastFrame) file->Seek(static_cast<long>(skip), File::FromCurrent);
 }
 
 }  // namespace
@@ -168,8 +169,8 @@ D3DFORMAT D3DTexture::ChooseZarFormat(const ZarLayout& layout, bool prefer32Bit)
 int D3DTexture::ReadZarBlocks(File* file, const ZarLayout& layout) {
     // The blocks go straight into level 0; a copy the host asks for later is
     // read back from there.
-    for (Frame& frame : m_Frames) {
-        IDirect3DTexture8* target = frame.texture.get();
+    for (size_t index = 0; index < m_Frames.size(); ++index) {
+        IDirect3DTexture8* target = m_Frames[index].texture.get();
         D3DLOCKED_RECT locked;
         HRESULT hr = target->LockRect(0, &locked, nullptr, 0);
         if (FAILED(hr)) return hr;
@@ -183,7 +184,7 @@ int D3DTexture::ReadZarBlocks(File* file, const ZarLayout& layout) {
                      });
         target->UnlockRect(0);
         if (!complete) return kZarRefused;
-        SkipSmallerLevels(file, layout.skip);
+        SkipToNextFrame(file, layout.skip, index + 1 == m_Frames.size());
     }
     return kZarLoaded;
 }
@@ -205,7 +206,7 @@ int D3DTexture::ConvertZarFrames(File* file, const ZarLayout& layout) {
                                 static_cast<size_t>(m_Width) * m_Height, m_Format, packing,
                                 m_BytesPerPixel, copy);
         if (int result = UpdateFrame(frame, false)) return result;
-        SkipSmallerLevels(file, layout.skip);
+        SkipToNextFrame(file, layout.skip, frame + 1 == FrameCount());
     }
     return kZarLoaded;
 }
