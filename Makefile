@@ -91,11 +91,12 @@ test-san: build-san
 
 # The Windows trees and the two Linux trees build side by side, and the plain
 # suite (with the Wine suite) and the sanitized suite run as soon as their
-# trees are built.
+# trees are built. The sanitized tree comes first: its suite, the longest,
+# then runs while the other trees build.
 test:
 	@$(MAKE) --no-print-directory -j $(JOBS) test-steps
 
-test-steps: test-plain test-san
+test-steps: test-san test-plain
 
 # The fault sweep of every platform call, in the sanitized tree.
 sweep: build-san
