@@ -1,6 +1,5 @@
 // D3DXFilterTexture: box-filtered levels of every uncompressed format the
-// plug-in creates, odd sides down to 1 x 1, a later source level, and refused
-// arguments.
+// plug-in creates, odd sides down to 1 x 1, and refused arguments.
 #include <png.h>
 
 #include "DeviceFixture.h"
@@ -30,22 +29,6 @@ TEST_F(FilterTexture, BoxFiltersEveryFormatAndOddSidesDownToOnePixel) {
             EXPECT_EQ(last.width * last.height, 1);
             texture->Release();
         }
-}
-
-TEST_F(FilterTexture, LeavesTheLevelsAboveTheSourceAlone) {
-    IDirect3DTexture8* texture = PatternTexture(8, 8, D3DFMT_A8R8G8B8);
-    ASSERT_EQ(D3DXFilterTexture(texture, nullptr, 0, D3DX_FILTER_BOX), D3D_OK);
-    // Paint level 1 white and filter from there: level 0 keeps the pattern.
-    D3DLOCKED_RECT locked;
-    ASSERT_EQ(texture->LockRect(1, &locked, nullptr, 0), D3D_OK);
-    for (int y = 0; y < 4; ++y) std::memset(static_cast<BYTE*>(locked.pBits) + y * locked.Pitch, 0xFF, 16);
-    texture->UnlockRect(1);
-    const std::vector<uint32_t> top = orvd3d8::TextureLevelImage(texture, 0).pixels;
-    ASSERT_EQ(D3DXFilterTexture(texture, nullptr, 1, D3DX_FILTER_TRIANGLE | D3DX_FILTER_DITHER), D3D_OK);
-    EXPECT_EQ(orvd3d8::TextureLevelImage(texture, 0).pixels, top);
-    for (UINT level = 2; level < 4; ++level)
-        for (uint32_t pixel : orvd3d8::TextureLevelImage(texture, level).pixels) EXPECT_EQ(pixel, 0xFFFFFFFFu);
-    texture->Release();
 }
 
 // Counts the channels of every level that halves the one above exactly that

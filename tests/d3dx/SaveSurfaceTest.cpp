@@ -88,29 +88,6 @@ TEST_F(SaveSurface, WritesBottomUpPaddedRowsOfTheRectangleThroughTheLockPitch) {
     EXPECT_EQ(surface->Release(), 0u);
 }
 
-TEST_F(SaveSurface, ConvertsEachFormatTo24Bits) {
-    // Narrow channels widen by repeating their top bits: 5-bit 0x10 is 0x84,
-    // 6-bit 0x20 is 0x82, 4-bit 0x8 is 0x88.
-    const struct {
-        D3DFORMAT format;
-        UINT bytesPerPixel;
-        uint32_t pixel, rgb;
-    } kFormats[] = {
-        {D3DFMT_R5G6B5, 2, 0x8410, 0x848284}, {D3DFMT_X1R5G5B5, 2, 0x8210, 0x008484}, {D3DFMT_A4R4G4B4, 2, 0xF0F8, 0x00FF88},
-    };
-    for (const auto& c : kFormats) {
-        // Two pixels a row: the second is black, so a wrong pixel size shows.
-        IDirect3DSurface8* surface = Surface(2, 1, c.format, c.bytesPerPixel, [&c](UINT x, UINT) { return x == 0 ? c.pixel : 0u; });
-        const std::string path = OutputPath("format.bmp");
-        ASSERT_EQ(D3DXSaveSurfaceToFileA(path.c_str(), D3DXIFF_BMP, surface, nullptr, nullptr), D3D_OK);
-        const std::vector<uint8_t> file = orvtest::ReadFileBytes(path);
-        ASSERT_EQ(file.size(), 54u + 8u);
-        EXPECT_EQ(Get32(file, 54) & 0xFFFFFF, c.rgb) << c.format;
-        EXPECT_EQ(Get32(file, 57) & 0xFFFFFF, 0u) << c.format;
-        EXPECT_EQ(surface->Release(), 0u);
-    }
-}
-
 TEST_F(SaveSurface, FailsWithoutLeavingAFileOrALock) {
     const struct {
         D3DXIMAGE_FILEFORMAT fileFormat;

@@ -29,6 +29,7 @@ TEST_F(TextureFile, EveryDecoderVariantLoadsWithItsPixelsAndFilteredLevels) {
         {PngFile(PNG_COLOR_TYPE_RGB_ALPHA, 8, 38, 36, false, false), 0},
         {JpegFile(false, true, 41, 23), 10},
         {DdsFile(D3DFMT_R5G6B5, 12, 5, 1), 0},          {DdsFile(D3DFMT_A8L8, 12, 5, 1), 0},
+        {DdsFile(D3DFMT_X1R5G5B5, 12, 5, 1), 0},
     };
     for (size_t i = 0; i < std::size(files); ++i) {
         const ImageFile& file = files[i].first;
@@ -39,7 +40,8 @@ TEST_F(TextureFile, EveryDecoderVariantLoadsWithItsPixelsAndFilteredLevels) {
         EXPECT_EQ(desc.Format, file.format) << i;
         EXPECT_LE(WorstPixelError(texture, file.expected), files[i].second) << i << " " << file.name;
         // Rounding per level, and the precision of the narrow formats.
-        const double mipTolerance = desc.Format == D3DFMT_A1R5G5B5 ? 128 : desc.Format == D3DFMT_R5G6B5 ? 6 : 2;
+        const bool fiveBits = desc.Format == D3DFMT_R5G6B5 || desc.Format == D3DFMT_X1R5G5B5;
+        const double mipTolerance = desc.Format == D3DFMT_A1R5G5B5 ? 128 : fiveBits ? 6 : 2;
         UINT levels = 0;
         EXPECT_LE(WorstMipError(texture, &levels), mipTolerance) << i;
         EXPECT_EQ(levels, FullChain(desc.Width, desc.Height)) << i;

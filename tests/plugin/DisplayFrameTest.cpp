@@ -2,6 +2,7 @@
 // fallbacks of device creation and their log lines. The frame cycle, the
 // text queue, clearing, screenshots and device reset; colours, transforms,
 // projection matrices, the viewport and lights.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -25,11 +26,11 @@ class DisplayModes : public PluginTest {};
 
 TEST_F(DisplayModes, WindowedSwitchSizesCentresAndLogs) {
     RenderDevice* device = Create();
-    ASSERT_TRUE(device->SetDisplayMode(640, 480, 16, 85, 0, true));
+    ASSERT_TRUE(device->SetDisplayMode(800, 600, 16, 85, 0, true));
     const orvplatform::WindowInfo window = orvplatform::GetWindowInfo(kernel()->m_pWindow->GetHWND());
     EXPECT_TRUE(window.visible);
-    EXPECT_EQ(window.rect.left, 1024 / 2 - 640 / 2);
-    EXPECT_EQ(kernel()->m_pWindow->GetWidth(), 640u);
+    EXPECT_EQ(window.rect.left, 1024 / 2 - 800 / 2);
+    EXPECT_EQ(kernel()->m_pWindow->GetWidth(), 800u);
     // Windowed ignores the colour depth and refresh rate.
     const D3DPRESENT_PARAMETERS params = orvd3d8::PresentParametersOf(orvd3d8::LastDevice());
     EXPECT_EQ(params.BackBufferFormat, D3DFMT_X8R8G8B8);
@@ -38,7 +39,7 @@ TEST_F(DisplayModes, WindowedSwitchSizesCentresAndLogs) {
     const std::string rule = "--------------------------------------";
     const std::vector<std::string> expected = {
         "", rule,
-        "D3D driver - Attempting display switch: Windowed: 1, Width: 640, Height 480, BPP: 16",
+        "D3D driver - Attempting display switch: Windowed: 1, Width: 800, Height 600, BPP: 16",
         "Hardware vertex processing.", "Using HAL device!", "Display initialized.", rule, ""};
     EXPECT_EQ(Lines(), expected);
 
@@ -158,13 +159,19 @@ TEST_F(FrameCycle, ClearPassesTheAskedBuffersAndTheStoredValues) {
 }
 
 // Windowed: the client area through a desktop-sized capture surface (the
-// runtime refuses a smaller one); full screen: the whole display.
+// runtime refuses a smaller one), without the part left of the desktop;
+// full screen: the whole display.
 TEST_F(FrameCycle, ScreenshotsSaveTheClientAreaOrTheWholeDisplay) {
-    const struct { bool windowed; unsigned width, height, surfaceWidth; uint32_t clear; } cases[] = {
-        {true, 320, 240, 1024, 0xFF20C040}, {false, 800, 600, 800, 0xFF8040C0}};
+    const struct { bool windowed; unsigned width, height, surfaceWidth; uint32_t clear; int left; } cases[] = {
+        {true, 320, 240, 1024, 0xFF20C040, 0}, {true, 320, 240, 1024, 0xFF20C040, -100},
+        {false, 800, 600, 800, 0xFF8040C0, 0}};
     for (const auto& c : cases) {
         RenderDevice* device = Create();
         ASSERT_TRUE(device->SetDisplayMode(c.width, c.height, 32, 60, 0, c.windowed));
+        if (c.left) kernel()->m_pWindow->Reposition(static_cast<uint32_t>(c.left), 0);
+        POINT origin = {0, 0};
+        ClientToScreen(kernel()->m_pWindow->GetHWND(), &origin);
+        const unsigned width = c.width - (c.windowed ? static_cast<unsigned>(std::max<LONG>(0, -origin.x)) : 0);
         device->SetClearColor(c.clear);
         device->BeginScene();
         device->Clear(true, false, false);
@@ -175,9 +182,9 @@ TEST_F(FrameCycle, ScreenshotsSaveTheClientAreaOrTheWholeDisplay) {
         EXPECT_EQ(CallsOf("IDirect3DDevice8::CreateImageSurface").at(0).args[0], c.surfaceWidth);
         orvhost::Image bitmap;
         ASSERT_TRUE(orvhost::ReadBitmap(path, &bitmap));
-        EXPECT_EQ(bitmap.width, static_cast<int>(c.width));
+        EXPECT_EQ(bitmap.width, static_cast<int>(width));
         EXPECT_EQ(bitmap.height, static_cast<int>(c.height));
-        EXPECT_EQ(bitmap.At(c.width - 1, c.height - 1), c.clear);
+        EXPECT_EQ(bitmap.At(width - 1, c.height - 1), c.clear);
         Destroy(device);
     }
 }

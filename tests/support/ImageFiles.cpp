@@ -380,6 +380,7 @@ constexpr uint32_t kRgb = 0x40, kAlphaPixels = 0x1, kLuminance = 0x20000, kFourC
 constexpr DdsLayout kDdsLayouts[] = {
     {D3DFMT_A8R8G8B8, 32, kRgb | kAlphaPixels, {0xFF0000, 0xFF00, 0xFF, 0xFF000000}},
     {D3DFMT_R5G6B5, 16, kRgb, {0xF800, 0x07E0, 0x1F, 0}},
+    {D3DFMT_X1R5G5B5, 16, kRgb, {0x7C00, 0x03E0, 0x1F, 0}},
     {D3DFMT_A4R4G4B4, 16, kRgb | kAlphaPixels, {0x0F00, 0x00F0, 0x0F, 0xF000}},
     {D3DFMT_A8L8, 16, kLuminance | kAlphaPixels, {0xFF, 0, 0, 0xFF00}},
 };

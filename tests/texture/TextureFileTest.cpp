@@ -122,12 +122,15 @@ protected:
 
 TEST_F(Sequence, AFrameThatDoesNotFitEndsTheLoadWithItsOwnLine) {
     Display();
-    const std::string damaged = WriteSequence("damaged", 3), odd = WriteSequence("odd", 2);
+    const std::string damaged = WriteSequence("damaged", 3), odd = WriteSequence("odd", 2),
+                      narrow = WriteSequence("narrow", 2);
     Write("damaged2.tga", std::vector<uint8_t>(18, 0));
     Write("odd1.tga", TgaFile(Tga::Grey8, 8, 8, false, false));
+    Write("narrow1.tga", TgaFile(Tga::Argb32, 4, 8, false, false));  // only the width differs
     const std::pair<std::string, std::string> cases[] = {
         {damaged, "Failed to load from " + OutputPath("damaged2.tga") + "."},
         {odd, OutputPath("odd1.tga") + " does not have the same parameters as the previous frames."},
+        {narrow, OutputPath("narrow1.tga") + " does not have the same parameters as the previous frames."},
     };
     const size_t before = orvd3d8::LiveObjectCount();
     for (const auto& [name, line] : cases) {

@@ -99,6 +99,7 @@ TEST_F(StateTranslation, OtherStatesPassTheirValueAndStatesPastTheTablesDriveThe
 
     // The texture filter reaches every stage.
     m_pRenderer->SetTextureFilter(D3DTEXF_LINEAR);
+    EXPECT_EQ(m_pRenderer->GetTextureFilter(), static_cast<unsigned>(D3DTEXF_LINEAR));
     for (DWORD stage = 0; stage < kStageCount; ++stage)
         for (D3DTEXTURESTAGESTATETYPE state : {D3DTSS_MINFILTER, D3DTSS_MAGFILTER, D3DTSS_MIPFILTER})
             EXPECT_EQ(StageState(stage, state), static_cast<DWORD>(D3DTEXF_LINEAR)) << stage << " " << state;
