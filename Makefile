@@ -4,6 +4,9 @@ BUILD_DIR ?= build
 # fuzz targets.
 SAN_DIR ?= build-san
 BENCH_DIR ?= build-bench
+# make bench runs every benchmark program this many times; its summary takes
+# each ratio's median over the runs.
+BENCH_RUNS ?= 3
 # make fuzz: the optimized tree of the fuzz targets, the seconds each runs,
 # and the targets.
 FUZZ_DIR ?= build-fuzz
@@ -142,8 +145,9 @@ bench: deps
 	cmake -S . -B $(BENCH_DIR) -DCMAKE_BUILD_TYPE=Release -DORV_BUILD_TESTS=OFF -DORV_BUILD_BENCH=ON
 	cmake --build $(BENCH_DIR) -j $(JOBS)
 	@rm -f $(BENCH_DIR)/ratios.txt
-	@for b in $(BENCH_DIR)/bin/bench_*; do echo "== $$b"; \
-	  ORV_BENCH_RATIOS=$(abspath $(BENCH_DIR))/ratios.txt $$b || echo "$$b failed"; done
+	@for run in $$(seq $(BENCH_RUNS)); do \
+	  for b in $(BENCH_DIR)/bin/bench_*; do echo "== $$b (run $$run of $(BENCH_RUNS))"; \
+	    ORV_BENCH_RATIOS=$(abspath $(BENCH_DIR))/ratios.txt $$b || echo "$$b failed"; done; done
 	@$(BENCH_DIR)/bin/ratio_summary $(BENCH_DIR)/ratios.txt
 
 # What the demo and the Wine suite run, for 64-bit and 32-bit Windows:
