@@ -106,7 +106,7 @@ HRESULT DdsDecoder::ReadHeader(ImageHeader* header) {
     uint64_t storedBytes = 0;
     for (UINT level = 0; level < levels; ++level) {
         const uint64_t levelWidth = LevelSide(width, level), levelHeight = LevelSide(height, level);
-        storedBytes += blockFormat ? (levelWidth + 3) / 4 * ((levelHeight + 3) / 4) * m_BlockBytes
+        storedBytes += blockFormat ? BlocksAcross(levelWidth) * BlocksAcross(levelHeight) * m_BlockBytes
                                    : levelWidth * levelHeight * m_pLayout->bytesPerPixel;
     }
     if (storedBytes > reader.Remaining()) return D3DXERR_INVALIDDATA;
@@ -119,9 +119,9 @@ HRESULT DdsDecoder::ReadHeader(ImageHeader* header) {
 HRESULT DdsDecoder::Decode(LevelSink& sink) {
     for (UINT level = 0; level < m_Levels; ++level) {
         const PixelView& out = sink.Level(level);
-        const uint64_t rowBytes = m_BlockBytes ? (uint64_t{out.width} + 3) / 4 * m_BlockBytes
+        const uint64_t rowBytes = m_BlockBytes ? BlocksAcross(out.width) * m_BlockBytes
                                                : uint64_t{out.width} * m_pLayout->bytesPerPixel;
-        const UINT rows = m_BlockBytes ? BlockRows(out.height) : out.height;
+        const uint64_t rows = m_BlockBytes ? BlocksAcross(out.height) : out.height;
         const uint8_t* in = m_Reader.Take(rowBytes * rows);
         if (!in) return D3DXERR_INVALIDDATA;
         for (UINT y = 0; y < rows; ++y, in += rowBytes) {

@@ -19,7 +19,7 @@ HRESULT Allocate(UINT width, UINT height, uint64_t pitch, uint64_t rows, ImageLe
 
 // A level of 4x4 blocks of blockBytes each covering width x height.
 HRESULT MakeBlockLevel(UINT width, UINT height, UINT blockBytes, ImageLevel& level) {
-    return Allocate(width, height, (uint64_t{width} + 3) / 4 * blockBytes, BlockRows(height), level);
+    return Allocate(width, height, BlocksAcross(width) * blockBytes, BlocksAcross(height), level);
 }
 
 }  // namespace

@@ -33,7 +33,7 @@ HRESULT WriteLevel(IDirect3DTexture8* texture, UINT level, const PixelView& argb
 HRESULT WriteLevelBlocks(IDirect3DTexture8* texture, UINT level, const PixelView& blocks) {
     LevelLock lock(texture, level, 0);
     if (FAILED(lock.Result())) return lock.Result();
-    CopyRows(lock.Bits(), lock.Pitch(), blocks.bits, blocks.pitch, blocks.pitch, BlockRows(blocks.height));
+    CopyRows(lock.Bits(), lock.Pitch(), blocks.bits, blocks.pitch, blocks.pitch, BlocksAcross(blocks.height));
     return D3D_OK;
 }
 

@@ -4,7 +4,8 @@
 // nothing: ImageLevel (DecodedImage.h) holds the memory of a level in memory.
 //
 // Mostly A8R8G8B8 pixels; a level of DXT blocks uses the same view, bits
-// and pitch then giving its rows of 4x4 blocks (BlockRows of them).
+// and pitch then giving its rows of 4x4 blocks (BlocksAcross(height) of them,
+// pixels/BlockCodec.h).
 #pragma once
 
 #include <cstddef>
@@ -19,6 +20,3 @@ struct PixelView {
 
     uint32_t* Row(UINT y) const { return reinterpret_cast<uint32_t*>(bits + y * pitch); }
 };
-
-// Rows of 4x4 blocks covering `height` rows of pixels.
-inline UINT BlockRows(UINT height) { return (height + 3) / 4; }

@@ -122,9 +122,9 @@ Image Halve(const Image& image) {
 void AppendLevel(Image& image, const Layout& layout, std::vector<uint8_t>* out) {
     if (layout.compression) {
         const D3DFORMAT format = DxtFormat(layout.compression);
-        const size_t blockPitch = size_t{(image.width + 3) / 4} * BlockBytesOf(format);
+        const size_t blockPitch = BlocksAcross(image.width) * BlockBytesOf(format);
         const size_t at = out->size();
-        out->resize(at + blockPitch * ((image.height + 3) / 4));
+        out->resize(at + blockPitch * BlocksAcross(image.height));
         CompressBlocks(format, image.argb.data(), size_t{image.width} * 4, image.width, image.height,
                        out->data() + at, blockPitch);
         return;

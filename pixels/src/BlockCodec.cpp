@@ -101,8 +101,8 @@ void DecodeImage(const uint8_t* blocks, size_t blockPitch, unsigned width, unsig
                  const Output& output) {
     constexpr unsigned kBlockBytes = Kind == AlphaKind::None ? 8 : 16;
     const PixelPacking& packing = output.packing;
-    const unsigned blockColumns = (width + 3) / 4;
-    const unsigned blockRows = (height + 3) / 4;
+    const unsigned blockColumns = static_cast<unsigned>(BlocksAcross(width));
+    const unsigned blockRows = static_cast<unsigned>(BlocksAcross(height));
 
     // Explicit 4-bit alphas widened once for the whole image.
     uint32_t explicitAlpha[16] = {};
@@ -222,7 +222,7 @@ void DecodeAlphaBlock(unsigned char alpha0, unsigned char alpha1, unsigned char 
 void DecodeDxtImage(D3DFORMAT format, const uint8_t* blocks, unsigned width, unsigned height,
                     const PixelPacking& packing, unsigned bytesPerPixel, uint8_t* pixels,
                     size_t pitch, BlockRounding rounding) {
-    const size_t blockPitch = size_t{(width + 3) / 4} * BlockBytesOf(format);
+    const size_t blockPitch = BlocksAcross(width) * BlockBytesOf(format);
     Decode(blocks, blockPitch, format, width, height, bytesPerPixel, {packing, pixels, pitch}, rounding);
 }
 

@@ -11,6 +11,10 @@
 
 #include "pixels/PixelPacking.h"
 
+// The 4x4 blocks that cover a side of `pixels` pixels, a partial last one
+// included; on 64 bits, so that no side a file states can overflow it.
+constexpr uint64_t BlocksAcross(uint64_t pixels) { return (pixels + 3) / 4; }
+
 // How a block's palette is computed. The same blocks decode to slightly
 // different pixels from an image file and from a ZAR file:
 enum class BlockRounding {
