@@ -6,7 +6,7 @@ SAN_DIR ?= build-san
 BENCH_DIR ?= build-bench
 # make bench runs every benchmark program this many times; its summary takes
 # each ratio's median over the runs.
-BENCH_RUNS ?= 3
+BENCH_RUNS ?= 5
 # make fuzz: the optimized tree of the fuzz targets, the seconds each runs,
 # and the targets.
 FUZZ_DIR ?= build-fuzz
