@@ -35,9 +35,11 @@ inline std::vector<Vertex> ToVertices(const ScreenPoint* points, size_t count, u
     for (size_t i = 0; i < count; ++i) vertices.push_back(ToVertex(points[i], kNear, colour));
     return vertices;
 }
-inline std::vector<Vertex> ToVertices(const SceneTriangle& triangle) {
+inline std::vector<Vertex> ToVertices(const SceneTriangle* triangles, size_t count = 1) {
     std::vector<Vertex> vertices;
-    for (const ScreenPoint& point : triangle.p) vertices.push_back(ToVertex(point, triangle.z, triangle.colour));
+    for (size_t i = 0; i < count; ++i)
+        for (const ScreenPoint& point : triangles[i].p)
+            vertices.push_back(ToVertex(point, triangles[i].z, triangles[i].colour));
     return vertices;
 }
 
