@@ -5,28 +5,22 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <cstdio>
+#include <cstdlib>
 #include <string>
 
-#include "Scenario.h"
-#include "WineSuite.h"
-#include "host/RenderDevice.h"
+#include "Scene.h"
+#include "WineTest.h"
 
 namespace {
 
 using namespace winesuite;
 
+using WineContract = WineTest;
+
 const IMAGE_NT_HEADERS* Headers(HMODULE module) {
     const BYTE* base = reinterpret_cast<const BYTE*>(module);
     return reinterpret_cast<const IMAGE_NT_HEADERS*>(
         base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
-}
-
-std::string Machine(HMODULE module) {
-    if (!module) return "none";
-    char hex[16];
-    std::snprintf(hex, sizeof hex, "%x", static_cast<unsigned>(Headers(module)->FileHeader.Machine));
-    return hex;
 }
 
 // The names in the module's export directory, in its order.
@@ -115,60 +109,58 @@ std::string LeftOnStack(RenderDevice*, unsigned, uint32_t) { return "none"; }
 
 }  // namespace
 
-WINE_SCENARIO(contract) {
-    RenderDevice* device = scenario.Device();
+TEST_F(WineContract, ModulesExportsAndOperationsByTableEntry) {
+    RenderDevice* device = Device();
+    // The build the suite runs, as the fixture names it.
+    const char* arch = std::getenv("ORV_WINE_ARCH");
+    const bool x86 = arch && std::string(arch) == "x86";
+    // Programs and libraries of one architecture.
+    EXPECT_EQ(sizeof(void*), x86 ? 4u : 8u);
     const HMODULE plugin = GetModuleHandleA("ORVD3D.dll");
-    scenario.Fact("pointer.bytes", static_cast<long long>(sizeof(void*)));
-    scenario.Fact("machine.program", Machine(GetModuleHandleA(nullptr)));
-    scenario.Fact("machine.ORVD3D.dll", Machine(plugin));
-    scenario.Fact("machine.OrvKernel.dll", Machine(GetModuleHandleA("OrvKernel.dll")));
-    if (!plugin) return;
-    scenario.Fact("exports.ORVD3D.dll", ExportedNames(plugin));
+    for (HMODULE module : {GetModuleHandleA(nullptr), plugin, GetModuleHandleA("OrvKernel.dll")}) {
+        ASSERT_TRUE(module);
+        EXPECT_EQ(Headers(module)->FileHeader.Machine, x86 ? IMAGE_FILE_MACHINE_I386 : IMAGE_FILE_MACHINE_AMD64);
+    }
+
+    // The two exports, by their plain names only.
+    EXPECT_EQ(ExportedNames(plugin), "CreatePlugin GetRendererVersion");
+    EXPECT_TRUE(GetProcAddress(plugin, "CreatePlugin"));
     const auto version = reinterpret_cast<GetRendererVersionFunction>(
         reinterpret_cast<void*>(GetProcAddress(plugin, "GetRendererVersion")));
-    scenario.Fact("found.CreatePlugin", GetProcAddress(plugin, "CreatePlugin") != nullptr);
-    scenario.Fact("found.GetRendererVersion", version != nullptr);
-    int decorated = 0;
+    ASSERT_TRUE(version);
+    EXPECT_EQ(version(), 257u);
     for (const char* name : {"_CreatePlugin", "CreatePlugin@4", "_CreatePlugin@4", "_GetRendererVersion",
                              "GetRendererVersion@0", "_GetRendererVersion@0"})
-        decorated += GetProcAddress(plugin, name) != nullptr;
-    scenario.Fact("found.decorated", decorated);
-    if (version) scenario.Fact("version", static_cast<long long>(version()));
+        EXPECT_FALSE(GetProcAddress(plugin, name)) << name;
 
+    // Operations called by their entries, with the headers' conventions.
     // Slot 6 takes one 32-bit word that it never reads.
-    scenario.Fact("raw.validate",
-                  Operation<ValidateDisplayMode>(device, kValidateDisplayModeSlot)(device, 0xDEADBEEFu));
+    EXPECT_TRUE(Operation<ValidateDisplayMode>(device, kValidateDisplayModeSlot)(device, 0xDEADBEEFu));
     Operation<SetTextureBitDepth>(device, kSetTextureBitDepthSlot)(device, kContractBitDepth);
-    scenario.Fact("raw.bitdepth", Operation<GetTextureBitDepth>(device, kGetTextureBitDepthSlot)(device));
-    scenario.Fact("virtual.bitdepth", device->GetTextureBitDepth());
+    EXPECT_EQ(Operation<GetTextureBitDepth>(device, kGetTextureBitDepthSlot)(device), kContractBitDepth);
+    EXPECT_EQ(device->GetTextureBitDepth(), kContractBitDepth);
     const Color raw = Operation<FromD3DColor>(device, kFromD3DColorSlot)(device, kContractColour);
     const Color expected = device->FromD3DColor(kContractColour);
-    scenario.Fact("raw.colour", raw.r == expected.r && raw.g == expected.g && raw.b == expected.b &&
-                                    raw.a == expected.a && raw.a != 1.0f);
-    scenario.Fact("stack.ValidateDisplayMode", LeftOnStack(device, kValidateDisplayModeSlot, 0));
-    scenario.Fact("stack.SetTextureBitDepth",
-                  LeftOnStack(device, kSetTextureBitDepthSlot, kContractBitDepth));
+    EXPECT_TRUE(raw.r == expected.r && raw.g == expected.g && raw.b == expected.b && raw.a == expected.a &&
+                raw.a != 1.0f);
+    // On x86 the operations remove their own arguments (__thiscall).
+    EXPECT_EQ(LeftOnStack(device, kValidateDisplayModeSlot, 0), x86 ? "0" : "none");
+    EXPECT_EQ(LeftOnStack(device, kSetTextureBitDepthSlot, kContractBitDepth), x86 ? "0" : "none");
 
     // Six arguments in the table's order, then the mode they made.
-    const bool set = Operation<SetDisplayMode>(device, kSetDisplayModeSlot)(device, kWidth, kHeight, 32,
-                                                                             60, 0, true);
-    scenario.Fact("raw.display", set);
-    if (!set) return;
+    ASSERT_TRUE(Operation<SetDisplayMode>(device, kSetDisplayModeSlot)(device, kWidth, kHeight, 32, 60, 0, true));
     DisplayMode mode{};
-    DisplayMode* returned = Operation<GetDisplayMode>(device, kGetDisplayModeSlot)(device, &mode);
-    scenario.Fact("raw.mode.returned", returned == &mode);
-    scenario.Fact("raw.mode", std::to_string(mode.width) + "x" + std::to_string(mode.height) + " " +
-                                  std::to_string(mode.bitsPerPixel) + " bpp " +
-                                  std::to_string(mode.refreshRate) + " Hz adapter " +
-                                  std::to_string(mode.adapter) + " windowed " +
-                                  std::to_string(mode.windowed));
+    EXPECT_EQ(Operation<GetDisplayMode>(device, kGetDisplayModeSlot)(device, &mode), &mode);
+    EXPECT_EQ(std::to_string(mode.width) + "x" + std::to_string(mode.height) + " " +
+                  std::to_string(mode.bitsPerPixel) + " bpp " + std::to_string(mode.refreshRate) + " Hz adapter " +
+                  std::to_string(mode.adapter) + " windowed " + std::to_string(mode.windowed),
+              "640x480 32 bpp 60 Hz adapter 0 windowed 1");
 
     // The printed lines through the variable-list operation.
-    if (!scenario.FactLineExtents()) return;
     const PrintText print = Operation<PrintText>(device, kPrintTextSlot);
-    scenario.Frame("presented", kFrameClear, [&](RenderDevice* d) {
+    ExpectLinesPrinted(Frame("presented", kFrameClear, [&](RenderDevice* d) {
         bool printed = true;
         for (const PrintedLine& line : kLines) printed = print(d, line.x, line.y, "%s", line.text) && printed;
         return printed;
-    });
+    }), kFrameClear);
 }
