@@ -14,21 +14,31 @@ namespace {
 
 // A windowed display takes any size; a small back buffer keeps frames cheap.
 constexpr unsigned kWidth = 64, kHeight = 48, kBitsPerPixel = 32, kRefreshRate = 60;
+constexpr unsigned kPlainTextureBits = 16;
 
 }  // namespace
 
-FuzzHost::FuzzHost(unsigned adapter, const char* baseDirectory)
-    : m_pKernel(std::make_unique<Kernel>(nullptr, false)) {
-    m_pKernel->m_pFileSystem->SetBaseDirectory(baseDirectory);
+FuzzHost::FuzzHost(unsigned adapter) : m_pKernel(std::make_unique<Kernel>(nullptr, false)) {
+    m_pKernel->m_pFileSystem->SetBaseDirectory(ORV_EXAMPLES_DIR);
     m_pDriver = CreatePlugin(m_pKernel.get());
     if (!m_pDriver) Fail("CreatePlugin gives a driver");
     if (!m_pDriver->SetDisplayMode(kWidth, kHeight, kBitsPerPixel, kRefreshRate, adapter, true))
         Fail("the driver sets a windowed display");
-    m_pDevice = orvd3d8::LastDevice();
-    if (!m_pDevice) Fail("the display has a device");
+    if (!(m_pDevice = orvd3d8::LastDevice())) Fail("the display has a device");
 }
 
 FuzzHost::~FuzzHost() { delete m_pDriver; }
+
+const std::array<FuzzHost*, kAdapterCount>& FuzzHost::OnEveryAdapter() {
+    // Never destroyed: the hosts live as long as the process.
+    static std::array<FuzzHost*, kAdapterCount> hosts = {};
+    if (!hosts[0]) {
+        ConfigurePlatform();
+        for (unsigned adapter = 0; adapter < kAdapterCount; ++adapter) hosts[adapter] = new FuzzHost(adapter);
+        hosts[kPlainAdapter]->Driver()->SetTextureBitDepth(kPlainTextureBits);
+    }
+    return hosts;
+}
 
 void FuzzHost::ForgetDraws() const { orvd3d8::ClearDraws(m_pDevice); }
 

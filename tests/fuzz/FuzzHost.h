@@ -1,13 +1,15 @@
-// A host as the demo host makes one, for the targets that drive the plug-in:
-// a kernel without a log file whose file system starts at a base directory,
-// the plug-in's driver from CreatePlugin and a windowed display on one of the
-// fuzzing adapters. Made once per process and kept to the end.
+// A host as the demo host makes one, for the targets that drive the plug-in
+// or its device: a kernel without a log file whose file system starts at the
+// example materials, the plug-in's driver from CreatePlugin and a windowed
+// display on one of the fuzzing adapters.
 #pragma once
 
 #include <d3d8.h>
 
+#include <array>
 #include <memory>
 
+#include "FuzzSupport.h"
 #include "host/Kernel.h"
 #include "host/RenderDevice.h"
 
@@ -16,10 +18,15 @@ namespace orvfuzz {
 class FuzzHost {
 public:
     // Aborts when the driver or its display cannot be made.
-    FuzzHost(unsigned adapter, const char* baseDirectory);
+    explicit FuzzHost(unsigned adapter);
     ~FuzzHost();
     FuzzHost(const FuzzHost&) = delete;
     FuzzHost& operator=(const FuzzHost&) = delete;
+
+    // A host on each fuzzing adapter, on the stand-ins ConfigurePlatform sets
+    // up, made on the first call and kept to the end; the plain adapter's
+    // driver chooses 16-bit textures.
+    static const std::array<FuzzHost*, kAdapterCount>& OnEveryAdapter();
 
     RenderDevice* Driver() const { return m_pDriver; }
     IDirect3DDevice8* Device() const { return m_pDevice; }
