@@ -1,6 +1,7 @@
 #include "FuzzHost.h"
 
 #include <orv/D3D8Control.h>
+#include <orv/PlatformControl.h>
 
 #include "FuzzSupport.h"
 #include "host/FileSystem.h"
@@ -15,6 +16,18 @@ namespace {
 // A windowed display takes any size; a small back buffer keeps frames cheap.
 constexpr unsigned kWidth = 64, kHeight = 48, kBitsPerPixel = 32, kRefreshRate = 60;
 constexpr unsigned kPlainTextureBits = 16;
+
+void ConfigurePlatform() {
+    orvplatform::ResetAll();
+    orvplatform::EnableJournal(false);
+    orvd3d8::AdapterConfig plain = orvd3d8::DefaultAdapter();
+    plain.description = "Orv Plain Rasterizer";
+    plain.textureCaps |= D3DPTEXTURECAPS_POW2;
+    plain.textureFormats.clear();
+    for (D3DFORMAT format : orvd3d8::DefaultAdapter().textureFormats)
+        if (format < D3DFMT_DXT1 || format > D3DFMT_DXT5) plain.textureFormats.push_back(format);
+    orvd3d8::SetAdapters({orvd3d8::DefaultAdapter(), plain});
+}
 
 }  // namespace
 
@@ -36,10 +49,9 @@ const std::array<FuzzHost*, kAdapterCount>& FuzzHost::OnEveryAdapter() {
         ConfigurePlatform();
         for (unsigned adapter = 0; adapter < kAdapterCount; ++adapter) hosts[adapter] = new FuzzHost(adapter);
         hosts[kPlainAdapter]->Driver()->SetTextureBitDepth(kPlainTextureBits);
+        TakeBaseline();
     }
     return hosts;
 }
-
-void FuzzHost::ForgetDraws() const { orvd3d8::ClearDraws(m_pDevice); }
 
 }  // namespace orvfuzz

@@ -9,11 +9,15 @@
 #include <array>
 #include <memory>
 
-#include "FuzzSupport.h"
 #include "host/Kernel.h"
 #include "host/RenderDevice.h"
 
 namespace orvfuzz {
+
+// Adapters of the stand-in runtime the hosts run on: the stand-in's own
+// default adapter, and a plain one without DXT formats whose texture sides
+// must be powers of two.
+enum Adapter : unsigned { kDefaultAdapter, kPlainAdapter, kAdapterCount };
 
 class FuzzHost {
 public:
@@ -23,15 +27,14 @@ public:
     FuzzHost(const FuzzHost&) = delete;
     FuzzHost& operator=(const FuzzHost&) = delete;
 
-    // A host on each fuzzing adapter, on the stand-ins ConfigurePlatform sets
-    // up, made on the first call and kept to the end; the plain adapter's
-    // driver chooses 16-bit textures.
+    // A host on each fuzzing adapter, made on the first call and kept to the
+    // end, on stand-ins reset with the journal off (so that memory stays flat
+    // over millions of inputs); the plain adapter's driver chooses 16-bit
+    // textures. What is alive then is the baseline of RequireNothingLeft.
     static const std::array<FuzzHost*, kAdapterCount>& OnEveryAdapter();
 
     RenderDevice* Driver() const { return m_pDriver; }
     IDirect3DDevice8* Device() const { return m_pDevice; }
-    // Forgets the draws the stand-in device recorded.
-    void ForgetDraws() const;
 
 private:
     std::unique_ptr<Kernel> m_pKernel;

@@ -16,18 +16,6 @@ size_t g_Direct3DBaseline = 0, g_GdiBaseline = 0;
 
 }  // namespace
 
-void ConfigurePlatform() {
-    orvplatform::ResetAll();
-    orvplatform::EnableJournal(false);
-    orvd3d8::AdapterConfig plain = orvd3d8::DefaultAdapter();
-    plain.description = "Orv Plain Rasterizer";
-    plain.textureCaps |= D3DPTEXTURECAPS_POW2;
-    plain.textureFormats.clear();
-    for (D3DFORMAT format : orvd3d8::DefaultAdapter().textureFormats)
-        if (format < D3DFMT_DXT1 || format > D3DFMT_DXT5) plain.textureFormats.push_back(format);
-    orvd3d8::SetAdapters({orvd3d8::DefaultAdapter(), plain});
-}
-
 const std::string& ScratchDirectory() {
     // Kept to the very end: the exit handler below still needs it.
     static const std::string* directory = [] {

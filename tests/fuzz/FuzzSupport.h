@@ -1,7 +1,6 @@
-// What the fuzz targets share: the stand-ins set up once per process (the
-// journal off, so that memory stays flat over millions of inputs), a scratch
-// directory of the process for the files that carry an input to the kernel's
-// file system, and the check that an input left nothing alive.
+// What the fuzz targets share: a scratch directory of the process for the
+// files that carry an input to the kernel's file system, and the check that
+// an input left nothing alive.
 #pragma once
 
 #include <cstddef>
@@ -9,14 +8,6 @@
 #include <string>
 
 namespace orvfuzz {
-
-// Adapters of the stand-in runtime every target runs its inputs on: the
-// stand-in's own default adapter, and a plain one without DXT formats whose
-// texture sides must be powers of two.
-enum Adapter : unsigned { kDefaultAdapter, kPlainAdapter, kAdapterCount };
-
-// Resets the stand-ins, turns the journal off and installs the two adapters.
-void ConfigurePlatform();
 
 // A directory of this process only, made on first use and removed at exit.
 const std::string& ScratchDirectory();

@@ -37,12 +37,6 @@ void LoadAndFilter(IDirect3DDevice8* device, const uint8_t* data, size_t size) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    orvfuzz::FuzzHost::OnEveryAdapter();
-    orvfuzz::TakeBaseline();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size > UINT32_MAX) return 0;
     for (const orvfuzz::FuzzHost* host : orvfuzz::FuzzHost::OnEveryAdapter()) LoadAndFilter(host->Device(), data, size);

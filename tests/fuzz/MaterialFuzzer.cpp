@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include <orv/D3D8Control.h>
+
 #include "FuzzHost.h"
 #include "FuzzSupport.h"
 #include "host/Material.h"
@@ -65,7 +67,7 @@ void Draw(const orvfuzz::FuzzHost& host, VertexBuffer* triangle, Material* mater
     driver->RenderVertices(PRIMITIVE_TRIANGLELIST, 1, triangle->GetVertices());
     driver->EndScene();
     driver->SetMaterial(nullptr);
-    host.ForgetDraws();
+    orvd3d8::ClearDraws(host.Device());
 }
 
 // Numbers are written with six significant digits; numbers beyond what the

@@ -35,12 +35,6 @@ void UseTexture(RenderDevice* driver, Texture* texture) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    orvfuzz::FuzzHost::OnEveryAdapter();
-    orvfuzz::TakeBaseline();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string path = orvfuzz::WriteScratchFile("input.zar", data, size);
     for (const orvfuzz::FuzzHost* host : orvfuzz::FuzzHost::OnEveryAdapter()) {
