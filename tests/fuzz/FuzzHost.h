@@ -1,11 +1,12 @@
-// A host as the demo host makes one, for the targets that drive the plug-in:
-// a kernel without a log file whose file system starts at a base directory,
-// the plug-in's driver from CreatePlugin and a windowed display on one of the
-// fuzzing adapters. Made once per process and kept to the end.
+// A host as the demo host makes one, for the targets that drive the plug-in
+// or its device: a kernel without a log file whose file system starts at the
+// example materials, the plug-in's driver from CreatePlugin and a windowed
+// display on one of the fuzzing adapters.
 #pragma once
 
 #include <d3d8.h>
 
+#include <array>
 #include <memory>
 
 #include "host/Kernel.h"
@@ -13,18 +14,27 @@
 
 namespace orvfuzz {
 
+// Adapters of the stand-in runtime the hosts run on: the stand-in's own
+// default adapter, and a plain one without DXT formats whose texture sides
+// must be powers of two.
+enum Adapter : unsigned { kDefaultAdapter, kPlainAdapter, kAdapterCount };
+
 class FuzzHost {
 public:
     // Aborts when the driver or its display cannot be made.
-    FuzzHost(unsigned adapter, const char* baseDirectory);
+    explicit FuzzHost(unsigned adapter);
     ~FuzzHost();
     FuzzHost(const FuzzHost&) = delete;
     FuzzHost& operator=(const FuzzHost&) = delete;
 
+    // A host on each fuzzing adapter, made on the first call and kept to the
+    // end, on stand-ins reset with the journal off (so that memory stays flat
+    // over millions of inputs); the plain adapter's driver chooses 16-bit
+    // textures. What is alive then is the baseline of RequireNothingLeft.
+    static const std::array<FuzzHost*, kAdapterCount>& OnEveryAdapter();
+
     RenderDevice* Driver() const { return m_pDriver; }
     IDirect3DDevice8* Device() const { return m_pDevice; }
-    // Forgets the draws the stand-in device recorded.
-    void ForgetDraws() const;
 
 private:
     std::unique_ptr<Kernel> m_pKernel;

@@ -1,7 +1,6 @@
-// What the fuzz targets share: the stand-ins set up once per process (the
-// journal off, so that memory stays flat over millions of inputs), a scratch
-// directory of the process for the files that carry an input to the kernel's
-// file system, and the check that an input left nothing alive.
+// What the fuzz targets share: a scratch directory of the process for the
+// files that carry an input to the kernel's file system, and the check that
+// an input left nothing alive.
 #pragma once
 
 #include <cstddef>
@@ -10,30 +9,16 @@
 
 namespace orvfuzz {
 
-// Adapters of the stand-in runtime every target runs its inputs on.
-enum Adapter : unsigned {
-    kDefaultAdapter = 0,  // the stand-in's own default adapter
-    kPlainAdapter = 1,    // no DXT formats; texture sides must be powers of two
-    kAdapterCount = 2,
-};
-
-// Resets the stand-ins, turns the journal off and installs the two adapters.
-void ConfigurePlatform();
-
 // A directory of this process only, made on first use and removed at exit.
 const std::string& ScratchDirectory();
 // Writes the bytes to the scratch directory under `name`; the full path.
 std::string WriteScratchFile(const std::string& name, const uint8_t* data, size_t size);
 
-// Direct3D and GDI objects alive now.
-struct LiveObjects {
-    size_t direct3D = 0;
-    size_t gdi = 0;
-};
-LiveObjects CountLiveObjects();
-// Prints what is alive beyond `baseline` and aborts, so that the fuzzer keeps
-// the input that leaked.
-void RequireNothingLeft(const LiveObjects& baseline, const char* after);
+// Takes the Direct3D and GDI objects alive now as what every input leaves.
+void TakeBaseline();
+// Prints what is alive beyond the baseline and aborts, so that the fuzzer
+// keeps the input that leaked.
+void RequireNothingLeft(const char* after);
 // Prints the broken expectation and aborts.
 [[noreturn]] void Fail(const char* expectation);
 

@@ -8,38 +8,10 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "FuzzHost.h"
 #include "FuzzSupport.h"
-#include "support/TestWindow.h"
 
 namespace {
-
-struct Devices {
-    IDirect3D8* direct3D = nullptr;
-    IDirect3DDevice8* device[orvfuzz::kAdapterCount] = {};
-    orvfuzz::LiveObjects baseline;
-};
-
-Devices& MakeDevices() {
-    static Devices* devices = [] {
-        orvfuzz::ConfigurePlatform();
-        Devices* made = new Devices;
-        const HWND window = orvtest::CreateTestWindow("fuzz", WS_POPUP, 0, 0, 64, 48);
-        made->direct3D = Direct3DCreate8(D3D_SDK_VERSION);
-        if (!window || !made->direct3D) orvfuzz::Fail("a window and Direct3D");
-        for (unsigned adapter = 0; adapter < orvfuzz::kAdapterCount; ++adapter) {
-            D3DPRESENT_PARAMETERS present = {};
-            present.BackBufferFormat = D3DFMT_X8R8G8B8;
-            present.SwapEffect = D3DSWAPEFFECT_DISCARD;
-            present.Windowed = TRUE;
-            if (FAILED(made->direct3D->CreateDevice(adapter, D3DDEVTYPE_HAL, window, D3DCREATE_SOFTWARE_VERTEXPROCESSING,
-                                                    &present, &made->device[adapter])))
-                orvfuzz::Fail("a device on every adapter");
-        }
-        made->baseline = orvfuzz::CountLiveObjects();
-        return made;
-    }();
-    return *devices;
-}
 
 UINT FullChain(UINT width, UINT height) {
     UINT levels = 1;
@@ -65,15 +37,9 @@ void LoadAndFilter(IDirect3DDevice8* device, const uint8_t* data, size_t size) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    MakeDevices();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size > UINT32_MAX) return 0;
-    Devices& devices = MakeDevices();
-    for (IDirect3DDevice8* device : devices.device) LoadAndFilter(device, data, size);
-    orvfuzz::RequireNothingLeft(devices.baseline, "an image file");
+    for (const orvfuzz::FuzzHost* host : orvfuzz::FuzzHost::OnEveryAdapter()) LoadAndFilter(host->Device(), data, size);
+    orvfuzz::RequireNothingLeft("an image file");
     return 0;
 }

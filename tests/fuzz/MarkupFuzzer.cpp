@@ -15,11 +15,8 @@
 namespace {
 
 FileSystem& Files() {
-    static FileSystem* files = [] {
-        orvfuzz::ConfigurePlatform();
-        return new FileSystem(orvfuzz::ScratchDirectory().c_str());
-    }();
-    return *files;
+    static FileSystem files(orvfuzz::ScratchDirectory().c_str());
+    return files;
 }
 
 bool Read(const char* name, OML* tree) {
@@ -66,11 +63,6 @@ std::vector<std::string> Flatten(const OML& root) {
 }
 
 }  // namespace
-
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    Files();
-    return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     orvfuzz::WriteScratchFile("input.xml", data, size);

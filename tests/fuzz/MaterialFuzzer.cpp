@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include <orv/D3D8Control.h>
+
 #include "FuzzHost.h"
 #include "FuzzSupport.h"
 #include "host/Material.h"
@@ -24,31 +26,8 @@
 
 namespace {
 
-struct Scene {
-    orvfuzz::FuzzHost* host = nullptr;
-    VertexBuffer* triangle = nullptr;
-};
-
-struct Hosts {
-    Scene scene[orvfuzz::kAdapterCount];
-    orvfuzz::LiveObjects baseline;
-};
-
-// A triangle a few pixels wide near the middle of the display, with texture
-// coordinates across the whole texture, in every vertex's three pairs.
-std::vector<Vertex> SmallTriangle() {
-    std::vector<Vertex> vertices(3);
-    const float corners[3][4] = {{0.0f, 0.0f, 0.0f, 0.0f}, {0.05f, 0.0f, 1.0f, 0.0f}, {0.0f, 0.05f, 0.0f, 1.0f}};
-    for (size_t i = 0; i < vertices.size(); ++i) {
-        Vertex& vertex = vertices[i];
-        vertex.position = Vector3D(corners[i][0], corners[i][1], 0.5f);
-        vertex.normal = Vector3D(0.0f, 0.0f, -1.0f);
-        vertex.diffuse = 0xFF808080u;
-        vertex.u0 = vertex.u1 = vertex.u2 = corners[i][2];
-        vertex.v0 = vertex.v1 = vertex.v2 = corners[i][3];
-    }
-    return vertices;
-}
+// The triangle each host draws with, by adapter.
+VertexBuffer* g_Triangles[orvfuzz::kAdapterCount] = {};
 
 // The example materials of the build, as the demo host loads them.
 std::vector<std::string> ExampleMaterials() {
@@ -60,44 +39,35 @@ std::vector<std::string> ExampleMaterials() {
     return names;
 }
 
-Hosts& MakeHosts() {
-    static Hosts* hosts = [] {
-        orvfuzz::ConfigurePlatform();
-        Hosts* made = new Hosts;
-        const std::vector<Vertex> triangle = SmallTriangle();
-        Matrix3D identity;
-        identity.SetIdentity();
-        for (unsigned adapter = 0; adapter < orvfuzz::kAdapterCount; ++adapter) {
-            Scene& scene = made->scene[adapter];
-            scene.host = new orvfuzz::FuzzHost(adapter, ORV_EXAMPLES_DIR);
-            RenderDevice* driver = scene.host->Driver();
-            for (const std::string& example : ExampleMaterials())
-                if (!driver->LoadMaterial(example.c_str())) orvfuzz::Fail("the example materials load");
-            driver->SetWorldMatrix(&identity);
-            driver->SetViewMatrix(&identity);
-            driver->SetProjectionMatrix(&identity);
-            scene.triangle = driver->CreateVertexBuffer(3, false, false);
-            if (!scene.triangle) orvfuzz::Fail("a vertex buffer");
-            std::copy(triangle.begin(), triangle.end(), scene.triangle->GetVertices());
-            if (!scene.triangle->Upload()) orvfuzz::Fail("the vertex buffer uploads");
-        }
-        made->scene[orvfuzz::kPlainAdapter].host->Driver()->SetTextureBitDepth(16);
-        made->baseline = orvfuzz::CountLiveObjects();
-        return made;
-    }();
-    return *hosts;
+// A triangle a few pixels wide near the middle of the display, with texture
+// coordinates across the whole texture, in every vertex's three pairs.
+VertexBuffer* SmallTriangle(RenderDevice* driver) {
+    VertexBuffer* triangle = driver->CreateVertexBuffer(3, false, false);
+    if (!triangle) orvfuzz::Fail("a vertex buffer");
+    const float corners[3][2] = {{0.0f, 0.0f}, {1.0f, 0.0f}, {0.0f, 1.0f}};
+    for (int i = 0; i < 3; ++i) {
+        const float u = corners[i][0], v = corners[i][1];
+        Vertex& vertex = triangle->GetVertices()[i];
+        vertex.position = Vector3D(0.05f * u, 0.05f * v, 0.5f);
+        vertex.normal = Vector3D(0.0f, 0.0f, -1.0f);
+        vertex.diffuse = 0xFF808080u;
+        vertex.u0 = vertex.u1 = vertex.u2 = u;
+        vertex.v0 = vertex.v1 = vertex.v2 = v;
+    }
+    if (!triangle->Upload()) orvfuzz::Fail("the vertex buffer uploads");
+    return triangle;
 }
 
-void Draw(const Scene& scene, Material* material) {
-    RenderDevice* driver = scene.host->Driver();
+void Draw(const orvfuzz::FuzzHost& host, VertexBuffer* triangle, Material* material) {
+    RenderDevice* driver = host.Driver();
     if (!driver->SetMaterial(material)) orvfuzz::Fail("a loaded material can be made current");
-    driver->SetVertexBuffer(scene.triangle);
+    driver->SetVertexBuffer(triangle);
     driver->BeginScene();
     driver->RenderVertexBuffer(PRIMITIVE_TRIANGLELIST, 1);
-    driver->RenderVertices(PRIMITIVE_TRIANGLELIST, 1, scene.triangle->GetVertices());
+    driver->RenderVertices(PRIMITIVE_TRIANGLELIST, 1, triangle->GetVertices());
     driver->EndScene();
     driver->SetMaterial(nullptr);
-    scene.host->ForgetDraws();
+    orvd3d8::ClearDraws(host.Device());
 }
 
 // Numbers are written with six significant digits; numbers beyond what the
@@ -159,28 +129,39 @@ void RequireSameDescription(Material* written, Material* read) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    MakeHosts();
+    Matrix3D identity;
+    identity.SetIdentity();
+    for (unsigned adapter = 0; adapter < orvfuzz::kAdapterCount; ++adapter) {
+        RenderDevice* driver = orvfuzz::FuzzHost::OnEveryAdapter()[adapter]->Driver();
+        for (const std::string& example : ExampleMaterials())
+            if (!driver->LoadMaterial(example.c_str())) orvfuzz::Fail("the example materials load");
+        driver->SetWorldMatrix(&identity);
+        driver->SetViewMatrix(&identity);
+        driver->SetProjectionMatrix(&identity);
+        g_Triangles[adapter] = SmallTriangle(driver);
+    }
+    orvfuzz::TakeBaseline();
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    Hosts& hosts = MakeHosts();
     const std::string path = orvfuzz::WriteScratchFile("input.xml", data, size);
     const std::string saved = orvfuzz::ScratchDirectory() + "/saved.xml";
-    for (const Scene& scene : hosts.scene) {
-        RenderDevice* driver = scene.host->Driver();
+    for (unsigned adapter = 0; adapter < orvfuzz::kAdapterCount; ++adapter) {
+        const orvfuzz::FuzzHost& host = *orvfuzz::FuzzHost::OnEveryAdapter()[adapter];
+        RenderDevice* driver = host.Driver();
         Material* material = driver->LoadMaterial(path.c_str());
         if (!material) continue;
-        Draw(scene, material);
+        Draw(host, g_Triangles[adapter], material);
         // What the writer makes of a material, the reader takes back.
         if (!material->SaveToFile(saved.c_str())) orvfuzz::Fail("a loaded material can be saved");
         Material* again = driver->LoadMaterial(saved.c_str());
         if (!again) orvfuzz::Fail("a saved material loads");
         RequireSameDescription(material, again);
-        Draw(scene, again);
+        Draw(host, g_Triangles[adapter], again);
         driver->ReleaseMaterial(again);
         driver->ReleaseMaterial(material);
     }
-    orvfuzz::RequireNothingLeft(hosts.baseline, "a material file");
+    orvfuzz::RequireNothingLeft("a material file");
     return 0;
 }

@@ -12,24 +12,6 @@
 
 namespace {
 
-struct Hosts {
-    orvfuzz::FuzzHost* host[orvfuzz::kAdapterCount] = {};
-    orvfuzz::LiveObjects baseline;
-};
-
-Hosts& MakeHosts() {
-    static Hosts* hosts = [] {
-        orvfuzz::ConfigurePlatform();
-        Hosts* made = new Hosts;
-        for (unsigned adapter = 0; adapter < orvfuzz::kAdapterCount; ++adapter)
-            made->host[adapter] = new orvfuzz::FuzzHost(adapter, orvfuzz::ScratchDirectory().c_str());
-        made->host[orvfuzz::kPlainAdapter]->Driver()->SetTextureBitDepth(16);
-        made->baseline = orvfuzz::CountLiveObjects();
-        return made;
-    }();
-    return *hosts;
-}
-
 // The frames a host touches of a texture that may have many.
 constexpr unsigned kFramesTouched = 3;
 
@@ -53,21 +35,15 @@ void UseTexture(RenderDevice* driver, Texture* texture) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    MakeHosts();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    Hosts& hosts = MakeHosts();
     const std::string path = orvfuzz::WriteScratchFile("input.zar", data, size);
-    for (orvfuzz::FuzzHost* host : hosts.host) {
+    for (const orvfuzz::FuzzHost* host : orvfuzz::FuzzHost::OnEveryAdapter()) {
         RenderDevice* driver = host->Driver();
         if (Texture* texture = driver->CreateTextureFromFile(path.c_str(), true, false)) {
             UseTexture(driver, texture);
             driver->ReleaseTexture(texture);
         }
     }
-    orvfuzz::RequireNothingLeft(hosts.baseline, "a ZAR file");
+    orvfuzz::RequireNothingLeft("a ZAR file");
     return 0;
 }

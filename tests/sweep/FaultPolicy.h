@@ -14,14 +14,10 @@ namespace orvsweep {
 // of memory, Present and Reset find the device lost, other Direct3D calls are
 // invalid; Win32 and GDI calls return their null handle or FALSE with the
 // last error set (out of memory for creations, a bad parameter otherwise).
-// Calls that have no way to fail (counts, pure arithmetic, the message queue
-// of the headless desktop, releases of handles the caller owns) are not
-// failed.
-struct InjectedFailure {
-    bool possible = false;
-    HRESULT result = 0;
-};
-InjectedFailure FailureOf(const std::string& api);
+// S_OK for calls that have no way to fail (counts, pure arithmetic, the
+// message queue of the headless desktop, releases of handles the caller
+// owns): they are not failed.
+HRESULT FailureOf(const std::string& api);
 
 // Whether the `occurrence`-th call of `api` in its step stands for every call
 // of its kind there: the first call of each operation in a step, and every
@@ -32,27 +28,12 @@ InjectedFailure FailureOf(const std::string& api);
 bool FirstOfItsKind(const std::string& api, unsigned occurrence);
 
 // Lines that must be logged when the `occurrence`-th call (from 1) of `api`
-// within `step` fails: all of them, each as a substring of some line.
-std::vector<std::string> ExpectedLines(const std::string& step, const std::string& api,
-                                       unsigned occurrence);
-
-// One call as ExpectedLines sees it.
-struct CallSite {
-    std::string step, api;
-    unsigned occurrence = 0;
-};
-// The expected lines no call of `calls` asks for: a row of the table that
-// names a step or a call the session does not make, and so checks nothing.
-std::vector<std::string> LinesNeverExpected(const std::vector<CallSite>& calls);
-
-// What a run found wrong.
-enum Finding : unsigned {
-    kCrashed = 1,         // the run ended by a signal or without reporting
-    kDirect3DAlive = 2,   // Direct3D objects alive after the driver was destroyed
-    kGdiAlive = 4,        // GDI objects alive after the driver was destroyed
-    kLineMissing = 8,     // a log line the failure calls for is missing
-    kNotInjected = 16,    // the call did not happen: the run took another path
-    kHeapLeaked = 32,     // memory no longer referenced (leak check of sanitized builds)
-};
+// within `step` fails: all of them, each as a substring of some line. The
+// rows of the table that gave them are marked in `asked`.
+std::vector<std::string> ExpectedLines(const std::string& step, const std::string& api, unsigned occurrence,
+                                       std::vector<bool>& asked);
+// The rows `asked` does not mark: rows that name a step or a call the
+// session does not make, and so check nothing.
+std::vector<std::string> RowsNeverAsked(const std::vector<bool>& asked);
 
 }  // namespace orvsweep

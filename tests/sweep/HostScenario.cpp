@@ -1,11 +1,12 @@
 #include "HostScenario.h"
 
-#include <png.h>
-
+#include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include <orv/PlatformControl.h>
 
+#include "host/FileSystem.h"
 #include "host/Font.h"
 #include "host/IndexBuffer.h"
 #include "host/Kernel.h"
@@ -15,9 +16,7 @@
 #include "host/ScreenQuad.h"
 #include "host/Texture.h"
 #include "host/VertexBuffer.h"
-#include "support/ImageFiles.h"
 #include "support/PluginHarness.h"
-#include "texture/TextureTestSupport.h"
 
 namespace orvsweep {
 
@@ -31,16 +30,17 @@ constexpr unsigned kFullWidth = 640, kFullHeight = 480, kFullBits = 32, kFullRat
 // textures change frame every few frames.
 constexpr uint32_t kFrameMilliseconds = 40;
 constexpr uint32_t kStartTick = 100000;
-constexpr unsigned kSide = 16;  // of every texture file
 
-// Engine numbers the host uses (render state 0 is depth test; stage state 0
-// is the colour operation, 0 disables it; primitive type 3 is a triangle list).
-constexpr unsigned kColourOp = 0, kDisable = 0;
+// Engine numbers the host uses (stage state 0 is the colour operation, 0
+// disables it; for layers, operation 6 adds, argument 0 is the current
+// colour, addressing 1 mirrors).
+constexpr unsigned kColourOp = 0, kDisable = 0, kAdd = 6, kCurrent = 0, kMirror = 1;
 
 const RECT kQuadRects[] = {{8, 40, 56, 88}, {64, 40, 112, 88}, {120, 40, 168, 88},
                            {176, 40, 224, 88}};
-
-using orvtest::WriteFileBytes;
+// One of each image format, loaded with and without mipmaps in turn.
+constexpr const char* kImageFiles[] = {"image.bmp", "image.dib", "image.tga", "image.png",
+                                       "image.dds", "blocks.dds", "image.jpg"};
 
 // Two triangles of a square in front of the camera, turned by `angle`.
 void Square(Vertex* out, float angle, float z, uint32_t colour) {
@@ -60,101 +60,7 @@ void Square(Vertex* out, float angle, float z, uint32_t colour) {
 
 }  // namespace
 
-ScenarioFiles WriteScenarioFiles(const std::string& directory) {
-    ScenarioFiles files;
-    const auto at = [&directory](const char* name) { return directory + "/" + name; };
-    const struct {
-        const char* name;
-        std::vector<uint8_t> bytes;
-    } images[] = {
-        {"image.bmp", BmpFile(Bmp::Rgb24, kSide, kSide, false).bytes},
-        {"image.dib", BmpFile(Bmp::Palette8, kSide, kSide, false, false).bytes},
-        {"image.tga", TgaFile(Tga::Argb32, kSide, kSide, true, false).bytes},
-        {"image.png", PngFile(PNG_COLOR_TYPE_RGB_ALPHA, 8, kSide, kSide, false, false).bytes},
-        {"image.dds", DdsFile(D3DFMT_A8R8G8B8, kSide, kSide, 2).bytes},
-        {"blocks.dds", DdsBlockFile(D3DFMT_DXT5, kSide, kSide, 3, 5)},
-        {"image.jpg", JpegFile(false, false, kSide, kSide).bytes},
-    };
-    for (const auto& image : images) {
-        files.images.push_back(at(image.name));
-        WriteFileBytes(files.images.back(), image.bytes);
-    }
-    for (const char* frame : {"seq0.png", "seq1.png", "seq2.png"})
-        WriteFileBytes(at(frame), PngFile(PNG_COLOR_TYPE_RGB, 8, kSide, kSide, false, false).bytes);
-    files.sequence = at("seq0.png");
-    files.zar = at("plain.zar");
-    WriteFileBytes(files.zar, orvtest::NoiseZar(kSide, kSide, 0x0009, 4, {60, 60, 60}, 3).Bytes());
-    files.zarBlocks = at("blocks.zar");
-    WriteFileBytes(files.zarBlocks, orvtest::DxtZar(1, kSide, kSide, 2, 0, 11).Bytes());
-    // Material A loads a file of its own and shares the sequence; material B
-    // shares the ZAR file and the JPEG file, lit in a pass of its own.
-    const std::string layerFile = at("layer.bmp");
-    WriteFileBytes(layerFile, BmpFile(Bmp::Palette4, kSide, kSide, true).bytes);
-    files.materialA = at("a.xml");
-    WriteFileBytes(
-        files.materialA, "<Shader Diffuse=\"1 1 1\">\n  <Layer Map=\"" + layerFile +
-                             "\"/>\n  <Layer MapSequence=\"" + files.sequence +
-                             "\" ColorOp=\"add\" ColorArg2=\"current\"/>\n</Shader>\n");
-    files.materialB = at("b.xml");
-    WriteFileBytes(
-        files.materialB, "<Shader ZWrite=\"Disable\" Cull=\"Disable\">\n  <Layer Map=\"" +
-                             files.zar + "\" AlphaOp=\"selectarg1\"/>\n  <Layer Map=\"" +
-                             files.images.back() +
-                             "\" Lighting=\"Enable\" SrcBlend=\"dest_color\" DestBlend=\"zero\"/>\n"
-                             "</Shader>\n");
-    files.codeLayer = at("code.tga");
-    WriteFileBytes(files.codeLayer, TgaFile(Tga::Grey8, kSide, kSide, false, true).bytes);
-    files.screenshot = at("screenshot.bmp");
-    return files;
-}
-
-// The steps that more than one place takes, and their helpers.
-struct HostScenario::Steps {
-    static Texture* Keep(HostScenario& s, Texture* texture) {
-        if (texture) s.m_Textures.push_back(texture);
-        return texture;
-    }
-    static void ForgetTexturesAndMaterials(HostScenario& s) {
-        s.m_Textures.clear();
-        s.m_pSequence = s.m_pZar = s.m_pZarBlocks = s.m_pFilled = nullptr;
-        s.m_pMaterialA = s.m_pMaterialB = s.m_pCodeMaterial = nullptr;
-    }
-
-    // What belongs to one device: the buffers and the host's font.
-    static void MakeDeviceObjects(HostScenario& s) {
-        s.m_pFont = s.m_pDriver->CreateTextFont("Arial", 10, false, true);
-        if ((s.m_pVertices = s.m_pDriver->CreateVertexBuffer(6, false, false))) {
-            Square(s.m_pVertices->GetVertices(), 0.0f, 6.0f, 0xFFFFFFFF);
-            s.m_pVertices->Upload();
-        }
-        s.m_pDynamic = s.m_pDriver->CreateVertexBuffer(6, true, false);
-        if ((s.m_pIndices = s.m_pDriver->CreateIndexBuffer(6, false))) {
-            const unsigned short indices[6] = {0, 1, 2, 3, 4, 5};
-            std::copy(indices, indices + 6, s.m_pIndices->GetIndices());
-            s.m_pIndices->Upload();
-        }
-    }
-    static void ReleaseDeviceObjects(HostScenario& s) {
-        s.m_pDriver->SetVertexBuffer(nullptr);
-        s.m_pDriver->SetIndexBuffer(nullptr);
-        if (s.m_pFont) s.m_pDriver->DestroyTextFont(s.m_pFont);
-        for (VertexBuffer* buffer : {s.m_pVertices, s.m_pDynamic})
-            if (buffer) s.m_pDriver->DestroyVertexBuffer(buffer);
-        if (s.m_pIndices) s.m_pDriver->DestroyIndexBuffer(s.m_pIndices);
-        s.m_pFont = nullptr;
-        s.m_pVertices = s.m_pDynamic = nullptr;
-        s.m_pIndices = nullptr;
-    }
-    static void ResetDevice(HostScenario& s) {
-        const bool reset = s.m_pDriver->ResetDevice();
-        // Without a display the driver refuses and destroys nothing; with one, a
-        // failed reset destroyed every texture and material.
-        if (!reset && s.m_bDisplay) ForgetTexturesAndMaterials(s);
-        s.m_bDisplay = reset;
-    }
-};
-
-HostScenario::HostScenario(const ScenarioFiles& files) : m_Files(files) {
+HostScenario::HostScenario(std::string screenshot) : m_Screenshot(std::move(screenshot)) {
     orvtest::LoadPlugin();
     orvplatform::SetTickCount(kStartTick);
 }
@@ -163,40 +69,62 @@ HostScenario::~HostScenario() {
     for (const Step& step : Closing()) Run(step);
 }
 
+Texture* HostScenario::Keep(Texture* texture) {
+    if (texture) m_Textures.push_back(texture);
+    return texture;
+}
+
+void HostScenario::ForgetTexturesAndMaterials() {
+    m_Textures.clear();
+    m_pFilled = nullptr;
+    m_pMaterialA = m_pMaterialB = m_pCodeMaterial = nullptr;
+}
+
+void HostScenario::ReleaseDeviceObjects() {
+    m_pDriver->SetVertexBuffer(nullptr);
+    m_pDriver->SetIndexBuffer(nullptr);
+    if (m_pFont) m_pDriver->DestroyTextFont(m_pFont);
+    for (VertexBuffer* buffer : {m_pVertices, m_pDynamic})
+        if (buffer) m_pDriver->DestroyVertexBuffer(buffer);
+    if (m_pIndices) m_pDriver->DestroyIndexBuffer(m_pIndices);
+    m_pFont = nullptr;
+    m_pVertices = m_pDynamic = nullptr;
+    m_pIndices = nullptr;
+}
+
+std::vector<HostScenario::Step> HostScenario::Span(const std::string& first, const std::string& last) {
+    const std::vector<Step>& all = AllSteps();
+    const auto named = [](const std::string& name) { return [&name](const Step& step) { return step.name == name; }; };
+    const auto begin = std::find_if(all.begin(), all.end(), named(first));
+    return std::vector<Step>(begin, std::find_if(begin, all.end(), named(last)) + 1);
+}
+
+// Three frames: after the opening, after a reset and after a switch to full
+// screen, each device with its own buffers and font.
 const std::vector<HostScenario::Step>& HostScenario::Session() {
     static const std::vector<Step> session = [] {
-        const Step release = {"release device objects", &Steps::ReleaseDeviceObjects};
-        const Step reset = {"ResetDevice", &Steps::ResetDevice};
-        const Step make = {"make device objects", &Steps::MakeDeviceObjects};
-        const Step screenshot = {"SaveScreenShot", [](HostScenario& s) {
-            s.m_pDriver->SaveScreenShot(s.m_Files.screenshot.c_str());
-        }};
-        const Step dumps = {"state dumps", [](HostScenario& s) {
-            s.m_pDriver->DumpRenderStates();
-            s.m_pDriver->DumpTextureStageStates(0);
-        }};
-        const Step fullScreen = {"full-screen SetDisplayMode", [](HostScenario& s) {
-            s.m_bDisplay = s.m_pDriver->SetDisplayMode(kFullWidth, kFullHeight, kFullBits, kFullRate, 0, false);
-        }};
-        std::vector<Step> steps = Opening();
-        const std::vector<Step> frame = OneFrame();
-        const auto add = [&steps](const std::vector<Step>& more) { steps.insert(steps.end(), more.begin(), more.end()); };
-        add(frame);
-        add({screenshot, dumps, release, reset, make});
-        add(frame);
-        add({release, fullScreen, reset, make});
-        add(frame);
-        add(Closing());
+        const std::pair<const char*, const char*> spans[] = {
+            {"host starts", "EndScene"},           {"SaveScreenShot", "release device objects"},
+            {"ResetDevice", "ResetDevice"},        {"make device objects", "EndScene"},
+            {"release device objects", "ResetDevice"}, {"make device objects", "EndScene"},
+            {"release everything", "host ends"}};
+        std::vector<Step> steps;
+        for (const auto& [first, last] : spans) {
+            const std::vector<Step> span = Span(first, last);
+            steps.insert(steps.end(), span.begin(), span.end());
+        }
         return steps;
     }();
     return session;
 }
 
-std::vector<HostScenario::Step> HostScenario::Opening() {
-    return {
+const std::vector<HostScenario::Step>& HostScenario::AllSteps() {
+    static const std::vector<Step> steps = {
+        // The opening.
         {"host starts", [](HostScenario& s) {
             s.m_pKernel = new Kernel(nullptr, false);
             s.m_pKernel->SetCapture(true);
+            s.m_pKernel->m_pFileSystem->SetBaseDirectory(ORV_SWEEP_SESSION_DIR);
         }, false},
         {"CreatePlugin", [](HostScenario& s) {
             if (s.m_pKernel) s.m_pDriver = orvtest::LoadPlugin().createPlugin(s.m_pKernel);
@@ -205,10 +133,9 @@ std::vector<HostScenario::Step> HostScenario::Opening() {
             for (unsigned adapter = 0, adapters = s.m_pDriver->GetAdapterCount(); adapter < adapters; ++adapter) {
                 AdapterInfo info;
                 s.m_pDriver->GetAdapterInfo(adapter, &info);
-                for (unsigned index = 0, modes = s.m_pDriver->GetDisplayModeCount(adapter); index < modes; ++index) {
-            DisplayMode mode;
-            s.m_pDriver->GetDisplayModeInfo(adapter, index, &mode);
-                }
+                DisplayMode mode;
+                for (unsigned index = 0, modes = s.m_pDriver->GetDisplayModeCount(adapter); index < modes; ++index)
+                    s.m_pDriver->GetDisplayModeInfo(adapter, index, &mode);
             }
         }},
         {"windowed SetDisplayMode", [](HostScenario& s) {
@@ -217,40 +144,35 @@ std::vector<HostScenario::Step> HostScenario::Opening() {
         }},
         {"image file textures", [](HostScenario& s) {
             bool mipmaps = false;
-            for (const std::string& image : s.m_Files.images) {
-                Steps::Keep(s, s.m_pDriver->CreateTextureFromFile(image.c_str(), mipmaps, false));
+            for (const char* image : kImageFiles) {
+                s.Keep(s.m_pDriver->CreateTextureFromFile(image, mipmaps, false));
                 mipmaps = !mipmaps;
             }
         }},
         {"sequence texture", [](HostScenario& s) {
-            s.m_pSequence = Steps::Keep(s, s.m_pDriver->CreateTextureFromFileSequence(s.m_Files.sequence.c_str(), 12,
-                                                                         false, false));
+            s.Keep(s.m_pDriver->CreateTextureFromFileSequence("seq0.png", 12, false, false));
         }},
-        {"ZAR texture", [](HostScenario& s) {
-            s.m_pZar = Steps::Keep(s, s.m_pDriver->CreateTextureFromFile(s.m_Files.zar.c_str(), true, false));
-        }},
+        {"ZAR texture", [](HostScenario& s) { s.Keep(s.m_pDriver->CreateTextureFromFile("plain.zar", true, false)); }},
         {"DXT ZAR texture", [](HostScenario& s) {
-            s.m_pZarBlocks = Steps::Keep(s, s.m_pDriver->CreateTextureFromFile(s.m_Files.zarBlocks.c_str(), false, false));
+            s.Keep(s.m_pDriver->CreateTextureFromFile("blocks.zar", false, false));
         }},
         // Two frames the host paints itself and uploads in parts.
         {"filled texture", [](HostScenario& s) {
-            constexpr unsigned kFilledSide = 32;
-            Texture* filled = s.m_pFilled = Steps::Keep(s, s.m_pDriver->CreateTexture(kFilledSide, kFilledSide, false, 2));
+            constexpr unsigned kSide = 32;
+            Texture* filled = s.m_pFilled = s.Keep(s.m_pDriver->CreateTexture(kSide, kSide, false, 2));
             if (!filled) return;
             for (unsigned frame = 0; frame < 2; ++frame)
-                for (unsigned y = 0; y < kFilledSide; ++y)
-            for (unsigned x = 0; x < kFilledSide; ++x)
-                filled->SetPixel(x, y, 0xFF000000u | (x * 8) << 16 | (y * 8) << 8 | frame * 255, frame);
-            filled->UpdateRect(0, 0, 0, kFilledSide / 2, kFilledSide / 2, true);
-            filled->UpdateRect(1, 8, 8, kFilledSide, kFilledSide);
+                for (unsigned y = 0; y < kSide; ++y)
+                    for (unsigned x = 0; x < kSide; ++x)
+                        filled->SetPixel(x, y, 0xFF000000u | (x * 8) << 16 | (y * 8) << 8 | frame * 255, frame);
+            filled->UpdateRect(0, 0, 0, kSide / 2, kSide / 2, true);
+            filled->UpdateRect(1, 8, 8, kSide, kSide);
             filled->UpdateAllFrames(true);
         }},
-        {"material file A", [](HostScenario& s) {
-            s.m_pMaterialA = s.m_pDriver->LoadMaterial(s.m_Files.materialA.c_str());
-        }},
-        {"material file B", [](HostScenario& s) {
-            s.m_pMaterialB = s.m_pDriver->LoadMaterial(s.m_Files.materialB.c_str());
-        }},
+        // Material A loads a file of its own and shares the sequence; material
+        // B shares the ZAR file and the JPEG file, lit in a pass of its own.
+        {"material file A", [](HostScenario& s) { s.m_pMaterialA = s.m_pDriver->LoadMaterial("a.xml"); }},
+        {"material file B", [](HostScenario& s) { s.m_pMaterialB = s.m_pDriver->LoadMaterial("b.xml"); }},
         // The filled texture modulated by the diffuse colour, then a file of its
         // own added on in the same pass.
         {"material from code", [](HostScenario& s) {
@@ -260,10 +182,10 @@ std::vector<HostScenario::Step> HostScenario::Opening() {
             material->SetCulling(false);
             material->SetZWrite(false);
             if (s.m_pFilled) material->AddLayer(s.m_pFilled);
-            if (MaterialLayer* layer = material->AddLayer(s.m_Files.codeLayer.c_str())) {
-                layer->SetColorOp(6);  // add
-                layer->SetColorArg2(0);  // current
-                layer->SetAddressing(1);  // mirror
+            if (MaterialLayer* layer = material->AddLayer("code.tga")) {
+                layer->SetColorOp(kAdd);
+                layer->SetColorArg2(kCurrent);
+                layer->SetAddressing(kMirror);
             }
         }},
         {"screen quads", [](HostScenario& s) {
@@ -271,12 +193,23 @@ std::vector<HostScenario::Step> HostScenario::Opening() {
                 if (ScreenQuad* quad = s.m_pDriver->CreateScreenQuad(rect, 0xFFFFFFFF)) s.m_Quads.push_back(quad);
             if (!s.m_Quads.empty()) s.m_Quads[0]->SetTexCoords(0, 0, 2, 0, 2, 2, 0, 2);
         }},
-        {"make device objects", &Steps::MakeDeviceObjects},
-    };
-}
+        // What belongs to one device: the host's font, a static and a dynamic
+        // vertex buffer, an index buffer.
+        {"make device objects", [](HostScenario& s) {
+            s.m_pFont = s.m_pDriver->CreateTextFont("Arial", 10, false, true);
+            if ((s.m_pVertices = s.m_pDriver->CreateVertexBuffer(6, false, false))) {
+                Square(s.m_pVertices->GetVertices(), 0.0f, 6.0f, 0xFFFFFFFF);
+                s.m_pVertices->Upload();
+            }
+            s.m_pDynamic = s.m_pDriver->CreateVertexBuffer(6, true, false);
+            if ((s.m_pIndices = s.m_pDriver->CreateIndexBuffer(6, false))) {
+                const unsigned short indices[6] = {0, 1, 2, 3, 4, 5};
+                std::copy(indices, indices + 6, s.m_pIndices->GetIndices());
+                s.m_pIndices->Upload();
+            }
+        }},
 
-std::vector<HostScenario::Step> HostScenario::OneFrame() {
-    return {
+        // One frame.
         {"BeginScene", [](HostScenario& s) {
             ++s.m_Frame;
             orvplatform::AdvanceTickCount(kFrameMilliseconds);
@@ -291,7 +224,7 @@ std::vector<HostScenario::Step> HostScenario::OneFrame() {
             RenderDevice* driver = s.m_pDriver;
             const float angle = 0.05f * static_cast<float>(s.m_Frame);
             const Matrix3D world(std::cos(angle), std::sin(angle), 0, 0, -std::sin(angle), std::cos(angle), 0, 0,
-                         0, 0, 1, 0, 0, 0, 0, 1);
+                                 0, 0, 1, 0, 0, 0, 0, 1);
             const Matrix3D identity;
             const Matrix3D projection = driver->BuildPerspectiveMatrix(0.8f, 4.0f / 3.0f);
             driver->SetWorldMatrix(&world);
@@ -361,17 +294,32 @@ std::vector<HostScenario::Step> HostScenario::OneFrame() {
             s.m_pDriver->PrintText(8, 24, "Textures %zu, 100%% careful", s.m_Textures.size());
         }},
         {"EndScene", [](HostScenario& s) { s.m_pDriver->EndScene(); }},
-    };
-}
 
-std::vector<HostScenario::Step> HostScenario::Closing() {
-    return {
+        // Between frames.
+        {"SaveScreenShot", [](HostScenario& s) { s.m_pDriver->SaveScreenShot(s.m_Screenshot.c_str()); }},
+        {"state dumps", [](HostScenario& s) {
+            s.m_pDriver->DumpRenderStates();
+            s.m_pDriver->DumpTextureStageStates(0);
+        }},
+        {"release device objects", [](HostScenario& s) { s.ReleaseDeviceObjects(); }},
+        {"full-screen SetDisplayMode", [](HostScenario& s) {
+            s.m_bDisplay = s.m_pDriver->SetDisplayMode(kFullWidth, kFullHeight, kFullBits, kFullRate, 0, false);
+        }},
+        // Without a display the driver refuses and destroys nothing; with one, a
+        // failed reset destroyed every texture and material.
+        {"ResetDevice", [](HostScenario& s) {
+            const bool reset = s.m_pDriver->ResetDevice();
+            if (!reset && s.m_bDisplay) s.ForgetTexturesAndMaterials();
+            s.m_bDisplay = reset;
+        }},
+
+        // The closing.
         {"release everything", [](HostScenario& s) {
-            Steps::ReleaseDeviceObjects(s);
+            s.ReleaseDeviceObjects();
             for (Material* material : {s.m_pMaterialA, s.m_pMaterialB, s.m_pCodeMaterial})
                 if (material) s.m_pDriver->ReleaseMaterial(material);
             for (Texture* texture : s.m_Textures) s.m_pDriver->ReleaseTexture(texture);
-            Steps::ForgetTexturesAndMaterials(s);
+            s.ForgetTexturesAndMaterials();
             for (ScreenQuad* quad : s.m_Quads) s.m_pDriver->DestroyScreenQuad(quad);
             s.m_Quads.clear();
         }},
@@ -387,6 +335,7 @@ std::vector<HostScenario::Step> HostScenario::Closing() {
             s.m_pKernel = nullptr;
         }, false},
     };
+    return steps;
 }
 
 const std::vector<std::string>& HostScenario::Lines() const {

@@ -11,7 +11,8 @@
 // the textures and materials a failed device reset destroyed, and makes its
 // buffers and its font again for every new device. The clock is the
 // stand-in's fixed one, moved on by every frame, so that two runs make the
-// same platform calls.
+// same platform calls. The files it loads are kept in session/ beside this
+// file.
 #pragma once
 
 #include <string>
@@ -28,17 +29,6 @@ class VertexBuffer;
 
 namespace orvsweep {
 
-// The files the scenario loads, written by WriteScenarioFiles.
-struct ScenarioFiles {
-    std::vector<std::string> images;  // one of each image format
-    std::string sequence;             // frame 0 of a numbered sequence
-    std::string zar, zarBlocks;       // animated ZAR files, plain and DXT1
-    std::string materialA, materialB;  // material files
-    std::string codeLayer;            // a texture file only the code material names
-    std::string screenshot;
-};
-ScenarioFiles WriteScenarioFiles(const std::string& directory);
-
 class HostScenario {
 public:
     struct Step {
@@ -47,7 +37,8 @@ public:
         bool needsDriver = true;  // skipped once the driver is gone or was refused
     };
 
-    explicit HostScenario(const ScenarioFiles& files);
+    // The screenshot step writes to `screenshot`.
+    explicit HostScenario(std::string screenshot = "");
     // Ends whatever the steps left running (resources, driver, kernel).
     ~HostScenario();
     HostScenario(const HostScenario&) = delete;
@@ -57,14 +48,13 @@ public:
     static const std::vector<Step>& Session();
     // Its parts, for long runs: up to the first frame, one frame, and from
     // the last frame to the end.
-    static std::vector<Step> Opening();
-    static std::vector<Step> OneFrame();
-    static std::vector<Step> Closing();
+    static std::vector<Step> Opening() { return Span("host starts", "make device objects"); }
+    static std::vector<Step> OneFrame() { return Span("BeginScene", "EndScene"); }
+    static std::vector<Step> Closing() { return Span("release everything", "host ends"); }
 
     void Run(const Step& step) {
         if (m_pDriver || !step.needsDriver) step.action(*this);
     }
-
     // Every line logged so far, kept after the kernel is gone.
     const std::vector<std::string>& Lines() const;
     // The driver is alive (the host has not destroyed it, and CreatePlugin
@@ -72,9 +62,15 @@ public:
     bool HasDriver() const { return m_pDriver != nullptr; }
 
 private:
-    struct Steps;  // the steps more than one place takes
+    // Every step once, and the run of them from `first` to `last`.
+    static const std::vector<Step>& AllSteps();
+    static std::vector<Step> Span(const std::string& first, const std::string& last);
 
-    ScenarioFiles m_Files;
+    Texture* Keep(Texture* texture);
+    void ForgetTexturesAndMaterials();
+    void ReleaseDeviceObjects();
+
+    std::string m_Screenshot;
     Kernel* m_pKernel = nullptr;
     RenderDevice* m_pDriver = nullptr;
     bool m_bDisplay = false;
