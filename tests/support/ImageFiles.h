@@ -21,12 +21,15 @@ struct Picture {
 // sizes differ).
 int WorstChannelError(const Picture& found, const Picture& expected);
 
-// Little-endian words appended, as the image files store them.
-void Put16(std::vector<uint8_t>& out, uint32_t value);
+// Little-endian 32-bit words appended, as the image files store them.
 void Put32(std::vector<uint8_t>& out, std::initializer_list<uint32_t> values);
 
-// A picture whose every pixel differs from its neighbours in every channel.
-Picture Pattern(UINT width, UINT height, bool alpha = true);
+// Deterministic pseudo-random bytes.
+std::vector<uint8_t> NoiseBytes(size_t count, uint32_t seed);
+
+// A picture whose every pixel differs from its neighbours in every channel;
+// another for each shift.
+Picture Pattern(UINT width, UINT height, UINT shift = 0);
 
 struct ImageFile {
     std::string name;
@@ -58,9 +61,5 @@ std::vector<uint8_t> JpegBytes(const uint8_t* samples, UINT width, UINT height, 
 
 // Uncompressed DDS files: `levels` stored levels of the pattern in format.
 ImageFile DdsFile(D3DFORMAT format, UINT width, UINT height, UINT levels);
-// Block-compressed DDS files of arbitrary (seeded) block bytes, `levels` stored.
-std::vector<uint8_t> DdsBlockFile(D3DFORMAT format, UINT width, UINT height, UINT levels,
-                                  uint32_t seed);
-// DDS block bytes of one level, as stored in a file made by DdsBlockFile.
-std::vector<uint8_t> DdsBlockLevel(const std::vector<uint8_t>& file, D3DFORMAT format, UINT width,
-                                   UINT height, UINT level);
+// Block-compressed DDS files of NoiseBytes blocks, `levels` stored.
+std::vector<uint8_t> DdsBlockFile(D3DFORMAT format, UINT width, UINT height, UINT levels, uint32_t seed);
