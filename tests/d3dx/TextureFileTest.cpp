@@ -17,8 +17,26 @@ protected:
     }
 };
 
+// The mean of the channel at `shift` over pixels.
+double Mean(const std::vector<uint32_t>& pixels, int shift) {
+    double sum = 0;
+    for (uint32_t pixel : pixels) sum += pixel >> shift & 0xFF;
+    return sum / double(pixels.size());
+}
+
+// Where the device lacks the file's format the nearest it offers is taken
+// (alpha dropped last); where the caps ask for powers of two the picture is
+// scaled, not cut or shifted: the mean of each channel stays.
 TEST_F(TextureFile, EveryDecoderVariantLoadsWithItsPixelsAndFilteredLevels) {
-    const std::pair<ImageFile, int> files[] = {  // file, pixel tolerance
+    const ImageFile ramp = PngFile(PNG_COLOR_TYPE_RGB_ALPHA, 8, 13, 7, false, false);
+    const struct {
+        ImageFile file;
+        int tolerance;  // of level 0's pixels
+        std::vector<D3DFORMAT> removed = {};
+        D3DFORMAT format = D3DFMT_UNKNOWN;  // the file's own
+        DWORD caps = 0;
+        UINT width = 0, height = 0;  // scaled to
+    } cases[] = {
         {BmpFile(Bmp::Palette4, 13, 7, true), 0},       {BmpFile(Bmp::Rle8, 13, 7, false), 0},
         {BmpFile(Bmp::BitFields565, 13, 7, false), 0},
         {BmpFile(Bmp::Argb32Fields, 9, 4, false, false), 0},  // DIB without file header
@@ -30,23 +48,43 @@ TEST_F(TextureFile, EveryDecoderVariantLoadsWithItsPixelsAndFilteredLevels) {
         {JpegFile(false, true, 41, 23), 10},
         {DdsFile(D3DFMT_R5G6B5, 12, 5, 1), 0},          {DdsFile(D3DFMT_A8L8, 12, 5, 1), 0},
         {DdsFile(D3DFMT_X1R5G5B5, 12, 5, 1), 0},
+        {TgaFile(Tga::Grey8, 4, 4, false, false), 0, {D3DFMT_L8}, D3DFMT_X8R8G8B8},
+        {ramp, 8, {D3DFMT_A8R8G8B8}, D3DFMT_A4R4G4B4},
+        {ramp, 0, {D3DFMT_A8R8G8B8, D3DFMT_A4R4G4B4, D3DFMT_A1R5G5B5, D3DFMT_A8R3G3B2}, D3DFMT_X8R8G8B8},
+        {ramp, 0, {}, D3DFMT_UNKNOWN, D3DPTEXTURECAPS_POW2, 16, 8},
+        {ramp, 0, {}, D3DFMT_UNKNOWN, D3DPTEXTURECAPS_POW2 | D3DPTEXTURECAPS_SQUAREONLY, 16, 16},
     };
-    for (size_t i = 0; i < std::size(files); ++i) {
-        const ImageFile& file = files[i].first;
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        const ImageFile& file = cases[i].file;
+        SCOPED_TRACE(std::to_string(i) + " " + file.name);
+        RemoveFormats(cases[i].removed);
+        orvd3d8::Adapter(0).textureCaps = orvd3d8::DefaultAdapter().textureCaps | cases[i].caps;
         IDirect3DTexture8* texture = LoadOk(file.bytes);
-        ASSERT_NE(texture, nullptr) << i;
+        ASSERT_NE(texture, nullptr);
         D3DSURFACE_DESC desc;
         texture->GetLevelDesc(0, &desc);
-        EXPECT_EQ(desc.Format, file.format) << i;
-        EXPECT_LE(WorstPixelError(texture, file.expected), files[i].second) << i << " " << file.name;
+        EXPECT_EQ(desc.Format, cases[i].format ? cases[i].format : file.format);
+        Picture expected = file.expected;  // where alpha is dropped, the colours stay
+        for (uint32_t& pixel : expected.argb) pixel |= desc.Format == D3DFMT_X8R8G8B8 ? 0xFF000000u : 0;
+        if (cases[i].width) {
+            EXPECT_EQ(desc.Width, cases[i].width);
+            EXPECT_EQ(desc.Height, cases[i].height);
+            const orvd3d8::Image image = orvd3d8::TextureLevelImage(texture, 0);
+            for (int c = 0; c < 32; c += 8) EXPECT_NEAR(Mean(image.pixels, c), Mean(expected.argb, c), 6.0) << c;
+        } else {
+            EXPECT_LE(WorstPixelError(texture, expected), cases[i].tolerance);
+        }
         // Rounding per level, and the precision of the narrow formats.
         const bool fiveBits = desc.Format == D3DFMT_R5G6B5 || desc.Format == D3DFMT_X1R5G5B5;
-        const double mipTolerance = desc.Format == D3DFMT_A1R5G5B5 ? 128 : fiveBits ? 6 : 2;
+        const double mipTolerance = desc.Format == D3DFMT_A1R5G5B5 ? 128 : desc.Format == D3DFMT_A4R4G4B4 ? 17
+                                    : fiveBits ? 6 : 2;
         UINT levels = 0;
-        EXPECT_LE(WorstMipError(texture, &levels), mipTolerance) << i;
-        EXPECT_EQ(levels, FullChain(desc.Width, desc.Height)) << i;
+        EXPECT_LE(WorstMipError(texture, &levels), mipTolerance);
+        EXPECT_EQ(levels, FullChain(desc.Width, desc.Height));
         EXPECT_EQ(texture->Release(), 0u);
     }
+    orvd3d8::Adapter(0).textureFormats = {D3DFMT_DXT1};
+    EXPECT_EQ(LoadFailing(TgaFile(Tga::Rgb24, 4, 4, false, false).bytes), D3DERR_NOTAVAILABLE);
 }
 
 TEST_F(TextureFile, KeepsTheLevelsADdsFileStores) {
@@ -73,22 +111,23 @@ TEST_F(TextureFile, KeepsTheLevelsADdsFileStores) {
     }
 }
 
+// Red, green and blue: the colours of the stored levels below.
+const uint32_t kLevelColours[] = {0xFFFF0000, 0xFF00FF00, 0xFF0000FF};
+
 // A DDS file whose stored levels are each one solid colour, unlike what
 // filtering level 0 would give: DXT1 blocks of 5:6:5 colours, or A8R8G8B8.
-std::vector<uint8_t> SolidLevelsDds(D3DFORMAT format, UINT width, UINT height, const std::vector<uint32_t>& colours) {
-    const UINT levels = UINT(colours.size());
+std::vector<uint8_t> SolidLevelsDds(D3DFORMAT format, UINT width, UINT height, UINT levels) {
     std::vector<uint8_t> dds = format == D3DFMT_DXT1 ? DdsBlockFile(format, width, height, levels, 1)
                                                      : DdsFile(format, width, height, levels).bytes;
     dds.resize(128);
     for (UINT level = 0; level < levels; ++level) {
         const UINT w = std::max(width >> level, 1u), h = std::max(height >> level, 1u);
-        const uint32_t c = colours[level];
+        const uint32_t c = kLevelColours[level];
         const uint16_t c565 = uint16_t((c >> 19 & 31) << 11 | (c >> 10 & 63) << 5 | (c >> 3 & 31));
-        const std::vector<uint8_t> block = format == D3DFMT_DXT1
-            ? std::vector<uint8_t>{uint8_t(c565), uint8_t(c565 >> 8), uint8_t(c565), uint8_t(c565 >> 8), 0, 0, 0, 0}
-            : std::vector<uint8_t>{uint8_t(c), uint8_t(c >> 8), uint8_t(c >> 16), uint8_t(c >> 24)};
-        const UINT elements = format == D3DFMT_DXT1 ? (w + 3) / 4 * ((h + 3) / 4) : w * h;
-        for (UINT i = 0; i < elements; ++i) dds.insert(dds.end(), block.begin(), block.end());
+        if (format == D3DFMT_DXT1)
+            for (UINT i = 0; i < (w + 3) / 4 * ((h + 3) / 4); ++i) Put32(dds, {uint32_t(c565) * 0x10001u, 0});
+        else
+            for (UINT i = 0; i < w * h; ++i) Put32(dds, {c});
     }
     return dds;
 }
@@ -112,16 +151,11 @@ TEST_F(TextureFile, RebuiltDxtLevelsKeepTheColourOfTheLevelAbove) {
     IDirect3DTexture8* texture = LoadOk(DdsBlockFile(D3DFMT_DXT1, kSide, kSide, 1, 11));
     ASSERT_NE(texture, nullptr);
     ASSERT_EQ(texture->GetLevelCount(), 9u);
-    const auto mean = [](const std::vector<uint32_t>& pixels, int channel) {
-        double sum = 0;
-        for (uint32_t pixel : pixels) sum += pixel >> (8 * channel) & 0xFF;
-        return sum / static_cast<double>(pixels.size());
-    };
     std::vector<uint32_t> above = LevelPixels(texture, 0);
     for (UINT level = 1; level < texture->GetLevelCount(); ++level) {
         const std::vector<uint32_t> pixels = LevelPixels(texture, level);
         for (int channel = 0; channel < 3; ++channel)
-            EXPECT_NEAR(mean(pixels, channel), mean(above, channel), kMostShift)
+            EXPECT_NEAR(Mean(pixels, 8 * channel), Mean(above, 8 * channel), kMostShift)
                 << "level " << level << " channel " << channel;
         above = pixels;
     }
@@ -133,93 +167,36 @@ TEST_F(TextureFile, RebuiltDxtLevelsKeepTheColourOfTheLevelAbove) {
 // is kept, scaled to its place in the chain; the levels after them are
 // filtered from the last stored one.
 TEST_F(TextureFile, KeepsTheStoredLevelsWhereTheyAreDecompressedOrScaled) {
-    const uint32_t red = 0xFFFF0000, green = 0xFF00FF00, blue = 0xFF0000FF;
     const struct {
-        const char* name;
-        std::vector<uint8_t> dds;
+        D3DFORMAT stored;
+        UINT width, height, levels;  // of the file
         bool withoutDxt, powersOfTwo;
-        UINT width, height;
-        std::vector<uint32_t> levels;  // the colour of each level of the texture
+        UINT textureHeight;  // the texture is 16 wide, of five levels
     } cases[] = {
-        {"decompressed", SolidLevelsDds(D3DFMT_DXT1, 16, 16, {red, green, blue}), true, false, 16, 16,
-         {red, green, blue, blue, blue}},
-        {"decompressed and scaled", SolidLevelsDds(D3DFMT_DXT1, 12, 12, {red, green, blue}), true, true, 16, 16,
-         {red, green, blue, blue, blue}},
-        {"scaled and compressed again", SolidLevelsDds(D3DFMT_DXT1, 12, 12, {red, green, blue}), false, true, 16, 16,
-         {red, green, blue, blue, blue}},
-        {"uncompressed, scaled", SolidLevelsDds(D3DFMT_A8R8G8B8, 12, 4, {red, green}), false, true, 16, 4,
-         {red, green, green, green, green}},
+        {D3DFMT_DXT1, 16, 16, 3, true, false, 16},      // decompressed
+        {D3DFMT_DXT1, 12, 12, 3, true, true, 16},       // decompressed and scaled
+        {D3DFMT_DXT1, 12, 12, 3, false, true, 16},      // scaled and compressed again
+        {D3DFMT_A8R8G8B8, 12, 4, 2, false, true, 4},    // uncompressed, scaled
     };
-    for (const auto& c : cases) {
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        const auto& c = cases[i];
+        SCOPED_TRACE(i);
         RemoveFormats(c.withoutDxt ? std::vector<D3DFORMAT>{D3DFMT_DXT1, D3DFMT_DXT2, D3DFMT_DXT3, D3DFMT_DXT4, D3DFMT_DXT5}
                                    : std::vector<D3DFORMAT>{});
         orvd3d8::Adapter(0).textureCaps = orvd3d8::DefaultAdapter().textureCaps | (c.powersOfTwo ? D3DPTEXTURECAPS_POW2 : 0);
-        IDirect3DTexture8* texture = LoadOk(c.dds);
-        ASSERT_NE(texture, nullptr) << c.name;
-        EXPECT_EQ(texture->GetLevelCount(), c.levels.size()) << c.name;
+        IDirect3DTexture8* texture = LoadOk(SolidLevelsDds(c.stored, c.width, c.height, c.levels));
+        ASSERT_NE(texture, nullptr);
+        ASSERT_EQ(texture->GetLevelCount(), 5u);
         D3DSURFACE_DESC desc;
         texture->GetLevelDesc(0, &desc);
-        EXPECT_EQ(desc.Width, c.width) << c.name;
-        EXPECT_EQ(desc.Height, c.height) << c.name;
-        EXPECT_EQ(desc.Format == D3DFMT_DXT1, c.name == std::string("scaled and compressed again")) << c.name;
-        for (UINT level = 0; level < std::min<size_t>(texture->GetLevelCount(), c.levels.size()); ++level) {
+        EXPECT_EQ(desc.Width, 16u);
+        EXPECT_EQ(desc.Height, c.textureHeight);
+        EXPECT_EQ(desc.Format == D3DFMT_DXT1, c.stored == D3DFMT_DXT1 && !c.withoutDxt);
+        for (UINT level = 0; level < 5; ++level) {
             const std::vector<uint32_t> pixels = LevelPixels(texture, level);
-            EXPECT_EQ(std::count_if(pixels.begin(), pixels.end(),
-                                    [&](uint32_t pixel) { return (pixel | 0xFF000000u) != c.levels[level]; }),
-                      0) << c.name << " level " << level;
-        }
-        texture->Release();
-    }
-}
-
-TEST_F(TextureFile, TakesTheNearestFormatTheDeviceOffers) {
-    const struct {
-        ImageFile file;
-        std::vector<D3DFORMAT> removed;
-        D3DFORMAT expected;
-        int pixelTolerance;
-    } cases[] = {
-        {TgaFile(Tga::Grey8, 4, 4, false, false), {D3DFMT_L8}, D3DFMT_X8R8G8B8, 0},
-        {PngFile(PNG_COLOR_TYPE_RGB_ALPHA, 8, 9, 4, false, false), {D3DFMT_A8R8G8B8}, D3DFMT_A4R4G4B4, 8},
-        {PngFile(PNG_COLOR_TYPE_RGB_ALPHA, 8, 9, 4, false, false),
-         {D3DFMT_A8R8G8B8, D3DFMT_A4R4G4B4, D3DFMT_A1R5G5B5, D3DFMT_A8R3G3B2}, D3DFMT_X8R8G8B8, 0},
-    };
-    for (const auto& c : cases) {
-        const ImageFile& file = c.file;
-        RemoveFormats(c.removed);
-        IDirect3DTexture8* texture = LoadOk(file.bytes);
-        D3DSURFACE_DESC desc;
-        texture->GetLevelDesc(0, &desc);
-        EXPECT_EQ(desc.Format, c.expected) << file.name;
-        Picture opaque = file.expected;  // where alpha is dropped, the colours stay
-        if (c.expected == D3DFMT_X8R8G8B8)
-            for (uint32_t& pixel : opaque.argb) pixel |= 0xFF000000u;
-        EXPECT_LE(WorstPixelError(texture, opaque), c.pixelTolerance) << file.name;
-        texture->Release();
-    }
-    orvd3d8::Adapter(0).textureFormats = {D3DFMT_DXT1};
-    EXPECT_EQ(LoadFailing(TgaFile(Tga::Rgb24, 4, 4, false, false).bytes), D3DERR_NOTAVAILABLE);
-}
-
-TEST_F(TextureFile, ScalesToPowersOfTwoWhereTheCapsSaySo) {
-    const ImageFile ramp = PngFile(PNG_COLOR_TYPE_RGB_ALPHA, 8, 13, 7, false, false);
-    const struct {
-        DWORD caps;
-        UINT width, height;
-    } cases[] = {{D3DPTEXTURECAPS_POW2, 16, 8}, {D3DPTEXTURECAPS_POW2 | D3DPTEXTURECAPS_SQUAREONLY, 16, 16}};
-    for (const auto& c : cases) {
-        orvd3d8::Adapter(0).textureCaps = orvd3d8::DefaultAdapter().textureCaps | c.caps;
-        IDirect3DTexture8* texture = LoadOk(ramp.bytes);
-        const orvd3d8::Image image = orvd3d8::TextureLevelImage(texture, 0);
-        ASSERT_EQ(UINT(image.width), c.width);
-        ASSERT_EQ(UINT(image.height), c.height);
-        EXPECT_EQ(texture->GetLevelCount(), FullChain(c.width, c.height));
-        // Scaled, not cut or shifted: the mean of each channel stays.
-        for (int c = 0; c < 32; c += 8) {
-            double source = 0, scaled = 0;
-            for (uint32_t pixel : ramp.expected.argb) source += (pixel >> c & 0xFF) / double(ramp.expected.argb.size());
-            for (uint32_t pixel : image.pixels) scaled += (pixel >> c & 0xFF) / double(image.pixels.size());
-            EXPECT_NEAR(scaled, source, 6.0) << c;
+            const uint32_t colour = kLevelColours[std::min(level, c.levels - 1)];
+            EXPECT_EQ(std::count_if(pixels.begin(), pixels.end(), [&](uint32_t pixel) { return (pixel | 0xFF000000u) != colour; }),
+                      0) << "level " << level;
         }
         texture->Release();
     }
