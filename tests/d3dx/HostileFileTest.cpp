@@ -52,15 +52,6 @@ std::vector<uint8_t> PngBytes(const std::vector<Chunk>& chunks) {
     }
     return png;
 }
-// The file with its first `type` chunk changed by edit.
-template <typename Edit>
-std::vector<uint8_t> EditedPng(const std::vector<uint8_t>& png, const char* type, Edit edit) {
-    std::vector<Chunk> chunks = PngChunks(png);
-    const auto chunk = std::find_if(chunks.begin(), chunks.end(), [type](const Chunk& c) { return c.type == type; });
-    if (chunk != chunks.end()) edit(chunk->data);
-    return PngBytes(chunks);
-}
-
 // The file with the first half of its compressed image data in one IDAT
 // chunk, the chunks after it kept.
 std::vector<uint8_t> HalfImageData(const std::vector<uint8_t>& png) {
@@ -151,17 +142,15 @@ TEST_F(HostileFile, ShortFilesAreRefusedBeforeRoomIsMadeForTheirPixels) {
     // Level 0 complete, the ten smaller levels it announces missing.
     std::vector<uint8_t> shortLevels = DdsBlockFile(D3DFMT_DXT1, 1024, 1024, 11, 5);
     shortLevels.resize(128 + 1024 * 1024 / 2);
-    const std::vector<uint8_t> png = EditedPng(PngFile(PNG_COLOR_TYPE_RGB, 8, 16, 16, false, false).bytes, "IHDR",
-                                               [](std::vector<uint8_t>& ihdr) {
-                                                   StoreBig16(ihdr, 2, kHuge), StoreBig16(ihdr, 6, kHuge);
-                                               });
+    std::vector<Chunk> png = PngChunks(PngFile(PNG_COLOR_TYPE_RGB, 8, 16, 16, false, false).bytes);
+    StoreBig16(png[0].data, 2, kHuge), StoreBig16(png[0].data, 6, kHuge);  // IHDR's width and height
     const std::vector<uint8_t> jpeg = ResizedJpeg(JpegFile(true, false, 16, 16).bytes, kHuge, kHuge);
     ASSERT_LT(jpeg.size(), 1000u);
     const std::pair<const char*, std::vector<uint8_t>> files[] = {
         {"bitmap", bmp(Bmp::Rgb24)}, {"palette bitmap", bmp(Bmp::Palette8)},
         {"Targa", tga(false)},       {"run-length Targa", tga(true)},
         {"DDS", dds},                {"DDS of short levels", shortLevels},
-        {"PNG", png},                {"JPEG", jpeg},
+        {"PNG", PngBytes(png)},      {"JPEG", jpeg},
         {"progressive JPEG", ResizedJpeg(JpegFile(false, true, 16, 16).bytes, kHuge, kHuge)},
     };
     for (const auto& [name, bytes] : files) {
@@ -241,7 +230,6 @@ TEST(DamagedData, StopsTheDecoderWhereItIsFound) {
     constexpr UINT kWidth = 64, kHeight = 512;
     auto cut = [](std::vector<uint8_t> bytes) { return bytes.resize(bytes.size() / 2), bytes; };
     const std::vector<uint8_t> png = PngFile(PNG_COLOR_TYPE_RGB, 8, kWidth, kHeight, false, false).bytes;
-    const std::vector<uint8_t> palettePng = PngFile(PNG_COLOR_TYPE_PALETTE, 8, kWidth, kHeight, false, false).bytes;
     const struct {
         const char* name;
         std::vector<uint8_t> bytes;
@@ -251,8 +239,7 @@ TEST(DamagedData, StopsTheDecoderWhereItIsFound) {
         {"JPEG cut in half", cut(JpegFile(false, false, kWidth, kHeight).bytes), kJpegFormat, kHeight * 3 / 4},
         {"progressive JPEG cut in half", cut(JpegFile(true, true, kWidth, kHeight).bytes), kJpegFormat, 0},
         {"PNG with half its image data", HalfImageData(png), kPngFormat, kHeight * 3 / 4},
-        {"PNG with a short palette", EditedPng(palettePng, "PLTE", [](std::vector<uint8_t>& plte) { plte.resize(3 * 100); }),
-         kPngFormat, 0},
+        {"PNG with a short palette", PngFile(PNG_COLOR_TYPE_PALETTE, 8, kWidth, kHeight, false, false, 100).bytes, kPngFormat, 0},
     };
     for (const auto& c : cases) {
         RowCounter counter;
@@ -265,12 +252,11 @@ TEST(DamagedData, StopsTheDecoderWhereItIsFound) {
 // the file, interlaced or not; the same files with their whole palette load.
 TEST_F(HostileFile, PngIndicesPastThePaletteAreInvalid) {
     for (bool interlaced : {false, true}) {
-        const std::vector<uint8_t> whole = PngFile(PNG_COLOR_TYPE_PALETTE, 4, 17, 11, interlaced, false).bytes;
-        const std::vector<uint8_t> cutPalette = EditedPng(whole, "PLTE", [](std::vector<uint8_t>& plte) { plte.resize(3 * 9); });
-        IDirect3DTexture8* texture = LoadOk(PngBytes(PngChunks(whole)));
+        IDirect3DTexture8* texture = LoadOk(PngFile(PNG_COLOR_TYPE_PALETTE, 4, 17, 11, interlaced, false).bytes);
         ASSERT_NE(texture, nullptr) << interlaced;
         texture->Release();
-        EXPECT_EQ(LoadFailing(cutPalette), D3DXERR_INVALIDDATA) << interlaced;
+        EXPECT_EQ(LoadFailing(PngFile(PNG_COLOR_TYPE_PALETTE, 4, 17, 11, interlaced, false, 9).bytes), D3DXERR_INVALIDDATA)
+            << interlaced;
     }
     EXPECT_EQ(orvd3d8::LiveObjectCount(), 2u);
 }

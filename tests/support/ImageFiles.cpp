@@ -254,6 +254,7 @@ bool WritePng(std::vector<uint8_t>* out, UINT width, UINT height, int bitDepth, 
     if (paletteAlphas) png_set_tRNS(png, info, paletteAlphas, int(palette.size()), nullptr);
     png_write_info(png, info);
     if (bitDepth < 8) png_set_packing(png);
+    png_set_check_for_invalid_index(png, 0);  // indices past a cut palette are written as they are
     png_write_image(png, rows);
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
@@ -263,7 +264,7 @@ bool WritePng(std::vector<uint8_t>* out, UINT width, UINT height, int bitDepth, 
 }  // namespace
 
 ImageFile PngFile(int colourType, int bitDepth, UINT width, UINT height, bool interlaced,
-                  bool transparency) {
+                  bool transparency, UINT paletteColours) {
     const bool colour = colourType & PNG_COLOR_MASK_COLOR, alpha = colourType & PNG_COLOR_MASK_ALPHA;
     const bool palette = colourType == PNG_COLOR_TYPE_PALETTE;
     const int channels = palette ? 1 : (colour ? 3 : 1) + (alpha ? 1 : 0);
@@ -271,7 +272,8 @@ ImageFile PngFile(int colourType, int bitDepth, UINT width, UINT height, bool in
                    !colour ? (alpha ? D3DFMT_A8L8 : D3DFMT_L8) : (alpha || transparency ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8)};
     std::vector<png_color> plte;
     std::vector<png_byte> alphas;
-    for (UINT i = 0; palette && i < std::min(1u << bitDepth, 256u); ++i) {
+    const UINT colours = palette ? std::min(1u << bitDepth, 256u) : 0;
+    for (UINT i = 0; i < colours; ++i) {
         const uint32_t c = PaletteColour(i);
         plte.push_back({png_byte(Channel(c, 16)), png_byte(Channel(c, 8)), png_byte(Channel(c, 0))});
         alphas.push_back(static_cast<png_byte>((i * 50 + 7) & 255));
@@ -286,7 +288,7 @@ ImageFile PngFile(int colourType, int bitDepth, UINT width, UINT height, bool in
         for (UINT x = 0; x < width; ++x) {
             uint32_t s[4] = {};  // channel values in file order
             for (int c = 0; c < channels; ++c) {
-                s[c] = palette ? IndexAt(x, y, UINT(plte.size()))
+                s[c] = palette ? IndexAt(x, y, colours)
                                : (x * (37 + 16 * c) + y * (11 + 40 * c) + 977 * c + (x * y) % 7) % samples;
                 if (bitDepth == 16) rows[y].push_back(static_cast<png_byte>(s[c] >> 8));
                 rows[y].push_back(static_cast<png_byte>(s[c]));
@@ -298,6 +300,7 @@ ImageFile PngFile(int colourType, int bitDepth, UINT width, UINT height, bool in
         }
         pointers.push_back(rows[y].data());
     }
+    plte.resize(std::min(colours, paletteColours));
     if (!WritePng(&file.bytes, width, height, bitDepth, colourType, interlaced, plte,
                   transparency && palette ? alphas.data() : nullptr, pointers.data()))
         file.bytes.clear();

@@ -48,9 +48,9 @@ ImageFile TgaFile(Tga kind, UINT width, UINT height, bool runLength, bool topDow
 ImageFile TgaFile(Tga kind, const Picture& source, bool runLength, bool topDown);
 
 // colourType and bitDepth as libpng names them; transparency adds a tRNS chunk
-// of alphas to palette images.
+// of alphas to palette images, whose palette may be cut to paletteColours.
 ImageFile PngFile(int colourType, int bitDepth, UINT width, UINT height, bool interlaced,
-                  bool transparency);
+                  bool transparency, UINT paletteColours = 256);
 
 // expected holds the source picture: JPEG is lossy.
 ImageFile JpegFile(bool grey, bool progressive, UINT width, UINT height);
