@@ -1,5 +1,6 @@
 #include "AllocationProbe.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <new>
 
@@ -9,29 +10,16 @@ namespace {
 bool g_Armed = false;
 size_t g_Largest = 0, g_Total = 0;
 
-void* Allocate(size_t size) {
-    if (g_Armed) {
-        g_Total += size;
-        if (size > g_Largest) g_Largest = size;
-    }
-    return std::malloc(size ? size : 1);
-}
-
 }  // namespace
 
+// The array and nothrow forms call these.
 void* operator new(size_t size) {
-    if (void* block = Allocate(size)) return block;
+    if (g_Armed) g_Total += size, g_Largest = std::max(g_Largest, size);
+    if (void* block = std::malloc(size ? size : 1)) return block;
     throw std::bad_alloc();
 }
-void* operator new[](size_t size) { return ::operator new(size); }
-void* operator new(size_t size, const std::nothrow_t&) noexcept { return Allocate(size); }
-void* operator new[](size_t size, const std::nothrow_t&) noexcept { return Allocate(size); }
 void operator delete(void* block) noexcept { std::free(block); }
-void operator delete[](void* block) noexcept { std::free(block); }
 void operator delete(void* block, size_t) noexcept { std::free(block); }
-void operator delete[](void* block, size_t) noexcept { std::free(block); }
-void operator delete(void* block, const std::nothrow_t&) noexcept { std::free(block); }
-void operator delete[](void* block, const std::nothrow_t&) noexcept { std::free(block); }
 
 namespace orvtest {
 
