@@ -336,40 +336,6 @@ TEST_F(TextureTest, DxtBlocksAreDecodedExactlyWhereTheDeviceCannotSampleThem) {
     }
 }
 
-TEST_F(TextureTest, UncompressedLayoutsAreConvertedAndColourWithoutAlphaIsOpaque) {
-    const struct {
-        std::vector<D3DFORMAT> formats;
-        unsigned bitDepth;
-        uint16_t layout;
-        std::vector<uint8_t> pixel;  // one stored pixel
-        D3DFORMAT format;
-        uint32_t word;  // the texel as the device holds it
-    } cases[] = {
-        // Two extra 2-byte channels after alpha are stepped over.
-        {{}, 32, 0x0169, {0x11, 0x22, 0x33, 0x44, 9, 9, 9, 9}, D3DFMT_A8R8G8B8, 0x44112233},
-        // No stored alpha into a format with alpha: opaque.
-        {{D3DFMT_A8R8G8B8, D3DFMT_A4R4G4B4}, 32, 0x0007, {0x10, 0x20, 0x30}, D3DFMT_A8R8G8B8, 0xFF102030},
-        {{}, 16, 0x0018, {0x12, 0x34}, D3DFMT_A8L8, 0x1234},  // A4L4 is not offered
-        {{D3DFMT_A4L4, D3DFMT_A8R8G8B8, D3DFMT_A4R4G4B4}, 32, 0x0018, {0x12, 0x34}, D3DFMT_A4L4, 0x13},
-    };
-    for (const auto& c : cases) {
-        orvplatform::ResetAll();
-        Display(c.formats, c.bitDepth);
-        ZarFile file = orvtest::NoiseZar(2, 1, c.layout, 0, {}, 0);
-        file.payload = c.pixel;
-        file.payload.insert(file.payload.end(), c.pixel.begin(), c.pixel.end());
-        Texture* texture = FromFile("raw.zar", file);
-        ASSERT_NE(texture, nullptr) << c.layout;
-        const orvtest::FrameContents bound = Bound(texture);
-        ASSERT_EQ(bound.format, c.format) << c.layout;
-        uint32_t word = 0;
-        std::memcpy(&word, &bound.bytes[texture->GetBytesPerPixel()], texture->GetBytesPerPixel());
-        EXPECT_EQ(word, c.word) << c.layout;
-        m_pRenderer->ReleaseTexture(texture);
-        Destroy(m_pRenderer);
-    }
-}
-
 // Headers that promise frames, levels between frames or pixels the file
 // cannot hold are refused before any frame is made.
 TEST_F(TextureTest, ZarHeadersPromisingMoreThanTheFileHoldsMakeNoFrames) {
