@@ -166,28 +166,21 @@ TEST_F(HostileFile, ShortFilesAreRefusedBeforeRoomIsMadeForTheirPixels) {
 // go straight into it (skipped ones take palette entry 0), with no decoded
 // copy and no table of indices beside it.
 TEST_F(HostileFile, RunLengthBitmapsWriteOnlyTheTexture) {
-    auto rle8 = [](UINT width, UINT height, std::vector<uint32_t> palette, std::vector<uint8_t> codes) {
-        std::vector<uint8_t> bytes = {'B', 'M'};
-        const uint32_t offset = uint32_t(14 + 40 + 4 * palette.size());
-        Put32(bytes, {uint32_t(offset + codes.size()), 0, offset});
-        Put32(bytes, {40, width, height, 1u | 8u << 16, 1, uint32_t(codes.size()), 2835, 2835,
-                      uint32_t(palette.size()), 0});
-        for (uint32_t colour : palette) Put32(bytes, {colour});
-        bytes.insert(bytes.end(), codes.begin(), codes.end());
-        return bytes;
-    };
     const uint32_t a = 0xFF123456, b = 0xFFABCDEF;
-    // Bottom row: two of entry 1; end of line; a move 1 right and 1 up, to
-    // the top row; one of entry 1; end of bitmap.
-    const std::vector<uint8_t> small = rle8(4, 3, {a, b}, {2, 1, 0, 0, 0, 2, 1, 1, 1, 1, 0, 1});
-    const std::vector<uint32_t> smallPixels = {a, b, a, a, a, a, a, a, b, b, a, a};
+    // Bottom row: an absolute run of three (padded to a word), two of entry
+    // 1, end of line; middle row: an absolute run of four; a move 1 right
+    // and 1 up, to the top row; one of entry 1; end of bitmap.
+    const std::vector<uint8_t> small =
+        Rle8Bitmap(6, 3, {a, b}, {0, 3, 1, 0, 1, 0, 2, 1, 0, 0, 0, 4, 0, 1, 1, 0, 0, 2, 1, 1, 1, 1, 0, 1});
+    const std::vector<uint32_t> smallPixels = {a, a, a, a, a, b, a, b, b, a, a, a, b, a, b, b, b, a};
     IDirect3DTexture8* texture = nullptr;
     ASSERT_EQ(Load(small, &texture), D3D_OK);
     EXPECT_EQ(orvd3d8::TextureLevelImage(texture, 0).pixels, smallPixels);
+    EXPECT_LE(WorstMipError(texture), 2);
     texture->Release();
 
     constexpr UINT kSide = 1024;
-    const std::vector<uint8_t> endsAtOnce = rle8(kSide, kSide, {a}, {0, 1});
+    const std::vector<uint8_t> endsAtOnce = Rle8Bitmap(kSide, kSide, {a}, {0, 1});
     ASSERT_EQ(endsAtOnce.size(), 60u);
     AllocationProbe probe;
     ASSERT_EQ(Load(endsAtOnce, &texture), D3D_OK);

@@ -37,7 +37,7 @@ TEST_F(TextureFile, EveryDecoderVariantLoadsWithItsPixelsAndFilteredLevels) {
         DWORD caps = 0;
         UINT width = 0, height = 0;  // scaled to
     } cases[] = {
-        {BmpFile(Bmp::Palette4, 13, 7, true), 0},       {BmpFile(Bmp::Rle8, 13, 7, false), 0},
+        {BmpFile(Bmp::Palette4, 13, 7, true), 0},
         {BmpFile(Bmp::BitFields565, 13, 7, false), 0},
         {BmpFile(Bmp::Argb32Fields, 9, 4, false, false), 0},  // DIB without file header
         {TgaFile(Tga::Mapped8, 11, 6, true, true), 0},  {TgaFile(Tga::Argb16, 11, 6, true, false), 0},
@@ -205,16 +205,14 @@ TEST_F(TextureFile, KeepsTheStoredLevelsWhereTheyAreDecompressedOrScaled) {
 TEST_F(TextureFile, RefusesWhatIsNotAnIntactImage) {
     std::vector<uint8_t> paletteTooSmall = BmpFile(Bmp::Palette8, 4, 2, false).bytes;
     paletteTooSmall[14 + 32] = 3;  // 3 colours, but the pixels use more
-    std::vector<uint8_t> rlePastTheRow = BmpFile(Bmp::Rle8, 4, 2, false).bytes;
-    const size_t pixels = rlePastTheRow[10] | rlePastTheRow[11] << 8;
-    rlePastTheRow[pixels] = 9;  // a run of 9 in a row of 4
     std::vector<uint8_t> hugeTga = TgaFile(Tga::Rgb24, 4, 4, false, false).bytes;
     hugeTga[12] = hugeTga[13] = 0xFF;
     std::vector<uint8_t> overflowingBmp = BmpFile(Bmp::Rgb24, 4, 4, false).bytes;
     for (int i = 18; i < 26; ++i) overflowingBmp[i] = 0x7F;
     auto cut = [](std::vector<uint8_t> bytes) { return bytes.resize(bytes.size() - 40), bytes; };
     const std::vector<uint8_t> cases[] = {
-        {'n', 'o', 't', ' ', 'a', 'n', ' ', 'i', 'm', 'a', 'g', 'e'}, paletteTooSmall, rlePastTheRow, hugeTga,
+        {'n', 'o', 't', ' ', 'a', 'n', ' ', 'i', 'm', 'a', 'g', 'e'}, paletteTooSmall,
+        Rle8Bitmap(4, 2, {0}, {9, 0, 0, 1}) /* a run of 9 in a row of 4 */, hugeTga,
         overflowingBmp, cut(BmpFile(Bmp::Rgb24, 16, 16, false).bytes), cut(TgaFile(Tga::Rgb24, 16, 16, true, false).bytes),
         cut(PngFile(PNG_COLOR_TYPE_RGB, 8, 16, 16, false, false).bytes), cut(JpegFile(false, false, 32, 32).bytes),
         cut(DdsBlockFile(D3DFMT_DXT3, 16, 16, 1, 9))};

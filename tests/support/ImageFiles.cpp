@@ -119,30 +119,6 @@ std::vector<uint32_t> Values(const Picture& source, bool topDown, const Layout& 
     return values;
 }
 
-// RLE8 encoding of one row of palette indices: runs of two or more as
-// encoded runs, three or more changing indices as an absolute run.
-void EncodeRleRow(std::vector<uint32_t>::const_iterator row, size_t width, std::vector<uint8_t>& out) {
-    for (size_t x = 0; x < width;) {
-        size_t run = 1;
-        while (x + run < width && row[x + run] == row[x] && run < 255) ++run;
-        if (run == 1)
-            while (x + run < width && run < 254 && !(x + run + 1 < width && row[x + run] == row[x + run + 1])) ++run;
-        else {
-            out.insert(out.end(), {static_cast<uint8_t>(run), static_cast<uint8_t>(row[x])});
-            x += run;
-            continue;
-        }
-        if (run < 3) {
-            for (size_t i = 0; i < run; ++i) out.insert(out.end(), {1, static_cast<uint8_t>(row[x + i])});
-        } else {
-            out.insert(out.end(), {0, static_cast<uint8_t>(run)});
-            for (size_t i = 0; i < run; ++i) out.push_back(static_cast<uint8_t>(row[x + i]));
-            if (run % 2) out.push_back(0);
-        }
-        x += run;
-    }
-}
-
 }  // namespace
 
 ImageFile BmpFile(Bmp kind, UINT width, UINT height, bool topDown, bool fileHeader) {
@@ -151,8 +127,8 @@ ImageFile BmpFile(Bmp kind, UINT width, UINT height, bool topDown, bool fileHead
         D3DFORMAT format;
     };
     static const Kind kKinds[] = {
-        {4, 0, 16, D3DFMT_X8R8G8B8}, {8, 0, 256, D3DFMT_X8R8G8B8}, {8, 1, 256, D3DFMT_X8R8G8B8},
-        {16, 3, 0, D3DFMT_R5G6B5},   {24, 0, 0, D3DFMT_X8R8G8B8},  {32, 3, 0, D3DFMT_A8R8G8B8},
+        {4, 0, 16, D3DFMT_X8R8G8B8}, {8, 0, 256, D3DFMT_X8R8G8B8}, {16, 3, 0, D3DFMT_R5G6B5},
+        {24, 0, 0, D3DFMT_X8R8G8B8}, {32, 3, 0, D3DFMT_A8R8G8B8},
     };
     const Kind& k = kKinds[static_cast<int>(kind)];
     const Layout& layout = LayoutOf(k.format);
@@ -161,11 +137,6 @@ ImageFile BmpFile(Bmp kind, UINT width, UINT height, bool topDown, bool fileHead
     std::vector<uint8_t> pixels;
     for (UINT row = 0; row < height; ++row) {
         const auto first = values.begin() + long(row) * width;
-        if (k.compression == 1) {
-            EncodeRleRow(first, width, pixels);
-            pixels.insert(pixels.end(), {0, static_cast<uint8_t>(row + 1 < height ? 0 : 1)});  // end of line / of bitmap
-            continue;
-        }
         std::vector<uint8_t> bytes((size_t{width} * k.bits + 31) / 32 * 4, 0);
         for (UINT x = 0; x < width; ++x)
             for (unsigned bit = 0; bit < k.bits; bit += 8)  // sub-byte indices fill each byte from the top
@@ -188,6 +159,17 @@ ImageFile BmpFile(Bmp kind, UINT width, UINT height, bool topDown, bool fileHead
     file.bytes.insert(file.bytes.end(), info.begin(), info.end());
     file.bytes.insert(file.bytes.end(), pixels.begin(), pixels.end());
     return file;
+}
+
+std::vector<uint8_t> Rle8Bitmap(UINT width, UINT height, const std::vector<uint32_t>& palette,
+                                const std::vector<uint8_t>& codes) {
+    std::vector<uint8_t> bytes = {'B', 'M'};
+    const uint32_t offset = uint32_t(14 + 40 + 4 * palette.size());
+    Put32(bytes, {uint32_t(offset + codes.size()), 0, offset, 40, width, height, 1u | 8u << 16, 1,
+                  uint32_t(codes.size()), 2835, 2835, uint32_t(palette.size()), 0});
+    for (uint32_t colour : palette) Put32(bytes, {colour});
+    bytes.insert(bytes.end(), codes.begin(), codes.end());
+    return bytes;
 }
 
 ImageFile TgaFile(Tga kind, UINT width, UINT height, bool runLength, bool topDown) {
