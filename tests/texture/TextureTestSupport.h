@@ -58,22 +58,17 @@ inline unsigned DxtBlockBytes(int compression) { return compression == 1 ? 8 : 1
 inline ZarFile DxtZar(int compression, uint16_t width, uint16_t height, unsigned frames, uint8_t mips = 0,
                       uint32_t seed = 1) {
     ZarFile file;
-    file.width = width, file.height = height;
-    file.compression = static_cast<uint8_t>(compression);
-    file.storedMipLevels = mips;
-    if (frames > 1) {
-        file.frameCount = static_cast<uint8_t>(frames);
-        for (unsigned i = 0; i < frames; ++i) file.durations.push_back(static_cast<uint16_t>(40 + i));
-    }
-    const size_t blocks = ((width + 3) / 4) * ((height + 3) / 4);
-    size_t mipBlocks = 0;
+    file.width = width, file.height = height, file.compression = uint8_t(compression), file.storedMipLevels = mips;
+    size_t mipBytes = 0;
     for (size_t w = (width + 3) / 4, h = (height + 3) / 4, l = 0; l < mips; ++l)
-        w = (w + 1) / 2, h = (h + 1) / 2, mipBlocks += w * h;
+        w = (w + 1) / 2, h = (h + 1) / 2, mipBytes += w * h * DxtBlockBytes(compression);
     for (unsigned i = 0; i < frames; ++i) {
-        const std::vector<uint8_t> top = NoiseBytes(blocks * DxtBlockBytes(compression), seed + i);
+        if (frames > 1) file.durations.push_back(uint16_t(40 + i));
+        const std::vector<uint8_t> top = NoiseBytes((width + 3) / 4 * ((height + 3) / 4) * DxtBlockBytes(compression), seed + i);
         file.payload.insert(file.payload.end(), top.begin(), top.end());
-        if (i + 1 < frames) file.payload.resize(file.payload.size() + mipBlocks * DxtBlockBytes(compression), 0xEE);
+        file.payload.resize(file.payload.size() + (i + 1 < frames ? mipBytes : 0), 0xEE);
     }
+    file.frameCount = uint8_t(file.durations.size());
     return file;
 }
 
