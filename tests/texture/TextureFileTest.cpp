@@ -255,82 +255,55 @@ TEST_F(TextureTest, DxtFramesReachADeviceThatSamplesThemUnchanged) {
     }
 }
 
-// 8 x 8 blocks whose colours cover every 5- and 6-bit endpoint value: red k
-// mod 32, green k, blue 31 - k mod 32, and red and blue swapped with green
-// k + 1. DXT1 blocks of odd k are in three-colour mode. Pixel i takes colour
-// index i mod 4, explicit alpha (i + k) mod 16, interpolated alpha index i
-// mod 8 between alphas in either order.
-constexpr unsigned kSide = 32;
-std::vector<uint8_t> Blocks(int compression) {
-    std::vector<uint8_t> blocks;
-    for (unsigned k = 0; k < kSide * kSide / 16; ++k) {
-        if (compression == 2 || compression == 3) {
-            uint64_t alphas = 0;
-            for (unsigned i = 0; i < 16; ++i) alphas |= uint64_t{(i + k) % 16} << (4 * i);
-            for (int b = 0; b < 8; ++b) blocks.push_back(static_cast<uint8_t>(alphas >> (8 * b)));
-        } else if (compression >= 4) {
-            uint64_t indices = 0;
-            for (unsigned i = 0; i < 16; ++i) indices |= uint64_t{i % 8} << (3 * i);
-            blocks.insert(blocks.end(), {static_cast<uint8_t>(k * 37), static_cast<uint8_t>(k * 91 + 13)});
-            for (int b = 0; b < 6; ++b) blocks.push_back(static_cast<uint8_t>(indices >> (8 * b)));
-        }
-        uint16_t c0 = static_cast<uint16_t>((k % 32) << 11 | k << 5 | (31 - k % 32));
-        uint16_t c1 = static_cast<uint16_t>((31 - k % 32) << 11 | (k + 1) % 64 << 5 | k % 32);
-        if ((c0 > c1) == (compression == 1 && k % 2 == 1)) std::swap(c0, c1);
-        blocks.insert(blocks.end(), {static_cast<uint8_t>(c0), static_cast<uint8_t>(c0 >> 8),
-                                     static_cast<uint8_t>(c1), static_cast<uint8_t>(c1 >> 8), 0xE4, 0xE4, 0xE4, 0xE4});
-    }
-    return blocks;
-}
-
 // The ZAR loader decodes by the ZAR rules (nearest rounding), also for a
 // texture smaller than its block; the image loader decodes DDS files as
-// libsquish does.
+// libsquish does. The same 16 x 16 noise blocks in each file: their ends take
+// every 5- and 6-bit value, DXT1 blocks are in both modes and interpolated
+// alphas in either order.
 TEST_F(TextureTest, DxtBlocksAreDecodedExactlyWhereTheDeviceCannotSampleThem) {
+    constexpr unsigned kSide = 64;
     Display({D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_R5G6B5, D3DFMT_X1R5G5B5, D3DFMT_A1R5G5B5, D3DFMT_A4R4G4B4}, 32);
     for (int compression = 1; compression <= 5; ++compression) {
         const unsigned blockBytes = orvtest::DxtBlockBytes(compression);
-        const std::vector<uint8_t> blocks = Blocks(compression);
-        const bool squished = compression % 2 == 1;
-        std::vector<uint8_t> dds = DdsBlockFile(kDxt[compression - 1], kSide, kSide, 1, 1);
-        dds.resize(128);
-        dds.insert(dds.end(), blocks.begin(), blocks.end());
-        ZarFile zar = orvtest::DxtZar(compression, kSide, kSide, 1), small = orvtest::DxtZar(compression, 2, 2, 1);
-        zar.payload = blocks;
-        small.payload.assign(blocks.begin(), blocks.begin() + blockBytes);
+        const ZarFile zar = orvtest::DxtZar(compression, kSide, kSide, 1);
+        ZarFile small = orvtest::DxtZar(compression, 2, 2, 1);
+        small.payload.assign(zar.payload.begin(), zar.payload.begin() + blockBytes);
         const std::string name = "blocks" + std::to_string(compression);
+        const bool squished = compression % 2 == 1;
         Texture* fromZar = FromFile(name + ".zar", zar);
         Texture* fromSmall = FromFile(name + "s.zar", small);
-        Texture* fromDds = squished ? FromFile(name + ".dds", dds) : nullptr;
+        Texture* fromDds = squished ? FromFile(name + ".dds", DdsBlockFile(kDxt[compression - 1], kSide, kSide, 1, 1)) : nullptr;
         ASSERT_TRUE(fromZar && fromSmall && (fromDds || !squished));
         for (Texture* texture : {fromZar, fromSmall, fromDds})
             EXPECT_TRUE(!texture || texture->GetFormat() == D3DFMT_A8R8G8B8);
 
         int wrongDds = 0, wrongZar = 0;
-        for (unsigned k = 0; k < blocks.size() / blockBytes; ++k) {
-            const uint8_t* block = &blocks[k * blockBytes];
+        for (unsigned k = 0; k < zar.payload.size() / blockBytes; ++k) {
+            const uint8_t* block = &zar.payload[k * blockBytes];
+            const uint8_t* colours = block + blockBytes - 8;
             uint8_t rgba[64];
             squish::Decompress(rgba, block, compression == 1 ? squish::kDxt1 : compression <= 3 ? squish::kDxt3 : squish::kDxt5);
-            for (unsigned i = 0, a0 = block[0], a1 = block[1]; i < 16; ++i) {
+            // The ZAR rules widen the ends to the nearest and round the mixes
+            // squish truncates, colours and interpolated alphas. DXT1's
+            // transparent index keeps the mixed colour.
+            const unsigned ends[2] = {unsigned(colours[0] | colours[1] << 8), unsigned(colours[2] | colours[3] << 8)};
+            const auto end = [&ends](unsigned e, unsigned c) {
+                const unsigned max = c == 1 ? 63 : 31, shift = c == 0 ? 11 : c == 1 ? 5 : 0;
+                return ((ends[e] >> shift & max) * 255 + max / 2) / max;
+            };
+            const bool three = compression == 1 && ends[0] <= ends[1];
+            uint64_t alphaIndices = 0;
+            for (int b = 7; b >= 2; --b) alphaIndices = alphaIndices << 8 | block[b];
+            for (unsigned i = 0; i < 16; ++i) {
                 const unsigned x = 4 * (k % (kSide / 4)) + i % 4, y = 4 * (k / (kSide / 4)) + i / 4;
                 uint8_t* p = &rgba[4 * i];
                 const auto argb = [p] { return uint32_t{p[3]} << 24 | p[0] << 16 | p[1] << 8 | p[2]; };
                 wrongDds += fromDds && fromDds->GetPixel(x, y, 0) != argb();
-                // The ZAR rules widen the ends to the nearest and round the
-                // mixes squish truncates: colours from the block's two ends,
-                // alphas of index 2 to 7 from bytes 0 and 1. DXT1's
-                // transparent index keeps the mixed colour.
-                const uint8_t* ends = block + blockBytes - 8;
-                const auto end = [ends](unsigned e, unsigned c) {
-                    const unsigned max = c == 1 ? 63 : 31, shift = c == 0 ? 11 : c == 1 ? 5 : 0;
-                    return (((ends[2 * e] | ends[2 * e + 1] << 8) >> shift & max) * 255 + max / 2) / max;
-                };
-                const bool three = compression == 1 && k % 2 == 1;
-                for (unsigned c = 0, mix = i % 4; c < 3; ++c) {
+                for (unsigned c = 0, mix = colours[4 + i / 4] >> (2 * (i % 4)) & 3; c < 3; ++c) {
                     const unsigned e0 = end(0, c), e1 = end(1, c);
                     p[c] = uint8_t(mix < 2 ? (mix ? e1 : e0) : three ? (e0 + e1) / 2 : (e0 * (4 - mix) + e1 * (mix - 1) + 1) / 3);
                 }
-                const unsigned a = i % 8;
+                const unsigned a = alphaIndices >> (3 * i) & 7, a0 = block[0], a1 = block[1];
                 if (compression >= 4 && a >= 2 && (a0 > a1 || a < 6))
                     p[3] = uint8_t(a0 > a1 ? ((8 - a) * a0 + (a - 1) * a1 + 3) / 7 : ((6 - a) * a0 + (a - 1) * a1 + 2) / 5);
                 wrongZar += fromZar->GetPixel(x, y, 0) != argb();
