@@ -127,18 +127,11 @@ TEST_F(HostileFile, BitmapMasksComeOnlyFromTheHeader) {
 // takes are refused before anything the size of their pixels is allocated.
 
 TEST_F(HostileFile, ShortFilesAreRefusedBeforeRoomIsMadeForTheirPixels) {
-    auto bmp = [](Bmp kind) {
-        std::vector<uint8_t> bytes = BmpFile(kind, 4, 4, false).bytes;
-        Store32(bytes, 18, kHuge), Store32(bytes, 22, kHuge);
+    // The file with its width and height fields, of `size` bytes, claiming kHuge.
+    auto huge = [](std::vector<uint8_t> bytes, size_t width, size_t height, int size) {
+        for (size_t at : {width, height}) (size == 4 ? Store32 : Store16)(bytes, at, kHuge);
         return bytes;
     };
-    auto tga = [](bool runLength) {
-        std::vector<uint8_t> bytes = TgaFile(Tga::Rgb24, 4, 4, runLength, false).bytes;
-        Store16(bytes, 12, kHuge), Store16(bytes, 14, kHuge);
-        return bytes;
-    };
-    std::vector<uint8_t> dds = DdsFile(D3DFMT_A8R8G8B8, 4, 4, 1).bytes;
-    Store32(dds, 12, kHuge), Store32(dds, 16, kHuge);
     // Level 0 complete, the ten smaller levels it announces missing.
     std::vector<uint8_t> shortLevels = DdsBlockFile(D3DFMT_DXT1, 1024, 1024, 11, 5);
     shortLevels.resize(128 + 1024 * 1024 / 2);
@@ -147,9 +140,11 @@ TEST_F(HostileFile, ShortFilesAreRefusedBeforeRoomIsMadeForTheirPixels) {
     const std::vector<uint8_t> jpeg = ResizedJpeg(JpegFile(true, false, 16, 16).bytes, kHuge, kHuge);
     ASSERT_LT(jpeg.size(), 1000u);
     const std::pair<const char*, std::vector<uint8_t>> files[] = {
-        {"bitmap", bmp(Bmp::Rgb24)}, {"palette bitmap", bmp(Bmp::Palette8)},
-        {"Targa", tga(false)},       {"run-length Targa", tga(true)},
-        {"DDS", dds},                {"DDS of short levels", shortLevels},
+        {"bitmap", huge(BmpFile(Bmp::Rgb24, 4, 4, false).bytes, 18, 22, 4)},
+        {"palette bitmap", huge(BmpFile(Bmp::Palette8, 4, 4, false).bytes, 18, 22, 4)},
+        {"Targa", huge(TgaFile(Tga::Rgb24, 4, 4, false, false).bytes, 12, 14, 2)},
+        {"run-length Targa", huge(TgaFile(Tga::Rgb24, 4, 4, true, false).bytes, 12, 14, 2)},
+        {"DDS", huge(DdsFile(D3DFMT_A8R8G8B8, 4, 4, 1).bytes, 12, 16, 4)}, {"DDS of short levels", shortLevels},
         {"PNG", PngBytes(png)},      {"JPEG", jpeg},
         {"progressive JPEG", ResizedJpeg(JpegFile(false, true, 16, 16).bytes, kHuge, kHuge)},
     };

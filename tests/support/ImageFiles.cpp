@@ -8,10 +8,14 @@
 #include <jpeglib.h>
 #include <png.h>
 
+namespace {
+
 // Little-endian `bytes` bytes of value.
-static void PutBytes(std::vector<uint8_t>& out, uint32_t value, unsigned bytes) {
+void PutBytes(std::vector<uint8_t>& out, uint32_t value, unsigned bytes) {
     for (unsigned b = 0; b < bytes; ++b) out.push_back(static_cast<uint8_t>(value >> (8 * b)));
 }
+
+}  // namespace
 
 void Put32(std::vector<uint8_t>& out, std::initializer_list<uint32_t> values) {
     for (uint32_t value : values) PutBytes(out, value, 4);
@@ -298,10 +302,8 @@ std::vector<uint8_t> JpegBytes(const uint8_t* samples, UINT width, UINT height, 
     unsigned char* buffer = nullptr;
     unsigned long size = 0;
     jpeg_mem_dest(&info, &buffer, &size);
-    info.image_width = width;
-    info.image_height = height;
-    info.input_components = grey ? 1 : 3;
-    info.in_color_space = grey ? JCS_GRAYSCALE : JCS_RGB;
+    info.image_width = width, info.image_height = height;
+    info.input_components = grey ? 1 : 3, info.in_color_space = grey ? JCS_GRAYSCALE : JCS_RGB;
     jpeg_set_defaults(&info);
     jpeg_set_quality(&info, quality, TRUE);
     if (progressive) jpeg_simple_progression(&info);
