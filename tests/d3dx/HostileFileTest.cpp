@@ -24,45 +24,29 @@ void Store16(std::vector<uint8_t>& b, size_t at, uint32_t v) { b[at] = uint8_t(v
 void Store32(std::vector<uint8_t>& b, size_t at, uint32_t v) { Store16(b, at, v & 0xFFFF), Store16(b, at + 2, v >> 16); }
 void StoreBig16(std::vector<uint8_t>& b, size_t at, uint32_t v) { b[at] = uint8_t(v >> 8), b[at + 1] = uint8_t(v); }
 
-// PNG files as chunks, to change one and write them back with checksums.
-struct Chunk {
-    std::string type;
-    std::vector<uint8_t> data;
-};
-std::vector<Chunk> PngChunks(const std::vector<uint8_t>& png) {
-    std::vector<Chunk> chunks;
-    for (size_t at = 8; at + 12 <= png.size();) {
-        const size_t length = size_t(png[at]) << 24 | png[at + 1] << 16 | png[at + 2] << 8 | png[at + 3];
-        const auto body = png.begin() + long(at + 8);
-        chunks.push_back({std::string(body - 4, body), std::vector<uint8_t>(body, body + long(length))});
-        at += 12 + length;
-    }
-    return chunks;
+uint32_t Big32(const std::vector<uint8_t>& b, size_t at) { return uint32_t(b[at]) << 24 | b[at + 1] << 16 | b[at + 2] << 8 | b[at + 3]; }
+
+// The checksum of the PNG chunk at `at` made right again after an edit.
+void FixCrc(std::vector<uint8_t>& png, size_t at) {
+    const uint32_t crc = uint32_t(crc32(crc32(0, nullptr, 0), &png[at + 4], uInt(Big32(png, at) + 4)));
+    StoreBig16(png, at + 8 + Big32(png, at), crc >> 16), StoreBig16(png, at + 10 + Big32(png, at), crc);
 }
-std::vector<uint8_t> PngBytes(const std::vector<Chunk>& chunks) {
-    std::vector<uint8_t> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    const auto putBig32 = [&png](uint32_t value) { Put32(png, {__builtin_bswap32(value)}); };
-    for (const Chunk& chunk : chunks) {
-        putBig32(uint32_t(chunk.data.size()));
-        const size_t body = png.size();
-        png.insert(png.end(), chunk.type.begin(), chunk.type.end());
-        png.insert(png.end(), chunk.data.begin(), chunk.data.end());
-        // The chunk's CRC over its type and data, by zlib.
-        putBig32(uint32_t(crc32(crc32(0, nullptr, 0), png.data() + body, uInt(png.size() - body))));
-    }
-    return png;
-}
+
 // The file with the first half of its compressed image data in one IDAT
 // chunk, the chunks after it kept.
 std::vector<uint8_t> HalfImageData(const std::vector<uint8_t>& png) {
-    std::vector<Chunk> chunks;
-    for (Chunk& chunk : PngChunks(png)) {
-        if (chunk.type != "IDAT" || chunks.back().type != "IDAT") chunks.push_back(chunk);
-        else chunks.back().data.insert(chunks.back().data.end(), chunk.data.begin(), chunk.data.end());
+    std::vector<uint8_t> out(png.begin(), png.begin() + 8), idat = {0, 0, 0, 0, 'I', 'D', 'A', 'T'};
+    size_t place = 0;
+    for (size_t at = 8, end; at < png.size(); at = end) {
+        end = at + 12 + Big32(png, at);
+        if (std::string(&png[at + 4], &png[at + 8]) != "IDAT") out.insert(out.end(), &png[at], &png[end]);
+        else place = place ? place : out.size(), idat.insert(idat.end(), &png[at + 8], &png[end - 4]);
     }
-    for (Chunk& chunk : chunks)
-        if (chunk.type == "IDAT") chunk.data.resize(chunk.data.size() / 2);
-    return PngBytes(chunks);
+    idat.resize(8 + (idat.size() - 8) / 2 + 4);
+    StoreBig16(idat, 2, uint32_t(idat.size() - 12));
+    FixCrc(idat, 0);
+    out.insert(out.begin() + long(place), idat.begin(), idat.end());
+    return out;
 }
 
 // A JPEG file whose frame header claims width x height.
@@ -135,8 +119,9 @@ TEST_F(HostileFile, ShortFilesAreRefusedBeforeRoomIsMadeForTheirPixels) {
     // Level 0 complete, the ten smaller levels it announces missing.
     std::vector<uint8_t> shortLevels = DdsBlockFile(D3DFMT_DXT1, 1024, 1024, 11, 5);
     shortLevels.resize(128 + 1024 * 1024 / 2);
-    std::vector<Chunk> png = PngChunks(PngFile(PNG_COLOR_TYPE_RGB, 8, 16, 16, false, false).bytes);
-    StoreBig16(png[0].data, 2, kHuge), StoreBig16(png[0].data, 6, kHuge);  // IHDR's width and height
+    std::vector<uint8_t> png = PngFile(PNG_COLOR_TYPE_RGB, 8, 16, 16, false, false).bytes;
+    StoreBig16(png, 18, kHuge), StoreBig16(png, 22, kHuge);  // the width and height in IHDR, the first chunk
+    FixCrc(png, 8);
     const std::vector<uint8_t> jpeg = ResizedJpeg(JpegFile(true, false, 16, 16).bytes, kHuge, kHuge);
     ASSERT_LT(jpeg.size(), 1000u);
     const std::pair<const char*, std::vector<uint8_t>> files[] = {
@@ -145,7 +130,7 @@ TEST_F(HostileFile, ShortFilesAreRefusedBeforeRoomIsMadeForTheirPixels) {
         {"Targa", huge(TgaFile(Tga::Rgb24, 4, 4, false, false).bytes, 12, 14, 2)},
         {"run-length Targa", huge(TgaFile(Tga::Rgb24, 4, 4, true, false).bytes, 12, 14, 2)},
         {"DDS", huge(DdsFile(D3DFMT_A8R8G8B8, 4, 4, 1).bytes, 12, 16, 4)}, {"DDS of short levels", shortLevels},
-        {"PNG", PngBytes(png)},      {"JPEG", jpeg},
+        {"PNG", png},      {"JPEG", jpeg},
         {"progressive JPEG", ResizedJpeg(JpegFile(false, true, 16, 16).bytes, kHuge, kHuge)},
     };
     for (const auto& [name, bytes] : files) {
