@@ -163,12 +163,9 @@ TEST_F(Sequence, AResetBringsEveryKindOfTextureBackAsItWas) {
     for (unsigned i = 0; i < 32; ++i) created->SetPixel(i % 4, i / 4 % 4, 0xFF000000u | i * 0x070301u, i / 16);
     ASSERT_EQ(created->UpdateAllFrames(), 0);
     Texture* file = FromFile("reset.png", PngFile(PNG_COLOR_TYPE_RGB_ALPHA, 8, 16, 16, false, false), false, false);
-    const std::string first = WriteSequence("resetseq", 3);
-    Texture* sequence = m_pRenderer->CreateTextureFromFileSequence(first.c_str(), 15, false, false);
+    Texture* sequence = m_pRenderer->CreateTextureFromFileSequence(WriteSequence("resetseq", 3).c_str(), 15, false, false);
     Texture* animated = FromFile("reset.zar", orvtest::NoiseZar(2, 2, 0x000F, 4, {100, 110, 120}, 31), false, false);
-    ZarFile dxt = orvtest::NoiseZar(8, 8, 0, 1, {}, 4);  // 4 blocks of 16 bytes
-    dxt.compression = 5;
-    Texture* compressed = FromFile("reset5.zar", dxt, false, false);
+    Texture* compressed = FromFile("reset5.zar", orvtest::DxtZar(5, 8, 8, 1, 0, 4), false, false);
     Texture* unique = FromFile("reset.bmp", BmpFile(Bmp::Rgb24, 32, 32, false));
     ASSERT_TRUE(file && sequence && animated && compressed && unique);
     ASSERT_EQ(sequence->GetFrameCount(), 3u);
