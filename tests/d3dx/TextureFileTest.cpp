@@ -198,17 +198,17 @@ TEST_F(TextureFile, KeepsTheStoredLevelsWhereTheyAreDecompressedOrScaled) {
 }
 
 TEST_F(TextureFile, RefusesWhatIsNotAnIntactImage) {
-    std::vector<uint8_t> paletteTooSmall = BmpFile(Bmp::Palette8, 4, 2, false).bytes;
-    paletteTooSmall[14 + 32] = 3;  // 3 colours, but the pixels use more
-    std::vector<uint8_t> hugeTga = TgaFile(Tga::Rgb24, 4, 4, false, false).bytes;
-    hugeTga[12] = hugeTga[13] = 0xFF;
-    std::vector<uint8_t> overflowingBmp = BmpFile(Bmp::Rgb24, 4, 4, false).bytes;
-    for (int i = 18; i < 26; ++i) overflowingBmp[i] = 0x7F;
     auto cut = [](std::vector<uint8_t> bytes) { return bytes.resize(bytes.size() - 40), bytes; };
+    auto edited = [](std::vector<uint8_t> bytes, size_t at, std::vector<uint8_t> values) {
+        return std::copy(values.begin(), values.end(), bytes.begin() + long(at)), bytes;
+    };
     const std::vector<uint8_t> cases[] = {
-        {'n', 'o', 't', ' ', 'a', 'n', ' ', 'i', 'm', 'a', 'g', 'e'}, paletteTooSmall,
-        Rle8Bitmap(4, 2, {0}, {9, 0, 0, 1}) /* a run of 9 in a row of 4 */, hugeTga,
-        overflowingBmp, cut(BmpFile(Bmp::Rgb24, 16, 16, false).bytes), cut(TgaFile(Tga::Rgb24, 16, 16, true, false).bytes),
+        {'n', 'o', 't', ' ', 'a', 'n', ' ', 'i', 'm', 'a', 'g', 'e'},
+        edited(BmpFile(Bmp::Palette8, 4, 2, false).bytes, 14 + 32, {3}),  // 3 colours, but the pixels use more
+        Rle8Bitmap(4, 2, {0}, {9, 0, 0, 1}) /* a run of 9 in a row of 4 */,
+        edited(TgaFile(Tga::Rgb24, 4, 4, false, false).bytes, 12, {0xFF, 0xFF}),
+        edited(BmpFile(Bmp::Rgb24, 4, 4, false).bytes, 18, std::vector<uint8_t>(8, 0x7F)),  // sizes past 32 bits
+        cut(BmpFile(Bmp::Rgb24, 16, 16, false).bytes), cut(TgaFile(Tga::Rgb24, 16, 16, true, false).bytes),
         cut(PngFile(PNG_COLOR_TYPE_RGB, 8, 16, 16, false, false).bytes), cut(JpegFile(false, false, 32, 32).bytes),
         cut(DdsBlockFile(D3DFMT_DXT3, 16, 16, 1, 9))};
     for (size_t i = 0; i < std::size(cases); ++i) EXPECT_EQ(LoadFailing(cases[i]), D3DXERR_INVALIDDATA) << i;

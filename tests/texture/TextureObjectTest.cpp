@@ -71,8 +71,8 @@ TEST_F(TextureTest, FormatChoiceFollowsTheScoresOnTheDevicesFormats) {
     }
 }
 
-TEST_F(TextureTest, CreatedTexturesHaveTheirShapeAndCountsAndRefuseBadSizes) {
-    Display();
+TEST_F(TextureTest, CreatedTexturesHaveTheirShapeCountsAndPixelsAndRefuseBadSizes) {
+    Display({}, 32);
     EXPECT_EQ(m_pRenderer->CreateTexture(48, 16, false, 0), nullptr);
     EXPECT_TRUE(Logged("D3DDriver failed to create new 48x16 texture."));
     EXPECT_EQ(m_pRenderer->CreateTexture(32768, 1, false, 0), nullptr);  // past the device's limit
@@ -87,6 +87,19 @@ TEST_F(TextureTest, CreatedTexturesHaveTheirShapeAndCountsAndRefuseBadSizes) {
     EXPECT_EQ(texture->Release(), 0u);
     EXPECT_EQ(texture->Release(), 0u);
     EXPECT_EQ(texture->AddRef(), 0u);
+
+    // Pixels are written and read per format and never outside.
+    Texture* argb = m_pRenderer->CreateTexture(4, 4, false, 2);
+    argb->SetPixel(3, 3, 0x12345678, 1);
+    EXPECT_EQ(static_cast<uint32_t*>(argb->GetFrameData(1))[15], 0x12345678u);
+    argb->SetPixel(4, 0, 0xFFFFFFFF, 0);  // outside: nothing happens
+    argb->SetPixel(0, 0, 0xFFFFFFFF, 2);
+    EXPECT_EQ(argb->GetPixel(4, 0, 0) | argb->GetPixel(0, 0, 2), 0u);
+
+    m_pRenderer->SetTextureBitDepth(16);
+    Texture* small = m_pRenderer->CreateTexture(2, 2, false, 0);
+    small->SetPixel(1, 1, 0x12345678, 0);
+    EXPECT_EQ(small->GetPixel(1, 1, 0), 0x10305070u);
 }
 
 TEST_F(TextureTest, UploadsCopyWholeFramesAndRectanglesByTheLockedPitch) {
@@ -122,22 +135,6 @@ TEST_F(TextureTest, UploadsCopyWholeFramesAndRectanglesByTheLockedPitch) {
     orvplatform::FailNthCall("IDirect3DTexture8::LockRect", 1, D3DERR_INVALIDCALL);
     EXPECT_EQ(texture->UpdateAllFrames(), D3DERR_INVALIDCALL);
     EXPECT_EQ(texture->UpdateRectAllFrames(0, 0, 4, 4), 0);
-}
-
-TEST_F(TextureTest, PixelsAreWrittenAndReadPerFormatAndNeverOutside) {
-    Display({}, 32);
-    Texture* argb = m_pRenderer->CreateTexture(4, 4, false, 2);
-    argb->SetPixel(3, 3, 0x12345678, 1);
-    EXPECT_EQ(static_cast<uint32_t*>(argb->GetFrameData(1))[15], 0x12345678u);
-    argb->SetPixel(4, 0, 0xFFFFFFFF, 0);  // outside: nothing happens
-    argb->SetPixel(0, 0, 0xFFFFFFFF, 2);
-    EXPECT_EQ(argb->GetPixel(4, 0, 0) | argb->GetPixel(0, 0, 2), 0u);
-
-    m_pRenderer->SetTextureBitDepth(16);
-    Texture* small = m_pRenderer->CreateTexture(2, 2, false, 0);
-    small->SetPixel(1, 1, 0x12345678, 0);
-    EXPECT_EQ(small->GetPixel(1, 1, 0), 0x10305070u);
-
 }
 
 class Animation : public TextureTest {
@@ -220,6 +217,9 @@ TEST_F(Animation, FramesFollowTheClockLoopingOrNotPausedOnAFrameTheHostMayPick) 
     EXPECT_EQ(BoundFrame(stuck), 0);
 }
 
+// Names are compared as the kernel's case-blind comparison does: ASCII
+// letters without their case, other bytes as they are. Several created
+// textures share the empty name; the first still registered is found.
 TEST_F(TextureTest, FilesAreSharedByNameInAnyCaseAndUniqueOnesHonourTheirCount) {
     Display();
     const std::string path = Write("Rock.ZAR", orvtest::NoiseZar(4, 4, 0x0009, 4, {}, 1));
@@ -246,18 +246,12 @@ TEST_F(TextureTest, FilesAreSharedByNameInAnyCaseAndUniqueOnesHonourTheirCount) 
     int notATexture = 0;
     EXPECT_TRUE(m_pRenderer->ReleaseTexture(reinterpret_cast<Texture*>(&notATexture)));
     EXPECT_TRUE(m_pRenderer->ReleaseTexture(alone));  // already destroyed: not touched
-}
 
-// Names are compared as the kernel's case-blind comparison does: ASCII
-// letters without their case, other bytes as they are. Several created
-// textures share the empty name; the first still registered is found.
-TEST_F(TextureTest, NamesMatchAsTheComparisonSaysAndTheFirstOfSharedNamesIsFound) {
-    Display();
     // '@' and '[' border the capitals; '`' and '{' border the small letters.
     const std::string upper = Write("R\xC4@[.zar", orvtest::NoiseZar(4, 4, 0x0009, 4, {}, 2));
     const std::string other = Write("r\xE4@[.zar", orvtest::NoiseZar(4, 4, 0x0009, 4, {}, 3));
-    Texture* first = m_pRenderer->CreateTextureFromFile(upper.c_str(), false, false);
-    ASSERT_NE(first, nullptr);
+    Texture* named = m_pRenderer->CreateTextureFromFile(upper.c_str(), false, false);
+    ASSERT_NE(named, nullptr);
     const std::string folder = upper.substr(0, upper.size() - 8);
     const struct {
         std::string name;
@@ -269,7 +263,7 @@ TEST_F(TextureTest, NamesMatchAsTheComparisonSaysAndTheFirstOfSharedNamesIsFound
     };
     for (const auto& c : cases) {
         Texture* found = m_pRenderer->CreateTextureFromFile(c.name.c_str(), false, false);
-        EXPECT_EQ(found == first, c.shared) << c.name;
+        EXPECT_EQ(found == named, c.shared) << c.name;
         m_pRenderer->ReleaseTexture(found);
     }
 
@@ -282,7 +276,7 @@ TEST_F(TextureTest, NamesMatchAsTheComparisonSaysAndTheFirstOfSharedNamesIsFound
         m_pRenderer->ReleaseTexture(expected);  // the last reference: the next one is first now
     }
     EXPECT_EQ(m_pRenderer->CreateTextureFromFile("", false, false), nullptr);
-    m_pRenderer->ReleaseTexture(first);
+    m_pRenderer->ReleaseTexture(named);
 }
 
 TEST_F(TextureTest, SequenceNamesWithoutAFrameNumberAreRefused) {
