@@ -2,7 +2,6 @@
 // layout, row order and padding, the lock pitch, pixel formats, the rectangle,
 // and failures that leave neither a file nor a lock nor a live object.
 #include <filesystem>
-#include <functional>
 
 #include "DeviceFixture.h"
 #include "support/TestFiles.h"
@@ -30,11 +29,9 @@ protected:
         orvplatform::EnableJournal(true);
     }
 
-    // An image surface whose pixels are `pattern`'s low bytes and whose bytes
+    // An image surface whose pixels are Pattern's low bytes and whose bytes
     // between the end of a row and the pitch are 0xEE; its lock pitch in `pitch`.
-    IDirect3DSurface8* Surface(UINT width, UINT height, D3DFORMAT format, UINT bytesPerPixel,
-                               const std::function<uint32_t(UINT, UINT)>& pattern,
-                               INT* pitch = nullptr) {
+    IDirect3DSurface8* Surface(UINT width, UINT height, D3DFORMAT format, UINT bytesPerPixel, INT& pitch) {
         IDirect3DSurface8* surface = nullptr;
         EXPECT_EQ(m_Device->CreateImageSurface(width, height, format, &surface), D3D_OK);
         if (!surface) return nullptr;
@@ -44,12 +41,12 @@ protected:
             BYTE* row = static_cast<BYTE*>(locked.pBits) + y * locked.Pitch;
             std::memset(row, 0xEE, static_cast<size_t>(locked.Pitch));
             for (UINT x = 0; x < width; ++x) {
-                const uint32_t value = pattern(x, y);
+                const uint32_t value = Pattern(x, y);
                 std::memcpy(row + x * bytesPerPixel, &value, bytesPerPixel);
             }
         }
         surface->UnlockRect();
-        if (pitch) *pitch = locked.Pitch;
+        pitch = locked.Pitch;
         return surface;
     }
 };
@@ -66,7 +63,7 @@ TEST_F(SaveSurface, WritesBottomUpPaddedRowsOfTheRectangleThroughTheLockPitch) {
     const std::string path = OutputPath("pattern.bmp");
     for (const auto& c : cases) {
         INT pitch = 0;
-        IDirect3DSurface8* surface = Surface(c.width, c.height, c.format, c.bytesPerPixel, Pattern, &pitch);
+        IDirect3DSurface8* surface = Surface(c.width, c.height, c.format, c.bytesPerPixel, pitch);
         ASSERT_TRUE(c.format != D3DFMT_R8G8B8 || pitch == 12) << "the runtime no longer pads this surface's rows";
         ASSERT_EQ(D3DXSaveSurfaceToFileA(path.c_str(), D3DXIFF_BMP, surface, nullptr, c.area.right ? &c.area : nullptr), D3D_OK);
         const UINT width = c.area.right ? 2 : c.width, height = c.area.right ? 2 : c.height, stride = (3 * width + 3) & ~3u;

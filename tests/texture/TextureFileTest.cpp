@@ -22,10 +22,6 @@ using orvtest::FrameContents;
 using orvtest::TextureTest;
 using orvtest::ZarFile;
 
-int WorstError(const FrameContents& frame, const Picture& expected) {
-    return WorstChannelError(Picture{UINT(frame.image.width), UINT(frame.image.height), frame.image.pixels}, expected);
-}
-
 // Frame `frame` of a sequence: the pattern with its colour turned.
 Picture SequenceFrame(unsigned frame) {
     Picture picture = Pattern(8, 8);
@@ -47,7 +43,7 @@ TEST_F(TextureTest, ImageFilesLoadWithTheirFormatPixelsChainAndSystemCopy) {
         EXPECT_EQ(texture->GetFormat(), file.format) << name;
         const FrameContents frame = Bound(texture);
         EXPECT_EQ(frame.levels, std::max(texture->GetWidth(), texture->GetHeight()) == 16 ? 5u : 4u) << name;
-        EXPECT_EQ(WorstError(frame, file.expected), 0) << name;
+        EXPECT_EQ(WorstChannelError(frame.image, file.expected), 0) << name;
         // The system copy holds level 0 as the device does; GetPixel reads it.
         const uint8_t* copy = static_cast<const uint8_t*>(texture->GetData());
         for (UINT y = 0; y < texture->GetHeight(); ++y)
@@ -176,7 +172,7 @@ TEST_F(Sequence, AResetBringsEveryKindOfTextureBackAsItWas) {
     sequence->SetPlaying(true);
     for (auto [elapsed, due] : {std::pair<unsigned, unsigned>{65, 0}, {66, 1}, {197, 2}, {198, 0}}) {
         orvplatform::SetTickCount(1000 + elapsed);
-        EXPECT_EQ(WorstError(Bound(sequence), SequenceFrame(due)), 0) << elapsed;
+        EXPECT_EQ(WorstChannelError(Bound(sequence).image, SequenceFrame(due)), 0) << elapsed;
     }
     for (Texture* held : {sequence, animated}) {
         held->SetLooping(false);
@@ -212,7 +208,7 @@ TEST_F(Sequence, AResetBringsEveryKindOfTextureBackAsItWas) {
     orvplatform::SetTickCount(7000);
     sequence->SetPlaying(true);
     orvplatform::SetTickCount(7000 + 66);
-    EXPECT_EQ(WorstError(Bound(sequence), SequenceFrame(1)), 0);
+    EXPECT_EQ(WorstChannelError(Bound(sequence).image, SequenceFrame(1)), 0);
     EXPECT_EQ(m_pRenderer->CreateTextureFromFile(OutputPath("RESETSEQ0.tga").c_str(), false, false), sequence);
 
     // Files are loaded again at the depth current then; created textures

@@ -78,7 +78,7 @@ struct FrameContents {
     UINT levels = 0;
     int pitch = 0;
     std::vector<uint8_t> bytes;  // rows `pitch` apart
-    orvd3d8::Image image;        // as A8R8G8B8 (uncompressed colour formats only)
+    Picture image;               // as A8R8G8B8 (uncompressed colour formats only)
     template <typename Word = uint32_t> Word At(unsigned x, unsigned y) const {
         Word v;
         std::memcpy(&v, &bytes[y * pitch + sizeof v * x], sizeof v);
@@ -117,7 +117,10 @@ protected:
         IDirect3DTexture8* frame = static_cast<IDirect3DTexture8*>(base);
         const orvd3d8::LevelBytes level = orvd3d8::TextureLevelBytes(frame, 0);
         contents = {level.format, frame->GetLevelCount(), int(level.pitch), level.bytes, {}};
-        if (level.format < D3DFMT_DXT1 || level.format > D3DFMT_DXT5) contents.image = orvd3d8::TextureLevelImage(frame, 0);
+        if (level.format < D3DFMT_DXT1 || level.format > D3DFMT_DXT5) {
+            const orvd3d8::Image image = orvd3d8::TextureLevelImage(frame, 0);
+            contents.image = {UINT(image.width), UINT(image.height), image.pixels};
+        }
         base->Release();
         return contents;
     }
