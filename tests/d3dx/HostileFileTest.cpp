@@ -180,7 +180,14 @@ TEST_F(HostileFile, RunLengthBitmapsWriteOnlyTheTexture) {
 // finished show where it stopped.
 class RowCounter : public LevelSink {
 public:
-    HRESULT Open(const ImageHeader& header) { return MakePixelLevel(header.width, header.height, m_Level); }
+    // The file decoded into a level of its own.
+    HRESULT Decode(const ImageFormat& format, const std::vector<uint8_t>& bytes) {
+        const std::unique_ptr<ImageDecoder> decoder(format.make(bytes.data(), bytes.size(), ImageLimits{}));
+        ImageHeader header;
+        HRESULT hr = decoder->ReadHeader(&header);
+        if (SUCCEEDED(hr)) hr = MakePixelLevel(header.width, header.height, m_Level);
+        return SUCCEEDED(hr) ? decoder->Decode(*this) : hr;
+    }
     const PixelView& Level(UINT) const override { return m_Level.view; }
     void RowsDone(UINT rows) override { m_RowsDone = std::max(m_RowsDone, rows); }
     UINT RowsFinished() const { return m_RowsDone; }
@@ -189,14 +196,6 @@ private:
     ImageLevel m_Level;
     UINT m_RowsDone = 0;
 };
-
-HRESULT DecodeCounting(const ImageFormat& format, const std::vector<uint8_t>& bytes, RowCounter& counter) {
-    const std::unique_ptr<ImageDecoder> decoder(format.make(bytes.data(), bytes.size(), ImageLimits{}));
-    ImageHeader header;
-    HRESULT hr = decoder->ReadHeader(&header);
-    if (SUCCEEDED(hr)) hr = counter.Open(header);
-    return SUCCEEDED(hr) ? decoder->Decode(counter) : hr;
-}
 
 TEST(DamagedData, StopsTheDecoderWhereItIsFound) {
     constexpr UINT kWidth = 64, kHeight = 512;
@@ -215,7 +214,7 @@ TEST(DamagedData, StopsTheDecoderWhereItIsFound) {
     };
     for (const auto& c : cases) {
         RowCounter counter;
-        EXPECT_EQ(DecodeCounting(c.format, c.bytes, counter), D3DXERR_INVALIDDATA) << c.name;
+        EXPECT_EQ(counter.Decode(c.format, c.bytes), D3DXERR_INVALIDDATA) << c.name;
         EXPECT_LE(counter.RowsFinished(), c.mostRows) << c.name;
     }
 }
@@ -223,13 +222,12 @@ TEST(DamagedData, StopsTheDecoderWhereItIsFound) {
 // Pixels that index past the palette (libpng would make them black) refuse
 // the file, interlaced or not; the same files with their whole palette load.
 TEST_F(HostileFile, PngIndicesPastThePaletteAreInvalid) {
-    for (bool interlaced : {false, true}) {
-        IDirect3DTexture8* texture = LoadOk(PngFile(PNG_COLOR_TYPE_PALETTE, 4, 17, 11, interlaced, false).bytes);
-        ASSERT_NE(texture, nullptr) << interlaced;
-        texture->Release();
-        EXPECT_EQ(LoadFailing(PngFile(PNG_COLOR_TYPE_PALETTE, 4, 17, 11, interlaced, false, 9).bytes), D3DXERR_INVALIDDATA)
-            << interlaced;
-    }
+    for (bool interlaced : {false, true})
+        for (UINT colours : {16u, 9u}) {
+            const std::vector<uint8_t> png = PngFile(PNG_COLOR_TYPE_PALETTE, 4, 17, 11, interlaced, false, colours).bytes;
+            if (colours < 16) EXPECT_EQ(LoadFailing(png), D3DXERR_INVALIDDATA) << interlaced;
+            else if (IDirect3DTexture8* texture = LoadOk(png)) texture->Release();
+        }
     EXPECT_EQ(orvd3d8::LiveObjectCount(), 2u);
 }
 
