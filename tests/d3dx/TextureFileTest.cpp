@@ -3,6 +3,9 @@
 // device's formats and size rules; refusals that leave nothing behind.
 #include <png.h>
 
+#include <cmath>
+#include <cstdlib>
+
 #include "DeviceFixture.h"
 #include "pixels/BlockCodec.h"
 
@@ -139,22 +142,38 @@ std::vector<uint32_t> LevelPixels(IDirect3DTexture8* texture, UINT level) {
 
 // The levels a DXT texture is given at load are encoded again from the
 // filtered level above: the encoder keeps each level's colour where it was,
-// even for noise.
+// even for noise. Solid blocks of a gradient, every other one transparent,
+// give level 1 blocks of opaque and transparent pixels whose opaque ones each
+// keep the colour of the four above them.
 TEST_F(TextureFile, RebuiltDxtLevelsKeepTheColourOfTheLevelAbove) {
     constexpr UINT kSide = 256;
-    constexpr double kMostShift = 8;
-    IDirect3DTexture8* texture = LoadOk(DdsBlockFile(D3DFMT_DXT1, kSide, kSide, 1, 11));
-    ASSERT_NE(texture, nullptr);
-    ASSERT_EQ(texture->GetLevelCount(), 9u);
-    std::vector<uint32_t> above = LevelPixels(texture, 0);
-    for (UINT level = 1; level < texture->GetLevelCount(); ++level) {
-        const std::vector<uint32_t> pixels = LevelPixels(texture, level);
-        for (int channel = 0; channel < 3; ++channel)
-            EXPECT_NEAR(Mean(pixels, 8 * channel), Mean(above, 8 * channel), kMostShift)
-                << "level " << level << " channel " << channel;
-        above = pixels;
+    constexpr int kMostShift = 8;
+    std::vector<uint8_t> checkered = DdsBlockFile(D3DFMT_DXT1, kSide, kSide, 1, 1);
+    checkered.resize(128);
+    for (uint32_t block = 0, x, y; block < kSide * kSide / 16; ++block) {
+        x = block % (kSide / 4), y = block / (kSide / 4);  // colour 0 of three, or all transparent
+        Put32(checkered, {(x / 2 << 11 | y << 5 | (63 - x) / 2) * 0x10001u, (x + y) % 2 ? 0xFFFFFFFFu : 0});
     }
-    texture->Release();
+    for (const bool noise : {true, false}) {
+        IDirect3DTexture8* texture = LoadOk(noise ? DdsBlockFile(D3DFMT_DXT1, kSide, kSide, 1, 11) : checkered);
+        ASSERT_NE(texture, nullptr);
+        ASSERT_EQ(texture->GetLevelCount(), 9u);
+        std::vector<uint32_t> above = LevelPixels(texture, 0);
+        for (UINT level = 1, side = kSide / 2; level < texture->GetLevelCount(); ++level, side /= 2) {
+            const std::vector<uint32_t> pixels = LevelPixels(texture, level);
+            int moved = 0;  // channels of opaque level 1 pixels off their source's colour
+            for (int shift = 0; shift < 24; shift += 8) {
+                EXPECT_TRUE(!noise || std::fabs(Mean(pixels, shift) - Mean(above, shift)) <= kMostShift) << level << " " << shift;
+                for (UINT i = 0; i < side * side && !noise && level == 1; ++i) {
+                    const uint32_t source = above[4 * side * (i / side) + 2 * (i % side)];
+                    moved += source >> 24 == 0xFF && std::abs(int(pixels[i] >> shift & 0xFF) - int(source >> shift & 0xFF)) > kMostShift;
+                }
+            }
+            EXPECT_EQ(moved, 0);
+            above = pixels;
+        }
+        texture->Release();
+    }
 }
 
 // Where a DDS file's levels must be decompressed (no DXT format on the
