@@ -52,11 +52,7 @@ protected:
     }
 };
 
-inline UINT FullChain(UINT width, UINT height) {
-    UINT levels = 1;
-    for (UINT size = std::max(width, height); size > 1; size >>= 1) ++levels;
-    return levels;
-}
+inline UINT FullChain(UINT width, UINT height) { return UINT(std::log2(std::max(width, height))) + 1; }
 
 // Channel values (blue, green, red, alpha) of one level, unrounded.
 struct ExactLevel {
@@ -72,16 +68,13 @@ inline ExactLevel AreaAverage(const ExactLevel& above, int width, int height) {
         for (int x = 0; x < width; ++x) {
             const double x0 = double(x) * above.width / width, x1 = double(x + 1) * above.width / width;
             const double y0 = double(y) * above.height / height, y1 = double(y + 1) * above.height / height;
-            double total = 0;
             double* out = &level.channels[(size_t(y) * width + x) * 4];
             for (int sy = int(y0); sy < int(std::ceil(y1)); ++sy)
                 for (int sx = int(x0); sx < int(std::ceil(x1)); ++sx) {
                     const double w = (std::min(x1, sx + 1.0) - std::max(x0, double(sx))) *
-                                     (std::min(y1, sy + 1.0) - std::max(y0, double(sy)));
+                                     (std::min(y1, sy + 1.0) - std::max(y0, double(sy))) / ((x1 - x0) * (y1 - y0));
                     for (int c = 0; c < 4; ++c) out[c] += w * above.At(sx, sy)[c];
-                    total += w;
                 }
-            for (int c = 0; c < 4; ++c) out[c] /= total;
         }
     return level;
 }

@@ -57,11 +57,8 @@ TEST_F(FilterTexture, HalvedLevelsAreTheRoundedMeansOfTheLevelAbove) {
     // multiples of eight and four pixels (the widest steps of the filter),
     // and random bytes (every remainder of a sum).
     const UINT sizes[][2] = {{64, 16}, {28, 12}, {62, 6}};
-    uint32_t random = 7;
     for (const auto& size : sizes) {
-        std::vector<uint8_t> bytes(size_t{size[0]} * size[1] * 4);
-        for (uint8_t& byte : bytes) random = random * 1103515245u + 12345u, byte = static_cast<uint8_t>(random >> 24);
-        IDirect3DTexture8* texture = Filled(size[0], size[1], D3DFMT_X8R8G8B8, bytes);
+        IDirect3DTexture8* texture = Filled(size[0], size[1], D3DFMT_X8R8G8B8, NoiseBytes(size_t{size[0]} * size[1] * 4, size[0]));
         ASSERT_NE(texture, nullptr);
         ASSERT_EQ(D3DXFilterTexture(texture, nullptr, 0, D3DX_DEFAULT), D3D_OK);
         EXPECT_EQ(WrongHalvedChannels(texture), 0) << size[0] << "x" << size[1];

@@ -24,54 +24,29 @@ void Store16(std::vector<uint8_t>& b, size_t at, uint32_t v) { b[at] = uint8_t(v
 void Store32(std::vector<uint8_t>& b, size_t at, uint32_t v) { Store16(b, at, v & 0xFFFF), Store16(b, at + 2, v >> 16); }
 void StoreBig16(std::vector<uint8_t>& b, size_t at, uint32_t v) { b[at] = uint8_t(v >> 8), b[at + 1] = uint8_t(v); }
 
-// PNG files as chunks, to change one and write them back with checksums.
-struct Chunk {
-    std::string type;
-    std::vector<uint8_t> data;
-};
-std::vector<Chunk> PngChunks(const std::vector<uint8_t>& png) {
-    std::vector<Chunk> chunks;
-    for (size_t at = 8; at + 12 <= png.size();) {
-        const size_t length = size_t(png[at]) << 24 | png[at + 1] << 16 | png[at + 2] << 8 | png[at + 3];
-        const auto body = png.begin() + long(at + 8);
-        chunks.push_back({std::string(body - 4, body), std::vector<uint8_t>(body, body + long(length))});
-        at += 12 + length;
-    }
-    return chunks;
-}
-std::vector<uint8_t> PngBytes(const std::vector<Chunk>& chunks) {
-    std::vector<uint8_t> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    const auto putBig32 = [&png](uint32_t value) { Put32(png, {__builtin_bswap32(value)}); };
-    for (const Chunk& chunk : chunks) {
-        putBig32(uint32_t(chunk.data.size()));
-        const size_t body = png.size();
-        png.insert(png.end(), chunk.type.begin(), chunk.type.end());
-        png.insert(png.end(), chunk.data.begin(), chunk.data.end());
-        // The chunk's CRC over its type and data, by zlib.
-        putBig32(uint32_t(crc32(crc32(0, nullptr, 0), png.data() + body, uInt(png.size() - body))));
-    }
-    return png;
-}
-// The file with its first `type` chunk changed by edit.
-template <typename Edit>
-std::vector<uint8_t> EditedPng(const std::vector<uint8_t>& png, const char* type, Edit edit) {
-    std::vector<Chunk> chunks = PngChunks(png);
-    const auto chunk = std::find_if(chunks.begin(), chunks.end(), [type](const Chunk& c) { return c.type == type; });
-    if (chunk != chunks.end()) edit(chunk->data);
-    return PngBytes(chunks);
+uint32_t Big32(const std::vector<uint8_t>& b, size_t at) { return uint32_t(b[at]) << 24 | b[at + 1] << 16 | b[at + 2] << 8 | b[at + 3]; }
+
+// The checksum of the PNG chunk at `at` made right again after an edit.
+void FixCrc(std::vector<uint8_t>& png, size_t at) {
+    const uint32_t crc = uint32_t(crc32(crc32(0, nullptr, 0), &png[at + 4], uInt(Big32(png, at) + 4)));
+    StoreBig16(png, at + 8 + Big32(png, at), crc >> 16), StoreBig16(png, at + 10 + Big32(png, at), crc);
 }
 
 // The file with the first half of its compressed image data in one IDAT
 // chunk, the chunks after it kept.
 std::vector<uint8_t> HalfImageData(const std::vector<uint8_t>& png) {
-    std::vector<Chunk> chunks;
-    for (Chunk& chunk : PngChunks(png)) {
-        if (chunk.type != "IDAT" || chunks.back().type != "IDAT") chunks.push_back(chunk);
-        else chunks.back().data.insert(chunks.back().data.end(), chunk.data.begin(), chunk.data.end());
+    std::vector<uint8_t> out(png.begin(), png.begin() + 8), idat = {0, 0, 0, 0, 'I', 'D', 'A', 'T'};
+    size_t place = 0;
+    for (size_t at = 8, end; at < png.size(); at = end) {
+        end = at + 12 + Big32(png, at);
+        if (std::string(&png[at + 4], &png[at + 8]) != "IDAT") out.insert(out.end(), &png[at], &png[end]);
+        else place = place ? place : out.size(), idat.insert(idat.end(), &png[at + 8], &png[end - 4]);
     }
-    for (Chunk& chunk : chunks)
-        if (chunk.type == "IDAT") chunk.data.resize(chunk.data.size() / 2);
-    return PngBytes(chunks);
+    idat.resize(8 + (idat.size() - 8) / 2 + 4);
+    StoreBig16(idat, 2, uint32_t(idat.size() - 12));
+    FixCrc(idat, 0);
+    out.insert(out.begin() + long(place), idat.begin(), idat.end());
+    return out;
 }
 
 // A JPEG file whose frame header claims width x height.
@@ -97,7 +72,7 @@ std::vector<uint8_t> AlphaFieldsDib(uint32_t headerSize, const std::vector<uint3
     for (size_t i = 0; i < 4 && (headerSize == 40 || dib.size() < headerSize); ++i) Put32(dib, {masks[i]});
     if (headerSize > 40) dib.resize(headerSize, 0);
     for (uint32_t pixel : pixels) Put32(dib, {pixel});
-    return dib;
+    return {dib.begin(), dib.end()};  // as long as the file: nothing after it to read
 }
 
 // A version-2 header (52 bytes) holds three masks: its alpha mask is not
@@ -117,10 +92,9 @@ TEST_F(HostileFile, BitmapMasksComeOnlyFromTheHeader) {
         {40, true, D3D_OK, D3DFMT_A8R8G8B8, 0x00336699},
     };
     for (const auto& c : cases) {
-        const std::vector<uint8_t> made = AlphaFieldsDib(c.headerSize, c.withPixels ? pixels : std::vector<uint32_t>{});
-        const std::vector<uint8_t> exact(made.begin(), made.end());  // nothing after the file to read
         IDirect3DTexture8* texture = nullptr;
-        ASSERT_EQ(Load(exact, &texture), c.result) << c.headerSize;
+        ASSERT_EQ(Load(AlphaFieldsDib(c.headerSize, c.withPixels ? pixels : std::vector<uint32_t>{}), &texture), c.result)
+            << c.headerSize;
         if (!texture) continue;
         D3DSURFACE_DESC desc;
         texture->GetLevelDesc(0, &desc);
@@ -136,32 +110,26 @@ TEST_F(HostileFile, BitmapMasksComeOnlyFromTheHeader) {
 // takes are refused before anything the size of their pixels is allocated.
 
 TEST_F(HostileFile, ShortFilesAreRefusedBeforeRoomIsMadeForTheirPixels) {
-    auto bmp = [](Bmp kind) {
-        std::vector<uint8_t> bytes = BmpFile(kind, 4, 4, false).bytes;
-        Store32(bytes, 18, kHuge), Store32(bytes, 22, kHuge);
+    // The file with its width and height fields, of `size` bytes, claiming kHuge.
+    auto huge = [](std::vector<uint8_t> bytes, size_t width, size_t height, int size) {
+        for (size_t at : {width, height}) (size == 4 ? Store32 : Store16)(bytes, at, kHuge);
         return bytes;
     };
-    auto tga = [](bool runLength) {
-        std::vector<uint8_t> bytes = TgaFile(Tga::Rgb24, 4, 4, runLength, false).bytes;
-        Store16(bytes, 12, kHuge), Store16(bytes, 14, kHuge);
-        return bytes;
-    };
-    std::vector<uint8_t> dds = DdsFile(D3DFMT_A8R8G8B8, 4, 4, 1).bytes;
-    Store32(dds, 12, kHuge), Store32(dds, 16, kHuge);
     // Level 0 complete, the ten smaller levels it announces missing.
     std::vector<uint8_t> shortLevels = DdsBlockFile(D3DFMT_DXT1, 1024, 1024, 11, 5);
     shortLevels.resize(128 + 1024 * 1024 / 2);
-    const std::vector<uint8_t> png = EditedPng(PngFile(PNG_COLOR_TYPE_RGB, 8, 16, 16, false, false).bytes, "IHDR",
-                                               [](std::vector<uint8_t>& ihdr) {
-                                                   StoreBig16(ihdr, 2, kHuge), StoreBig16(ihdr, 6, kHuge);
-                                               });
+    std::vector<uint8_t> png = PngFile(PNG_COLOR_TYPE_RGB, 8, 16, 16, false, false).bytes;
+    StoreBig16(png, 18, kHuge), StoreBig16(png, 22, kHuge);  // the width and height in IHDR, the first chunk
+    FixCrc(png, 8);
     const std::vector<uint8_t> jpeg = ResizedJpeg(JpegFile(true, false, 16, 16).bytes, kHuge, kHuge);
     ASSERT_LT(jpeg.size(), 1000u);
     const std::pair<const char*, std::vector<uint8_t>> files[] = {
-        {"bitmap", bmp(Bmp::Rgb24)}, {"palette bitmap", bmp(Bmp::Palette8)},
-        {"Targa", tga(false)},       {"run-length Targa", tga(true)},
-        {"DDS", dds},                {"DDS of short levels", shortLevels},
-        {"PNG", png},                {"JPEG", jpeg},
+        {"bitmap", huge(BmpFile(Bmp::Rgb24, 4, 4, false).bytes, 18, 22, 4)},
+        {"palette bitmap", huge(BmpFile(Bmp::Palette8, 4, 4, false).bytes, 18, 22, 4)},
+        {"Targa", huge(TgaFile(Tga::Rgb24, 4, 4, false, false).bytes, 12, 14, 2)},
+        {"run-length Targa", huge(TgaFile(Tga::Rgb24, 4, 4, true, false).bytes, 12, 14, 2)},
+        {"DDS", huge(DdsFile(D3DFMT_A8R8G8B8, 4, 4, 1).bytes, 12, 16, 4)}, {"DDS of short levels", shortLevels},
+        {"PNG", png},      {"JPEG", jpeg},
         {"progressive JPEG", ResizedJpeg(JpegFile(false, true, 16, 16).bytes, kHuge, kHuge)},
     };
     for (const auto& [name, bytes] : files) {
@@ -177,28 +145,21 @@ TEST_F(HostileFile, ShortFilesAreRefusedBeforeRoomIsMadeForTheirPixels) {
 // go straight into it (skipped ones take palette entry 0), with no decoded
 // copy and no table of indices beside it.
 TEST_F(HostileFile, RunLengthBitmapsWriteOnlyTheTexture) {
-    auto rle8 = [](UINT width, UINT height, std::vector<uint32_t> palette, std::vector<uint8_t> codes) {
-        std::vector<uint8_t> bytes = {'B', 'M'};
-        const uint32_t offset = uint32_t(14 + 40 + 4 * palette.size());
-        Put32(bytes, {uint32_t(offset + codes.size()), 0, offset});
-        Put32(bytes, {40, width, height, 1u | 8u << 16, 1, uint32_t(codes.size()), 2835, 2835,
-                      uint32_t(palette.size()), 0});
-        for (uint32_t colour : palette) Put32(bytes, {colour});
-        bytes.insert(bytes.end(), codes.begin(), codes.end());
-        return bytes;
-    };
     const uint32_t a = 0xFF123456, b = 0xFFABCDEF;
-    // Bottom row: two of entry 1; end of line; a move 1 right and 1 up, to
-    // the top row; one of entry 1; end of bitmap.
-    const std::vector<uint8_t> small = rle8(4, 3, {a, b}, {2, 1, 0, 0, 0, 2, 1, 1, 1, 1, 0, 1});
-    const std::vector<uint32_t> smallPixels = {a, b, a, a, a, a, a, a, b, b, a, a};
+    // Bottom row: an absolute run of three (padded to a word), two of entry
+    // 1, end of line; middle row: an absolute run of four; a move 1 right
+    // and 1 up, to the top row; one of entry 1; end of bitmap.
+    const std::vector<uint8_t> small =
+        Rle8Bitmap(6, 3, {a, b}, {0, 3, 1, 0, 1, 0, 2, 1, 0, 0, 0, 4, 0, 1, 1, 0, 0, 2, 1, 1, 1, 1, 0, 1});
+    const std::vector<uint32_t> smallPixels = {a, a, a, a, a, b, a, b, b, a, a, a, b, a, b, b, b, a};
     IDirect3DTexture8* texture = nullptr;
     ASSERT_EQ(Load(small, &texture), D3D_OK);
     EXPECT_EQ(orvd3d8::TextureLevelImage(texture, 0).pixels, smallPixels);
+    EXPECT_LE(WorstMipError(texture), 2);
     texture->Release();
 
     constexpr UINT kSide = 1024;
-    const std::vector<uint8_t> endsAtOnce = rle8(kSide, kSide, {a}, {0, 1});
+    const std::vector<uint8_t> endsAtOnce = Rle8Bitmap(kSide, kSide, {a}, {0, 1});
     ASSERT_EQ(endsAtOnce.size(), 60u);
     AllocationProbe probe;
     ASSERT_EQ(Load(endsAtOnce, &texture), D3D_OK);
@@ -219,7 +180,14 @@ TEST_F(HostileFile, RunLengthBitmapsWriteOnlyTheTexture) {
 // finished show where it stopped.
 class RowCounter : public LevelSink {
 public:
-    HRESULT Open(const ImageHeader& header) { return MakePixelLevel(header.width, header.height, m_Level); }
+    // The file decoded into a level of its own.
+    HRESULT Decode(const ImageFormat& format, const std::vector<uint8_t>& bytes) {
+        const std::unique_ptr<ImageDecoder> decoder(format.make(bytes.data(), bytes.size(), ImageLimits{}));
+        ImageHeader header;
+        HRESULT hr = decoder->ReadHeader(&header);
+        if (SUCCEEDED(hr)) hr = MakePixelLevel(header.width, header.height, m_Level);
+        return SUCCEEDED(hr) ? decoder->Decode(*this) : hr;
+    }
     const PixelView& Level(UINT) const override { return m_Level.view; }
     void RowsDone(UINT rows) override { m_RowsDone = std::max(m_RowsDone, rows); }
     UINT RowsFinished() const { return m_RowsDone; }
@@ -229,19 +197,10 @@ private:
     UINT m_RowsDone = 0;
 };
 
-HRESULT DecodeCounting(const ImageFormat& format, const std::vector<uint8_t>& bytes, RowCounter& counter) {
-    const std::unique_ptr<ImageDecoder> decoder(format.make(bytes.data(), bytes.size(), ImageLimits{}));
-    ImageHeader header;
-    HRESULT hr = decoder->ReadHeader(&header);
-    if (SUCCEEDED(hr)) hr = counter.Open(header);
-    return SUCCEEDED(hr) ? decoder->Decode(counter) : hr;
-}
-
 TEST(DamagedData, StopsTheDecoderWhereItIsFound) {
     constexpr UINT kWidth = 64, kHeight = 512;
     auto cut = [](std::vector<uint8_t> bytes) { return bytes.resize(bytes.size() / 2), bytes; };
     const std::vector<uint8_t> png = PngFile(PNG_COLOR_TYPE_RGB, 8, kWidth, kHeight, false, false).bytes;
-    const std::vector<uint8_t> palettePng = PngFile(PNG_COLOR_TYPE_PALETTE, 8, kWidth, kHeight, false, false).bytes;
     const struct {
         const char* name;
         std::vector<uint8_t> bytes;
@@ -251,12 +210,11 @@ TEST(DamagedData, StopsTheDecoderWhereItIsFound) {
         {"JPEG cut in half", cut(JpegFile(false, false, kWidth, kHeight).bytes), kJpegFormat, kHeight * 3 / 4},
         {"progressive JPEG cut in half", cut(JpegFile(true, true, kWidth, kHeight).bytes), kJpegFormat, 0},
         {"PNG with half its image data", HalfImageData(png), kPngFormat, kHeight * 3 / 4},
-        {"PNG with a short palette", EditedPng(palettePng, "PLTE", [](std::vector<uint8_t>& plte) { plte.resize(3 * 100); }),
-         kPngFormat, 0},
+        {"PNG with a short palette", PngFile(PNG_COLOR_TYPE_PALETTE, 8, kWidth, kHeight, false, false, 100).bytes, kPngFormat, 0},
     };
     for (const auto& c : cases) {
         RowCounter counter;
-        EXPECT_EQ(DecodeCounting(c.format, c.bytes, counter), D3DXERR_INVALIDDATA) << c.name;
+        EXPECT_EQ(counter.Decode(c.format, c.bytes), D3DXERR_INVALIDDATA) << c.name;
         EXPECT_LE(counter.RowsFinished(), c.mostRows) << c.name;
     }
 }
@@ -264,14 +222,12 @@ TEST(DamagedData, StopsTheDecoderWhereItIsFound) {
 // Pixels that index past the palette (libpng would make them black) refuse
 // the file, interlaced or not; the same files with their whole palette load.
 TEST_F(HostileFile, PngIndicesPastThePaletteAreInvalid) {
-    for (bool interlaced : {false, true}) {
-        const std::vector<uint8_t> whole = PngFile(PNG_COLOR_TYPE_PALETTE, 4, 17, 11, interlaced, false).bytes;
-        const std::vector<uint8_t> cutPalette = EditedPng(whole, "PLTE", [](std::vector<uint8_t>& plte) { plte.resize(3 * 9); });
-        IDirect3DTexture8* texture = LoadOk(PngBytes(PngChunks(whole)));
-        ASSERT_NE(texture, nullptr) << interlaced;
-        texture->Release();
-        EXPECT_EQ(LoadFailing(cutPalette), D3DXERR_INVALIDDATA) << interlaced;
-    }
+    for (bool interlaced : {false, true})
+        for (UINT colours : {16u, 9u}) {
+            const std::vector<uint8_t> png = PngFile(PNG_COLOR_TYPE_PALETTE, 4, 17, 11, interlaced, false, colours).bytes;
+            if (colours < 16) EXPECT_EQ(LoadFailing(png), D3DXERR_INVALIDDATA) << interlaced;
+            else if (IDirect3DTexture8* texture = LoadOk(png)) texture->Release();
+        }
     EXPECT_EQ(orvd3d8::LiveObjectCount(), 2u);
 }
 

@@ -2,7 +2,6 @@
 // layout, row order and padding, the lock pitch, pixel formats, the rectangle,
 // and failures that leave neither a file nor a lock nor a live object.
 #include <filesystem>
-#include <functional>
 
 #include "DeviceFixture.h"
 #include "support/TestFiles.h"
@@ -30,11 +29,9 @@ protected:
         orvplatform::EnableJournal(true);
     }
 
-    // An image surface whose pixels are `pattern`'s low bytes and whose bytes
+    // An image surface whose pixels are Pattern's low bytes and whose bytes
     // between the end of a row and the pitch are 0xEE; its lock pitch in `pitch`.
-    IDirect3DSurface8* Surface(UINT width, UINT height, D3DFORMAT format, UINT bytesPerPixel,
-                               const std::function<uint32_t(UINT, UINT)>& pattern,
-                               INT* pitch = nullptr) {
+    IDirect3DSurface8* Surface(UINT width, UINT height, D3DFORMAT format, UINT bytesPerPixel, INT& pitch) {
         IDirect3DSurface8* surface = nullptr;
         EXPECT_EQ(m_Device->CreateImageSurface(width, height, format, &surface), D3D_OK);
         if (!surface) return nullptr;
@@ -44,48 +41,45 @@ protected:
             BYTE* row = static_cast<BYTE*>(locked.pBits) + y * locked.Pitch;
             std::memset(row, 0xEE, static_cast<size_t>(locked.Pitch));
             for (UINT x = 0; x < width; ++x) {
-                const uint32_t value = pattern(x, y);
+                const uint32_t value = Pattern(x, y);
                 std::memcpy(row + x * bytesPerPixel, &value, bytesPerPixel);
             }
         }
         surface->UnlockRect();
-        if (pitch) *pitch = locked.Pitch;
+        pitch = locked.Pitch;
         return surface;
     }
 };
 
+// R8G8B8, width 3: 9 bytes a row, locked with a pitch of 12 whose last three
+// bytes must not reach the file; file rows are padded to 12 as well. Then
+// columns 1 and 2 of rows 1 and 2 of an X8R8G8B8 surface.
 TEST_F(SaveSurface, WritesBottomUpPaddedRowsOfTheRectangleThroughTheLockPitch) {
-    // R8G8B8, width 3: 9 bytes a row, locked with a pitch of 12 whose last
-    // three bytes must not reach the file; file rows are padded to 12 as well.
-    INT pitch = 0;
-    IDirect3DSurface8* surface = Surface(3, 2, D3DFMT_R8G8B8, 3, Pattern, &pitch);
-    ASSERT_EQ(pitch, 12) << "the runtime no longer pads this surface's rows";
+    const struct {
+        D3DFORMAT format;
+        UINT bytesPerPixel, width, height;
+        RECT area;  // all zero: the whole surface
+    } cases[] = {{D3DFMT_R8G8B8, 3, 3, 2, {}}, {D3DFMT_X8R8G8B8, 4, 4, 3, {1, 1, 3, 3}}};
     const std::string path = OutputPath("pattern.bmp");
-    ASSERT_EQ(D3DXSaveSurfaceToFileA(path.c_str(), D3DXIFF_BMP, surface, nullptr, nullptr), D3D_OK);
-    std::vector<uint8_t> file = orvtest::ReadFileBytes(path);
-    ASSERT_EQ(file.size(), 54u + 24);
-    EXPECT_EQ(file[0] | file[1] << 8, 'B' | 'M' << 8);
-    const uint32_t header[] = {54 + 24, 0, 54, 40, 3, 2, 1 | 24 << 16, 0 /* BI_RGB */, 24};
-    for (size_t i = 0; i < std::size(header); ++i) EXPECT_EQ(Get32(file, 2 + 4 * i), header[i]) << 2 + 4 * i;
-    for (UINT y = 0; y < 2; ++y) {
-        const size_t row = 54 + (1 - y) * 12;
-        for (UINT x = 0; x < 3; ++x)
-            EXPECT_EQ(Get32(file, row + 3 * x) & 0xFFFFFF, Pattern(x, y) & 0xFFFFFF) << x << "," << y;
-        EXPECT_EQ(file[row + 9] | file[row + 10] | file[row + 11], 0) << "padding";
+    for (const auto& c : cases) {
+        INT pitch = 0;
+        IDirect3DSurface8* surface = Surface(c.width, c.height, c.format, c.bytesPerPixel, pitch);
+        ASSERT_TRUE(c.format != D3DFMT_R8G8B8 || pitch == 12) << "the runtime no longer pads this surface's rows";
+        ASSERT_EQ(D3DXSaveSurfaceToFileA(path.c_str(), D3DXIFF_BMP, surface, nullptr, c.area.right ? &c.area : nullptr), D3D_OK);
+        const UINT width = c.area.right ? 2 : c.width, height = c.area.right ? 2 : c.height, stride = (3 * width + 3) & ~3u;
+        const std::vector<uint8_t> file = orvtest::ReadFileBytes(path);
+        ASSERT_EQ(file.size(), 54u + height * stride);
+        EXPECT_EQ(file[0] | file[1] << 8, 'B' | 'M' << 8);
+        const uint32_t header[] = {54 + height * stride, 0, 54, 40, width, height, 1 | 24 << 16, 0 /* BI_RGB */, height * stride};
+        for (size_t i = 0; i < std::size(header); ++i) EXPECT_EQ(Get32(file, 2 + 4 * i), header[i]) << 2 + 4 * i;
+        for (UINT row = 0; row < height; ++row) {
+            const size_t at = 54 + row * stride;
+            for (UINT x = 0; x < width; ++x)
+                EXPECT_EQ(Get32(file, at + 3 * x) & 0xFFFFFF, Pattern(c.area.left + x, c.area.top + height - 1 - row) & 0xFFFFFF);
+            for (size_t padding = at + 3 * width; padding < at + stride; ++padding) EXPECT_EQ(file[padding], 0) << "padding";
+        }
+        EXPECT_EQ(surface->Release(), 0u);
     }
-    EXPECT_EQ(surface->Release(), 0u);
-
-    // A rectangle: columns 1 and 2 of rows 1 and 2, bottom-up.
-    surface = Surface(4, 3, D3DFMT_X8R8G8B8, 4, Pattern);
-    const RECT area = {1, 1, 3, 3};
-    ASSERT_EQ(D3DXSaveSurfaceToFileA(path.c_str(), D3DXIFF_BMP, surface, nullptr, &area), D3D_OK);
-    file = orvtest::ReadFileBytes(path);
-    ASSERT_EQ(file.size(), 54u + 2 * 8);
-    EXPECT_EQ(Get32(file, 18), 2u);
-    for (UINT fileRow = 0; fileRow < 2; ++fileRow)
-        for (UINT column = 0; column < 2; ++column)
-            EXPECT_EQ(Get32(file, 54 + fileRow * 8 + 3 * column) & 0xFFFFFF, Pattern(column + 1, 2 - fileRow) & 0xFFFFFF);
-    EXPECT_EQ(surface->Release(), 0u);
 }
 
 TEST_F(SaveSurface, FailsWithoutLeavingAFileOrALock) {

@@ -21,12 +21,15 @@ struct Picture {
 // sizes differ).
 int WorstChannelError(const Picture& found, const Picture& expected);
 
-// Little-endian words appended, as the image files store them.
-void Put16(std::vector<uint8_t>& out, uint32_t value);
+// Little-endian 32-bit words appended, as the image files store them.
 void Put32(std::vector<uint8_t>& out, std::initializer_list<uint32_t> values);
 
-// A picture whose every pixel differs from its neighbours in every channel.
-Picture Pattern(UINT width, UINT height, bool alpha = true);
+// Deterministic pseudo-random bytes.
+std::vector<uint8_t> NoiseBytes(size_t count, uint32_t seed);
+
+// A picture whose every pixel differs from its neighbours in every channel;
+// another for each shift.
+Picture Pattern(UINT width, UINT height, UINT shift = 0);
 
 struct ImageFile {
     std::string name;
@@ -35,8 +38,11 @@ struct ImageFile {
     D3DFORMAT format;          // level 0's format on the default device
 };
 
-enum class Bmp { Palette4, Palette8, Rle8, BitFields565, Rgb24, Argb32Fields };
+enum class Bmp { Palette4, Palette8, BitFields565, Rgb24, Argb32Fields };
 ImageFile BmpFile(Bmp kind, UINT width, UINT height, bool topDown, bool fileHeader = true);
+// An 8-bit run-length bitmap of the given palette and codes.
+std::vector<uint8_t> Rle8Bitmap(UINT width, UINT height, const std::vector<uint32_t>& palette,
+                                const std::vector<uint8_t>& codes);
 
 enum class Tga { Mapped8, Grey8, Argb16, Rgb24, Argb32 };
 ImageFile TgaFile(Tga kind, UINT width, UINT height, bool runLength, bool topDown);
@@ -45,9 +51,9 @@ ImageFile TgaFile(Tga kind, UINT width, UINT height, bool runLength, bool topDow
 ImageFile TgaFile(Tga kind, const Picture& source, bool runLength, bool topDown);
 
 // colourType and bitDepth as libpng names them; transparency adds a tRNS chunk
-// of alphas to palette images.
+// of alphas to palette images, whose palette may be cut to paletteColours.
 ImageFile PngFile(int colourType, int bitDepth, UINT width, UINT height, bool interlaced,
-                  bool transparency);
+                  bool transparency, UINT paletteColours = 256);
 
 // expected holds the source picture: JPEG is lossy.
 ImageFile JpegFile(bool grey, bool progressive, UINT width, UINT height);
@@ -58,9 +64,5 @@ std::vector<uint8_t> JpegBytes(const uint8_t* samples, UINT width, UINT height, 
 
 // Uncompressed DDS files: `levels` stored levels of the pattern in format.
 ImageFile DdsFile(D3DFORMAT format, UINT width, UINT height, UINT levels);
-// Block-compressed DDS files of arbitrary (seeded) block bytes, `levels` stored.
-std::vector<uint8_t> DdsBlockFile(D3DFORMAT format, UINT width, UINT height, UINT levels,
-                                  uint32_t seed);
-// DDS block bytes of one level, as stored in a file made by DdsBlockFile.
-std::vector<uint8_t> DdsBlockLevel(const std::vector<uint8_t>& file, D3DFORMAT format, UINT width,
-                                   UINT height, UINT level);
+// Block-compressed DDS files of NoiseBytes blocks, `levels` stored.
+std::vector<uint8_t> DdsBlockFile(D3DFORMAT format, UINT width, UINT height, UINT levels, uint32_t seed);

@@ -5,37 +5,30 @@
 #pragma once
 
 #include <cstdint>
-#include <cstring>
 #include <vector>
 
 namespace orvtest {
 
 // A ZAR file under construction.
 struct ZarFile {
-    uint8_t version = 0;
-    uint16_t width = 0, height = 0;
-    uint16_t layoutFlags = 0;
+    uint8_t version = 0, compression = 0, storedMipLevels = 0, frameCount = 0;
+    uint16_t width = 0, height = 0, layoutFlags = 0;
     uint16_t channelClasses = 0xAA;  // every class 2
-    uint8_t compression = 0;
-    uint8_t storedMipLevels = 0;
-    uint8_t frameCount = 0;
     std::vector<uint16_t> durations;
     std::vector<uint8_t> payload;  // frames and stored levels, as they follow the durations
     char magic[4] = "ZAR";
 
     std::vector<uint8_t> Bytes() const {
-        std::vector<uint8_t> bytes(64, 0);
-        const uint16_t words[] = {width, height, layoutFlags, channelClasses};  // at 4, 6, 8, 10
-        std::memcpy(bytes.data(), magic, 3);
-        bytes[3] = version;
-        std::memcpy(&bytes[4], words, sizeof words);
-        bytes[12] = compression;
-        bytes[14] = storedMipLevels;
-        bytes[15] = frameCount;
-        for (uint16_t duration : durations) bytes.insert(bytes.end(), {uint8_t(duration), uint8_t(duration >> 8)});
+        std::vector<uint8_t> bytes(magic, magic + 3);
+        bytes.push_back(version);
+        for (uint16_t word : {width, height, layoutFlags, channelClasses}) Put(bytes, word);
+        bytes.insert(bytes.end(), {compression, 0, storedMipLevels, frameCount});
+        bytes.resize(64, 0);
+        for (uint16_t duration : durations) Put(bytes, duration);
         bytes.insert(bytes.end(), payload.begin(), payload.end());
         return bytes;
     }
+    static void Put(std::vector<uint8_t>& bytes, uint16_t word) { bytes.insert(bytes.end(), {uint8_t(word), uint8_t(word >> 8)}); }
 };
 
 }  // namespace orvtest
