@@ -200,8 +200,8 @@ TEST_F(WineGeometry, ScreenQuadsAndVertexBuffersDrawWhereTheySayAndStreamZeroIsR
 
     const SceneTriangle lists[] = {Triangle(40, 40, 160, 0xFFD02020u), Triangle(220, 40, 160, 0xFF20D020u)};
     const SceneTriangle dynamic = Triangle(400, 40, 160, 0xFF2020D0u);
-    // Drawn from the host's array while the buffer of `bound` is bound, which
-    // draws after the array draws and a quad.
+    // `array` is drawn from the host's array while the buffer of `bound` is
+    // bound; `bound` draws after the array draws and a quad.
     const SceneTriangle array = Triangle(400, 240, 160, 0xFFC020C0u), bound = Triangle(40, 340, 120, 0xFFF08040u);
     constexpr RECT kBetween = {220, 340, 340, 460};
     constexpr unsigned kBetweenColour = 0xFF406080u;
