@@ -75,10 +75,8 @@ std::vector<uint8_t> ZarBytes(D3DFORMAT format) {
     file.width = file.height = static_cast<uint16_t>(size);
     file.compression = format == D3DFMT_DXT1 ? 1 : format == D3DFMT_DXT5 ? 5 : 0;
     file.layoutFlags = format == D3DFMT_A8R8G8B8 ? 0x0009 : 0x0007;
-    if (animated) {
-        file.frameCount = kZarFrames;
-        file.durations.assign(std::begin(kZarDurations), std::end(kZarDurations));
-    }
+    file.frameCount = animated ? kZarFrames : 0;
+    if (animated) file.durations.assign(std::begin(kZarDurations), std::end(kZarDurations));
     std::vector<uint8_t>& out = file.payload;
     for (unsigned frame = 0; frame < (animated ? kZarFrames : 1); ++frame) {
         std::vector<uint32_t> pixels;
