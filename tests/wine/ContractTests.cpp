@@ -8,7 +8,6 @@
 #include <cstdlib>
 #include <string>
 
-#include "Scene.h"
 #include "WineTest.h"
 
 namespace {
@@ -26,10 +25,9 @@ const IMAGE_NT_HEADERS* Headers(HMODULE module) {
 // The names in the module's export directory, in its order.
 std::string ExportedNames(HMODULE module) {
     const BYTE* base = reinterpret_cast<const BYTE*>(module);
-    const IMAGE_DATA_DIRECTORY& directory =
-        Headers(module)->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT];
-    if (directory.VirtualAddress == 0) return "";
-    const auto* exports = reinterpret_cast<const IMAGE_EXPORT_DIRECTORY*>(base + directory.VirtualAddress);
+    const DWORD at = Headers(module)->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT].VirtualAddress;
+    if (at == 0) return "";
+    const auto* exports = reinterpret_cast<const IMAGE_EXPORT_DIRECTORY*>(base + at);
     const auto* names = reinterpret_cast<const DWORD*>(base + exports->AddressOfNames);
     std::string list;
     for (DWORD i = 0; i < exports->NumberOfNames; ++i)
@@ -37,33 +35,22 @@ std::string ExportedNames(HMODULE module) {
     return list;
 }
 
-// The operation in `slot` as the host finds it: an entry of the object's
-// virtual table.
-template <typename Function>
-Function Operation(RenderDevice* device, unsigned slot) {
-    void* const* table = *reinterpret_cast<void* const* const*>(device);
-    return reinterpret_cast<Function>(table[VirtualTableEntry(slot)]);
+// The entry of the object's virtual table for the operation in `slot`, where
+// the host finds it.
+void* Entry(RenderDevice* device, unsigned slot) {
+    return (*reinterpret_cast<void* const* const*>(device))[VirtualTableEntry(slot)];
+}
+// The fixed-list operation in `slot` called through its entry, with the
+// convention the host headers state.
+template <typename Result, typename... Args>
+Result Call(RenderDevice* device, unsigned slot, Args... args) {
+    using Operation = Result(ORV_HOST_THISCALL*)(RenderDevice*, Args...);
+    return reinterpret_cast<Operation>(Entry(device, slot))(device, args...);
 }
 
-constexpr unsigned kValidateDisplayModeSlot = 6;
-constexpr unsigned kSetDisplayModeSlot = 7;
-constexpr unsigned kGetDisplayModeSlot = 10;
-constexpr unsigned kFromD3DColorSlot = 13;
-constexpr unsigned kSetTextureBitDepthSlot = 51;
-constexpr unsigned kGetTextureBitDepthSlot = 52;
+constexpr unsigned kValidateDisplayModeSlot = 6, kSetDisplayModeSlot = 7, kGetDisplayModeSlot = 10;
+constexpr unsigned kFromD3DColorSlot = 13, kSetTextureBitDepthSlot = 51, kGetTextureBitDepthSlot = 52;
 constexpr unsigned kPrintTextSlot = 83;
-
-using ValidateDisplayMode = bool(ORV_HOST_THISCALL*)(RenderDevice*, uint32_t);
-using SetDisplayMode = bool(ORV_HOST_THISCALL*)(RenderDevice*, unsigned, unsigned, unsigned, unsigned,
-                                                unsigned, bool);
-using GetDisplayMode = DisplayMode*(ORV_HOST_THISCALL*)(RenderDevice*, DisplayMode*);
-using FromD3DColor = Color(ORV_HOST_THISCALL*)(RenderDevice*, unsigned long);
-using SetTextureBitDepth = void(ORV_HOST_THISCALL*)(RenderDevice*, unsigned);
-using GetTextureBitDepth = unsigned(ORV_HOST_THISCALL*)(RenderDevice*);
-// Variable-list operations are __cdecl on x86: the object is the first
-// stack argument.
-using PrintText = bool (*)(RenderDevice*, int, int, const char*, ...);
-
 constexpr unsigned long kContractColour = 0x80FF4000u;
 constexpr unsigned kContractBitDepth = 32;
 
@@ -97,9 +84,8 @@ _OrvCallWithOneWord:
 
 // The bytes `slot`'s operation left on the stack, called with `word`.
 std::string LeftOnStack(RenderDevice* device, unsigned slot, uint32_t word) {
-    void* const* table = *reinterpret_cast<void* const* const*>(device);
     uint32_t left = 0xFFFFFFFFu;
-    OrvCallWithOneWord(table[VirtualTableEntry(slot)], device, word, &left);
+    OrvCallWithOneWord(Entry(device, slot), device, word, &left);
     return std::to_string(left);
 }
 #else
@@ -135,11 +121,11 @@ TEST_F(WineContract, ModulesExportsAndOperationsByTableEntry) {
 
     // Operations called by their entries, with the headers' conventions.
     // Slot 6 takes one 32-bit word that it never reads.
-    EXPECT_TRUE(Operation<ValidateDisplayMode>(device, kValidateDisplayModeSlot)(device, 0xDEADBEEFu));
-    Operation<SetTextureBitDepth>(device, kSetTextureBitDepthSlot)(device, kContractBitDepth);
-    EXPECT_EQ(Operation<GetTextureBitDepth>(device, kGetTextureBitDepthSlot)(device), kContractBitDepth);
+    EXPECT_TRUE(Call<bool>(device, kValidateDisplayModeSlot, uint32_t{0xDEADBEEFu}));
+    Call<void>(device, kSetTextureBitDepthSlot, kContractBitDepth);
+    EXPECT_EQ(Call<unsigned>(device, kGetTextureBitDepthSlot), kContractBitDepth);
     EXPECT_EQ(device->GetTextureBitDepth(), kContractBitDepth);
-    const Color raw = Operation<FromD3DColor>(device, kFromD3DColorSlot)(device, kContractColour);
+    const Color raw = Call<Color>(device, kFromD3DColorSlot, kContractColour);
     const Color expected = device->FromD3DColor(kContractColour);
     EXPECT_TRUE(raw.r == expected.r && raw.g == expected.g && raw.b == expected.b && raw.a == expected.a &&
                 raw.a != 1.0f);
@@ -148,19 +134,21 @@ TEST_F(WineContract, ModulesExportsAndOperationsByTableEntry) {
     EXPECT_EQ(LeftOnStack(device, kSetTextureBitDepthSlot, kContractBitDepth), x86 ? "0" : "none");
 
     // Six arguments in the table's order, then the mode they made.
-    ASSERT_TRUE(Operation<SetDisplayMode>(device, kSetDisplayModeSlot)(device, kWidth, kHeight, 32, 60, 0, true));
+    ASSERT_TRUE(Call<bool>(device, kSetDisplayModeSlot, kWidth, kHeight, 32u, 60u, 0u, true));
     DisplayMode mode{};
-    EXPECT_EQ(Operation<GetDisplayMode>(device, kGetDisplayModeSlot)(device, &mode), &mode);
+    EXPECT_EQ(Call<DisplayMode*>(device, kGetDisplayModeSlot, &mode), &mode);
     EXPECT_EQ(std::to_string(mode.width) + "x" + std::to_string(mode.height) + " " +
                   std::to_string(mode.bitsPerPixel) + " bpp " + std::to_string(mode.refreshRate) + " Hz adapter " +
                   std::to_string(mode.adapter) + " windowed " + std::to_string(mode.windowed),
               "640x480 32 bpp 60 Hz adapter 0 windowed 1");
 
-    // The printed lines through the variable-list operation.
-    const PrintText print = Operation<PrintText>(device, kPrintTextSlot);
+    // The printed lines through the variable-list operation: __cdecl on x86,
+    // the object the first stack argument.
+    const auto print =
+        reinterpret_cast<bool (*)(RenderDevice*, int, int, const char*, ...)>(Entry(device, kPrintTextSlot));
     ExpectLinesPrinted(Frame("presented", kFrameClear, [&](RenderDevice* d) {
         bool printed = true;
         for (const PrintedLine& line : kLines) printed = print(d, line.x, line.y, "%s", line.text) && printed;
         return printed;
-    }), kFrameClear);
+    }));
 }

@@ -11,11 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "Scene.h"
 #include "WineTest.h"
 #include "host/Material.h"
 #include "host/MaterialLayer.h"
-#include "host/ScreenQuad.h"
 #include "host/Window.h"
 
 namespace {
@@ -26,111 +24,85 @@ using WineDisplay = WineTest;
 using WineGeometry = WineTest;
 using WineMaterials = WineTest;
 
-constexpr unsigned kSecondWidth = 800;
-constexpr unsigned kSecondHeight = 600;
-constexpr Rgb kResetClear = {0.6f, 0.2f, 0.1f};
-constexpr Rgb kSecondModeClear = {0.1f, 0.4f, 0.2f};
+constexpr Rgba kGeometryClear = {0.2f, 0.3f, 0.4f, 1.0f};
 
-// Screen quads: an opaque one, a half-transparent one over the clear colour,
-// the opaque one again over part of the half-transparent one.
-constexpr QuadRect kOpaqueQuad = {40, 40, 240, 200};
-constexpr unsigned kOpaqueQuadColour = 0xFFE03010u;
-constexpr QuadRect kHalfQuad = {300, 40, 560, 240};
-constexpr unsigned kHalfQuadColour = 0x80F0E020u;
-constexpr QuadRect kOverlapQuad = {400, 160, 600, 300};
+// Scenes in screen pixels, drawn through the orthographic projection;
+// triangles clockwise on the screen unless made by BackTriangle.
+struct SceneTriangle {
+    ScreenPoint p[3];
+    float z;
+    unsigned colour;
+};
+// A right triangle at (x, y), legs going right and down.
+constexpr SceneTriangle Triangle(float x, float y, float size, unsigned colour, float z = kNear) {
+    return {{{x, y}, {x + size, y}, {x, y + size}}, z, colour};
+}
+constexpr SceneTriangle BackTriangle(float x, float y, float size, unsigned colour) {
+    return {{{x, y}, {x, y + size}, {x + size, y}}, kNear, colour};
+}
 
-// Vertex buffers.
-constexpr SceneTriangle kStaticTriangles[] = {Triangle(40, 40, 160, 0xFFD02020u), Triangle(220, 40, 160, 0xFF20D020u)};
-constexpr SceneTriangle kDynamicTriangle = Triangle(400, 40, 160, 0xFF2020D0u);
-// A strip of two triangles over (40, 240)-(200, 320): top-left, top-right,
-// bottom-left, bottom-right; a fan over (220, 240)-(380, 320), drawn from the
-// host's array: top-left, top-right, bottom-right, bottom-left.
-constexpr unsigned kStripColour = 0xFFE0C020u;
-constexpr ScreenPoint kStrip[] = {{40, 240}, {200, 240}, {40, 320}, {200, 320}};
-constexpr unsigned kFanColour = 0xFF20C0C0u;
-constexpr ScreenPoint kFan[] = {{220, 240}, {380, 240}, {380, 320}, {220, 320}};
-// Drawn from the host's array while kBoundTriangle's buffer is bound.
-constexpr SceneTriangle kArrayTriangle = Triangle(400, 240, 160, 0xFFC020C0u);
-// Drawn from the bound buffer after the array draws and a screen quad.
-constexpr SceneTriangle kBoundTriangle = Triangle(40, 340, 120, 0xFFF08040u);
-constexpr QuadRect kBetweenQuad = {220, 340, 340, 460};
-constexpr unsigned kBetweenQuadColour = 0xFF406080u;
-// Lists, strips, the fan, the array list and the last list.
-constexpr unsigned kVertexBufferTriangles = 2 + 1 + 2 + 1 + 1;
+std::vector<Vertex> ToVertices(const ScreenPoint* points, size_t count, unsigned colour, float z = kNear) {
+    std::vector<Vertex> vertices;
+    for (size_t i = 0; i < count; ++i) vertices.push_back(ToVertex(points[i], z, colour));
+    return vertices;
+}
+std::vector<Vertex> ToVertices(std::initializer_list<SceneTriangle> triangles) {
+    std::vector<Vertex> vertices;
+    for (const SceneTriangle& triangle : triangles)
+        for (const ScreenPoint& point : triangle.p) vertices.push_back(ToVertex(point, triangle.z, triangle.colour));
+    return vertices;
+}
 
-// Materials. Lighting: the material's emissive and ambient colours, the
-// device's ambient and one directional light; the vertices' diffuse colours
-// are the diffuse reflectance (the runtime's default material sources).
-constexpr Rgb kLitEmissive = {0.1f, 0.05f, 0.0f};
-constexpr Rgb kLitAmbient = {0.5f, 0.5f, 0.5f};
+// Of the three points from `p` on.
+ScreenPoint Centroid(const ScreenPoint* p) {
+    return {(p[0].x + p[1].x + p[2].x) / 3.0f, (p[0].y + p[1].y + p[2].y) / 3.0f};
+}
+
+std::string Size(long width, long height) { return std::to_string(width) + "x" + std::to_string(height); }
+
+// The triangle's colour in its middle, the clear colour 8 pixels beyond each
+// corner (away from the middle).
+void ExpectTriangle(const orvhost::Image& image, const SceneTriangle& triangle) {
+    const ScreenPoint centre = Centroid(triangle.p);
+    const std::string what = "triangle at " + Size(triangle.p[0].x, triangle.p[0].y);
+    ExpectColourAt(image, centre, Unpacked(triangle.colour), what);
+    for (const ScreenPoint& corner : triangle.p) {
+        const float dx = corner.x - centre.x, dy = corner.y - centre.y, length = std::sqrt(dx * dx + dy * dy);
+        ExpectColourAt(image, {corner.x + dx / length * 8, corner.y + dy / length * 8}, ClearColourOf(kGeometryClear),
+                       what + " beyond a corner");
+    }
+}
+
+// `inset` pixels inside (outside when negative) the corner of `r`.
+ScreenPoint Inside(const RECT& r, bool right, bool bottom, float inset = 4.0f) {
+    return {right ? r.right - inset : r.left + inset, bottom ? r.bottom - inset : r.top + inset};
+}
+
+// Lighting: the material's emissive and ambient colours, the device's ambient
+// and one directional light; the vertices' diffuse colours are the diffuse
+// reflectance (the runtime's default material sources).
+constexpr Rgba kLitEmissive = {0.1f, 0.05f, 0.0f, 1.0f};
+constexpr Rgba kLitAmbient = {0.5f, 0.5f, 0.5f, 1.0f};
 constexpr unsigned kDeviceAmbient = 0xFF404040u;
 constexpr unsigned kLightDiffuse = 0xFFC8B4A0u;
 constexpr float kLightDirection[3] = {0.6f, 0.0f, 0.8f};  // normals face -z
-constexpr unsigned kLitColour = 0xFF996633u;
-constexpr SceneTriangle kLitTriangle = Triangle(40, 40, 160, kLitColour);
-// Culled by the first material, drawn by the second (culling off).
-constexpr SceneTriangle kCulledBackTriangle = BackTriangle(240, 40, 160, kLitColour);
-constexpr SceneTriangle kDrawnBackTriangle = BackTriangle(440, 40, 160, kLitColour);
-// Frame blend on.
-constexpr unsigned kTranslucentColour = 0x80FF4000u;
-constexpr SceneTriangle kBlendedTriangle = Triangle(40, 240, 160, kTranslucentColour);
-// Depth: pairs of a near triangle drawn first and a far one over it.
-constexpr float kFar = 60.0f;
-constexpr unsigned kNearColour = 0xFFE02020u;
-constexpr unsigned kFarColour = 0xFF20E020u;
-constexpr float kDepthPairSize = 160.0f;
-constexpr float kDepthPairShift = 40.0f;  // the far triangle's offset right and down
-// Passes: ten layers on a device with eight stages (two passes), and three
-// layers whose lighting flags alternate (three passes); every pass after the
-// first adds the vertex colour once more.
-constexpr unsigned kTenLayerColour = 0xFF4D3319u;
-constexpr SceneTriangle kTenLayerTriangle = Triangle(40, 240, 160, kTenLayerColour);
-constexpr unsigned kSplitColour = 0xFF331A4Du;
-constexpr SceneTriangle kSplitTriangle = Triangle(240, 240, 160, kSplitColour);
-constexpr unsigned kPassTriangles = 2 + 3;
-// The neutral state of no material: unlit, opaque, back faces culled.
-constexpr unsigned kNeutralColour = 0x8020A0E0u;
-constexpr SceneTriangle kNeutralTriangle = Triangle(40, 240, 160, kNeutralColour);
-constexpr SceneTriangle kNeutralBackTriangle = BackTriangle(240, 240, 160, kNeutralColour);
-
-void ExpectClient(Window* window, unsigned width, unsigned height) {
-    EXPECT_EQ(std::to_string(window->GetWidth()) + "x" + std::to_string(window->GetHeight()),
-              std::to_string(width) + "x" + std::to_string(height));
-}
-
-void ExpectTriangle(const orvhost::Image& image, const SceneTriangle& triangle, const char* what) {
-    ExpectColourAt(image, Centroid(triangle), Unpacked(triangle.colour), what);
-    for (const ScreenPoint& point : BeyondCorners(triangle, 8))
-        ExpectColourAt(image, point, ClearColourOf(kGeometryClear), std::string(what) + " beyond a corner");
-}
-
-ScreenPoint Inside(const QuadRect& r, bool right, bool bottom) {
-    return {right ? r.right - 4.0f : r.left + 4.0f, bottom ? r.bottom - 4.0f : r.top + 4.0f};
-}
 
 // Fixed-function lighting of a vertex facing the viewer: emissive + material
 // ambient × device ambient + vertex diffuse × light diffuse × cosine.
 Rgba LitColour(unsigned vertexColour) {
-    const Rgba ambient = Unpacked(kDeviceAmbient), light = Unpacked(kLightDiffuse);
-    const Rgba diffuse = Unpacked(vertexColour);
-    const auto channel = [](float emissive, float material, float device, float vertex, float lit) {
-        return std::min(1.0f, emissive + material * device + vertex * lit * kLightDirection[2]);
+    const Rgba ambient = Unpacked(kDeviceAmbient), light = Unpacked(kLightDiffuse), diffuse = Unpacked(vertexColour);
+    const auto lit = [&](float Rgba::*c) {
+        return std::min(1.0f,
+                        kLitEmissive.*c + kLitAmbient.*c * ambient.*c + diffuse.*c * light.*c * kLightDirection[2]);
     };
-    return {channel(kLitEmissive.r, kLitAmbient.r, ambient.r, diffuse.r, light.r),
-            channel(kLitEmissive.g, kLitAmbient.g, ambient.g, diffuse.g, light.g),
-            channel(kLitEmissive.b, kLitAmbient.b, ambient.b, diffuse.b, light.b), diffuse.a};
+    return {lit(&Rgba::r), lit(&Rgba::g), lit(&Rgba::b), diffuse.a};
 }
 
-Material* MakeMaterial(RenderDevice* device, bool culling, bool frameBlend, bool zWrite, int zFunc) {
-    Material* material = device->CreateMaterial();
-    if (!material) return nullptr;
-    material->SetEmissive(kLitEmissive.r, kLitEmissive.g, kLitEmissive.b);
-    material->SetAmbient(kLitAmbient.r, kLitAmbient.g, kLitAmbient.b);
-    material->SetCulling(culling);
-    material->SetFrameBlend(frameBlend);
-    material->SetZWrite(zWrite);
-    material->SetZFunc(zFunc);
-    return material;
+// Opaque, each channel times `factor`, clamped to 1.
+Rgba Scaled(unsigned argb, float factor) {
+    const Rgba c = Opaque(argb);
+    const auto scaled = [&](float Rgba::*channel) { return std::min(1.0f, c.*channel * factor); };
+    return {scaled(&Rgba::r), scaled(&Rgba::g), scaled(&Rgba::b), 1.0f};
 }
 
 // A layer passing the colour before it on, blending with the given factors.
@@ -144,20 +116,6 @@ MaterialLayer* AddPassThroughLayer(Material* material, int destBlend) {
     layer->SetSrcBlend(BLEND_ONE);
     layer->SetDestBlend(destBlend);
     return layer;
-}
-
-void SetLight(RenderDevice* device) {
-    LightDesc light = {};
-    light.type = LIGHT_DIRECTIONAL;
-    light.diffuse = kLightDiffuse;
-    light.ambient = light.specular = 0xFF000000u;
-    light.range = 1000.0f;
-    light.attenuation0 = 1.0f;
-    light.direction = Vector3D(kLightDirection[0], kLightDirection[1], kLightDirection[2]);
-    device->SetLighting(true);
-    device->SetAmbient(kDeviceAmbient);
-    device->SetLight(0, &light);
-    device->EnableLight(0, true);
 }
 
 }  // namespace
@@ -183,26 +141,27 @@ TEST_F(WineDisplay, AdaptersModesFrameResetSecondModeAndShutdown) {
 
     Window* window = GetKernel().m_pWindow;
     ASSERT_TRUE(OpenWindowed());
-    ExpectClient(window, kWidth, kHeight);
-    orvhost::Image image = Frame("presented", kFrameClear, nullptr, 0);
-    ExpectLinesPrinted(image, kFrameClear);
+    EXPECT_EQ(Size(window->GetWidth(), window->GetHeight()), Size(kWidth, kHeight));
+    ExpectLinesPrinted(Frame("presented", kFrameClear, nullptr, 0));
     EXPECT_TRUE(device->DumpRenderStates() && device->DumpTextureStageStates(0));
     EXPECT_TRUE(device->SaveScreenShot(PathOf("screenshot.bmp").c_str()));
 
-    // Below the text after the reset.
-    ASSERT_TRUE(device->ResetDevice() && DrawFrames(kResetClear, 2) && Capture("after-reset", &image));
-    ExpectColourAt(image, {kWidth / 2.0f, kHeight / 2.0f + 40}, Unpacked(PackedColour(kResetClear)),
-                   "after the reset");
+    // Below the text.
+    constexpr Rgba kResetClear = {0.6f, 0.2f, 0.1f, 1.0f};
+    ASSERT_TRUE(device->ResetDevice());
+    ExpectColourAt(Frame("after-reset", kResetClear), {kWidth / 2.0f, kHeight / 2.0f + 40},
+                   Unpacked(PackedColour(kResetClear)), "after the reset");
 
     // With the display closed, neither a screenshot nor a reset succeeds.
     EXPECT_TRUE(device->CloseDisplay());
     EXPECT_FALSE(device->SaveScreenShot(PathOf("closed.bmp").c_str()));
     EXPECT_FALSE(device->ResetDevice());
+    constexpr unsigned kSecondWidth = 800, kSecondHeight = 600;
+    constexpr Rgba kSecondModeClear = {0.1f, 0.4f, 0.2f, 1.0f};
     ASSERT_TRUE(device->SetDisplayMode(kSecondWidth, kSecondHeight, 32, 60, 0, true));
-    ExpectClient(window, kSecondWidth, kSecondHeight);
-    ASSERT_TRUE(DrawFrames(kSecondModeClear, 2) && Capture("second", &image));
-    EXPECT_EQ(image.width, static_cast<int>(kSecondWidth));
-    EXPECT_EQ(image.height, static_cast<int>(kSecondHeight));
+    EXPECT_EQ(Size(window->GetWidth(), window->GetHeight()), Size(kSecondWidth, kSecondHeight));
+    const orvhost::Image image = Frame("second", kSecondModeClear);
+    EXPECT_EQ(Size(image.width, image.height), Size(kSecondWidth, kSecondHeight));
     ExpectColourAt(image, {kSecondWidth - 5.0f, kSecondHeight - 5.0f}, Unpacked(PackedColour(kSecondModeClear)),
                    "second mode");
 
@@ -216,122 +175,131 @@ TEST_F(WineDisplay, AdaptersModesFrameResetSecondModeAndShutdown) {
 }
 
 TEST_F(WineGeometry, ScreenQuadsAndVertexBuffersDrawWhereTheySayAndStreamZeroIsRestored) {
-    RenderDevice* device = Device();
     ASSERT_TRUE(OpenWindowed());
-    ScreenQuad* quads[] = {device->CreateScreenQuad(ToRect(kOpaqueQuad), kOpaqueQuadColour),
-                           device->CreateScreenQuad(ToRect(kHalfQuad), kHalfQuadColour),
-                           device->CreateScreenQuad(ToRect(kOverlapQuad), kOpaqueQuadColour),
-                           device->CreateScreenQuad(ToRect(kBetweenQuad), kBetweenQuadColour)};
-    VertexBuffer* lists = MakeBuffer(device, ToVertices(kStaticTriangles, 2));
-    VertexBuffer* dynamic = MakeBuffer(device, ToVertices(&kDynamicTriangle), true);
-    VertexBuffer* strip = MakeBuffer(device, ToVertices(kStrip, 4, kStripColour));
-    VertexBuffer* bound = MakeBuffer(device, ToVertices(&kBoundTriangle));
-    if (quads[0] && quads[1] && quads[2] && quads[3] && lists && dynamic && strip && bound) {
-        // Quads count no triangles.
-        orvhost::Image image = Frame("quads", kGeometryClear, [&](RenderDevice* d) {
-            d->SetMaterial(nullptr);
-            d->SetTexture(0, nullptr);  // the debug font leaves its glyphs on stage 0
-            return d->RenderScreenQuad(quads[0]) && d->RenderScreenQuad(quads[1]) && d->RenderScreenQuad(quads[2]);
-        }, 0);
-        const Rgba clear = ClearColourOf(kGeometryClear), opaque = Unpacked(kOpaqueQuadColour);
-        const Rgba half = AlphaBlended(Unpacked(kHalfQuadColour), clear);
-        for (bool right : {false, true})
-            for (bool bottom : {false, true}) {
-                ExpectColourAt(image, Inside(kOpaqueQuad, right, bottom), opaque, "opaque");
-                ExpectColourAt(image, {right ? kOpaqueQuad.right + 4.0f : kOpaqueQuad.left - 4.0f,
-                                       bottom ? kOpaqueQuad.bottom + 4.0f : kOpaqueQuad.top - 4.0f},
-                               clear, "outside the opaque quad");
-                // The bottom-right corner lies under the overlapping opaque quad.
-                ExpectColourAt(image, Inside(kHalfQuad, right, bottom), right && bottom ? opaque : half, "blended");
-            }
-        ExpectColourAt(image, Inside(kOverlapQuad, true, true), opaque, "overlap");
+    // An opaque quad, a half-transparent one over the clear colour, the opaque
+    // one again over part of the half-transparent one.
+    constexpr RECT kOpaque = {40, 40, 240, 200}, kHalf = {300, 40, 560, 240}, kOverlap = {400, 160, 600, 300};
+    constexpr unsigned kOpaqueColour = 0xFFE03010u, kHalfColour = 0x80F0E020u;
+    ScreenQuad* const quads[] = {Quad(kOpaque, kOpaqueColour), Quad(kHalf, kHalfColour), Quad(kOverlap, kOpaqueColour)};
+    // Quads count no triangles.
+    orvhost::Image image = Frame("quads", kGeometryClear, [&](RenderDevice* d) {
+        d->SetMaterial(nullptr);
+        d->SetTexture(0, nullptr);  // the debug font leaves its glyphs on stage 0
+        return d->RenderScreenQuad(quads[0]) && d->RenderScreenQuad(quads[1]) && d->RenderScreenQuad(quads[2]);
+    }, 0);
+    const Rgba clear = ClearColourOf(kGeometryClear), opaque = Unpacked(kOpaqueColour);
+    for (bool right : {false, true})
+        for (bool bottom : {false, true}) {
+            ExpectColourAt(image, Inside(kOpaque, right, bottom), opaque, "opaque");
+            ExpectColourAt(image, Inside(kOpaque, right, bottom, -4.0f), clear, "outside the opaque quad");
+            // The bottom-right corner lies under the overlapping opaque quad.
+            ExpectColourAt(image, Inside(kHalf, right, bottom),
+                           right && bottom ? opaque : AlphaBlended(Unpacked(kHalfColour), clear), "blended");
+        }
+    ExpectColourAt(image, Inside(kOverlap, true, true), opaque, "overlap");
 
-        // Lists and strips count, the fan does not, the array's list does.
-        const std::vector<Vertex> fan = ToVertices(kFan, 4, kFanColour), array = ToVertices(&kArrayTriangle);
-        image = Frame("ortho", kGeometryClear, [&](RenderDevice* d) {
-            d->SetMaterial(nullptr);
-            d->SetTexture(0, nullptr);
-            SetOrthographic(d);
-            bool drawn = d->SetVertexBuffer(lists) && d->RenderVertexBuffer(PRIMITIVE_TRIANGLELIST, 2);
-            drawn = d->SetVertexBuffer(dynamic) && d->RenderVertexBuffer(PRIMITIVE_TRIANGLELIST, 1) && drawn;
-            // The second and fourth arguments mean nothing to the driver.
-            drawn = d->SetVertexBuffer(strip) && d->RenderVertexBufferEx(PRIMITIVE_TRIANGLESTRIP, 7, 2, 9) && drawn;
-            // Array draws and a quad between binding a buffer and drawing it.
-            drawn = d->SetVertexBuffer(bound) && drawn;
-            drawn = d->RenderVertices(PRIMITIVE_TRIANGLEFAN, 2, fan.data()) && drawn;
-            drawn = d->RenderVertices(PRIMITIVE_TRIANGLELIST, 1, array.data()) && drawn;
-            drawn = d->RenderScreenQuad(quads[3]) && drawn;
-            return d->RenderVertexBuffer(PRIMITIVE_TRIANGLELIST, 1) && drawn;
-        }, kVertexBufferTriangles);
-        ExpectTriangle(image, kStaticTriangles[0], "first static triangle");
-        ExpectTriangle(image, kStaticTriangles[1], "second static triangle");
-        ExpectTriangle(image, kDynamicTriangle, "dynamic triangle");
-        for (const auto& [c, colour] : {std::make_pair(kStrip, kStripColour), std::make_pair(kFan, kFanColour)})
-            for (const SceneTriangle& half : {SceneTriangle{{c[0], c[1], c[2]}, kNear, colour},
-                                              SceneTriangle{{c[1], c[2], c[3]}, kNear, colour}})
-                ExpectColourAt(image, Centroid(half), Unpacked(colour), c == kStrip ? "strip" : "fan");
-        ExpectTriangle(image, kArrayTriangle, "triangle from the host's array");
-        // Drawn from the buffer bound before the array draws and the quad.
-        ExpectTriangle(image, kBoundTriangle, "triangle from the buffer bound before");
-        ExpectColourAt(image, Inside(kBetweenQuad, false, false), Unpacked(kBetweenQuadColour), "quad between");
-    } else {
-        ADD_FAILURE() << "a quad or a buffer was not made";
-    }
-    device->SetVertexBuffer(nullptr);
-    for (VertexBuffer* buffer : {lists, dynamic, strip, bound})
-        if (buffer) device->DestroyVertexBuffer(buffer);
-    for (ScreenQuad* quad : quads)
-        if (quad) device->DestroyScreenQuad(quad);
+    const SceneTriangle lists[] = {Triangle(40, 40, 160, 0xFFD02020u), Triangle(220, 40, 160, 0xFF20D020u)};
+    const SceneTriangle dynamic = Triangle(400, 40, 160, 0xFF2020D0u);
+    // `array` is drawn from the host's array while the buffer of `bound` is
+    // bound; `bound` draws after the array draws and a quad.
+    const SceneTriangle array = Triangle(400, 240, 160, 0xFFC020C0u), bound = Triangle(40, 340, 120, 0xFFF08040u);
+    constexpr RECT kBetween = {220, 340, 340, 460};
+    constexpr unsigned kBetweenColour = 0xFF406080u;
+    // A strip over (40, 240)-(200, 320): top-left, top-right, bottom-left,
+    // bottom-right; a fan from the host's array over (220, 240)-(380, 320):
+    // top-left, top-right, bottom-right, bottom-left.
+    const struct Band {
+        ScreenPoint p[4];
+        unsigned colour;
+        const char* name;
+    } bands[] = {{{{40, 240}, {200, 240}, {40, 320}, {200, 320}}, 0xFFE0C020u, "strip"},
+                 {{{220, 240}, {380, 240}, {380, 320}, {220, 320}}, 0xFF20C0C0u, "fan"}};
+    VertexBuffer* const buffers[] = {Buffer(ToVertices({lists[0], lists[1]})), Buffer(ToVertices({dynamic}), true),
+                                     Buffer(ToVertices(bands[0].p, 4, bands[0].colour)), Buffer(ToVertices({bound}))};
+    ScreenQuad* const between = Quad(kBetween, kBetweenColour);
+    ASSERT_TRUE(buffers[0] && buffers[1] && buffers[2] && buffers[3] && between);
+    const std::vector<Vertex> fan = ToVertices(bands[1].p, 4, bands[1].colour), fromArray = ToVertices({array});
+    // Lists and strips count, the fan does not, the array's list does. The
+    // second and fourth arguments of RenderVertexBufferEx mean nothing to the
+    // driver.
+    image = Frame("ortho", kGeometryClear, [&](RenderDevice* d) {
+        d->SetMaterial(nullptr);
+        d->SetTexture(0, nullptr);
+        SetOrthographic(d);
+        return d->SetVertexBuffer(buffers[0]) && d->RenderVertexBuffer(PRIMITIVE_TRIANGLELIST, 2) &&
+               d->SetVertexBuffer(buffers[1]) && d->RenderVertexBuffer(PRIMITIVE_TRIANGLELIST, 1) &&
+               d->SetVertexBuffer(buffers[2]) && d->RenderVertexBufferEx(PRIMITIVE_TRIANGLESTRIP, 7, 2, 9) &&
+               d->SetVertexBuffer(buffers[3]) && d->RenderVertices(PRIMITIVE_TRIANGLEFAN, 2, fan.data()) &&
+               d->RenderVertices(PRIMITIVE_TRIANGLELIST, 1, fromArray.data()) && d->RenderScreenQuad(between) &&
+               d->RenderVertexBuffer(PRIMITIVE_TRIANGLELIST, 1);
+    }, 2 + 1 + 2 + 1 + 1);
+    for (const SceneTriangle& triangle : {lists[0], lists[1], dynamic, array, bound}) ExpectTriangle(image, triangle);
+    for (const Band& band : bands)
+        for (int first : {0, 1}) ExpectColourAt(image, Centroid(band.p + first), Unpacked(band.colour), band.name);
+    ExpectColourAt(image, Inside(kBetween, false, false), Unpacked(kBetweenColour), "quad between");
 }
 
 TEST_F(WineMaterials, LightingCullingBlendDepthPassesAndTheNeutralState) {
     RenderDevice* device = Device();
     ASSERT_TRUE(OpenWindowed());
-    Material* plain = MakeMaterial(device, true, false, true, COMPARE_LESSEQUAL);
-    Material* unculled = MakeMaterial(device, false, false, true, COMPARE_LESSEQUAL);
-    Material* blended = MakeMaterial(device, true, true, true, COMPARE_LESSEQUAL);
-    Material* always = MakeMaterial(device, true, false, true, COMPARE_ALWAYS);
-    Material* unwritten = MakeMaterial(device, true, false, false, COMPARE_LESSEQUAL);
-    Material* tenLayers = MakeMaterial(device, true, false, true, COMPARE_LESSEQUAL);
-    Material* split = MakeMaterial(device, true, false, true, COMPARE_LESSEQUAL);
-    const std::vector<Material*> materials = {plain, unculled, blended, always, unwritten, tenLayers, split};
-    bool made = std::find(materials.begin(), materials.end(), nullptr) == materials.end();
-    if (made) {
-        // One layer as the material starts it (texture times diffuse); ten
-        // layers (two passes of eight stages, the second added); lighting
-        // off, on, off (three passes, the later two added).
-        for (Material* material : {plain, unculled, blended, always, unwritten}) made = material->AddLayer() && made;
-        for (int i = 0; i < 10; ++i) made = AddPassThroughLayer(tenLayers, i == 9 ? BLEND_ONE : BLEND_ZERO) && made;
-        for (int i = 0; i < 3; ++i) {
-            MaterialLayer* layer = AddPassThroughLayer(split, i == 0 ? BLEND_ZERO : BLEND_ONE);
-            if (layer) layer->SetLighting(i == 1);
-            made = layer && made;
-        }
+    // As kPlain unless the name says otherwise: culling on, frame blend off,
+    // depth written and tested less-or-equal.
+    enum { kPlain, kUnculled, kFrameBlend, kAlways, kUnwritten, kTenLayers, kSplitByLighting, kMaterials };
+    Material* m[kMaterials];
+    for (int i = 0; i < kMaterials; ++i) {
+        m[i] = Held(device->CreateMaterial());
+        ASSERT_TRUE(m[i]);
+        m[i]->SetEmissive(kLitEmissive.r, kLitEmissive.g, kLitEmissive.b);
+        m[i]->SetAmbient(kLitAmbient.r, kLitAmbient.g, kLitAmbient.b);
+        m[i]->SetCulling(i != kUnculled);
+        m[i]->SetFrameBlend(i == kFrameBlend);
+        m[i]->SetZWrite(i != kUnwritten);
+        m[i]->SetZFunc(i == kAlways ? COMPARE_ALWAYS : COMPARE_LESSEQUAL);
     }
-    // Depth pairs: less-or-equal with depth writes; always; less-or-equal
-    // after a near triangle that did not write depth.
-    struct DepthPair {
+    // One layer as the material starts it (texture times diffuse); ten layers
+    // (two passes of eight stages, the second added); lighting off, on, off
+    // (three passes, the later two added).
+    for (int i = kPlain; i <= kUnwritten; ++i) ASSERT_TRUE(m[i]->AddLayer());
+    for (int i = 0; i < 10; ++i) ASSERT_TRUE(AddPassThroughLayer(m[kTenLayers], i == 9 ? BLEND_ONE : BLEND_ZERO));
+    for (int i = 0; i < 3; ++i) {
+        MaterialLayer* layer = AddPassThroughLayer(m[kSplitByLighting], i == 0 ? BLEND_ZERO : BLEND_ONE);
+        ASSERT_TRUE(layer);
+        layer->SetLighting(i == 1);
+    }
+
+    // A back face culled by kPlain and one drawn by kUnculled; the neutral
+    // state of no material: unlit, opaque, back faces culled.
+    constexpr unsigned kLitColour = 0xFF996633u, kTranslucentColour = 0x80FF4000u, kNeutralColour = 0x8020A0E0u;
+    constexpr unsigned kTenLayerColour = 0xFF4D3319u, kSplitColour = 0xFF331A4Du;
+    std::vector<SceneTriangle> scene = {
+        Triangle(40, 40, 160, kLitColour),       BackTriangle(240, 40, 160, kLitColour),
+        BackTriangle(440, 40, 160, kLitColour),  Triangle(40, 240, 160, kTranslucentColour),
+        Triangle(40, 240, 160, kTenLayerColour), Triangle(240, 240, 160, kSplitColour),
+        Triangle(40, 240, 160, kNeutralColour),  BackTriangle(240, 240, 160, kNeutralColour)};
+    enum { kLitFace, kCulledBack, kDrawnBack, kBlendedFace, kTenLayerFace, kSplitFace, kNeutralFace, kNeutralBack,
+           kFirstDepth };
+    // Depth: a near triangle, then a far one over it, 40 pixels right and
+    // down: less-or-equal with depth writes; always; less-or-equal after a
+    // near triangle that did not write depth.
+    constexpr float kFar = 60.0f, kPairSize = 160.0f, kPairShift = 40.0f;
+    constexpr unsigned kNearColour = 0xFFE02020u, kFarColour = 0xFF20E020u;
+    const struct DepthPair {
         float x, y;
         Material* first;
         Material* second;
         bool farWins;  // the overlap shows the far triangle
-    };
-    const DepthPair pairs[] = {{10, 20, plain, plain, false}, {215, 20, always, always, true},
-                               {420, 20, unwritten, plain, true}};
-    std::vector<SceneTriangle> scene = {kLitTriangle,     kCulledBackTriangle, kDrawnBackTriangle,
-                                        kBlendedTriangle, kTenLayerTriangle,   kSplitTriangle,
-                                        kNeutralTriangle, kNeutralBackTriangle};
-    enum { kLit, kCulledBack, kDrawnBack, kBlended, kTenLayer, kSplit, kNeutral, kNeutralBack, kFirstDepth };
+    } pairs[] = {{10, 20, m[kPlain], m[kPlain], false},
+                 {215, 20, m[kAlways], m[kAlways], true},
+                 {420, 20, m[kUnwritten], m[kPlain], true}};
     for (const DepthPair& pair : pairs) {
-        scene.push_back(Triangle(pair.x, pair.y, kDepthPairSize, kNearColour));
-        scene.push_back(Triangle(pair.x + kDepthPairShift, pair.y + kDepthPairShift, kDepthPairSize, kFarColour, kFar));
+        scene.push_back(Triangle(pair.x, pair.y, kPairSize, kNearColour));
+        scene.push_back(Triangle(pair.x + kPairShift, pair.y + kPairShift, kPairSize, kFarColour, kFar));
     }
     std::vector<VertexBuffer*> buffers;
     for (const SceneTriangle& triangle : scene) {
-        buffers.push_back(MakeBuffer(device, ToVertices(&triangle)));
-        made = buffers.back() && made;
+        buffers.push_back(Buffer(ToVertices({triangle})));
+        ASSERT_TRUE(buffers.back());
     }
-    EXPECT_TRUE(made);
     const auto draw = [&](Material* material, size_t index) {
         device->SetMaterial(material);
         return device->SetVertexBuffer(buffers[index]) && device->RenderVertexBuffer(PRIMITIVE_TRIANGLELIST, 1);
@@ -344,55 +312,59 @@ TEST_F(WineMaterials, LightingCullingBlendDepthPassesAndTheNeutralState) {
             return drawing();
         }, triangles);
     };
-    if (made) {
-        const Rgba clear = ClearColourOf(kGeometryClear);
-        // The culled triangle still counts: the driver counts what it asked for.
-        orvhost::Image image = frame("lit", 5, [&] {
-            device->SetMaterial(plain);
-            SetLight(device);
-            // No material after a lit one: unlit, opaque, back faces culled.
-            return draw(plain, kLit) && draw(plain, kCulledBack) && draw(unculled, kDrawnBack) &&
-                   draw(nullptr, kNeutral) && draw(nullptr, kNeutralBack);
-        });
-        ExpectColourAt(image, Centroid(kLitTriangle), LitColour(kLitColour), "lit");
-        ExpectColourAt(image, Centroid(kCulledBackTriangle), clear, "back face, culling on");
-        ExpectColourAt(image, Centroid(kDrawnBackTriangle), LitColour(kLitColour), "back face, culling off");
-        ExpectColourAt(image, Centroid(kNeutralTriangle), Opaque(kNeutralColour), "no material: unlit and opaque");
-        ExpectColourAt(image, Centroid(kNeutralBackTriangle), clear, "no material: back face culled");
+    const Rgba clear = ClearColourOf(kGeometryClear);
+    const auto expect = [&](const orvhost::Image& image, size_t index, const Rgba& colour, const char* what) {
+        ExpectColourAt(image, Centroid(scene[index].p), colour, what);
+    };
+    // The culled triangle still counts: the driver counts what it asked for.
+    orvhost::Image image = frame("lit", 5, [&] {
+        device->SetMaterial(m[kPlain]);
+        LightDesc light = {};
+        light.type = LIGHT_DIRECTIONAL;
+        light.diffuse = kLightDiffuse;
+        light.ambient = light.specular = 0xFF000000u;
+        light.range = 1000.0f;
+        light.attenuation0 = 1.0f;
+        light.direction = Vector3D(kLightDirection[0], kLightDirection[1], kLightDirection[2]);
+        device->SetLighting(true);
+        device->SetAmbient(kDeviceAmbient);
+        device->SetLight(0, &light);
+        device->EnableLight(0, true);
+        // No material after a lit one: unlit, opaque, back faces culled.
+        return draw(m[kPlain], kLitFace) && draw(m[kPlain], kCulledBack) && draw(m[kUnculled], kDrawnBack) &&
+               draw(nullptr, kNeutralFace) && draw(nullptr, kNeutralBack);
+    });
+    expect(image, kLitFace, LitColour(kLitColour), "lit");
+    expect(image, kCulledBack, clear, "back face, culling on");
+    expect(image, kDrawnBack, LitColour(kLitColour), "back face, culling off");
+    expect(image, kNeutralFace, Opaque(kNeutralColour), "no material: unlit and opaque");
+    expect(image, kNeutralBack, clear, "no material: back face culled");
 
-        image = frame("blend_depth", 7, [&] {
-            bool drawn = true;
-            for (size_t i = 0; i < 3; ++i)
-                drawn = draw(pairs[i].first, kFirstDepth + 2 * i) && draw(pairs[i].second, kFirstDepth + 2 * i + 1) &&
-                        drawn;
-            return draw(blended, kBlended) && drawn;
-        });
-        ExpectColourAt(image, Centroid(kBlendedTriangle), AlphaBlended(Unpacked(kTranslucentColour), clear),
-                       "frame blend on");
-        for (const DepthPair& pair : pairs) {
-            // Near only, the overlap, far only: at least 14 pixels from every edge.
-            const float farX = pair.x + kDepthPairShift, farY = pair.y + kDepthPairShift;
-            ExpectColourAt(image, {pair.x + 15, pair.y + 15}, Unpacked(kNearColour), "near only");
-            ExpectColourAt(image, {farX + 20, farY + 20}, Unpacked(pair.farWins ? kFarColour : kNearColour),
-                           "overlap of the pair at x " + std::to_string(pair.x));
-            ExpectColourAt(image, {farX + 90, farY + 50}, Unpacked(kFarColour), "far only");
-        }
-
-        // Each pass counts; each after the first adds the vertex colour again.
-        image = frame("passes", kPassTriangles, [&] { return draw(tenLayers, kTenLayer) && draw(split, kSplit); });
-        ExpectColourAt(image, Centroid(kTenLayerTriangle), Scaled(Unpacked(kTenLayerColour), 2.0f), "ten layers");
-        ExpectColourAt(image, Centroid(kSplitTriangle), Scaled(Unpacked(kSplitColour), 3.0f), "lighting flags split");
+    image = frame("blend_depth", 7, [&] {
+        bool drawn = true;
+        size_t index = kFirstDepth;
+        for (const DepthPair& pair : pairs) drawn = drawn && draw(pair.first, index++) && draw(pair.second, index++);
+        return drawn && draw(m[kFrameBlend], kBlendedFace);
+    });
+    expect(image, kBlendedFace, AlphaBlended(Unpacked(kTranslucentColour), clear), "frame blend on");
+    for (const DepthPair& pair : pairs) {
+        // Near only, the overlap, far only: at least 14 pixels from every edge.
+        const float farX = pair.x + kPairShift, farY = pair.y + kPairShift;
+        ExpectColourAt(image, {pair.x + 15, pair.y + 15}, Unpacked(kNearColour), "near only");
+        ExpectColourAt(image, {farX + 20, farY + 20}, Unpacked(pair.farWins ? kFarColour : kNearColour),
+                       "overlap of the pair at x " + std::to_string(pair.x));
+        ExpectColourAt(image, {farX + 90, farY + 50}, Unpacked(kFarColour), "far only");
     }
-    device->SetVertexBuffer(nullptr);
-    for (VertexBuffer* buffer : buffers)
-        if (buffer) device->DestroyVertexBuffer(buffer);
+
+    // Each pass counts; each after the first adds the vertex colour again.
+    image = frame("passes", 2 + 3, [&] {
+        return draw(m[kTenLayers], kTenLayerFace) && draw(m[kSplitByLighting], kSplitFace);
+    });
+    expect(image, kTenLayerFace, Scaled(kTenLayerColour, 2.0f), "ten layers");
+    expect(image, kSplitFace, Scaled(kSplitColour, 3.0f), "lighting flags split");
 
     // SetMaterial(m), SetMaterial(null) leaves the host's own reference.
-    device->SetMaterial(plain);
+    device->SetMaterial(m[kPlain]);
     device->SetMaterial(nullptr);
-    EXPECT_EQ(plain ? plain->GetRefCount() : 0, 1);
-    bool released = true;
-    for (Material* material : materials)
-        if (material) released = device->ReleaseMaterial(material) && released;
-    EXPECT_TRUE(released);
+    EXPECT_EQ(m[kPlain]->GetRefCount(), 1);
 }

@@ -4,16 +4,12 @@
 // NAME.bmp and .png). Every check ends with no failure logged.
 #pragma once
 
-#include <gtest/gtest.h>
-
 #include <functional>
 #include <memory>
-#include <string>
+#include <vector>
 
-#include "WineSuite.h"
+#include "Scene.h"
 #include "host/Kernel.h"
-#include "host/RenderDevice.h"
-#include "orvhostImage.h"
 #include "orvhostRenderer.h"
 
 namespace winesuite {
@@ -33,26 +29,32 @@ protected:
     void DestroyRenderer() { m_pRenderer->Destroy(); }
 
     // The 640 x 480 windowed mode; false when it was not set.
-    bool OpenWindowed();
-    // Draws `frames` frames cleared (colour and depth) to `clear`, each with
-    // `draw` between BeginScene and EndScene, or without it every line of
-    // kLines; false when a frame operation or `draw` failed.
-    bool DrawFrames(const Rgb& clear, int frames, const std::function<bool(RenderDevice*)>& draw = nullptr);
-    // The window's client area as the screen shows it, saved as NAME.bmp and .png.
-    bool Capture(const char* name, orvhost::Image* image);
-    // Two such frames and their picture NAME; expects that they drew and,
-    // unless `triangles` is negative, that the scene counted `triangles`.
-    orvhost::Image Frame(const char* name, const Rgb& clear,
+    bool OpenWindowed() { return Device()->SetDisplayMode(kWidth, kHeight, 32, 60, 0, true); }
+
+    // Made by the device and given back when the check ends (the buffers
+    // unbound first), each expected to go; null when it was not made.
+    VertexBuffer* Buffer(const std::vector<Vertex>& vertices, bool dynamic = false);
+    ScreenQuad* Quad(const RECT& rect, unsigned colour);
+    Material* Held(Material* material);
+    Texture* Held(Texture* texture);
+
+    // Two frames cleared (colour and depth) to `clear`, each with `draw`
+    // between BeginScene and EndScene, or without it every line of kLines,
+    // and the window's client area as the screen then shows it, saved as
+    // NAME.bmp and .png. Expects that they drew and, unless `triangles` is
+    // negative, that the scene counted `triangles`.
+    orvhost::Image Frame(const char* name, const Rgba& clear,
                          const std::function<bool(RenderDevice*)>& draw = nullptr, int triangles = -1);
     // Every pixel of `image` outside the boxes of kLines (measured with a
-    // font made as the debug font is) is `clear`, and each box holds light
-    // pixels of text.
-    void ExpectLinesPrinted(const orvhost::Image& image, const Rgb& clear);
+    // font made as the debug font is) is kFrameClear, and each box holds
+    // light pixels of text.
+    void ExpectLinesPrinted(const orvhost::Image& image);
 
 private:
     std::string m_Directory;
     std::unique_ptr<Kernel> m_pKernel;
     std::unique_ptr<orvhost::Renderer> m_pRenderer;
+    std::vector<std::function<bool()>> m_GiveBack;
 };
 
 }  // namespace winesuite
