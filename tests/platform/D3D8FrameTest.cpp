@@ -19,14 +19,13 @@ protected:
     void BindBuffers(UINT count, const std::vector<uint16_t>& indices) {
         const UINT bytes = static_cast<UINT>(indices.size() * sizeof(uint16_t));
         BYTE* data = nullptr;
-        ASSERT_EQ(m_Device->CreateVertexBuffer(count * sizeof(Vertex), 0, kFvf, D3DPOOL_MANAGED, &m_Vertices), D3D_OK);
-        ASSERT_EQ(m_Device->CreateIndexBuffer(bytes, 0, D3DFMT_INDEX16, D3DPOOL_MANAGED, &m_Indices), D3D_OK);
-        ASSERT_EQ(m_Indices->Lock(0, 0, &data, 0), D3D_OK);
+        ASSERT_TRUE(m_Device->CreateVertexBuffer(count * sizeof(Vertex), 0, kFvf, D3DPOOL_MANAGED, &m_Vertices) == D3D_OK &&
+                    m_Device->CreateIndexBuffer(bytes, 0, D3DFMT_INDEX16, D3DPOOL_MANAGED, &m_Indices) == D3D_OK &&
+                    m_Indices->Lock(0, 0, &data, 0) == D3D_OK);
         std::memcpy(data, indices.data(), bytes);
-        m_Indices->Unlock();
-        ASSERT_EQ(m_Device->SetVertexShader(kFvf), D3D_OK);
-        ASSERT_EQ(m_Device->SetStreamSource(0, m_Vertices, sizeof(Vertex)), D3D_OK);
-        ASSERT_EQ(m_Device->SetIndices(m_Indices, 0), D3D_OK);
+        ASSERT_TRUE(m_Indices->Unlock() == D3D_OK && m_Device->SetVertexShader(kFvf) == D3D_OK &&
+                    m_Device->SetStreamSource(0, m_Vertices, sizeof(Vertex)) == D3D_OK &&
+                    m_Device->SetIndices(m_Indices, 0) == D3D_OK);
     }
     void TearDown() override {
         if (m_Device) {
@@ -73,10 +72,9 @@ TEST_F(D3D8Frame, LostDeviceRefusesPresentAndResetWaitsForDefaultPoolResources) 
     D3DPRESENT_PARAMETERS pp = Windowed();
     EXPECT_EQ(m_Device->Reset(&pp), D3DERR_INVALIDCALL);
     dynamic->Release();
-    ASSERT_EQ(m_Device->Reset(&pp), D3D_OK);
-    EXPECT_EQ(m_Device->TestCooperativeLevel(), D3D_OK);
     DWORD lighting = FALSE;
-    ASSERT_EQ(m_Device->GetRenderState(D3DRS_LIGHTING, &lighting), D3D_OK);
+    ASSERT_TRUE(m_Device->Reset(&pp) == D3D_OK && m_Device->TestCooperativeLevel() == D3D_OK &&
+                m_Device->GetRenderState(D3DRS_LIGHTING, &lighting) == D3D_OK);
     EXPECT_EQ(lighting, static_cast<DWORD>(TRUE)) << "Reset restores the default states";
 }
 
@@ -105,11 +103,11 @@ TEST_F(D3D8Frame, UserPointerDrawsUnbindStreamZeroAndTheIndices) {
     BindBuffers(6, {0, 1, 2});
     ASSERT_EQ(m_Device->BeginScene(), D3D_OK);
     for (bool indexed : {false, true}) {
-        ASSERT_EQ(m_Device->SetStreamSource(0, m_Vertices, sizeof(Vertex)), D3D_OK);
-        ASSERT_EQ(m_Device->SetIndices(m_Indices, 0), D3D_OK);
+        ASSERT_TRUE(m_Device->SetStreamSource(0, m_Vertices, sizeof(Vertex)) == D3D_OK &&
+                    m_Device->SetIndices(m_Indices, 0) == D3D_OK);
         orvd3d8::ClearDraws(m_Device);
-        ASSERT_EQ(m_Device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 0, user, sizeof(Vertex)), D3D_OK);
-        ASSERT_EQ(m_Device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 2, 2), D3D_OK);
+        ASSERT_TRUE(m_Device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 0, user, sizeof(Vertex)) == D3D_OK &&
+                    m_Device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 2, 2) == D3D_OK);
         ASSERT_EQ(indexed ? m_Device->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, 3, 1, userIndices,
                                                              D3DFMT_INDEX32, user, sizeof(Vertex))
                           : m_Device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, user, sizeof(Vertex)),
@@ -117,8 +115,7 @@ TEST_F(D3D8Frame, UserPointerDrawsUnbindStreamZeroAndTheIndices) {
         IDirect3DVertexBuffer8* stream = m_Vertices;
         IDirect3DIndexBuffer8* bound = nullptr;
         UINT stride = 1, base = 0;
-        ASSERT_EQ(m_Device->GetStreamSource(0, &stream, &stride), D3D_OK);
-        ASSERT_EQ(m_Device->GetIndices(&bound, &base), D3D_OK);
+        ASSERT_TRUE(m_Device->GetStreamSource(0, &stream, &stride) == D3D_OK && m_Device->GetIndices(&bound, &base) == D3D_OK);
         EXPECT_TRUE(stream == nullptr && stride == 0) << indexed;
         EXPECT_EQ(bound, indexed ? nullptr : m_Indices);
         if (bound) bound->Release();
@@ -134,9 +131,7 @@ TEST_F(D3D8Frame, UserPointerDrawsUnbindStreamZeroAndTheIndices) {
 TEST_F(D3D8Frame, CreateDeviceRefusesWhatTheAdapterLacksOrBadParametersAndUnknownStates) {
     D3DPRESENT_PARAMETERS refresh = Windowed(), unknown = Windowed();
     refresh.FullScreen_RefreshRateInHz = 60;
-    unknown.Windowed = FALSE;
-    unknown.BackBufferWidth = 640;
-    unknown.BackBufferHeight = 480;
+    unknown.Windowed = FALSE, unknown.BackBufferWidth = 640, unknown.BackBufferHeight = 480;
     unknown.BackBufferFormat = D3DFMT_UNKNOWN;
     constexpr DWORD kHw = D3DCREATE_HARDWARE_VERTEXPROCESSING;
     const struct { const char* name; bool hal; DWORD behaviour; D3DPRESENT_PARAMETERS pp; HRESULT expected; } cases[] = {
@@ -157,8 +152,8 @@ TEST_F(D3D8Frame, CreateDeviceRefusesWhatTheAdapterLacksOrBadParametersAndUnknow
     DWORD value = 0;
     for (DWORD state : {0u, 11u, 174u}) {
         const auto type = static_cast<D3DRENDERSTATETYPE>(state);
-        EXPECT_EQ(m_Device->SetRenderState(type, 1), D3DERR_INVALIDCALL) << state;
-        EXPECT_EQ(m_Device->GetRenderState(type, &value), D3DERR_INVALIDCALL) << state;
+        EXPECT_TRUE(m_Device->SetRenderState(type, 1) == D3DERR_INVALIDCALL &&
+                    m_Device->GetRenderState(type, &value) == D3DERR_INVALIDCALL) << state;
     }
     EXPECT_EQ(m_Device->SetTextureStageState(8, D3DTSS_COLOROP, D3DTOP_ADD), D3DERR_INVALIDCALL);
     EXPECT_EQ(m_Device->SetTextureStageState(0, static_cast<D3DTEXTURESTAGESTATETYPE>(12), 0), D3DERR_INVALIDCALL);
@@ -177,20 +172,18 @@ TEST_F(D3D8Resource, GetCallsHandOutReferencesAndBindingsHoldTheirResources) {
     ASSERT_EQ(m_Device->SetTexture(0, texture), D3D_OK);
     EXPECT_EQ(texture->Release(), 0u) << "a binding is not an external reference";
     IDirect3DBaseTexture8* bound = nullptr;
-    ASSERT_EQ(m_Device->GetTexture(0, &bound), D3D_OK);
-    ASSERT_EQ(bound, texture);
+    ASSERT_TRUE(m_Device->GetTexture(0, &bound) == D3D_OK && bound == texture);
     EXPECT_EQ(bound->Release(), 0u);
 
     IDirect3DVertexBuffer8 *vertices = nullptr, *stream = nullptr;
     IDirect3DIndexBuffer8 *indices = nullptr, *boundIndices = nullptr;
     UINT stride = 0, base = 0;
-    ASSERT_EQ(m_Device->CreateVertexBuffer(520, 0, 0, D3DPOOL_MANAGED, &vertices), D3D_OK);
-    ASSERT_EQ(m_Device->CreateIndexBuffer(60, 0, D3DFMT_INDEX16, D3DPOOL_MANAGED, &indices), D3D_OK);
-    ASSERT_EQ(m_Device->SetStreamSource(0, vertices, 52), D3D_OK);
-    ASSERT_EQ(m_Device->SetIndices(indices, 4), D3D_OK);
+    ASSERT_TRUE(m_Device->CreateVertexBuffer(520, 0, 0, D3DPOOL_MANAGED, &vertices) == D3D_OK &&
+                m_Device->CreateIndexBuffer(60, 0, D3DFMT_INDEX16, D3DPOOL_MANAGED, &indices) == D3D_OK &&
+                m_Device->SetStreamSource(0, vertices, 52) == D3D_OK && m_Device->SetIndices(indices, 4) == D3D_OK);
     EXPECT_EQ(vertices->Release() + indices->Release(), 0u);
-    ASSERT_EQ(m_Device->GetStreamSource(0, &stream, &stride), D3D_OK);
-    ASSERT_EQ(m_Device->GetIndices(&boundIndices, &base), D3D_OK);
+    ASSERT_TRUE(m_Device->GetStreamSource(0, &stream, &stride) == D3D_OK &&
+                m_Device->GetIndices(&boundIndices, &base) == D3D_OK);
     EXPECT_TRUE(stream == vertices && stride == 52 && boundIndices == indices && base == 4);
     EXPECT_EQ(stream->Release() + boundIndices->Release(), 0u);
 
@@ -248,8 +241,7 @@ TEST_F(D3D8Resource, CreationRefusesWhatTheAdapterCannotDo) {
     }
     IDirect3DVertexBuffer8* buffer = nullptr;
     EXPECT_EQ(m_Device->CreateVertexBuffer(0, 0, 0, D3DPOOL_MANAGED, &buffer), D3DERR_INVALIDCALL);
-    EXPECT_EQ(m_Device->CreateVertexBuffer(51, 0, 0x352, D3DPOOL_MANAGED, &buffer),
-              D3DERR_INVALIDCALL) << "smaller than one vertex";
+    EXPECT_EQ(m_Device->CreateVertexBuffer(51, 0, 0x352, D3DPOOL_MANAGED, &buffer), D3DERR_INVALIDCALL) << "under a vertex";
     EXPECT_EQ(buffer, nullptr);
 }
 

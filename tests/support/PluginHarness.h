@@ -23,7 +23,6 @@ namespace orvtest {
 struct PluginLibrary {
     void* handle = nullptr;
     CreatePluginFunction createPlugin = nullptr;
-    GetRendererVersionFunction getRendererVersion = nullptr;
 };
 const PluginLibrary& LoadPlugin();
 
@@ -44,9 +43,9 @@ protected:
 
     const std::vector<std::string>& Lines() const { return m_pKernel->GetCapturedLines(); }
     void ClearLines() { m_pKernel->ClearCapturedLines(); }
-    // True when some captured line equals `line`.
-    bool Logged(const std::string& line) const;
+    // How many captured lines equal `line`.
     size_t CountLogged(const std::string& line) const;
+    bool Logged(const std::string& line) const { return CountLogged(line) > 0; }
 
     Kernel* kernel() const { return m_pKernel.get(); }
     // Scratch directory for files a test writes (created on demand).
