@@ -14,10 +14,19 @@
 #include <string>
 #include <vector>
 
+#include <orv/PlatformControl.h>
+
 #include "host/Kernel.h"
 #include "host/RenderDevice.h"
 
 namespace orvtest {
+
+// Argument `index` of each journal call of `api` since the journal was cleared.
+inline std::vector<uint64_t> ArgsOf(const std::string& api, size_t index) {
+    std::vector<uint64_t> args;
+    for (const orvplatform::Call& call : orvplatform::CallsOf(api)) args.push_back(call.args.at(index));
+    return args;
+}
 
 // The loaded plug-in library; loaded once per test program.
 struct PluginLibrary {
