@@ -5,9 +5,6 @@
 #include <cmath>
 #include <functional>
 
-#include <orv/D3D8Control.h>
-#include <orv/PlatformControl.h>
-
 #include "host/IndexBuffer.h"
 #include "host/ScreenQuad.h"
 #include "host/VertexBuffer.h"

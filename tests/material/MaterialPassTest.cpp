@@ -5,9 +5,6 @@
 // leaves behind for the next one.
 #include <map>
 
-#include <orv/D3D8Control.h>
-#include <orv/PlatformControl.h>
-
 #include "host/Material.h"
 #include "host/MaterialLayer.h"
 #include "host/ScreenQuad.h"

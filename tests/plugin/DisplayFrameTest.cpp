@@ -4,12 +4,6 @@
 // projection matrices, the viewport and lights.
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
-#include <cstring>
-#include <vector>
-
-#include <orv/D3D8Control.h>
-#include <orv/PlatformControl.h>
 
 #include "host/Window.h"
 #include "orvhostImage.h"

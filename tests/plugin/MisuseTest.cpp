@@ -11,11 +11,6 @@
 #include <algorithm>
 #include <functional>
 #include <iterator>
-#include <string>
-#include <vector>
-
-#include <orv/D3D8Control.h>
-#include <orv/PlatformControl.h>
 
 #include "host/Font.h"
 #include "host/IndexBuffer.h"

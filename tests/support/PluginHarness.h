@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include <orv/D3D8Control.h>
 #include <orv/PlatformControl.h>
 
 #include "host/Kernel.h"

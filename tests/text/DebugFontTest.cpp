@@ -2,12 +2,7 @@
 // texture sizes, the glyph texels, the batches, the layout of lines, the
 // measuring operations and the failed releases of GDI objects.
 #include <cmath>
-#include <string>
 #include <utility>
-#include <vector>
-
-#include <orv/D3D8Control.h>
-#include <orv/PlatformControl.h>
 
 #include "host/Font.h"
 #include "support/PluginHarness.h"
