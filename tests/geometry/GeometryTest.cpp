@@ -13,7 +13,7 @@
 
 namespace {
 
-using orvplatform::CallsOf;
+using orvtest::ArgsOf;
 using GeometryTest = orvtest::DisplayTest;
 using orvplatform::CountOf;
 
@@ -46,13 +46,10 @@ protected:
     // The Create<kind>Buffer calls since the journal was cleared: `count`, each
     // with this usage and pool (and the host's 16-bit indices).
     static void ExpectCreations(const std::string& kind, size_t count, uint64_t usage, D3DPOOL pool) {
-        const auto creates = CallsOf("IDirect3DDevice8::Create" + kind + "Buffer");
-        ASSERT_EQ(creates.size(), count) << kind;
-        for (const auto& create : creates) {
-            EXPECT_EQ(create.args[1], usage) << kind;
-            EXPECT_EQ(create.args[3], static_cast<uint64_t>(pool)) << kind;
-            EXPECT_TRUE(kind == "Vertex" || create.args[2] == D3DFMT_INDEX16) << create.args[2];
-        }
+        const std::string api = "IDirect3DDevice8::Create" + kind + "Buffer";
+        EXPECT_EQ(ArgsOf(api, 1), std::vector<uint64_t>(count, usage)) << kind;
+        EXPECT_EQ(ArgsOf(api, 3), std::vector<uint64_t>(count, pool)) << kind;
+        EXPECT_TRUE(kind == "Vertex" || ArgsOf(api, 2) == std::vector<uint64_t>(count, D3DFMT_INDEX16)) << kind;
     }
 
     std::vector<VertexBuffer*> m_VertexBuffers;
@@ -75,9 +72,7 @@ TEST_F(Buffers, CreationAndUploadFlagsFollowDynamicAndPointSprites) {
         ASSERT_TRUE(vertices || indices);
         ASSERT_TRUE(vertices ? vertices->Resize(9) && vertices->Upload() : indices->Resize(8) && indices->Upload());
         ExpectCreations(kind, 2, c.usage, c.pool);
-        const auto locks = CallsOf("IDirect3D" + kind + "Buffer8::Lock");
-        ASSERT_EQ(locks.size(), 1u);
-        EXPECT_EQ(locks[0].args[3], c.lock) << kind << c.dynamic;
+        EXPECT_EQ(ArgsOf("IDirect3D" + kind + "Buffer8::Lock", 3), std::vector<uint64_t>{c.lock}) << kind << c.dynamic;
     }
 }
 
@@ -110,7 +105,7 @@ TEST_F(Buffers, AFailedFillLeavesAnEmptyReusableBuffer) {
     EXPECT_TRUE(vertices->Upload() && indices->Upload());
     ExpectCreations("Vertex", 1, D3DUSAGE_POINTS, D3DPOOL_MANAGED);
     ExpectCreations("Index", 1, D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC, D3DPOOL_DEFAULT);
-    EXPECT_EQ(CallsOf("IDirect3DIndexBuffer8::Lock").back().args[3], D3DLOCK_DISCARD);
+    EXPECT_EQ(ArgsOf("IDirect3DIndexBuffer8::Lock", 3).back(), D3DLOCK_DISCARD);
 }
 
 // Uploads copy the host's array; a bound buffer resized keeps its leading
@@ -123,8 +118,8 @@ TEST_F(Buffers, BoundBuffersUploadResizeAndDestroyAndTheDeviceFollows) {
     ASSERT_TRUE(vertices && indices);
     Number(vertices);
     for (unsigned short i = 0; i < 3; ++i) indices->GetIndices()[i] = static_cast<unsigned short>(i + 1);
-    ASSERT_TRUE(vertices->Upload() && indices->Upload());
-    ASSERT_TRUE(m_pRenderer->SetVertexBuffer(vertices) && m_pRenderer->SetIndexBuffer(indices));
+    ASSERT_TRUE(vertices->Upload() && indices->Upload() && m_pRenderer->SetVertexBuffer(vertices) &&
+                m_pRenderer->SetIndexBuffer(indices));
     EXPECT_EQ(VertexShader(), 0x352u);
     EXPECT_EQ(std::memcmp(Contents(BoundStream().buffer, 3 * sizeof(Vertex)).data(), vertices->GetVertices(),
                           3 * sizeof(Vertex)), 0);
@@ -140,26 +135,22 @@ TEST_F(Buffers, BoundBuffersUploadResizeAndDestroyAndTheDeviceFollows) {
     Number(vertices);
     indices->GetIndices()[5] = 5;
     ASSERT_TRUE(vertices->Upload() && indices->Upload());
-    const std::vector<uint8_t> bytes = Contents(BoundStream().buffer, 6 * sizeof(Vertex));
-    EXPECT_EQ(std::memcmp(bytes.data(), vertices->GetVertices(), bytes.size()), 0);
+    EXPECT_EQ(std::memcmp(Contents(BoundStream().buffer, 6 * sizeof(Vertex)).data(), vertices->GetVertices(),
+                          6 * sizeof(Vertex)), 0);
     EXPECT_EQ(BoundStream().stride, 52u);
     EXPECT_EQ(Contents<unsigned short>(BoundIndices(), 6), (std::vector<unsigned short>{1, 2, 3, 0, 0, 5}));
     EXPECT_EQ(orvd3d8::LiveObjectCount(), alive);
 
     orvplatform::FailNthCall("IDirect3DDevice8::CreateVertexBuffer", 1, D3DERR_OUTOFVIDEOMEMORY);
-    EXPECT_FALSE(vertices->Resize(9));
-    EXPECT_EQ(BoundStream().buffer, nullptr);
-    m_pRenderer->DestroyIndexBuffer(indices);
-    m_IndexBuffers.clear();
-    EXPECT_EQ(BoundIndices(), nullptr);
-    EXPECT_EQ(orvd3d8::LiveObjectCount(), alive - 2);
+    EXPECT_TRUE(!vertices->Resize(9) && BoundStream().buffer == nullptr);
+    m_pRenderer->DestroyIndexBuffer(indices), m_IndexBuffers.clear();
+    EXPECT_TRUE(BoundIndices() == nullptr && orvd3d8::LiveObjectCount() == alive - 2);
 
     VertexBuffer* other = MakeVertices(3, false);
     ASSERT_TRUE(other && other->Upload() && m_pRenderer->SetVertexBuffer(other));
     m_pD3D->SetVertexShader(0x144);
     ASSERT_TRUE(m_pRenderer->SetVertexBuffer(nullptr));
-    EXPECT_EQ(BoundStream().buffer, nullptr);
-    EXPECT_EQ(VertexShader(), 0x144u);
+    EXPECT_TRUE(BoundStream().buffer == nullptr && VertexShader() == 0x144);
 }
 
 TEST_F(Buffers, RefusedCreationsReturnNullWithOneLine) {
