@@ -6,9 +6,6 @@
 #include <algorithm>
 #include <filesystem>
 
-#include <orv/D3D8Control.h>
-#include <orv/PlatformControl.h>
-
 namespace orvtest {
 
 namespace {
@@ -54,27 +51,6 @@ void PluginTest::TearDown() {
     std::filesystem::remove_all(ProcessOutputDirectory(), ignored);
 }
 
-RenderDevice* PluginTest::Create() {
-    RenderDevice* device = LoadPlugin().createPlugin(m_pKernel.get());
-    if (device) m_Devices.push_back(device);
-    return device;
-}
-
-void PluginTest::Destroy(RenderDevice* device) {
-    m_Devices.erase(std::remove(m_Devices.begin(), m_Devices.end(), device), m_Devices.end());
-    delete device;
-}
-
-RenderDevice* PluginTest::CreateWindowed(unsigned width, unsigned height) {
-    RenderDevice* device = Create();
-    EXPECT_TRUE(device && device->SetDisplayMode(width, height, 32, 60, 0, true));
-    return device;
-}
-
-size_t PluginTest::CountLogged(const std::string& line) const {
-    return static_cast<size_t>(std::count(Lines().begin(), Lines().end(), line));
-}
-
 size_t PluginTest::LiveObjects(const char* prefix) {
     const std::vector<std::string> objects = orvd3d8::LiveObjectDescriptions();
     return static_cast<size_t>(
@@ -86,13 +62,6 @@ std::string PluginTest::OutputPath(const std::string& name) {
     std::error_code ignored;
     std::filesystem::create_directories(directory, ignored);
     return directory + "/" + name;
-}
-
-void DisplayTest::SetUp() {
-    PluginTest::SetUp();
-    m_pRenderer = CreateWindowed();
-    m_pD3D = orvd3d8::LastDevice();
-    ASSERT_NE(m_pD3D, nullptr);
 }
 
 }  // namespace orvtest

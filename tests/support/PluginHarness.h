@@ -7,6 +7,7 @@
 
 #include <d3d8.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <fstream>
@@ -45,16 +46,27 @@ protected:
 
     // A driver from CreatePlugin (null when it refused); destroyed at the
     // end of the test unless the test destroys it first with Destroy.
-    RenderDevice* Create();
-    void Destroy(RenderDevice* device);
+    RenderDevice* Create() {
+        RenderDevice* device = LoadPlugin().createPlugin(m_pKernel.get());
+        if (device) m_Devices.push_back(device);
+        return device;
+    }
+    void Destroy(RenderDevice* device) {
+        m_Devices.erase(std::remove(m_Devices.begin(), m_Devices.end(), device), m_Devices.end());
+        delete device;
+    }
     // Create, then a windowed display of the given size; fails the test
     // when the display cannot be set.
-    RenderDevice* CreateWindowed(unsigned width = 640, unsigned height = 480);
+    RenderDevice* CreateWindowed(unsigned width = 640, unsigned height = 480) {
+        RenderDevice* device = Create();
+        EXPECT_TRUE(device && device->SetDisplayMode(width, height, 32, 60, 0, true));
+        return device;
+    }
 
     const std::vector<std::string>& Lines() const { return m_pKernel->GetCapturedLines(); }
     void ClearLines() { m_pKernel->ClearCapturedLines(); }
     // How many captured lines equal `line`.
-    size_t CountLogged(const std::string& line) const;
+    size_t CountLogged(const std::string& line) const { return size_t(std::count(Lines().begin(), Lines().end(), line)); }
     bool Logged(const std::string& line) const { return CountLogged(line) > 0; }
 
     Kernel* kernel() const { return m_pKernel.get(); }
@@ -79,7 +91,12 @@ protected:
 // as the host sees it, and the stand-in device behind it.
 class DisplayTest : public PluginTest {
 protected:
-    void SetUp() override;
+    void SetUp() override {
+        PluginTest::SetUp();
+        m_pRenderer = CreateWindowed();
+        m_pD3D = orvd3d8::LastDevice();
+        ASSERT_NE(m_pD3D, nullptr);
+    }
 
     // The device's current states (0xDEADBEEF when they cannot be read).
     DWORD RenderState(D3DRENDERSTATETYPE state) const {
