@@ -19,20 +19,11 @@ using orvplatform::CountOf;
 
 class Buffers : public GeometryTest {
 protected:
-    void TearDown() override {
-        for (VertexBuffer* buffer : m_VertexBuffers) m_pRenderer->DestroyVertexBuffer(buffer);
-        for (IndexBuffer* buffer : m_IndexBuffers) m_pRenderer->DestroyIndexBuffer(buffer);
-        GeometryTest::TearDown();
-    }
     VertexBuffer* MakeVertices(unsigned count, bool dynamic, bool pointSprites = false) {
-        VertexBuffer* buffer = m_pRenderer->CreateVertexBuffer(count, dynamic, pointSprites);
-        if (buffer) m_VertexBuffers.push_back(buffer);
-        return buffer;
+        return Kept(m_pRenderer->CreateVertexBuffer(count, dynamic, pointSprites), &RenderDevice::DestroyVertexBuffer);
     }
     IndexBuffer* MakeIndices(unsigned count, bool dynamic) {
-        IndexBuffer* buffer = m_pRenderer->CreateIndexBuffer(count, dynamic);
-        if (buffer) m_IndexBuffers.push_back(buffer);
-        return buffer;
+        return Kept(m_pRenderer->CreateIndexBuffer(count, dynamic), &RenderDevice::DestroyIndexBuffer);
     }
     static void Number(VertexBuffer* buffer) {
         Vertex* vertices = buffer->GetVertices();
@@ -51,9 +42,6 @@ protected:
         EXPECT_EQ(ArgsOf(api, 3), std::vector<uint64_t>(count, pool)) << kind;
         EXPECT_TRUE(kind == "Vertex" || ArgsOf(api, 2) == std::vector<uint64_t>(count, D3DFMT_INDEX16)) << kind;
     }
-
-    std::vector<VertexBuffer*> m_VertexBuffers;
-    std::vector<IndexBuffer*> m_IndexBuffers;
 };
 
 // Created, resized (which keeps the flags) and uploaded: usage, pool and lock.
@@ -114,7 +102,7 @@ TEST_F(Buffers, AFailedFillLeavesAnEmptyReusableBuffer) {
 // the driver let go. Unbinding leaves the vertex shader alone.
 TEST_F(Buffers, BoundBuffersUploadResizeAndDestroyAndTheDeviceFollows) {
     VertexBuffer* vertices = MakeVertices(3, false);
-    IndexBuffer* indices = MakeIndices(3, false);
+    IndexBuffer* indices = m_pRenderer->CreateIndexBuffer(3, false);  // destroyed below
     ASSERT_TRUE(vertices && indices);
     Number(vertices);
     for (unsigned short i = 0; i < 3; ++i) indices->GetIndices()[i] = static_cast<unsigned short>(i + 1);
@@ -143,7 +131,7 @@ TEST_F(Buffers, BoundBuffersUploadResizeAndDestroyAndTheDeviceFollows) {
 
     orvplatform::FailNthCall("IDirect3DDevice8::CreateVertexBuffer", 1, D3DERR_OUTOFVIDEOMEMORY);
     EXPECT_TRUE(!vertices->Resize(9) && BoundStream().buffer == nullptr);
-    m_pRenderer->DestroyIndexBuffer(indices), m_IndexBuffers.clear();
+    m_pRenderer->DestroyIndexBuffer(indices);
     EXPECT_TRUE(BoundIndices() == nullptr && orvd3d8::LiveObjectCount() == alive - 2);
 
     VertexBuffer* other = MakeVertices(3, false);
@@ -173,28 +161,18 @@ class Draws : public GeometryTest {
 protected:
     void SetUp() override {
         GeometryTest::SetUp();
-        m_pBuffer = m_pRenderer->CreateVertexBuffer(12, false, false);
-        ASSERT_NE(m_pBuffer, nullptr);
-        ASSERT_TRUE(m_pBuffer->Upload());
-        ASSERT_TRUE(m_pRenderer->SetVertexBuffer(m_pBuffer));
+        m_pBuffer = Kept(m_pRenderer->CreateVertexBuffer(12, false, false), &RenderDevice::DestroyVertexBuffer);
+        ASSERT_TRUE(m_pBuffer && m_pBuffer->Upload() && m_pRenderer->SetVertexBuffer(m_pBuffer));
         m_pD3DBuffer = BoundStream().buffer;
         ASSERT_TRUE(m_pRenderer->BeginScene());
-    }
-    void TearDown() override {
-        m_pRenderer->EndScene();
-        for (ScreenQuad* quad : m_Quads) m_pRenderer->DestroyScreenQuad(quad);
-        m_pRenderer->DestroyVertexBuffer(m_pBuffer);
-        GeometryTest::TearDown();
+        m_AtEnd.push_back([this] { m_pRenderer->EndScene(); });
     }
     ScreenQuad* MakeQuad(LONG left, LONG top, LONG right, LONG bottom, uint32_t colour) {
-        ScreenQuad* quad = m_pRenderer->CreateScreenQuad(RECT{left, top, right, bottom}, colour);
-        if (quad) m_Quads.push_back(quad);
-        return quad;
+        return Kept(m_pRenderer->CreateScreenQuad(RECT{left, top, right, bottom}, colour), &RenderDevice::DestroyScreenQuad);
     }
 
     VertexBuffer* m_pBuffer = nullptr;
     IDirect3DVertexBuffer8* m_pD3DBuffer = nullptr;
-    std::vector<ScreenQuad*> m_Quads;
     Vertex m_Vertices[12];
 };
 

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -97,6 +98,17 @@ protected:
         m_pD3D = orvd3d8::LastDevice();
         ASSERT_NE(m_pD3D, nullptr);
     }
+    void TearDown() override {
+        for (auto release = m_AtEnd.rbegin(); release != m_AtEnd.rend(); ++release) (*release)();
+        PluginTest::TearDown();
+    }
+    // What `made` returns (unless null), given back with `release` at the end
+    // of the test, the last made first.
+    template <typename Object>
+    Object* Kept(Object* made, bool (RenderDevice::*release)(Object*)) {
+        if (made) m_AtEnd.push_back([this, made, release] { (m_pRenderer->*release)(made); });
+        return made;
+    }
 
     // The device's current states (0xDEADBEEF when they cannot be read).
     DWORD RenderState(D3DRENDERSTATETYPE state) const {
@@ -152,6 +164,7 @@ protected:
 
     RenderDevice* m_pRenderer = nullptr;
     IDirect3DDevice8* m_pD3D = nullptr;
+    std::vector<std::function<void()>> m_AtEnd;  // run by TearDown, the last first
 };
 
 }  // namespace orvtest

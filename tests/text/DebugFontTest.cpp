@@ -15,14 +15,7 @@ using orvtest::DisplayTest;
 class DebugFont : public DisplayTest {
 protected:
     Font* MakeFont(const char* face, unsigned points, bool bold = false, bool italic = false) {
-        Font* font = m_pRenderer->CreateTextFont(face, points, bold, italic);
-        if (font) m_Fonts.push_back(font);
-        return font;
-    }
-    void TearDown() override {
-        for (Font* font : m_Fonts) m_pRenderer->DestroyTextFont(font);
-        m_Fonts.clear();
-        DisplayTest::TearDown();
+        return Kept(m_pRenderer->CreateTextFont(face, points, bold, italic), &RenderDevice::DestroyTextFont);
     }
 
     // The vertices of the last batch the font wrote to stream 0.
@@ -49,8 +42,6 @@ protected:
             }
         return covered;
     }
-
-    std::vector<Font*> m_Fonts;
 };
 
 TEST_F(DebugFont, TextureSizeFollowsThePointHeight) {
