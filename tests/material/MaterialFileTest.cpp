@@ -195,11 +195,8 @@ TEST_F(MaterialTextures, AFailedReadGivesBackEveryTextureItTookAndALayerKeepsIts
 // reader keeps no reference of its own.
 TEST_F(MaterialTextures, EverySettingComesBackFromASavedFile) {
     const int layers = std::max({int(TEXTUREARG_COUNT), int(TEXTUREOP_COUNT), int(BLEND_COUNT), int(ADDRESS_COUNT)});
-    const struct {
-        void (MaterialLayer::*set)(int);
-        int (MaterialLayer::*get)();
-        int count, shift;  // layer i takes (i + shift) % count
-    } settings[] = {
+    // Layer i takes (i + shift) % count.
+    const struct { void (MaterialLayer::*set)(int); int (MaterialLayer::*get)(); int count, shift; } settings[] = {
         {&MaterialLayer::SetColorArg1, &MaterialLayer::GetColorArg1, TEXTUREARG_COUNT, 0},
         {&MaterialLayer::SetColorArg2, &MaterialLayer::GetColorArg2, TEXTUREARG_COUNT, 1},
         {&MaterialLayer::SetAlphaArg1, &MaterialLayer::GetAlphaArg1, TEXTUREARG_COUNT, 2},
@@ -210,14 +207,11 @@ TEST_F(MaterialTextures, EverySettingComesBackFromASavedFile) {
         {&MaterialLayer::SetAlphaOp, &MaterialLayer::GetAlphaOp, TEXTUREOP_COUNT, 1},
         {&MaterialLayer::SetAddressing, &MaterialLayer::GetAddressing, ADDRESS_COUNT, 0},
     };
-    const struct {
-        void (Material::*set)(float, float, float);
-        Color (Material::*get)();
-        float r, g, b;
-    } colours[] = {{&Material::SetAmbient, &Material::GetAmbient, 0.125f, 0.25f, 0.5f},
-                   {&Material::SetDiffuse, &Material::GetDiffuse, 2.5f, -1.0f, 0.75f},
-                   {&Material::SetSpecular, &Material::GetSpecular, 0.5f, 0.25f, 0.0625f},
-                   {&Material::SetEmissive, &Material::GetEmissive, 0.0f, 1.0f, 0.375f}};
+    const struct { void (Material::*set)(float, float, float); Color (Material::*get)(); float r, g, b; } colours[] = {
+        {&Material::SetAmbient, &Material::GetAmbient, 0.125f, 0.25f, 0.5f},
+        {&Material::SetDiffuse, &Material::GetDiffuse, 2.5f, -1.0f, 0.75f},
+        {&Material::SetSpecular, &Material::GetSpecular, 0.5f, 0.25f, 0.0625f},
+        {&Material::SetEmissive, &Material::GetEmissive, 0.0f, 1.0f, 0.375f}};
     const std::string path = OutputPath("every.xml");
     for (int z = 0; z < COMPARE_COUNT; ++z) {
         Material* material = m_pRenderer->CreateMaterial();
@@ -242,11 +236,9 @@ TEST_F(MaterialTextures, EverySettingComesBackFromASavedFile) {
             const Color colour = (read->*c.get)();
             EXPECT_TRUE(colour.r == c.r && colour.g == c.g && colour.b == c.b + z) << c.r << " " << z;
         }
-        EXPECT_EQ(read->GetShininess(), 12.5f + z);
-        EXPECT_EQ(read->GetCulling(), z % 2 != 0);
-        EXPECT_EQ(read->GetFrameBlend(), z % 3 != 0);
-        EXPECT_EQ(read->GetZWrite(), z % 4 != 0);
-        EXPECT_EQ(read->GetZFunc(), z);
+        EXPECT_EQ((std::vector<float>{read->GetShininess(), float(read->GetCulling()), float(read->GetFrameBlend()),
+                                      float(read->GetZWrite()), float(read->GetZFunc())}),
+                  (std::vector<float>{12.5f + z, float(z % 2 != 0), float(z % 3 != 0), float(z % 4 != 0), float(z)}));
         ASSERT_EQ(read->GetLayerCount(), layers);
         for (int i = 0; i < layers; ++i) {
             MaterialLayer* layer = read->GetLayer(i);
