@@ -94,8 +94,7 @@ TEST_F(Misuse, ADeviceLostMidFrameComesBackThroughResetDevice) {
 TEST_F(Misuse, BuffersFontsQuadsAndTexturesOfAReplacedDevice) {
     const struct { const char* name; bool (*change)(RenderDevice*); bool texturesReloaded; } cases[] = {
         {"reset", [](RenderDevice* d) { return d->ResetDevice(); }, true},
-        {"mode switch", [](RenderDevice* d) { return d->SetDisplayMode(800, 600, 32, 0, 0, true); },
-         false},
+        {"mode switch", [](RenderDevice* d) { return d->SetDisplayMode(800, 600, 32, 0, 0, true); }, false},
     };
     const std::string path = TextureFile("switch.bmp");
     for (const auto& c : cases) {
@@ -110,19 +109,15 @@ TEST_F(Misuse, BuffersFontsQuadsAndTexturesOfAReplacedDevice) {
         ASSERT_TRUE(c.change(m_pRenderer) && m_pRenderer->BeginScene()) << c.name;
         IDirect3DDevice8* device = orvd3d8::LastDevice();
 
-        const struct { std::function<bool()> call; const char* line; } refused[] = {
-            {[&] { return m_pRenderer->RenderVertexBuffer(PRIMITIVE_TRIANGLELIST, 1); },
-             "Failed to render D3D vertex buffer: the buffer's display was closed."},
-            {[&] { return m_pRenderer->RenderVertexBufferEx(PRIMITIVE_TRIANGLELIST, 0, 1, 0); },
-             "Failed to render D3D vertex buffer: the buffer's display was closed."},
-            {[&] { return m_pRenderer->SetVertexBuffer(vertices); },
-             "D3DDriver::SetVertexBuffer: the buffer's display was closed."},
-            {[&] { return m_pRenderer->SetVertexBuffer(dynamicVertices); },
-             "D3DDriver::SetVertexBuffer: the buffer's display was closed."},
-            {[&] { return m_pRenderer->SetIndexBuffer(indices); },
-             "D3DDriver::SetIndexBuffer: the buffer's display was closed."},
-            {[&] { return font->Print(0, 0, 0xFFFFFFFF, "old"); },
-             "D3DFont::Print: the font's display was closed."},
+        const std::string render = "Failed to render D3D vertex buffer: the buffer's display was closed.",
+                          bind = "D3DDriver::SetVertexBuffer: the buffer's display was closed.";
+        const struct { std::function<bool()> call; std::string line; } refused[] = {
+            {[&] { return m_pRenderer->RenderVertexBuffer(PRIMITIVE_TRIANGLELIST, 1); }, render},
+            {[&] { return m_pRenderer->RenderVertexBufferEx(PRIMITIVE_TRIANGLELIST, 0, 1, 0); }, render},
+            {[&] { return m_pRenderer->SetVertexBuffer(vertices); }, bind},
+            {[&] { return m_pRenderer->SetVertexBuffer(dynamicVertices); }, bind},
+            {[&] { return m_pRenderer->SetIndexBuffer(indices); }, "D3DDriver::SetIndexBuffer: the buffer's display was closed."},
+            {[&] { return font->Print(0, 0, 0xFFFFFFFF, "old"); }, "D3DFont::Print: the font's display was closed."},
         };
         for (const auto& r : refused)
             ExpectRefused([&] { EXPECT_FALSE(r.call()) << r.line; }, r.line, c.name);
