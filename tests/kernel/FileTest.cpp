@@ -153,5 +153,4 @@ TEST(KernelOML, DeepNestingIsReadWrittenAndDestroyedWithoutRecursion) {
     OML* tag = built.get();
     for (int level = 1; level < kDepth; ++level) tag = tag->AddTag("t");
     EXPECT_EQ(depthOf(*built), kDepth);
-    built.reset();
 }

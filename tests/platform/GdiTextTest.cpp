@@ -196,16 +196,13 @@ TEST_F(GdiObjects, SelectedObjectsCannotBeDeletedUntilReleased) {
     HGDIOBJ stockBitmap = SelectObject(first, bitmap);
     ASSERT_TRUE(stockBitmap && SelectObject(first, font) && SelectObject(second, font));
     SetLastError(0);
-    EXPECT_EQ(SelectObject(second, bitmap), nullptr) << "a bitmap goes into one DC only";
-    EXPECT_EQ(GetLastError(), kErrorBusy);
-    EXPECT_FALSE(DeleteObject(bitmap));
-    EXPECT_EQ(GetLastError(), kErrorBusy);
+    EXPECT_TRUE(SelectObject(second, bitmap) == nullptr && GetLastError() == kErrorBusy) << "a bitmap goes into one DC only";
+    EXPECT_TRUE(!DeleteObject(bitmap) && GetLastError() == kErrorBusy);
 
     EXPECT_EQ(SelectObject(first, stockBitmap), bitmap);
     EXPECT_TRUE(DeleteObject(bitmap));
     EXPECT_FALSE(DeleteObject(bitmap)) << "already gone";
     EXPECT_TRUE(DeleteDC(first));
     EXPECT_FALSE(DeleteObject(font)) << "still in the second DC";
-    EXPECT_TRUE(DeleteDC(second));
-    EXPECT_TRUE(DeleteObject(font));
+    EXPECT_TRUE(DeleteDC(second) && DeleteObject(font));
 }

@@ -95,10 +95,9 @@ TEST_F(DebugFont, PrintSetsItsStatesAndLaysLinesOut) {
     Font* font = MakeFont("Arial", 12);
     ASSERT_NE(font, nullptr);
     ASSERT_TRUE(font->Print(0, 0, 0xFF00FF00, "a"));
-    EXPECT_EQ(RenderState(D3DRS_ALPHABLENDENABLE), static_cast<DWORD>(TRUE));
-    EXPECT_EQ(RenderState(D3DRS_ALPHAFUNC), static_cast<DWORD>(D3DCMP_NOTEQUAL));
-    EXPECT_EQ(RenderState(D3DRS_ZENABLE), static_cast<DWORD>(FALSE));
-    EXPECT_EQ(StageState(1, D3DTSS_COLOROP), static_cast<DWORD>(D3DTOP_DISABLE));
+    EXPECT_EQ((std::vector<DWORD>{RenderState(D3DRS_ALPHABLENDENABLE), RenderState(D3DRS_ALPHAFUNC),
+                                  RenderState(D3DRS_ZENABLE), StageState(1, D3DTSS_COLOROP)}),
+              (std::vector<DWORD>{TRUE, D3DCMP_NOTEQUAL, FALSE, D3DTOP_DISABLE}));
     const std::vector<ScreenVertex> quad = LastBatch(2);
     EXPECT_TRUE(quad[0].color == 0xFF00FF00u && quad[1].x == -0.5f && quad[1].y == -0.5f);
 
