@@ -3,9 +3,7 @@
 // draw operations without a material: primitive types, the scene's triangle
 // count, stream 0 around user-pointer draws, and screen quads.
 #include <cmath>
-
-#include <orv/D3D8Control.h>
-#include <orv/PlatformControl.h>
+#include <functional>
 
 #include "host/IndexBuffer.h"
 #include "host/ScreenQuad.h"
@@ -15,26 +13,17 @@
 
 namespace {
 
-using orvplatform::CallsOf;
+using orvtest::ArgsOf;
 using GeometryTest = orvtest::DisplayTest;
 using orvplatform::CountOf;
 
 class Buffers : public GeometryTest {
 protected:
-    void TearDown() override {
-        for (VertexBuffer* buffer : m_VertexBuffers) m_pRenderer->DestroyVertexBuffer(buffer);
-        for (IndexBuffer* buffer : m_IndexBuffers) m_pRenderer->DestroyIndexBuffer(buffer);
-        GeometryTest::TearDown();
-    }
     VertexBuffer* MakeVertices(unsigned count, bool dynamic, bool pointSprites = false) {
-        VertexBuffer* buffer = m_pRenderer->CreateVertexBuffer(count, dynamic, pointSprites);
-        if (buffer) m_VertexBuffers.push_back(buffer);
-        return buffer;
+        return Kept(m_pRenderer->CreateVertexBuffer(count, dynamic, pointSprites), &RenderDevice::DestroyVertexBuffer);
     }
     IndexBuffer* MakeIndices(unsigned count, bool dynamic) {
-        IndexBuffer* buffer = m_pRenderer->CreateIndexBuffer(count, dynamic);
-        if (buffer) m_IndexBuffers.push_back(buffer);
-        return buffer;
+        return Kept(m_pRenderer->CreateIndexBuffer(count, dynamic), &RenderDevice::DestroyIndexBuffer);
     }
     static void Number(VertexBuffer* buffer) {
         Vertex* vertices = buffer->GetVertices();
@@ -48,17 +37,11 @@ protected:
     // The Create<kind>Buffer calls since the journal was cleared: `count`, each
     // with this usage and pool (and the host's 16-bit indices).
     static void ExpectCreations(const std::string& kind, size_t count, uint64_t usage, D3DPOOL pool) {
-        const auto creates = CallsOf("IDirect3DDevice8::Create" + kind + "Buffer");
-        ASSERT_EQ(creates.size(), count) << kind;
-        for (const auto& create : creates) {
-            EXPECT_EQ(create.args[1], usage) << kind;
-            EXPECT_EQ(create.args[3], static_cast<uint64_t>(pool)) << kind;
-            EXPECT_TRUE(kind == "Vertex" || create.args[2] == D3DFMT_INDEX16) << create.args[2];
-        }
+        const std::string api = "IDirect3DDevice8::Create" + kind + "Buffer";
+        EXPECT_EQ(ArgsOf(api, 1), std::vector<uint64_t>(count, usage)) << kind;
+        EXPECT_EQ(ArgsOf(api, 3), std::vector<uint64_t>(count, pool)) << kind;
+        EXPECT_TRUE(kind == "Vertex" || ArgsOf(api, 2) == std::vector<uint64_t>(count, D3DFMT_INDEX16)) << kind;
     }
-
-    std::vector<VertexBuffer*> m_VertexBuffers;
-    std::vector<IndexBuffer*> m_IndexBuffers;
 };
 
 // Created, resized (which keeps the flags) and uploaded: usage, pool and lock.
@@ -77,9 +60,7 @@ TEST_F(Buffers, CreationAndUploadFlagsFollowDynamicAndPointSprites) {
         ASSERT_TRUE(vertices || indices);
         ASSERT_TRUE(vertices ? vertices->Resize(9) && vertices->Upload() : indices->Resize(8) && indices->Upload());
         ExpectCreations(kind, 2, c.usage, c.pool);
-        const auto locks = CallsOf("IDirect3D" + kind + "Buffer8::Lock");
-        ASSERT_EQ(locks.size(), 1u);
-        EXPECT_EQ(locks[0].args[3], c.lock) << kind << c.dynamic;
+        EXPECT_EQ(ArgsOf("IDirect3D" + kind + "Buffer8::Lock", 3), std::vector<uint64_t>{c.lock}) << kind << c.dynamic;
     }
 }
 
@@ -91,8 +72,8 @@ TEST_F(Buffers, AFailedFillLeavesAnEmptyReusableBuffer) {
     IndexBuffer* indices = MakeIndices(4, true);
     ASSERT_TRUE(vertices && indices);
     ClearLines();
-    orvplatform::FailNthCall("IDirect3DDevice8::CreateVertexBuffer", 1, D3DERR_OUTOFVIDEOMEMORY);
-    orvplatform::FailNthCall("IDirect3DDevice8::CreateIndexBuffer", 1, D3DERR_OUTOFVIDEOMEMORY);
+    for (const char* kind : {"Vertex", "Index"})
+        orvplatform::FailNthCall(std::string("IDirect3DDevice8::Create") + kind + "Buffer", 1, D3DERR_OUTOFVIDEOMEMORY);
     EXPECT_FALSE(vertices->Resize(10));
     EXPECT_FALSE(indices->Resize(10));
     EXPECT_EQ(Lines(), (std::vector<std::string>{
@@ -100,23 +81,19 @@ TEST_F(Buffers, AFailedFillLeavesAnEmptyReusableBuffer) {
                            "Failed to resize D3D vertex buffer.",
                            "Failed to create D3D index buffer. (HR:D3DERR_OUTOFVIDEOMEMORY)",
                            "Failed to resize D3D index buffer."}));
-    EXPECT_EQ(vertices->GetVertices(), nullptr);
-    EXPECT_EQ(indices->GetIndexCount(), 0u);
+    EXPECT_TRUE(vertices->GetVertices() == nullptr && indices->GetIndexCount() == 0);
 
     ClearLines();
     orvplatform::ClearJournal();
-    EXPECT_FALSE(vertices->Upload());
-    EXPECT_FALSE(indices->Upload());
-    EXPECT_EQ(Lines().size(), 2u);
-    EXPECT_TRUE(orvplatform::Journal().empty());
+    EXPECT_FALSE(vertices->Upload() || indices->Upload());
+    EXPECT_TRUE(Lines().size() == 2 && orvplatform::Journal().empty());
 
-    ASSERT_TRUE(vertices->Resize(6));
-    ASSERT_TRUE(indices->Resize(6));
+    ASSERT_TRUE(vertices->Resize(6) && indices->Resize(6));
     EXPECT_EQ(indices->GetIndexCount(), 6u);
     EXPECT_TRUE(vertices->Upload() && indices->Upload());
     ExpectCreations("Vertex", 1, D3DUSAGE_POINTS, D3DPOOL_MANAGED);
     ExpectCreations("Index", 1, D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC, D3DPOOL_DEFAULT);
-    EXPECT_EQ(CallsOf("IDirect3DIndexBuffer8::Lock").back().args[3], D3DLOCK_DISCARD);
+    EXPECT_EQ(ArgsOf("IDirect3DIndexBuffer8::Lock", 3).back(), D3DLOCK_DISCARD);
 }
 
 // Uploads copy the host's array; a bound buffer resized keeps its leading
@@ -125,12 +102,12 @@ TEST_F(Buffers, AFailedFillLeavesAnEmptyReusableBuffer) {
 // the driver let go. Unbinding leaves the vertex shader alone.
 TEST_F(Buffers, BoundBuffersUploadResizeAndDestroyAndTheDeviceFollows) {
     VertexBuffer* vertices = MakeVertices(3, false);
-    IndexBuffer* indices = MakeIndices(3, false);
+    IndexBuffer* indices = m_pRenderer->CreateIndexBuffer(3, false);  // destroyed below
     ASSERT_TRUE(vertices && indices);
     Number(vertices);
     for (unsigned short i = 0; i < 3; ++i) indices->GetIndices()[i] = static_cast<unsigned short>(i + 1);
-    ASSERT_TRUE(vertices->Upload() && indices->Upload());
-    ASSERT_TRUE(m_pRenderer->SetVertexBuffer(vertices) && m_pRenderer->SetIndexBuffer(indices));
+    ASSERT_TRUE(vertices->Upload() && indices->Upload() && m_pRenderer->SetVertexBuffer(vertices) &&
+                m_pRenderer->SetIndexBuffer(indices));
     EXPECT_EQ(VertexShader(), 0x352u);
     EXPECT_EQ(std::memcmp(Contents(BoundStream().buffer, 3 * sizeof(Vertex)).data(), vertices->GetVertices(),
                           3 * sizeof(Vertex)), 0);
@@ -146,26 +123,22 @@ TEST_F(Buffers, BoundBuffersUploadResizeAndDestroyAndTheDeviceFollows) {
     Number(vertices);
     indices->GetIndices()[5] = 5;
     ASSERT_TRUE(vertices->Upload() && indices->Upload());
-    const std::vector<uint8_t> bytes = Contents(BoundStream().buffer, 6 * sizeof(Vertex));
-    EXPECT_EQ(std::memcmp(bytes.data(), vertices->GetVertices(), bytes.size()), 0);
+    EXPECT_EQ(std::memcmp(Contents(BoundStream().buffer, 6 * sizeof(Vertex)).data(), vertices->GetVertices(),
+                          6 * sizeof(Vertex)), 0);
     EXPECT_EQ(BoundStream().stride, 52u);
     EXPECT_EQ(Contents<unsigned short>(BoundIndices(), 6), (std::vector<unsigned short>{1, 2, 3, 0, 0, 5}));
     EXPECT_EQ(orvd3d8::LiveObjectCount(), alive);
 
     orvplatform::FailNthCall("IDirect3DDevice8::CreateVertexBuffer", 1, D3DERR_OUTOFVIDEOMEMORY);
-    EXPECT_FALSE(vertices->Resize(9));
-    EXPECT_EQ(BoundStream().buffer, nullptr);
+    EXPECT_TRUE(!vertices->Resize(9) && BoundStream().buffer == nullptr);
     m_pRenderer->DestroyIndexBuffer(indices);
-    m_IndexBuffers.clear();
-    EXPECT_EQ(BoundIndices(), nullptr);
-    EXPECT_EQ(orvd3d8::LiveObjectCount(), alive - 2);
+    EXPECT_TRUE(BoundIndices() == nullptr && orvd3d8::LiveObjectCount() == alive - 2);
 
     VertexBuffer* other = MakeVertices(3, false);
     ASSERT_TRUE(other && other->Upload() && m_pRenderer->SetVertexBuffer(other));
     m_pD3D->SetVertexShader(0x144);
     ASSERT_TRUE(m_pRenderer->SetVertexBuffer(nullptr));
-    EXPECT_EQ(BoundStream().buffer, nullptr);
-    EXPECT_EQ(VertexShader(), 0x144u);
+    EXPECT_TRUE(BoundStream().buffer == nullptr && VertexShader() == 0x144);
 }
 
 TEST_F(Buffers, RefusedCreationsReturnNullWithOneLine) {
@@ -188,28 +161,18 @@ class Draws : public GeometryTest {
 protected:
     void SetUp() override {
         GeometryTest::SetUp();
-        m_pBuffer = m_pRenderer->CreateVertexBuffer(12, false, false);
-        ASSERT_NE(m_pBuffer, nullptr);
-        ASSERT_TRUE(m_pBuffer->Upload());
-        ASSERT_TRUE(m_pRenderer->SetVertexBuffer(m_pBuffer));
+        m_pBuffer = Kept(m_pRenderer->CreateVertexBuffer(12, false, false), &RenderDevice::DestroyVertexBuffer);
+        ASSERT_TRUE(m_pBuffer && m_pBuffer->Upload() && m_pRenderer->SetVertexBuffer(m_pBuffer));
         m_pD3DBuffer = BoundStream().buffer;
         ASSERT_TRUE(m_pRenderer->BeginScene());
-    }
-    void TearDown() override {
-        m_pRenderer->EndScene();
-        for (ScreenQuad* quad : m_Quads) m_pRenderer->DestroyScreenQuad(quad);
-        m_pRenderer->DestroyVertexBuffer(m_pBuffer);
-        GeometryTest::TearDown();
+        m_AtEnd.push_back([this] { m_pRenderer->EndScene(); });
     }
     ScreenQuad* MakeQuad(LONG left, LONG top, LONG right, LONG bottom, uint32_t colour) {
-        ScreenQuad* quad = m_pRenderer->CreateScreenQuad(RECT{left, top, right, bottom}, colour);
-        if (quad) m_Quads.push_back(quad);
-        return quad;
+        return Kept(m_pRenderer->CreateScreenQuad(RECT{left, top, right, bottom}, colour), &RenderDevice::DestroyScreenQuad);
     }
 
     VertexBuffer* m_pBuffer = nullptr;
     IDirect3DVertexBuffer8* m_pD3DBuffer = nullptr;
-    std::vector<ScreenQuad*> m_Quads;
     Vertex m_Vertices[12];
 };
 
@@ -225,15 +188,13 @@ TEST_F(Draws, PrimitiveTypesAndTheTriangleCount) {
         ASSERT_TRUE(m_pRenderer->BeginScene());
         orvd3d8::ClearDraws(m_pD3D);
         // Slot 70 draws like slot 69 whatever its second and fourth arguments.
-        ASSERT_TRUE(m_pRenderer->RenderVertexBuffer(type, 3));
-        ASSERT_TRUE(m_pRenderer->RenderVertexBufferEx(type, 77, 2, -5));
-        ASSERT_TRUE(m_pRenderer->RenderVertices(type, 1, m_Vertices));
+        ASSERT_TRUE(m_pRenderer->RenderVertexBuffer(type, 3) && m_pRenderer->RenderVertexBufferEx(type, 77, 2, -5) &&
+                    m_pRenderer->RenderVertices(type, 1, m_Vertices));
         EXPECT_EQ(m_pRenderer->GetTriangleCount(), c.counted ? 6u : 0u) << c.type;
         const auto draws = orvd3d8::DrawsOf(m_pD3D);
         ASSERT_EQ(draws.size(), 3u);
         for (const auto& draw : draws) EXPECT_EQ(draw.primitiveType, c.d3d) << c.type;
-        EXPECT_EQ(draws[1].firstVertex, 0u);
-        EXPECT_EQ(draws[1].primitiveCount, 2u);
+        EXPECT_TRUE(draws[1].firstVertex == 0 && draws[1].primitiveCount == 2);
     }
 }
 
@@ -241,22 +202,20 @@ TEST_F(Draws, UserPointerDrawsPutStreamZeroBackAndNullOnesAreRefused) {
     const ULONG references = RefCount(m_pD3DBuffer);
     ScreenQuad* quad = MakeQuad(0, 0, 8, 8, 0xFFFFFFFF);
     ASSERT_NE(quad, nullptr);
-    // Each call succeeds once, then fails once at its draw.
-    for (bool fails : {false, true}) {
-        if (fails) orvplatform::FailEveryCall("IDirect3DDevice8::DrawPrimitiveUP", D3DERR_INVALIDCALL);
-        m_pD3D->SetVertexShader(0x102);
-        EXPECT_EQ(m_pRenderer->RenderVertices(PRIMITIVE_TRIANGLELIST, 2, m_Vertices), !fails);
-        EXPECT_EQ(BoundStream().buffer, m_pD3DBuffer) << fails;
-        EXPECT_EQ(VertexShader(), 0x352u) << fails;
-        EXPECT_EQ(RefCount(m_pD3DBuffer), references) << fails;
-
-        m_pD3D->SetVertexShader(0x102);
-        EXPECT_EQ(m_pRenderer->RenderScreenQuad(quad), !fails);
-        EXPECT_EQ(BoundStream().buffer, m_pD3DBuffer) << fails;
-        EXPECT_EQ(BoundStream().stride, 52u) << fails;
-        EXPECT_EQ(VertexShader(), 0x102u) << fails;
-        EXPECT_EQ(RefCount(m_pD3DBuffer), references) << fails;
-    }
+    // Each call succeeds once, then fails once at its draw; the vertices
+    // leave their own shader set, the quad the one before it.
+    const struct { std::function<bool()> draw; DWORD shader; } calls[] = {
+        {[&] { return m_pRenderer->RenderVertices(PRIMITIVE_TRIANGLELIST, 2, m_Vertices); }, 0x352},
+        {[&] { return m_pRenderer->RenderScreenQuad(quad); }, 0x102}};
+    for (bool fails : {false, true})
+        for (const auto& c : calls) {
+            if (fails) orvplatform::FailEveryCall("IDirect3DDevice8::DrawPrimitiveUP", D3DERR_INVALIDCALL);
+            m_pD3D->SetVertexShader(0x102);
+            EXPECT_EQ(c.draw(), !fails);
+            EXPECT_TRUE(BoundStream().buffer == m_pD3DBuffer && BoundStream().stride == 52) << fails << c.shader;
+            EXPECT_EQ(VertexShader(), c.shader) << fails;
+            EXPECT_EQ(RefCount(m_pD3DBuffer), references) << fails << c.shader;
+        }
     orvplatform::ClearFailures();
     EXPECT_EQ(CountLogged("Failed to render D3D verts using DrawPrimitiveUP. (HR:D3DERR_INVALIDCALL)"),
               2u);
@@ -286,19 +245,15 @@ TEST_F(Draws, QuadRectanglesAreUnnormalisedAndTruncated) {
     ScreenQuad* quad = MakeQuad(10, 20, 110, 70, 0x80FF8040);
     ASSERT_NE(quad, nullptr);
     // Rectangles come back as set, unnormalised; written corners are truncated.
+    auto corners = [quad] {
+        const RECT rect = quad->GetRect();
+        return std::vector<LONG>{rect.left, rect.top, rect.right, rect.bottom};
+    };
     quad->SetRect(RECT{300, 50, -20, -7});
-    RECT rect = quad->GetRect();
-    EXPECT_EQ(rect.left, 300);
-    EXPECT_EQ(rect.bottom, -7);
-    quad->GetVertices()[0].x = 12.9f;
-    quad->GetVertices()[0].y = -3.7f;
-    quad->GetVertices()[1].x = 1e20f;
-    quad->GetVertices()[2].y = std::nanf("");
-    rect = quad->GetRect();
-    EXPECT_EQ(rect.left, 12);
-    EXPECT_EQ(rect.top, -3);
-    EXPECT_EQ(rect.right, INT32_MAX);
-    EXPECT_EQ(rect.bottom, 0);
+    EXPECT_EQ(corners(), (std::vector<LONG>{300, 50, -20, -7}));
+    quad->GetVertices()[0].x = 12.9f, quad->GetVertices()[0].y = -3.7f;
+    quad->GetVertices()[1].x = 1e20f, quad->GetVertices()[2].y = std::nanf("");
+    EXPECT_EQ(corners(), (std::vector<LONG>{12, -3, INT32_MAX, 0}));
 }
 
 // A textured quad with a half-transparent colour over the cleared frame,
@@ -327,8 +282,7 @@ TEST_F(Draws, QuadPixelsBlendTextureAndColourOverTheFrame) {
     ASSERT_TRUE(m_pRenderer->RenderScreenQuad(quad));
     const auto draws = orvd3d8::DrawsOf(m_pD3D);
     ASSERT_EQ(draws.size(), 1u);
-    EXPECT_EQ(draws[0].primitiveType, D3DPT_TRIANGLEFAN);
-    EXPECT_EQ(draws[0].primitiveCount, 2u);
+    EXPECT_TRUE(draws[0].primitiveType == D3DPT_TRIANGLEFAN && draws[0].primitiveCount == 2);
     EXPECT_EQ(m_pRenderer->GetTriangleCount(), 0u);
     const orvd3d8::Image image = orvd3d8::BackBufferImage(m_pD3D);
     m_pD3D->SetTexture(0, nullptr);
@@ -342,8 +296,8 @@ TEST_F(Draws, QuadPixelsBlendTextureAndColourOverTheFrame) {
         EXPECT_NEAR(static_cast<double>((image.At(150, 125) >> shift) & 0xFF), expected, 2.0) << shift;
     }
     // Outside the rectangle the frame is untouched.
-    EXPECT_EQ(image.At(99, 125) & 0xFFFFFF, background & 0xFFFFFF);
-    EXPECT_EQ(image.At(150, 151) & 0xFFFFFF, background & 0xFFFFFF);
+    for (const POINT& outside : {POINT{99, 125}, POINT{150, 151}})
+        EXPECT_EQ(image.At(outside.x, outside.y) & 0xFFFFFF, background & 0xFFFFFF) << outside.x;
 }
 
 }  // namespace

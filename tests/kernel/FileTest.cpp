@@ -13,15 +13,14 @@ namespace {
 
 bool Save(OML& tag, FileSystem& files, const char* path, bool compact = false) {
     File* file = files.OpenWriting(path, 0);
-    if (!file) return false;
-    bool saved = tag.SaveTo(file, 0, compact);
-    file->Close();
+    const bool saved = file && tag.SaveTo(file, 0, compact);
+    if (file) file->Close();
     return saved;
 }
 
 bool Load(OML& tag, FileSystem& files, const char* path) {
     File* file = files.OpenReading(path);
-    bool loaded = tag.LoadFrom(file);
+    const bool loaded = tag.LoadFrom(file);
     if (file) file->Close();
     return loaded;
 }
@@ -36,43 +35,34 @@ TEST(KernelFile, SeeksReadsAndBuffersRealFilesAndRefusesWhatCannotBeRead) {
     ASSERT_NE(file, nullptr);
     EXPECT_EQ(file->GetSize(), 14u);
 
-    struct Case {
-        long offset;
-        int origin;
-        bool accepted;
-        unsigned long position;  // afterwards
-    };
-    const Case seeks[] = {
+    const struct { long offset; int origin; bool accepted; unsigned long positionAfter; } seeks[] = {
         {4, File::FromStart, true, 4},   {-2, File::FromEnd, true, 12},
         {-13, File::FromCurrent, false, 12}, {1, File::FromEnd, false, 12},
         {-14, File::FromEnd, true, 0},   {2, 7, false, 0},
     };
-    for (const Case& c : seeks) {
+    for (const auto& c : seeks) {
         EXPECT_EQ(file->Seek(c.offset, c.origin), c.accepted) << c.offset << " from " << c.origin;
-        EXPECT_EQ(file->Tell(), c.position) << c.offset << " from " << c.origin;
+        EXPECT_EQ(file->Tell(), c.positionAfter) << c.offset << " from " << c.origin;
     }
 
     char bytes[8] = {};
     ASSERT_TRUE(file->Seek(8, File::FromStart));
     EXPECT_EQ(file->Read(bytes, sizeof bytes), 6u);  // short read at the end
-    EXPECT_EQ(std::memcmp(bytes, "89\0xyz", 6), 0);
-    EXPECT_TRUE(file->IsEOF());
+    EXPECT_TRUE(std::memcmp(bytes, "89\0xyz", 6) == 0 && file->IsEOF());
 
     // The whole contents whatever the position, which stays where it was.
     const char* buffer = static_cast<const char*>(file->GetBuffer());
     ASSERT_NE(buffer, nullptr);
     EXPECT_EQ(std::memcmp(buffer, "0123456789\0xyz", 15), 0);  // and a NUL after them
-    EXPECT_EQ(file->Tell(), 14u);
-    EXPECT_EQ(file->Write("a", 1), 0u);
+    EXPECT_TRUE(file->Tell() == 14 && file->Write("a", 1) == 0);
     file->Close();
 
     orvtest::WriteFileBytes(dir + "/empty.txt", "");
-    for (const char* path : {"missing.txt", "", "."}) EXPECT_EQ(files.OpenReading(path), nullptr) << path;
-    EXPECT_EQ(files.OpenReading(nullptr), nullptr);
+    for (const char* path : {"missing.txt", "", ".", static_cast<const char*>(nullptr)})
+        EXPECT_EQ(files.OpenReading(path), nullptr) << (path ? path : "null");
     File* empty = files.OpenReading("empty.txt");
     ASSERT_NE(empty, nullptr);
-    EXPECT_EQ(empty->GetBuffer(), nullptr);
-    EXPECT_TRUE(empty->IsEOF());
+    EXPECT_TRUE(empty->GetBuffer() == nullptr && empty->IsEOF());
     empty->Close();
 }
 
@@ -83,15 +73,12 @@ TEST(KernelFile, WritingCreatesTruncatesAndResolvesBackslashes) {
     FileSystem files(dir.c_str());
     File* file = files.OpenWriting("sub\\out.txt", 0);
     ASSERT_NE(file, nullptr);
-    EXPECT_EQ(file->GetSize(), 0u);
-    EXPECT_EQ(file->Write("hello", 5), 5u);
     char byte;
-    EXPECT_EQ(file->Read(&byte, 1), 0u);
+    EXPECT_TRUE(file->GetSize() == 0 && file->Write("hello", 5) == 5 && file->Read(&byte, 1) == 0);
     file->Close();
     EXPECT_EQ(orvtest::ReadFileText(dir + "/sub/out.txt"), "hello");
 
-    EXPECT_EQ(files.OpenWriting("missing/dir/out.txt", 0), nullptr);
-    EXPECT_EQ(files.OpenWriting("sub/other.txt", 1), nullptr);
+    EXPECT_FALSE(files.OpenWriting("missing/dir/out.txt", 0) || files.OpenWriting("sub/other.txt", 1));
     EXPECT_STREQ(files.Resolve("/abs/path").c_str(), "/abs/path");
     EXPECT_STREQ(files.Resolve("Z:\\work\\a.tga").c_str(), "Z:/work/a.tga");
 }
@@ -108,9 +95,8 @@ TEST(KernelOML, MalformedMarkupLoadsNothingAndSavesGoOnFromTheFilePosition) {
         EXPECT_FALSE(Load(tag, files, "bad.xml")) << text;
         EXPECT_EQ(tag.GetParameterCount() + tag.GetTagCount(), 0) << text;
     }
-    OML unnamed;
-    EXPECT_FALSE(unnamed.LoadFrom(nullptr));
-    EXPECT_FALSE(Save(unnamed, files, "unnamed.xml"));  // a tag needs a name to be written
+    OML unnamed;  // a tag needs a name to be written
+    EXPECT_FALSE(unnamed.LoadFrom(nullptr) || Save(unnamed, files, "unnamed.xml"));
 
     // Saved at the file's position; text between tags skipped.
     File* file = files.OpenWriting("two.xml", 0);
@@ -167,5 +153,4 @@ TEST(KernelOML, DeepNestingIsReadWrittenAndDestroyedWithoutRecursion) {
     OML* tag = built.get();
     for (int level = 1; level < kDepth; ++level) tag = tag->AddTag("t");
     EXPECT_EQ(depthOf(*built), kDepth);
-    built.reset();
 }

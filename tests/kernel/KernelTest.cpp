@@ -34,13 +34,12 @@ TEST(Kernel, RecordHoldsTheApplicationWindowAndFileSystem) {
     auto* kernel = new Kernel(nullptr, false);
     Window* window = kernel->m_pWindow;
     HWND handle = window->GetHWND();
-    orvplatform::WindowInfo info = orvplatform::GetWindowInfo(handle);
-    EXPECT_FALSE(info.visible);
+    const orvplatform::WindowInfo info = orvplatform::GetWindowInfo(handle);
     // The frame lies outside the requested client area.
     RECT outer{0, 0, 640, 480};
     ASSERT_TRUE(AdjustWindowRectEx(&outer, info.style, FALSE, 0));
-    EXPECT_EQ(info.rect.bottom - info.rect.top, outer.bottom - outer.top);
-    EXPECT_EQ(window->GetHeight(), 480u);
+    EXPECT_TRUE(!info.visible && info.rect.bottom - info.rect.top == outer.bottom - outer.top &&
+                window->GetHeight() == 480);
 
     // Reset restores the desktop but leaves the kernel's window alone.
     orvplatform::ResetAll();
@@ -55,39 +54,30 @@ TEST(KernelWindow, ResizeAndRepositionGoThroughTheWindowCalls) {
     window.Resize(1280, 1024);
     // Some callers widen a negative 32-bit coordinate without sign extension.
     window.Reposition(static_cast<uint32_t>(-100), static_cast<uint32_t>(-50));
-    EXPECT_EQ(window.GetX(), -100);
-    EXPECT_EQ(window.GetY(), -50);
-    EXPECT_EQ(window.GetWidth(), 1280u);
+    EXPECT_TRUE(window.GetX() == -100 && window.GetY() == -50 && window.GetWidth() == 1280) << window.GetX();
 }
 
 TEST(KernelString, CompareICIgnoresOnlyAsciiCaseAndCopiesFormatAndAppend) {
-    struct Case {
-        const char* a;
-        const char* b;
-        int sign;
-    };
-    const Case cases[] = {
+    const struct { const char* a; const char* b; int sign; } cases[] = {
         {"Texture.BMP", "texture.bmp", 0}, {"AZ", "az", 0}, {"ab", "abc", -1}, {"\xC9", "\xE9", -1},  // not ASCII
         {"[", "{", -1},  // '[' is not an upper-case '{'
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         const int result = String(c.a).CompareIC(String(c.b));
         EXPECT_EQ((result > 0) - (result < 0), c.sign) << c.a << " vs " << c.b;
     }
     EXPECT_STREQ(String(nullptr).c_str(), "");
 
-    std::string longText(5000, 'x');
-    String formatted = String::Format("%s|%d|%s", "a", -12, longText.c_str());
-    EXPECT_EQ(formatted.Length(), 5000u + 6);
-    EXPECT_EQ(std::string(formatted.c_str()), "a|-12|" + longText);
+    const std::string longText(5000, 'x');
+    const String formatted = String::Format("%s|%d|%s", "a", -12, longText.c_str());
+    EXPECT_TRUE(formatted.Length() == 5000u + 6 && formatted.c_str() == "a|-12|" + longText);
 
     String copy = formatted;
     copy += String("!");
     copy = copy.c_str() + 6;  // assignment from its own text
     EXPECT_EQ(std::string(copy.c_str()), longText + "!");
     String joined("front");
-    joined += String("back");
-    EXPECT_STREQ(joined.c_str(), "frontback");
+    EXPECT_STREQ((joined += String("back")).c_str(), "frontback");
 }
 
 TEST(KernelContainer, IterationSurvivesRemovalOfTheVisitedElement) {
@@ -104,7 +94,5 @@ TEST(KernelContainer, IterationSurvivesRemovalOfTheVisitedElement) {
     }
     EXPECT_EQ(visited, "01234");
     ASSERT_EQ(list.Count(), 3);
-    EXPECT_EQ(list.ElementAt(1), &values[2]);
-    EXPECT_FALSE(list.Remove(3));
-    EXPECT_EQ(list.ElementAt(-1), nullptr);
+    EXPECT_TRUE(list.ElementAt(1) == &values[2] && !list.Remove(3) && list.ElementAt(-1) == nullptr);
 }

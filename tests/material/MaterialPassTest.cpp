@@ -5,9 +5,6 @@
 // leaves behind for the next one.
 #include <map>
 
-#include <orv/D3D8Control.h>
-#include <orv/PlatformControl.h>
-
 #include "host/Material.h"
 #include "host/MaterialLayer.h"
 #include "host/ScreenQuad.h"
@@ -39,6 +36,14 @@ protected:
         m_pD3D = orvd3d8::LastDevice();
         ASSERT_TRUE(m_pRenderer->BeginScene());
     }
+    // A new material of `layers` default layers, made current.
+    Material* Current(size_t layers, bool frameBlend = true) {
+        Material* material = m_pRenderer->CreateMaterial();
+        for (size_t i = 0; i < layers; ++i) material->AddLayer();
+        material->SetFrameBlend(frameBlend);
+        EXPECT_TRUE(m_pRenderer->SetMaterial(material));
+        return material;
+    }
     // The passes of the draws since the journal was last cleared.
     static std::vector<Pass> Passes() {
         std::vector<Pass> passes(1);
@@ -60,24 +65,16 @@ protected:
 // materials scenario shows by its pixels.) Later passes blend onto the first
 // even though the material does not blend; after the draw blending is off.
 TEST_F(MaterialPasses, PassSizesFollowTheDevicesStagesAndLaterPassesBlend) {
-    struct Case {
-        DWORD stages;
-        size_t layers, passes;
-        uint64_t disabledStage;  // 8: none
-    };
-    const Case cases[] = {
+    const struct { DWORD stages; size_t layers, passes; uint64_t disabledStage; } cases[] = {  // stage 8: none
         {8, 8, 1, 8},  // every stage in use: nothing is disabled
         {0, 3, 3, 1},  // a device reporting no stages: one layer per pass
         {12, 9, 2, 1},  // never more than eight stages
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         orvplatform::ResetAll();
         Open(c.stages);
         if (HasFatalFailure()) return;
-        Material* material = m_pRenderer->CreateMaterial();
-        for (size_t i = 0; i < c.layers; ++i) material->AddLayer();
-        material->SetFrameBlend(false);
-        ASSERT_TRUE(m_pRenderer->SetMaterial(material));
+        Current(c.layers, false);
         orvplatform::ClearJournal();
         ASSERT_TRUE(DrawTriangle());
         const std::vector<Pass> passes = Passes();
@@ -89,8 +86,7 @@ TEST_F(MaterialPasses, PassSizesFollowTheDevicesStagesAndLaterPassesBlend) {
         for (size_t i = 0; i < passes.size(); ++i) EXPECT_EQ(passes[i].blend, i ? 1 : -1) << i;
         EXPECT_EQ(RenderState(D3DRS_ALPHABLENDENABLE), 0u);
         EXPECT_EQ(m_pRenderer->GetTriangleCount(), c.passes);  // one triangle a pass
-        m_pRenderer->SetMaterial(nullptr);
-        m_pRenderer->EndScene();
+        m_pRenderer->SetMaterial(nullptr), m_pRenderer->EndScene();
         Destroy(m_pRenderer);
         m_pRenderer = nullptr;
     }
@@ -100,9 +96,7 @@ TEST_F(MaterialPasses, PassSizesFollowTheDevicesStagesAndLaterPassesBlend) {
 // one line, the passes drawn before it counted.
 TEST_F(MaterialPasses, AFailedPassEndsTheDraw) {
     Open(0);  // one layer a pass
-    Material* material = m_pRenderer->CreateMaterial();
-    for (int i = 0; i < 3; ++i) material->AddLayer();
-    ASSERT_TRUE(m_pRenderer->SetMaterial(material));
+    Current(3);
     ScreenQuad* quad = m_pRenderer->CreateScreenQuad(RECT{0, 0, 8, 8}, 0xFFFFFFFF);
     orvplatform::ClearJournal();
     ASSERT_TRUE(m_pRenderer->RenderScreenQuad(quad));
@@ -111,11 +105,7 @@ TEST_F(MaterialPasses, AFailedPassEndsTheDraw) {
 
     VertexBuffer* buffer = m_pRenderer->CreateVertexBuffer(3, false, false);
     ASSERT_TRUE(buffer && buffer->Upload() && m_pRenderer->SetVertexBuffer(buffer));
-    const struct {
-        const char* draw;
-        bool (*call)(RenderDevice*);
-        const char* line;
-    } cases[] = {
+    const struct { const char* draw; bool (*call)(RenderDevice*); const char* line; } cases[] = {
         {kDraw, [](RenderDevice* d) { const Vertex v[3]; return d->RenderVertices(PRIMITIVE_TRIANGLELIST, 1, v); },
          "Failed to render D3D verts using DrawPrimitiveUP. (HR:D3DERR_INVALIDCALL)"},
         {"IDirect3DDevice8::DrawPrimitive", [](RenderDevice* d) { return d->RenderVertexBuffer(PRIMITIVE_TRIANGLELIST, 1); },
@@ -127,12 +117,10 @@ TEST_F(MaterialPasses, AFailedPassEndsTheDraw) {
         orvplatform::ClearJournal();
         orvplatform::FailNthCall(c.draw, 2, D3DERR_INVALIDCALL);
         EXPECT_FALSE(c.call(m_pRenderer)) << c.draw;
-        EXPECT_EQ(orvplatform::CountOf(c.draw), 2u) << c.draw;
-        EXPECT_EQ(m_pRenderer->GetTriangleCount(), 1u) << c.draw;
+        EXPECT_TRUE(orvplatform::CountOf(c.draw) == 2 && m_pRenderer->GetTriangleCount() == 1) << c.draw;
         EXPECT_EQ(Lines(), std::vector<std::string>{c.line});
     }
-    m_pRenderer->SetVertexBuffer(nullptr);
-    m_pRenderer->DestroyVertexBuffer(buffer);
+    m_pRenderer->SetVertexBuffer(nullptr), m_pRenderer->DestroyVertexBuffer(buffer);
 }
 
 TEST_F(MaterialPasses, ALayerSetsItsStageInOrder) {
@@ -176,10 +164,7 @@ TEST_F(MaterialPasses, ALayerSetsItsStageInOrder) {
 
 TEST_F(MaterialPasses, StageOneScrollsByAFixedStepThatNeverFreezes) {
     Open(8);
-    Material* material = m_pRenderer->CreateMaterial();
-    material->AddLayer();
-    material->AddLayer();
-    ASSERT_TRUE(m_pRenderer->SetMaterial(material));
+    Current(2);
     orvplatform::EnableJournal(false);
     auto scroll = [this] {
         D3DMATRIX m = {};
@@ -204,8 +189,7 @@ TEST_F(MaterialPasses, StageOneScrollsByAFixedStepThatNeverFreezes) {
 
 TEST_F(MaterialTest, MakingAMaterialCurrentAppliesItsSettingsInOrder) {
     Material* material = m_pRenderer->CreateMaterial();
-    material->SetCulling(false);
-    material->SetZWrite(false);
+    material->SetCulling(false), material->SetZWrite(false);
     material->SetZFunc(-1);  // an unknown keyword's -1 compares less-or-equal
     material->SetDiffuse(0.1f, 0.2f, 0.3f);
     m_pRenderer->SetRenderState(RENDERSTATE_ZENABLE, D3DZB_FALSE);  // to see it come back
@@ -214,14 +198,10 @@ TEST_F(MaterialTest, MakingAMaterialCurrentAppliesItsSettingsInOrder) {
     EXPECT_TRUE(m_pRenderer->SetMaterial(material));
     ASSERT_EQ(orvplatform::Journal().size(), 6u);
     EXPECT_EQ(orvplatform::Journal()[0].api, "IDirect3DDevice8::SetMaterial");
-    const std::vector<Call> states = orvplatform::CallsOf("IDirect3DDevice8::SetRenderState");
-    ASSERT_EQ(states.size(), 5u);
-    const DWORD order[] = {D3DRS_CULLMODE, D3DRS_ALPHABLENDENABLE, D3DRS_ZWRITEENABLE,
-                           D3DRS_ZENABLE, D3DRS_ZFUNC};
-    for (size_t i = 0; i < 5; ++i) EXPECT_EQ(states[i].args[0], order[i]) << i;
-    EXPECT_EQ(RenderState(D3DRS_CULLMODE), static_cast<DWORD>(D3DCULL_NONE));
-    EXPECT_EQ(RenderState(D3DRS_ZENABLE), 1u);
-    EXPECT_EQ(RenderState(D3DRS_ZFUNC), static_cast<DWORD>(D3DCMP_LESSEQUAL));
+    EXPECT_EQ(orvtest::ArgsOf(kRenderState, 0), (std::vector<uint64_t>{D3DRS_CULLMODE, D3DRS_ALPHABLENDENABLE,
+                                                                       D3DRS_ZWRITEENABLE, D3DRS_ZENABLE, D3DRS_ZFUNC}));
+    EXPECT_EQ((std::vector<DWORD>{RenderState(D3DRS_CULLMODE), RenderState(D3DRS_ZENABLE), RenderState(D3DRS_ZFUNC)}),
+              (std::vector<DWORD>{D3DCULL_NONE, 1, D3DCMP_LESSEQUAL}));
     D3DMATERIAL8 applied = {};
     m_pD3D->GetMaterial(&applied);
     EXPECT_EQ(applied.Diffuse.b, 0.3f);
@@ -241,15 +221,13 @@ TEST_F(MaterialTest, TheDriverHoldsOneReferenceWhileAMaterialIsCurrent) {
     // Switching gives the old one back and applies no neutral state between.
     orvplatform::ClearJournal();
     ASSERT_TRUE(m_pRenderer->SetMaterial(second));
-    EXPECT_EQ(first->GetRefCount(), 1);
-    EXPECT_EQ(orvplatform::CountOf("IDirect3DDevice8::SetTexture"), 0u);
+    EXPECT_TRUE(first->GetRefCount() == 1 && orvplatform::CountOf("IDirect3DDevice8::SetTexture") == 0);
 
     // Another driver's material is refused (the line and the untouched
     // device are the misuse tests'), the current one stays.
     Material* foreign = Create()->CreateMaterial();
     EXPECT_FALSE(m_pRenderer->SetMaterial(foreign));
-    EXPECT_EQ(m_pRenderer->GetMaterial(), second);
-    EXPECT_EQ(foreign->GetRefCount(), 1);
+    EXPECT_TRUE(m_pRenderer->GetMaterial() == second && foreign->GetRefCount() == 1);
 
     // No longer current: the host's own reference keeps it alive.
     ASSERT_TRUE(m_pRenderer->SetMaterial(nullptr));
@@ -258,11 +236,9 @@ TEST_F(MaterialTest, TheDriverHoldsOneReferenceWhileAMaterialIsCurrent) {
 
     // Releasing the current material puts the device into the neutral state.
     m_pRenderer->SetRenderState(RENDERSTATE_SRCBLEND, BLEND_DESTALPHA);
-    EXPECT_TRUE(m_pRenderer->ReleaseMaterial(second));
-    EXPECT_EQ(m_pRenderer->GetMaterial(), nullptr);
+    EXPECT_TRUE(m_pRenderer->ReleaseMaterial(second) && m_pRenderer->GetMaterial() == nullptr);
     EXPECT_EQ(RenderState(D3DRS_SRCBLEND), static_cast<DWORD>(D3DBLEND_ONE));
-    EXPECT_FALSE(m_pRenderer->SetMaterial(second));
-    EXPECT_FALSE(m_pRenderer->ReleaseMaterial(second));
+    EXPECT_FALSE(m_pRenderer->SetMaterial(second) || m_pRenderer->ReleaseMaterial(second));
     EXPECT_TRUE(m_pRenderer->ReleaseMaterial(nullptr));
 }
 
@@ -271,14 +247,9 @@ TEST_F(MaterialTest, LayerIndicesAreChecked) {
     MaterialLayer* first = material->AddLayer();
     MaterialLayer* second = material->AddLayer();
     MaterialLayer* foreign = m_pRenderer->CreateMaterial()->AddLayer();
-    for (int index : {-1, 2}) {
-        EXPECT_EQ(material->GetLayer(index), nullptr) << index;
-        EXPECT_FALSE(material->RemoveLayerAt(index)) << index;
-    }
+    for (int index : {-1, 2}) EXPECT_FALSE(material->GetLayer(index) || material->RemoveLayerAt(index)) << index;
     EXPECT_FALSE(material->RemoveLayer(foreign));
-    EXPECT_TRUE(material->RemoveLayer(first));
-    EXPECT_EQ(material->GetLayer(0), second);
-    EXPECT_EQ(material->GetLayerCount(), 1);
+    EXPECT_TRUE(material->RemoveLayer(first) && material->GetLayer(0) == second && material->GetLayerCount() == 1);
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
 // Text metrics and drawing of the GDI stand-in, checked against the font
 // files themselves read through FreeType; lifetimes and selection of GDI
 // objects as the system has them.
-#include "GdiCanvas.h"
+#include <gtest/gtest.h>
+#include <orv/PlatformControl.h>
+#include <windows.h>
 
 #include <ft2build.h>
 #include FT_FREETYPE_H
@@ -9,11 +11,76 @@
 
 #include <climits>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <string>
 #include <tuple>
 #include <utility>
 
 namespace {
+
+BITMAPINFO DibInfo(LONG width, LONG height) {
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    return info;
+}
+
+// A memory DC with a top-down 32-bit DIB section and a font selected into it;
+// it puts back what it replaced and deletes what it made.
+class GdiCanvas {
+public:
+    GdiCanvas(int width, int height) : m_Width(width), m_Height(height) {
+        const BITMAPINFO info = DibInfo(width, -height);
+        m_Dc = CreateCompatibleDC(nullptr);
+        void* bits = nullptr;
+        m_Bitmap = CreateDIBSection(m_Dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        m_Bits = static_cast<uint8_t*>(bits);
+        m_OriginalBitmap = SelectObject(m_Dc, m_Bitmap);
+        SetTextColor(m_Dc, RGB(255, 255, 255));
+        SetBkColor(m_Dc, RGB(0, 0, 0));
+    }
+    ~GdiCanvas() {
+        if (m_OriginalFont) SelectObject(m_Dc, m_OriginalFont);
+        if (m_Font) DeleteObject(m_Font);
+        SelectObject(m_Dc, m_OriginalBitmap);
+        DeleteObject(m_Bitmap);
+        DeleteDC(m_Dc);
+    }
+
+    GdiCanvas(const GdiCanvas&) = delete;  // owns its DC and section
+
+    // Makes and selects a font the way the plug-in does; false on failure.
+    bool UseFont(int height, int weight, bool italic, const char* face,
+                 DWORD quality = ANTIALIASED_QUALITY) {
+        m_Font = CreateFontA(height, 0, 0, 0, weight, italic, FALSE, FALSE, DEFAULT_CHARSET,
+                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, quality, VARIABLE_PITCH, face);
+        if (m_Font) m_OriginalFont = SelectObject(m_Dc, m_Font);
+        return m_Bits && m_Font && m_OriginalFont;
+    }
+    TEXTMETRICA Metrics() const {
+        TEXTMETRICA metrics = {};
+        GetTextMetricsA(m_Dc, &metrics);
+        return metrics;
+    }
+    SIZE Extent(const char* text) const {
+        SIZE size = {0, 0};
+        GetTextExtentPoint32A(m_Dc, text, int(std::strlen(text)), &size);
+        return size;
+    }
+    BOOL Draw(int x, int y, const char* text) const {
+        return ExtTextOutA(m_Dc, x, y, ETO_OPAQUE, nullptr, text, UINT(std::strlen(text)), nullptr);
+    }
+    const uint8_t* Pixel(int x, int y) const { return m_Bits + (size_t(y) * m_Width + x) * 4; }
+
+    const int m_Width, m_Height;
+    HDC m_Dc = nullptr;
+    HFONT m_Font = nullptr;
+    uint8_t* m_Bits = nullptr;
+
+private:
+    HBITMAP m_Bitmap = nullptr;
+    HGDIOBJ m_OriginalBitmap = nullptr, m_OriginalFont = nullptr;
+};
 
 // A font file's win ascent and descent in pixels at `em`, read with FreeType.
 std::pair<long, long> ReferenceAscentDescent(const std::string& file, int em) {
@@ -33,8 +100,21 @@ std::pair<long, long> ReferenceAscentDescent(const std::string& file, int em) {
 
 constexpr DWORD kErrorBusy = 170;
 
-class GdiText : public GdiTest {};
-class GdiObjects : public GdiTest {};
+// Each GDI test starts from a fresh platform and gives back every object it made.
+class GdiTest : public testing::Test {
+protected:
+    void SetUp() override {
+        orvplatform::ResetAll();
+        m_LiveBefore = orvplatform::LiveGdiObjectCount();
+    }
+    void TearDown() override {
+        orvplatform::ResetAll();
+        EXPECT_EQ(orvplatform::LiveGdiObjectCount(), m_LiveBefore);
+    }
+    size_t m_LiveBefore = 0;
+};
+using GdiText = GdiTest;
+using GdiObjects = GdiTest;
 
 }  // namespace
 
@@ -51,9 +131,8 @@ TEST_F(GdiText, FacesResolveToTheMetricCompatibleFilesAndRoundAscentAndDescentAp
         EXPECT_EQ(file.substr(file.find_last_of('/') + 1), c.file);
         const TEXTMETRICA tm = canvas.Metrics();
         EXPECT_EQ(ReferenceAscentDescent(file, kEm), std::make_pair(long{tm.tmAscent}, long{tm.tmDescent}));
-        EXPECT_EQ(tm.tmHeight, tm.tmAscent + tm.tmDescent) << c.face;
-        EXPECT_EQ(tm.tmHeight - tm.tmInternalLeading, kEm) << c.face;
-        EXPECT_EQ(canvas.Extent("Hello").cy, tm.tmHeight) << c.face;
+        EXPECT_TRUE(tm.tmHeight == tm.tmAscent + tm.tmDescent && tm.tmHeight - tm.tmInternalLeading == kEm &&
+                    canvas.Extent("Hello").cy == tm.tmHeight) << c.face;
     }
 }
 
@@ -117,16 +196,13 @@ TEST_F(GdiObjects, SelectedObjectsCannotBeDeletedUntilReleased) {
     HGDIOBJ stockBitmap = SelectObject(first, bitmap);
     ASSERT_TRUE(stockBitmap && SelectObject(first, font) && SelectObject(second, font));
     SetLastError(0);
-    EXPECT_EQ(SelectObject(second, bitmap), nullptr) << "a bitmap goes into one DC only";
-    EXPECT_EQ(GetLastError(), kErrorBusy);
-    EXPECT_FALSE(DeleteObject(bitmap));
-    EXPECT_EQ(GetLastError(), kErrorBusy);
+    EXPECT_TRUE(SelectObject(second, bitmap) == nullptr && GetLastError() == kErrorBusy) << "a bitmap goes into one DC only";
+    EXPECT_TRUE(!DeleteObject(bitmap) && GetLastError() == kErrorBusy);
 
     EXPECT_EQ(SelectObject(first, stockBitmap), bitmap);
     EXPECT_TRUE(DeleteObject(bitmap));
     EXPECT_FALSE(DeleteObject(bitmap)) << "already gone";
     EXPECT_TRUE(DeleteDC(first));
     EXPECT_FALSE(DeleteObject(font)) << "still in the second DC";
-    EXPECT_TRUE(DeleteDC(second));
-    EXPECT_TRUE(DeleteObject(font));
+    EXPECT_TRUE(DeleteDC(second) && DeleteObject(font));
 }

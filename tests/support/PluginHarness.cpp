@@ -6,9 +6,6 @@
 #include <algorithm>
 #include <filesystem>
 
-#include <orv/D3D8Control.h>
-#include <orv/PlatformControl.h>
-
 namespace orvtest {
 
 namespace {
@@ -23,14 +20,10 @@ std::string ProcessOutputDirectory() {
 }  // namespace
 
 const PluginLibrary& LoadPlugin() {
-    static PluginLibrary library = [] {
+    static const PluginLibrary library = [] {
         PluginLibrary loaded;
         loaded.handle = dlopen(ORVD3D_LIBRARY_PATH, RTLD_NOW | RTLD_LOCAL);
-        if (!loaded.handle) return loaded;
-        loaded.createPlugin =
-            reinterpret_cast<CreatePluginFunction>(dlsym(loaded.handle, "CreatePlugin"));
-        loaded.getRendererVersion = reinterpret_cast<GetRendererVersionFunction>(
-            dlsym(loaded.handle, "GetRendererVersion"));
+        if (loaded.handle) loaded.createPlugin = reinterpret_cast<CreatePluginFunction>(dlsym(loaded.handle, "CreatePlugin"));
         return loaded;
     }();
     return library;
@@ -58,36 +51,10 @@ void PluginTest::TearDown() {
     std::filesystem::remove_all(ProcessOutputDirectory(), ignored);
 }
 
-RenderDevice* PluginTest::Create() {
-    RenderDevice* device = LoadPlugin().createPlugin(m_pKernel.get());
-    if (device) m_Devices.push_back(device);
-    return device;
-}
-
-void PluginTest::Destroy(RenderDevice* device) {
-    m_Devices.erase(std::remove(m_Devices.begin(), m_Devices.end(), device), m_Devices.end());
-    delete device;
-}
-
-RenderDevice* PluginTest::CreateWindowed(unsigned width, unsigned height) {
-    RenderDevice* device = Create();
-    EXPECT_NE(device, nullptr);
-    if (!device) return nullptr;
-    EXPECT_TRUE(device->SetDisplayMode(width, height, 32, 60, 0, true));
-    return device;
-}
-
-bool PluginTest::Logged(const std::string& line) const { return CountLogged(line) > 0; }
-
-size_t PluginTest::CountLogged(const std::string& line) const {
-    const std::vector<std::string>& lines = Lines();
-    return static_cast<size_t>(std::count(lines.begin(), lines.end(), line));
-}
-
 size_t PluginTest::LiveObjects(const char* prefix) {
     const std::vector<std::string> objects = orvd3d8::LiveObjectDescriptions();
-    return static_cast<size_t>(std::count_if(objects.begin(), objects.end(),
-                                             [prefix](const std::string& o) { return o.rfind(prefix, 0) == 0; }));
+    return static_cast<size_t>(
+        std::count_if(objects.begin(), objects.end(), [prefix](const std::string& o) { return o.rfind(prefix, 0) == 0; }));
 }
 
 std::string PluginTest::OutputPath(const std::string& name) {
@@ -95,13 +62,6 @@ std::string PluginTest::OutputPath(const std::string& name) {
     std::error_code ignored;
     std::filesystem::create_directories(directory, ignored);
     return directory + "/" + name;
-}
-
-void DisplayTest::SetUp() {
-    PluginTest::SetUp();
-    m_pRenderer = CreateWindowed();
-    m_pD3D = orvd3d8::LastDevice();
-    ASSERT_NE(m_pD3D, nullptr);
 }
 
 }  // namespace orvtest

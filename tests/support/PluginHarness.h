@@ -7,23 +7,34 @@
 
 #include <d3d8.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
+
+#include <orv/D3D8Control.h>
+#include <orv/PlatformControl.h>
 
 #include "host/Kernel.h"
 #include "host/RenderDevice.h"
 
 namespace orvtest {
 
+// Argument `index` of each journal call of `api` since the journal was cleared.
+inline std::vector<uint64_t> ArgsOf(const std::string& api, size_t index) {
+    std::vector<uint64_t> args;
+    for (const orvplatform::Call& call : orvplatform::CallsOf(api)) args.push_back(call.args.at(index));
+    return args;
+}
+
 // The loaded plug-in library; loaded once per test program.
 struct PluginLibrary {
     void* handle = nullptr;
     CreatePluginFunction createPlugin = nullptr;
-    GetRendererVersionFunction getRendererVersion = nullptr;
 };
 const PluginLibrary& LoadPlugin();
 
@@ -36,17 +47,28 @@ protected:
 
     // A driver from CreatePlugin (null when it refused); destroyed at the
     // end of the test unless the test destroys it first with Destroy.
-    RenderDevice* Create();
-    void Destroy(RenderDevice* device);
+    RenderDevice* Create() {
+        RenderDevice* device = LoadPlugin().createPlugin(m_pKernel.get());
+        if (device) m_Devices.push_back(device);
+        return device;
+    }
+    void Destroy(RenderDevice* device) {
+        m_Devices.erase(std::remove(m_Devices.begin(), m_Devices.end(), device), m_Devices.end());
+        delete device;
+    }
     // Create, then a windowed display of the given size; fails the test
     // when the display cannot be set.
-    RenderDevice* CreateWindowed(unsigned width = 640, unsigned height = 480);
+    RenderDevice* CreateWindowed(unsigned width = 640, unsigned height = 480) {
+        RenderDevice* device = Create();
+        EXPECT_TRUE(device && device->SetDisplayMode(width, height, 32, 60, 0, true));
+        return device;
+    }
 
     const std::vector<std::string>& Lines() const { return m_pKernel->GetCapturedLines(); }
     void ClearLines() { m_pKernel->ClearCapturedLines(); }
-    // True when some captured line equals `line`.
-    bool Logged(const std::string& line) const;
-    size_t CountLogged(const std::string& line) const;
+    // How many captured lines equal `line`.
+    size_t CountLogged(const std::string& line) const { return size_t(std::count(Lines().begin(), Lines().end(), line)); }
+    bool Logged(const std::string& line) const { return CountLogged(line) > 0; }
 
     Kernel* kernel() const { return m_pKernel.get(); }
     // Scratch directory for files a test writes (created on demand).
@@ -70,7 +92,23 @@ protected:
 // as the host sees it, and the stand-in device behind it.
 class DisplayTest : public PluginTest {
 protected:
-    void SetUp() override;
+    void SetUp() override {
+        PluginTest::SetUp();
+        m_pRenderer = CreateWindowed();
+        m_pD3D = orvd3d8::LastDevice();
+        ASSERT_NE(m_pD3D, nullptr);
+    }
+    void TearDown() override {
+        for (auto release = m_AtEnd.rbegin(); release != m_AtEnd.rend(); ++release) (*release)();
+        PluginTest::TearDown();
+    }
+    // What `made` returns (unless null), given back with `release` at the end
+    // of the test, the last made first.
+    template <typename Object>
+    Object* Kept(Object* made, bool (RenderDevice::*release)(Object*)) {
+        if (made) m_AtEnd.push_back([this, made, release] { (m_pRenderer->*release)(made); });
+        return made;
+    }
 
     // The device's current states (0xDEADBEEF when they cannot be read).
     DWORD RenderState(D3DRENDERSTATETYPE state) const {
@@ -126,6 +164,7 @@ protected:
 
     RenderDevice* m_pRenderer = nullptr;
     IDirect3DDevice8* m_pD3D = nullptr;
+    std::vector<std::function<void()>> m_AtEnd;  // run by TearDown, the last first
 };
 
 }  // namespace orvtest

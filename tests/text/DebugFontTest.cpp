@@ -2,32 +2,20 @@
 // texture sizes, the glyph texels, the batches, the layout of lines, the
 // measuring operations and the failed releases of GDI objects.
 #include <cmath>
-#include <string>
 #include <utility>
-#include <vector>
-
-#include <orv/D3D8Control.h>
-#include <orv/PlatformControl.h>
 
 #include "host/Font.h"
 #include "support/PluginHarness.h"
 
 namespace {
 
-using orvplatform::CallsOf;
+using orvtest::ArgsOf;
 using orvtest::DisplayTest;
 
 class DebugFont : public DisplayTest {
 protected:
     Font* MakeFont(const char* face, unsigned points, bool bold = false, bool italic = false) {
-        Font* font = m_pRenderer->CreateTextFont(face, points, bold, italic);
-        if (font) m_Fonts.push_back(font);
-        return font;
-    }
-    void TearDown() override {
-        for (Font* font : m_Fonts) m_pRenderer->DestroyTextFont(font);
-        m_Fonts.clear();
-        DisplayTest::TearDown();
+        return Kept(m_pRenderer->CreateTextFont(face, points, bold, italic), &RenderDevice::DestroyTextFont);
     }
 
     // The vertices of the last batch the font wrote to stream 0.
@@ -54,8 +42,6 @@ protected:
             }
         return covered;
     }
-
-    std::vector<Font*> m_Fonts;
 };
 
 TEST_F(DebugFont, TextureSizeFollowsThePointHeight) {
@@ -63,10 +49,8 @@ TEST_F(DebugFont, TextureSizeFollowsThePointHeight) {
     for (const auto& c : cases) {
         orvplatform::ClearJournal();
         ASSERT_NE(MakeFont("Arial", c.points), nullptr);
-        const std::vector<orvplatform::Call> textures = CallsOf("IDirect3DDevice8::CreateTexture");
-        ASSERT_EQ(textures.size(), 1u);
-        EXPECT_EQ(textures[0].args[0], c.size) << c.points;
-        EXPECT_EQ(textures[0].args[4], static_cast<uint64_t>(D3DFMT_A4R4G4B4));
+        EXPECT_EQ(ArgsOf("IDirect3DDevice8::CreateTexture", 0), std::vector<uint64_t>{c.size}) << c.points;
+        EXPECT_EQ(ArgsOf("IDirect3DDevice8::CreateTexture", 4), std::vector<uint64_t>{D3DFMT_A4R4G4B4});
     }
 }
 
@@ -80,18 +64,13 @@ TEST_F(DebugFont, GlyphTexelsAreWhiteWithCoverageAsAlpha) {
         const std::vector<ScreenVertex> quad = LastBatch(2);
         return CoveredTexels(quad[1].u, quad[1].v, quad[2].u, quad[2].v);
     };
-    const std::vector<std::pair<int, int>> letter = cellOf("A");
-    const std::vector<std::pair<int, int>> dot = cellOf(".");
-    const std::vector<std::pair<int, int>> space = cellOf(" ");
+    const auto letter = cellOf("A"), dot = cellOf("."), space = cellOf(" ");
     ASSERT_FALSE(dot.empty());
     EXPECT_TRUE(space.empty());
     EXPECT_GT(letter.size(), 2 * dot.size());
-
-    // The dot sits low in its cell; the letter reaches well above it.
-    int letterTop = 1000, dotTop = 1000;
-    for (const auto& texel : letter) letterTop = std::min(letterTop, texel.second);
-    for (const auto& texel : dot) dotTop = std::min(dotTop, texel.second);
-    EXPECT_LT(letterTop + 5, dotTop);
+    // The dot sits low in its cell; the letter reaches well above it (the
+    // cells list their texels row by row).
+    EXPECT_LT(letter.front().second + 5, dot.front().second);
 }
 
 TEST_F(DebugFont, TextIsDrawnInBatchesOfFiftyCharacters) {
@@ -99,12 +78,8 @@ TEST_F(DebugFont, TextIsDrawnInBatchesOfFiftyCharacters) {
     ASSERT_NE(font, nullptr);
     orvplatform::ClearJournal();
     ASSERT_TRUE(font->Print(5, 5, 0xFFFFFFFF, "%s", std::string(120, 'x').c_str()));
-    const std::vector<orvplatform::Call> draws = CallsOf("IDirect3DDevice8::DrawPrimitive");
-    ASSERT_EQ(draws.size(), 3u);
-    const uint64_t expected[] = {100, 100, 40};
-    for (size_t i = 0; i < draws.size(); ++i) EXPECT_EQ(draws[i].args[2], expected[i]) << i;
-    EXPECT_EQ(CallsOf("IDirect3DVertexBuffer8::Lock").back().args[3],
-              static_cast<uint64_t>(D3DLOCK_DISCARD));
+    EXPECT_EQ(ArgsOf("IDirect3DDevice8::DrawPrimitive", 2), (std::vector<uint64_t>{100, 100, 40}));
+    EXPECT_EQ(ArgsOf("IDirect3DVertexBuffer8::Lock", 3).back(), static_cast<uint64_t>(D3DLOCK_DISCARD));
 
     // Nothing printable: nothing drawn, still a success.
     orvplatform::ClearJournal();
@@ -120,14 +95,11 @@ TEST_F(DebugFont, PrintSetsItsStatesAndLaysLinesOut) {
     Font* font = MakeFont("Arial", 12);
     ASSERT_NE(font, nullptr);
     ASSERT_TRUE(font->Print(0, 0, 0xFF00FF00, "a"));
-    EXPECT_EQ(RenderState(D3DRS_ALPHABLENDENABLE), static_cast<DWORD>(TRUE));
-    EXPECT_EQ(RenderState(D3DRS_ALPHAFUNC), static_cast<DWORD>(D3DCMP_NOTEQUAL));
-    EXPECT_EQ(RenderState(D3DRS_ZENABLE), static_cast<DWORD>(FALSE));
-    EXPECT_EQ(StageState(1, D3DTSS_COLOROP), static_cast<DWORD>(D3DTOP_DISABLE));
+    EXPECT_EQ((std::vector<DWORD>{RenderState(D3DRS_ALPHABLENDENABLE), RenderState(D3DRS_ALPHAFUNC),
+                                  RenderState(D3DRS_ZENABLE), StageState(1, D3DTSS_COLOROP)}),
+              (std::vector<DWORD>{TRUE, D3DCMP_NOTEQUAL, FALSE, D3DTOP_DISABLE}));
     const std::vector<ScreenVertex> quad = LastBatch(2);
-    EXPECT_EQ(quad[0].color, 0xFF00FF00u);
-    EXPECT_EQ(quad[1].x, -0.5f);
-    EXPECT_EQ(quad[1].y, -0.5f);
+    EXPECT_TRUE(quad[0].color == 0xFF00FF00u && quad[1].x == -0.5f && quad[1].y == -0.5f);
 
     ASSERT_TRUE(font->Print(30, 40, 0xFFFFFFFF, " "));
     const std::vector<ScreenVertex> space = LastBatch(2);

@@ -13,30 +13,25 @@
 namespace {
 
 TEST(HostImage, PngFilesHoldEveryPixelsColourWithoutAlpha) {
-    const struct {
-        int width, height;
-    } sizes[] = {{1, 1}, {3, 2}, {301, 233}};  // the last one more than 64 KiB of pixels
-    for (const auto& size : sizes) {
+    const std::string path = orvtest::TempDir() + "/image.png";
+    for (const auto& size : {std::make_pair(1, 1), {3, 2}, {301, 233}}) {  // the last more than 64 KiB of pixels
         orvhost::Image image;
-        image.width = size.width, image.height = size.height;
-        for (int i = 0; i < size.width * size.height; ++i)
+        image.width = size.first, image.height = size.second;
+        for (int i = 0; i < image.width * image.height; ++i)
             image.argb.push_back(static_cast<uint32_t>(i) * 2654435761u);  // alpha varies too
-        const std::string path = orvtest::TempDir() + "/image.png";
         ASSERT_TRUE(orvhost::WritePng(path, image));
 
         png_image read = {};
         read.version = PNG_IMAGE_VERSION;
         ASSERT_NE(png_image_begin_read_from_file(&read, path.c_str()), 0) << read.message;
-        EXPECT_EQ(read.format, static_cast<png_uint_32>(PNG_FORMAT_RGB));
-        ASSERT_EQ(read.width, static_cast<png_uint_32>(size.width));
-        ASSERT_EQ(read.height, static_cast<png_uint_32>(size.height));
+        ASSERT_TRUE(read.format == PNG_FORMAT_RGB && int(read.width) == image.width && int(read.height) == image.height);
         std::vector<uint8_t> rgb(PNG_IMAGE_SIZE(read));
         ASSERT_NE(png_image_finish_read(&read, nullptr, rgb.data(), 0, nullptr), 0) << read.message;
         for (size_t i = 0; i < image.argb.size(); ++i) {
             const uint32_t expected = image.argb[i] & 0xFFFFFF;
             const uint32_t found = uint32_t{rgb[3 * i]} << 16 | uint32_t{rgb[3 * i + 1]} << 8 |
                                    rgb[3 * i + 2];
-            ASSERT_EQ(found, expected) << size.width << " x " << size.height << ", pixel " << i;
+            ASSERT_EQ(found, expected) << image.width << " x " << image.height << ", pixel " << i;
         }
     }
 }
