@@ -1,5 +1,7 @@
-// The frame: the front-buffer copy and its size rule, and draws: refusals
-// and the unbinding of stream 0 by user-pointer draws. Textures, surfaces and
+// Device creation and the frame: what creation refuses (the driver falls
+// back on it), device loss and Reset, the front-buffer copy and its size
+// rule, and draws: refusals and the unbinding of stream 0 by user-pointer
+// draws. Textures, surfaces and
 // buffers: reference counts of bindings and Get* calls, lock rules by pool
 // and usage, and creation refusals.
 #include <cstring>
@@ -39,6 +41,41 @@ protected:
     IDirect3DVertexBuffer8* m_Vertices = nullptr;
     IDirect3DIndexBuffer8* m_Indices = nullptr;
 };
+
+TEST_F(D3D8Frame, CreationRefusesWhatTheAdapterLacksAndALostDeviceWaitsForReset) {
+    D3DPRESENT_PARAMETERS refresh = Windowed(), unknown = Windowed();
+    refresh.FullScreen_RefreshRateInHz = 60;
+    unknown.Windowed = FALSE, unknown.BackBufferWidth = 640, unknown.BackBufferHeight = 480;
+    unknown.BackBufferFormat = D3DFMT_UNKNOWN;
+    constexpr DWORD kHw = D3DCREATE_HARDWARE_VERTEXPROCESSING;
+    const struct { const char* name; bool hal; DWORD behaviour; D3DPRESENT_PARAMETERS pp; HRESULT expected; } cases[] = {
+        {"no HAL", false, kHw, Windowed(), D3DERR_NOTAVAILABLE},
+        {"no behaviour", true, 0, Windowed(), D3DERR_INVALIDCALL},
+        {"full-screen UNKNOWN", true, kHw, unknown, D3DERR_INVALIDCALL},
+        {"windowed with a refresh rate", true, kHw, refresh, D3DERR_INVALIDCALL},
+        {"depth format not offered", true, kHw, Windowed(TRUE, D3DFMT_D15S1), D3DERR_INVALIDCALL}};
+    for (const auto& c : cases) {
+        orvd3d8::Adapter(0).halAvailable = c.hal;
+        D3DPRESENT_PARAMETERS pp = c.pp;
+        IDirect3DDevice8* device = reinterpret_cast<IDirect3DDevice8*>(this);
+        EXPECT_EQ(m_D3D->CreateDevice(0, D3DDEVTYPE_HAL, m_Window, c.behaviour, &pp, &device), c.expected) << c.name;
+        EXPECT_TRUE(device == nullptr && orvd3d8::LiveObjectCount() == 1) << c.name;
+    }
+    orvd3d8::Adapter(0).halAvailable = true;
+    ASSERT_NE(Device(), nullptr);
+    orvd3d8::SetDeviceLost(m_Device, true);
+    EXPECT_TRUE(m_Device->TestCooperativeLevel() == D3DERR_DEVICENOTRESET &&
+                m_Device->Present(nullptr, nullptr, nullptr, nullptr) == D3DERR_DEVICELOST &&
+                m_Device->SetRenderState(D3DRS_LIGHTING, FALSE) == D3D_OK);
+    IDirect3DVertexBuffer8* dynamic = nullptr;
+    ASSERT_EQ(m_Device->CreateVertexBuffer(64, D3DUSAGE_DYNAMIC, 0, D3DPOOL_DEFAULT, &dynamic), D3D_OK);
+    D3DPRESENT_PARAMETERS pp = Windowed();
+    EXPECT_EQ(m_Device->Reset(&pp), D3DERR_INVALIDCALL) << "a default-pool buffer is alive";
+    dynamic->Release();
+    DWORD lighting = FALSE;
+    EXPECT_TRUE(m_Device->Reset(&pp) == D3D_OK && m_Device->TestCooperativeLevel() == D3D_OK &&
+                m_Device->GetRenderState(D3DRS_LIGHTING, &lighting) == D3D_OK && lighting == TRUE);
+}
 
 TEST_F(D3D8Frame, GetFrontBufferNeedsADesktopSizedA8R8G8B8Surface) {
     ASSERT_NE(Device(), nullptr);
