@@ -6,21 +6,15 @@
 
 namespace {
 
-class FilterTexture : public DeviceFixture {
-protected:
-    // A texture whose level 0 holds a pattern in format.
-    IDirect3DTexture8* PatternTexture(UINT width, UINT height, D3DFORMAT format) {
-        const std::vector<uint8_t> dds = DdsFile(format, width, height, 1).bytes;  // pixels after 128 bytes
-        return Filled(width, height, format, {dds.begin() + 128, dds.end()});
-    }
-};
+using FilterTexture = DeviceFixture;
 
 TEST_F(FilterTexture, BoxFiltersEveryFormatAndOddSidesDownToOnePixel) {
     const D3DFORMAT formats[] = {D3DFMT_A8R8G8B8, D3DFMT_R5G6B5, D3DFMT_A4R4G4B4, D3DFMT_A8L8};
     const UINT sizes[][2] = {{5, 3}, {1, 9}, {33, 17}};
     for (D3DFORMAT format : formats)
         for (const auto& size : sizes) {
-            IDirect3DTexture8* texture = PatternTexture(size[0], size[1], format);
+            const std::vector<uint8_t> dds = DdsFile(format, size[0], size[1], 1).bytes;  // a pattern after 128 bytes
+            IDirect3DTexture8* texture = Filled(size[0], size[1], format, {dds.begin() + 128, dds.end()});
             ASSERT_NE(texture, nullptr);
             ASSERT_EQ(D3DXFilterTexture(texture, nullptr, 0, D3DX_DEFAULT), D3D_OK);
             const double tolerance = format == D3DFMT_A4R4G4B4 ? 10.0 : format == D3DFMT_R5G6B5 ? 6.0 : 1.5;
@@ -80,7 +74,7 @@ TEST_F(FilterTexture, HalvedLevelsAreTheRoundedMeansOfTheLevelAbove) {
 }
 
 TEST_F(FilterTexture, RefusesBadArguments) {
-    IDirect3DTexture8* texture = PatternTexture(4, 4, D3DFMT_A8R8G8B8);
+    IDirect3DTexture8* texture = Filled(4, 4, D3DFMT_A8R8G8B8, NoiseBytes(64, 1));
     EXPECT_EQ(D3DXFilterTexture(nullptr, nullptr, 0, D3DX_DEFAULT), D3DERR_INVALIDCALL);
     EXPECT_EQ(D3DXFilterTexture(texture, nullptr, 3, D3DX_DEFAULT), D3DERR_INVALIDCALL);
     EXPECT_EQ(D3DXFilterTexture(texture, nullptr, 0, 9), D3DERR_INVALIDCALL);

@@ -20,8 +20,6 @@ using orvtest::AllocationProbe;
 constexpr size_t kFewBytes = 64 * 1024;
 constexpr UINT kHuge = 16384;
 
-void Store16(std::vector<uint8_t>& b, size_t at, uint32_t v) { b[at] = uint8_t(v), b[at + 1] = uint8_t(v >> 8); }
-void Store32(std::vector<uint8_t>& b, size_t at, uint32_t v) { Store16(b, at, v & 0xFFFF), Store16(b, at + 2, v >> 16); }
 void StoreBig16(std::vector<uint8_t>& b, size_t at, uint32_t v) { b[at] = uint8_t(v >> 8), b[at + 1] = uint8_t(v); }
 
 uint32_t Big32(const std::vector<uint8_t>& b, size_t at) { return uint32_t(b[at]) << 24 | b[at + 1] << 16 | b[at + 2] << 8 | b[at + 3]; }
@@ -112,7 +110,8 @@ TEST_F(HostileFile, BitmapMasksComeOnlyFromTheHeader) {
 TEST_F(HostileFile, ShortFilesAreRefusedBeforeRoomIsMadeForTheirPixels) {
     // The file with its width and height fields, of `size` bytes, claiming kHuge.
     auto huge = [](std::vector<uint8_t> bytes, size_t width, size_t height, int size) {
-        for (size_t at : {width, height}) (size == 4 ? Store32 : Store16)(bytes, at, kHuge);
+        for (size_t at : {width, height})
+            for (int b = 0; b < size; ++b) bytes[at + b] = uint8_t(kHuge >> 8 * b);
         return bytes;
     };
     // Level 0 complete, the ten smaller levels it announces missing.

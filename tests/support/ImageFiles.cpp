@@ -67,12 +67,7 @@ uint32_t PaletteColour(UINT i) {
 
 // A stored pixel: its bits and the masks of red, green, blue and alpha;
 // luminance layouts keep grey in red's mask.
-struct Layout {
-    D3DFORMAT format;
-    unsigned bits;
-    uint32_t masks[4];
-    bool luminance;
-};
+struct Layout { D3DFORMAT format; unsigned bits; uint32_t masks[4]; bool luminance; };
 
 constexpr Layout kLayouts[] = {
     {D3DFMT_A8R8G8B8, 32, {0xFF0000, 0xFF00, 0xFF, 0xFF000000}, false},
@@ -126,28 +121,19 @@ std::vector<uint32_t> Values(const Picture& source, bool topDown, const Layout& 
 }  // namespace
 
 ImageFile BmpFile(Bmp kind, UINT width, UINT height, bool topDown, bool fileHeader) {
-    struct Kind {
-        unsigned bits, compression, colours;
-        D3DFORMAT format;
-    };
-    static const Kind kKinds[] = {
+    static const struct { unsigned bits, compression, colours; D3DFORMAT format; } kKinds[] = {
         {4, 0, 16, D3DFMT_X8R8G8B8}, {8, 0, 256, D3DFMT_X8R8G8B8}, {16, 3, 0, D3DFMT_R5G6B5},
-        {24, 0, 0, D3DFMT_X8R8G8B8}, {32, 3, 0, D3DFMT_A8R8G8B8},
-    };
-    const Kind& k = kKinds[static_cast<int>(kind)];
+        {24, 0, 0, D3DFMT_X8R8G8B8}, {32, 3, 0, D3DFMT_A8R8G8B8}};
+    const auto& k = kKinds[static_cast<int>(kind)];
     const Layout& layout = LayoutOf(k.format);
     ImageFile file{"bmp", {}, {}, k.format};
     const std::vector<uint32_t> values = Values(Pattern(width, height), topDown, layout, k.colours, file.expected);
-    std::vector<uint8_t> pixels;
-    for (UINT row = 0; row < height; ++row) {
-        const auto first = values.begin() + long(row) * width;
-        std::vector<uint8_t> bytes((size_t{width} * k.bits + 31) / 32 * 4, 0);
-        for (UINT x = 0; x < width; ++x)
-            for (unsigned bit = 0; bit < k.bits; bit += 8)  // sub-byte indices fill each byte from the top
-                bytes[(x * k.bits + bit) / 8] |= static_cast<uint8_t>(
-                    k.bits < 8 ? first[x] << (8 - k.bits - x * k.bits % 8) : first[x] >> bit);
-        pixels.insert(pixels.end(), bytes.begin(), bytes.end());
-    }
+    const size_t rowBytes = (size_t{width} * k.bits + 31) / 32 * 4;
+    std::vector<uint8_t> pixels(rowBytes * height, 0);
+    for (size_t i = 0; i < values.size(); ++i)
+        for (unsigned bit = 0, x = i % width; bit < k.bits; bit += 8)  // sub-byte indices fill each byte from the top
+            pixels[i / width * rowBytes + (x * k.bits + bit) / 8] |=
+                static_cast<uint8_t>(k.bits < 8 ? values[i] << (8 - k.bits - x * k.bits % 8) : values[i] >> bit);
 
     const uint32_t headerSize = kind == Bmp::Argb32Fields ? 108 : 40;
     std::vector<uint8_t> info;
@@ -197,23 +183,16 @@ ImageFile TgaFile(Tga kind, const Picture& source, bool runLength, bool topDown)
                                          'i', 'd', '!'});
     for (UINT i = 0; mapped && i < kMapLength; ++i) PutBytes(file.bytes, PaletteColour(i), 3);
 
-    const auto emit = [&](size_t i) { PutBytes(file.bytes, values[i], bytes); };
-    for (size_t i = 0; i < values.size();) {
-        size_t run = 1;
-        if (!runLength) {
-            emit(i++);
-            continue;
-        }
-        while (i + run < values.size() && values[i + run] == values[i] && run < 128) ++run;
-        if (run >= 2) {
-            file.bytes.push_back(static_cast<uint8_t>(0x80 | (run - 1)));
-            emit(i);
-            i += run;
-            continue;
-        }
-        while (i + run < values.size() && run < 128 && values[i + run] != values[i + run - 1]) ++run;
-        file.bytes.push_back(static_cast<uint8_t>(run - 1));
-        for (size_t end = i + run; i < end; ++i) emit(i);
+    // Packets of up to 128: a value repeated, stored once, or values that differ.
+    for (size_t i = 0, run = 1; i < values.size(); i += run, run = 1) {
+        const auto extend = [&](bool same) {
+            while (runLength && i + run < values.size() && run < 128 && (values[i + run] == values[i + run - 1]) == same) ++run;
+        };
+        extend(true);
+        const bool repeated = run > 1;
+        if (!repeated) extend(false);
+        if (runLength) file.bytes.push_back(static_cast<uint8_t>((repeated ? 0x80 : 0) | (run - 1)));
+        for (size_t k = i; k < i + (repeated ? 1 : run); ++k) PutBytes(file.bytes, values[k], bytes);
     }
     return file;
 }

@@ -96,7 +96,7 @@ TEST_F(TextureTest, FilesThatDoNotLoadGiveTheirCodeAndLineAndLeaveNothing) {
         SCOPED_TRACE(c.name);
         orvplatform::ClearJournal();
         if (c.code) {
-            EXPECT_EQ(orvtest::LoadFromFile(empty, path.c_str(), 1, true, false, true), c.code);
+            EXPECT_EQ(orvtest::CallTextureSlot<int>(empty, orvtest::kLoadFromFileSlot, path.c_str(), 1, true, false, true), c.code);
             EXPECT_TRUE(empty->GetFrameCount() == 0 && !empty->GetFrameData(0));
         }
         ClearLines();
@@ -174,11 +174,7 @@ TEST_F(Sequence, AResetBringsEveryKindOfTextureBackAsItWas) {
         orvplatform::SetTickCount(1000 + elapsed);
         EXPECT_EQ(WorstChannelError(Bound(sequence).image, SequenceFrame(due)), 0) << elapsed;
     }
-    for (Texture* held : {sequence, animated}) {
-        held->SetLooping(false);
-        held->SetPlaying(false);
-        held->SetFrame(held == sequence ? 2 : 1);
-    }
+    for (Texture* held : {sequence, animated}) held->SetLooping(false), held->SetPlaying(false), held->SetFrame(held == sequence ? 2 : 1);
     Texture* const all[] = {created, file, sequence, animated, compressed, unique};
     std::vector<FrameContents> before;
     for (Texture* texture : all)
@@ -199,11 +195,8 @@ TEST_F(Sequence, AResetBringsEveryKindOfTextureBackAsItWas) {
             EXPECT_TRUE(contents.bytes == before[index].bytes && contents.levels == before[index].levels) << index;
         }
     EXPECT_EQ(created->GetPixel(1, 2, 1), 0xFF000000u | 25 * 0x070301u);
-    for (Texture* held : {sequence, animated}) {
-        EXPECT_FALSE(held->IsLooping());
-        EXPECT_FALSE(held->IsPlaying());
-        EXPECT_EQ(held->GetCurrentFrame(), held == sequence ? 2u : 1u);
-    }
+    for (Texture* held : {sequence, animated})
+        EXPECT_TRUE(!held->IsLooping() && !held->IsPlaying() && held->GetCurrentFrame() == (held == sequence ? 2u : 1u));
     // The sequence plays on the new device at its own rate.
     orvplatform::SetTickCount(7000);
     sequence->SetPlaying(true);

@@ -194,8 +194,8 @@ TEST_F(Animation, FramesFollowTheClockLoopingOrNotPausedOnAFrameTheHostMayPick) 
     texture->SetFrame(1);
     EXPECT_EQ(BoundFrame(texture), 1);
     texture->SetFrame(4);  // no such frame: ignored
-    EXPECT_FALSE(orvtest::Bind(texture, 8));  // no such stage
-    EXPECT_TRUE(orvtest::Bind(texture, 7));
+    EXPECT_FALSE(orvtest::CallTextureSlot<bool>(texture, orvtest::kBindSlot, 8u));  // no such stage
+    EXPECT_TRUE(orvtest::CallTextureSlot<bool>(texture, orvtest::kBindSlot, 7u));
 
     texture->SetPlaying(true);  // resuming starts the cycle again
     EXPECT_EQ(BoundFrame(texture), 0);

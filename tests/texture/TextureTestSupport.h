@@ -26,17 +26,12 @@ namespace orvtest {
 // The operations the plug-in's texture adds after the 35 of Texture, called
 // by their place in its virtual table as the host calls operations (with
 // the Itanium layout, whose virtual destructor takes two entries).
+constexpr size_t kLoadFromFileSlot = 36, kBindSlot = 38;
 template <typename Result, typename... Arguments>
 Result CallTextureSlot(Texture* texture, size_t slot, Arguments... arguments) {
-    using Entry = Result (*)(Texture*, Arguments...);
     void* const* table = *reinterpret_cast<void* const* const*>(texture);
-    return reinterpret_cast<Entry>(table[slot + 1])(texture, arguments...);
+    return reinterpret_cast<Result (*)(Texture*, Arguments...)>(table[slot + 1])(texture, arguments...);
 }
-inline int LoadFromFile(Texture* texture, const char* fileName, int fileType, bool prefer32Bit,
-                        bool mipmaps, bool keepCopy) {
-    return CallTextureSlot<int>(texture, 36, fileName, fileType, prefer32Bit, mipmaps, keepCopy);
-}
-inline bool Bind(Texture* texture, unsigned stage) { return CallTextureSlot<bool>(texture, 38, stage); }
 
 // An uncompressed file of noise pixels, `bytesPerPixel` each; animated
 // when durations are given.
