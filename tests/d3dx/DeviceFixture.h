@@ -52,6 +52,7 @@ protected:
     }
 };
 
+inline D3DSURFACE_DESC Level0(IDirect3DTexture8* texture) { D3DSURFACE_DESC d{}; return texture->GetLevelDesc(0, &d), d; }
 inline UINT FullChain(UINT width, UINT height) { return UINT(std::log2(std::max(width, height))) + 1; }
 
 // Largest channel difference between every lower level of texture and the

@@ -94,9 +94,7 @@ TEST_F(HostileFile, BitmapMasksComeOnlyFromTheHeader) {
         ASSERT_EQ(Load(AlphaFieldsDib(c.headerSize, c.withPixels ? pixels : std::vector<uint32_t>{}), &texture), c.result)
             << c.headerSize;
         if (!texture) continue;
-        D3DSURFACE_DESC desc;
-        texture->GetLevelDesc(0, &desc);
-        EXPECT_EQ(desc.Format, c.format) << c.headerSize;
+        EXPECT_EQ(Level0(texture).Format, c.format) << c.headerSize;
         const orvd3d8::Image image = orvd3d8::TextureLevelImage(texture, 0);
         EXPECT_EQ(image.At(0, 0) | 0xFF000000u, 0xFF000000u) << c.headerSize;
         EXPECT_EQ(image.At(1, 0), c.second) << c.headerSize;
@@ -177,23 +175,20 @@ TEST_F(HostileFile, RunLengthBitmapsWriteOnlyTheTexture) {
 // Each reader stops at the first damage libjpeg or libpng reports or it
 // finds itself, not after decoding every row: the rows a decoder reports
 // finished show where it stopped.
-class RowCounter : public LevelSink {
-public:
+struct RowCounter : LevelSink {
     // The file decoded into a level of its own.
     HRESULT Decode(const ImageFormat& format, const std::vector<uint8_t>& bytes) {
         const std::unique_ptr<ImageDecoder> decoder(format.make(bytes.data(), bytes.size(), ImageLimits{}));
         ImageHeader header;
         HRESULT hr = decoder->ReadHeader(&header);
-        if (SUCCEEDED(hr)) hr = MakePixelLevel(header.width, header.height, m_Level);
+        if (SUCCEEDED(hr)) hr = MakePixelLevel(header.width, header.height, level);
         return SUCCEEDED(hr) ? decoder->Decode(*this) : hr;
     }
-    const PixelView& Level(UINT) const override { return m_Level.view; }
-    void RowsDone(UINT rows) override { m_RowsDone = std::max(m_RowsDone, rows); }
-    UINT RowsFinished() const { return m_RowsDone; }
+    const PixelView& Level(UINT) const override { return level.view; }
+    void RowsDone(UINT rows) override { rowsFinished = std::max(rowsFinished, rows); }
 
-private:
-    ImageLevel m_Level;
-    UINT m_RowsDone = 0;
+    ImageLevel level;
+    UINT rowsFinished = 0;
 };
 
 TEST(DamagedData, StopsTheDecoderWhereItIsFound) {
@@ -214,7 +209,7 @@ TEST(DamagedData, StopsTheDecoderWhereItIsFound) {
     for (const auto& c : cases) {
         RowCounter counter;
         EXPECT_EQ(counter.Decode(c.format, c.bytes), D3DXERR_INVALIDDATA) << c.name;
-        EXPECT_LE(counter.RowsFinished(), c.mostRows) << c.name;
+        EXPECT_LE(counter.rowsFinished, c.mostRows) << c.name;
     }
 }
 

@@ -63,8 +63,7 @@ TEST_F(TextureFile, EveryDecoderVariantLoadsWithItsPixelsAndFilteredLevels) {
         Offer(cases[i].removed, cases[i].caps);
         IDirect3DTexture8* texture = LoadOk(file.bytes);
         ASSERT_NE(texture, nullptr);
-        D3DSURFACE_DESC desc;
-        texture->GetLevelDesc(0, &desc);
+        const D3DSURFACE_DESC desc = Level0(texture);
         EXPECT_EQ(desc.Format, cases[i].format ? cases[i].format : file.format);
         Picture expected = file.expected;  // where alpha is dropped, the colours stay
         for (uint32_t& pixel : expected.argb) pixel |= desc.Format == D3DFMT_X8R8G8B8 ? 0xFF000000u : 0;
@@ -92,8 +91,7 @@ TEST_F(TextureFile, KeepsTheLevelsADdsFileStores) {
         {DdsBlockFile(D3DFMT_DXT3, 16, 8, 3, 7), 3}, {DdsBlockFile(D3DFMT_DXT5, 16, 8, 3, 7), 3}};
     for (const auto& [dds, stored] : files) {
         IDirect3DTexture8* texture = LoadOk(dds);
-        D3DSURFACE_DESC desc;
-        texture->GetLevelDesc(0, &desc);
+        const D3DSURFACE_DESC desc = Level0(texture);
         ASSERT_EQ(texture->GetLevelCount(), FullChain(desc.Width, desc.Height));
         std::vector<uint8_t> levels(dds.begin(), dds.begin() + 128);  // the header, then the stored levels
         for (UINT level = 0; level < stored; ++level)
@@ -191,8 +189,7 @@ TEST_F(TextureFile, KeepsTheStoredLevelsWhereTheyAreDecompressedOrScaled) {
         IDirect3DTexture8* texture = LoadOk(SolidLevelsDds(c.stored, c.width, c.height, c.levels));
         ASSERT_NE(texture, nullptr);
         ASSERT_EQ(texture->GetLevelCount(), 5u);
-        D3DSURFACE_DESC desc;
-        texture->GetLevelDesc(0, &desc);
+        const D3DSURFACE_DESC desc = Level0(texture);
         EXPECT_TRUE(desc.Width == 16 && desc.Height == c.textureHeight) << desc.Width << "x" << desc.Height;
         EXPECT_EQ(desc.Format == D3DFMT_DXT1, c.stored == D3DFMT_DXT1 && !c.withoutDxt);
         for (UINT level = 0; level < 5; ++level)

@@ -81,24 +81,7 @@ constexpr Layout kLayouts[] = {
 };
 
 const Layout& LayoutOf(D3DFORMAT format) {
-    for (const Layout& layout : kLayouts)
-        if (layout.format == format) return layout;
-    return kLayouts[0];
-}
-
-// argb packed by layout; `seen` gets what a decoder makes of it.
-uint32_t Pack(uint32_t argb, const Layout& layout, uint32_t& seen) {
-    uint32_t value = 0, out[4] = {0, 0, 0, 255};
-    const int shifts[4] = {16, 8, 0, 24};
-    for (int c = 0; c < 4; ++c)
-        if (const uint32_t mask = layout.masks[c]) {
-            const unsigned bits = unsigned(__builtin_popcount(mask)), kept = Channel(argb, shifts[c]) >> (8 - bits);
-            value |= kept << __builtin_ctz(mask);
-            out[c] = Widen(kept, bits);
-        }
-    if (layout.luminance) out[1] = out[2] = out[0];
-    seen = out[3] << 24 | out[0] << 16 | out[1] << 8 | out[2];
-    return value;
+    return *std::find_if(std::begin(kLayouts), std::end(kLayouts), [format](const Layout& l) { return l.format == format; });
 }
 
 // The values a file stores for source, pixel by pixel in file order (rows
@@ -112,8 +95,17 @@ std::vector<uint32_t> Values(const Picture& source, bool topDown, const Layout& 
     for (UINT row = 0; row < source.height; ++row)
         for (UINT x = 0, y = topDown ? row : source.height - 1 - row; x < source.width; ++x) {
             uint32_t& seen = expected.argb[size_t{y} * source.width + x];
-            if (colours) seen = PaletteColour(IndexAt(x, y, colours));
-            values.push_back(colours ? IndexAt(x, y, colours) : Pack(source.At(x, y), layout, seen));
+            uint32_t value = colours ? IndexAt(x, y, colours) : 0, out[4] = {0, 0, 0, 255};  // red, green, blue, alpha
+            for (int c = 0; c < 4 && !colours; ++c)
+                if (const uint32_t mask = layout.masks[c]) {
+                    const unsigned bits = unsigned(__builtin_popcount(mask)),
+                                   kept = Channel(source.At(x, y), (16 - 8 * c) & 31) >> (8 - bits);
+                    value |= kept << __builtin_ctz(mask);
+                    out[c] = Widen(kept, bits);
+                }
+            if (layout.luminance) out[1] = out[2] = out[0];
+            seen = colours ? PaletteColour(value) : out[3] << 24 | out[0] << 16 | out[1] << 8 | out[2];
+            values.push_back(value);
         }
     return values;
 }
@@ -230,8 +222,8 @@ bool WritePng(std::vector<uint8_t>* out, UINT width, UINT height, int bitDepth, 
 
 ImageFile PngFile(int colourType, int bitDepth, UINT width, UINT height, bool interlaced,
                   bool transparency, UINT paletteColours) {
-    const bool colour = colourType & PNG_COLOR_MASK_COLOR, alpha = colourType & PNG_COLOR_MASK_ALPHA;
-    const bool palette = colourType == PNG_COLOR_TYPE_PALETTE;
+    const bool colour = colourType & PNG_COLOR_MASK_COLOR, alpha = colourType & PNG_COLOR_MASK_ALPHA,
+               palette = colourType == PNG_COLOR_TYPE_PALETTE;
     const int channels = palette ? 1 : (colour ? 3 : 1) + (alpha ? 1 : 0);
     ImageFile file{"png", {}, Picture{width, height, {}},
                    !colour ? (alpha ? D3DFMT_A8L8 : D3DFMT_L8) : (alpha || transparency ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8)};
@@ -244,9 +236,7 @@ ImageFile PngFile(int colourType, int bitDepth, UINT width, UINT height, bool in
         alphas.push_back(static_cast<png_byte>((i * 50 + 7) & 255));
     }
     const uint32_t samples = bitDepth == 16 ? 65536 : 1u << bitDepth;
-    const auto to8 = [bitDepth](uint32_t v) {
-        return bitDepth == 16 ? static_cast<uint32_t>(std::lround(v * 255.0 / 65535.0)) : Widen(v, bitDepth);
-    };
+    const auto to8 = [bitDepth](uint32_t v) { return bitDepth == 16 ? uint32_t(std::lround(v * 255.0 / 65535.0)) : Widen(v, bitDepth); };
     std::vector<std::vector<png_byte>> rows(height);
     std::vector<png_bytep> pointers;
     for (UINT y = 0; y < height; ++y) {
