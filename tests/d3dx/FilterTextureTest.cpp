@@ -33,14 +33,11 @@ int WrongHalvedChannels(IDirect3DTexture8* texture) {
     for (UINT level = 1; level < texture->GetLevelCount(); ++level) {
         const orvd3d8::Image image = orvd3d8::TextureLevelImage(texture, level);
         if (image.width * 2 != above.width || image.height * 2 != above.height) break;
-        for (int y = 0; y < image.height; ++y)
-            for (int x = 0; x < image.width; ++x)
-                for (int c = 0; c < 32; c += 8) {
-                    uint32_t sum = 2;
-                    for (int dy = 0; dy < 2; ++dy)
-                        for (int dx = 0; dx < 2; ++dx) sum += above.At(2 * x + dx, 2 * y + dy) >> c & 0xFF;
-                    wrong += (image.At(x, y) >> c & 0xFF) != sum / 4;
-                }
+        for (int i = 0; i < image.width * image.height; ++i)
+            for (int c = 0, x = i % image.width, y = i / image.width; c < 32; c += 8) {
+                const auto at = [&](int dx, int dy) { return above.At(2 * x + dx, 2 * y + dy) >> c & 0xFF; };
+                wrong += (image.At(x, y) >> c & 0xFF) != (at(0, 0) + at(1, 0) + at(0, 1) + at(1, 1) + 2) / 4;
+            }
         above = image;
     }
     return wrong;

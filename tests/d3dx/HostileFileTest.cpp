@@ -66,8 +66,8 @@ using HostileFile = DeviceFixture;
 std::vector<uint8_t> AlphaFieldsDib(uint32_t headerSize, const std::vector<uint32_t>& pixels) {
     std::vector<uint8_t> dib;
     Put32(dib, {headerSize, 2, 1, 1u | 32u << 16, 6, uint32_t(4 * pixels.size()), 2835, 2835, 0, 0});
-    const uint32_t masks[] = {0xFF0000, 0xFF00, 0xFF, 0xFF000000};
-    for (size_t i = 0; i < 4 && (headerSize == 40 || dib.size() < headerSize); ++i) Put32(dib, {masks[i]});
+    for (uint32_t mask : {0xFF0000u, 0xFF00u, 0xFFu, 0xFF000000u})
+        if (headerSize == 40 || dib.size() < headerSize) Put32(dib, {mask});
     if (headerSize > 40) dib.resize(headerSize, 0);
     for (uint32_t pixel : pixels) Put32(dib, {pixel});
     return {dib.begin(), dib.end()};  // as long as the file: nothing after it to read

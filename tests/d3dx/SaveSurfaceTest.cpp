@@ -40,13 +40,10 @@ TEST_F(SaveSurface, WritesBottomUpPaddedRowsOfTheRectangleThroughTheLockPitch) {
         D3DLOCKED_RECT locked;
         ASSERT_EQ(surface->LockRect(&locked, nullptr, 0), D3D_OK);
         ASSERT_TRUE(c.format != D3DFMT_R8G8B8 || locked.Pitch == 12) << "the runtime no longer pads this surface's rows";
-        for (UINT y = 0; y < c.height; ++y) {
-            BYTE* row = static_cast<BYTE*>(locked.pBits) + y * locked.Pitch;
-            std::memset(row, 0xEE, static_cast<size_t>(locked.Pitch));
-            for (UINT x = 0; x < c.width; ++x) {
-                const uint32_t value = Pattern(x, y);
-                std::memcpy(row + x * c.bytesPerPixel, &value, c.bytesPerPixel);
-            }
+        std::memset(locked.pBits, 0xEE, size_t(locked.Pitch) * c.height);
+        for (UINT i = 0, x, y; i < c.width * c.height; ++i) {
+            const uint32_t value = Pattern(x = i % c.width, y = i / c.width);
+            std::memcpy(static_cast<BYTE*>(locked.pBits) + y * locked.Pitch + x * c.bytesPerPixel, &value, c.bytesPerPixel);
         }
         surface->UnlockRect();
         ASSERT_EQ(D3DXSaveSurfaceToFileA(path.c_str(), D3DXIFF_BMP, surface, nullptr, c.area.right ? &c.area : nullptr), D3D_OK);

@@ -134,12 +134,8 @@ ImageFile BmpFile(Bmp kind, UINT width, UINT height, bool topDown, bool fileHead
     for (int c = 0; k.compression == 3 && c < (k.bits == 32 ? 4 : 3); ++c) Put32(info, {layout.masks[c]});
     info.resize(std::max<size_t>(info.size(), headerSize), 0);
     for (UINT i = 0; i < k.colours; ++i) Put32(info, {PaletteColour(i) & 0xFFFFFF});
-    if (fileHeader) {
-        file.bytes = {'B', 'M'};
-        Put32(file.bytes, {static_cast<uint32_t>(14 + info.size() + pixels.size()), 0, static_cast<uint32_t>(14 + info.size())});
-    }
-    file.bytes.insert(file.bytes.end(), info.begin(), info.end());
-    file.bytes.insert(file.bytes.end(), pixels.begin(), pixels.end());
+    if (fileHeader) file.bytes = {'B', 'M'}, Put32(file.bytes, {uint32_t(14 + info.size() + pixels.size()), 0, uint32_t(14 + info.size())});
+    for (const auto* part : {&info, &pixels}) file.bytes.insert(file.bytes.end(), part->begin(), part->end());
     return file;
 }
 

@@ -134,28 +134,7 @@ TEST_F(TextureTest, UploadsCopyWholeFramesAndRectanglesByTheLockedPitch) {
     EXPECT_EQ(texture->UpdateRectAllFrames(0, 0, 4, 4), 0);
 }
 
-class Animation : public TextureTest {
-protected:
-    // A 1 x 1 animated texture whose frame i holds the colour 0xFF0000i0 + i.
-    Texture* Frames(const std::vector<uint16_t>& durations) {
-        ZarFile file = orvtest::NoiseZar(1, 1, 0x0009, 0, durations, 0);
-        for (size_t i = 0; i < durations.size(); ++i)
-            file.payload.insert(file.payload.end(), {0, 0, static_cast<uint8_t>(i), 255});
-        return FromFile("frames.zar", file);
-    }
-    // The frame the texture binds now, told by its colour; at a tick.
-    int BoundFrame(Texture* texture) {
-        const orvtest::FrameContents bound = Bound(texture);
-        return bound.bytes.empty() ? -1 : static_cast<int>(bound.At(0, 0) & 0xFF);
-    }
-    int FrameAt(Texture* texture, uint32_t tick) { return SetTickCount(tick), BoundFrame(texture); }
-    // Starts the cycle at tick `start`.
-    void Restart(Texture* texture, uint32_t start) {
-        texture->SetPlaying(false);
-        SetTickCount(start);
-        texture->SetPlaying(true);
-    }
-};
+using Animation = TextureTest;
 
 TEST_F(Animation, FramesFollowTheClockLoopingOrNotPausedOnAFrameTheHostMayPick) {
     Display({}, 32);
@@ -268,8 +247,7 @@ TEST_F(TextureTest, FilesAreSharedByNameInAnyCaseAndUniqueOnesHonourTheirCount) 
 TEST_F(TextureTest, SequenceNamesWithoutAFrameNumberAreRefused) {
     Display();
     const std::string longBase(250, 'x');
-    const std::string names[] = {"fire.tga", ".tga", longBase + "0.tga", "a0." + longBase};
-    for (const std::string& name : names) {
+    for (const std::string& name : {std::string("fire.tga"), std::string(".tga"), longBase + "0.tga", "a0." + longBase}) {
         EXPECT_EQ(m_pRenderer->CreateTextureFromFileSequence(name.c_str(), 15, true, false), nullptr);
         EXPECT_TRUE(Logged("D3DDriver::CreateTextureFromFileSequence: Failed to load " + name)) << name;
     }
