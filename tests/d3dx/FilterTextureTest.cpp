@@ -9,18 +9,15 @@ namespace {
 using FilterTexture = DeviceFixture;
 
 TEST_F(FilterTexture, BoxFiltersEveryFormatAndOddSidesDownToOnePixel) {
-    const D3DFORMAT formats[] = {D3DFMT_A8R8G8B8, D3DFMT_R5G6B5, D3DFMT_A4R4G4B4, D3DFMT_A8L8};
-    const UINT sizes[][2] = {{5, 3}, {1, 9}, {33, 17}};
-    for (D3DFORMAT format : formats)
-        for (const auto& size : sizes) {
-            const std::vector<uint8_t> dds = DdsFile(format, size[0], size[1], 1).bytes;  // a pattern after 128 bytes
-            IDirect3DTexture8* texture = Filled(size[0], size[1], format, {dds.begin() + 128, dds.end()});
+    for (D3DFORMAT format : {D3DFMT_A8R8G8B8, D3DFMT_R5G6B5, D3DFMT_A4R4G4B4, D3DFMT_A8L8})
+        for (auto [width, height] : {std::pair<UINT, UINT>{5, 3}, {1, 9}, {33, 17}}) {
+            const std::vector<uint8_t> dds = DdsFile(format, width, height, 1).bytes;  // a pattern after 128 bytes
+            IDirect3DTexture8* texture = Filled(width, height, format, {dds.begin() + 128, dds.end()});
             ASSERT_NE(texture, nullptr);
             ASSERT_EQ(D3DXFilterTexture(texture, nullptr, 0, D3DX_DEFAULT), D3D_OK);
             const double tolerance = format == D3DFMT_A4R4G4B4 ? 10.0 : format == D3DFMT_R5G6B5 ? 6.0 : 1.5;
-            EXPECT_LE(WorstMipError(texture), tolerance) << format << " " << size[0] << "x" << size[1];
-            const orvd3d8::Image last = orvd3d8::TextureLevelImage(texture, texture->GetLevelCount() - 1);
-            EXPECT_EQ(last.width * last.height, 1);
+            EXPECT_LE(WorstMipError(texture), tolerance) << format << " " << width << "x" << height;
+            EXPECT_EQ(orvd3d8::TextureLevelImage(texture, texture->GetLevelCount() - 1).pixels.size(), 1u);
             texture->Release();
         }
 }
@@ -47,21 +44,19 @@ TEST_F(FilterTexture, HalvedLevelsAreTheRoundedMeansOfTheLevelAbove) {
     // Sides that halve exactly, with row lengths that are and are not
     // multiples of eight and four pixels (the widest steps of the filter),
     // and random bytes (every remainder of a sum).
-    const UINT sizes[][2] = {{64, 16}, {28, 12}, {62, 6}};
-    for (const auto& size : sizes) {
-        IDirect3DTexture8* texture = Filled(size[0], size[1], D3DFMT_X8R8G8B8, NoiseBytes(size_t{size[0]} * size[1] * 4, size[0]));
+    for (auto [width, height] : {std::pair<UINT, UINT>{64, 16}, {28, 12}, {62, 6}}) {
+        IDirect3DTexture8* texture = Filled(width, height, D3DFMT_X8R8G8B8, NoiseBytes(size_t{width} * height * 4, width));
         ASSERT_NE(texture, nullptr);
         ASSERT_EQ(D3DXFilterTexture(texture, nullptr, 0, D3DX_DEFAULT), D3D_OK);
-        EXPECT_EQ(WrongHalvedChannels(texture), 0) << size[0] << "x" << size[1];
+        EXPECT_EQ(WrongHalvedChannels(texture), 0) << width << "x" << height;
         texture->Release();
     }
     // A file decoded straight into the texture has its levels made while the
     // decoder runs, a band of rows at a time: heights that end in the middle
     // of a band and sides that stop halving exactly.
-    const UINT fileSizes[][2] = {{64, 72}, {40, 20}, {96, 34}};
-    for (const auto& size : fileSizes)
-        for (const ImageFile& file : {PngFile(PNG_COLOR_TYPE_RGB_ALPHA, 8, size[0], size[1], false, false),
-                                      JpegFile(false, false, size[0], size[1])}) {
+    for (auto [width, height] : {std::pair<UINT, UINT>{64, 72}, {40, 20}, {96, 34}})
+        for (const ImageFile& file : {PngFile(PNG_COLOR_TYPE_RGB_ALPHA, 8, width, height, false, false),
+                                      JpegFile(false, false, width, height)}) {
             IDirect3DTexture8* texture = LoadOk(file.bytes);
             ASSERT_NE(texture, nullptr) << file.name;
             EXPECT_EQ(WrongHalvedChannels(texture), 0) << file.name;

@@ -15,39 +15,6 @@ void PutBytes(std::vector<uint8_t>& out, uint32_t value, unsigned bytes) {
     for (unsigned b = 0; b < bytes; ++b) out.push_back(static_cast<uint8_t>(value >> (8 * b)));
 }
 
-}  // namespace
-
-void Put32(std::vector<uint8_t>& out, std::initializer_list<uint32_t> values) {
-    for (uint32_t value : values) PutBytes(out, value, 4);
-}
-
-std::vector<uint8_t> NoiseBytes(size_t count, uint32_t seed) {
-    std::vector<uint8_t> bytes(count);
-    for (uint8_t& byte : bytes) seed = seed * 1664525u + 1013904223u, byte = static_cast<uint8_t>(seed >> 24);
-    return bytes;
-}
-
-int WorstChannelError(const Picture& found, const Picture& expected) {
-    if (found.width != expected.width || found.height != expected.height || found.argb.size() != expected.argb.size())
-        return 256;
-    int worst = 0;
-    for (size_t i = 0; i < found.argb.size(); ++i)
-        for (int shift = 0; shift < 32; shift += 8)
-            worst = std::max(worst, std::abs(int(found.argb[i] >> shift & 0xFF) - int(expected.argb[i] >> shift & 0xFF)));
-    return worst;
-}
-
-Picture Pattern(UINT width, UINT height, UINT shift) {
-    Picture picture{width, height, {}};
-    for (UINT y = 0; y < height; ++y)
-        for (UINT x = shift; x < width + shift; ++x)
-            picture.argb.push_back(((255 - (x * 13 + y * 29)) & 255) << 24 | ((x * 37 + y * 11 + 5) & 255) << 16 |
-                                   ((x * 5 + y * 53 + 100) & 255) << 8 | ((x * y * 7 + x * 71 + 13) & 255));
-    return picture;
-}
-
-namespace {
-
 uint32_t Channel(uint32_t argb, int shift) { return argb >> shift & 0xFF; }
 
 // n-bit channel value widened to 8 bits by repeating its bits.
@@ -110,7 +77,73 @@ std::vector<uint32_t> Values(const Picture& source, bool topDown, const Layout& 
     return values;
 }
 
+// Rows hold a sample a byte below 8 bits: libpng packs them. libpng's errors
+// jump back here: nothing in this frame has a destructor.
+bool WritePng(std::vector<uint8_t>* out, UINT width, UINT height, int bitDepth, int colourType, bool interlaced,
+              const std::vector<png_color>& palette, png_byte* paletteAlphas, png_bytep* rows) {
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        return false;
+    }
+    png_set_write_fn(png, out, [](png_structp p, png_bytep data, png_size_t length) {
+        auto* bytes = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(p));
+        bytes->insert(bytes->end(), data, data + length);
+    }, [](png_structp) {});
+    png_set_IHDR(png, info, width, height, bitDepth, colourType, interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    if (!palette.empty()) png_set_PLTE(png, info, palette.data(), int(palette.size()));
+    if (paletteAlphas) png_set_tRNS(png, info, paletteAlphas, int(palette.size()), nullptr);
+    png_write_info(png, info);
+    if (bitDepth < 8) png_set_packing(png);
+    png_set_check_for_invalid_index(png, 0);  // indices past a cut palette are written as they are
+    png_write_image(png, rows);
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    return true;
+}
+
+std::vector<uint8_t> DdsHeader(UINT width, UINT height, UINT levels, uint32_t pixelFlags, uint32_t fourCC,
+                               unsigned bits, const uint32_t masks[4]) {
+    std::vector<uint8_t> out = {'D', 'D', 'S', ' '};
+    Put32(out, {124, 0x1 | 0x2 | 0x4 | 0x1000 | (levels > 1 ? 0x20000u : 0), height, width, 0, 0, levels});
+    out.resize(out.size() + 44, 0);
+    Put32(out, {32, pixelFlags, fourCC, bits, masks[0], masks[1], masks[2], masks[3],
+                0x1000 | (levels > 1 ? 0x400008u : 0), 0, 0, 0, 0});
+    return out;
+}
+
 }  // namespace
+
+void Put32(std::vector<uint8_t>& out, std::initializer_list<uint32_t> values) {
+    for (uint32_t value : values) PutBytes(out, value, 4);
+}
+
+std::vector<uint8_t> NoiseBytes(size_t count, uint32_t seed) {
+    std::vector<uint8_t> bytes(count);
+    for (uint8_t& byte : bytes) seed = seed * 1664525u + 1013904223u, byte = static_cast<uint8_t>(seed >> 24);
+    return bytes;
+}
+
+int WorstChannelError(const Picture& found, const Picture& expected) {
+    if (found.width != expected.width || found.height != expected.height || found.argb.size() != expected.argb.size())
+        return 256;
+    int worst = 0;
+    for (size_t i = 0; i < found.argb.size(); ++i)
+        for (int shift = 0; shift < 32; shift += 8)
+            worst = std::max(worst, std::abs(int(found.argb[i] >> shift & 0xFF) - int(expected.argb[i] >> shift & 0xFF)));
+    return worst;
+}
+
+Picture Pattern(UINT width, UINT height, UINT shift) {
+    Picture picture{width, height, {}};
+    for (UINT y = 0; y < height; ++y)
+        for (UINT x = shift; x < width + shift; ++x)
+            picture.argb.push_back(((255 - (x * 13 + y * 29)) & 255) << 24 | ((x * 37 + y * 11 + 5) & 255) << 16 |
+                                   ((x * 5 + y * 53 + 100) & 255) << 8 | ((x * y * 7 + x * 71 + 13) & 255));
+    return picture;
+}
 
 ImageFile BmpFile(Bmp kind, UINT width, UINT height, bool topDown, bool fileHeader) {
     static const struct { unsigned bits, compression, colours; D3DFORMAT format; } kKinds[] = {
@@ -166,9 +199,8 @@ ImageFile TgaFile(Tga kind, const Picture& source, bool runLength, bool topDown)
     PutBytes(file.bytes, mapped ? kMapLength << 16 : 0, 4);  // map start, length
     file.bytes.push_back(mapped ? 24 : 0);
     for (uint32_t value : {0u, 0u, source.width, source.height}) PutBytes(file.bytes, value, 2);
-    file.bytes.insert(file.bytes.end(), {static_cast<uint8_t>(8 * bytes),
-                                         static_cast<uint8_t>(__builtin_popcount(layout.masks[3]) | (topDown ? 0x20 : 0)),
-                                         'i', 'd', '!'});
+    const uint8_t descriptor = uint8_t(__builtin_popcount(layout.masks[3]) | (topDown ? 0x20 : 0));  // alpha bits, row order
+    file.bytes.insert(file.bytes.end(), {uint8_t(8 * bytes), descriptor, 'i', 'd', '!'});
     for (UINT i = 0; mapped && i < kMapLength; ++i) PutBytes(file.bytes, PaletteColour(i), 3);
 
     // Packets of up to 128: a value repeated, stored once, or values that differ.
@@ -184,37 +216,6 @@ ImageFile TgaFile(Tga kind, const Picture& source, bool runLength, bool topDown)
     }
     return file;
 }
-
-namespace {
-
-// Rows hold a sample a byte below 8 bits: libpng packs them. libpng's errors
-// jump back here: nothing in this frame has a destructor.
-bool WritePng(std::vector<uint8_t>* out, UINT width, UINT height, int bitDepth, int colourType, bool interlaced,
-              const std::vector<png_color>& palette, png_byte* paletteAlphas, png_bytep* rows) {
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(png);
-    if (setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        return false;
-    }
-    png_set_write_fn(png, out, [](png_structp p, png_bytep data, png_size_t length) {
-        auto* bytes = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(p));
-        bytes->insert(bytes->end(), data, data + length);
-    }, [](png_structp) {});
-    png_set_IHDR(png, info, width, height, bitDepth, colourType, interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    if (!palette.empty()) png_set_PLTE(png, info, palette.data(), int(palette.size()));
-    if (paletteAlphas) png_set_tRNS(png, info, paletteAlphas, int(palette.size()), nullptr);
-    png_write_info(png, info);
-    if (bitDepth < 8) png_set_packing(png);
-    png_set_check_for_invalid_index(png, 0);  // indices past a cut palette are written as they are
-    png_write_image(png, rows);
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    return true;
-}
-
-}  // namespace
 
 ImageFile PngFile(int colourType, int bitDepth, UINT width, UINT height, bool interlaced,
                   bool transparency, UINT paletteColours) {
@@ -301,20 +302,6 @@ ImageFile JpegFile(bool grey, bool progressive, UINT width, UINT height) {
     return file;
 }
 
-namespace {
-
-std::vector<uint8_t> DdsHeader(UINT width, UINT height, UINT levels, uint32_t pixelFlags, uint32_t fourCC,
-                               unsigned bits, const uint32_t masks[4]) {
-    std::vector<uint8_t> out = {'D', 'D', 'S', ' '};
-    Put32(out, {124, 0x1 | 0x2 | 0x4 | 0x1000 | (levels > 1 ? 0x20000u : 0), height, width, 0, 0, levels});
-    out.resize(out.size() + 44, 0);
-    Put32(out, {32, pixelFlags, fourCC, bits, masks[0], masks[1], masks[2], masks[3],
-                0x1000 | (levels > 1 ? 0x400008u : 0), 0, 0, 0, 0});
-    return out;
-}
-
-}  // namespace
-
 ImageFile DdsFile(D3DFORMAT format, UINT width, UINT height, UINT levels) {
     constexpr uint32_t kRgb = 0x40, kAlphaPixels = 0x1, kLuminance = 0x20000;
     const Layout& layout = LayoutOf(format);
@@ -322,10 +309,10 @@ ImageFile DdsFile(D3DFORMAT format, UINT width, UINT height, UINT levels) {
                                     (layout.masks[3] ? kAlphaPixels : 0), 0, layout.bits, layout.masks),
                    {}, layout.format};
     for (UINT level = 0; level < levels; ++level) {
-        Picture expected;  // each stored level differs from a filtered one: its own pattern
+        Picture lower;  // each stored level differs from a filtered one: its own pattern
         const UINT w = std::max(1u, width >> level), h = std::max(1u, height >> level);
-        for (uint32_t value : Values(Pattern(w, h, level), true, layout, 0, expected)) PutBytes(file.bytes, value, layout.bits / 8);
-        if (level == 0) file.expected = expected;
+        for (uint32_t value : Values(Pattern(w, h, level), true, layout, 0, level ? lower : file.expected))
+            PutBytes(file.bytes, value, layout.bits / 8);
     }
     return file;
 }

@@ -181,8 +181,7 @@ TEST_F(Sequence, AResetBringsEveryKindOfTextureBackAsItWas) {
     for (Texture* held : {sequence, animated})
         EXPECT_TRUE(!held->IsLooping() && !held->IsPlaying() && held->GetCurrentFrame() == (held == sequence ? 2u : 1u));
     // The sequence plays on the new device at its own rate.
-    orvplatform::SetTickCount(7000);
-    sequence->SetPlaying(true);
+    Restart(sequence, 7000);
     orvplatform::SetTickCount(7000 + 66);
     EXPECT_EQ(WorstChannelError(Bound(sequence).image, orvtest::SequenceFrame(1)), 0);
     EXPECT_EQ(m_pRenderer->CreateTextureFromFile(OutputPath("RESETSEQ0.tga").c_str(), false, false), sequence);
