@@ -57,11 +57,7 @@ TEST_F(TextureTest, ImageFilesLoadWithTheirFormatPixelsChainAndSystemCopy) {
 TEST_F(TextureTest, FilesThatDoNotLoadGiveTheirCodeAndLineAndLeaveNothing) {
     Display();
     const ImageFile png = PngFile(PNG_COLOR_TYPE_RGB_ALPHA, 8, 8, 8, false, false);
-    struct Bad {
-        std::string name;
-        std::vector<uint8_t> bytes;  // none: no file
-        int code;                    // 0: not a ZAR file
-    };
+    struct Bad { std::string name; std::vector<uint8_t> bytes; int code; };  // no bytes: no file; code 0: not a ZAR file
     std::vector<Bad> cases = {{"missing.png", {}, 0},
                               {"cut.png", std::vector<uint8_t>(png.bytes.begin(), png.bytes.begin() + png.bytes.size() / 2), 0}};
     const ZarFile good = orvtest::NoiseZar(1, 1, 0x0009, 4, {}, 1);
