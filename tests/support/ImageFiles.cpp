@@ -168,7 +168,7 @@ ImageFile BmpFile(Bmp kind, UINT width, UINT height, bool topDown, bool fileHead
     info.resize(std::max<size_t>(info.size(), headerSize), 0);
     for (UINT i = 0; i < k.colours; ++i) Put32(info, {PaletteColour(i) & 0xFFFFFF});
     if (fileHeader) file.bytes = {'B', 'M'}, Put32(file.bytes, {uint32_t(14 + info.size() + pixels.size()), 0, uint32_t(14 + info.size())});
-    for (const auto* part : {&info, &pixels}) file.bytes.insert(file.bytes.end(), part->begin(), part->end());
+    for (const auto* piece : {&info, &pixels}) file.bytes.insert(file.bytes.end(), piece->begin(), piece->end());
     return file;
 }
 
