@@ -14,13 +14,9 @@ namespace orvtest {
 extern bool g_AllocationsCounted;
 extern size_t g_LargestAllocation, g_AllocatedTotal;
 
-class AllocationProbe {
-public:
+struct AllocationProbe {
     AllocationProbe() { g_LargestAllocation = g_AllocatedTotal = 0, g_AllocationsCounted = true; }
     ~AllocationProbe() { g_AllocationsCounted = false; }
-    AllocationProbe(const AllocationProbe&) = delete;
-    AllocationProbe& operator=(const AllocationProbe&) = delete;
-
     size_t Largest() const { return g_LargestAllocation; }
     size_t Total() const { return g_AllocatedTotal; }
 };

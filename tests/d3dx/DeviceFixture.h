@@ -52,57 +52,35 @@ protected:
     }
 };
 
+inline D3DSURFACE_DESC Level0(IDirect3DTexture8* texture) { D3DSURFACE_DESC d{}; return texture->GetLevelDesc(0, &d), d; }
 inline UINT FullChain(UINT width, UINT height) { return UINT(std::log2(std::max(width, height))) + 1; }
 
-// Channel values (blue, green, red, alpha) of one level, unrounded.
-struct ExactLevel {
-    int width = 0, height = 0;
-    std::vector<double> channels;  // 4 per pixel
-    const double* At(int x, int y) const { return &channels[(size_t(y) * width + x) * 4]; }
-};
-
-// The box filter: each pixel the average of the area of `above` it covers.
-inline ExactLevel AreaAverage(const ExactLevel& above, int width, int height) {
-    ExactLevel level{width, height, std::vector<double>(size_t(width) * height * 4)};
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            const double x0 = double(x) * above.width / width, x1 = double(x + 1) * above.width / width;
-            const double y0 = double(y) * above.height / height, y1 = double(y + 1) * above.height / height;
-            double* out = &level.channels[(size_t(y) * width + x) * 4];
-            for (int sy = int(y0); sy < int(std::ceil(y1)); ++sy)
-                for (int sx = int(x0); sx < int(std::ceil(x1)); ++sx) {
-                    const double w = (std::min(x1, sx + 1.0) - std::max(x0, double(sx))) *
-                                     (std::min(y1, sy + 1.0) - std::max(y0, double(sy))) / ((x1 - x0) * (y1 - y0));
-                    for (int c = 0; c < 4; ++c) out[c] += w * above.At(sx, sy)[c];
-                }
-        }
-    return level;
-}
-
 // Largest channel difference between every lower level of texture and the
-// box-filter chain computed exactly from its level 0; `levels` receives the
-// level count.
-inline double WorstMipError(IDirect3DTexture8* texture, UINT* levels = nullptr) {
-    const orvd3d8::Image top = orvd3d8::TextureLevelImage(texture, 0);
-    ExactLevel expected{top.width, top.height, {}};
-    for (uint32_t pixel : top.pixels)
-        for (int c = 0; c < 4; ++c) expected.channels.push_back(pixel >> (8 * c) & 0xFF);
+// box-filter chain computed exactly from its level 0: each pixel the average
+// of the area of the level above it covers.
+inline double WorstMipError(IDirect3DTexture8* texture) {
+    orvd3d8::Image above = orvd3d8::TextureLevelImage(texture, 0);
+    std::vector<double> exact;  // of the level above, 4 channels a pixel
+    for (uint32_t pixel : above.pixels)
+        for (int c = 0; c < 32; c += 8) exact.push_back(pixel >> c & 0xFF);
     double worst = 0;
-    const UINT count = texture->GetLevelCount();
-    if (levels) *levels = count;
-    for (UINT level = 1; level < count; ++level) {
+    for (UINT level = 1; level < texture->GetLevelCount(); ++level) {
         const orvd3d8::Image image = orvd3d8::TextureLevelImage(texture, level);
-        expected = AreaAverage(expected, image.width, image.height);
+        std::vector<double> next(image.pixels.size() * 4);
         for (int y = 0; y < image.height; ++y)
-            for (int x = 0; x < image.width; ++x)
-                for (int c = 0; c < 4; ++c)
-                    worst = std::max(worst, std::fabs((image.At(x, y) >> (8 * c) & 0xFF) - expected.At(x, y)[c]));
+            for (int x = 0; x < image.width; ++x) {
+                const double x0 = double(x) * above.width / image.width, x1 = double(x + 1) * above.width / image.width;
+                const double y0 = double(y) * above.height / image.height, y1 = double(y + 1) * above.height / image.height;
+                double* out = &next[(size_t(y) * image.width + x) * 4];
+                for (int sy = int(y0); sy < int(std::ceil(y1)); ++sy)
+                    for (int sx = int(x0); sx < int(std::ceil(x1)); ++sx)
+                        for (int c = 0; c < 4; ++c)
+                            out[c] += exact[(size_t(sy) * above.width + sx) * 4 + c] *
+                                      (std::min(x1, sx + 1.0) - std::max(x0, double(sx))) *
+                                      (std::min(y1, sy + 1.0) - std::max(y0, double(sy))) / ((x1 - x0) * (y1 - y0));
+                for (int c = 0; c < 4; ++c) worst = std::max(worst, std::fabs((image.At(x, y) >> (8 * c) & 0xFF) - out[c]));
+            }
+        exact = std::move(next), above = image;
     }
     return worst;
-}
-
-// Largest channel difference between level 0 and the expected picture.
-inline int WorstPixelError(IDirect3DTexture8* texture, const Picture& expected) {
-    const orvd3d8::Image image = orvd3d8::TextureLevelImage(texture, 0);
-    return WorstChannelError(Picture{UINT(image.width), UINT(image.height), image.pixels}, expected);
 }

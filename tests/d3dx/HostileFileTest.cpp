@@ -20,8 +20,6 @@ using orvtest::AllocationProbe;
 constexpr size_t kFewBytes = 64 * 1024;
 constexpr UINT kHuge = 16384;
 
-void Store16(std::vector<uint8_t>& b, size_t at, uint32_t v) { b[at] = uint8_t(v), b[at + 1] = uint8_t(v >> 8); }
-void Store32(std::vector<uint8_t>& b, size_t at, uint32_t v) { Store16(b, at, v & 0xFFFF), Store16(b, at + 2, v >> 16); }
 void StoreBig16(std::vector<uint8_t>& b, size_t at, uint32_t v) { b[at] = uint8_t(v >> 8), b[at + 1] = uint8_t(v); }
 
 uint32_t Big32(const std::vector<uint8_t>& b, size_t at) { return uint32_t(b[at]) << 24 | b[at + 1] << 16 | b[at + 2] << 8 | b[at + 3]; }
@@ -68,8 +66,8 @@ using HostileFile = DeviceFixture;
 std::vector<uint8_t> AlphaFieldsDib(uint32_t headerSize, const std::vector<uint32_t>& pixels) {
     std::vector<uint8_t> dib;
     Put32(dib, {headerSize, 2, 1, 1u | 32u << 16, 6, uint32_t(4 * pixels.size()), 2835, 2835, 0, 0});
-    const uint32_t masks[] = {0xFF0000, 0xFF00, 0xFF, 0xFF000000};
-    for (size_t i = 0; i < 4 && (headerSize == 40 || dib.size() < headerSize); ++i) Put32(dib, {masks[i]});
+    for (uint32_t mask : {0xFF0000u, 0xFF00u, 0xFFu, 0xFF000000u})
+        if (headerSize == 40 || dib.size() < headerSize) Put32(dib, {mask});
     if (headerSize > 40) dib.resize(headerSize, 0);
     for (uint32_t pixel : pixels) Put32(dib, {pixel});
     return {dib.begin(), dib.end()};  // as long as the file: nothing after it to read
@@ -96,9 +94,7 @@ TEST_F(HostileFile, BitmapMasksComeOnlyFromTheHeader) {
         ASSERT_EQ(Load(AlphaFieldsDib(c.headerSize, c.withPixels ? pixels : std::vector<uint32_t>{}), &texture), c.result)
             << c.headerSize;
         if (!texture) continue;
-        D3DSURFACE_DESC desc;
-        texture->GetLevelDesc(0, &desc);
-        EXPECT_EQ(desc.Format, c.format) << c.headerSize;
+        EXPECT_EQ(Level0(texture).Format, c.format) << c.headerSize;
         const orvd3d8::Image image = orvd3d8::TextureLevelImage(texture, 0);
         EXPECT_EQ(image.At(0, 0) | 0xFF000000u, 0xFF000000u) << c.headerSize;
         EXPECT_EQ(image.At(1, 0), c.second) << c.headerSize;
@@ -112,7 +108,8 @@ TEST_F(HostileFile, BitmapMasksComeOnlyFromTheHeader) {
 TEST_F(HostileFile, ShortFilesAreRefusedBeforeRoomIsMadeForTheirPixels) {
     // The file with its width and height fields, of `size` bytes, claiming kHuge.
     auto huge = [](std::vector<uint8_t> bytes, size_t width, size_t height, int size) {
-        for (size_t at : {width, height}) (size == 4 ? Store32 : Store16)(bytes, at, kHuge);
+        for (size_t at : {width, height})
+            for (int b = 0; b < size; ++b) bytes[at + b] = uint8_t(kHuge >> 8 * b);
         return bytes;
     };
     // Level 0 complete, the ten smaller levels it announces missing.
@@ -178,23 +175,20 @@ TEST_F(HostileFile, RunLengthBitmapsWriteOnlyTheTexture) {
 // Each reader stops at the first damage libjpeg or libpng reports or it
 // finds itself, not after decoding every row: the rows a decoder reports
 // finished show where it stopped.
-class RowCounter : public LevelSink {
-public:
+struct RowCounter : LevelSink {
     // The file decoded into a level of its own.
     HRESULT Decode(const ImageFormat& format, const std::vector<uint8_t>& bytes) {
         const std::unique_ptr<ImageDecoder> decoder(format.make(bytes.data(), bytes.size(), ImageLimits{}));
         ImageHeader header;
         HRESULT hr = decoder->ReadHeader(&header);
-        if (SUCCEEDED(hr)) hr = MakePixelLevel(header.width, header.height, m_Level);
+        if (SUCCEEDED(hr)) hr = MakePixelLevel(header.width, header.height, level);
         return SUCCEEDED(hr) ? decoder->Decode(*this) : hr;
     }
-    const PixelView& Level(UINT) const override { return m_Level.view; }
-    void RowsDone(UINT rows) override { m_RowsDone = std::max(m_RowsDone, rows); }
-    UINT RowsFinished() const { return m_RowsDone; }
+    const PixelView& Level(UINT) const override { return level.view; }
+    void RowsDone(UINT rows) override { rowsFinished = std::max(rowsFinished, rows); }
 
-private:
-    ImageLevel m_Level;
-    UINT m_RowsDone = 0;
+    ImageLevel level;
+    UINT rowsFinished = 0;
 };
 
 TEST(DamagedData, StopsTheDecoderWhereItIsFound) {
@@ -215,7 +209,7 @@ TEST(DamagedData, StopsTheDecoderWhereItIsFound) {
     for (const auto& c : cases) {
         RowCounter counter;
         EXPECT_EQ(counter.Decode(c.format, c.bytes), D3DXERR_INVALIDDATA) << c.name;
-        EXPECT_LE(counter.RowsFinished(), c.mostRows) << c.name;
+        EXPECT_LE(counter.rowsFinished, c.mostRows) << c.name;
     }
 }
 

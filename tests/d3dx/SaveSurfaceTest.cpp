@@ -21,35 +21,7 @@ uint32_t Pattern(UINT x, UINT y) {
     return 0xA0000000u | (y * 16 + x) << 16 | (x + 1) << 8 | (y + 7);
 }
 
-class SaveSurface : public DeviceFixture {
-protected:
-    // These tests read the journal.
-    void SetUp() override {
-        DeviceFixture::SetUp();
-        orvplatform::EnableJournal(true);
-    }
-
-    // An image surface whose pixels are Pattern's low bytes and whose bytes
-    // between the end of a row and the pitch are 0xEE; its lock pitch in `pitch`.
-    IDirect3DSurface8* Surface(UINT width, UINT height, D3DFORMAT format, UINT bytesPerPixel, INT& pitch) {
-        IDirect3DSurface8* surface = nullptr;
-        EXPECT_EQ(m_Device->CreateImageSurface(width, height, format, &surface), D3D_OK);
-        if (!surface) return nullptr;
-        D3DLOCKED_RECT locked;
-        EXPECT_EQ(surface->LockRect(&locked, nullptr, 0), D3D_OK);
-        for (UINT y = 0; y < height; ++y) {
-            BYTE* row = static_cast<BYTE*>(locked.pBits) + y * locked.Pitch;
-            std::memset(row, 0xEE, static_cast<size_t>(locked.Pitch));
-            for (UINT x = 0; x < width; ++x) {
-                const uint32_t value = Pattern(x, y);
-                std::memcpy(row + x * bytesPerPixel, &value, bytesPerPixel);
-            }
-        }
-        surface->UnlockRect();
-        pitch = locked.Pitch;
-        return surface;
-    }
-};
+using SaveSurface = DeviceFixture;
 
 // R8G8B8, width 3: 9 bytes a row, locked with a pitch of 12 whose last three
 // bytes must not reach the file; file rows are padded to 12 as well. Then
@@ -62,9 +34,18 @@ TEST_F(SaveSurface, WritesBottomUpPaddedRowsOfTheRectangleThroughTheLockPitch) {
     } cases[] = {{D3DFMT_R8G8B8, 3, 3, 2, {}}, {D3DFMT_X8R8G8B8, 4, 4, 3, {1, 1, 3, 3}}};
     const std::string path = OutputPath("pattern.bmp");
     for (const auto& c : cases) {
-        INT pitch = 0;
-        IDirect3DSurface8* surface = Surface(c.width, c.height, c.format, c.bytesPerPixel, pitch);
-        ASSERT_TRUE(c.format != D3DFMT_R8G8B8 || pitch == 12) << "the runtime no longer pads this surface's rows";
+        // Pattern's low bytes, and 0xEE between the end of a row and the pitch.
+        IDirect3DSurface8* surface = nullptr;
+        ASSERT_EQ(m_Device->CreateImageSurface(c.width, c.height, c.format, &surface), D3D_OK);
+        D3DLOCKED_RECT locked;
+        ASSERT_EQ(surface->LockRect(&locked, nullptr, 0), D3D_OK);
+        ASSERT_TRUE(c.format != D3DFMT_R8G8B8 || locked.Pitch == 12) << "the runtime no longer pads this surface's rows";
+        std::memset(locked.pBits, 0xEE, size_t(locked.Pitch) * c.height);
+        for (UINT i = 0, x, y; i < c.width * c.height; ++i) {
+            const uint32_t value = Pattern(x = i % c.width, y = i / c.width);
+            std::memcpy(static_cast<BYTE*>(locked.pBits) + y * locked.Pitch + x * c.bytesPerPixel, &value, c.bytesPerPixel);
+        }
+        surface->UnlockRect();
         ASSERT_EQ(D3DXSaveSurfaceToFileA(path.c_str(), D3DXIFF_BMP, surface, nullptr, c.area.right ? &c.area : nullptr), D3D_OK);
         const UINT width = c.area.right ? 2 : c.width, height = c.area.right ? 2 : c.height, stride = (3 * width + 3) & ~3u;
         const std::vector<uint8_t> file = orvtest::ReadFileBytes(path);
@@ -97,6 +78,7 @@ TEST_F(SaveSurface, FailsWithoutLeavingAFileOrALock) {
         {D3DXIFF_BMP, D3DFMT_A8R8G8B8, {}, D3DERR_DEVICELOST, false, D3DERR_DEVICELOST},
         {D3DXIFF_BMP, D3DFMT_A8R8G8B8, {}, D3D_OK, true, E_FAIL},
     };
+    orvplatform::EnableJournal(true);
     for (size_t i = 0; i < std::size(kFailures); ++i) {
         const auto& c = kFailures[i];
         IDirect3DSurface8* surface = nullptr;

@@ -11,14 +11,14 @@
 
 namespace {
 
-class TextureFile : public DeviceFixture {
-protected:
-    void RemoveFormats(const std::vector<D3DFORMAT>& removed) {
-        auto& formats = orvd3d8::Adapter(0).textureFormats;
-        formats = orvd3d8::DefaultAdapter().textureFormats;
-        for (D3DFORMAT format : removed) formats.erase(std::remove(formats.begin(), formats.end(), format), formats.end());
-    }
-};
+using TextureFile = DeviceFixture;
+
+// The default device without the `removed` formats, with the `caps` added.
+void Offer(const std::vector<D3DFORMAT>& removed, DWORD caps) {
+    auto& formats = orvd3d8::Adapter(0).textureFormats = orvd3d8::DefaultAdapter().textureFormats;
+    for (D3DFORMAT format : removed) formats.erase(std::remove(formats.begin(), formats.end(), format), formats.end());
+    orvd3d8::Adapter(0).textureCaps = orvd3d8::DefaultAdapter().textureCaps | caps;
+}
 
 // The mean of the channel at `shift` over pixels.
 double Mean(const std::vector<uint32_t>& pixels, int shift) {
@@ -60,30 +60,25 @@ TEST_F(TextureFile, EveryDecoderVariantLoadsWithItsPixelsAndFilteredLevels) {
     for (size_t i = 0; i < std::size(cases); ++i) {
         const ImageFile& file = cases[i].file;
         SCOPED_TRACE(std::to_string(i) + " " + file.name);
-        RemoveFormats(cases[i].removed);
-        orvd3d8::Adapter(0).textureCaps = orvd3d8::DefaultAdapter().textureCaps | cases[i].caps;
+        Offer(cases[i].removed, cases[i].caps);
         IDirect3DTexture8* texture = LoadOk(file.bytes);
         ASSERT_NE(texture, nullptr);
-        D3DSURFACE_DESC desc;
-        texture->GetLevelDesc(0, &desc);
+        const D3DSURFACE_DESC desc = Level0(texture);
         EXPECT_EQ(desc.Format, cases[i].format ? cases[i].format : file.format);
         Picture expected = file.expected;  // where alpha is dropped, the colours stay
         for (uint32_t& pixel : expected.argb) pixel |= desc.Format == D3DFMT_X8R8G8B8 ? 0xFF000000u : 0;
+        const orvd3d8::Image image = orvd3d8::TextureLevelImage(texture, 0);
         if (cases[i].width) {
-            EXPECT_EQ(desc.Width, cases[i].width);
-            EXPECT_EQ(desc.Height, cases[i].height);
-            const orvd3d8::Image image = orvd3d8::TextureLevelImage(texture, 0);
+            EXPECT_TRUE(desc.Width == cases[i].width && desc.Height == cases[i].height) << desc.Width << "x" << desc.Height;
             for (int c = 0; c < 32; c += 8) EXPECT_NEAR(Mean(image.pixels, c), Mean(expected.argb, c), 6.0) << c;
         } else {
-            EXPECT_LE(WorstPixelError(texture, expected), cases[i].tolerance);
+            EXPECT_LE(WorstChannelError({UINT(image.width), UINT(image.height), image.pixels}, expected), cases[i].tolerance);
         }
         // Rounding per level, and the precision of the narrow formats.
         const bool fiveBits = desc.Format == D3DFMT_R5G6B5 || desc.Format == D3DFMT_X1R5G5B5;
-        const double mipTolerance = desc.Format == D3DFMT_A1R5G5B5 ? 128 : desc.Format == D3DFMT_A4R4G4B4 ? 17
-                                    : fiveBits ? 6 : 2;
-        UINT levels = 0;
-        EXPECT_LE(WorstMipError(texture, &levels), mipTolerance);
-        EXPECT_EQ(levels, FullChain(desc.Width, desc.Height));
+        EXPECT_LE(WorstMipError(texture), desc.Format == D3DFMT_A1R5G5B5 ? 128 : desc.Format == D3DFMT_A4R4G4B4 ? 17
+                                          : fiveBits ? 6 : 2);
+        EXPECT_EQ(texture->GetLevelCount(), FullChain(desc.Width, desc.Height));
         EXPECT_EQ(texture->Release(), 0u);
     }
     orvd3d8::Adapter(0).textureFormats = {D3DFMT_DXT1};
@@ -96,14 +91,11 @@ TEST_F(TextureFile, KeepsTheLevelsADdsFileStores) {
         {DdsBlockFile(D3DFMT_DXT3, 16, 8, 3, 7), 3}, {DdsBlockFile(D3DFMT_DXT5, 16, 8, 3, 7), 3}};
     for (const auto& [dds, stored] : files) {
         IDirect3DTexture8* texture = LoadOk(dds);
-        D3DSURFACE_DESC desc;
-        texture->GetLevelDesc(0, &desc);
+        const D3DSURFACE_DESC desc = Level0(texture);
         ASSERT_EQ(texture->GetLevelCount(), FullChain(desc.Width, desc.Height));
         std::vector<uint8_t> levels(dds.begin(), dds.begin() + 128);  // the header, then the stored levels
-        for (UINT level = 0; level < stored; ++level) {
-            const std::vector<uint8_t> bytes = orvd3d8::TextureLevelBytes(texture, level).bytes;
-            levels.insert(levels.end(), bytes.begin(), bytes.end());
-        }
+        for (UINT level = 0; level < stored; ++level)
+            for (uint8_t byte : orvd3d8::TextureLevelBytes(texture, level).bytes) levels.push_back(byte);
         EXPECT_EQ(levels, dds) << desc.Format;
         EXPECT_EQ(texture->Release(), 0u);
     }
@@ -120,12 +112,9 @@ std::vector<uint8_t> SolidLevelsDds(D3DFORMAT format, UINT width, UINT height, U
     dds.resize(128);
     for (UINT level = 0; level < levels; ++level) {
         const UINT w = std::max(width >> level, 1u), h = std::max(height >> level, 1u);
-        const uint32_t c = kLevelColours[level];
-        const uint16_t c565 = uint16_t((c >> 19 & 31) << 11 | (c >> 10 & 63) << 5 | (c >> 3 & 31));
-        if (format == D3DFMT_DXT1)
-            for (UINT i = 0; i < (w + 3) / 4 * ((h + 3) / 4); ++i) Put32(dds, {uint32_t(c565) * 0x10001u, 0});
-        else
-            for (UINT i = 0; i < w * h; ++i) Put32(dds, {c});
+        const uint32_t c = kLevelColours[level], c565 = (c >> 19 & 31) << 11 | (c >> 10 & 63) << 5 | (c >> 3 & 31);
+        for (UINT i = 0, dxt = format == D3DFMT_DXT1; i < (dxt ? (w + 3) / 4 * ((h + 3) / 4) : w * h); ++i)
+            dxt ? Put32(dds, {c565 * 0x10001u, 0}) : Put32(dds, {c});
     }
     return dds;
 }
@@ -195,23 +184,17 @@ TEST_F(TextureFile, KeepsTheStoredLevelsWhereTheyAreDecompressedOrScaled) {
     for (size_t i = 0; i < std::size(cases); ++i) {
         const auto& c = cases[i];
         SCOPED_TRACE(i);
-        RemoveFormats(c.withoutDxt ? std::vector<D3DFORMAT>{D3DFMT_DXT1, D3DFMT_DXT2, D3DFMT_DXT3, D3DFMT_DXT4, D3DFMT_DXT5}
-                                   : std::vector<D3DFORMAT>{});
-        orvd3d8::Adapter(0).textureCaps = orvd3d8::DefaultAdapter().textureCaps | (c.powersOfTwo ? D3DPTEXTURECAPS_POW2 : 0);
+        Offer(c.withoutDxt ? std::vector<D3DFORMAT>{D3DFMT_DXT1, D3DFMT_DXT2, D3DFMT_DXT3, D3DFMT_DXT4, D3DFMT_DXT5}
+                           : std::vector<D3DFORMAT>{}, c.powersOfTwo ? D3DPTEXTURECAPS_POW2 : 0);
         IDirect3DTexture8* texture = LoadOk(SolidLevelsDds(c.stored, c.width, c.height, c.levels));
         ASSERT_NE(texture, nullptr);
         ASSERT_EQ(texture->GetLevelCount(), 5u);
-        D3DSURFACE_DESC desc;
-        texture->GetLevelDesc(0, &desc);
-        EXPECT_EQ(desc.Width, 16u);
-        EXPECT_EQ(desc.Height, c.textureHeight);
+        const D3DSURFACE_DESC desc = Level0(texture);
+        EXPECT_TRUE(desc.Width == 16 && desc.Height == c.textureHeight) << desc.Width << "x" << desc.Height;
         EXPECT_EQ(desc.Format == D3DFMT_DXT1, c.stored == D3DFMT_DXT1 && !c.withoutDxt);
-        for (UINT level = 0; level < 5; ++level) {
-            const std::vector<uint32_t> pixels = LevelPixels(texture, level);
-            const uint32_t colour = kLevelColours[std::min(level, c.levels - 1)];
-            EXPECT_EQ(std::count_if(pixels.begin(), pixels.end(), [&](uint32_t pixel) { return (pixel | 0xFF000000u) != colour; }),
-                      0) << "level " << level;
-        }
+        for (UINT level = 0; level < 5; ++level)
+            for (uint32_t pixel : LevelPixels(texture, level))
+                ASSERT_EQ(pixel | 0xFF000000u, kLevelColours[std::min(level, c.levels - 1)]) << "level " << level;
         texture->Release();
     }
 }

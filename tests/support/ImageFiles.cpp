@@ -15,6 +15,105 @@ void PutBytes(std::vector<uint8_t>& out, uint32_t value, unsigned bytes) {
     for (unsigned b = 0; b < bytes; ++b) out.push_back(static_cast<uint8_t>(value >> (8 * b)));
 }
 
+uint32_t Channel(uint32_t argb, int shift) { return argb >> shift & 0xFF; }
+
+// n-bit channel value widened to 8 bits by repeating its bits.
+uint32_t Widen(uint32_t value, unsigned bits) {
+    uint32_t wide = value << (8 - bits);
+    for (unsigned filled = bits; filled < 8; filled *= 2) wide |= wide >> filled;
+    return wide & 0xFF;
+}
+
+// The index pattern of palettised pictures: a run at the start of each row,
+// then values that change at every pixel.
+UINT IndexAt(UINT x, UINT y, UINT colours) { return (x * x / 7 + 3 * y) % colours; }
+
+uint32_t PaletteColour(UINT i) {
+    return 0xFF000000u | ((i * 67 + 3) & 255) << 16 | ((i * 131 + 50) & 255) << 8 | ((i * 29 + 200) & 255);
+}
+
+// A stored pixel: its bits and the masks of red, green, blue and alpha;
+// luminance layouts keep grey in red's mask.
+struct Layout { D3DFORMAT format; unsigned bits; uint32_t masks[4]; bool luminance; };
+
+constexpr Layout kLayouts[] = {
+    {D3DFMT_A8R8G8B8, 32, {0xFF0000, 0xFF00, 0xFF, 0xFF000000}, false},
+    {D3DFMT_X8R8G8B8, 24, {0xFF0000, 0xFF00, 0xFF, 0}, false},
+    {D3DFMT_R5G6B5, 16, {0xF800, 0x07E0, 0x1F, 0}, false},
+    {D3DFMT_X1R5G5B5, 16, {0x7C00, 0x03E0, 0x1F, 0}, false},
+    {D3DFMT_A1R5G5B5, 16, {0x7C00, 0x03E0, 0x1F, 0x8000}, false},
+    {D3DFMT_A4R4G4B4, 16, {0x0F00, 0x00F0, 0x0F, 0xF000}, false},
+    {D3DFMT_A8L8, 16, {0xFF, 0, 0, 0xFF00}, true},
+    {D3DFMT_L8, 8, {0xFF, 0, 0, 0}, true},
+};
+
+const Layout& LayoutOf(D3DFORMAT format) {
+    return *std::find_if(std::begin(kLayouts), std::end(kLayouts), [format](const Layout& l) { return l.format == format; });
+}
+
+// The values a file stores for source, pixel by pixel in file order (rows
+// bottom-up unless topDown): indices of the palette pattern when `colours`
+// is set, else the pixels packed by layout. `expected` gets the picture a
+// decoder makes of them.
+std::vector<uint32_t> Values(const Picture& source, bool topDown, const Layout& layout, UINT colours,
+                             Picture& expected) {
+    expected = Picture{source.width, source.height, std::vector<uint32_t>(source.argb.size())};
+    std::vector<uint32_t> values;
+    for (UINT row = 0; row < source.height; ++row)
+        for (UINT x = 0, y = topDown ? row : source.height - 1 - row; x < source.width; ++x) {
+            uint32_t& seen = expected.argb[size_t{y} * source.width + x];
+            uint32_t value = colours ? IndexAt(x, y, colours) : 0, out[4] = {0, 0, 0, 255};  // red, green, blue, alpha
+            for (int c = 0; c < 4 && !colours; ++c)
+                if (const uint32_t mask = layout.masks[c]) {
+                    const unsigned bits = unsigned(__builtin_popcount(mask)),
+                                   kept = Channel(source.At(x, y), (16 - 8 * c) & 31) >> (8 - bits);
+                    value |= kept << __builtin_ctz(mask);
+                    out[c] = Widen(kept, bits);
+                }
+            if (layout.luminance) out[1] = out[2] = out[0];
+            seen = colours ? PaletteColour(value) : out[3] << 24 | out[0] << 16 | out[1] << 8 | out[2];
+            values.push_back(value);
+        }
+    return values;
+}
+
+// Rows hold a sample a byte below 8 bits: libpng packs them. libpng's errors
+// jump back here: nothing in this frame has a destructor.
+bool WritePng(std::vector<uint8_t>* out, UINT width, UINT height, int bitDepth, int colourType, bool interlaced,
+              const std::vector<png_color>& palette, png_byte* paletteAlphas, png_bytep* rows) {
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        return false;
+    }
+    png_set_write_fn(png, out, [](png_structp p, png_bytep data, png_size_t length) {
+        auto* bytes = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(p));
+        bytes->insert(bytes->end(), data, data + length);
+    }, [](png_structp) {});
+    png_set_IHDR(png, info, width, height, bitDepth, colourType, interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    if (!palette.empty()) png_set_PLTE(png, info, palette.data(), int(palette.size()));
+    if (paletteAlphas) png_set_tRNS(png, info, paletteAlphas, int(palette.size()), nullptr);
+    png_write_info(png, info);
+    if (bitDepth < 8) png_set_packing(png);
+    png_set_check_for_invalid_index(png, 0);  // indices past a cut palette are written as they are
+    png_write_image(png, rows);
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    return true;
+}
+
+std::vector<uint8_t> DdsHeader(UINT width, UINT height, UINT levels, uint32_t pixelFlags, uint32_t fourCC,
+                               unsigned bits, const uint32_t masks[4]) {
+    std::vector<uint8_t> out = {'D', 'D', 'S', ' '};
+    Put32(out, {124, 0x1 | 0x2 | 0x4 | 0x1000 | (levels > 1 ? 0x20000u : 0), height, width, 0, 0, levels});
+    out.resize(out.size() + 44, 0);
+    Put32(out, {32, pixelFlags, fourCC, bits, masks[0], masks[1], masks[2], masks[3],
+                0x1000 | (levels > 1 ? 0x400008u : 0), 0, 0, 0, 0});
+    return out;
+}
+
 }  // namespace
 
 void Put32(std::vector<uint8_t>& out, std::initializer_list<uint32_t> values) {
@@ -46,108 +145,20 @@ Picture Pattern(UINT width, UINT height, UINT shift) {
     return picture;
 }
 
-namespace {
-
-uint32_t Channel(uint32_t argb, int shift) { return argb >> shift & 0xFF; }
-
-// n-bit channel value widened to 8 bits by repeating its bits.
-uint32_t Widen(uint32_t value, unsigned bits) {
-    uint32_t wide = value << (8 - bits);
-    for (unsigned filled = bits; filled < 8; filled *= 2) wide |= wide >> filled;
-    return wide & 0xFF;
-}
-
-// The index pattern of palettised pictures: a run at the start of each row,
-// then values that change at every pixel.
-UINT IndexAt(UINT x, UINT y, UINT colours) { return (x * x / 7 + 3 * y) % colours; }
-
-uint32_t PaletteColour(UINT i) {
-    return 0xFF000000u | ((i * 67 + 3) & 255) << 16 | ((i * 131 + 50) & 255) << 8 | ((i * 29 + 200) & 255);
-}
-
-// A stored pixel: its bits and the masks of red, green, blue and alpha;
-// luminance layouts keep grey in red's mask.
-struct Layout {
-    D3DFORMAT format;
-    unsigned bits;
-    uint32_t masks[4];
-    bool luminance;
-};
-
-constexpr Layout kLayouts[] = {
-    {D3DFMT_A8R8G8B8, 32, {0xFF0000, 0xFF00, 0xFF, 0xFF000000}, false},
-    {D3DFMT_X8R8G8B8, 24, {0xFF0000, 0xFF00, 0xFF, 0}, false},
-    {D3DFMT_R5G6B5, 16, {0xF800, 0x07E0, 0x1F, 0}, false},
-    {D3DFMT_X1R5G5B5, 16, {0x7C00, 0x03E0, 0x1F, 0}, false},
-    {D3DFMT_A1R5G5B5, 16, {0x7C00, 0x03E0, 0x1F, 0x8000}, false},
-    {D3DFMT_A4R4G4B4, 16, {0x0F00, 0x00F0, 0x0F, 0xF000}, false},
-    {D3DFMT_A8L8, 16, {0xFF, 0, 0, 0xFF00}, true},
-    {D3DFMT_L8, 8, {0xFF, 0, 0, 0}, true},
-};
-
-const Layout& LayoutOf(D3DFORMAT format) {
-    for (const Layout& layout : kLayouts)
-        if (layout.format == format) return layout;
-    return kLayouts[0];
-}
-
-// argb packed by layout; `seen` gets what a decoder makes of it.
-uint32_t Pack(uint32_t argb, const Layout& layout, uint32_t& seen) {
-    uint32_t value = 0, out[4] = {0, 0, 0, 255};
-    const int shifts[4] = {16, 8, 0, 24};
-    for (int c = 0; c < 4; ++c)
-        if (const uint32_t mask = layout.masks[c]) {
-            const unsigned bits = unsigned(__builtin_popcount(mask)), kept = Channel(argb, shifts[c]) >> (8 - bits);
-            value |= kept << __builtin_ctz(mask);
-            out[c] = Widen(kept, bits);
-        }
-    if (layout.luminance) out[1] = out[2] = out[0];
-    seen = out[3] << 24 | out[0] << 16 | out[1] << 8 | out[2];
-    return value;
-}
-
-// The values a file stores for source, pixel by pixel in file order (rows
-// bottom-up unless topDown): indices of the palette pattern when `colours`
-// is set, else the pixels packed by layout. `expected` gets the picture a
-// decoder makes of them.
-std::vector<uint32_t> Values(const Picture& source, bool topDown, const Layout& layout, UINT colours,
-                             Picture& expected) {
-    expected = Picture{source.width, source.height, std::vector<uint32_t>(source.argb.size())};
-    std::vector<uint32_t> values;
-    for (UINT row = 0; row < source.height; ++row)
-        for (UINT x = 0, y = topDown ? row : source.height - 1 - row; x < source.width; ++x) {
-            uint32_t& seen = expected.argb[size_t{y} * source.width + x];
-            if (colours) seen = PaletteColour(IndexAt(x, y, colours));
-            values.push_back(colours ? IndexAt(x, y, colours) : Pack(source.At(x, y), layout, seen));
-        }
-    return values;
-}
-
-}  // namespace
-
 ImageFile BmpFile(Bmp kind, UINT width, UINT height, bool topDown, bool fileHeader) {
-    struct Kind {
-        unsigned bits, compression, colours;
-        D3DFORMAT format;
-    };
-    static const Kind kKinds[] = {
+    static const struct { unsigned bits, compression, colours; D3DFORMAT format; } kKinds[] = {
         {4, 0, 16, D3DFMT_X8R8G8B8}, {8, 0, 256, D3DFMT_X8R8G8B8}, {16, 3, 0, D3DFMT_R5G6B5},
-        {24, 0, 0, D3DFMT_X8R8G8B8}, {32, 3, 0, D3DFMT_A8R8G8B8},
-    };
-    const Kind& k = kKinds[static_cast<int>(kind)];
+        {24, 0, 0, D3DFMT_X8R8G8B8}, {32, 3, 0, D3DFMT_A8R8G8B8}};
+    const auto& k = kKinds[static_cast<int>(kind)];
     const Layout& layout = LayoutOf(k.format);
     ImageFile file{"bmp", {}, {}, k.format};
     const std::vector<uint32_t> values = Values(Pattern(width, height), topDown, layout, k.colours, file.expected);
-    std::vector<uint8_t> pixels;
-    for (UINT row = 0; row < height; ++row) {
-        const auto first = values.begin() + long(row) * width;
-        std::vector<uint8_t> bytes((size_t{width} * k.bits + 31) / 32 * 4, 0);
-        for (UINT x = 0; x < width; ++x)
-            for (unsigned bit = 0; bit < k.bits; bit += 8)  // sub-byte indices fill each byte from the top
-                bytes[(x * k.bits + bit) / 8] |= static_cast<uint8_t>(
-                    k.bits < 8 ? first[x] << (8 - k.bits - x * k.bits % 8) : first[x] >> bit);
-        pixels.insert(pixels.end(), bytes.begin(), bytes.end());
-    }
+    const size_t rowBytes = (size_t{width} * k.bits + 31) / 32 * 4;
+    std::vector<uint8_t> pixels(rowBytes * height, 0);
+    for (size_t i = 0; i < values.size(); ++i)
+        for (unsigned bit = 0, x = i % width; bit < k.bits; bit += 8)  // sub-byte indices fill each byte from the top
+            pixels[i / width * rowBytes + (x * k.bits + bit) / 8] |=
+                static_cast<uint8_t>(k.bits < 8 ? values[i] << (8 - k.bits - x * k.bits % 8) : values[i] >> bit);
 
     const uint32_t headerSize = kind == Bmp::Argb32Fields ? 108 : 40;
     std::vector<uint8_t> info;
@@ -156,12 +167,8 @@ ImageFile BmpFile(Bmp kind, UINT width, UINT height, bool topDown, bool fileHead
     for (int c = 0; k.compression == 3 && c < (k.bits == 32 ? 4 : 3); ++c) Put32(info, {layout.masks[c]});
     info.resize(std::max<size_t>(info.size(), headerSize), 0);
     for (UINT i = 0; i < k.colours; ++i) Put32(info, {PaletteColour(i) & 0xFFFFFF});
-    if (fileHeader) {
-        file.bytes = {'B', 'M'};
-        Put32(file.bytes, {static_cast<uint32_t>(14 + info.size() + pixels.size()), 0, static_cast<uint32_t>(14 + info.size())});
-    }
-    file.bytes.insert(file.bytes.end(), info.begin(), info.end());
-    file.bytes.insert(file.bytes.end(), pixels.begin(), pixels.end());
+    if (fileHeader) file.bytes = {'B', 'M'}, Put32(file.bytes, {uint32_t(14 + info.size() + pixels.size()), 0, uint32_t(14 + info.size())});
+    for (const auto* piece : {&info, &pixels}) file.bytes.insert(file.bytes.end(), piece->begin(), piece->end());
     return file;
 }
 
@@ -192,67 +199,28 @@ ImageFile TgaFile(Tga kind, const Picture& source, bool runLength, bool topDown)
     PutBytes(file.bytes, mapped ? kMapLength << 16 : 0, 4);  // map start, length
     file.bytes.push_back(mapped ? 24 : 0);
     for (uint32_t value : {0u, 0u, source.width, source.height}) PutBytes(file.bytes, value, 2);
-    file.bytes.insert(file.bytes.end(), {static_cast<uint8_t>(8 * bytes),
-                                         static_cast<uint8_t>(__builtin_popcount(layout.masks[3]) | (topDown ? 0x20 : 0)),
-                                         'i', 'd', '!'});
+    const uint8_t descriptor = uint8_t(__builtin_popcount(layout.masks[3]) | (topDown ? 0x20 : 0));  // alpha bits, row order
+    file.bytes.insert(file.bytes.end(), {uint8_t(8 * bytes), descriptor, 'i', 'd', '!'});
     for (UINT i = 0; mapped && i < kMapLength; ++i) PutBytes(file.bytes, PaletteColour(i), 3);
 
-    const auto emit = [&](size_t i) { PutBytes(file.bytes, values[i], bytes); };
-    for (size_t i = 0; i < values.size();) {
-        size_t run = 1;
-        if (!runLength) {
-            emit(i++);
-            continue;
-        }
-        while (i + run < values.size() && values[i + run] == values[i] && run < 128) ++run;
-        if (run >= 2) {
-            file.bytes.push_back(static_cast<uint8_t>(0x80 | (run - 1)));
-            emit(i);
-            i += run;
-            continue;
-        }
-        while (i + run < values.size() && run < 128 && values[i + run] != values[i + run - 1]) ++run;
-        file.bytes.push_back(static_cast<uint8_t>(run - 1));
-        for (size_t end = i + run; i < end; ++i) emit(i);
+    // Packets of up to 128: a value repeated, stored once, or values that differ.
+    for (size_t i = 0, run = 1; i < values.size(); i += run, run = 1) {
+        const auto extend = [&](bool same) {
+            while (runLength && i + run < values.size() && run < 128 && (values[i + run] == values[i + run - 1]) == same) ++run;
+        };
+        extend(true);
+        const bool repeated = run > 1;
+        if (!repeated) extend(false);
+        if (runLength) file.bytes.push_back(static_cast<uint8_t>((repeated ? 0x80 : 0) | (run - 1)));
+        for (size_t k = i; k < i + (repeated ? 1 : run); ++k) PutBytes(file.bytes, values[k], bytes);
     }
     return file;
 }
 
-namespace {
-
-// Rows hold a sample a byte below 8 bits: libpng packs them. libpng's errors
-// jump back here: nothing in this frame has a destructor.
-bool WritePng(std::vector<uint8_t>* out, UINT width, UINT height, int bitDepth, int colourType, bool interlaced,
-              const std::vector<png_color>& palette, png_byte* paletteAlphas, png_bytep* rows) {
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(png);
-    if (setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        return false;
-    }
-    png_set_write_fn(png, out, [](png_structp p, png_bytep data, png_size_t length) {
-        auto* bytes = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(p));
-        bytes->insert(bytes->end(), data, data + length);
-    }, [](png_structp) {});
-    png_set_IHDR(png, info, width, height, bitDepth, colourType, interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    if (!palette.empty()) png_set_PLTE(png, info, palette.data(), int(palette.size()));
-    if (paletteAlphas) png_set_tRNS(png, info, paletteAlphas, int(palette.size()), nullptr);
-    png_write_info(png, info);
-    if (bitDepth < 8) png_set_packing(png);
-    png_set_check_for_invalid_index(png, 0);  // indices past a cut palette are written as they are
-    png_write_image(png, rows);
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    return true;
-}
-
-}  // namespace
-
 ImageFile PngFile(int colourType, int bitDepth, UINT width, UINT height, bool interlaced,
                   bool transparency, UINT paletteColours) {
-    const bool colour = colourType & PNG_COLOR_MASK_COLOR, alpha = colourType & PNG_COLOR_MASK_ALPHA;
-    const bool palette = colourType == PNG_COLOR_TYPE_PALETTE;
+    const bool colour = colourType & PNG_COLOR_MASK_COLOR, alpha = colourType & PNG_COLOR_MASK_ALPHA,
+               palette = colourType == PNG_COLOR_TYPE_PALETTE;
     const int channels = palette ? 1 : (colour ? 3 : 1) + (alpha ? 1 : 0);
     ImageFile file{"png", {}, Picture{width, height, {}},
                    !colour ? (alpha ? D3DFMT_A8L8 : D3DFMT_L8) : (alpha || transparency ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8)};
@@ -265,9 +233,7 @@ ImageFile PngFile(int colourType, int bitDepth, UINT width, UINT height, bool in
         alphas.push_back(static_cast<png_byte>((i * 50 + 7) & 255));
     }
     const uint32_t samples = bitDepth == 16 ? 65536 : 1u << bitDepth;
-    const auto to8 = [bitDepth](uint32_t v) {
-        return bitDepth == 16 ? static_cast<uint32_t>(std::lround(v * 255.0 / 65535.0)) : Widen(v, bitDepth);
-    };
+    const auto to8 = [bitDepth](uint32_t v) { return bitDepth == 16 ? uint32_t(std::lround(v * 255.0 / 65535.0)) : Widen(v, bitDepth); };
     std::vector<std::vector<png_byte>> rows(height);
     std::vector<png_bytep> pointers;
     for (UINT y = 0; y < height; ++y) {
@@ -336,20 +302,6 @@ ImageFile JpegFile(bool grey, bool progressive, UINT width, UINT height) {
     return file;
 }
 
-namespace {
-
-std::vector<uint8_t> DdsHeader(UINT width, UINT height, UINT levels, uint32_t pixelFlags, uint32_t fourCC,
-                               unsigned bits, const uint32_t masks[4]) {
-    std::vector<uint8_t> out = {'D', 'D', 'S', ' '};
-    Put32(out, {124, 0x1 | 0x2 | 0x4 | 0x1000 | (levels > 1 ? 0x20000u : 0), height, width, 0, 0, levels});
-    out.resize(out.size() + 44, 0);
-    Put32(out, {32, pixelFlags, fourCC, bits, masks[0], masks[1], masks[2], masks[3],
-                0x1000 | (levels > 1 ? 0x400008u : 0), 0, 0, 0, 0});
-    return out;
-}
-
-}  // namespace
-
 ImageFile DdsFile(D3DFORMAT format, UINT width, UINT height, UINT levels) {
     constexpr uint32_t kRgb = 0x40, kAlphaPixels = 0x1, kLuminance = 0x20000;
     const Layout& layout = LayoutOf(format);
@@ -357,10 +309,10 @@ ImageFile DdsFile(D3DFORMAT format, UINT width, UINT height, UINT levels) {
                                     (layout.masks[3] ? kAlphaPixels : 0), 0, layout.bits, layout.masks),
                    {}, layout.format};
     for (UINT level = 0; level < levels; ++level) {
-        Picture expected;  // each stored level differs from a filtered one: its own pattern
+        Picture lower;  // each stored level differs from a filtered one: its own pattern
         const UINT w = std::max(1u, width >> level), h = std::max(1u, height >> level);
-        for (uint32_t value : Values(Pattern(w, h, level), true, layout, 0, expected)) PutBytes(file.bytes, value, layout.bits / 8);
-        if (level == 0) file.expected = expected;
+        for (uint32_t value : Values(Pattern(w, h, level), true, layout, 0, level ? lower : file.expected))
+            PutBytes(file.bytes, value, layout.bits / 8);
     }
     return file;
 }

@@ -22,13 +22,6 @@ using orvtest::FrameContents;
 using orvtest::TextureTest;
 using orvtest::ZarFile;
 
-// Frame `frame` of a sequence: the pattern with its colour turned.
-Picture SequenceFrame(unsigned frame) {
-    Picture picture = Pattern(8, 8);
-    for (uint32_t& pixel : picture.argb) pixel ^= 0x00402010u * (frame + 1);
-    return picture;
-}
-
 TEST_F(TextureTest, ImageFilesLoadWithTheirFormatPixelsChainAndSystemCopy) {
     const std::pair<const char*, ImageFile> cases[] = {
         {"tile.tga", TgaFile(Tga::Argb32, 16, 8, true, false)},
@@ -64,11 +57,7 @@ TEST_F(TextureTest, ImageFilesLoadWithTheirFormatPixelsChainAndSystemCopy) {
 TEST_F(TextureTest, FilesThatDoNotLoadGiveTheirCodeAndLineAndLeaveNothing) {
     Display();
     const ImageFile png = PngFile(PNG_COLOR_TYPE_RGB_ALPHA, 8, 8, 8, false, false);
-    struct Bad {
-        std::string name;
-        std::vector<uint8_t> bytes;  // none: no file
-        int code;                    // 0: not a ZAR file
-    };
+    struct Bad { std::string name; std::vector<uint8_t> bytes; int code; };  // no bytes: no file; code 0: not a ZAR file
     std::vector<Bad> cases = {{"missing.png", {}, 0},
                               {"cut.png", std::vector<uint8_t>(png.bytes.begin(), png.bytes.begin() + png.bytes.size() / 2), 0}};
     const ZarFile good = orvtest::NoiseZar(1, 1, 0x0009, 4, {}, 1);
@@ -96,7 +85,7 @@ TEST_F(TextureTest, FilesThatDoNotLoadGiveTheirCodeAndLineAndLeaveNothing) {
         SCOPED_TRACE(c.name);
         orvplatform::ClearJournal();
         if (c.code) {
-            EXPECT_EQ(orvtest::LoadFromFile(empty, path.c_str(), 1, true, false, true), c.code);
+            EXPECT_EQ(orvtest::CallTextureSlot<int>(empty, orvtest::kLoadFromFileSlot, path.c_str(), 1, true, false, true), c.code);
             EXPECT_TRUE(empty->GetFrameCount() == 0 && !empty->GetFrameData(0));
         }
         ClearLines();
@@ -117,15 +106,7 @@ TEST_F(TextureTest, FilesThatDoNotLoadGiveTheirCodeAndLineAndLeaveNothing) {
     EXPECT_TRUE(Logged("D3DDriver::CreateTextureFromFile: Failed to load (null)"));
 }
 
-class Sequence : public TextureTest {
-protected:
-    // name0.tga .. name<count-1>.tga of SequenceFrame; the path of the first.
-    std::string WriteSequence(const std::string& name, unsigned count) {
-        for (unsigned i = 0; i < count; ++i)
-            Write(name + std::to_string(i) + ".tga", TgaFile(Tga::Argb32, SequenceFrame(i), false, false));
-        return OutputPath(name + "0.tga");
-    }
-};
+using Sequence = TextureTest;
 
 TEST_F(Sequence, AFrameThatDoesNotFitEndsTheLoadWithItsOwnLine) {
     Display();
@@ -167,18 +148,12 @@ TEST_F(Sequence, AResetBringsEveryKindOfTextureBackAsItWas) {
     ASSERT_EQ(sequence->GetFrameCount(), 3u);
     EXPECT_TRUE(sequence->HasMipmaps());
     // Fifteen frames a second: 66 ms a frame from the moment it starts.
-    sequence->SetPlaying(false);
-    orvplatform::SetTickCount(1000);
-    sequence->SetPlaying(true);
+    Restart(sequence, 1000);
     for (auto [elapsed, due] : {std::pair<unsigned, unsigned>{65, 0}, {66, 1}, {197, 2}, {198, 0}}) {
         orvplatform::SetTickCount(1000 + elapsed);
-        EXPECT_EQ(WorstChannelError(Bound(sequence).image, SequenceFrame(due)), 0) << elapsed;
+        EXPECT_EQ(WorstChannelError(Bound(sequence).image, orvtest::SequenceFrame(due)), 0) << elapsed;
     }
-    for (Texture* held : {sequence, animated}) {
-        held->SetLooping(false);
-        held->SetPlaying(false);
-        held->SetFrame(held == sequence ? 2 : 1);
-    }
+    for (Texture* held : {sequence, animated}) held->SetLooping(false), held->SetPlaying(false), held->SetFrame(held == sequence ? 2 : 1);
     Texture* const all[] = {created, file, sequence, animated, compressed, unique};
     std::vector<FrameContents> before;
     for (Texture* texture : all)
@@ -199,16 +174,12 @@ TEST_F(Sequence, AResetBringsEveryKindOfTextureBackAsItWas) {
             EXPECT_TRUE(contents.bytes == before[index].bytes && contents.levels == before[index].levels) << index;
         }
     EXPECT_EQ(created->GetPixel(1, 2, 1), 0xFF000000u | 25 * 0x070301u);
-    for (Texture* held : {sequence, animated}) {
-        EXPECT_FALSE(held->IsLooping());
-        EXPECT_FALSE(held->IsPlaying());
-        EXPECT_EQ(held->GetCurrentFrame(), held == sequence ? 2u : 1u);
-    }
+    for (Texture* held : {sequence, animated})
+        EXPECT_TRUE(!held->IsLooping() && !held->IsPlaying() && held->GetCurrentFrame() == (held == sequence ? 2u : 1u));
     // The sequence plays on the new device at its own rate.
-    orvplatform::SetTickCount(7000);
-    sequence->SetPlaying(true);
+    Restart(sequence, 7000);
     orvplatform::SetTickCount(7000 + 66);
-    EXPECT_EQ(WorstChannelError(Bound(sequence).image, SequenceFrame(1)), 0);
+    EXPECT_EQ(WorstChannelError(Bound(sequence).image, orvtest::SequenceFrame(1)), 0);
     EXPECT_EQ(m_pRenderer->CreateTextureFromFile(OutputPath("RESETSEQ0.tga").c_str(), false, false), sequence);
 
     // Files are loaded again at the depth current then; created textures
@@ -258,9 +229,8 @@ TEST_F(TextureTest, DxtBlocksAreDecodedExactlyWhereTheDeviceCannotSampleThem) {
     Display({D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_R5G6B5, D3DFMT_X1R5G5B5, D3DFMT_A1R5G5B5, D3DFMT_A4R4G4B4}, 32);
     for (int compression = 1; compression <= 5; ++compression) {
         const unsigned blockBytes = orvtest::DxtBlockBytes(compression);
-        const ZarFile zar = orvtest::DxtZar(compression, kSide, kSide, 1);
-        ZarFile small = orvtest::DxtZar(compression, 2, 2, 1);
-        small.payload.assign(zar.payload.begin(), zar.payload.begin() + blockBytes);
+        // The noise of the small file is the large file's first block.
+        const ZarFile zar = orvtest::DxtZar(compression, kSide, kSide, 1), small = orvtest::DxtZar(compression, 2, 2, 1);
         const std::string name = "blocks" + std::to_string(compression);
         const bool squished = compression % 2 == 1;
         Texture* fromZar = FromFile(name + ".zar", zar);

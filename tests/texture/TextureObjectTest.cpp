@@ -110,13 +110,10 @@ TEST_F(TextureTest, UploadsCopyWholeFramesAndRectanglesByTheLockedPitch) {
         Texture* texture = m_pRenderer->CreateTexture(width, 4, false, 0);
         ASSERT_NE(texture, nullptr);
         ASSERT_EQ(texture->GetFormat(), D3DFMT_A4R4G4B4);
-        for (unsigned y = 0; y < 4; ++y)
-            for (unsigned x = 0; x < width; ++x) texture->SetPixel(x, y, 0xF0102000u + 0x10 * (y * width + x), 0);
+        for (unsigned i = 0; i < 4 * width; ++i) texture->SetPixel(i % width, i / width, 0xF0102000u + 0x10 * i, 0);
         ASSERT_EQ(texture->UpdateFrame(0), 0);
         orvtest::FrameContents bound = Bound(texture);
-        for (unsigned y = 0; y < 4; ++y)
-            for (unsigned x = 0; x < width; ++x)
-                EXPECT_EQ(bound.At<uint16_t>(x, y), 0xF120 + (y * width + x)) << width << ": " << x << "," << y;
+        for (unsigned i = 0; i < 4 * width; ++i) EXPECT_EQ(bound.At<uint16_t>(i % width, i / width), 0xF120 + i) << width << ": " << i;
 
         // A rectangle (rows 1 and 2) reaches only its texels.
         for (unsigned y = 0; y < 4; ++y) texture->SetPixel(width - 1, y, 0xFFFFFFFF, 0);
@@ -137,84 +134,52 @@ TEST_F(TextureTest, UploadsCopyWholeFramesAndRectanglesByTheLockedPitch) {
     EXPECT_EQ(texture->UpdateRectAllFrames(0, 0, 4, 4), 0);
 }
 
-class Animation : public TextureTest {
-protected:
-    // A 1 x 1 animated texture whose frame i holds the colour 0xFF0000i0 + i.
-    Texture* Frames(const std::vector<uint16_t>& durations) {
-        ZarFile file = orvtest::NoiseZar(1, 1, 0x0009, 0, durations, 0);
-        for (size_t i = 0; i < durations.size(); ++i)
-            file.payload.insert(file.payload.end(), {0, 0, static_cast<uint8_t>(i), 255});
-        return FromFile("frames.zar", file);
-    }
-    // The frame the texture binds now, told by its colour.
-    int BoundFrame(Texture* texture) {
-        const orvtest::FrameContents bound = Bound(texture);
-        return bound.bytes.empty() ? -1 : static_cast<int>(bound.At(0, 0) & 0xFF);
-    }
-    // Starts the cycle at tick `start`.
-    void Restart(Texture* texture, uint32_t start) {
-        texture->SetPlaying(false);
-        SetTickCount(start);
-        texture->SetPlaying(true);
-    }
-};
+using Animation = TextureTest;
 
 TEST_F(Animation, FramesFollowTheClockLoopingOrNotPausedOnAFrameTheHostMayPick) {
     Display({}, 32);
     Texture* texture = Frames({100, 100, 100, 100});
     uint32_t T = 5000;
     Restart(texture, T);
-    const std::pair<uint32_t, int> looping[] = {{99, 0}, {100, 1}, {399, 3}, {400, 0}, {1500, 3}};
-    for (auto [at, frame] : looping) {
-        SetTickCount(T + at);
-        EXPECT_EQ(BoundFrame(texture), frame) << at;
-    }
+    for (auto [at, frame] : {std::pair<uint32_t, int>{99, 0}, {100, 1}, {399, 3}, {400, 0}, {1500, 3}})
+        EXPECT_EQ(FrameAt(texture, T + at), frame) << at;
 
     texture->SetLooping(false);
     Restart(texture, T);
-    SetTickCount(T + 400);
-    EXPECT_EQ(BoundFrame(texture), 3);
+    EXPECT_EQ(FrameAt(texture, T + 400), 3);
     EXPECT_FALSE(texture->IsPlaying());
-    SetTickCount(T + 950);
-    EXPECT_EQ(BoundFrame(texture), 3);  // ended: stays on the last frame
+    EXPECT_EQ(FrameAt(texture, T + 950), 3);  // ended: stays on the last frame
 
     // The tick counter wrapping inside a cycle is harmless.
     texture->SetLooping(true);
     Restart(texture, 0xFFFFFFF0u);
-    SetTickCount(0x60);  // 0x70 ms later
-    EXPECT_EQ(BoundFrame(texture), 1);
+    EXPECT_EQ(FrameAt(texture, 0x60), 1);  // 0x70 ms later
 
     // Pausing freezes a frame that the host may pick.
     T = 20000;
     Restart(texture, T);
     SetTickCount(T + 250);
     texture->SetPlaying(false);
-    SetTickCount(T + 390);
-    EXPECT_EQ(BoundFrame(texture), 2);
+    EXPECT_EQ(FrameAt(texture, T + 390), 2);
     texture->SetFrame(1);
     EXPECT_EQ(BoundFrame(texture), 1);
     texture->SetFrame(4);  // no such frame: ignored
-    EXPECT_FALSE(orvtest::Bind(texture, 8));  // no such stage
-    EXPECT_TRUE(orvtest::Bind(texture, 7));
+    EXPECT_FALSE(orvtest::CallTextureSlot<bool>(texture, orvtest::kBindSlot, 8u));  // no such stage
+    EXPECT_TRUE(orvtest::CallTextureSlot<bool>(texture, orvtest::kBindSlot, 7u));
 
     texture->SetPlaying(true);  // resuming starts the cycle again
     EXPECT_EQ(BoundFrame(texture), 0);
     texture->SetFrame(3);  // while playing: nothing
-    SetTickCount(T + 390 + 150);
-    EXPECT_EQ(BoundFrame(texture), 1);
+    EXPECT_EQ(FrameAt(texture, T + 390 + 150), 1);
 
     // Frames of zero length are never shown.
     Texture* skipping = Frames({50, 0, 50});
     Restart(skipping, 1000);
-    for (uint32_t at = 0; at < 100; at += 5) {
-        SetTickCount(1000 + at);
-        EXPECT_NE(BoundFrame(skipping), 1) << at;
-    }
+    for (uint32_t at = 0; at < 100; at += 5) EXPECT_NE(FrameAt(skipping, 1000 + at), 1) << at;
     m_pRenderer->ReleaseTexture(skipping);
     Texture* stuck = Frames({0, 0, 0});
     Restart(stuck, 1000);
-    SetTickCount(1234);
-    EXPECT_EQ(BoundFrame(stuck), 0);
+    EXPECT_EQ(FrameAt(stuck, 1234), 0);
 }
 
 // Names are compared as the kernel's case-blind comparison does: ASCII
@@ -282,8 +247,7 @@ TEST_F(TextureTest, FilesAreSharedByNameInAnyCaseAndUniqueOnesHonourTheirCount) 
 TEST_F(TextureTest, SequenceNamesWithoutAFrameNumberAreRefused) {
     Display();
     const std::string longBase(250, 'x');
-    const std::string names[] = {"fire.tga", ".tga", longBase + "0.tga", "a0." + longBase};
-    for (const std::string& name : names) {
+    for (const std::string& name : {std::string("fire.tga"), std::string(".tga"), longBase + "0.tga", "a0." + longBase}) {
         EXPECT_EQ(m_pRenderer->CreateTextureFromFileSequence(name.c_str(), 15, true, false), nullptr);
         EXPECT_TRUE(Logged("D3DDriver::CreateTextureFromFileSequence: Failed to load " + name)) << name;
     }

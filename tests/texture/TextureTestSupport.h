@@ -26,17 +26,12 @@ namespace orvtest {
 // The operations the plug-in's texture adds after the 35 of Texture, called
 // by their place in its virtual table as the host calls operations (with
 // the Itanium layout, whose virtual destructor takes two entries).
+constexpr size_t kLoadFromFileSlot = 36, kBindSlot = 38;
 template <typename Result, typename... Arguments>
 Result CallTextureSlot(Texture* texture, size_t slot, Arguments... arguments) {
-    using Entry = Result (*)(Texture*, Arguments...);
     void* const* table = *reinterpret_cast<void* const* const*>(texture);
-    return reinterpret_cast<Entry>(table[slot + 1])(texture, arguments...);
+    return reinterpret_cast<Result (*)(Texture*, Arguments...)>(table[slot + 1])(texture, arguments...);
 }
-inline int LoadFromFile(Texture* texture, const char* fileName, int fileType, bool prefer32Bit,
-                        bool mipmaps, bool keepCopy) {
-    return CallTextureSlot<int>(texture, 36, fileName, fileType, prefer32Bit, mipmaps, keepCopy);
-}
-inline bool Bind(Texture* texture, unsigned stage) { return CallTextureSlot<bool>(texture, 38, stage); }
 
 // An uncompressed file of noise pixels, `bytesPerPixel` each; animated
 // when durations are given.
@@ -70,6 +65,13 @@ inline ZarFile DxtZar(int compression, uint16_t width, uint16_t height, unsigned
     }
     file.frameCount = uint8_t(file.durations.size());
     return file;
+}
+
+// Frame `frame` of a sequence: the pattern with its colour turned.
+inline Picture SequenceFrame(unsigned frame) {
+    Picture picture = Pattern(8, 8);
+    for (uint32_t& pixel : picture.argb) pixel ^= 0x00402010u * (frame + 1);
+    return picture;
 }
 
 // Level 0 of the Direct3D frame that a texture binds to stage 0.
@@ -124,6 +126,28 @@ protected:
         base->Release();
         return contents;
     }
+    // Starts the texture's cycle at tick `start`.
+    void Restart(Texture* texture, uint32_t start) {
+        texture->SetPlaying(false), orvplatform::SetTickCount(start), texture->SetPlaying(true);
+    }
+    // name0.tga .. name<count-1>.tga of SequenceFrame; the path of the first.
+    std::string WriteSequence(const std::string& name, unsigned count) {
+        for (unsigned i = 0; i < count; ++i)
+            Write(name + std::to_string(i) + ".tga", TgaFile(Tga::Argb32, SequenceFrame(i), false, false));
+        return OutputPath(name + "0.tga");
+    }
+    // A 1 x 1 animated texture whose frame i holds the colour 0xFF0000i0 + i.
+    Texture* Frames(const std::vector<uint16_t>& durations) {
+        ZarFile file = NoiseZar(1, 1, 0x0009, 0, durations, 0);
+        for (size_t i = 0; i < durations.size(); ++i) file.payload.insert(file.payload.end(), {0, 0, uint8_t(i), 255});
+        return FromFile("frames.zar", file);
+    }
+    // The frame of Frames the texture binds now, told by its colour; at a tick.
+    int BoundFrame(Texture* texture) {
+        const FrameContents bound = Bound(texture);
+        return bound.bytes.empty() ? -1 : static_cast<int>(bound.At(0, 0) & 0xFF);
+    }
+    int FrameAt(Texture* texture, uint32_t tick) { return orvplatform::SetTickCount(tick), BoundFrame(texture); }
     // Frame `frame` as the current device holds it; the texture's animation
     // state is left as it was.
     FrameContents BoundAt(Texture* texture, unsigned frame) {
