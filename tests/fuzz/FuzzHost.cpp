@@ -1,9 +1,14 @@
 #include "FuzzHost.h"
 
+#include <stdlib.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
 #include <orv/D3D8Control.h>
 #include <orv/PlatformControl.h>
 
-#include "FuzzSupport.h"
 #include "host/FileSystem.h"
 
 // The plug-in's objects are linked in: its export is called directly.
@@ -16,6 +21,8 @@ namespace {
 // A windowed display takes any size; a small back buffer keeps frames cheap.
 constexpr unsigned kWidth = 64, kHeight = 48, kBitsPerPixel = 32, kRefreshRate = 60;
 constexpr unsigned kPlainTextureBits = 16;
+
+size_t g_Direct3DBaseline = 0, g_GdiBaseline = 0;
 
 void ConfigurePlatform() {
     orvplatform::ResetAll();
@@ -52,6 +59,49 @@ const std::array<FuzzHost*, kAdapterCount>& FuzzHost::OnEveryAdapter() {
         TakeBaseline();
     }
     return hosts;
+}
+
+const std::string& ScratchDirectory() {
+    // Kept to the very end: the exit handler below still needs it.
+    static const std::string* directory = [] {
+        // Under TMPDIR, which run-fuzzer.sh points into memory where the
+        // machine offers it: every input is a file.
+        std::string pattern = (std::filesystem::temp_directory_path() / "orvfuzz.XXXXXX").string();
+        if (!mkdtemp(&pattern[0])) Fail("a scratch directory can be made");
+        std::atexit([] {
+            std::error_code ignored;
+            std::filesystem::remove_all(ScratchDirectory(), ignored);
+        });
+        return new std::string(pattern);
+    }();
+    return *directory;
+}
+
+std::string WriteScratchFile(const std::string& name, const uint8_t* data, size_t size) {
+    const std::string path = ScratchDirectory() + "/" + name;
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    if (!file.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size)).flush())
+        Fail("the scratch file can be written");
+    return path;
+}
+
+void TakeBaseline() {
+    g_Direct3DBaseline = orvd3d8::LiveObjectCount();
+    g_GdiBaseline = orvplatform::LiveGdiObjectCount();
+}
+
+void RequireNothingLeft(const char* after) {
+    const size_t direct3D = orvd3d8::LiveObjectCount(), gdi = orvplatform::LiveGdiObjectCount();
+    if (direct3D == g_Direct3DBaseline && gdi == g_GdiBaseline) return;
+    std::fprintf(stderr, "== %s left objects alive: Direct3D %zu (before %zu), GDI %zu (before %zu)\n", after,
+                 direct3D, g_Direct3DBaseline, gdi, g_GdiBaseline);
+    for (const std::string& object : orvd3d8::LiveObjectDescriptions()) std::fprintf(stderr, "   %s\n", object.c_str());
+    abort();
+}
+
+void Fail(const char* expectation) {
+    std::fprintf(stderr, "== expected: %s\n", expectation);
+    abort();
 }
 
 }  // namespace orvfuzz

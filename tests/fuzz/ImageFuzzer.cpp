@@ -5,19 +5,13 @@
 #include <d3d8.h>
 #include <d3dx8.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 
 #include "FuzzHost.h"
-#include "FuzzSupport.h"
 
 namespace {
-
-UINT FullChain(UINT width, UINT height) {
-    UINT levels = 1;
-    for (UINT side = width > height ? width : height; side > 1; side >>= 1) ++levels;
-    return levels;
-}
 
 void LoadAndFilter(IDirect3DDevice8* device, const uint8_t* data, size_t size) {
     IDirect3DTexture8* texture = reinterpret_cast<IDirect3DTexture8*>(1);
@@ -28,8 +22,9 @@ void LoadAndFilter(IDirect3DDevice8* device, const uint8_t* data, size_t size) {
     if (!texture) orvfuzz::Fail("a successful load hands out a texture");
     D3DSURFACE_DESC top;
     if (FAILED(texture->GetLevelDesc(0, &top))) orvfuzz::Fail("the texture has a level 0");
-    if (texture->GetLevelCount() != FullChain(top.Width, top.Height))
-        orvfuzz::Fail("a loaded texture has a whole mip chain");
+    UINT levels = 1;
+    for (UINT side = std::max(top.Width, top.Height); side > 1; side >>= 1) ++levels;
+    if (texture->GetLevelCount() != levels) orvfuzz::Fail("a loaded texture has a whole mip chain");
     // Whether the filter can work on the format or not, it must not harm.
     D3DXFilterTexture(texture, nullptr, D3DX_DEFAULT, D3DX_DEFAULT);
     if (texture->Release() != 0) orvfuzz::Fail("the caller holds the only reference");

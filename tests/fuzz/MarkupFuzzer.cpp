@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "FuzzSupport.h"
+#include "FuzzHost.h"
 #include "host/File.h"
 #include "host/FileSystem.h"
 #include "host/OML.h"
@@ -30,11 +30,9 @@ bool Read(const char* name, OML* tree) {
 // The parameters the material files use; the tree offers no other way to
 // list a tag's parameters than their count.
 constexpr const char* kParameters[] = {
-    "Ambient",   "Diffuse",   "Specular",  "Emissive",  "Shinyness",   "Cull",
-    "FrameBlend", "ZWrite",   "ZFunc",     "Map",       "MapSequence", "ColorArg1",
-    "ColorArg2", "AlphaArg1", "AlphaArg2", "SrcBlend",  "DestBlend",   "ColorOp",
-    "AlphaOp",   "Lighting",  "AddressingType",
-};
+    "Ambient", "Diffuse", "Specular", "Emissive", "Shinyness", "Cull", "FrameBlend", "ZWrite", "ZFunc", "Map",
+    "MapSequence", "ColorArg1", "ColorArg2", "AlphaArg1", "AlphaArg2", "SrcBlend", "DestBlend", "ColorOp", "AlphaOp",
+    "Lighting", "AddressingType"};
 
 // Tags in order with their parameter counts and known parameters, one tag per
 // entry, walked without recursion.

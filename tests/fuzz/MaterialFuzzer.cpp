@@ -17,7 +17,6 @@
 #include <orv/D3D8Control.h>
 
 #include "FuzzHost.h"
-#include "FuzzSupport.h"
 #include "host/Material.h"
 #include "host/MaterialLayer.h"
 #include "host/Texture.h"
@@ -29,30 +28,16 @@ namespace {
 // The triangle each host draws with, by adapter.
 VertexBuffer* g_Triangles[orvfuzz::kAdapterCount] = {};
 
-// The example materials of the build, as the demo host loads them.
-std::vector<std::string> ExampleMaterials() {
-    std::vector<std::string> names;
-    std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(ORV_EXAMPLES_DIR, error))
-        if (entry.path().extension() == ".xml") names.push_back(entry.path().filename().string());
-    if (names.empty()) orvfuzz::Fail("the example materials are built");
-    return names;
-}
-
 // A triangle a few pixels wide near the middle of the display, with texture
 // coordinates across the whole texture, in every vertex's three pairs.
 VertexBuffer* SmallTriangle(RenderDevice* driver) {
     VertexBuffer* triangle = driver->CreateVertexBuffer(3, false, false);
     if (!triangle) orvfuzz::Fail("a vertex buffer");
-    const float corners[3][2] = {{0.0f, 0.0f}, {1.0f, 0.0f}, {0.0f, 1.0f}};
     for (int i = 0; i < 3; ++i) {
-        const float u = corners[i][0], v = corners[i][1];
+        const float u = i == 1 ? 1.0f : 0.0f, v = i == 2 ? 1.0f : 0.0f;
         Vertex& vertex = triangle->GetVertices()[i];
-        vertex.position = Vector3D(0.05f * u, 0.05f * v, 0.5f);
-        vertex.normal = Vector3D(0.0f, 0.0f, -1.0f);
-        vertex.diffuse = 0xFF808080u;
-        vertex.u0 = vertex.u1 = vertex.u2 = u;
-        vertex.v0 = vertex.v1 = vertex.v2 = v;
+        vertex.position = Vector3D(0.05f * u, 0.05f * v, 0.5f), vertex.normal = Vector3D(0.0f, 0.0f, -1.0f);
+        vertex.diffuse = 0xFF808080u, vertex.u0 = vertex.u1 = vertex.u2 = u, vertex.v0 = vertex.v1 = vertex.v2 = v;
     }
     if (!triangle->Upload()) orvfuzz::Fail("the vertex buffer uploads");
     return triangle;
@@ -77,24 +62,18 @@ bool SameNumber(float written, float read) {
     return std::fabs(written - read) <= 1e-5f * std::max(1.0f, std::fabs(written));
 }
 
-bool SameColour(const Color& written, const Color& read) {
-    return SameNumber(written.r, read.r) && SameNumber(written.g, read.g) && SameNumber(written.b, read.b);
-}
-
 // A layer's texture is written as the name of its file (a sequence's first
 // file), so the texture read back comes from the same file; it may be another
 // texture object when the driver holds one registered under that name.
 bool SameTextureFile(Texture* written, Texture* read) {
-    if (!written || !read) return written == read;
-    return std::strcmp(written->GetFileName().c_str(), read->GetFileName().c_str()) == 0;
+    return !written || !read ? written == read
+                             : std::strcmp(written->GetFileName().c_str(), read->GetFileName().c_str()) == 0;
 }
 
 // A keyword value comes back when it names an entry of its table (0 to
 // count - 1); an unknown keyword's value is written as a keyword the device
 // treats alike.
-bool SameKeyword(int written, int read, int count) {
-    return written < 0 || written >= count || written == read;
-}
+bool SameKeyword(int written, int read, int count) { return written < 0 || written >= count || written == read; }
 
 // What a material file describes comes back from the file the writer made:
 // everything but the layers' blend factors, which the writer leaves out.
@@ -104,9 +83,11 @@ void RequireSameDescription(Material* written, Material* read) {
         !SameKeyword(written->GetZFunc(), read->GetZFunc(), COMPARE_COUNT))
         orvfuzz::Fail("a saved material reads back with its switches and depth test");
     for (Color (Material::*colour)() : {&Material::GetAmbient, &Material::GetDiffuse, &Material::GetSpecular,
-                                        &Material::GetEmissive})
-        if (!SameColour((written->*colour)(), (read->*colour)()))
+                                        &Material::GetEmissive}) {
+        const Color a = (written->*colour)(), b = (read->*colour)();
+        if (!SameNumber(a.r, b.r) || !SameNumber(a.g, b.g) || !SameNumber(a.b, b.b))
             orvfuzz::Fail("a saved material reads back with its colours");
+    }
     if (!SameNumber(written->GetShininess(), read->GetShininess()))
         orvfuzz::Fail("a saved material reads back with its shininess");
     if (written->GetLayerCount() != read->GetLayerCount())
@@ -117,8 +98,7 @@ void RequireSameDescription(Material* written, Material* read) {
         {&MaterialLayer::GetColorOp, TEXTUREOP_COUNT},    {&MaterialLayer::GetAlphaOp, TEXTUREOP_COUNT},
         {&MaterialLayer::GetAddressing, ADDRESS_COUNT}};
     for (int index = 0; index < written->GetLayerCount(); ++index) {
-        MaterialLayer* a = written->GetLayer(index);
-        MaterialLayer* b = read->GetLayer(index);
+        MaterialLayer *a = written->GetLayer(index), *b = read->GetLayer(index);
         if (!a || !b) orvfuzz::Fail("every counted layer is there");
         bool same = SameTextureFile(a->GetTexture(), b->GetTexture()) && a->GetLighting() == b->GetLighting();
         for (const auto& [get, count] : keywords) same = same && SameKeyword((a->*get)(), (b->*get)(), count);
@@ -131,9 +111,15 @@ void RequireSameDescription(Material* written, Material* read) {
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     Matrix3D identity;
     identity.SetIdentity();
+    // The example materials of the build, as the demo host loads them.
+    std::vector<std::string> examples;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(ORV_EXAMPLES_DIR, error))
+        if (entry.path().extension() == ".xml") examples.push_back(entry.path().filename().string());
+    if (examples.empty()) orvfuzz::Fail("the example materials are built");
     for (unsigned adapter = 0; adapter < orvfuzz::kAdapterCount; ++adapter) {
         RenderDevice* driver = orvfuzz::FuzzHost::OnEveryAdapter()[adapter]->Driver();
-        for (const std::string& example : ExampleMaterials())
+        for (const std::string& example : examples)
             if (!driver->LoadMaterial(example.c_str())) orvfuzz::Fail("the example materials load");
         driver->SetWorldMatrix(&identity);
         driver->SetViewMatrix(&identity);

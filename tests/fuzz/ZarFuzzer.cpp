@@ -7,7 +7,6 @@
 #include <string>
 
 #include "FuzzHost.h"
-#include "FuzzSupport.h"
 #include "host/Texture.h"
 
 namespace {
@@ -17,8 +16,7 @@ constexpr unsigned kFramesTouched = 3;
 
 void UseTexture(RenderDevice* driver, Texture* texture) {
     driver->SetTexture(0, texture);
-    const unsigned width = texture->GetWidth(), height = texture->GetHeight();
-    const unsigned frames = texture->GetFrameCount();
+    const unsigned width = texture->GetWidth(), height = texture->GetHeight(), frames = texture->GetFrameCount();
     if (width == 0 || height == 0 || frames == 0) orvfuzz::Fail("a loaded texture has pixels");
     for (unsigned frame = 0; frame < frames && frame < kFramesTouched; ++frame) {
         if (!texture->GetFrameData(frame)) orvfuzz::Fail("every frame has a system copy");

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
+#include <numeric>
 #include <utility>
 
 #include <orv/PlatformControl.h>
@@ -9,7 +11,6 @@
 #include "host/FileSystem.h"
 #include "host/Font.h"
 #include "host/IndexBuffer.h"
-#include "host/Kernel.h"
 #include "host/Material.h"
 #include "host/MaterialLayer.h"
 #include "host/RenderDevice.h"
@@ -36,11 +37,10 @@ constexpr uint32_t kStartTick = 100000;
 // colour, addressing 1 mirrors).
 constexpr unsigned kColourOp = 0, kDisable = 0, kAdd = 6, kCurrent = 0, kMirror = 1;
 
-const RECT kQuadRects[] = {{8, 40, 56, 88}, {64, 40, 112, 88}, {120, 40, 168, 88},
-                           {176, 40, 224, 88}};
+const RECT kQuadRects[] = {{8, 40, 56, 88}, {64, 40, 112, 88}, {120, 40, 168, 88}, {176, 40, 224, 88}};
 // One of each image format, loaded with and without mipmaps in turn.
-constexpr const char* kImageFiles[] = {"image.bmp", "image.dib", "image.tga", "image.png",
-                                       "image.dds", "blocks.dds", "image.jpg"};
+constexpr const char* kImageFiles[] = {"image.bmp", "image.dib", "image.tga", "image.png", "image.dds", "blocks.dds",
+                                       "image.jpg"};
 
 // Two triangles of a square in front of the camera, turned by `angle`.
 void Square(Vertex* out, float angle, float z, uint32_t colour) {
@@ -50,11 +50,8 @@ void Square(Vertex* out, float angle, float z, uint32_t colour) {
     for (int i = 0; i < 6; ++i) {
         const float x = corners[order[i]][0], y = corners[order[i]][1];
         Vertex& v = out[i];
-        v.position = Vector3D(x * c - y * s, x * s + y * c, z);
-        v.normal = Vector3D(0, 0, -1);
-        v.diffuse = colour;
-        v.u0 = v.u1 = v.u2 = (x + 1) / 2;
-        v.v0 = v.v1 = v.v2 = (1 - y) / 2;
+        v.position = Vector3D(x * c - y * s, x * s + y * c, z), v.normal = Vector3D(0, 0, -1), v.diffuse = colour;
+        v.u0 = v.u1 = v.u2 = (x + 1) / 2, v.v0 = v.v1 = v.v2 = (1 - y) / 2;
     }
 }
 
@@ -69,15 +66,9 @@ HostScenario::~HostScenario() {
     for (const Step& step : Closing()) Run(step);
 }
 
-Texture* HostScenario::Keep(Texture* texture) {
-    if (texture) m_Textures.push_back(texture);
-    return texture;
-}
-
 void HostScenario::ForgetTexturesAndMaterials() {
     m_Textures.clear();
-    m_pFilled = nullptr;
-    m_pMaterialA = m_pMaterialB = m_pCodeMaterial = nullptr;
+    m_pFilled = nullptr, m_pMaterialA = m_pMaterialB = m_pCodeMaterial = nullptr;
 }
 
 void HostScenario::ReleaseDeviceObjects() {
@@ -87,9 +78,7 @@ void HostScenario::ReleaseDeviceObjects() {
     for (VertexBuffer* buffer : {m_pVertices, m_pDynamic})
         if (buffer) m_pDriver->DestroyVertexBuffer(buffer);
     if (m_pIndices) m_pDriver->DestroyIndexBuffer(m_pIndices);
-    m_pFont = nullptr;
-    m_pVertices = m_pDynamic = nullptr;
-    m_pIndices = nullptr;
+    m_pFont = nullptr, m_pVertices = m_pDynamic = nullptr, m_pIndices = nullptr;
 }
 
 std::vector<HostScenario::Step> HostScenario::Span(const std::string& first, const std::string& last) {
@@ -109,10 +98,8 @@ const std::vector<HostScenario::Step>& HostScenario::Session() {
             {"release device objects", "ResetDevice"}, {"make device objects", "EndScene"},
             {"release everything", "host ends"}};
         std::vector<Step> steps;
-        for (const auto& [first, last] : spans) {
-            const std::vector<Step> span = Span(first, last);
-            steps.insert(steps.end(), span.begin(), span.end());
-        }
+        for (const auto& [first, last] : spans)
+            for (const Step& step : Span(first, last)) steps.push_back(step);
         return steps;
     }();
     return session;
@@ -143,11 +130,8 @@ const std::vector<HostScenario::Step>& HostScenario::AllSteps() {
             s.m_bDisplay = s.m_pDriver->SetDisplayMode(kWindowWidth, kWindowHeight, 32, 0, 0, true);
         }},
         {"image file textures", [](HostScenario& s) {
-            bool mipmaps = false;
-            for (const char* image : kImageFiles) {
-                s.Keep(s.m_pDriver->CreateTextureFromFile(image, mipmaps, false));
-                mipmaps = !mipmaps;
-            }
+            for (size_t i = 0; i < std::size(kImageFiles); ++i)
+                s.Keep(s.m_pDriver->CreateTextureFromFile(kImageFiles[i], i % 2 == 1, false));
         }},
         {"sequence texture", [](HostScenario& s) {
             s.Keep(s.m_pDriver->CreateTextureFromFileSequence("seq0.png", 12, false, false));
@@ -203,8 +187,7 @@ const std::vector<HostScenario::Step>& HostScenario::AllSteps() {
             }
             s.m_pDynamic = s.m_pDriver->CreateVertexBuffer(6, true, false);
             if ((s.m_pIndices = s.m_pDriver->CreateIndexBuffer(6, false))) {
-                const unsigned short indices[6] = {0, 1, 2, 3, 4, 5};
-                std::copy(indices, indices + 6, s.m_pIndices->GetIndices());
+                std::iota(s.m_pIndices->GetIndices(), s.m_pIndices->GetIndices() + 6, 0);
                 s.m_pIndices->Upload();
             }
         }},
@@ -225,15 +208,12 @@ const std::vector<HostScenario::Step>& HostScenario::AllSteps() {
             const float angle = 0.05f * static_cast<float>(s.m_Frame);
             const Matrix3D world(std::cos(angle), std::sin(angle), 0, 0, -std::sin(angle), std::cos(angle), 0, 0,
                                  0, 0, 1, 0, 0, 0, 0, 1);
-            const Matrix3D identity;
-            const Matrix3D projection = driver->BuildPerspectiveMatrix(0.8f, 4.0f / 3.0f);
+            const Matrix3D identity, projection = driver->BuildPerspectiveMatrix(0.8f, 4.0f / 3.0f);
             driver->SetWorldMatrix(&world);
             driver->SetViewMatrix(&identity);
             driver->SetProjectionMatrix(&projection);
             LightDesc light = {};
-            light.type = LIGHT_DIRECTIONAL;
-            light.diffuse = light.specular = 0xFFFFFFFF;
-            light.range = 100.0f;
+            light.type = LIGHT_DIRECTIONAL, light.diffuse = light.specular = 0xFFFFFFFF, light.range = 100.0f;
             light.direction = Vector3D(0, 0, 1);
             driver->SetLight(0, &light);
             driver->EnableLight(0, true);
@@ -320,26 +300,19 @@ const std::vector<HostScenario::Step>& HostScenario::AllSteps() {
                 if (material) s.m_pDriver->ReleaseMaterial(material);
             for (Texture* texture : s.m_Textures) s.m_pDriver->ReleaseTexture(texture);
             s.ForgetTexturesAndMaterials();
-            for (ScreenQuad* quad : s.m_Quads) s.m_pDriver->DestroyScreenQuad(quad);
-            s.m_Quads.clear();
+            for (ScreenQuad* quad : std::exchange(s.m_Quads, {})) s.m_pDriver->DestroyScreenQuad(quad);
         }},
         {"destroy driver", [](HostScenario& s) {
             delete s.m_pDriver;
-            s.m_pDriver = nullptr;
-            s.m_bDisplay = false;
+            s.m_pDriver = nullptr, s.m_bDisplay = false;
         }, false},
         {"host ends", [](HostScenario& s) {
             if (!s.m_pKernel) return;
             s.m_Lines = s.m_pKernel->GetCapturedLines();
-            delete s.m_pKernel;
-            s.m_pKernel = nullptr;
+            delete std::exchange(s.m_pKernel, nullptr);
         }, false},
     };
     return steps;
-}
-
-const std::vector<std::string>& HostScenario::Lines() const {
-    return m_pKernel ? m_pKernel->GetCapturedLines() : m_Lines;
 }
 
 }  // namespace orvsweep

@@ -18,9 +18,10 @@
 #include <string>
 #include <vector>
 
+#include "host/Kernel.h"
+
 class Font;
 class IndexBuffer;
-class Kernel;
 class Material;
 class RenderDevice;
 class ScreenQuad;
@@ -52,21 +53,16 @@ public:
     static std::vector<Step> OneFrame() { return Span("BeginScene", "EndScene"); }
     static std::vector<Step> Closing() { return Span("release everything", "host ends"); }
 
-    void Run(const Step& step) {
-        if (m_pDriver || !step.needsDriver) step.action(*this);
-    }
+    void Run(const Step& step) { if (m_pDriver || !step.needsDriver) step.action(*this); }
     // Every line logged so far, kept after the kernel is gone.
-    const std::vector<std::string>& Lines() const;
-    // The driver is alive (the host has not destroyed it, and CreatePlugin
-    // did not refuse).
-    bool HasDriver() const { return m_pDriver != nullptr; }
+    const std::vector<std::string>& Lines() const { return m_pKernel ? m_pKernel->GetCapturedLines() : m_Lines; }
 
 private:
     // Every step once, and the run of them from `first` to `last`.
     static const std::vector<Step>& AllSteps();
     static std::vector<Step> Span(const std::string& first, const std::string& last);
 
-    Texture* Keep(Texture* texture);
+    Texture* Keep(Texture* texture) { return texture ? m_Textures.emplace_back(texture) : nullptr; }
     void ForgetTexturesAndMaterials();
     void ReleaseDeviceObjects();
 
@@ -75,7 +71,7 @@ private:
     RenderDevice* m_pDriver = nullptr;
     bool m_bDisplay = false;
     std::vector<Texture*> m_Textures;  // every texture the host holds a reference on
-    Texture *m_pSequence = nullptr, *m_pZar = nullptr, *m_pZarBlocks = nullptr, *m_pFilled = nullptr;
+    Texture* m_pFilled = nullptr;
     Material *m_pMaterialA = nullptr, *m_pMaterialB = nullptr, *m_pCodeMaterial = nullptr;
     Font* m_pFont = nullptr;
     VertexBuffer *m_pVertices = nullptr, *m_pDynamic = nullptr;

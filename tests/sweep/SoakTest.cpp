@@ -40,9 +40,7 @@ size_t HeapInUse() {
 #endif
 }
 
-struct Snapshot {
-    size_t heap, direct3D, gdi, lines;
-};
+struct Snapshot { size_t heap, direct3D, gdi, lines; };
 
 TEST(Soak, ThousandsOfFramesKeepMemoryObjectsAndLogFlat) {
     orvplatform::ResetAll();
@@ -54,7 +52,6 @@ TEST(Soak, ThousandsOfFramesKeepMemoryObjectsAndLogFlat) {
     {
         HostScenario scenario;
         for (const HostScenario::Step& step : HostScenario::Opening()) scenario.Run(step);
-        ASSERT_TRUE(scenario.HasDriver());
         const auto frames = [&scenario, frame = HostScenario::OneFrame()](int count) {
             for (int i = 0; i < count; ++i)
                 for (const HostScenario::Step& step : frame) scenario.Run(step);
