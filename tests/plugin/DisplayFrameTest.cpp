@@ -31,11 +31,9 @@ TEST_F(DisplayModes, WindowedSwitchSizesCentresAndLogs) {
     EXPECT_TRUE(params.BackBufferFormat == D3DFMT_X8R8G8B8 && params.FullScreen_RefreshRateInHz == 0 &&
                 params.AutoDepthStencilFormat == D3DFMT_D16);
     const std::string rule = "--------------------------------------";
-    const std::vector<std::string> expected = {
-        "", rule,
-        "D3D driver - Attempting display switch: Windowed: 1, Width: 800, Height 600, BPP: 16",
-        "Hardware vertex processing.", "Using HAL device!", "Display initialized.", rule, ""};
-    EXPECT_EQ(Lines(), expected);
+    EXPECT_EQ(Lines(), (std::vector<std::string>{
+                           "", rule, "D3D driver - Attempting display switch: Windowed: 1, Width: 800, Height 600, BPP: 16",
+                           "Hardware vertex processing.", "Using HAL device!", "Display initialized.", rule, ""}));
 
     // Full screen takes the depth's format and the refresh rate.
     ASSERT_TRUE(device->SetDisplayMode(800, 600, 16, 60, 0, false));

@@ -29,8 +29,7 @@ TEST(HostImage, PngFilesHoldEveryPixelsColourWithoutAlpha) {
         ASSERT_NE(png_image_finish_read(&read, nullptr, rgb.data(), 0, nullptr), 0) << read.message;
         for (size_t i = 0; i < image.argb.size(); ++i) {
             const uint32_t expected = image.argb[i] & 0xFFFFFF;
-            const uint32_t found = uint32_t{rgb[3 * i]} << 16 | uint32_t{rgb[3 * i + 1]} << 8 |
-                                   rgb[3 * i + 2];
+            const uint32_t found = uint32_t{rgb[3 * i]} << 16 | uint32_t{rgb[3 * i + 1]} << 8 | rgb[3 * i + 2];
             ASSERT_EQ(found, expected) << image.width << " x " << image.height << ", pixel " << i;
         }
     }
