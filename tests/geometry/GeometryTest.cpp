@@ -83,8 +83,7 @@ TEST_F(Buffers, AFailedFillLeavesAnEmptyReusableBuffer) {
                            "Failed to resize D3D index buffer."}));
     EXPECT_TRUE(vertices->GetVertices() == nullptr && indices->GetIndexCount() == 0);
 
-    ClearLines();
-    orvplatform::ClearJournal();
+    ClearLinesAndJournal();
     EXPECT_FALSE(vertices->Upload() || indices->Upload());
     EXPECT_TRUE(Lines().size() == 2 && orvplatform::Journal().empty());
 
@@ -217,12 +216,10 @@ TEST_F(Draws, UserPointerDrawsPutStreamZeroBackAndNullOnesAreRefused) {
             EXPECT_EQ(RefCount(m_pD3DBuffer), references) << fails << c.shader;
         }
     orvplatform::ClearFailures();
-    EXPECT_EQ(CountLogged("Failed to render D3D verts using DrawPrimitiveUP. (HR:D3DERR_INVALIDCALL)"),
-              2u);
+    EXPECT_EQ(CountLogged("Failed to render D3D verts using DrawPrimitiveUP. (HR:D3DERR_INVALIDCALL)"), 2u);
 
     // A null array or quad is refused with one line and no draw.
-    ClearLines();
-    orvplatform::ClearJournal();
+    ClearLinesAndJournal();
     EXPECT_FALSE(m_pRenderer->RenderVertices(PRIMITIVE_TRIANGLELIST, 1, nullptr));
     EXPECT_FALSE(m_pRenderer->RenderScreenQuad(nullptr));
     EXPECT_EQ(Lines().size(), 2u);
@@ -262,12 +259,11 @@ TEST_F(Draws, QuadRectanglesAreUnnormalisedAndTruncated) {
 // the scene does not count.
 TEST_F(Draws, QuadPixelsBlendTextureAndColourOverTheFrame) {
     IDirect3DTexture8* texture = nullptr;
-    ASSERT_EQ(m_pD3D->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture), D3D_OK);
+    ASSERT_EQ(m_pD3D->CreateTexture(1, 1, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture), D3D_OK);
     const uint32_t texel = 0xC040FF80;
     D3DLOCKED_RECT locked;
     ASSERT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3D_OK);
-    for (int y = 0; y < 4; ++y)
-        for (int x = 0; x < 4; ++x) Texel<uint32_t>(locked, x, y) = texel;
+    Texel<uint32_t>(locked, 0, 0) = texel;
     texture->UnlockRect(0);
     m_pD3D->SetTexture(0, texture);
 

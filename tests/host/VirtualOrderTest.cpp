@@ -58,8 +58,7 @@ TEST(VirtualOrder, RenderDeviceOperationsKeepTheirSlots) {
          /* 68 */ R(DisableTexturing), R(RenderVertexBuffer), R(RenderVertexBufferEx), R(RenderVertices),
          /* 72 */ R(RenderScreenQuad), R(CreateVertexBuffer), R(DestroyVertexBuffer), R(SetVertexBuffer),
          /* 76 */ R(CreateIndexBuffer), R(DestroyIndexBuffer), R(SetIndexBuffer), R(CreateTextFont), R(DestroyTextFont),
-         /* 81 */ R(CreateScreenQuad), R(DestroyScreenQuad), R(PrintText), R(DumpRenderStates), R(DumpTextureStageStates)},
-        85);
+         /* 81 */ R(CreateScreenQuad), R(DestroyScreenQuad), R(PrintText), R(DumpRenderStates), R(DumpTextureStageStates)}, 85);
 }
 #undef R
 
@@ -75,8 +74,7 @@ TEST(VirtualOrder, TextureAndFontOperationsKeepTheirSlots) {
          /*  9 */ T(GetFrameData), T(GetData), T(GetCurrentFrame), T(IsPlaying), T(SetPlaying), T(SetFrame), T(SetLooping),
          /* 16 */ T(IsLooping), T(GetWidth), T(GetHeight), T(GetPitch), T(GetBytesPerPixel), T(GetFormat), T(GetFrameCount),
          /* 23 */ T(HasMipmaps), T(GetFrameDurations), T(GetRowCount), T(GetRowLength), T(GetBlockWidth), T(GetBlockHeight),
-         /* 29 */ T(GetFileName), T(AddRef), T(Release), T(GetRefCount), T(SetPixel), T(GetPixel)},
-        34);
+         /* 29 */ T(GetFileName), T(AddRef), T(Release), T(GetRefCount), T(SetPixel), T(GetPixel)}, 34);
     ExpectHostOrder({Slot(&Font::Print), Slot(&Font::GetTextWidth), Slot(&Font::GetTextHeight), Slot(&Font::GetAverageCharWidth)},
                     4);
 }

@@ -27,7 +27,7 @@ bool Load(OML& tag, FileSystem& files, const char* path) {
 
 }  // namespace
 
-TEST(KernelFile, SeeksReadsAndBuffersRealFilesAndRefusesWhatCannotBeRead) {
+TEST(KernelFile, SeeksReadsBuffersAndWritesRealFilesAndRefusesWhatCannotBeReadOrWritten) {
     std::string dir = orvtest::TempDir();
     orvtest::WriteFileBytes(dir + "/data.bin", std::string("0123456789\0xyz", 14));
     FileSystem files(dir.c_str());
@@ -64,14 +64,11 @@ TEST(KernelFile, SeeksReadsAndBuffersRealFilesAndRefusesWhatCannotBeRead) {
     ASSERT_NE(empty, nullptr);
     EXPECT_TRUE(empty->GetBuffer() == nullptr && empty->IsEOF());
     empty->Close();
-}
 
-TEST(KernelFile, WritingCreatesTruncatesAndResolvesBackslashes) {
-    std::string dir = orvtest::TempDir();
+    // Writing creates, truncates and resolves backslashes.
     std::filesystem::create_directories(dir + "/sub");
     orvtest::WriteFileBytes(dir + "/sub/out.txt", "old contents that are longer");
-    FileSystem files(dir.c_str());
-    File* file = files.OpenWriting("sub\\out.txt", 0);
+    file = files.OpenWriting("sub\\out.txt", 0);
     ASSERT_NE(file, nullptr);
     char byte;
     EXPECT_TRUE(file->GetSize() == 0 && file->Write("hello", 5) == 5 && file->Read(&byte, 1) == 0);

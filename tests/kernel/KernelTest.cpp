@@ -22,11 +22,8 @@ TEST(Kernel, LogsOneFlushedLinePerCall) {
     kernel.LogMessage("%s", "");
     kernel.LogMessage("two\nlines");
 
-    EXPECT_EQ(orvtest::ReadFileText(path),
-              "first 1\nends in a newline\n" + longText + "\n\ntwo\nlines\n");
-    const std::vector<std::string> expected = {"first 1", "ends in a newline", longText, "",
-                                               "two\nlines"};
-    EXPECT_EQ(kernel.GetCapturedLines(), expected);
+    EXPECT_EQ(orvtest::ReadFileText(path), "first 1\nends in a newline\n" + longText + "\n\ntwo\nlines\n");
+    EXPECT_EQ(kernel.GetCapturedLines(), (std::vector<std::string>{"first 1", "ends in a newline", longText, "", "two\nlines"}));
 }
 
 TEST(Kernel, RecordHoldsTheApplicationWindowAndFileSystem) {

@@ -107,34 +107,20 @@ TEST_F(MaterialFile, NumbersUseADecimalPointWhateverTheLocale) {
     EXPECT_TRUE(Param(written, "Shinyness") == "12.5" && material->GetDiffuse().g == 2.5f) << Param(written, "Shinyness");
 }
 
-TEST_F(MaterialFile, UnreadableFilesLeaveNoMaterialBehind) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"empty.xml", ""},
-        {"truncated.xml", "<Shader Ambient=\"0.1 0.1 0.1\"><Layer Map=\"a.bmp\"/"},
-        {"wrong-root.xml", "<Material Shinyness=\"3\"/>"},
-        {"layer-map-none.xml", "<Shader><Layer Map=\"NONE\" ColorOp=\"add\"/></Shader>"},
-    };
-    for (const auto& [name, text] : cases) {
-        const std::string path = Write(name, std::string(text));
-        ClearLines();
-        EXPECT_EQ(m_pRenderer->LoadMaterial(path.c_str()), nullptr) << name;
-        EXPECT_EQ(Lines(), std::vector<std::string>{"Failed to read material " + path}) << name;
-    }
-    // A file that does not open fails without a message.
-    ClearLines();
-    EXPECT_EQ(m_pRenderer->LoadMaterial(OutputPath("absent.xml").c_str()), nullptr);
-    EXPECT_TRUE(Lines().empty());
-}
-
-// A modder's file nested 200,000 levels deep: read without running out of
-// stack, then loaded or refused as its first level decides.
-TEST_F(MaterialFile, DeeplyNestedFilesLoadOrFailWithTheirLine) {
+// Files that cannot be read leave no material behind. A modder's file nested
+// 200,000 levels deep is read without running out of stack, then loaded or
+// refused as its first level decides.
+TEST_F(MaterialFile, UnreadableAndDeeplyNestedFilesLoadOrFailWithTheirLine) {
     constexpr int kDepth = 200000;
     const std::string texture = Write("deep.bmp", BmpFile(Bmp::Rgb24, 4, 4, false).bytes);
     std::string nested;
     for (int level = 0; level < kDepth; ++level) nested += "<Layer>";
     for (int level = 0; level < kDepth; ++level) nested += "</Layer>";
     const struct { const char* name; std::string text; bool loads; } cases[] = {
+        {"empty.xml", "", false},
+        {"truncated.xml", "<Shader Ambient=\"0.1 0.1 0.1\"><Layer Map=\"a.bmp\"/", false},
+        {"wrong-root.xml", "<Material Shinyness=\"3\"/>", false},
+        {"layer-map-none.xml", "<Shader><Layer Map=\"NONE\" ColorOp=\"add\"/></Shader>", false},
         {"deep-below-a-layer.xml",
          "<Shader><Layer Map=\"" + texture + "\">" + nested + "</Layer></Shader>", true},
         {"deep-layers.xml", "<Shader>" + nested + "</Shader>", false},
@@ -148,6 +134,10 @@ TEST_F(MaterialFile, DeeplyNestedFilesLoadOrFailWithTheirLine) {
         EXPECT_EQ(Lines(), c.loads ? std::vector<std::string>{} : std::vector<std::string>{"Failed to read material " + path});
         EXPECT_TRUE(!material || (material->GetLayerCount() == 1 && m_pRenderer->ReleaseMaterial(material))) << c.name;
     }
+    // A file that does not open fails without a message.
+    ClearLines();
+    EXPECT_EQ(m_pRenderer->LoadMaterial(OutputPath("absent.xml").c_str()), nullptr);
+    EXPECT_TRUE(Lines().empty());
 }
 
 class MaterialTextures : public orvtest::DisplayTest {

@@ -113,8 +113,7 @@ TEST_F(MaterialPasses, AFailedPassEndsTheDraw) {
     };
     for (const auto& c : cases) {
         ASSERT_TRUE(m_pRenderer->EndScene() && m_pRenderer->BeginScene());
-        ClearLines();
-        orvplatform::ClearJournal();
+        ClearLinesAndJournal();
         orvplatform::FailNthCall(c.draw, 2, D3DERR_INVALIDCALL);
         EXPECT_FALSE(c.call(m_pRenderer)) << c.draw;
         EXPECT_TRUE(orvplatform::CountOf(c.draw) == 2 && m_pRenderer->GetTriangleCount() == 1) << c.draw;
@@ -138,8 +137,7 @@ TEST_F(MaterialPasses, ALayerSetsItsStageInOrder) {
     // Texture, addressing, arguments, operations, blend, then the transform
     // flags; the draw's own stream and shader calls are not the layers'.
     const std::vector<Call> calls = orvplatform::CallsOfAny(
-        {"IDirect3DDevice8::SetTexture", kStageState, kRenderState,
-         "IDirect3DDevice8::SetTransform", kDraw});
+        {"IDirect3DDevice8::SetTexture", kStageState, kRenderState, "IDirect3DDevice8::SetTransform", kDraw});
     const uint64_t order[] = {
         D3DTSS_ADDRESSU,  D3DTSS_ADDRESSV,  D3DTSS_ADDRESSW, D3DTSS_ALPHAARG1,
         D3DTSS_ALPHAARG2, D3DTSS_COLORARG1, D3DTSS_COLORARG2, D3DTSS_ALPHAOP,

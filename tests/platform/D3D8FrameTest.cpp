@@ -123,10 +123,9 @@ TEST_F(D3D8Frame, UserPointerDrawsUnbindStreamZeroAndTheIndices) {
         orvd3d8::ClearDraws(m_Device);
         ASSERT_TRUE(m_Device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 0, user, sizeof(Vertex)) == D3D_OK &&
                     m_Device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 2, 2) == D3D_OK);
-        ASSERT_EQ(indexed ? m_Device->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, 3, 1, userIndices,
-                                                             D3DFMT_INDEX32, user, sizeof(Vertex))
-                          : m_Device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, user, sizeof(Vertex)),
-                  D3D_OK);
+        ASSERT_EQ(indexed ? m_Device->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, 3, 1, userIndices, D3DFMT_INDEX32, user,
+                                                             sizeof(Vertex))
+                          : m_Device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, user, sizeof(Vertex)), D3D_OK);
         IDirect3DVertexBuffer8* stream = m_Vertices;
         IDirect3DIndexBuffer8* bound = nullptr;
         UINT stride = 1, base = 0;
@@ -179,8 +178,7 @@ TEST_F(D3D8Resource, GetCallsHandOutReferencesAndBindingsHoldTheirResources) {
 TEST_F(D3D8Resource, LockRulesFollowThePoolAndUsage) {
     ASSERT_NE(Device(), nullptr);
     const struct { DWORD usage; D3DPOOL pool; DWORD flags; HRESULT expected; } buffers[] = {
-        {0, D3DPOOL_MANAGED, 0, D3D_OK},
-        {0, D3DPOOL_MANAGED, D3DLOCK_DISCARD, D3DERR_INVALIDCALL},
+        {0, D3DPOOL_MANAGED, 0, D3D_OK}, {0, D3DPOOL_MANAGED, D3DLOCK_DISCARD, D3DERR_INVALIDCALL},
         {D3DUSAGE_WRITEONLY, D3DPOOL_DEFAULT, D3DLOCK_NOOVERWRITE, D3DERR_INVALIDCALL},
         {D3DUSAGE_WRITEONLY | D3DUSAGE_DYNAMIC, D3DPOOL_DEFAULT, D3DLOCK_DISCARD, D3D_OK},
     };

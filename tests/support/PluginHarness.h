@@ -66,6 +66,7 @@ protected:
 
     const std::vector<std::string>& Lines() const { return m_pKernel->GetCapturedLines(); }
     void ClearLines() { m_pKernel->ClearCapturedLines(); }
+    void ClearLinesAndJournal() { ClearLines(), orvplatform::ClearJournal(); }
     // How many captured lines equal `line`.
     size_t CountLogged(const std::string& line) const { return size_t(std::count(Lines().begin(), Lines().end(), line)); }
     bool Logged(const std::string& line) const { return CountLogged(line) > 0; }
@@ -110,19 +111,20 @@ protected:
         return made;
     }
 
-    // The device's current states (0xDEADBEEF when they cannot be read).
-    DWORD RenderState(D3DRENDERSTATETYPE state) const {
+    // The device's current states and vertex shader (0xDEADBEEF when they
+    // cannot be read).
+    template <typename Get, typename... Keys>
+    DWORD Read(Get get, Keys... keys) const {
         DWORD value = 0xDEADBEEF;
-        m_pD3D->GetRenderState(state, &value);
+        (m_pD3D->*get)(keys..., &value);
         return value;
     }
+    DWORD RenderState(D3DRENDERSTATETYPE state) const { return Read(&IDirect3DDevice8::GetRenderState, state); }
     DWORD StageState(DWORD stage, D3DTEXTURESTAGESTATETYPE state) const {
-        DWORD value = 0xDEADBEEF;
-        m_pD3D->GetTextureStageState(stage, state, &value);
-        return value;
+        return Read(&IDirect3DDevice8::GetTextureStageState, stage, state);
     }
-    // What stream 0 and the index slot hold, the vertex shader, without
-    // keeping a reference.
+    DWORD VertexShader() const { return Read(&IDirect3DDevice8::GetVertexShader); }
+    // What stream 0 and the index slot hold, without keeping a reference.
     struct StreamZero {
         IDirect3DVertexBuffer8* buffer = nullptr;
         UINT stride = 0;
@@ -139,11 +141,6 @@ protected:
         m_pD3D->GetIndices(&indices, &base);
         if (indices) indices->Release();
         return indices;
-    }
-    DWORD VertexShader() const {
-        DWORD shader = 0;
-        m_pD3D->GetVertexShader(&shader);
-        return shader;
     }
     // The first `count` elements of a Direct3D buffer (vertex or index).
     template <typename Element = uint8_t, typename Buffer>

@@ -6,8 +6,7 @@
 
 namespace orvtest {
 
-inline HWND CreateTestWindow(const char* title, DWORD style, int x, int y, int width,
-                             int height) {
+inline HWND CreateTestWindow(const char* title, DWORD style, int x, int y, int width, int height) {
     static const bool s_Registered = [] {
         WNDCLASSEXA windowClass{};
         windowClass.cbSize = sizeof windowClass;
@@ -17,8 +16,8 @@ inline HWND CreateTestWindow(const char* title, DWORD style, int x, int y, int w
         return RegisterClassExA(&windowClass) != 0;
     }();
     if (!s_Registered) return nullptr;
-    return CreateWindowExA(0, "OrvTestWindow", title, style, x, y, width, height, nullptr,
-                           nullptr, GetModuleHandleA(nullptr), nullptr);
+    return CreateWindowExA(0, "OrvTestWindow", title, style, x, y, width, height, nullptr, nullptr,
+                           GetModuleHandleA(nullptr), nullptr);
 }
 
 }  // namespace orvtest

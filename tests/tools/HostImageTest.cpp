@@ -12,8 +12,8 @@
 
 namespace {
 
-TEST(HostImage, PngFilesHoldEveryPixelsColourWithoutAlpha) {
-    const std::string path = orvtest::TempDir() + "/image.png";
+TEST(HostImage, PngFilesHoldEveryPixelsColourWithoutAlphaOrAreRefused) {
+    const std::string dir = orvtest::TempDir(), path = dir + "/image.png";
     for (const auto& size : {std::make_pair(1, 1), {3, 2}, {301, 233}}) {  // the last more than 64 KiB of pixels
         orvhost::Image image;
         image.width = size.first, image.height = size.second;
@@ -29,22 +29,19 @@ TEST(HostImage, PngFilesHoldEveryPixelsColourWithoutAlpha) {
         ASSERT_NE(png_image_finish_read(&read, nullptr, rgb.data(), 0, nullptr), 0) << read.message;
         for (size_t i = 0; i < image.argb.size(); ++i) {
             const uint32_t expected = image.argb[i] & 0xFFFFFF;
-            const uint32_t found = uint32_t{rgb[3 * i]} << 16 | uint32_t{rgb[3 * i + 1]} << 8 |
-                                   rgb[3 * i + 2];
+            const uint32_t found = uint32_t{rgb[3 * i]} << 16 | uint32_t{rgb[3 * i + 1]} << 8 | rgb[3 * i + 2];
             ASSERT_EQ(found, expected) << image.width << " x " << image.height << ", pixel " << i;
         }
     }
-}
 
-TEST(HostImage, PngFilesAreRefusedWithoutPixelsOrAPlaceToGo) {
+    // Refused without pixels or a place to go.
     orvhost::Image empty, truncated;
     truncated.width = truncated.height = 4;
     truncated.argb.assign(15, 0);
-    const std::string dir = orvtest::TempDir();
+    const std::string refused = dir + "/refused.png";
     for (const orvhost::Image* image : {&empty, &truncated}) {
-        const std::string path = dir + "/refused.png";
-        EXPECT_FALSE(orvhost::WritePng(path, *image));
-        EXPECT_FALSE(std::filesystem::exists(path));
+        EXPECT_FALSE(orvhost::WritePng(refused, *image));
+        EXPECT_FALSE(std::filesystem::exists(refused));
     }
     truncated.argb.push_back(0);
     EXPECT_FALSE(orvhost::WritePng(dir + "/absent/image.png", truncated));

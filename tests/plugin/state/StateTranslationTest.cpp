@@ -16,7 +16,7 @@ struct Translated {
     unsigned engine;
     DWORD d3d;
     const ValueNumbering& values;
-    void (RenderDevice::*setter)(unsigned);  // the dedicated setter, if any
+    void (RenderDevice::*setter)(unsigned) = nullptr;  // the dedicated setter, if any
 };
 // The alpha-test comparison and the blend operation go through the blend
 // factors' table (n + 1).
@@ -27,21 +27,16 @@ const Translated kRenderStates[] = {
     {RENDERSTATE_DESTBLEND, D3DRS_DESTBLEND, kBlendFactors, &RenderDevice::SetDestBlend},
     {RENDERSTATE_CULLMODE, D3DRS_CULLMODE, kCullModes, &RenderDevice::SetCullMode},
     {RENDERSTATE_ZFUNC, D3DRS_ZFUNC, kCompareFuncs, &RenderDevice::SetZFunc},
-    {RENDERSTATE_BLENDFUNC, D3DRS_ALPHAFUNC, kBlendFactors, nullptr},
-    {RENDERSTATE_BLENDOP, D3DRS_BLENDOP, kBlendFactors, nullptr},
+    {RENDERSTATE_BLENDFUNC, D3DRS_ALPHAFUNC, kBlendFactors},
+    {RENDERSTATE_BLENDOP, D3DRS_BLENDOP, kBlendFactors},
 };
 const Translated kStageStates[] = {
-    {TEXTURESTATE_COLOROP, D3DTSS_COLOROP, kTextureOps, nullptr}, {TEXTURESTATE_ALPHAOP, D3DTSS_ALPHAOP, kTextureOps, nullptr},
-    {TEXTURESTATE_COLORARG0, D3DTSS_COLORARG0, kTextureArgs, nullptr},
-    {TEXTURESTATE_COLORARG1, D3DTSS_COLORARG1, kTextureArgs, nullptr},
-    {TEXTURESTATE_COLORARG2, D3DTSS_COLORARG2, kTextureArgs, nullptr},
-    {TEXTURESTATE_ALPHAARG0, D3DTSS_ALPHAARG0, kTextureArgs, nullptr},
-    {TEXTURESTATE_ALPHAARG1, D3DTSS_ALPHAARG1, kTextureArgs, nullptr},
-    {TEXTURESTATE_ALPHAARG2, D3DTSS_ALPHAARG2, kTextureArgs, nullptr},
-    {TEXTURESTATE_RESULTARG, D3DTSS_RESULTARG, kTextureArgs, nullptr},
-    {TEXTURESTATE_ADDRESSU, D3DTSS_ADDRESSU, kTextureAddresses, nullptr},
-    {TEXTURESTATE_ADDRESSV, D3DTSS_ADDRESSV, kTextureAddresses, nullptr},
-    {TEXTURESTATE_ADDRESSW, D3DTSS_ADDRESSW, kTextureAddresses, nullptr},
+    {TEXTURESTATE_COLOROP, D3DTSS_COLOROP, kTextureOps}, {TEXTURESTATE_ALPHAOP, D3DTSS_ALPHAOP, kTextureOps},
+    {TEXTURESTATE_COLORARG0, D3DTSS_COLORARG0, kTextureArgs}, {TEXTURESTATE_COLORARG1, D3DTSS_COLORARG1, kTextureArgs},
+    {TEXTURESTATE_COLORARG2, D3DTSS_COLORARG2, kTextureArgs}, {TEXTURESTATE_ALPHAARG0, D3DTSS_ALPHAARG0, kTextureArgs},
+    {TEXTURESTATE_ALPHAARG1, D3DTSS_ALPHAARG1, kTextureArgs}, {TEXTURESTATE_ALPHAARG2, D3DTSS_ALPHAARG2, kTextureArgs},
+    {TEXTURESTATE_RESULTARG, D3DTSS_RESULTARG, kTextureArgs}, {TEXTURESTATE_ADDRESSU, D3DTSS_ADDRESSU, kTextureAddresses},
+    {TEXTURESTATE_ADDRESSV, D3DTSS_ADDRESSV, kTextureAddresses}, {TEXTURESTATE_ADDRESSW, D3DTSS_ADDRESSW, kTextureAddresses},
 };
 
 template <size_t N>
