@@ -150,7 +150,7 @@ TEST_F(WineDisplay, AdaptersModesFrameResetSecondModeAndShutdown) {
     constexpr Rgba kResetClear = {0.6f, 0.2f, 0.1f, 1.0f};
     ASSERT_TRUE(device->ResetDevice());
     ExpectColourAt(Frame("after-reset", kResetClear), {kWidth / 2.0f, kHeight / 2.0f + 40},
-                   Unpacked(PackedColour(kResetClear)), "after the reset");
+                   ClearColourOf(kResetClear), "after the reset");
 
     // With the display closed, neither a screenshot nor a reset succeeds.
     EXPECT_TRUE(device->CloseDisplay());
@@ -162,7 +162,7 @@ TEST_F(WineDisplay, AdaptersModesFrameResetSecondModeAndShutdown) {
     EXPECT_EQ(Size(window->GetWidth(), window->GetHeight()), Size(kSecondWidth, kSecondHeight));
     const orvhost::Image image = Frame("second", kSecondModeClear);
     EXPECT_EQ(Size(image.width, image.height), Size(kSecondWidth, kSecondHeight));
-    ExpectColourAt(image, {kSecondWidth - 5.0f, kSecondHeight - 5.0f}, Unpacked(PackedColour(kSecondModeClear)),
+    ExpectColourAt(image, {kSecondWidth - 5.0f, kSecondHeight - 5.0f}, ClearColourOf(kSecondModeClear),
                    "second mode");
 
     EXPECT_TRUE(device->Shutdown() && device->Shutdown());

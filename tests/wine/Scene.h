@@ -60,7 +60,7 @@ inline void SetOrthographic(RenderDevice* device) {
 
 inline int Channel(unsigned argb, int shift) { return static_cast<int>((argb >> shift) & 0xFF); }
 
-// The packed colour the frames clear to, computed from its components.
+// A colour as the screen holds it, each channel rounded to 8 bits.
 inline unsigned PackedColour(const Rgba& colour) {
     const auto byte = [](float value) {
         return static_cast<unsigned>(std::lround(std::clamp(value, 0.0f, 1.0f) * 255.0f));

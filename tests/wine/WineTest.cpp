@@ -104,7 +104,7 @@ void WineTest::ExpectLinesPrinted(const orvhost::Image& image) {
         boxes.push_back(
             {line.x - 1, line.y - 1, line.x + font->GetTextWidth("%s", line.text) + 1, line.y + height + 1});
     Device()->DestroyTextFont(font);
-    const unsigned clear = PackedColour(kFrameClear);
+    const unsigned clear = PackedColour(ClearColourOf(kFrameClear));
     int strays = 0;
     for (int y = 0; y < image.height; ++y)
         for (int x = 0; x < image.width; ++x) {
