@@ -72,16 +72,27 @@ loader_for() {  # loader_for win32|win64
   [ "$1" = win64 ] && loader_for win32
 }
 
-# Which parts of Wine can run here: 64 alone, or 32 and 64 where the 32-bit
-# part is installed and the kernel runs 32-bit programs.
+# Which parts of Wine can run here: 64 alone, or 32 and 64 where the kernel
+# runs 32-bit programs and the 32-bit part is installed. The kernel is asked
+# first: where it runs no 32-bit programs that is the reason, whether or not
+# the packages are there, since no package can mend it. ORV_WINE32_PART
+# (installed or missing) stands in for the package check, for the tests that
+# stand for a machine with or without the 32-bit part.
 source "$here/wine-packages.sh"
+wine32_installed() {
+  case ${ORV_WINE32_PART:-} in
+    installed) return 0 ;;
+    missing) return 1 ;;
+  esac
+  [ -z "$(bash "$here/missing-packages.sh" "${wine32_packages[@]}")" ]
+}
 wine_parts="64"
-if [ -z "$(bash "$here/missing-packages.sh" "${wine32_packages[@]}")" ]; then
-  if why32=$(bash "$here/runs-32bit.sh" 2>&1); then
-    wine_parts="32 64"
-  fi
-else
+if ! why32=$(bash "$here/runs-32bit.sh" 2>&1); then
+  :
+elif ! wine32_installed; then
   why32="Wine's 32-bit part (${wine32_packages[*]}) is not installed (scripts/install-wine.sh)"
+else
+  wine_parts="32 64"
 fi
 if [ "$winearch" = win32 ] && [ "$wine_parts" = 64 ]; then
   echo "run-on-wine: $why32: $program cannot run" >&2
