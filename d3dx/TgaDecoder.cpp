@@ -124,39 +124,62 @@ private:
     unsigned m_MapFirst, m_MapLength, m_MapEntryBits;
 };
 
-// Fills pixels (width x height, in file order) from uncompressed or
-// run-length encoded data. Packets may run on from one row into the next,
-// but not past the last pixel.
-bool ReadPixels(ByteReader& reader, const TgaHeader& header, const PixelReader& pixelReader,
-                uint32_t* pixels) {
+// Calls visit(in, length, repeated) for the stored pixels in file order,
+// uncompressed or run-length encoded: `length` pixels at `in`, or the one at
+// `in` repeated `length` times. Packets may run on from one row into the
+// next, but not past the last pixel. False where the data is damaged or
+// visit returns false.
+template <typename Visit>
+bool ForEachPacket(ByteReader& reader, const TgaHeader& header, unsigned bytes, Visit visit) {
     const size_t count = size_t{header.width} * header.height;
-    const unsigned bytes = pixelReader.Bytes();
     if (!(header.imageType & kRunLength)) {
         const uint8_t* in = reader.Take(uint64_t{count} * bytes);
-        if (!in) return false;
-        for (size_t i = 0; i < count; ++i, in += bytes)
-            if (!pixelReader.Read(in, pixels[i])) return false;
-        return true;
+        return in && visit(in, count, false);
     }
     for (size_t done = 0; done < count;) {
         uint8_t packet;
         if (!reader.Read8(packet)) return false;
         const size_t length = (packet & (kMostPerPacket - 1)) + 1u;
+        const bool repeated = packet & 0x80;
         if (length > count - done) return false;
-        if (packet & 0x80) {
-            const uint8_t* in = reader.Take(bytes);
-            uint32_t argb;
-            if (!in || !pixelReader.Read(in, argb)) return false;
-            for (size_t i = 0; i < length; ++i) pixels[done + i] = argb;
-        } else {
-            const uint8_t* in = reader.Take(uint64_t{length} * bytes);
-            if (!in) return false;
-            for (size_t i = 0; i < length; ++i, in += bytes)
-                if (!pixelReader.Read(in, pixels[done + i])) return false;
-        }
+        const uint8_t* in = reader.Take(repeated ? bytes : uint64_t{length} * bytes);
+        if (!in || !visit(in, length, repeated)) return false;
         done += length;
     }
     return true;
+}
+
+// Fills pixels (width x height, in file order).
+bool ReadPixels(ByteReader& reader, const TgaHeader& header, const PixelReader& pixelReader,
+                uint32_t* pixels) {
+    const unsigned bytes = pixelReader.Bytes();
+    return ForEachPacket(reader, header, bytes, [&](const uint8_t* in, size_t length, bool repeated) {
+        if (repeated) {
+            uint32_t argb;
+            if (!pixelReader.Read(in, argb)) return false;
+            std::fill_n(pixels, length, argb);
+        } else {
+            for (size_t i = 0; i < length; ++i, in += bytes)
+                if (!pixelReader.Read(in, pixels[i])) return false;
+        }
+        pixels += length;
+        return true;
+    });
+}
+
+// Whether any stored pixel, as pixelReader reads it, has a non-zero alpha;
+// stops at the first, or at damage (which the decode refuses). The reader
+// is a copy: the decode starts where it stood.
+bool AnyAlpha(ByteReader reader, const TgaHeader& header, const PixelReader& pixelReader) {
+    bool found = false;
+    const unsigned bytes = pixelReader.Bytes();
+    ForEachPacket(reader, header, bytes, [&](const uint8_t* in, size_t length, bool repeated) {
+        uint32_t argb;
+        for (size_t i = 0; i < (repeated ? 1 : length); ++i, in += bytes)
+            if (!pixelReader.Read(in, argb) || (found = argb >> 24 != 0)) return false;
+        return true;
+    });
+    return found;
 }
 
 // The format carries no signature: a plausible header.
@@ -166,6 +189,7 @@ class TgaDecoder final : public ImageDecoder {
     const TgaHeader m_Header;
     ByteReader m_Reader{m_pData, m_Size};  // at the pixels once the header is read
     const uint8_t* m_pMap = nullptr;       // the colour map, if any
+    bool m_bAlpha = false;                 // whether pixels carry alpha, once the header is read
 
 public:
     TgaDecoder(const uint8_t* data, size_t size, const ImageLimits& limits)
@@ -184,7 +208,7 @@ HRESULT TgaDecoder::ReadHeader(ImageHeader* header) {
     reader.Skip(kHeaderSize);
     if (!reader.Skip(tga.idLength)) return D3DXERR_INVALIDDATA;
     // The low descriptor bits count the alpha bits of each pixel.
-    const bool alpha = (tga.descriptor & 0x0F) != 0;
+    bool alpha = (tga.descriptor & 0x0F) != 0;
     if (tga.colourMapType == 1) {
         m_pMap = reader.Take(uint64_t{tga.mapLength} * ((tga.mapEntryBits + 7) / 8));
         if (!m_pMap) return D3DXERR_INVALIDDATA;
@@ -196,13 +220,20 @@ HRESULT TgaDecoder::ReadHeader(ImageHeader* header) {
     const uint64_t packets = (count + kMostPerPacket - 1) / kMostPerPacket;
     const uint64_t leastBytes = tga.imageType & kRunLength ? packets * (1 + bytes) : count * bytes;
     if (leastBytes > reader.Remaining()) return D3DXERR_INVALIDDATA;
+    // The descriptor is not trusted when it counts none in 32-bit pixels:
+    // many writers leave it 0 where the fourth byte is a real alpha. That
+    // byte is alpha then unless it is 0 in every pixel (an opaque image).
+    const uint8_t kind = tga.imageType & ~kRunLength;
+    if (!alpha && ((kind == kTrueColour && tga.pixelBits == 32) || (kind == kColourMapped && tga.mapEntryBits == 32)))
+        alpha = AnyAlpha(reader, tga, PixelReader(tga, m_pMap, true));
+    m_bAlpha = alpha;
     *header = {tga.width, tga.height, OwnFormat(tga, alpha), 0, 1, RowOrder::Packed};
     return D3D_OK;
 }
 
 HRESULT TgaDecoder::Decode(LevelSink& sink) {
     const TgaHeader& header = m_Header;
-    const PixelReader pixelReader(header, m_pMap, (header.descriptor & 0x0F) != 0);
+    const PixelReader pixelReader(header, m_pMap, m_bAlpha);
     // Packed rows (RowOrder::Packed): the pixels one after the other.
     const PixelView& level = sink.Level(0);
     if (!ReadPixels(m_Reader, header, pixelReader, level.Row(0))) return D3DXERR_INVALIDDATA;

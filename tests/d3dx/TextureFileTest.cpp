@@ -32,6 +32,12 @@ double Mean(const std::vector<uint32_t>& pixels, int shift) {
 // scaled, not cut or shifted: the mean of each channel stays.
 TEST_F(TextureFile, EveryDecoderVariantLoadsWithItsPixelsAndFilteredLevels) {
     const ImageFile ramp = PngFile(PNG_COLOR_TYPE_RGB_ALPHA, 8, 13, 7, false, false);
+    // Targa files whose descriptor counts no alpha bits, and a picture whose
+    // alpha is 0 everywhere.
+    constexpr size_t kTgaDescriptor = 17;
+    const auto noAlphaBits = [](ImageFile file) { return file.bytes[kTgaDescriptor] &= 0xF0, file; };
+    Picture clear = Pattern(11, 6);
+    for (uint32_t& pixel : clear.argb) pixel &= 0xFFFFFF;
     const struct {
         ImageFile file;
         int tolerance;  // of level 0's pixels
@@ -44,6 +50,13 @@ TEST_F(TextureFile, EveryDecoderVariantLoadsWithItsPixelsAndFilteredLevels) {
         {BmpFile(Bmp::BitFields565, 13, 7, false), 0},
         {BmpFile(Bmp::Argb32Fields, 9, 4, false, false), 0},  // DIB without file header
         {TgaFile(Tga::Mapped8, 11, 6, true, true), 0},  {TgaFile(Tga::Argb16, 11, 6, true, false), 0},
+        // Their fourth byte is alpha all the same, unless it is 0 everywhere;
+        // a file that counts 8 alpha bits keeps even alpha 0.
+        {noAlphaBits(TgaFile(Tga::Argb32, 11, 6, false, false)), 0},
+        {noAlphaBits(TgaFile(Tga::Argb32, 11, 6, true, true)), 0},
+        {noAlphaBits(TgaFile(Tga::Mapped8Alpha, 11, 6, true, false)), 0},
+        {noAlphaBits(TgaFile(Tga::Argb32, clear, true, false)), 0, {}, D3DFMT_X8R8G8B8},
+        {TgaFile(Tga::Argb32, clear, false, false), 0},
         {PngFile(PNG_COLOR_TYPE_PALETTE, 4, 13, 9, true, true), 0}, {PngFile(PNG_COLOR_TYPE_GRAY, 16, 13, 9, false, false), 1},
         // Decoded through bands of rows into a level whose rows start anywhere
         // within a 16-byte word.

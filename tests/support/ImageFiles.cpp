@@ -189,19 +189,24 @@ ImageFile TgaFile(Tga kind, UINT width, UINT height, bool runLength, bool topDow
 
 ImageFile TgaFile(Tga kind, const Picture& source, bool runLength, bool topDown) {
     constexpr UINT kMapLength = 200;
-    static const D3DFORMAT kFormats[] = {D3DFMT_X8R8G8B8, D3DFMT_L8, D3DFMT_A1R5G5B5, D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8};
-    const bool mapped = kind == Tga::Mapped8;
+    static const D3DFORMAT kFormats[] = {D3DFMT_X8R8G8B8, D3DFMT_L8,       D3DFMT_A1R5G5B5,
+                                         D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8, D3DFMT_A8R8G8B8};
+    const bool mapped = kind == Tga::Mapped8 || kind == Tga::Mapped8Alpha, mapAlpha = kind == Tga::Mapped8Alpha;
+    // Map entries: the palette pattern, with alphas of every kind (0 first) in a 32-bit map.
+    const auto entry = [mapAlpha](UINT i) { return mapAlpha ? (PaletteColour(i) & 0xFFFFFF) | (i * 50 & 255) << 24 : PaletteColour(i); };
     const Layout& layout = LayoutOf(kFormats[static_cast<int>(kind)]);
     const unsigned bytes = mapped ? 1 : layout.bits / 8, type = mapped ? 1 : layout.luminance ? 3 : 2;
     ImageFile file{"tga", {}, {}, layout.format};
     const std::vector<uint32_t> values = Values(source, topDown, layout, mapped ? kMapLength : 0, file.expected);
+    for (UINT y = 0; mapAlpha && y < source.height; ++y)
+        for (UINT x = 0; x < source.width; ++x) file.expected.argb[size_t{y} * source.width + x] = entry(IndexAt(x, y, kMapLength));
     file.bytes = {3, static_cast<uint8_t>(mapped), static_cast<uint8_t>(type | (runLength ? 8 : 0))};
     PutBytes(file.bytes, mapped ? kMapLength << 16 : 0, 4);  // map start, length
-    file.bytes.push_back(mapped ? 24 : 0);
+    file.bytes.push_back(mapped ? (mapAlpha ? 32 : 24) : 0);
     for (uint32_t value : {0u, 0u, source.width, source.height}) PutBytes(file.bytes, value, 2);
     const uint8_t descriptor = uint8_t(__builtin_popcount(layout.masks[3]) | (topDown ? 0x20 : 0));  // alpha bits, row order
     file.bytes.insert(file.bytes.end(), {uint8_t(8 * bytes), descriptor, 'i', 'd', '!'});
-    for (UINT i = 0; mapped && i < kMapLength; ++i) PutBytes(file.bytes, PaletteColour(i), 3);
+    for (UINT i = 0; mapped && i < kMapLength; ++i) PutBytes(file.bytes, entry(i), mapAlpha ? 4 : 3);
 
     // Packets of up to 128: a value repeated, stored once, or values that differ.
     for (size_t i = 0, run = 1; i < values.size(); i += run, run = 1) {

@@ -44,10 +44,11 @@ ImageFile BmpFile(Bmp kind, UINT width, UINT height, bool topDown, bool fileHead
 std::vector<uint8_t> Rle8Bitmap(UINT width, UINT height, const std::vector<uint32_t>& palette,
                                 const std::vector<uint8_t>& codes);
 
-enum class Tga { Mapped8, Grey8, Argb16, Rgb24, Argb32 };
+// Mapped8 indexes a map of 24-bit colours, Mapped8Alpha one of 32-bit colours.
+enum class Tga { Mapped8, Grey8, Argb16, Rgb24, Argb32, Mapped8Alpha };
 ImageFile TgaFile(Tga kind, UINT width, UINT height, bool runLength, bool topDown);
 // The same of a given picture (reduced as the kind stores it; Mapped8 keeps
-// its own indexed picture).
+// its own indexed picture, as Mapped8Alpha does).
 ImageFile TgaFile(Tga kind, const Picture& source, bool runLength, bool topDown);
 
 // colourType and bitDepth as libpng names them; transparency adds a tRNS chunk
