@@ -42,6 +42,12 @@ D3DDriver::~D3DDriver() {
     m_TextLines.Reset();
 }
 
+bool D3DDriver::RefusesNull(const void* record, const char* operation, const char* what) {
+    if (record) return false;
+    m_pKernel->LogMessage("D3DDriver::%s: no %s.", operation, what);
+    return true;
+}
+
 bool D3DDriver::Initialize() {
     m_pDirect3D = Direct3DCreate8(D3D_SDK_VERSION);
     if (!m_pDirect3D) {

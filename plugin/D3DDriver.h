@@ -166,6 +166,9 @@ public:
 private:
 
     bool CreateDevice(UINT adapter, D3DDEVTYPE type);
+    // True where the host passed null for the record an operation reads or
+    // fills, with one log line "D3DDriver::operation: no what.".
+    bool RefusesNull(const void* record, const char* operation, const char* what);
     // Untranslated render state, for the typed setters and getters.
     void SetRawRenderState(D3DRENDERSTATETYPE state, DWORD value) {
         if (m_pStateTranslator) m_pStateTranslator->SetRawRenderState(state, value);

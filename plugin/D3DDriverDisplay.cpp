@@ -33,6 +33,7 @@ constexpr float kDefaultFovY = 0.5235988f;
 unsigned D3DDriver::GetAdapterCount() { return m_pDirect3D->GetAdapterCount(); }
 
 bool D3DDriver::GetAdapterInfo(unsigned adapter, AdapterInfo* info) {
+    if (RefusesNull(info, "GetAdapterInfo", "adapter info")) return false;
     D3DADAPTER_IDENTIFIER8 identifier;
     HRESULT hr = m_pDirect3D->GetAdapterIdentifier(adapter, 0, &identifier);
     if (FAILED(hr)) {
@@ -52,6 +53,7 @@ unsigned D3DDriver::GetDisplayModeCount(unsigned adapter) {
 }
 
 bool D3DDriver::GetDisplayModeInfo(unsigned adapter, unsigned index, DisplayMode* mode) {
+    if (RefusesNull(mode, "GetDisplayModeInfo", "display mode")) return false;
     D3DDISPLAYMODE d3dMode;
     if (FAILED(m_pDirect3D->EnumAdapterModes(adapter, index, &d3dMode))) return false;
     mode->adapter = adapter;
@@ -202,6 +204,7 @@ bool D3DDriver::CloseDisplay() {
 }
 
 DisplayMode* D3DDriver::GetDisplayMode(DisplayMode* mode) {
+    if (RefusesNull(mode, "GetDisplayMode", "display mode")) return nullptr;
     *mode = m_DisplayMode;
     return mode;
 }

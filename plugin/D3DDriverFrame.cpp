@@ -80,6 +80,7 @@ void D3DDriver::SetClearStencil(unsigned long stencil) {
 }
 
 bool D3DDriver::PrintText(int x, int y, const char* format, ...) {
+    if (RefusesNull(format, "PrintText", "text")) return false;
     char text[kMaxTextLine + 1];
     va_list arguments;
     va_start(arguments, format);

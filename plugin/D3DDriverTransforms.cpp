@@ -58,6 +58,7 @@ Color D3DDriver::FromD3DColor(unsigned long argb) {
 // lights have nowhere to go.
 
 void D3DDriver::SetWorldMatrix(const Matrix3D* m) {
+    if (RefusesNull(m, "SetWorldMatrix", "matrix")) return;
     if (m_pDevice) m_pDevice->SetTransform(D3DTS_WORLD, AsD3DMatrix(m));
     m_WorldMatrix = *m;
 }
@@ -65,6 +66,7 @@ void D3DDriver::SetWorldMatrix(const Matrix3D* m) {
 Matrix3D D3DDriver::GetWorldMatrix() { return m_WorldMatrix; }
 
 void D3DDriver::SetViewMatrix(const Matrix3D* m) {
+    if (RefusesNull(m, "SetViewMatrix", "matrix")) return;
     m_ViewMatrix = *m;
     if (m_pDevice) m_pDevice->SetTransform(D3DTS_VIEW, AsD3DMatrix(m));
 }
@@ -72,6 +74,7 @@ void D3DDriver::SetViewMatrix(const Matrix3D* m) {
 Matrix3D D3DDriver::GetViewMatrix() { return m_ViewMatrix; }
 
 void D3DDriver::SetProjectionMatrix(const Matrix3D* m) {
+    if (RefusesNull(m, "SetProjectionMatrix", "matrix")) return;
     if (!m_pDevice) return;
     m_pDevice->SetTransform(D3DTS_PROJECTION, AsD3DMatrix(m));
     m_ProjectionMatrix = *m;

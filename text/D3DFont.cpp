@@ -317,6 +317,10 @@ int D3DFont::GetTextHeight() { return m_TextHeight; }
 int D3DFont::GetAverageCharWidth() { return m_AverageCharWidth; }
 
 bool D3DFont::Print(int x, int y, uint32_t colour, const char* format, ...) {
+    if (!format) {
+        m_pKernel->LogMessage("D3DFont::Print: no text.");
+        return false;
+    }
     if (!m_pTexture || !m_pVertexBuffer) return false;
     if (m_pDriver->GetDevice() != m_pDevice) {
         m_pKernel->LogMessage("D3DFont::Print: the font's display was closed.");
@@ -393,6 +397,10 @@ bool D3DFont::DrawText(const char* text, float x, float y, uint32_t colour) {
 }
 
 int D3DFont::GetTextWidth(const char* format, ...) {
+    if (!format) {
+        m_pKernel->LogMessage("D3DFont::GetTextWidth: no text.");
+        return 0;
+    }
     char text[kMeasureBufferSize];
     va_list arguments;
     va_start(arguments, format);

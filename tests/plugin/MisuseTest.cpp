@@ -2,13 +2,15 @@
 // a frame, buffers, fonts, quads and textures of a device that a reset or a
 // mode switch replaced, and pointers to what a failed reset destroyed. The
 // driver refuses what it cannot use with one log line and no Direct3D call,
-// keeps answering, and lets nothing outlive its holders.
+// keeps answering, and lets nothing outlive its holders. Null where a record
+// belongs is refused the same way.
 //
 // Every operation called before the first display and after it closed: those
 // that need a device refuse (false or null) instead of reaching for one, the
 // others keep what they can without one, and nothing reaches a device.
 // Objects made while a display was open are refused or harmless afterwards.
 #include <algorithm>
+#include <cstring>
 #include <functional>
 #include <iterator>
 
@@ -185,6 +187,53 @@ TEST_F(Misuse, TexturesAndMaterialsDestroyedByAFailedResetAreRefused) {
                       "D3DMaterialLayer::SetTexture: Not a texture of this driver.", "SetTexture");
     }
     EXPECT_TRUE(fresh->GetLayerCount() == 1 && layer->GetTexture() == nullptr);
+}
+
+// Null where the host should pass a record or a text, in the middle of a
+// frame with a vertex buffer bound: each refused with one log line and no
+// Direct3D call, the transforms kept on the device and in the driver, and
+// the frame after them draws.
+TEST_F(Misuse, NullRecordsAreRefusedMidFrame) {
+    VertexBuffer* vertices = Kept(m_pRenderer->CreateVertexBuffer(3, false, false), &RenderDevice::DestroyVertexBuffer);
+    Font* font = Kept(m_pRenderer->CreateTextFont("Arial", 12, false, false), &RenderDevice::DestroyTextFont);
+    const Matrix3D world = m_pRenderer->BuildOrthoMatrix(64.0f, 48.0f);
+    m_pRenderer->SetWorldMatrix(&world);
+    ASSERT_TRUE(vertices && font && vertices->Upload() && m_pRenderer->SetVertexBuffer(vertices) &&
+                m_pRenderer->BeginScene());
+    auto transforms = [&] {  // the driver's copies, then the device's
+        std::vector<Matrix3D> held = {m_pRenderer->GetWorldMatrix(), m_pRenderer->GetViewMatrix(),
+                                      m_pRenderer->GetProjectionMatrix()};
+        for (D3DTRANSFORMSTATETYPE kind : {D3DTS_WORLD, D3DTS_VIEW, D3DTS_PROJECTION}) {
+            D3DMATRIX matrix = {};
+            m_pD3D->GetTransform(kind, &matrix);
+            std::memcpy(held.emplace_back().m, &matrix, sizeof matrix);
+        }
+        return held;
+    };
+    const char* const noText = nullptr;
+    const struct { std::function<bool()> refused; std::string line; } rows[] = {
+        {[&] { return m_pRenderer->SetWorldMatrix(nullptr), true; }, "D3DDriver::SetWorldMatrix: no matrix."},
+        {[&] { return m_pRenderer->SetViewMatrix(nullptr), true; }, "D3DDriver::SetViewMatrix: no matrix."},
+        {[&] { return m_pRenderer->SetProjectionMatrix(nullptr), true; }, "D3DDriver::SetProjectionMatrix: no matrix."},
+        {[&] { return !m_pRenderer->GetAdapterInfo(0, nullptr); }, "D3DDriver::GetAdapterInfo: no adapter info."},
+        {[&] { return !m_pRenderer->GetDisplayModeInfo(0, 0, nullptr); }, "D3DDriver::GetDisplayModeInfo: no display mode."},
+        {[&] { return !m_pRenderer->GetDisplayMode(nullptr); }, "D3DDriver::GetDisplayMode: no display mode."},
+        {[&] { return !m_pRenderer->PrintText(0, 0, noText); }, "D3DDriver::PrintText: no text."},
+        {[&] { return !font->Print(0, 0, 0xFFFFFFFF, noText); }, "D3DFont::Print: no text."},
+        {[&] { return font->GetTextWidth(noText) == 0; }, "D3DFont::GetTextWidth: no text."},
+    };
+    const std::vector<Matrix3D> before = transforms();
+    EXPECT_TRUE(before[0] == world && before[3] == world);
+    for (const auto& row : rows) {
+        ExpectRefused([&] { EXPECT_TRUE(row.refused()) << row.line; }, row.line, row.line);
+        EXPECT_EQ(transforms(), before) << row.line;
+    }
+    ClearLines();
+    orvd3d8::ClearDraws(m_pD3D);
+    EXPECT_TRUE(m_pRenderer->EndScene() && m_pRenderer->BeginScene() &&
+                m_pRenderer->RenderVertexBuffer(PRIMITIVE_TRIANGLELIST, 1) && m_pRenderer->EndScene());
+    EXPECT_EQ(orvd3d8::DrawsOf(m_pD3D).size(), 1u);
+    EXPECT_TRUE(Lines().empty());
 }
 
 class NoDisplay : public PluginTest {
