@@ -32,12 +32,12 @@ public:
     bool Initialize();
     void DestroyAllTextures();
     void DestroyAllMaterials();
+    unsigned GetMaxActiveLights() const { return m_MaxActiveLights; }
 
     // ---- DriverServices (the device, the Direct3D object, the kernel, the
-    // translator and the caps are its members) --------------------------------
+    // translator and the caps are its members; HoldsTexture is the registry's)
     void BufferReplaced(VertexBuffer* buffer) override;
     void BufferReplaced(IndexBuffer* buffer) override;
-    unsigned GetMaxActiveLights() const { return m_MaxActiveLights; }
 
     // ---- RenderDevice --------------------------------------------------------
     bool Shutdown() override;
