@@ -4,9 +4,9 @@
 #include <cstring>
 #include <new>
 
+#include "device/DriverServices.h"
+#include "device/ResultName.h"
 #include "host/Kernel.h"
-#include "plugin/D3DDriver.h"
-#include "plugin/ResultName.h"
 
 namespace {
 
@@ -23,7 +23,7 @@ HRESULT MakeD3DBuffer(IDirect3DDevice8* device, UINT length, DWORD usage, DWORD 
 }  // namespace
 
 template <typename Kind>
-D3DGeometryBuffer<Kind>::D3DGeometryBuffer(Kernel* kernel, D3DDriver* driver)
+D3DGeometryBuffer<Kind>::D3DGeometryBuffer(Kernel* kernel, DriverServices* driver)
     : m_pKernel(kernel),
       m_pDriver(driver),
       m_Count(0),

@@ -13,7 +13,7 @@
 #include "host/IndexBuffer.h"
 #include "host/VertexBuffer.h"
 
-class D3DDriver;
+class DriverServices;
 class Kernel;
 
 // What Upload locks: size 0 (the whole buffer) or the array's length.
@@ -108,7 +108,7 @@ public:
     bool IsDynamic() const { return m_bDynamic; }
 
 protected:
-    D3DGeometryBuffer(Kernel* kernel, D3DDriver* driver);
+    D3DGeometryBuffer(Kernel* kernel, DriverServices* driver);
     // Replaces whatever the buffer held with count fresh elements (value
     // initialised). extraUsage is added to the usage and kept for Resize. On
     // failure the buffer is empty (count 0) and can be filled again.
@@ -119,7 +119,7 @@ protected:
 
 private:
     Kernel* m_pKernel;
-    D3DDriver* m_pDriver;
+    DriverServices* m_pDriver;
     unsigned m_Count;
     bool m_bDynamic;
     DWORD m_ExtraUsage;

@@ -6,7 +6,7 @@
 
 class D3DIndexBuffer : public D3DGeometryBuffer<IndexBufferKind> {
 public:
-    D3DIndexBuffer(Kernel* kernel, D3DDriver* driver);
+    D3DIndexBuffer(Kernel* kernel, DriverServices* driver);
 
     unsigned GetIndexCount() override { return Count(); }
     unsigned short* GetIndices() override { return Elements(); }

@@ -20,7 +20,7 @@ LONG ToEdge(float coordinate) {
 
 }  // namespace
 
-D3DScreenQuad::D3DScreenQuad(D3DDriver*) : m_pVertices(nullptr) {}
+D3DScreenQuad::D3DScreenQuad(DriverServices*) : m_pVertices(nullptr) {}
 
 D3DScreenQuad::~D3DScreenQuad() { ReleaseResources(); }
 

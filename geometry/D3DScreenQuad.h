@@ -4,14 +4,14 @@
 
 #include "host/ScreenQuad.h"
 
-class D3DDriver;
+class DriverServices;
 
 class D3DScreenQuad : public ScreenQuad {
 public:
     static constexpr int kVertexCount = 4;
 
     // The driver draws the quad; the quad itself needs nothing of it.
-    explicit D3DScreenQuad(D3DDriver* driver);
+    explicit D3DScreenQuad(DriverServices* driver);
     ~D3DScreenQuad() override;
     D3DScreenQuad(const D3DScreenQuad&) = delete;
     D3DScreenQuad& operator=(const D3DScreenQuad&) = delete;

@@ -1,6 +1,6 @@
 #include "geometry/D3DVertexBuffer.h"
 
-D3DVertexBuffer::D3DVertexBuffer(Kernel* kernel, D3DDriver* driver)
+D3DVertexBuffer::D3DVertexBuffer(Kernel* kernel, DriverServices* driver)
     : D3DGeometryBuffer(kernel, driver) {}
 
 bool D3DVertexBuffer::Create(unsigned count, bool dynamic, bool pointSprites) {

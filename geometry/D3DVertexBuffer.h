@@ -6,7 +6,7 @@
 
 class D3DVertexBuffer : public D3DGeometryBuffer<VertexBufferKind> {
 public:
-    D3DVertexBuffer(Kernel* kernel, D3DDriver* driver);
+    D3DVertexBuffer(Kernel* kernel, DriverServices* driver);
 
     unsigned GetVertexCount() override { return Count(); }
     Vertex* GetVertices() override { return Elements(); }

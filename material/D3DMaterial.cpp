@@ -4,10 +4,10 @@
 
 #include <new>
 
+#include "device/DriverServices.h"
 #include "host/Kernel.h"
 #include "material/D3DMaterialLayer.h"
-#include "plugin/D3DDriver.h"
-#include "plugin/state/StateTables.h"
+#include "state/StateTables.h"
 
 namespace {
 
@@ -17,7 +17,7 @@ D3DCOLORVALUE ToColorValue(const Color& colour) {
 
 }  // namespace
 
-D3DMaterial::D3DMaterial(D3DDriver* driver)
+D3DMaterial::D3DMaterial(DriverServices* driver)
     : m_pDriver(driver),
       m_Shininess(0.0f),
       m_bCulling(false),

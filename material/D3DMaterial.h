@@ -4,16 +4,16 @@
 // device offers. Created, counted and destroyed by its driver.
 #pragma once
 
+#include "device/MaterialPasses.h"
 #include "host/Container.h"
 #include "host/Material.h"
-#include "plugin/MaterialPasses.h"
 
-class D3DDriver;
+class DriverServices;
 class D3DMaterialLayer;
 
 class D3DMaterial : public Material, public MaterialPasses {
 public:
-    explicit D3DMaterial(D3DDriver* driver);
+    explicit D3DMaterial(DriverServices* driver);
     ~D3DMaterial() override;
     D3DMaterial(const D3DMaterial&) = delete;
     D3DMaterial& operator=(const D3DMaterial&) = delete;
@@ -75,7 +75,7 @@ private:
     bool ReadLayer(OML* tag);
     void WriteLayer(D3DMaterialLayer* layer, OML* tag) const;
 
-    D3DDriver* m_pDriver;
+    DriverServices* m_pDriver;
     Color m_Ambient;
     Color m_Diffuse;
     Color m_Specular;

@@ -4,6 +4,7 @@
 #include <memory>
 #include <new>
 
+#include "device/DriverServices.h"
 #include "host/File.h"
 #include "host/FileSystem.h"
 #include "host/Kernel.h"
@@ -13,7 +14,6 @@
 #include "material/D3DMaterialLayer.h"
 #include "material/DecimalText.h"
 #include "material/MaterialKeywords.h"
-#include "plugin/D3DDriver.h"
 #include "texture/D3DTexture.h"
 
 namespace {

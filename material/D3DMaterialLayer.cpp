@@ -2,9 +2,9 @@
 
 #include <d3d8.h>
 
+#include "device/DriverServices.h"
 #include "host/Texture.h"
-#include "plugin/D3DDriver.h"
-#include "plugin/state/RenderStateTranslator.h"
+#include "state/RenderStateTranslator.h"
 
 namespace {
 
@@ -19,7 +19,7 @@ constexpr float kScrollPeriod = 2.0f;
 
 }  // namespace
 
-D3DMaterialLayer::D3DMaterialLayer(D3DDriver* driver, D3DMaterial*)
+D3DMaterialLayer::D3DMaterialLayer(DriverServices* driver, D3DMaterial*)
     : m_pDriver(driver),
       m_ColorArg1(kDefaultArg1),
       m_ColorArg2(kDefaultArg2),

@@ -6,13 +6,13 @@
 
 #include "host/MaterialLayer.h"
 
-class D3DDriver;
+class DriverServices;
 class D3DMaterial;
 
 class D3DMaterialLayer : public MaterialLayer {
 public:
     // The material that owns the layer; the layer needs nothing of it.
-    D3DMaterialLayer(D3DDriver* driver, D3DMaterial* material);
+    D3DMaterialLayer(DriverServices* driver, D3DMaterial* material);
     ~D3DMaterialLayer() override;
     D3DMaterialLayer(const D3DMaterialLayer&) = delete;
     D3DMaterialLayer& operator=(const D3DMaterialLayer&) = delete;
@@ -59,7 +59,7 @@ public:
     bool Apply(int stage);
 
 private:
-    D3DDriver* m_pDriver;
+    DriverServices* m_pDriver;
     int m_ColorArg1;
     int m_ColorArg2;
     int m_ColorOp;

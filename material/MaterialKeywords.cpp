@@ -1,6 +1,6 @@
 #include "material/MaterialKeywords.h"
 
-#include "plugin/state/ValueTables.h"
+#include "state/ValueTables.h"
 
 namespace {
 

@@ -8,10 +8,8 @@
 #include "text/D3DFont.h"
 
 D3DDriver::D3DDriver(Kernel* kernel)
-    : m_pDirect3D(nullptr),
-      m_pDevice(nullptr),
+    : DriverServices(kernel),
       m_bInitialised(false),
-      m_pStateTranslator(nullptr),
       m_ClearColor(0),
       m_ClearDepth(0.0f),
       m_ClearStencil(0),
@@ -19,16 +17,12 @@ D3DDriver::D3DDriver(Kernel* kernel)
       m_pIndexBuffer(nullptr),
       m_pMaterial(nullptr),
       m_pMaterialPasses(nullptr),
-      m_pKernel(kernel),
       m_TextureBitDepth(16),
       m_TextureFilter(D3DTEXF_FLATCUBIC),
       m_OptionB(1),
       m_OptionA(false),
       m_OptionC(false),
-      m_MaxSimultaneousTextures(0),
       m_MaxActiveLights(0),
-      m_MaxTextureWidth(0),
-      m_MaxTextureHeight(0),
       m_pDebugFont(nullptr),
       m_TriangleCount(0) {
     std::memset(&m_DisplayMode, 0, sizeof m_DisplayMode);

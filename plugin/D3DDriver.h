@@ -1,5 +1,6 @@
 // The renderer the host talks to: one object per plug-in instance, implementing
-// every RenderDevice operation on top of a Direct3D 8 device.
+// every RenderDevice operation on top of a Direct3D 8 device, and the services
+// the resource kinds it makes use of it (device/DriverServices.h).
 #pragma once
 
 #include <d3d8.h>
@@ -8,17 +9,18 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "device/DriverServices.h"
 #include "host/Container.h"
 #include "host/HostTypes.h"
 #include "host/Matrix3D.h"
 #include "host/RenderDevice.h"
-#include "plugin/state/RenderStateTranslator.h"
+#include "state/RenderStateTranslator.h"
 
 class D3DTexture;
 class Kernel;
 class MaterialPasses;
 
-class D3DDriver final : public RenderDevice {
+class D3DDriver final : public RenderDevice, public DriverServices {
 public:
     explicit D3DDriver(Kernel* kernel);
     ~D3DDriver() override;
@@ -30,19 +32,12 @@ public:
     bool Initialize();
     void DestroyAllTextures();
     void DestroyAllMaterials();
-
-    IDirect3DDevice8* GetDevice() const { return m_pDevice; }
-    // A buffer has made its Direct3D buffer again (or lost it): where it is
-    // the bound one, the device's stream 0 or indices follow.
-    void BufferReplaced(VertexBuffer* buffer);
-    void BufferReplaced(IndexBuffer* buffer);
-    IDirect3D8* GetDirect3D() const { return m_pDirect3D; }
-    Kernel* GetKernel() const { return m_pKernel; }
-    RenderStateTranslator* GetStateTranslator() const { return m_pStateTranslator; }
-    unsigned GetMaxSimultaneousTextures() const { return m_MaxSimultaneousTextures; }
     unsigned GetMaxActiveLights() const { return m_MaxActiveLights; }
-    unsigned GetMaxTextureWidth() const { return m_MaxTextureWidth; }
-    unsigned GetMaxTextureHeight() const { return m_MaxTextureHeight; }
+
+    // ---- DriverServices (the device, the Direct3D object, the kernel, the
+    // translator and the caps are its members; HoldsTexture is the registry's)
+    void BufferReplaced(VertexBuffer* buffer) override;
+    void BufferReplaced(IndexBuffer* buffer) override;
 
     // ---- RenderDevice --------------------------------------------------------
     bool Shutdown() override;
@@ -76,10 +71,11 @@ public:
     void SetViewport(int left, int right, int top, int bottom) override;
     bool SaveScreenShot(const char* fileName) override;
     void SetDefaultStates() override;
-    // The state setters are on every draw's and material's path: defined
-    // here, so that the driver's own callers reach the device directly.
+    // The state setters are on every draw's and material's path: the
+    // services' own, defined there, so that the driver's callers and the
+    // resource kinds reach the device directly.
     void SetRenderState(unsigned state, unsigned value) override {
-        if (m_pStateTranslator) m_pStateTranslator->SetRenderState(state, value);
+        DriverServices::SetRenderState(state, value);
     }
     void SetShadeMode(unsigned mode) override;
     void SetFillMode(unsigned mode) override;
@@ -119,7 +115,7 @@ public:
     bool ReleaseTexture(Texture* texture) override;
     void SetTexture(unsigned stage, Texture* texture) override;
     void SetTextureStageState(unsigned stage, unsigned state, unsigned value) override {
-        if (m_pStateTranslator) m_pStateTranslator->SetTextureStageState(stage, state, value);
+        DriverServices::SetTextureStageState(stage, state, value);
     }
     void DisableTexturing() override;
     bool RenderVertexBuffer(PrimitiveType type, unsigned primitiveCount) override;
@@ -161,7 +157,7 @@ public:
     // otherwise one log line naming the refusing operation. A pointer the
     // host kept after the texture was destroyed is refused without being
     // touched.
-    bool HoldsTexture(Texture* texture, const char* operation);
+    bool HoldsTexture(Texture* texture, const char* operation) override;
 
 private:
 
@@ -226,12 +222,9 @@ private:
     // Tests make a pass source current without a material object.
     friend class DrawPassTestAccess;
 
-    IDirect3D8* m_pDirect3D;
-    IDirect3DDevice8* m_pDevice;
     bool m_bInitialised;
     DisplayMode m_DisplayMode;
     D3DPRESENT_PARAMETERS m_PresentParams;
-    RenderStateTranslator* m_pStateTranslator;
     D3DCOLOR m_ClearColor;
     float m_ClearDepth;
     DWORD m_ClearStencil;
@@ -244,7 +237,6 @@ private:
     // The pass operations of the current material: null exactly when
     // m_pMaterial is; the draws split into its passes.
     MaterialPasses* m_pMaterialPasses;
-    Kernel* m_pKernel;
     unsigned m_TextureBitDepth;
     unsigned m_TextureFilter;
     unsigned m_OptionB;
@@ -272,10 +264,7 @@ private:
     std::unordered_map<std::string, TextureEntry*> m_TextureNames;  // by MakeNameKey
     std::string m_LookupKey;  // the key of the name looked up last, kept to spare allocations
     std::unordered_set<const Material*> m_MaterialIndex;
-    unsigned m_MaxSimultaneousTextures;
     unsigned m_MaxActiveLights;
-    unsigned m_MaxTextureWidth;
-    unsigned m_MaxTextureHeight;
     Font* m_pDebugFont;
     Container m_TextLines;  // of TextLine*, owned, first in first out
     unsigned m_TriangleCount;

@@ -1,12 +1,12 @@
 // Adapters, display modes, device creation and the driver's starting state.
 #include <new>
 
+#include "device/ResultName.h"
 #include "host/Kernel.h"
 #include "host/Window.h"
 #include "plugin/D3DDriver.h"
 #include "plugin/DisplayFormat.h"
-#include "plugin/ResultName.h"
-#include "plugin/state/RenderStateTranslator.h"
+#include "state/RenderStateTranslator.h"
 #include "texture/SupportedTextureFormats.h"
 
 namespace {

@@ -5,11 +5,11 @@
 
 #include <d3dx8.h>
 
+#include "device/ResultName.h"
 #include "host/Font.h"
 #include "host/Kernel.h"
 #include "host/Window.h"
 #include "plugin/D3DDriver.h"
-#include "plugin/ResultName.h"
 
 namespace {
 

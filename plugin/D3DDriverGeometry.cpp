@@ -2,15 +2,15 @@
 // passes, and screen quads.
 #include <new>
 
+#include "device/MaterialPasses.h"
+#include "device/ResultName.h"
 #include "geometry/D3DIndexBuffer.h"
 #include "geometry/D3DScreenQuad.h"
 #include "geometry/D3DVertexBuffer.h"
 #include "host/Kernel.h"
 #include "plugin/D3DDriver.h"
-#include "plugin/MaterialPasses.h"
-#include "plugin/ResultName.h"
-#include "plugin/state/StateValue.h"
-#include "plugin/state/ValueTables.h"
+#include "state/StateValue.h"
+#include "state/ValueTables.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 // state dumps.
 #include "host/Kernel.h"
 #include "plugin/D3DDriver.h"
-#include "plugin/state/RenderStateTranslator.h"
-#include "plugin/state/StateTables.h"
+#include "state/RenderStateTranslator.h"
+#include "state/StateTables.h"
 
 namespace {
 

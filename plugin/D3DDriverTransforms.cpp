@@ -6,7 +6,7 @@
 #include <d3dx8.h>
 
 #include "plugin/D3DDriver.h"
-#include "plugin/state/ValueTables.h"
+#include "state/ValueTables.h"
 
 namespace {
 

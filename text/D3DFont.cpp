@@ -6,11 +6,11 @@
 
 #include <windows.h>
 
+#include "device/DriverServices.h"
+#include "device/ResultName.h"
 #include "host/HostTypes.h"
 #include "host/Kernel.h"
-#include "plugin/D3DDriver.h"
-#include "plugin/ResultName.h"
-#include "plugin/state/StateValue.h"
+#include "state/StateValue.h"
 
 namespace {
 
@@ -146,7 +146,7 @@ private:
 
 }  // namespace
 
-D3DFont::D3DFont(Kernel* kernel, D3DDriver* driver)
+D3DFont::D3DFont(Kernel* kernel, DriverServices* driver)
     : m_pKernel(kernel),
       m_pDriver(driver),
       m_pDevice(nullptr),

@@ -8,12 +8,12 @@
 
 #include "host/Font.h"
 
-class D3DDriver;
+class DriverServices;
 class Kernel;
 
 class D3DFont : public Font {
 public:
-    D3DFont(Kernel* kernel, D3DDriver* driver);
+    D3DFont(Kernel* kernel, DriverServices* driver);
     ~D3DFont() override;
     D3DFont(const D3DFont&) = delete;
     D3DFont& operator=(const D3DFont&) = delete;
@@ -48,7 +48,7 @@ private:
     void ApplyTextStates();
 
     Kernel* m_pKernel;
-    D3DDriver* m_pDriver;
+    DriverServices* m_pDriver;
     // The device the glyph texture and vertex buffer were made on (not
     // owned: they hold it alive). A font outlives a display change but can
     // only draw on its own device.

@@ -8,17 +8,17 @@
 #include <cstring>
 #include <new>
 
+#include "device/DriverServices.h"
 #include "host/Kernel.h"
 #include "pixels/BlockCodec.h"
 #include "pixels/LittleEndian.h"
 #include "pixels/PixelPacking.h"
 #include "pixels/RowCopy.h"
-#include "plugin/D3DDriver.h"
 #include "texture/PixelFormats.h"
 #include "texture/SupportedTextureFormats.h"
 #include "texture/TextureFileType.h"
 
-D3DTexture::D3DTexture(Kernel* kernel, D3DDriver* driver)
+D3DTexture::D3DTexture(Kernel* kernel, DriverServices* driver)
     : m_Width(0),
       m_RowLength(0),
       m_RowCount(0),

@@ -14,7 +14,7 @@
 #include "host/Texture.h"
 #include "host/HostTypes.h"
 
-class D3DDriver;
+class DriverServices;
 class File;
 class Kernel;
 
@@ -24,7 +24,7 @@ public:
     // up to 65535 ms) and are refused.
     static constexpr unsigned kMostFrames = 0xFFFF;
 
-    D3DTexture(Kernel* kernel, D3DDriver* driver);
+    D3DTexture(Kernel* kernel, DriverServices* driver);
     ~D3DTexture() override;
     D3DTexture(const D3DTexture&) = delete;
     D3DTexture& operator=(const D3DTexture&) = delete;
@@ -194,7 +194,7 @@ private:
     unsigned m_TotalDuration;
     AnimationState m_Animation;
     Kernel* m_pKernel;
-    D3DDriver* m_pDriver;
+    DriverServices* m_pDriver;
     bool m_bMipmaps;
     bool m_bKeepCopy;
     unsigned m_RefCount;

@@ -2,7 +2,7 @@
 // and binding the current frame to a texture stage.
 #include <windows.h>
 
-#include "plugin/state/StateTables.h"
+#include "state/StateTables.h"
 #include "texture/D3DTexture.h"
 
 unsigned D3DTexture::FrameAt(unsigned elapsed) const {

@@ -5,6 +5,7 @@
 #include <memory>
 #include <new>
 
+#include "device/DriverServices.h"
 #include "host/File.h"
 #include "host/FileSystem.h"
 #include "host/Kernel.h"
@@ -12,7 +13,6 @@
 #include "pixels/LittleEndian.h"
 #include "pixels/PixelLayout.h"
 #include "pixels/RowCopy.h"
-#include "plugin/D3DDriver.h"
 #include "texture/D3DTexture.h"
 #include "texture/PixelFormats.h"
 #include "texture/ZarFormat.h"

@@ -10,11 +10,11 @@
 #include <orv/D3D8Control.h>
 #include <orv/PlatformControl.h>
 
+#include "device/MaterialPasses.h"
 #include "host/Kernel.h"
 #include "host/ScreenQuad.h"
 #include "host/VertexBuffer.h"
 #include "plugin/D3DDriver.h"
-#include "plugin/MaterialPasses.h"
 #include "support/InterleavedRatio.h"
 #include "tests/support/DrawPassTestAccess.h"
 

@@ -3,8 +3,8 @@
 // driver names this class as a friend.
 #pragma once
 
+#include "device/MaterialPasses.h"
 #include "plugin/D3DDriver.h"
-#include "plugin/MaterialPasses.h"
 
 class DrawPassTestAccess {
 public:

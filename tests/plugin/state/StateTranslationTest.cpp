@@ -3,7 +3,7 @@
 // SetRenderState / SetTextureStageState and by the dedicated setters; the
 // other states unchanged; states past the tables. The render-state and
 // stage-state dumps: their exact lines.
-#include "plugin/state/StateTables.h"
+#include "state/StateTables.h"
 #include "support/PluginHarness.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "plugin/state/StateTables.h"
+#include "state/StateTables.h"
 
 #include <cstddef>
 

@@ -1,6 +1,6 @@
-#include "plugin/state/RenderStateTranslator.h"
+#include "state/RenderStateTranslator.h"
 
-#include "plugin/state/StateTables.h"
+#include "state/StateTables.h"
 
 RenderStateTranslator::RenderStateTranslator(IDirect3DDevice8* device) : m_pDevice(device) {}
 

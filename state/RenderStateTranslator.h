@@ -5,7 +5,7 @@
 
 #include <d3d8.h>
 
-#include "plugin/state/StateTables.h"
+#include "state/StateTables.h"
 
 class RenderStateTranslator {
 public:

@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "plugin/state/ValueTables.h"
+#include "state/ValueTables.h"
 
 namespace state {
 
