@@ -167,21 +167,14 @@ int D3DTexture::ReadZarBlocks(ByteReader& reader, const ZarLayout& layout) {
     // The blocks go straight into level 0; a copy the host asks for later is
     // read back from there.
     for (size_t index = 0; index < m_Frames.size(); ++index) {
-        bool complete = false;
-        {
-            LevelLock lock(m_Frames[index].texture.get(), 0, 0);
-            if (FAILED(lock.Result())) return lock.Result();
-            // A locked row narrower than a stored one cannot take it.
-            complete = lock.Pitch() >= m_Pitch &&
-                       MoveRows(lock.Pitch(), m_Pitch, m_Pitch, m_RowCount,
-                                [&](size_t toOffset, size_t, size_t bytes) {
-                                    const uint8_t* stored = reader.Take(bytes);
-                                    if (stored) std::memcpy(lock.Bits() + toOffset, stored, bytes);
-                                    return stored != nullptr;
-                                });
-        }
-        if (!complete || !SkipToNextFrame(reader, layout.skip, index + 1 == m_Frames.size()))
-            return kZarRefused;
+        const uint8_t* stored = reader.Take(layout.frameBytes);
+        LevelLock lock(m_Frames[index].texture.get(), 0, 0);
+        if (FAILED(lock.Result())) return lock.Result();
+        // A locked row narrower than a stored one cannot take it.
+        if (!stored || lock.Pitch() < m_Pitch) return kZarRefused;
+        CopyRows(lock.Bits(), lock.Pitch(), stored, m_Pitch, m_Pitch, m_RowCount);
+        lock.Unlock();
+        if (!SkipToNextFrame(reader, layout.skip, index + 1 == m_Frames.size())) return kZarRefused;
     }
     return kZarLoaded;
 }
