@@ -26,8 +26,6 @@ struct ImageLevel {
 
 class DecodedImage : public LevelSink {
 public:
-    // The file's own format (ImageHeader::fileFormat), whatever the levels hold.
-    D3DFORMAT FileFormat() const { return m_FileFormat; }
     // True when the levels hold the file's DXT blocks, false for A8R8G8B8 pixels.
     bool HasBlocks() const { return m_BlockBytes != 0; }
     // The format of the levels: the file's DXT format, or A8R8G8B8.
@@ -50,7 +48,7 @@ public:
     HRESULT Decompress();
 
 private:
-    D3DFORMAT m_FileFormat = D3DFMT_UNKNOWN;
+    D3DFORMAT m_FileFormat = D3DFMT_UNKNOWN;  // ImageHeader::fileFormat, whatever the levels hold
     UINT m_BlockBytes = 0;
     std::vector<ImageLevel> m_Levels;
 };
