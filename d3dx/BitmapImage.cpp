@@ -4,15 +4,11 @@
 #include <cstdio>
 #include <new>
 
-#include "pixels/LittleEndian.h"
+#include "pixels/BitmapHeader.h"
 
 namespace {
 
-constexpr size_t kFileHeaderSize = 14;
-constexpr size_t kInfoHeaderSize = 40;
-constexpr size_t kHeadersSize = kFileHeaderSize + kInfoHeaderSize;
 constexpr uint16_t kBitsPerPixel = 24;
-constexpr uint32_t kUncompressed = 0;  // BI_RGB
 
 }  // namespace
 
@@ -20,7 +16,7 @@ bool BitmapImage::Allocate(UINT width, UINT height) {
     const uint64_t rowSize = (uint64_t{width} * 3 + 3) & ~uint64_t{3};
     const uint64_t imageSize = rowSize * height;
     if (width == 0 || height == 0 || width > INT32_MAX || height > INT32_MAX ||
-        imageSize > UINT32_MAX - kHeadersSize)
+        imageSize > UINT32_MAX - kBitmapHeadersSize)
         return false;
     m_Pixels.reset(new (std::nothrow) BYTE[imageSize]());
     if (!m_Pixels) return false;
@@ -34,17 +30,8 @@ BYTE* BitmapImage::TopDownRow(UINT y) { return m_Pixels.get() + (m_Height - 1 - 
 
 bool BitmapImage::Save(const char* path) const {
     const uint32_t imageSize = static_cast<uint32_t>(m_RowSize * m_Height);
-    BYTE headers[kHeadersSize] = {'B', 'M'};
-    Store32(headers + 2, static_cast<uint32_t>(kHeadersSize) + imageSize);  // file size
-    Store32(headers + 10, static_cast<uint32_t>(kHeadersSize));             // offset of the pixels
-    BYTE* info = headers + kFileHeaderSize;
-    Store32(info + 0, static_cast<uint32_t>(kInfoHeaderSize));
-    Store32(info + 4, m_Width);
-    Store32(info + 8, m_Height);  // positive: bottom-up rows
-    Store16(info + 12, 1);        // planes
-    Store16(info + 14, kBitsPerPixel);
-    Store32(info + 16, kUncompressed);
-    Store32(info + 20, imageSize);
+    BYTE headers[kBitmapHeadersSize];
+    StoreBitmapHeaders(headers, m_Width, m_Height, false, kBitsPerPixel, imageSize);
 
     std::FILE* file = std::fopen(path, "wb");
     if (!file) return false;

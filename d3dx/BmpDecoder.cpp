@@ -245,7 +245,7 @@ bool ReadPalette(ByteReader& reader, const BmpHeader& header, uint32_t palette[2
     const uint8_t* table = reader.Take(uint64_t{entries} * entrySize);
     if (!table) return false;
     for (uint32_t i = 0; i < entries; ++i, table += entrySize)
-        palette[i] = 0xFF000000u | table[2] << 16 | table[1] << 8 | table[0];
+        palette[i] = OpaqueBgr(table);
     return true;
 }
 
@@ -272,6 +272,7 @@ private:
     MaskChannel m_Channels[kMaskCount];
     uint32_t m_Palette[256] = {};
     uint32_t m_Entries = 0;
+    uint64_t m_Stride = 0;  // bytes from one stored row to the next
 };
 
 }  // namespace
@@ -284,7 +285,7 @@ HRESULT BmpDecoder::ReadHeader(ImageHeader* header) {
         return D3DXERR_INVALIDDATA;
 
     if (!ReadInfoHeader(reader, m_Header) || !ValidCombination(m_Header) || m_Header.width == 0 ||
-        m_Header.height == 0 || m_Header.width > m_Limits.maxWidth || m_Header.height > m_Limits.maxHeight)
+        m_Header.height == 0)
         return D3DXERR_INVALIDDATA;
     if (m_Header.bitsPerPixel >= 16 && !Fields(m_Header, m_Channels)) return D3DXERR_INVALIDDATA;
     if (!ReadPalette(reader, m_Header, m_Palette, m_Entries)) return D3DXERR_INVALIDDATA;
@@ -292,11 +293,12 @@ HRESULT BmpDecoder::ReadHeader(ImageHeader* header) {
 
     const bool rle = m_Header.compression == kRle8 || m_Header.compression == kRle4;
     const uint64_t rowBits = uint64_t{m_Header.width} * m_Header.bitsPerPixel;
-    const uint64_t stride = (rowBits + 31) / 32 * 4;
+    // Rows are padded to a multiple of 4 bytes.
+    m_Stride = (rowBits + 31) / 32 * 4;
     // Uncompressed pixels must all be there before room is made for them
     // (the last row's padding may be missing). Run-length data can end the
     // bitmap at once: its damage shows while it is decoded.
-    if (!rle && (m_Header.height - 1) * stride + (rowBits + 7) / 8 > reader.Remaining())
+    if (!rle && (m_Header.height - 1) * m_Stride + (rowBits + 7) / 8 > reader.Remaining())
         return D3DXERR_INVALIDDATA;
 
     *header = {m_Header.width, m_Header.height, OwnFormat(m_Header, m_Channels), 0, 1, RowOrder::Any};
@@ -312,12 +314,11 @@ HRESULT BmpDecoder::Decode(LevelSink& sink) {
     }
 
     const uint32_t width = header.width, height = header.height;
-    const uint64_t stride = (uint64_t{width} * header.bitsPerPixel + 31) / 32 * 4;
     const uint8_t* pixels = m_Reader.Current();
     const unsigned bytesPerPixel = header.bitsPerPixel / 8;
     const MaskChannel* channels = m_Channels;
     for (uint32_t y = 0; y < height; ++y) {
-        const uint8_t* in = pixels + y * stride;
+        const uint8_t* in = pixels + y * m_Stride;
         uint32_t* out = level.Row(header.topDown ? y : height - 1 - y);
         if (header.bitsPerPixel <= 8) {
             const unsigned bits = header.bitsPerPixel, perByte = 8 / bits, mask = (1u << bits) - 1;
@@ -328,14 +329,13 @@ HRESULT BmpDecoder::Decode(LevelSink& sink) {
             }
         } else if (header.bitsPerPixel == 24) {
             for (uint32_t x = 0; x < width; ++x, in += 3)
-                out[x] = 0xFF000000u | in[2] << 16 | in[1] << 8 | in[0];
+                out[x] = OpaqueBgr(in);
         } else {
             const bool alpha = channels[3].bits != 0;
             for (uint32_t x = 0; x < width; ++x, in += bytesPerPixel) {
                 const uint32_t pixel = bytesPerPixel == 2 ? Load16(in) : Load32(in);
                 const uint32_t a = alpha ? channels[3].To8(pixel) : 0xFF;
-                out[x] = a << 24 | channels[0].To8(pixel) << 16 | channels[1].To8(pixel) << 8 |
-                         channels[2].To8(pixel);
+                out[x] = ArgbWord(a, channels[0].To8(pixel), channels[1].To8(pixel), channels[2].To8(pixel));
             }
         }
     }

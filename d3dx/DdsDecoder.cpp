@@ -72,6 +72,11 @@ class DdsDecoder final : public ImageDecoder {
     const PixelLayout* m_pLayout = nullptr;  // the pixels' layout; null for blocks
     ByteReader m_Reader{m_pData, m_Size};    // at the first level once the header is read
 
+    // A stored level of width x height: blocks, or pixels of the layout.
+    LevelShape Shape(uint64_t width, uint64_t height) const {
+        return {width, height, m_BlockBytes, m_pLayout ? m_pLayout->bytesPerPixel : 0};
+    }
+
 public:
     using ImageDecoder::ImageDecoder;
     HRESULT ReadHeader(ImageHeader* header) override;
@@ -90,8 +95,7 @@ HRESULT DdsDecoder::ReadHeader(ImageHeader* header) {
     const PixelFormatBlock pixels = {Load32(stored + 76), Load32(stored + 80), Load32(stored + 84),
                                      Load32(stored + 88), Load32(stored + 92), Load32(stored + 96),
                                      Load32(stored + 100)};
-    if (width == 0 || height == 0 || width > m_Limits.maxWidth || height > m_Limits.maxHeight ||
-        (Load32(stored + 108) & (kCubeMap | kVolume)))
+    if (width == 0 || height == 0 || (Load32(stored + 108) & (kCubeMap | kVolume)))
         return D3DXERR_INVALIDDATA;
     const UINT fullChain = FullChainLength(width, height);
     const UINT levels = flags & kMipMapCountFlag && mipMapCount > 1 ? mipMapCount : 1;
@@ -103,13 +107,12 @@ HRESULT DdsDecoder::ReadHeader(ImageHeader* header) {
     m_BlockBytes = blockFormat ? BlockBytesOf(blockFormat) : 0;
 
     // Every stored level must be in the file before room is made for any.
-    uint64_t storedBytes = 0;
+    uint64_t remaining = reader.Remaining();
     for (UINT level = 0; level < levels; ++level) {
-        const uint64_t levelWidth = LevelSide(width, level), levelHeight = LevelSide(height, level);
-        storedBytes += blockFormat ? BlocksAcross(levelWidth) * BlocksAcross(levelHeight) * m_BlockBytes
-                                   : levelWidth * levelHeight * m_pLayout->bytesPerPixel;
+        const LevelShape shape = Shape(LevelSide(width, level), LevelSide(height, level));
+        if (!shape.FitsIn(remaining)) return D3DXERR_INVALIDDATA;
+        remaining -= shape.Bytes();
     }
-    if (storedBytes > reader.Remaining()) return D3DXERR_INVALIDDATA;
 
     m_Levels = levels;
     *header = {width, height, blockFormat ? blockFormat : m_pLayout->format, m_BlockBytes, levels, RowOrder::Packed};
@@ -119,13 +122,11 @@ HRESULT DdsDecoder::ReadHeader(ImageHeader* header) {
 HRESULT DdsDecoder::Decode(LevelSink& sink) {
     for (UINT level = 0; level < m_Levels; ++level) {
         const PixelView& out = sink.Level(level);
-        const uint64_t rowBytes = m_BlockBytes ? BlocksAcross(out.width) * m_BlockBytes
-                                               : uint64_t{out.width} * m_pLayout->bytesPerPixel;
-        const uint64_t rows = m_BlockBytes ? BlocksAcross(out.height) : out.height;
-        const uint8_t* in = m_Reader.Take(rowBytes * rows);
+        const LevelShape shape = Shape(out.width, out.height);
+        const uint8_t* in = m_Reader.Take(shape.Bytes());
         if (!in) return D3DXERR_INVALIDDATA;
-        for (UINT y = 0; y < rows; ++y, in += rowBytes) {
-            if (m_BlockBytes) std::memcpy(out.bits + y * out.pitch, in, static_cast<size_t>(rowBytes));
+        for (UINT y = 0; y < shape.rows; ++y, in += shape.rowBytes) {
+            if (m_BlockBytes) std::memcpy(out.bits + y * out.pitch, in, static_cast<size_t>(shape.rowBytes));
             else m_pLayout->ToArgb(in, out.width, out.Row(y));
         }
     }

@@ -8,28 +8,25 @@
 
 namespace {
 
-HRESULT Allocate(UINT width, UINT height, uint64_t pitch, uint64_t rows, ImageLevel& level) {
-    const uint64_t size = pitch * rows;
-    if (pitch == 0 || rows == 0 || size / rows != pitch || size > SIZE_MAX) return E_OUTOFMEMORY;
-    level.memory.reset(new (std::nothrow) BYTE[static_cast<size_t>(size)]);
-    if (!level.memory) return E_OUTOFMEMORY;
-    level.view = {level.memory.get(), static_cast<size_t>(pitch), width, height};
-    return D3D_OK;
-}
+constexpr unsigned kArgbBytes = 4;
 
-// A level of 4x4 blocks of blockBytes each covering width x height.
-HRESULT MakeBlockLevel(UINT width, UINT height, UINT blockBytes, ImageLevel& level) {
-    return Allocate(width, height, BlocksAcross(width) * blockBytes, BlocksAcross(height), level);
+// A level of width x height: 4x4 blocks of blockBytes each, or, where
+// blockBytes is 0, A8R8G8B8 pixels.
+HRESULT MakeLevel(UINT width, UINT height, UINT blockBytes, ImageLevel& level) {
+    const LevelShape shape(width, height, blockBytes, kArgbBytes);
+    if (shape.rowBytes == 0 || shape.rows == 0 || !shape.FitsIn(SIZE_MAX)) return E_OUTOFMEMORY;
+    level.memory.reset(new (std::nothrow) BYTE[static_cast<size_t>(shape.Bytes())]);
+    if (!level.memory) return E_OUTOFMEMORY;
+    level.view = {level.memory.get(), static_cast<size_t>(shape.rowBytes), width, height};
+    return D3D_OK;
 }
 
 }  // namespace
 
-HRESULT MakePixelLevel(UINT width, UINT height, ImageLevel& level) {
-    return Allocate(width, height, uint64_t{width} * 4, height, level);
-}
+HRESULT MakePixelLevel(UINT width, UINT height, ImageLevel& level) { return MakeLevel(width, height, 0, level); }
 
 HRESULT DecodedImage::Allocate(const ImageHeader& header) {
-    m_Format = header.format;
+    m_FileFormat = header.fileFormat;
     m_BlockBytes = header.blockBytes;
     try {
         m_Levels.resize(header.levels);
@@ -38,8 +35,7 @@ HRESULT DecodedImage::Allocate(const ImageHeader& header) {
     }
     for (UINT level = 0; level < header.levels; ++level) {
         const UINT width = LevelSide(header.width, level), height = LevelSide(header.height, level);
-        const HRESULT hr = m_BlockBytes ? MakeBlockLevel(width, height, m_BlockBytes, m_Levels[level])
-                                        : MakePixelLevel(width, height, m_Levels[level]);
+        const HRESULT hr = MakeLevel(width, height, m_BlockBytes, m_Levels[level]);
         if (FAILED(hr)) return hr;
     }
     return D3D_OK;
@@ -52,7 +48,7 @@ HRESULT DecodedImage::Decompress() {
         const PixelView& blocks = m_Levels[level].view;
         const HRESULT hr = MakePixelLevel(blocks.width, blocks.height, pixels[level]);
         if (FAILED(hr)) return hr;
-        DecodeBlocks(m_Format, blocks.bits, blocks.pitch, blocks.width, blocks.height, pixels[level].view.Row(0),
+        DecodeBlocks(m_FileFormat, blocks.bits, blocks.pitch, blocks.width, blocks.height, pixels[level].view.Row(0),
                      pixels[level].view.pitch, BlockRounding::Truncated);
     }
     ReplaceLevels(std::move(pixels));

@@ -2,8 +2,9 @@
 // whatever lower levels the file stores, either as A8R8G8B8 pixels (every
 // uncompressed source) or as the file's own 4x4 blocks (DXT1 to DXT5). The
 // loader decodes into one where the texture cannot take the decoder's rows
-// as they come (TexturePlan), then scales it, decompresses it and stores it
-// (TextureFile.cpp); the tools read image files through one (ImageFile.cpp).
+// as they come (TexturePlan), then decompresses and scales it as the texture
+// needs (TexturePlan::Prepare) and stores it (TextureFile.cpp); the tools
+// read image files through one (ImageFile.cpp).
 #pragma once
 
 #include <cstddef>
@@ -25,10 +26,10 @@ struct ImageLevel {
 
 class DecodedImage : public LevelSink {
 public:
-    // Format() of the levels: the image's own (ImageHeader::format).
-    D3DFORMAT Format() const { return m_Format; }
-    // True when the levels hold blocks of Format(), false for A8R8G8B8 pixels.
+    // True when the levels hold the file's DXT blocks, false for A8R8G8B8 pixels.
     bool HasBlocks() const { return m_BlockBytes != 0; }
+    // The format of the levels: the file's DXT format, or A8R8G8B8.
+    D3DFORMAT LevelFormat() const { return HasBlocks() ? m_FileFormat : D3DFMT_A8R8G8B8; }
 
     UINT LevelCount() const { return static_cast<UINT>(m_Levels.size()); }
     const PixelView& Level(UINT level) const override { return m_Levels[level].view; }
@@ -47,7 +48,7 @@ public:
     HRESULT Decompress();
 
 private:
-    D3DFORMAT m_Format = D3DFMT_UNKNOWN;
+    D3DFORMAT m_FileFormat = D3DFMT_UNKNOWN;  // ImageHeader::fileFormat, whatever the levels hold
     UINT m_BlockBytes = 0;
     std::vector<ImageLevel> m_Levels;
 };

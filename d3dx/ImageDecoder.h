@@ -5,11 +5,11 @@
 // made for one. Decode then writes the pixels into a sink sized as the header
 // said (LevelSink.h). Each format's decoder is a class of its own source
 // file (DdsDecoder.cpp, PngDecoder.cpp, JpegDecoder.cpp, BmpDecoder.cpp,
-// TgaDecoder.cpp), reached through its ImageFormat; ImageDecoders.h picks the
-// one a file needs.
+// TgaDecoder.cpp), reached through its ImageFormat; ImageProbe.h picks the
+// one a file needs and holds the image's size against the limits.
 //
-// Both steps return D3D_OK, D3DXERR_INVALIDDATA for a damaged file or one
-// larger than the limits, or E_OUTOFMEMORY. A failed decode may leave the
+// Both steps return D3D_OK, D3DXERR_INVALIDDATA for a damaged file, or
+// E_OUTOFMEMORY. A failed decode may leave the
 // sink partly written; the caller drops it.
 #pragma once
 
@@ -21,7 +21,7 @@
 
 class LevelSink;
 
-// The largest image a decoder accepts: the device's maximum texture size.
+// The largest image the loader accepts: the device's maximum texture size.
 struct ImageLimits {
     UINT maxWidth = 4096;
     UINT maxHeight = 4096;
@@ -38,8 +38,10 @@ struct ImageHeader {
     UINT width = 0, height = 0;
     // The file's own pixel format, what level 0 is stored in if the device
     // offers it (X8R8G8B8 for palettised images and 24-bit PNG and JPEG
-    // files, whose colours are 8-bit triples).
-    D3DFORMAT format = D3DFMT_UNKNOWN;
+    // files, whose colours are 8-bit triples). Not the format of the levels
+    // the decoder writes: those are the file's DXT blocks, or A8R8G8B8
+    // pixels for every uncompressed file.
+    D3DFORMAT fileFormat = D3DFMT_UNKNOWN;
     // Bytes of each 4x4 block the levels hold (DXT1 to DXT5), 0 for A8R8G8B8
     // pixels.
     UINT blockBytes = 0;
@@ -49,10 +51,8 @@ struct ImageHeader {
 
 class ImageDecoder {
 public:
-    // The file at data, which must outlive the decoder; limits bound the
-    // image's size.
-    ImageDecoder(const uint8_t* data, size_t size, const ImageLimits& limits)
-        : m_pData(data), m_Size(size), m_Limits(limits) {}
+    // The file at data, which must outlive the decoder.
+    ImageDecoder(const uint8_t* data, size_t size) : m_pData(data), m_Size(size) {}
     virtual ~ImageDecoder() = default;
     ImageDecoder(const ImageDecoder&) = delete;
     ImageDecoder& operator=(const ImageDecoder&) = delete;
@@ -65,18 +65,17 @@ public:
 protected:
     const uint8_t* const m_pData;
     const size_t m_Size;
-    const ImageLimits m_Limits;
 };
 
 // A format the loader reads: whether a file's first bytes are the format's,
 // and a new decoder for such a file (null when there is no memory for one).
 struct ImageFormat {
     bool (*recognises)(const uint8_t* data, size_t size);
-    ImageDecoder* (*make)(const uint8_t* data, size_t size, const ImageLimits& limits);
+    ImageDecoder* (*make)(const uint8_t* data, size_t size);
 };
 extern const ImageFormat kDdsFormat, kPngFormat, kJpegFormat, kBmpFormat, kTgaFormat;
 
 template <typename Decoder>
-ImageDecoder* NewDecoder(const uint8_t* data, size_t size, const ImageLimits& limits) {
-    return new (std::nothrow) Decoder(data, size, limits);
+ImageDecoder* NewDecoder(const uint8_t* data, size_t size) {
+    return new (std::nothrow) Decoder(data, size);
 }

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <new>
 
-#include "ImageDecoders.h"
+#include "ImageProbe.h"
 #include "MipChain.h"
 
 namespace orvimage {

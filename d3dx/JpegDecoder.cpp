@@ -17,6 +17,7 @@
 
 #include "ImageDecoder.h"
 #include "LevelSink.h"
+#include "pixels/PixelLayout.h"
 
 namespace {
 
@@ -55,8 +56,8 @@ constexpr J_COLOR_SPACE kColourOutput = JCS_RGB;
 // not write them there itself.
 void WidenRow(const JSAMPLE* samples, unsigned components, JDIMENSION width, uint32_t* argb) {
     for (JDIMENSION x = 0; x < width; ++x, samples += components)
-        argb[x] = components == 1 ? 0xFF000000u | samples[0] * 0x010101u
-                                  : 0xFF000000u | samples[0] << 16 | samples[1] << 8 | samples[2];
+        argb[x] = components == 1 ? ArgbWord(0xFF, samples[0], samples[0], samples[0])
+                                  : ArgbWord(0xFF, samples[0], samples[1], samples[2]);
 }
 
 // Whether a file of `size` bytes can hold the image its header announces.
@@ -95,7 +96,7 @@ class JpegDecoder final : public ImageDecoder {
     HRESULT m_Result = D3D_OK;
 
 public:
-    JpegDecoder(const uint8_t* data, size_t size, const ImageLimits& limits) : ImageDecoder(data, size, limits) {
+    JpegDecoder(const uint8_t* data, size_t size) : ImageDecoder(data, size) {
         m_Info.err = jpeg_std_error(&m_Errors.base);
         m_Errors.base.error_exit = JumpOnError;
         m_Errors.base.emit_message = JumpOnWarning;
@@ -119,9 +120,7 @@ bool JpegDecoder::Start(ImageHeader* header) {
     jpeg_create_decompress(&m_Info);
     jpeg_mem_src(&m_Info, m_pData, static_cast<unsigned long>(m_Size));
     if (jpeg_read_header(&m_Info, TRUE) != JPEG_HEADER_OK) return false;
-    if (m_Info.image_width > m_Limits.maxWidth || m_Info.image_height > m_Limits.maxHeight ||
-        !CanHold(m_Info, m_Size))
-        return false;
+    if (!CanHold(m_Info, m_Size)) return false;
     m_Info.mem->max_memory_to_use = kMostWorkingMemory;
     const bool grey = m_Info.jpeg_color_space == JCS_GRAYSCALE;
     m_Info.out_color_space = grey ? JCS_GRAYSCALE : kColourOutput;

@@ -69,6 +69,7 @@ HRESULT LevelChainLock::Lock(IDirect3DTexture8* texture, UINT first, DWORD first
     for (UINT i = 0; i < count && SUCCEEDED(hr); ++i) {
         D3DSURFACE_DESC desc;
         hr = texture->GetLevelDesc(first + i, &desc);
+        if (SUCCEEDED(hr) && !IsArgbMemory(desc.Format)) hr = D3DERR_INVALIDCALL;
         if (FAILED(hr)) break;
         LevelLock& lock = m_Locks[i].emplace(texture, first + i, i == 0 ? firstFlags : 0);
         ++m_Count;

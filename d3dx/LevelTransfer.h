@@ -13,34 +13,7 @@
 
 #include "DecodedImage.h"
 #include "PixelView.h"
-
-// Locks one whole level of a texture until Unlock, or for as long as it lives.
-class LevelLock {
-public:
-    LevelLock(IDirect3DTexture8* texture, UINT level, DWORD flags)
-        : m_pTexture(texture), m_Level(level) {
-        m_Result = texture->LockRect(level, &m_Locked, nullptr, flags);
-    }
-    ~LevelLock() { Unlock(); }
-    LevelLock(const LevelLock&) = delete;
-    LevelLock& operator=(const LevelLock&) = delete;
-
-    HRESULT Result() const { return m_Result; }
-    // Unlocks the level if this locked it; the unlock's result.
-    HRESULT Unlock() {
-        if (FAILED(m_Result)) return D3D_OK;
-        m_Result = D3DERR_INVALIDCALL;
-        return m_pTexture->UnlockRect(m_Level);
-    }
-    BYTE* Bits() const { return static_cast<BYTE*>(m_Locked.pBits); }
-    size_t Pitch() const { return static_cast<size_t>(m_Locked.Pitch); }
-
-private:
-    IDirect3DTexture8* m_pTexture;
-    UINT m_Level;
-    D3DLOCKED_RECT m_Locked = {};
-    HRESULT m_Result;
-};
+#include "pixels/LevelLock.h"
 
 // Locks levels first ... last of a texture at once, as A8R8G8B8 views, for as
 // long as it lives: a mip chain filtered straight from level to level.
@@ -52,8 +25,9 @@ public:
     LevelChainLock& operator=(const LevelChainLock&) = delete;
 
     // Locks every level from `first` to the texture's last, `first` with
-    // firstFlags and the rest for writing; the first failure is the result,
-    // and whatever it had locked is unlocked again.
+    // firstFlags and the rest for writing; the first failure is the result
+    // (D3DERR_INVALIDCALL for a level whose memory is not A8R8G8B8 words,
+    // IsArgbMemory), and whatever it had locked is unlocked again.
     HRESULT Lock(IDirect3DTexture8* texture, UINT first, DWORD firstFlags);
     // Unlocks every level, the last first (also done on destruction); the
     // first failure is the result.

@@ -7,6 +7,7 @@
 #include "DecodedImage.h"
 #include "LevelTransfer.h"
 #include "RowKernels.h"
+#include "pixels/PixelLayout.h"
 #include "pixels/RowCopy.h"
 
 namespace {
@@ -124,10 +125,6 @@ void FilterAnySides(const PixelView& source, const PixelView& destination) {
             out[x] = pixel;
         }
     }
-}
-
-bool IsArgbMemory(D3DFORMAT format) {
-    return format == D3DFMT_A8R8G8B8 || format == D3DFMT_X8R8G8B8;
 }
 
 // A8R8G8B8 and X8R8G8B8 levels are already in the filter's layout: every

@@ -15,6 +15,8 @@
 
 #include "ImageDecoder.h"
 #include "LevelSink.h"
+#include "pixels/ByteReader.h"
+#include "pixels/PixelLayout.h"
 
 namespace {
 
@@ -23,17 +25,10 @@ namespace {
 // the file.
 constexpr uint64_t kMostExpansion = 1100;
 
-struct Source {
-    const uint8_t* data;
-    size_t size;
-    size_t offset;
-};
-
 void ReadFromMemory(png_structp png, png_bytep out, png_size_t count) {
-    auto* source = static_cast<Source*>(png_get_io_ptr(png));
-    if (count > source->size - source->offset) png_error(png, "truncated");
-    std::memcpy(out, source->data + source->offset, count);
-    source->offset += count;
+    const uint8_t* in = static_cast<ByteReader*>(png_get_io_ptr(png))->Take(count);
+    if (!in) png_error(png, "truncated");
+    std::memcpy(out, in, count);
 }
 
 // libpng's default handlers print to the console; errors jump back to the
@@ -66,8 +61,7 @@ void ReadPalette(png_structp png, png_infop info, Palette& palette) {
     palette.entries = static_cast<unsigned>(count);
     for (int i = 0; i < count; ++i) {
         const uint32_t alpha = i < alphaCount ? alphas[i] : 0xFF;
-        palette.argb[i] = alpha << 24 | uint32_t{colours[i].red} << 16 |
-                          uint32_t{colours[i].green} << 8 | colours[i].blue;
+        palette.argb[i] = ArgbWord(alpha, colours[i].red, colours[i].green, colours[i].blue);
     }
 }
 
@@ -87,7 +81,7 @@ bool ExpandIndices(uint32_t* row, png_uint_32 width, const Palette& palette) {
 bool Recognises(const uint8_t* data, size_t size) { return size >= 8 && png_sig_cmp(data, 0, 8) == 0; }
 
 class PngDecoder final : public ImageDecoder {
-    Source m_Source;
+    ByteReader m_Reader{m_pData, m_Size};
     png_structp m_Png = nullptr;
     png_infop m_Info = nullptr;
     png_uint_32 m_Width = 0, m_Height = 0;
@@ -103,8 +97,7 @@ class PngDecoder final : public ImageDecoder {
     bool ReadRows(LevelSink& sink);
 
 public:
-    PngDecoder(const uint8_t* data, size_t size, const ImageLimits& limits)
-        : ImageDecoder(data, size, limits), m_Source{data, size, 0} {}
+    using ImageDecoder::ImageDecoder;
     ~PngDecoder() override {
         if (m_Png) png_destroy_read_struct(&m_Png, m_Info ? &m_Info : nullptr, nullptr);
     }
@@ -115,7 +108,7 @@ public:
 }  // namespace
 
 HRESULT PngDecoder::ReadHeader(ImageHeader* header) {
-    if (!Recognises(m_Source.data, m_Source.size)) return D3DXERR_INVALIDDATA;
+    if (!Recognises(m_pData, m_Size)) return D3DXERR_INVALIDDATA;
     m_Png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, JumpOnError, IgnoreWarning);
     if (!m_Png) return E_OUTOFMEMORY;
     m_Info = png_create_info_struct(m_Png);
@@ -126,8 +119,7 @@ HRESULT PngDecoder::ReadHeader(ImageHeader* header) {
 
 bool PngDecoder::ReadInfo(ImageHeader* header) {
     if (setjmp(png_jmpbuf(m_Png))) return false;
-    png_set_read_fn(m_Png, &m_Source, ReadFromMemory);
-    png_set_user_limits(m_Png, m_Limits.maxWidth, m_Limits.maxHeight);
+    png_set_read_fn(m_Png, &m_Reader, ReadFromMemory);
     // Damage stops the decode: errors libpng would let pass (data past the
     // image, a bad checksum on an ancillary chunk) end it as well. Ancillary
     // chunks other than tRNS are not read at all: their colour-space details
@@ -140,7 +132,7 @@ bool PngDecoder::ReadInfo(ImageHeader* header) {
     int depth = 0, colourType = 0, interlace = 0;
     png_get_IHDR(m_Png, m_Info, &m_Width, &m_Height, &depth, &colourType, &interlace, nullptr, nullptr);
     const uint64_t storedRow = (uint64_t{m_Width} * png_get_channels(m_Png, m_Info) * depth + 7) / 8 + 1;
-    if (storedRow * m_Height > m_Source.size * kMostExpansion) return false;
+    if (storedRow * m_Height > m_Size * kMostExpansion) return false;
 
     const bool transparency = png_get_valid(m_Png, m_Info, PNG_INFO_tRNS) != 0;
     m_Indexed = colourType == PNG_COLOR_TYPE_PALETTE;

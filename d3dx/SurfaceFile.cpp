@@ -2,6 +2,7 @@
 #include <d3dx8.h>
 
 #include "BitmapImage.h"
+#include "pixels/LevelLock.h"
 #include "pixels/PixelLayout.h"
 
 namespace {
@@ -34,12 +35,11 @@ HRESULT WINAPI D3DXSaveSurfaceToFileA(LPCSTR destFile, D3DXIMAGE_FILEFORMAT dest
     BitmapImage image;
     if (!image.Allocate(width, height)) return E_OUTOFMEMORY;
 
-    D3DLOCKED_RECT locked;
-    hr = srcSurface->LockRect(&locked, srcRect, D3DLOCK_READONLY);
-    if (FAILED(hr)) return hr;
-    const BYTE* row = static_cast<const BYTE*>(locked.pBits);
-    for (UINT y = 0; y < height; ++y, row += locked.Pitch) layout->ToBgr(row, width, image.TopDownRow(y));
-    srcSurface->UnlockRect();
+    LevelLock lock(srcSurface, D3DLOCK_READONLY, srcRect);
+    if (FAILED(lock.Result())) return lock.Result();
+    const BYTE* row = lock.Bits();
+    for (UINT y = 0; y < height; ++y, row += lock.Pitch()) layout->ToBgr(row, width, image.TopDownRow(y));
+    lock.Unlock();
 
     return image.Save(destFile) ? D3D_OK : E_FAIL;
 }

@@ -1,16 +1,17 @@
 // D3DXCreateTextureFromFileInMemory, the image loader, top to bottom:
 //
 //   1. probe: the decoder that recognises the file reads its header
-//      (ImageDecoders.h, ImageDecoder.h): size, own format, stored levels,
-//      how it writes its rows;
+//      (ImageProbe.h, ImageDecoder.h): size, own format, stored levels,
+//      how it writes its rows; the size is held against the device's limits;
 //   2. plan: the texture's size under the device's rules, its format, and
 //      whether level 0 is decoded straight into the texture (TexturePlan);
 //   3. decode into a sink (LevelSink.h): the texture's level 0, whose lower
 //      levels are made band by band as the rows come (TextureTarget,
 //      MipChain), or an image in memory (DecodedImage);
 //   4. finish: the rest of the chain (MipChain), or, from memory, the image
-//      scaled to the texture's size, its stored levels written into the new
-//      texture and the missing ones filtered (LevelTransfer, MipChain).
+//      decompressed and scaled as the texture needs (TexturePlan::Prepare),
+//      its stored levels written into the new texture and the missing ones
+//      filtered (LevelTransfer, MipChain).
 #include <d3dx8.h>
 
 #include <cstdint>
@@ -18,7 +19,7 @@
 #include <new>
 
 #include "DecodedImage.h"
-#include "ImageDecoders.h"
+#include "ImageProbe.h"
 #include "LevelTransfer.h"
 #include "MipChain.h"
 #include "TexturePlan.h"
@@ -58,10 +59,9 @@ HRESULT DecodeIntoMemory(IDirect3DDevice8* device, TexturePlan& plan, const Imag
     DecodedImage image;
     HRESULT hr = image.Allocate(header);
     if (SUCCEEDED(hr)) hr = decoder.Decode(image);
-    if (SUCCEEDED(hr)) hr = plan.Fit(image);
+    if (SUCCEEDED(hr)) hr = plan.Prepare(image);
     D3DFORMAT format = D3DFMT_UNKNOWN;
     if (SUCCEEDED(hr)) hr = plan.Format(&format);
-    if (SUCCEEDED(hr) && format != image.Format()) hr = image.Decompress();
     if (FAILED(hr)) return hr;
 
     IDirect3DTexture8* created = nullptr;
@@ -87,8 +87,7 @@ HRESULT CreateTexture(IDirect3DDevice8* device, const uint8_t* data, size_t size
 
     std::unique_ptr<ImageDecoder> decoder;
     ImageHeader header;
-    hr = OpenImageFile(data, size, limits, &decoder);
-    if (SUCCEEDED(hr)) hr = decoder->ReadHeader(&header);
+    hr = ProbeImageFile(data, size, limits, &decoder, &header);
     if (FAILED(hr)) return hr;
     TexturePlan plan(device, caps, limits, header);
     return plan.IntoTexture() ? DecodeIntoTexture(device, plan, header, *decoder, texture)

@@ -7,9 +7,10 @@
 // writes rows itself (not RowOrder::Packed), the size needs no scaling and
 // the chosen format stores the decoder's A8R8G8B8 pixels unchanged: that
 // saves a copy of the whole image. Anything else is decoded into memory
-// (DecodedImage), scaled to the texture's size (Fit), and stored once the
-// whole file is known to be sound; its format is chosen after the decode, so
-// that a damaged file is refused as damaged whatever the device offers.
+// (DecodedImage), made ready for the texture (Prepare: decompressed and
+// scaled where needed), and stored once the whole file is known to be sound;
+// its format is chosen after the decode, so that a damaged file is refused as
+// damaged whatever the device offers.
 #pragma once
 
 #include <d3d8.h>
@@ -32,13 +33,16 @@ public:
     // decode is asked for again.
     HRESULT Format(D3DFORMAT* format);
 
-    // Scales a decoded image to the texture's size: each stored level to the
-    // size of its place in the new chain, as far as that chain goes.
-    HRESULT Fit(DecodedImage& image) const;
+    // Makes a decoded image ready for the texture, once the decode is done:
+    // the texture's format is chosen (Format), DXT blocks are decompressed
+    // unless the texture takes them as they are (the same format, no
+    // scaling), and every stored level is scaled to the size of its place in
+    // the texture's chain, as far as that chain goes.
+    HRESULT Prepare(DecodedImage& image);
 
 private:
     IDirect3DDevice8* m_pDevice;
-    D3DFORMAT m_ImageFormat;
+    D3DFORMAT m_FileFormat;
     UINT m_Width, m_Height;
     bool m_bFits;
     D3DFORMAT m_Format = D3DFMT_UNKNOWN;  // once chosen

@@ -22,6 +22,9 @@ public:
     TextureTarget& operator=(const TextureTarget&) = delete;
 
     // Makes the texture and lends level 0 to a decoder that writes in `order`.
+    // The decoder's A8R8G8B8 words go into the levels as they are:
+    // D3DERR_INVALIDCALL where the levels are not A8R8G8B8 memory
+    // (IsArgbMemory; LevelChainLock refuses them).
     HRESULT Open(IDirect3DDevice8* device, UINT width, UINT height, D3DFORMAT format, RowOrder order);
     const PixelView& Level(UINT) const override { return m_Rows; }
     void RowsDone(UINT rows) override { m_Chain->RowsDone(rows); }

@@ -64,12 +64,12 @@ bool Plausible(const TgaHeader& header) {
 // A 15-, 16-, 24- or 32-bit Targa pixel (blue first) as A8R8G8B8; the top
 // bit of a 16-bit pixel is its alpha only when the image says it has one.
 uint32_t ToArgb(const uint8_t* in, unsigned bits, bool alpha) {
-    if (bits == 24) return 0xFF000000u | in[2] << 16 | in[1] << 8 | in[0];
-    if (bits == 32) return (alpha ? uint32_t{in[3]} << 24 : 0xFF000000u) | in[2] << 16 | in[1] << 8 | in[0];
+    if (bits == 24) return OpaqueBgr(in);
+    if (bits == 32) return ArgbWord(alpha ? in[3] : 0xFF, in[2], in[1], in[0]);
     const uint32_t value = Load16(in);
     const uint32_t a = !alpha || bits == 15 || (value & 0x8000) ? 0xFF : 0;
-    return a << 24 | WidenChannel(value >> 10 & 31, 5) << 16 | WidenChannel(value >> 5 & 31, 5) << 8 |
-           WidenChannel(value & 31, 5);
+    return ArgbWord(a, WidenChannel(value >> 10 & 31, 5), WidenChannel(value >> 5 & 31, 5),
+                    WidenChannel(value & 31, 5));
 }
 
 D3DFORMAT OwnFormat(const TgaHeader& header, bool alpha) {
@@ -103,7 +103,7 @@ public:
 
     bool Read(const uint8_t* in, uint32_t& argb) const {
         if (m_Kind == kGrey) {
-            argb = 0xFF000000u | in[0] * 0x010101u;
+            argb = ArgbWord(0xFF, in[0], in[0], in[0]);
             return true;
         }
         if (m_Kind == kTrueColour) {
@@ -192,8 +192,8 @@ class TgaDecoder final : public ImageDecoder {
     bool m_bAlpha = false;                 // whether pixels carry alpha, once the header is read
 
 public:
-    TgaDecoder(const uint8_t* data, size_t size, const ImageLimits& limits)
-        : ImageDecoder(data, size, limits), m_Header(size >= kHeaderSize ? ParseHeader(data) : TgaHeader{}) {}
+    TgaDecoder(const uint8_t* data, size_t size)
+        : ImageDecoder(data, size), m_Header(size >= kHeaderSize ? ParseHeader(data) : TgaHeader{}) {}
     HRESULT ReadHeader(ImageHeader* header) override;
     HRESULT Decode(LevelSink& sink) override;
 };
@@ -203,10 +203,8 @@ public:
 HRESULT TgaDecoder::ReadHeader(ImageHeader* header) {
     if (!Recognises(m_pData, m_Size)) return D3DXERR_INVALIDDATA;
     const TgaHeader& tga = m_Header;
-    if (tga.width > m_Limits.maxWidth || tga.height > m_Limits.maxHeight) return D3DXERR_INVALIDDATA;
     ByteReader& reader = m_Reader;
-    reader.Skip(kHeaderSize);
-    if (!reader.Skip(tga.idLength)) return D3DXERR_INVALIDDATA;
+    if (!reader.Skip(kHeaderSize) || !reader.Skip(tga.idLength)) return D3DXERR_INVALIDDATA;
     // The low descriptor bits count the alpha bits of each pixel.
     bool alpha = (tga.descriptor & 0x0F) != 0;
     if (tga.colourMapType == 1) {

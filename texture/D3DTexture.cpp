@@ -11,7 +11,9 @@
 #include "device/DriverServices.h"
 #include "host/Kernel.h"
 #include "pixels/BlockCodec.h"
+#include "pixels/LevelLock.h"
 #include "pixels/LittleEndian.h"
+#include "pixels/PixelLayout.h"
 #include "pixels/PixelPacking.h"
 #include "pixels/RowCopy.h"
 #include "texture/PixelFormats.h"
@@ -149,10 +151,10 @@ void D3DTexture::SetShape(unsigned width, unsigned height, D3DFORMAT format) {
     m_Height = height;
     m_Format = format;
     m_BytesPerPixel = GetFormatSize(format);
-    const unsigned block = BlockBytesOf(format) != 0 ? 4 : 1;
-    m_BlockWidth = m_BlockHeight = block;
-    m_RowLength = (width + block - 1) / block;
-    m_RowCount = (height + block - 1) / block;
+    const bool blocks = BlockBytesOf(format) != 0;
+    m_BlockWidth = m_BlockHeight = blocks ? kBlockSide : 1;
+    m_RowLength = blocks ? static_cast<unsigned>(BlocksAcross(width)) : width;
+    m_RowCount = blocks ? static_cast<unsigned>(BlocksAcross(height)) : height;
     m_Pitch = m_RowLength * m_BytesPerPixel;
 }
 
@@ -233,12 +235,11 @@ void* D3DTexture::GetData() {
 int D3DTexture::UploadRows(unsigned frame, const RECT* area, size_t offset, size_t rowBytes,
                            unsigned rows, bool keepCopy) {
     IDirect3DTexture8* target = m_Frames[frame].texture.get();
-    D3DLOCKED_RECT locked;
-    HRESULT hr = target->LockRect(0, &locked, area, 0);
-    if (FAILED(hr)) return hr;
-    CopyRows(static_cast<uint8_t*>(locked.pBits), LockedPitch(locked),
-             m_Frames[frame].copy.get() + offset, m_Pitch, rowBytes, rows);
-    target->UnlockRect(0);
+    {
+        LevelLock lock(target, 0, 0, area);
+        if (FAILED(lock.Result())) return lock.Result();
+        CopyRows(lock.Bits(), lock.Pitch(), m_Frames[frame].copy.get() + offset, m_Pitch, rowBytes, rows);
+    }
     if (m_bMipmaps) D3DXFilterTexture(target, nullptr, 0, D3DX_DEFAULT);
     if (!keepCopy && !m_bKeepCopy) FreeFrameCopy(frame);
     return 0;
@@ -293,16 +294,12 @@ int D3DTexture::ReadBackFrame(unsigned frame) {
     const bool fresh = !m_Frames[frame].copy;
     uint8_t* copy = AllocateFrameCopy(frame, false);
     if (!copy) return -1;
-    IDirect3DTexture8* source = m_Frames[frame].texture.get();
-    D3DLOCKED_RECT locked;
-    HRESULT hr = source->LockRect(0, &locked, nullptr, D3DLOCK_READONLY);
-    if (FAILED(hr)) {
+    LevelLock lock(m_Frames[frame].texture.get(), 0, D3DLOCK_READONLY);
+    if (FAILED(lock.Result())) {
         if (fresh) FreeFrameCopy(frame);
-        return hr;
+        return lock.Result();
     }
-    CopyRows(copy, m_Pitch, static_cast<const uint8_t*>(locked.pBits), LockedPitch(locked), m_Pitch,
-             m_RowCount);
-    source->UnlockRect(0);
+    CopyRows(copy, m_Pitch, lock.Bits(), lock.Pitch(), m_Pitch, m_RowCount);
     return 0;
 }
 
@@ -318,12 +315,12 @@ void D3DTexture::SetPixel(unsigned x, unsigned y, unsigned argb, unsigned frame)
     uint8_t* copy = static_cast<uint8_t*>(GetFrameData(frame));
     if (!copy) return;
     uint8_t* row = copy + static_cast<size_t>(y) * m_Pitch;
-    switch (m_Format) {
-    case D3DFMT_A8R8G8B8:
-    case D3DFMT_X8R8G8B8:
+    if (IsArgbMemory(m_Format)) {
         // The pixel as given, X byte included.
         Store32(row + 4 * x, argb);
-        break;
+        return;
+    }
+    switch (m_Format) {
     case D3DFMT_R8G8B8:
     case D3DFMT_A4R4G4B4: {
         const unsigned bytes = GetFormatSize(m_Format);
@@ -339,9 +336,8 @@ unsigned D3DTexture::GetPixel(unsigned x, unsigned y, unsigned frame) {
     const uint8_t* copy = static_cast<const uint8_t*>(GetFrameData(frame));
     if (!copy) return 0;
     const uint8_t* row = copy + static_cast<size_t>(y) * m_Pitch;
+    if (IsArgbMemory(m_Format)) return Load32(row + 4 * x);
     switch (m_Format) {
-    case D3DFMT_A8R8G8B8:
-    case D3DFMT_X8R8G8B8: return Load32(row + 4 * x);
     case D3DFMT_A4R4G4B4: return PixelPacking::Of(m_Format).UnpackArgb(Load16(row + 2 * x));
     default: return 0;
     }

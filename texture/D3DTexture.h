@@ -14,6 +14,7 @@
 #include "host/Texture.h"
 #include "host/HostTypes.h"
 
+class ByteReader;
 class DriverServices;
 class File;
 class Kernel;
@@ -162,7 +163,8 @@ private:
                    unsigned rows, bool keepCopy);
     // Level 0 of one frame into its system copy.
     int ReadBackFrame(unsigned frame);
-    // Size, format and the derived rows, blocks and pitch from level 0 of a frame.
+    // Reads level 0's description (size and format) of a frame; false when
+    // the device gives none. SetShape derives the rows, blocks and pitch.
     bool DescribeFromFrame(IDirect3DTexture8* frame, D3DSURFACE_DESC* desc);
     void SetShape(unsigned width, unsigned height, D3DFORMAT format);
     int LoadImageFile(const char* fileName, bool keepCopy);
@@ -173,10 +175,10 @@ private:
     // The ZAR loader's steps: the header and durations, the format the
     // frames are made in, and the frames' contents (blocks as they are, or
     // converted pixels).
-    int ReadZarHeader(File* file, ZarLayout* layout) const;
+    int ReadZarHeader(ByteReader& reader, ZarLayout* layout) const;
     D3DFORMAT ChooseZarFormat(const ZarLayout& layout, bool prefer32Bit);
-    int ReadZarBlocks(File* file, const ZarLayout& layout);
-    int ConvertZarFrames(File* file, const ZarLayout& layout);
+    int ReadZarBlocks(ByteReader& reader, const ZarLayout& layout);
+    int ConvertZarFrames(ByteReader& reader, const ZarLayout& layout);
 
     unsigned m_Width;
     unsigned m_RowLength;
@@ -184,6 +186,8 @@ private:
     unsigned m_BlockWidth;
     unsigned m_BlockHeight;
     unsigned m_Height;
+    // Bytes of a pixel; for the DXT formats, of a 4x4 block (the element of
+    // a row of m_RowLength, as GetFormatSize gives them).
     unsigned m_BytesPerPixel;
     unsigned m_Pitch;
     D3DFORMAT m_Format;

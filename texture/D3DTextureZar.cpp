@@ -10,6 +10,8 @@
 #include "host/FileSystem.h"
 #include "host/Kernel.h"
 #include "pixels/BlockCodec.h"
+#include "pixels/ByteReader.h"
+#include "pixels/LevelLock.h"
 #include "pixels/LittleEndian.h"
 #include "pixels/PixelLayout.h"
 #include "pixels/RowCopy.h"
@@ -37,10 +39,6 @@ struct FileCloser {
     void operator()(File* file) const { file->Close(); }
 };
 using ZarInput = std::unique_ptr<File, FileCloser>;
-
-bool ReadExactly(File* file, void* buffer, uint64_t count) {
-    return file->Read(buffer, static_cast<unsigned long>(count)) == count;
-}
 
 // Class codes of the stored channels: two bits each.
 PixelChannels StoredClasses(uint16_t channelClasses) {
@@ -88,19 +86,19 @@ struct D3DTexture::ZarLayout {
 
 namespace {
 
-// The stored smaller levels are not used: skipped before the next frame
-// (whose own read finds a short file), never looked for after the last one,
-// where they may be missing.
-void SkipToNextFrame(File* file, uint64_t skip, bool lastFrame) {
-    if (skip && !lastFrame) file->Seek(static_cast<long>(skip), File::FromCurrent);
+// The stored smaller levels are not used: skipped before the next frame,
+// never looked for after the last one, where they may be missing. False
+// where the file ends first.
+bool SkipToNextFrame(ByteReader& reader, uint64_t skip, bool lastFrame) {
+    return lastFrame || reader.Skip(skip);
 }
 
 }  // namespace
 
-int D3DTexture::ReadZarHeader(File* file, ZarLayout* layout) const {
-    const uint64_t fileSize = file->GetSize();
-    uint8_t bytes[zar::kHeaderSize];
-    if (fileSize < zar::kHeaderSize || !ReadExactly(file, bytes, sizeof bytes)) return kZarRefused;
+int D3DTexture::ReadZarHeader(ByteReader& reader, ZarLayout* layout) const {
+    const uint64_t fileSize = reader.Size();
+    const uint8_t* bytes = reader.Take(zar::kHeaderSize);
+    if (!bytes) return kZarRefused;
 
     const zar::Header header = zar::ParseHeader(bytes);
     if (!zar::HasMagic(bytes)) return kZarNotZar;
@@ -128,9 +126,8 @@ int D3DTexture::ReadZarHeader(File* file, ZarLayout* layout) const {
     layout->frameBytes = frameBytes;
     layout->skip = skip;
     if (header.frameCount) {
-        uint8_t stored[kMaxZarFrames * 2];
-        if (!ReadExactly(file, stored, durationBytes)) return kZarRefused;
-        for (unsigned i = 0; i < frames; ++i) layout->durations[i] = Load16(stored + 2 * i);
+        for (unsigned i = 0; i < frames; ++i)
+            if (!reader.Read16(layout->durations[i])) return kZarRefused;
     }
     return kZarLoaded;
 }
@@ -166,47 +163,39 @@ D3DFORMAT D3DTexture::ChooseZarFormat(const ZarLayout& layout, bool prefer32Bit)
     return D3DFMT_UNKNOWN;
 }
 
-int D3DTexture::ReadZarBlocks(File* file, const ZarLayout& layout) {
+int D3DTexture::ReadZarBlocks(ByteReader& reader, const ZarLayout& layout) {
     // The blocks go straight into level 0; a copy the host asks for later is
     // read back from there.
     for (size_t index = 0; index < m_Frames.size(); ++index) {
-        IDirect3DTexture8* target = m_Frames[index].texture.get();
-        D3DLOCKED_RECT locked;
-        HRESULT hr = target->LockRect(0, &locked, nullptr, 0);
-        if (FAILED(hr)) return hr;
-        uint8_t* destination = static_cast<uint8_t*>(locked.pBits);
+        const uint8_t* stored = reader.Take(layout.frameBytes);
+        LevelLock lock(m_Frames[index].texture.get(), 0, 0);
+        if (FAILED(lock.Result())) return lock.Result();
         // A locked row narrower than a stored one cannot take it.
-        const bool complete =
-            locked.Pitch >= static_cast<INT>(m_Pitch) &&
-            MoveRows(LockedPitch(locked), m_Pitch, m_Pitch, m_RowCount,
-                     [&](size_t toOffset, size_t, size_t bytes) {
-                         return ReadExactly(file, destination + toOffset, bytes);
-                     });
-        target->UnlockRect(0);
-        if (!complete) return kZarRefused;
-        SkipToNextFrame(file, layout.skip, index + 1 == m_Frames.size());
+        if (!stored || lock.Pitch() < m_Pitch) return kZarRefused;
+        CopyRows(lock.Bits(), lock.Pitch(), stored, m_Pitch, m_Pitch, m_RowCount);
+        lock.Unlock();
+        if (!SkipToNextFrame(reader, layout.skip, index + 1 == m_Frames.size())) return kZarRefused;
     }
     return kZarLoaded;
 }
 
-int D3DTexture::ConvertZarFrames(File* file, const ZarLayout& layout) {
+int D3DTexture::ConvertZarFrames(ByteReader& reader, const ZarLayout& layout) {
     const zar::Header& header = layout.header;
-    std::unique_ptr<uint8_t[]> stored(new (std::nothrow) uint8_t[layout.frameBytes]);
-    if (!stored) return kZarRefused;
     const PixelPacking packing = PixelPacking::Of(m_Format);
     const D3DFORMAT dxt = DxtFormat(header.compression);
     for (unsigned frame = 0; frame < FrameCount(); ++frame) {
         uint8_t* copy = AllocateFrameCopy(frame, false);
-        if (!copy || !ReadExactly(file, stored.get(), layout.frameBytes)) return kZarRefused;
+        const uint8_t* stored = reader.Take(layout.frameBytes);
+        if (!copy || !stored) return kZarRefused;
         if (header.compression != 0)
-            DecodeDxtImage(dxt, stored.get(), m_Width, m_Height, packing, m_BytesPerPixel, copy,
+            DecodeDxtImage(dxt, stored, m_Width, m_Height, packing, m_BytesPerPixel, copy,
                            m_Pitch, BlockRounding::Nearest);
         else
-            ConvertStoredPixels(stored.get(), header.layoutFlags, zar::ZarPixelSize(header.layoutFlags),
+            ConvertStoredPixels(stored, header.layoutFlags, zar::ZarPixelSize(header.layoutFlags),
                                 static_cast<size_t>(m_Width) * m_Height, m_Format, packing,
                                 m_BytesPerPixel, copy);
         if (int result = UpdateFrame(frame, false)) return result;
-        SkipToNextFrame(file, layout.skip, frame + 1 == FrameCount());
+        if (!SkipToNextFrame(reader, layout.skip, frame + 1 == FrameCount())) return kZarRefused;
     }
     return kZarLoaded;
 }
@@ -215,8 +204,12 @@ int D3DTexture::LoadZAR(const char* fileName, bool prefer32Bit, bool, bool keepC
     if (!fileName || !Device() || !m_pKernel || !m_pKernel->m_pFileSystem) return kZarRefused;
     ZarInput file(m_pKernel->m_pFileSystem->OpenReading(fileName));
     if (!file) return kZarRefused;
+    // The whole file in memory, read through one bounds-checked reader.
+    const void* contents = file->GetSize() >= zar::kHeaderSize ? file->GetBuffer() : nullptr;
+    if (!contents) return kZarRefused;
+    ByteReader reader(static_cast<const uint8_t*>(contents), file->GetSize());
     ZarLayout layout;
-    if (int result = ReadZarHeader(file.get(), &layout)) return result;
+    if (int result = ReadZarHeader(reader, &layout)) return result;
 
     auto fail = [this](int result) {
         ReleaseResources();
@@ -233,8 +226,7 @@ int D3DTexture::LoadZAR(const char* fileName, bool prefer32Bit, bool, bool keepC
     if (format == D3DFMT_UNKNOWN) return fail(kZarRefused);
     SetShape(layout.header.width, layout.header.height, format);
     if (int result = CreateFrames(false)) return fail(result);
-    const int result = BlockBytesOf(format) != 0 ? ReadZarBlocks(file.get(), layout)
-                                           : ConvertZarFrames(file.get(), layout);
+    const int result = BlockBytesOf(format) != 0 ? ReadZarBlocks(reader, layout) : ConvertZarFrames(reader, layout);
     if (result != kZarLoaded) return fail(result);
     if (!m_bKeepCopy) FreeAllFrameCopies();
     return kZarLoaded;

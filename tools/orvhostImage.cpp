@@ -8,6 +8,7 @@
 
 #include <orv/ImageFile.h>
 
+#include "pixels/BitmapHeader.h"
 #include "pixels/LittleEndian.h"
 
 namespace orvhost {
@@ -49,17 +50,11 @@ bool ReadBitmap(const std::string& path, Image* image) {
 
 bool WriteBitmap(const std::string& path, const Image& image) {
     if (image.width <= 0 || image.height <= 0) return false;
+    constexpr uint16_t kBitsPerPixel = 32;  // A8R8G8B8 words, rows top-down
     const uint32_t pixelBytes = static_cast<uint32_t>(image.argb.size() * 4);
-    std::vector<uint8_t> out = {'B', 'M'};
-    AppendBytes(out, 54 + pixelBytes, 4);
-    AppendBytes(out, 0, 4);
-    AppendBytes(out, 54, 4);
-    AppendBytes(out, 40, 4);
-    AppendBytes(out, static_cast<uint32_t>(image.width), 4);
-    AppendBytes(out, static_cast<uint32_t>(-image.height), 4);
-    AppendBytes(out, 1, 2);
-    AppendBytes(out, 32, 2);
-    for (int field = 0; field < 6; ++field) AppendBytes(out, 0, 4);
+    std::vector<uint8_t> out(kBitmapHeadersSize);
+    StoreBitmapHeaders(out.data(), static_cast<uint32_t>(image.width), static_cast<uint32_t>(image.height), true,
+                       kBitsPerPixel, pixelBytes);
     for (uint32_t pixel : image.argb) AppendBytes(out, pixel, 4);
     return WriteAll(path, out);
 }

@@ -122,11 +122,11 @@ Image Halve(const Image& image) {
 void AppendLevel(Image& image, const Layout& layout, std::vector<uint8_t>* out) {
     if (layout.compression) {
         const D3DFORMAT format = DxtFormat(layout.compression);
-        const size_t blockPitch = BlocksAcross(image.width) * BlockBytesOf(format);
+        const LevelShape shape(image.width, image.height, BlockBytesOf(format), 0);
         const size_t at = out->size();
-        out->resize(at + blockPitch * BlocksAcross(image.height));
+        out->resize(at + shape.Bytes());
         CompressBlocks(format, image.argb.data(), size_t{image.width} * 4, image.width, image.height,
-                       out->data() + at, blockPitch);
+                       out->data() + at, shape.rowBytes);
         return;
     }
     for (uint32_t pixel : image.argb) {
@@ -165,8 +165,7 @@ int main(int argc, char** argv) {
             }
             image.argb.resize(bytes.size() / 4);
             for (size_t i = 0; i < image.argb.size(); ++i)
-                image.argb[i] = uint32_t{bytes[4 * i + 3]} << 24 | uint32_t{bytes[4 * i]} << 16 |
-                                uint32_t{bytes[4 * i + 1]} << 8 | bytes[4 * i + 2];
+                image.argb[i] = ArgbWord(bytes[4 * i + 3], bytes[4 * i], bytes[4 * i + 1], bytes[4 * i + 2]);
         } else if (!DecodeFile(bytes, &image, &error)) {
             std::fprintf(stderr, "zarwriter: %s: %s\n", input.c_str(), error.c_str());
             return 1;

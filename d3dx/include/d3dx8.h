@@ -1,7 +1,9 @@
-// The Direct3D 8 extension routines this code base calls: matrix builders for
-// projections and saving a surface to an image file. Written against the
-// public Direct3D 8 interfaces only, so the same code serves the stand-in
-// runtime on Linux and the system runtime on Windows.
+// The Direct3D 8 extension routines this code base calls: textures made from
+// image files in memory (BMP/DIB, TGA, PNG, JPEG, DDS) with their mip chain,
+// box filtering of a texture's lower levels, matrix builders for projections
+// and saving a surface to a bitmap file (result-code names: dxerr8.h). Written
+// against the public Direct3D 8 interfaces only, so the same code serves the
+// stand-in runtime on Linux and the system runtime on Windows.
 #pragma once
 
 #include <d3d8.h>

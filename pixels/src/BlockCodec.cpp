@@ -12,10 +12,6 @@
 
 namespace {
 
-inline uint32_t Argb(unsigned a, unsigned r, unsigned g, unsigned b) {
-    return (a << 24) | (r << 16) | (g << 8) | b;
-}
-
 template <BlockRounding Rounding>
 inline unsigned Widen(unsigned value, unsigned bits) {
     return Rounding == BlockRounding::Nearest ? WidenChannelRounded(value, bits) : WidenChannel(value, bits);
@@ -35,16 +31,16 @@ void ColourPalette(unsigned short color0, unsigned short color1, bool forceFourC
                    b0 = Widen<Rounding>(color0 & 0x1F, 5);
     const unsigned r1 = Widen<Rounding>(color1 >> 11, 5), g1 = Widen<Rounding>((color1 >> 5) & 0x3F, 6),
                    b1 = Widen<Rounding>(color1 & 0x1F, 5);
-    palette[0] = Argb(255, r0, g0, b0);
-    palette[1] = Argb(255, r1, g1, b1);
+    palette[0] = ArgbWord(255, r0, g0, b0);
+    palette[1] = ArgbWord(255, r1, g1, b1);
     if (color0 <= color1 && !forceFourColours) {
         // The midpoint rounds down in both arithmetics.
         const unsigned r = (r0 + r1) / 2, g = (g0 + g1) / 2, b = (b0 + b1) / 2;
-        palette[2] = Argb(255, r, g, b);
-        palette[3] = Rounding == BlockRounding::Nearest ? Argb(0, r, g, b) : 0;
+        palette[2] = ArgbWord(255, r, g, b);
+        palette[3] = Rounding == BlockRounding::Nearest ? ArgbWord(0, r, g, b) : 0;
     } else {
-        palette[2] = Argb(255, Mix<3, Rounding>(r0, r1, 2), Mix<3, Rounding>(g0, g1, 2), Mix<3, Rounding>(b0, b1, 2));
-        palette[3] = Argb(255, Mix<3, Rounding>(r0, r1, 1), Mix<3, Rounding>(g0, g1, 1), Mix<3, Rounding>(b0, b1, 1));
+        palette[2] = ArgbWord(255, Mix<3, Rounding>(r0, r1, 2), Mix<3, Rounding>(g0, g1, 2), Mix<3, Rounding>(b0, b1, 2));
+        palette[3] = ArgbWord(255, Mix<3, Rounding>(r0, r1, 1), Mix<3, Rounding>(g0, g1, 1), Mix<3, Rounding>(b0, b1, 1));
     }
 }
 
@@ -235,7 +231,7 @@ void DecodeBlocks(D3DFORMAT format, const BYTE* blocks, size_t blockPitch, UINT 
 
 namespace {
 
-constexpr unsigned kBlockSide = 4, kBlockPixels = kBlockSide * kBlockSide;
+constexpr unsigned kBlockPixels = kBlockSide * kBlockSide;
 // DXT1 pixels of lower alpha take the block's transparent entry.
 constexpr unsigned kOpaqueAlpha = 128;
 constexpr unsigned kThreeColourTransparent = 3;
@@ -322,12 +318,16 @@ void CompressBlocks(D3DFORMAT format, const uint32_t* argb, size_t argbPitch, UI
         BYTE* block = blocks + by / kBlockSide * blockPitch;
         for (UINT bx = 0; bx < width; bx += kBlockSide, block += blockBytes) {
             // stb_dxt reads red, green, blue, alpha bytes. Where the image
-            // does not fill the block, its last column and row repeat: no
-            // colour from outside it counts.
+            // does not fill the block, the part it fills repeats across the
+            // block like tiles: no colour from outside it counts, and where
+            // that part is 1 or 2 pixels wide or high each of its pixels
+            // weighs the same in the fit (3 wide or high, the first column
+            // or row twice the others).
+            const UINT columns = width - bx < kBlockSide ? width - bx : kBlockSide;
+            const UINT rowsFilled = height - by < kBlockSide ? height - by : kBlockSide;
             uint8_t rgba[4 * kBlockPixels];
             for (UINT i = 0; i < kBlockPixels; ++i) {
-                const UINT x = bx + i % kBlockSide < width ? bx + i % kBlockSide : width - 1;
-                const UINT y = by + i / kBlockSide < height ? by + i / kBlockSide : height - 1;
+                const UINT x = bx + i % kBlockSide % columns, y = by + i / kBlockSide % rowsFilled;
                 uint32_t pixel;
                 std::memcpy(&pixel, rows + y * argbPitch + size_t{x} * 4, 4);
                 rgba[4 * i] = static_cast<uint8_t>(pixel >> 16);

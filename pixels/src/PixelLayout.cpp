@@ -104,7 +104,7 @@ unsigned PixelLayout::UnusedBitCount() const {
 }
 
 void PixelLayout::ToArgb(const BYTE* source, UINT width, uint32_t* argb) const {
-    if (format == D3DFMT_A8R8G8B8 || format == D3DFMT_X8R8G8B8) {
+    if (IsArgbMemory(format)) {
         std::memcpy(argb, source, size_t{width} * 4);
         if (format == D3DFMT_X8R8G8B8) SetTopByte(argb, width);
         return;
@@ -120,12 +120,12 @@ void PixelLayout::ToArgb(const BYTE* source, UINT width, uint32_t* argb) const {
             g = Expand(pixel, green);
             b = Expand(pixel, blue);
         }
-        argb[x] = a << 24 | r << 16 | g << 8 | b;
+        argb[x] = ArgbWord(a, r, g, b);
     }
 }
 
 void PixelLayout::FromArgb(const uint32_t* argb, UINT width, BYTE* destination) const {
-    if (format == D3DFMT_A8R8G8B8 || format == D3DFMT_X8R8G8B8) {
+    if (IsArgbMemory(format)) {
         std::memcpy(destination, argb, size_t{width} * 4);
         // The row is the caller's bytes at the caller's pitch: set byte by byte.
         if (format == D3DFMT_X8R8G8B8)

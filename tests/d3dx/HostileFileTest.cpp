@@ -178,7 +178,7 @@ TEST_F(HostileFile, RunLengthBitmapsWriteOnlyTheTexture) {
 struct RowCounter : LevelSink {
     // The file decoded into a level of its own.
     HRESULT Decode(const ImageFormat& format, const std::vector<uint8_t>& bytes) {
-        const std::unique_ptr<ImageDecoder> decoder(format.make(bytes.data(), bytes.size(), ImageLimits{}));
+        const std::unique_ptr<ImageDecoder> decoder(format.make(bytes.data(), bytes.size()));
         ImageHeader header;
         HRESULT hr = decoder->ReadHeader(&header);
         if (SUCCEEDED(hr)) hr = MakePixelLevel(header.width, header.height, level);

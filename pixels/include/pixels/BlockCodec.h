@@ -11,9 +11,28 @@
 
 #include "pixels/PixelPacking.h"
 
+// Pixels along each side of a block.
+constexpr unsigned kBlockSide = 4;
 // The 4x4 blocks that cover a side of `pixels` pixels, a partial last one
 // included; on 64 bits, so that no side a file states can overflow it.
-constexpr uint64_t BlocksAcross(uint64_t pixels) { return (pixels + 3) / 4; }
+constexpr uint64_t BlocksAcross(uint64_t pixels) { return (pixels + kBlockSide - 1) / kBlockSide; }
+
+// A level's bytes as a file or memory holds them, row after row: rows of 4x4
+// blocks of blockBytes each, or, where blockBytes is 0, rows of width pixels
+// of pixelBytes each.
+struct LevelShape {
+    uint64_t rowBytes;
+    uint64_t rows;
+
+    constexpr LevelShape(uint64_t width, uint64_t height, unsigned blockBytes, unsigned pixelBytes)
+        : rowBytes(blockBytes ? BlocksAcross(width) * blockBytes : width * pixelBytes),
+          rows(blockBytes ? BlocksAcross(height) : height) {}
+    // Whether the level fits in `bytes`; never overflows, whatever sides a
+    // file states.
+    constexpr bool FitsIn(uint64_t bytes) const { return rowBytes == 0 || rows <= bytes / rowBytes; }
+    // The level's bytes, for a level known to fit somewhere.
+    constexpr uint64_t Bytes() const { return rowBytes * rows; }
+};
 
 // How a block's palette is computed. The same blocks decode to slightly
 // different pixels from an image file and from a ZAR file:
@@ -58,7 +77,9 @@ void DecodeBlocks(D3DFORMAT format, const BYTE* blocks, size_t blockPitch, UINT 
 
 // Encodes width x height A8R8G8B8 pixels, rows argbPitch bytes apart, into
 // blocks of format with stb_dxt, rows of blocks blockPitch bytes apart.
-// Pixels outside the image do not count in a block the image does not fill.
+// Pixels outside the image do not count in a block the image does not fill;
+// where the image covers 1 or 2 of a block's columns (rows), each of its
+// pixels counts as much as another (a 2 x 2 or 1 x 1 level keeps its mean).
 // DXT2 and DXT4 are encoded as DXT3 and DXT5 (no premultiplying). DXT1
 // blocks use their transparent entry for pixels of alpha below 128.
 void CompressBlocks(D3DFORMAT format, const uint32_t* argb, size_t argbPitch, UINT width, UINT height,

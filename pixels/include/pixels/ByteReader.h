@@ -1,5 +1,7 @@
-// Bounds-checked little-endian reads from a file held in memory. Every read
-// past the end fails (and leaves the position alone) instead of reading it.
+// Bounds-checked little-endian reads from a file held in memory: the one
+// reader of every file format read (DDS, BMP, TGA, ZAR, and PNG's bytes as
+// libpng asks for them). Every read past the end fails (and leaves the
+// position alone) instead of reading it; every result is checked.
 #pragma once
 
 #include <cstddef>

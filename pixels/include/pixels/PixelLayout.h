@@ -56,6 +56,21 @@ struct PixelLayout {
     void ToBgr(const BYTE* source, UINT width, BYTE* bgr) const;
 };
 
+// An A8R8G8B8 pixel word from its four 8-bit channels: the one assembly of
+// the decoders' pixels and the conversions'.
+constexpr uint32_t ArgbWord(uint32_t alpha, uint32_t red, uint32_t green, uint32_t blue) {
+    return alpha << 24 | red << 16 | green << 8 | blue;
+}
+// An opaque A8R8G8B8 pixel from 8-bit blue, green, red bytes at bgr (the
+// order of bitmap, Targa and palette entries).
+inline uint32_t OpaqueBgr(const uint8_t* bgr) { return ArgbWord(0xFF, bgr[2], bgr[1], bgr[0]); }
+
+// Whether a format's memory is A8R8G8B8 words as the routines here write
+// them (X8R8G8B8 included: its X byte is written as 0xFF).
+constexpr bool IsArgbMemory(D3DFORMAT format) {
+    return format == D3DFMT_A8R8G8B8 || format == D3DFMT_X8R8G8B8;
+}
+
 // An n-bit channel value widened to 8 bits by repeating its bits (5-bit 0x1F
 // becomes 0xFF, 0x10 becomes 0x84); a channel of more than 8 bits keeps its
 // top 8, one of 0 bits reads 0.

@@ -81,8 +81,8 @@ inline unsigned ElementSize(const Header& header) {
 // Elements per row and rows of a frame's top level.
 inline void TopLevelShape(const Header& header, uint64_t* columns, uint64_t* rows) {
     const bool blocks = header.compression != 0;
-    *columns = blocks ? (header.width + 3u) / 4 : header.width;
-    *rows = blocks ? (header.height + 3u) / 4 : header.height;
+    *columns = blocks ? BlocksAcross(header.width) : header.width;
+    *rows = blocks ? BlocksAcross(header.height) : header.height;
 }
 
 // Bytes of the stored smaller levels after each top level.

@@ -1,4 +1,4 @@
-#include "ImageDecoders.h"
+#include "ImageProbe.h"
 
 #include <d3dx8.h>
 
@@ -10,12 +10,16 @@ const ImageFormat* const kFormats[] = {&kDdsFormat, &kPngFormat, &kJpegFormat, &
 
 }  // namespace
 
-HRESULT OpenImageFile(const uint8_t* data, size_t size, const ImageLimits& limits,
-                      std::unique_ptr<ImageDecoder>* decoder) {
+HRESULT ProbeImageFile(const uint8_t* data, size_t size, const ImageLimits& limits,
+                       std::unique_ptr<ImageDecoder>* decoder, ImageHeader* header) {
     for (const ImageFormat* format : kFormats) {
         if (!format->recognises(data, size)) continue;
-        decoder->reset(format->make(data, size, limits));
-        return *decoder ? D3D_OK : E_OUTOFMEMORY;
+        decoder->reset(format->make(data, size));
+        if (!*decoder) return E_OUTOFMEMORY;
+        const HRESULT hr = (*decoder)->ReadHeader(header);
+        if (FAILED(hr)) return hr;
+        return header->width > limits.maxWidth || header->height > limits.maxHeight ? D3DXERR_INVALIDDATA
+                                                                                      : D3D_OK;
     }
     return D3DXERR_INVALIDDATA;
 }
@@ -24,8 +28,7 @@ HRESULT DecodeImageFile(const uint8_t* data, size_t size, const ImageLimits& lim
                         DecodedImage& image) {
     std::unique_ptr<ImageDecoder> decoder;
     ImageHeader header;
-    HRESULT hr = OpenImageFile(data, size, limits, &decoder);
-    if (SUCCEEDED(hr)) hr = decoder->ReadHeader(&header);
+    HRESULT hr = ProbeImageFile(data, size, limits, &decoder, &header);
     if (SUCCEEDED(hr)) hr = image.Allocate(header);
     return SUCCEEDED(hr) ? decoder->Decode(image) : hr;
 }
