@@ -16,7 +16,6 @@
 
 class ByteReader;
 class DriverServices;
-class File;
 class Kernel;
 
 class D3DTexture : public Texture {
