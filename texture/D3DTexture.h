@@ -14,8 +14,8 @@
 #include "host/Texture.h"
 #include "host/HostTypes.h"
 
-class ByteReader;
 class DriverServices;
+class File;
 class Kernel;
 
 class D3DTexture : public Texture {
@@ -174,10 +174,10 @@ private:
     // The ZAR loader's steps: the header and durations, the format the
     // frames are made in, and the frames' contents (blocks as they are, or
     // converted pixels).
-    int ReadZarHeader(ByteReader& reader, ZarLayout* layout) const;
+    int ReadZarHeader(File* file, ZarLayout* layout) const;
     D3DFORMAT ChooseZarFormat(const ZarLayout& layout, bool prefer32Bit);
-    int ReadZarBlocks(ByteReader& reader, const ZarLayout& layout);
-    int ConvertZarFrames(ByteReader& reader, const ZarLayout& layout);
+    int ReadZarBlocks(File* file, const ZarLayout& layout);
+    int ConvertZarFrames(File* file, const ZarLayout& layout);
 
     unsigned m_Width;
     unsigned m_RowLength;

@@ -40,6 +40,13 @@ struct FileCloser {
 };
 using ZarInput = std::unique_ptr<File, FileCloser>;
 
+// The host's file is read as it is stored: the frames go from it straight
+// into their levels, with no copy of the whole file in memory between. The
+// one read of the loader, every result checked.
+bool ReadExactly(File* file, void* buffer, uint64_t count) {
+    return file->Read(buffer, static_cast<unsigned long>(count)) == count;
+}
+
 // Class codes of the stored channels: two bits each.
 PixelChannels StoredClasses(uint16_t channelClasses) {
     return PixelChannels(channelClasses & 3, (channelClasses >> 2) & 3,
@@ -89,16 +96,16 @@ namespace {
 // The stored smaller levels are not used: skipped before the next frame,
 // never looked for after the last one, where they may be missing. False
 // where the file ends first.
-bool SkipToNextFrame(ByteReader& reader, uint64_t skip, bool lastFrame) {
-    return lastFrame || reader.Skip(skip);
+bool SkipToNextFrame(File* file, uint64_t skip, bool lastFrame) {
+    return !skip || lastFrame || file->Seek(static_cast<long>(skip), File::FromCurrent);
 }
 
 }  // namespace
 
-int D3DTexture::ReadZarHeader(ByteReader& reader, ZarLayout* layout) const {
-    const uint64_t fileSize = reader.Size();
-    const uint8_t* bytes = reader.Take(zar::kHeaderSize);
-    if (!bytes) return kZarRefused;
+int D3DTexture::ReadZarHeader(File* file, ZarLayout* layout) const {
+    const uint64_t fileSize = file->GetSize();
+    uint8_t bytes[zar::kHeaderSize];
+    if (fileSize < zar::kHeaderSize || !ReadExactly(file, bytes, sizeof bytes)) return kZarRefused;
 
     const zar::Header header = zar::ParseHeader(bytes);
     if (!zar::HasMagic(bytes)) return kZarNotZar;
@@ -126,8 +133,11 @@ int D3DTexture::ReadZarHeader(ByteReader& reader, ZarLayout* layout) const {
     layout->frameBytes = frameBytes;
     layout->skip = skip;
     if (header.frameCount) {
+        uint8_t stored[kMaxZarFrames * 2];
+        if (!ReadExactly(file, stored, durationBytes)) return kZarRefused;
+        ByteReader durations(stored, durationBytes);
         for (unsigned i = 0; i < frames; ++i)
-            if (!reader.Read16(layout->durations[i])) return kZarRefused;
+            if (!durations.Read16(layout->durations[i])) return kZarRefused;
     }
     return kZarLoaded;
 }
@@ -163,39 +173,42 @@ D3DFORMAT D3DTexture::ChooseZarFormat(const ZarLayout& layout, bool prefer32Bit)
     return D3DFMT_UNKNOWN;
 }
 
-int D3DTexture::ReadZarBlocks(ByteReader& reader, const ZarLayout& layout) {
+int D3DTexture::ReadZarBlocks(File* file, const ZarLayout& layout) {
     // The blocks go straight into level 0; a copy the host asks for later is
     // read back from there.
     for (size_t index = 0; index < m_Frames.size(); ++index) {
-        const uint8_t* stored = reader.Take(layout.frameBytes);
         LevelLock lock(m_Frames[index].texture.get(), 0, 0);
         if (FAILED(lock.Result())) return lock.Result();
         // A locked row narrower than a stored one cannot take it.
-        if (!stored || lock.Pitch() < m_Pitch) return kZarRefused;
-        CopyRows(lock.Bits(), lock.Pitch(), stored, m_Pitch, m_Pitch, m_RowCount);
+        const bool complete = lock.Pitch() >= m_Pitch &&
+                              MoveRows(lock.Pitch(), m_Pitch, m_Pitch, m_RowCount,
+                                       [&](size_t toOffset, size_t, size_t bytes) {
+                                           return ReadExactly(file, lock.Bits() + toOffset, bytes);
+                                       });
         lock.Unlock();
-        if (!SkipToNextFrame(reader, layout.skip, index + 1 == m_Frames.size())) return kZarRefused;
+        if (!complete || !SkipToNextFrame(file, layout.skip, index + 1 == m_Frames.size())) return kZarRefused;
     }
     return kZarLoaded;
 }
 
-int D3DTexture::ConvertZarFrames(ByteReader& reader, const ZarLayout& layout) {
+int D3DTexture::ConvertZarFrames(File* file, const ZarLayout& layout) {
     const zar::Header& header = layout.header;
+    std::unique_ptr<uint8_t[]> stored(new (std::nothrow) uint8_t[layout.frameBytes]);
+    if (!stored) return kZarRefused;
     const PixelPacking packing = PixelPacking::Of(m_Format);
     const D3DFORMAT dxt = DxtFormat(header.compression);
     for (unsigned frame = 0; frame < FrameCount(); ++frame) {
         uint8_t* copy = AllocateFrameCopy(frame, false);
-        const uint8_t* stored = reader.Take(layout.frameBytes);
-        if (!copy || !stored) return kZarRefused;
+        if (!copy || !ReadExactly(file, stored.get(), layout.frameBytes)) return kZarRefused;
         if (header.compression != 0)
-            DecodeDxtImage(dxt, stored, m_Width, m_Height, packing, m_BytesPerPixel, copy,
+            DecodeDxtImage(dxt, stored.get(), m_Width, m_Height, packing, m_BytesPerPixel, copy,
                            m_Pitch, BlockRounding::Nearest);
         else
-            ConvertStoredPixels(stored, header.layoutFlags, zar::ZarPixelSize(header.layoutFlags),
+            ConvertStoredPixels(stored.get(), header.layoutFlags, zar::ZarPixelSize(header.layoutFlags),
                                 static_cast<size_t>(m_Width) * m_Height, m_Format, packing,
                                 m_BytesPerPixel, copy);
         if (int result = UpdateFrame(frame, false)) return result;
-        if (!SkipToNextFrame(reader, layout.skip, frame + 1 == FrameCount())) return kZarRefused;
+        if (!SkipToNextFrame(file, layout.skip, frame + 1 == FrameCount())) return kZarRefused;
     }
     return kZarLoaded;
 }
@@ -204,12 +217,8 @@ int D3DTexture::LoadZAR(const char* fileName, bool prefer32Bit, bool, bool keepC
     if (!fileName || !Device() || !m_pKernel || !m_pKernel->m_pFileSystem) return kZarRefused;
     ZarInput file(m_pKernel->m_pFileSystem->OpenReading(fileName));
     if (!file) return kZarRefused;
-    // The whole file in memory, read through one bounds-checked reader.
-    const void* contents = file->GetSize() >= zar::kHeaderSize ? file->GetBuffer() : nullptr;
-    if (!contents) return kZarRefused;
-    ByteReader reader(static_cast<const uint8_t*>(contents), file->GetSize());
     ZarLayout layout;
-    if (int result = ReadZarHeader(reader, &layout)) return result;
+    if (int result = ReadZarHeader(file.get(), &layout)) return result;
 
     auto fail = [this](int result) {
         ReleaseResources();
@@ -226,7 +235,8 @@ int D3DTexture::LoadZAR(const char* fileName, bool prefer32Bit, bool, bool keepC
     if (format == D3DFMT_UNKNOWN) return fail(kZarRefused);
     SetShape(layout.header.width, layout.header.height, format);
     if (int result = CreateFrames(false)) return fail(result);
-    const int result = BlockBytesOf(format) != 0 ? ReadZarBlocks(reader, layout) : ConvertZarFrames(reader, layout);
+    const int result = BlockBytesOf(format) != 0 ? ReadZarBlocks(file.get(), layout)
+                                           : ConvertZarFrames(file.get(), layout);
     if (result != kZarLoaded) return fail(result);
     if (!m_bKeepCopy) FreeAllFrameCopies();
     return kZarLoaded;
