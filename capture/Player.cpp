@@ -188,7 +188,10 @@ ReplayOutcome Player::Impl::Replay() {
             outcome.message = "damaged chunk" + where + ": " + reader.Error();
         } else {
             outcome.reason = StopReason::CutOff;
-            outcome.message = "cut off mid-frame" + where;
+            // A file that ends after a whole frame lost only the session's end.
+            outcome.message = status == CaptureReader::Status::End && batch.empty()
+                                  ? "cut off" + where + ": the session's end is missing"
+                                  : "cut off mid-frame" + where;
         }
         break;
     }
