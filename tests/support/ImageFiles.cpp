@@ -152,7 +152,7 @@ Picture Pattern(UINT width, UINT height, UINT shift) {
 ImageFile BmpFile(Bmp kind, UINT width, UINT height, bool topDown, bool fileHeader) {
     static const struct { unsigned bits, compression, colours; D3DFORMAT format; } kKinds[] = {
         {4, 0, 16, D3DFMT_X8R8G8B8}, {8, 0, 256, D3DFMT_X8R8G8B8}, {16, 3, 0, D3DFMT_R5G6B5},
-        {24, 0, 0, D3DFMT_X8R8G8B8}, {32, 3, 0, D3DFMT_A8R8G8B8}};
+        {24, 0, 0, D3DFMT_X8R8G8B8}, {32, 3, 0, D3DFMT_A8R8G8B8}, {16, 3, 0, D3DFMT_X4R4G4B4}};
     const auto& k = kKinds[static_cast<int>(kind)];
     const Layout& layout = LayoutOf(k.format);
     ImageFile file{"bmp", {}, {}, k.format};
