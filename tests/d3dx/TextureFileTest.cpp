@@ -65,6 +65,11 @@ TEST_F(TextureFile, EveryDecoderVariantLoadsWithItsPixelsAndFilteredLevels) {
         {JpegFile(false, true, 41, 23), 10},
         {DdsFile(D3DFMT_R5G6B5, 12, 5, 1), 0},          {DdsFile(D3DFMT_A8L8, 12, 5, 1), 0},
         {DdsFile(D3DFMT_X1R5G5B5, 12, 5, 1), 0},
+        // The narrow layouts, each read into a format that holds it exactly.
+        {DdsFile(D3DFMT_X4R4G4B4, 12, 5, 1), 0, {D3DFMT_X1R5G5B5, D3DFMT_R5G6B5}, D3DFMT_X8R8G8B8},
+        {BmpFile(Bmp::BitFields444, 13, 7, false), 0, {D3DFMT_X1R5G5B5, D3DFMT_R5G6B5}, D3DFMT_X8R8G8B8},
+        {DdsFile(D3DFMT_R3G3B2, 12, 5, 1), 0, {D3DFMT_R5G6B5, D3DFMT_X1R5G5B5}, D3DFMT_X8R8G8B8},
+        {DdsFile(D3DFMT_A8R3G3B2, 12, 5, 1), 0, {}, D3DFMT_A8R8G8B8}, {DdsFile(D3DFMT_A4L4, 12, 5, 1), 0, {}, D3DFMT_A8L8},
         {TgaFile(Tga::Grey8, 4, 4, false, false), 0, {D3DFMT_L8}, D3DFMT_X8R8G8B8},
         {ramp, 8, {D3DFMT_A8R8G8B8}, D3DFMT_A4R4G4B4},
         {ramp, 0, {D3DFMT_A8R8G8B8, D3DFMT_A4R4G4B4, D3DFMT_A1R5G5B5, D3DFMT_A8R3G3B2}, D3DFMT_X8R8G8B8},

@@ -179,7 +179,7 @@ TEST_F(Draws, PrimitiveTypesAndTheTriangleCount) {
     const struct { int type; D3DPRIMITIVETYPE d3d; bool counted; } cases[] = {
         {1, D3DPT_LINELIST, false},      {3, D3DPT_TRIANGLELIST, true},
         {4, D3DPT_TRIANGLESTRIP, true},  {5, D3DPT_TRIANGLEFAN, false},
-        {-1, D3DPT_POINTLIST, false},
+        {2, D3DPT_LINESTRIP, false},     {-1, D3DPT_POINTLIST, false},
     };
     for (const auto& c : cases) {
         const PrimitiveType type = static_cast<PrimitiveType>(c.type);

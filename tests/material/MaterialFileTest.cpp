@@ -4,6 +4,7 @@
 // holding textures: the references a layer and the description reader take
 // and give back, and every setting saved and read back.
 #include <algorithm>
+#include <cctype>
 #include <clocale>
 #include <cstdlib>
 
@@ -35,7 +36,6 @@ TEST_F(MaterialFile, ParametersAtTheirEdgesAndTheReadingDefaults) {
         {"shader", "Ambient", "0.25", [](Material* m) { return m->GetAmbient().r + m->GetAmbient().b; }, 0.75f},
         {"shader", "Shinyness", "", [](Material* m) { return m->GetShininess(); }, 1.0f},
         {"shader", "ZWrite", " Enable", [](Material* m) { return float(m->GetZWrite()); }, 0.0f},
-        {"shader", "ZFunc", "GREATER_equal", [](Material* m) { return float(m->GetZFunc()); }, COMPARE_GREATEREQUAL},
         // A wrongly named root leaves the material as it was.
         {"Material", "Shinyness", "3", [](Material* m) { return m->GetShininess(); }, 7.0f},
     };
@@ -50,6 +50,50 @@ TEST_F(MaterialFile, ParametersAtTheirEdgesAndTheReadingDefaults) {
         EXPECT_EQ(material->GetLayerCount(), reads ? 0 : 1);
         EXPECT_FLOAT_EQ(c.read(material), c.expected) << c.name << "=" << c.value;
     }
+}
+
+// Every keyword of every table, listed in the engine's order (its index is
+// the engine value it stands for): read in either case as that value, and
+// written back as that keyword unless the value is the reading default.
+TEST_F(MaterialFile, EveryKeywordReadsAsItsEngineValueAndIsWrittenBack) {
+    using Keywords = std::vector<std::string>;
+    const Keywords args = {"current", "diffuse", "selectmask", "specular", "temp", "texture", "tfactor",
+                           "alphareplicate", "complement"};
+    const Keywords ops = {"disable", "selectarg1", "selectarg2", "modulate", "modulate2x", "modulate4x", "add",
+                          "addsigned", "addsigned2x", "subtract", "addsmooth", "blenddiffusealpha",
+                          "blendtexturealpha", "blendfactoralpha", "blendtexturealphapm", "blendcurrentalpha",
+                          "premodulate", "modulatealpha_addcolor", "modulatecolor_addalpha",
+                          "modulateinvalpha_addcolor", "modulateinvcolor_addalpha", "bumpenvmap",
+                          "bumpenbmapluminance", "dotproduct3", "multiplyadd", "lerp"};
+    const Keywords blends = {"zero", "one", "source_color", "inverse_source_color", "source_alpha",
+                             "inverse_source_alpha", "dest_alpha", "inverse_dest_alpha", "dest_color",
+                             "inverse_dest_color", "source_alpha_saturation", "both_source_alpha", "both_inverse_alpha"};
+    const Keywords compares = {"never", "less", "equal", "less_equal", "greater", "greater_equal", "not_equal", "always"};
+    const Keywords addressing = {"wrap", "mirror", "clamp", "border", "mirroronce"};
+    // A layer's settings, and the material's own ZFunc.
+    const struct { const char* name; const Keywords& keywords; int (MaterialLayer::*get)(); } settings[] = {
+        {"ColorArg1", args, &MaterialLayer::GetColorArg1}, {"AlphaArg2", args, &MaterialLayer::GetAlphaArg2},
+        {"SrcBlend", blends, &MaterialLayer::GetSrcBlend}, {"DestBlend", blends, &MaterialLayer::GetDestBlend},
+        {"ColorOp", ops, &MaterialLayer::GetColorOp}, {"AddressingType", addressing, &MaterialLayer::GetAddressing},
+        {"ZFunc", compares, nullptr},
+    };
+    const std::string texture = Write("keywords.bmp", BmpFile(Bmp::Rgb24, 4, 4, false).bytes);
+    Material* material = m_pRenderer->CreateMaterial();
+    for (const auto& s : settings)
+        for (int value = 0; value < int(s.keywords.size()); ++value) {
+            std::string keyword = s.keywords[value];
+            if (value % 2) std::transform(keyword.begin(), keyword.end(), keyword.begin(), ::toupper);
+            OML read("Shader");
+            OML* layer = read.AddTag("Layer");
+            layer->AddParameter("Map", texture.c_str());
+            (s.get ? layer : &read)->AddParameter(s.name, keyword.c_str());
+            ASSERT_TRUE(material->ReadFrom(&read)) << keyword;
+            EXPECT_EQ(s.get ? (material->GetLayer(0)->*s.get)() : material->GetZFunc(), value) << s.name << "=" << keyword;
+            OML written;
+            ASSERT_TRUE(material->WriteTo(&written) && written.GetTagCount() == 1);
+            const std::string text = Param(s.get ? *written.GetTag(0) : written, s.name);
+            EXPECT_TRUE(text == s.keywords[value] || text == "(absent)") << s.name << " " << value << ": " << text;
+        }
 }
 
 TEST_F(MaterialFile, OnlySettingsOffTheirDefaultsAreWrittenAndOnlyWhatReadsBackIsSaved) {

@@ -36,8 +36,14 @@ TEST_F(DisplayModes, WindowedSwitchSizesCentresAndLogs) {
                            "Hardware vertex processing.", "Using HAL device!", "Display initialized.", rule, ""}));
 
     // Full screen takes the depth's format and the refresh rate.
-    ASSERT_TRUE(device->SetDisplayMode(800, 600, 16, 60, 0, false));
-    EXPECT_TRUE(Presented().BackBufferFormat == D3DFMT_R5G6B5 && Presented().FullScreen_RefreshRateInHz == 60);
+    const struct { unsigned bits; D3DFORMAT format; } depths[] = {
+        {15, D3DFMT_X1R5G5B5}, {24, D3DFMT_R8G8B8}, {32, D3DFMT_X8R8G8B8}, {16, D3DFMT_R5G6B5}};
+    for (const auto& depth : depths) {
+        orvd3d8::Adapter(0).modes.push_back({800, 600, 60, depth.format});
+        ASSERT_TRUE(device->SetDisplayMode(800, 600, depth.bits, 60, 0, false)) << depth.bits;
+        EXPECT_EQ(Presented().BackBufferFormat, depth.format) << depth.bits;
+        EXPECT_EQ(Presented().FullScreen_RefreshRateInHz, 60u);
+    }
     // A reset makes one device again, in the same mode.
     orvplatform::ClearJournal();
     ASSERT_TRUE(device->ResetDevice());

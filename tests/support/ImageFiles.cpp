@@ -43,8 +43,12 @@ constexpr Layout kLayouts[] = {
     {D3DFMT_X1R5G5B5, 16, {0x7C00, 0x03E0, 0x1F, 0}, false},
     {D3DFMT_A1R5G5B5, 16, {0x7C00, 0x03E0, 0x1F, 0x8000}, false},
     {D3DFMT_A4R4G4B4, 16, {0x0F00, 0x00F0, 0x0F, 0xF000}, false},
+    {D3DFMT_X4R4G4B4, 16, {0x0F00, 0x00F0, 0x0F, 0}, false},
+    {D3DFMT_A8R3G3B2, 16, {0xE0, 0x1C, 0x03, 0xFF00}, false},
+    {D3DFMT_R3G3B2, 8, {0xE0, 0x1C, 0x03, 0}, false},
     {D3DFMT_A8L8, 16, {0xFF, 0, 0, 0xFF00}, true},
     {D3DFMT_L8, 8, {0xFF, 0, 0, 0}, true},
+    {D3DFMT_A4L4, 8, {0x0F, 0, 0, 0xF0}, true},
 };
 
 const Layout& LayoutOf(D3DFORMAT format) {
@@ -148,7 +152,7 @@ Picture Pattern(UINT width, UINT height, UINT shift) {
 ImageFile BmpFile(Bmp kind, UINT width, UINT height, bool topDown, bool fileHeader) {
     static const struct { unsigned bits, compression, colours; D3DFORMAT format; } kKinds[] = {
         {4, 0, 16, D3DFMT_X8R8G8B8}, {8, 0, 256, D3DFMT_X8R8G8B8}, {16, 3, 0, D3DFMT_R5G6B5},
-        {24, 0, 0, D3DFMT_X8R8G8B8}, {32, 3, 0, D3DFMT_A8R8G8B8}};
+        {24, 0, 0, D3DFMT_X8R8G8B8}, {32, 3, 0, D3DFMT_A8R8G8B8}, {16, 3, 0, D3DFMT_X4R4G4B4}};
     const auto& k = kKinds[static_cast<int>(kind)];
     const Layout& layout = LayoutOf(k.format);
     ImageFile file{"bmp", {}, {}, k.format};

@@ -38,7 +38,7 @@ struct ImageFile {
     D3DFORMAT format;          // level 0's format on the default device
 };
 
-enum class Bmp { Palette4, Palette8, BitFields565, Rgb24, Argb32Fields };
+enum class Bmp { Palette4, Palette8, BitFields565, Rgb24, Argb32Fields, BitFields444 };
 ImageFile BmpFile(Bmp kind, UINT width, UINT height, bool topDown, bool fileHeader = true);
 // An 8-bit run-length bitmap of the given palette and codes.
 std::vector<uint8_t> Rle8Bitmap(UINT width, UINT height, const std::vector<uint32_t>& palette,
