@@ -9,6 +9,7 @@
 #include "host/Kernel.h"
 #include "host/OML.h"
 #include "host/Texture.h"
+#include "hostinput/HostInput.h"
 #include "material/D3DMaterial.h"
 #include "material/D3DMaterialLayer.h"
 #include "material/DecimalText.h"
@@ -112,7 +113,7 @@ bool D3DMaterial::ReadLayer(OML* tag) {
 
 bool D3DMaterial::LoadFromFile(const char* path) {
     if (!path) return false;
-    ClosingFile file(m_pDriver->GetKernel()->m_pFileSystem->OpenReading(path));
+    ClosingFile file(HostInput::Current().OpenReading(m_pDriver->GetKernel(), path));
     if (!file) return false;
     std::unique_ptr<OML> tree(new (std::nothrow) OML);
     if (!tree || !tree->LoadFrom(file.get()) || !ReadFrom(tree.get())) {

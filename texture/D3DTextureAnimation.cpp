@@ -1,7 +1,6 @@
 // Frame animation: the frame due by the millisecond clock, pausing, looping
 // and binding the current frame to a texture stage.
-#include <windows.h>
-
+#include "hostinput/HostInput.h"
 #include "plugin/state/StateTables.h"
 #include "texture/D3DTexture.h"
 
@@ -22,7 +21,7 @@ unsigned D3DTexture::ComputeFrame() {
     if (!IsAnimated() || m_Frames.empty()) return 0;
     // Frames that all last 0 ms have no cycle to walk: the first one shows.
     if (m_TotalDuration == 0) return 0;
-    const unsigned elapsed = GetTickCount() - m_Animation.startTick;  // a wrap of the clock is harmless
+    const unsigned elapsed = HostInput::Current().TickCount() - m_Animation.startTick;  // a wrap of the clock is harmless
     if (!m_Animation.looping && elapsed >= m_TotalDuration) {
         m_Animation.playing = false;
         m_Animation.pausedFrame = FrameCount() - 1;
@@ -41,7 +40,7 @@ void D3DTexture::SetPlaying(bool playing) {
     if (playing == m_Animation.playing) return;
     m_Animation.playing = playing;
     if (playing)
-        m_Animation.startTick = GetTickCount();  // resuming starts the cycle again at frame 0
+        m_Animation.startTick = HostInput::Current().TickCount();  // resuming starts the cycle again at frame 0
     else
         m_Animation.pausedFrame = ComputeFrame();
 }

@@ -7,8 +7,8 @@
 #include <cstring>
 
 #include "host/File.h"
-#include "host/FileSystem.h"
 #include "host/Kernel.h"
+#include "hostinput/HostInput.h"
 #include "texture/D3DTexture.h"
 #include "texture/TextureFileType.h"
 
@@ -37,7 +37,7 @@ int D3DTexture::LoadFromFile(const char* fileName, int fileType, bool prefer32Bi
 int D3DTexture::LoadImageFrame(const char* fileName, unsigned frame) {
     IDirect3DDevice8* device = Device();
     if (!device || !m_pKernel || !m_pKernel->m_pFileSystem) return -1;
-    File* file = m_pKernel->m_pFileSystem->OpenReading(fileName);
+    File* file = HostInput::Current().OpenReading(m_pKernel, fileName);
     if (!file) return -1;
     const void* data = file->GetBuffer();
     const unsigned long size = file->GetSize();
@@ -106,7 +106,7 @@ int D3DTexture::LoadFromFileSequence(const char* fileName, int framesPerSecond, 
     for (;; ++count) {
         if (count > kMaxSequenceFrames) return -1;
         if (!formName(count)) return -1;
-        File* file = m_pKernel->m_pFileSystem->OpenReading(frameName);
+        File* file = HostInput::Current().OpenReading(m_pKernel, frameName);
         if (!file) break;
         file->Close();
     }

@@ -6,8 +6,8 @@
 #include <new>
 
 #include "host/File.h"
-#include "host/FileSystem.h"
 #include "host/Kernel.h"
+#include "hostinput/HostInput.h"
 #include "pixels/BlockCodec.h"
 #include "pixels/LittleEndian.h"
 #include "pixels/PixelLayout.h"
@@ -213,7 +213,7 @@ int D3DTexture::ConvertZarFrames(File* file, const ZarLayout& layout) {
 
 int D3DTexture::LoadZAR(const char* fileName, bool prefer32Bit, bool, bool keepCopy) {
     if (!fileName || !Device() || !m_pKernel || !m_pKernel->m_pFileSystem) return kZarRefused;
-    ZarInput file(m_pKernel->m_pFileSystem->OpenReading(fileName));
+    ZarInput file(HostInput::Current().OpenReading(m_pKernel, fileName));
     if (!file) return kZarRefused;
     ZarLayout layout;
     if (int result = ReadZarHeader(file.get(), &layout)) return result;

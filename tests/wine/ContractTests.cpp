@@ -108,8 +108,8 @@ TEST_F(WineContract, ModulesExportsAndOperationsByTableEntry) {
         EXPECT_EQ(Headers(module)->FileHeader.Machine, x86 ? IMAGE_FILE_MACHINE_I386 : IMAGE_FILE_MACHINE_AMD64);
     }
 
-    // The two exports, by their plain names only.
-    EXPECT_EQ(ExportedNames(plugin), "CreatePlugin GetRendererVersion");
+    // The three exports, by their plain names only.
+    EXPECT_EQ(ExportedNames(plugin), "CreatePlugin GetRendererVersion SetHostInput");
     EXPECT_TRUE(GetProcAddress(plugin, "CreatePlugin"));
     const auto version = reinterpret_cast<GetRendererVersionFunction>(
         reinterpret_cast<void*>(GetProcAddress(plugin, "GetRendererVersion")));
