@@ -166,8 +166,9 @@ replay: wine-deps
 	  status=$$?; \
 	fi; \
 	if [ $$status -eq 77 ]; then \
-	  echo "Wine cannot run the $(ARCH) build here: replaying with the Linux build on the stand-in runtime."; \
-	  $(MAKE) --no-print-directory replay-linux; \
+	  echo "Wine cannot run the $(ARCH) build here: replaying with the Linux build on the stand-in runtime" \
+	       "(its frames are not compared with $(REPLAY_AGAINST), which another runtime may have drawn)."; \
+	  $(MAKE) --no-print-directory replay-linux REPLAY_AGAINST=; \
 	else \
 	  echo "Replay ($(ARCH)) on Wine: frames $(REPLAY_DIR)/frames/, statistics $(REPLAY_DIR)/stats.csv," \
 	       "report $(REPLAY_DIR)/differences.txt"; \
