@@ -11,7 +11,7 @@ BENCH_RUNS ?= 5
 # and the targets.
 FUZZ_DIR ?= build-fuzz
 FUZZ_SECONDS ?= 60
-FUZZ_TARGETS ?= image zar material markup
+FUZZ_TARGETS ?= image zar material markup capture
 JOBS ?= $(shell nproc)
 # Under `make test` the trees build side by side and share its JOBS job slots
 # (cmake --build then gets no -j of its own); alone each takes JOBS.

@@ -66,7 +66,5 @@ private:
     std::vector<RecordingLayer*> m_Layers;  // handed out, not yet removed
 };
 
-// A markup tree as its text (compact markup); "" for null.
-std::string MarkupText(OML* tag);
 
 }  // namespace orvcapture

@@ -50,6 +50,7 @@ CallRecord::CallRecord(SessionRecorder& recorder, Operation op, uint32_t object)
 
 void CallRecord::StartResults() {
     if (m_ResultCountAt) return;
+    m_ArgumentCount = m_Out.Count();
     m_Buffer[m_CountAt] = static_cast<char>(m_ArgumentCount);
     m_ResultCountAt = m_Buffer.size();
     m_Out.Byte(0);
@@ -57,7 +58,7 @@ void CallRecord::StartResults() {
 
 CallRecord::~CallRecord() {
     StartResults();
-    m_Buffer[m_ResultCountAt] = static_cast<char>(m_ResultCount);
+    m_Buffer[m_ResultCountAt] = static_cast<char>(m_Out.Count() - m_ArgumentCount);
     m_Recorder.CallWritten(m_Operation == Operation::Device_EndScene);
 }
 

@@ -77,23 +77,18 @@ public:
     template <typename... A>
     CallRecord& Args(const A&... args) {
         (m_Out.Put(args), ...);
-        m_ArgumentCount += sizeof...(args);
         return *this;
     }
-    ValueWriter& Arguments(unsigned count) {
-        m_ArgumentCount += count;
-        return m_Out;
-    }
-    // Switches to the results; each Put after it is one result.
+    // The writer of the arguments (values are counted as they are put).
+    ValueWriter& Arguments(unsigned) { return m_Out; }
+    // Switches to the results; each value put after it is a result.
     template <typename... R>
     void Results(const R&... results) {
         StartResults();
         (m_Out.Put(results), ...);
-        m_ResultCount += sizeof...(results);
     }
-    ValueWriter& ResultValues(unsigned count) {
+    ValueWriter& ResultValues(unsigned) {
         StartResults();
-        m_ResultCount += count;
         return m_Out;
     }
 
@@ -107,7 +102,6 @@ private:
     size_t m_CountAt;  // where the argument count byte is
     size_t m_ResultCountAt = 0;
     unsigned m_ArgumentCount = 0;
-    unsigned m_ResultCount = 0;
 };
 
 class SessionRecorder : public HostInput {

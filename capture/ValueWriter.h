@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <type_traits>
 
 #include <windows.h>
 
@@ -25,6 +26,9 @@ class ValueWriter {
 public:
     explicit ValueWriter(std::string* out) : m_pOut(out) {}
 
+    // Tagged values written so far.
+    unsigned Count() const { return m_Count; }
+
     void Byte(uint8_t value) { m_pOut->push_back(static_cast<char>(value)); }
     void Word16(uint16_t value) { Raw(&value, 2); }
     void Word32(uint32_t value) { Raw(&value, 4); }
@@ -45,6 +49,7 @@ public:
         Tagged(ValueTag::F32, bits);
     }
     void Put(bool value) {
+        ++m_Count;
         Byte(static_cast<uint8_t>(ValueTag::Bool));
         Byte(value ? 1 : 0);
     }
@@ -54,14 +59,17 @@ public:
         PutText(text, length < kMaxValueBytes ? length : kMaxValueBytes);
     }
     void PutText(const char* text, size_t length) {
+        ++m_Count;
         Byte(static_cast<uint8_t>(ValueTag::Text));
         Sized(text, static_cast<uint32_t>(length));
     }
     void PutBytes(const void* data, size_t size) {
+        ++m_Count;
         Byte(static_cast<uint8_t>(ValueTag::Bytes));
         Sized(data, static_cast<uint32_t>(size));
     }
     void PutPointer(const void* pointer) {
+        ++m_Count;
         Byte(static_cast<uint8_t>(ValueTag::Pointer));
         Byte(pointer ? 1 : 0);
     }
@@ -87,11 +95,13 @@ public:
 
 private:
     void Tagged(ValueTag tag, uint32_t bits) {
+        ++m_Count;
         Byte(static_cast<uint8_t>(tag));
         Word32(bits);
     }
 
     std::string* m_pOut;
+    unsigned m_Count = 0;
 };
 
 }  // namespace orvcapture

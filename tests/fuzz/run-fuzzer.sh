@@ -7,7 +7,7 @@
 #   run-fuzzer.sh BUILD_DIR TARGET replay    run every input of the regression
 #                                            corpus (and the seeds) once
 #
-# TARGET is image, zar, material or markup. Inputs that crash, leak or break
+# TARGET is image, zar, material, markup or capture. Inputs that crash, leak or break
 # an expectation are written to BUILD_DIR/tests/fuzz/artifacts/TARGET/; once
 # the fault is fixed, such an input goes into regressions/TARGET/ here.
 # FUZZ_JOBS runs that many fuzzing processes side by side (default 1);
@@ -15,7 +15,7 @@
 set -euo pipefail
 
 if [ $# -ne 3 ]; then
-  echo "usage: run-fuzzer.sh BUILD_DIR image|zar|material|markup SECONDS|replay" >&2
+  echo "usage: run-fuzzer.sh BUILD_DIR image|zar|material|markup|capture SECONDS|replay" >&2
   exit 2
 fi
 build=$(cd "$1" && pwd)
@@ -36,6 +36,7 @@ case "$target" in
             dictionary=$here/markup.dict ;;
   markup)   inputs=("$seeds/markup" "$seeds/material");   max_len=4096
             dictionary=$here/markup.dict ;;
+  capture)  inputs=("$seeds/capture");                    max_len=65536 ;;
   *) echo "run-fuzzer.sh: unknown target $target" >&2; exit 2 ;;
 esac
 if [ ! -x "$fuzzer" ]; then

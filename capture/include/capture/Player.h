@@ -123,8 +123,10 @@ public:
     // what Run would refuse, and how far.
     ReplayOutcome Check();
 
-private:
+    // The replay's state (private to the library).
     struct Impl;
+
+private:
     std::unique_ptr<Impl> m_pImpl;
 };
 

@@ -1,0 +1,282 @@
+// A host session recorded through the plug-in's switch and replayed through
+// the player: results and the Direct3D journal equal, a crashed session's
+// capture up to its last frame, and hostile captures refused.
+#include <dlfcn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+
+#include "support/PluginHarness.h"
+#include "capture/CaptureFormat.h"
+#include "capture/CaptureWriter.h"
+#include "capture/Player.h"
+#include "capture/ValueWriter.h"
+#include "host/FileSystem.h"
+#include "host/VertexBuffer.h"
+#include "orvhostScene.h"
+
+namespace {
+
+using orvcapture::Operation;
+using orvcapture::StopReason;
+using orvtest::LoadPlugin;
+
+constexpr int kFrames = 6;
+constexpr unsigned kBufferVertices = 64;
+
+// The Direct3D calls of the journal: name, result, and for the state
+// setters their values.
+std::vector<std::string> Direct3DCalls() {
+    std::vector<std::string> calls;
+    for (const orvplatform::Call& call : orvplatform::Journal()) {
+        if (call.api.rfind("IDirect3D", 0) != 0) continue;
+        std::string line = call.api + " -> " + std::to_string(call.result);
+        if (call.api.find("SetRenderState") != std::string::npos ||
+            call.api.find("SetTextureStageState") != std::string::npos)
+            for (uint64_t arg : call.args) line += " " + std::to_string(arg);
+        calls.push_back(line);
+    }
+    return calls;
+}
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+class CaptureTest : public orvtest::PluginTest {
+protected:
+    void SetUp() override {
+        PluginTest::SetUp();
+        kernel()->m_pFileSystem->SetBaseDirectory(ORV_EXAMPLES_DIR);
+    }
+
+    // The demo host's session, recorded into `path`: `exitAtFrame` ends the
+    // process in the middle of that frame.
+    void RecordSession(const std::string& path, int exitAtFrame = -1) {
+        setenv(orvcapture::kCaptureVariable, path.c_str(), 1);
+        RenderDevice* device = LoadPlugin().createPlugin(kernel());
+        unsetenv(orvcapture::kCaptureVariable);
+        ASSERT_NE(device, nullptr);
+        ASSERT_TRUE(device->SetDisplayMode(640, 480, 32, 60, 0, true));
+        {
+            orvhost::Scene scene(device, kRendererVersion);
+            ASSERT_TRUE(scene.Load());
+            for (int frame = 0; frame < kFrames; ++frame) {
+                if (frame == exitAtFrame) {
+                    device->BeginScene();
+                    device->Clear(true, true, false);
+                    _exit(0);
+                }
+                ASSERT_TRUE(scene.DrawFrame(frame, kFrames));
+                orvplatform::AdvanceTickCount(40);
+            }
+            // A buffer uploaded twice, unchanged the second time.
+            VertexBuffer* buffer = device->CreateVertexBuffer(kBufferVertices, false, false);
+            ASSERT_NE(buffer, nullptr);
+            buffer->GetVertices()[kBufferVertices - 1].diffuse = 0xFF00FF00u;
+            EXPECT_TRUE(buffer->Upload());
+            EXPECT_TRUE(buffer->Upload());
+            EXPECT_TRUE(device->DestroyVertexBuffer(buffer));
+            device->DumpRenderStates();
+        }
+        delete device;
+    }
+
+    orvcapture::ReplayOutcome Replay(orvcapture::Player& player, orvcapture::ReplayOptions options) {
+        orvcapture::PluginEntry entry;
+        entry.createPlugin = LoadPlugin().createPlugin;
+        entry.setHostInput = reinterpret_cast<SetHostInputFunction>(dlsym(LoadPlugin().handle, "SetHostInput"));
+        options.outputDirectory = OutputPath("");
+        return player.Run(entry, kernel(), options);
+    }
+};
+
+TEST_F(CaptureTest, ReplaysTheDemoSessionWithEqualResultsAndJournal) {
+    const std::string path = OutputPath("session.orvcap");
+    orvplatform::ClearJournal();
+    RecordSession(path);
+    const std::vector<std::string> live = Direct3DCalls();
+
+    orvplatform::ResetAll();
+    orvplatform::SetTickCount(123456);  // another clock: the capture's is served
+    orvplatform::ClearJournal();
+    orvcapture::Player player;
+    ASSERT_TRUE(player.Open(path)) << player.Error();
+    EXPECT_EQ(player.Machine().rendererVersion, kRendererVersion);
+    EXPECT_EQ(player.Machine().pointerBits, sizeof(void*) * 8);
+    std::vector<std::string> differences;
+    std::vector<uint64_t> uploadBytes;
+    int frameEnds = 0;
+    orvcapture::ReplayOptions options;
+    options.onDifference = [&](const orvcapture::Difference& d) { differences.push_back(d.Describe()); };
+    options.onCall = [&](const orvcapture::CallEvent& event) {
+        frameEnds += event.endsFrame;
+        if (event.operation == Operation::VertexBuffer_Upload && event.object == 0) return;
+        if (event.operation == Operation::VertexBuffer_Upload) uploadBytes.push_back(event.memoryBytes);
+    };
+    const orvcapture::ReplayOutcome outcome = Replay(player, options);
+    EXPECT_EQ(outcome.reason, StopReason::End) << outcome.message;
+    EXPECT_EQ(outcome.differences, 0u);
+    EXPECT_EQ(differences, std::vector<std::string>());
+    EXPECT_EQ(frameEnds, kFrames);
+    EXPECT_EQ(Direct3DCalls(), live);
+    // The torus's upload, then the small buffer's two: its one changed
+    // vertex the first time, nothing the second.
+    ASSERT_GE(uploadBytes.size(), 3u);
+    EXPECT_GT(uploadBytes[uploadBytes.size() - 2], 0u);
+    EXPECT_LE(uploadBytes[uploadBytes.size() - 2], sizeof(Vertex));
+    EXPECT_EQ(uploadBytes.back(), 0u);
+}
+
+TEST_F(CaptureTest, ReportsTheFirstDifferentResultAndStopsWhenAsked) {
+    const std::string path = OutputPath("session.orvcap");
+    RecordSession(path);
+    orvplatform::ResetAll();
+    // The replay's runtime refuses to present: EndScene answers otherwise.
+    orvplatform::FailEveryCall("IDirect3DDevice8::Present", D3DERR_DEVICELOST);
+    orvcapture::Player player;
+    ASSERT_TRUE(player.Open(path)) << player.Error();
+    std::vector<orvcapture::Difference> differences;
+    uint64_t firstEndScene = 0;
+    orvcapture::ReplayOptions options;
+    options.stopAtFirstDifference = true;
+    options.onDifference = [&](const orvcapture::Difference& d) { differences.push_back(d); };
+    options.onCall = [&](const orvcapture::CallEvent& event) {
+        if (event.endsFrame && !firstEndScene) firstEndScene = event.call;
+    };
+    const orvcapture::ReplayOutcome outcome = Replay(player, options);
+    orvplatform::ClearFailures();
+    EXPECT_EQ(outcome.reason, StopReason::Stopped);
+    ASSERT_EQ(differences.size(), 1u);
+    EXPECT_EQ(differences[0].call, firstEndScene);
+    EXPECT_EQ(differences[0].frame, 0u);
+    EXPECT_EQ(differences[0].operation, "RenderDevice::EndScene");
+    EXPECT_EQ(differences[0].recorded, "true");
+    EXPECT_EQ(differences[0].replayed, "false");
+}
+
+TEST_F(CaptureTest, ASessionCutOffMidFrameReplaysToItsLastWholeFrame) {
+    const std::string path = OutputPath("crashed.orvcap");
+    constexpr int kCrashFrame = 3;
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        RecordSession(path, kCrashFrame);
+        _exit(1);  // not reached: the session ends itself mid-frame
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+
+    orvplatform::ResetAll();
+    orvcapture::Player player;
+    ASSERT_TRUE(player.Open(path)) << player.Error();
+    uint64_t differences = 0;
+    orvcapture::ReplayOptions options;
+    options.onDifference = [&](const orvcapture::Difference&) { ++differences; };
+    const orvcapture::ReplayOutcome outcome = Replay(player, options);
+    EXPECT_EQ(outcome.reason, StopReason::CutOff);
+    EXPECT_EQ(outcome.frames, unsigned(kCrashFrame));
+    EXPECT_EQ(outcome.message, "cut off mid-frame after frame 3");
+    EXPECT_EQ(differences, 0u);
+}
+
+// Hostile captures: each made from a real one or written record by record.
+TEST_F(CaptureTest, RefusesHostileCapturesWithTheirReason) {
+    const std::string path = OutputPath("session.orvcap");
+    RecordSession(path);
+    const std::string good = ReadAll(path);
+    ASSERT_GT(good.size(), orvcapture::kHeaderSize + orvcapture::kChunkHeaderSize);
+
+    // A capture whose records after the machine record are `records`.
+    auto crafted = [&](const std::string& records) {
+        const std::string file = OutputPath("crafted.orvcap");
+        {
+            orvcapture::CaptureWriter writer;
+            EXPECT_TRUE(writer.Open(file.c_str()));
+            orvcapture::ValueWriter out(&writer.Pending());
+            out.Byte(uint8_t(orvcapture::RecordKind::Machine));
+            out.Put(uint32_t{kRendererVersion}), out.Put(uint32_t{64}), out.Put("test");
+            writer.Pending() += records;
+        }
+        return ReadAll(file);
+    };
+    // A call record: op, object, arguments as given, then one result value.
+    auto call = [](Operation op, uint32_t object, const std::string& arguments, unsigned argumentCount) {
+        std::string record;
+        orvcapture::ValueWriter out(&record);
+        out.Byte(uint8_t(orvcapture::RecordKind::Call));
+        out.Word16(uint16_t(op));
+        out.Word32(object);
+        out.Byte(uint8_t(argumentCount));
+        record += arguments;
+        out.Byte(0);
+        return record;
+    };
+    std::string created;
+    {
+        orvcapture::ValueWriter out(&created);
+        out.Byte(uint8_t(orvcapture::RecordKind::Call));
+        out.Word16(uint16_t(Operation::Plugin_Create));
+        out.Word32(0);
+        out.Byte(0);
+        out.Byte(1);
+        out.Put(orvcapture::ObjectValue{1, true});
+    }
+    std::string texture;  // an Object argument naming object 7
+    orvcapture::ValueWriter(&texture).Put(orvcapture::ObjectValue{7, false});
+    std::string huge;  // a text argument claiming 4 GB
+    {
+        orvcapture::ValueWriter out(&huge);
+        out.Byte(uint8_t(orvcapture::ValueTag::Text));
+        out.Word32(0xFFFFFFF0u);
+    }
+
+    std::string otherVersion = good, damaged = good;
+    otherVersion[sizeof orvcapture::kMagic] ^= 0x7F;
+    damaged[damaged.size() - 3] ^= 0x55;  // inside the last chunk's stored bytes
+
+    struct Case {
+        const char* name;
+        std::string file;
+        bool opens;
+        StopReason reason;
+        std::string message;  // the start of Error() or of the outcome's message
+    };
+    const std::vector<Case> cases = {
+        {"other version", otherVersion, false, StopReason::Refused, "capture format version"},
+        {"truncated header", good.substr(0, orvcapture::kHeaderSize - 2), false, StopReason::Refused,
+         "not a capture: the header is cut short"},
+        {"not a capture", std::string(64, 'x'), false, StopReason::Refused, "not a capture: no capture signature"},
+        {"damaged chunk", damaged, true, StopReason::DamagedChunk, "damaged chunk after frame"},
+        {"object out of range",
+         crafted(created + call(Operation::Device_SetTexture, 1, std::string() + char(1) + std::string(4, '\0') + texture, 2)),
+         true, StopReason::Refused, "record refused at call 2: object number 7 is no Texture"},
+        {"calls an unmade object", crafted(created + call(Operation::Texture_GetWidth, 5, "", 0)), true,
+         StopReason::Refused, "record refused at call 2: object number 5 out of range"},
+        {"huge text", crafted(created + call(Operation::Device_LoadMaterial, 1, huge, 1)), true, StopReason::Refused,
+         "record refused at call 2: a call record is malformed"},
+        {"huge value count", crafted(created + call(Operation::Device_BeginScene, 1, "", 250)), true,
+         StopReason::Refused, "record refused at call 2: a call record is malformed"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        orvcapture::Player player;
+        const bool opened = player.OpenMemory(reinterpret_cast<const uint8_t*>(c.file.data()), c.file.size());
+        EXPECT_EQ(opened, c.opens) << player.Error();
+        if (!opened) {
+            EXPECT_EQ(player.Error().rfind(c.message, 0), 0u) << player.Error();
+            continue;
+        }
+        orvplatform::ResetAll();
+        const orvcapture::ReplayOutcome outcome = Replay(player, {});
+        EXPECT_EQ(outcome.reason, c.reason) << outcome.message;
+        EXPECT_EQ(outcome.message.rfind(c.message, 0), 0u) << outcome.message;
+    }
+}
+
+}  // namespace
