@@ -68,6 +68,12 @@ std::string SplitCall(const std::string& line, std::vector<uint64_t>* arguments)
     return line.substr(0, open);
 }
 
+std::string Fixed(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f", value);
+    return text;
+}
+
 // The CSV fields of a count that may be unknown.
 std::string Known(int64_t value) { return value < 0 ? "" : std::to_string(value); }
 
@@ -258,7 +264,7 @@ std::string FrameStatistics::Summary() const {
                   mean([](const FrameCounts& f) { return f.drawsVertices; }),
                   mean([](const FrameCounts& f) { return f.drawsQuad; }),
                   mean([](const FrameCounts& f) { return f.primitives; }),
-                  journal ? std::to_string(mean([](const FrameCounts& f) { return f.passes; })).c_str()
+                  journal ? Fixed(mean([](const FrameCounts& f) { return f.passes; })).c_str()
                           : "unknown (no journal)",
                   mean([](const FrameCounts& f) { return f.materialSwitches; }),
                   mean([](const FrameCounts& f) { return f.materialRedundant; }),
