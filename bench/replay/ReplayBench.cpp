@@ -122,20 +122,26 @@ BENCHMARK(RecordingOverhead);
 void ReplayAgainstLive(benchmark::State& state) {
     QuietStandIn();
     const std::string path = CapturePath("orv-bench-replay.orvcap");
-    orvcapture::Player player;
-    if (!RunDemoSession(path) || !player.Open(path)) {
+    if (!RunDemoSession(path)) {
         state.SkipWithError("the demo session could not be recorded");
         return;
     }
     Kernel kernel(nullptr, false);
     const orvcapture::PluginEntry entry{&CreatePlugin, &SetHostInput};
     const orvcapture::ReplayOptions options;
-    bool replayed = true;
+    std::string stopped;
     orvbench::MeasureRatio(
         state,
-        [&] { replayed &= player.Run(entry, &kernel, options).reason == orvcapture::StopReason::End; },
+        [&] {
+            // A player replays what it opened once: each replay opens the file again.
+            orvcapture::Player player;
+            const orvcapture::ReplayOutcome outcome =
+                player.Open(path) ? player.Run(entry, &kernel, options) : orvcapture::ReplayOutcome{};
+            if (outcome.reason != orvcapture::StopReason::End)
+                stopped = outcome.message.empty() ? player.Error() : outcome.message;
+        },
         [&] { RunDemoSession(""); });
-    if (!replayed) state.SkipWithError("the replay did not reach the session's end");
+    if (!stopped.empty()) state.SkipWithError(("the replay stopped early: " + stopped).c_str());
     const auto subject = state.counters.find("subject_ns");
     if (subject != state.counters.end() && subject->second.value > 0)
         state.counters["replay_fps"] = kDemoFrames * 1e9 / subject->second.value;
