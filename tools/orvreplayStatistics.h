@@ -19,8 +19,11 @@
 //   plug-in set, and how many of those set the device's current value;
 // - buffer uploads and their bytes (the buffer's size at the upload), texture
 //   loads from files and texture updates, lines of text;
-// - the plug-in's processor time for the frame's calls (the thread's clock
-//   around each call into the plug-in), and the calls whose result differed.
+// - the plug-in's processor time for the frame's calls: the thread's clock
+//   from the end of one replayed call to the end of the next, leaving out
+//   what orvreplay does between calls (saving pictures, journals) but not
+//   the player's reading of the call, nor, on the stand-in, the runtime's
+//   own work; and the calls whose result differed.
 // A frame's row holds the calls up to its EndScene; the first also holds
 // everything before it (creating the device, loading), and a last row
 // without an end what came after the last frame.
