@@ -87,6 +87,16 @@ CaptureReader::Status CaptureReader::Next(std::string* records, uint32_t* flags)
         m_Error = "damaged chunk header at byte " + std::to_string(at);
         return Status::Damaged;
     }
+    // zlib inflates at most this many bytes from one stored byte.
+    constexpr uint64_t kMaxInflation = 1032;
+    if (raw > uint64_t{stored} * kMaxInflation + 64) {
+        m_Error = "damaged chunk header at byte " + std::to_string(at);
+        return Status::Damaged;
+    }
+    if (!m_pFile && stored > m_MemorySize - m_Offset) {
+        m_Error = "chunk at byte " + std::to_string(at) + " cut short";
+        return Status::Truncated;
+    }
     m_Stored.resize(stored);
     if (Read(&m_Stored[0], stored) != stored) {
         m_Error = "chunk at byte " + std::to_string(at) + " cut short";

@@ -188,7 +188,11 @@ ReplayOutcome Player::Impl::Replay() {
             outcome.message = "damaged chunk" + where + ": " + reader.Error();
         } else {
             outcome.reason = StopReason::CutOff;
-            outcome.message = "cut off mid-frame" + where;
+            // What a process that died wrote last is a whole chunk: the file
+            // ends where the session's end is missing, or inside a chunk.
+            outcome.message = status == CaptureReader::Status::End
+                                  ? "cut off" + where + ": the session's end is missing"
+                                  : "cut off" + where + ": " + reader.Error();
         }
         break;
     }

@@ -354,6 +354,7 @@ bool Player::Impl::Invoke(Call& call, std::string* replayed, bool* skipped) {
         case Operation::Font_GetAverageCharWidth: { auto* self = static_cast<Font*>(target);  GO; out.Put(self->GetAverageCharWidth()); return true; }
         // ---- Calls with pointers, texts and lifetimes of their own ----
         case Operation::Plugin_Create: {
+            if (objects.size() > 1 || device) return Refuse("a second CreatePlugin");
             GO;
             device = plugin.createPlugin(kernel);
             return Bind(call, 0, device, Interface::Device, 0, out);

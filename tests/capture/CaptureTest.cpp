@@ -181,7 +181,7 @@ TEST_F(CaptureTest, ASessionCutOffMidFrameReplaysToItsLastWholeFrame) {
     const orvcapture::ReplayOutcome outcome = Replay(player, options);
     EXPECT_EQ(outcome.reason, StopReason::CutOff);
     EXPECT_EQ(outcome.frames, unsigned(kCrashFrame));
-    EXPECT_EQ(outcome.message, "cut off mid-frame after frame 3");
+    EXPECT_EQ(outcome.message, "cut off after frame 3: the session's end is missing");
     EXPECT_EQ(differences, 0u);
 }
 

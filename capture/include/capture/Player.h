@@ -74,7 +74,7 @@ struct Difference {
 
 enum class StopReason {
     End,           // the session's end was replayed
-    CutOff,        // the file ends mid-frame (the recording process died)
+    CutOff,        // the file ends before the session did (the recording process died)
     DamagedChunk,  // a chunk failed its check
     Refused,       // the file is not a capture of this version, or a record is malformed
     Stopped,       // the caller asked to stop at the first difference
@@ -95,8 +95,9 @@ struct ReplayOutcome {
     uint32_t frames = 0;       // whole frames replayed
     uint64_t calls = 0;        // calls replayed
     uint64_t differences = 0;  // calls whose results differed
-    // "end of session", "cut off mid-frame after frame 12", "damaged chunk
-    // after frame 7: crc mismatch at byte 4096", or the refusal.
+    // "end of session", "cut off after frame 12: the session's end is
+    // missing", "damaged chunk after frame 7: checksum mismatch in the chunk
+    // at byte 4096", or the refusal.
     std::string message;
 };
 
