@@ -21,6 +21,14 @@ SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
 # The fault sweep's tests (tests/sweep/FaultSweepTest.cpp).
 SWEEP_TESTS = ^Shard/FaultSweep\.
 OUT_DIR ?= out
+# The demo records its session into $(OUT_DIR)/demo.orvcap and saves what
+# each of its frames presented into $(OUT_DIR)/frames; make replay replays
+# CAPTURE (the demo's unless given) into $(REPLAY_DIR), comparing its frames
+# with those in REPLAY_AGAINST where that directory exists.
+DEMO_FRAMES ?= 0-71
+CAPTURE ?= $(OUT_DIR)/demo.orvcap
+REPLAY_DIR ?= $(OUT_DIR)/replay
+REPLAY_AGAINST ?= $(OUT_DIR)/frames
 # The Windows build, one tree per architecture: build-mingw-x64 (64-bit,
 # PE32+) and build-mingw-x86 (32-bit, PE32, for 32-bit hosts). ARCH picks the
 # one the demo runs.
@@ -34,7 +42,7 @@ $(error ARCH is x64 or x86, not $(ARCH))
 endif
 
 .PHONY: all deps fuzz-deps wine-deps build build-san build-fuzz test test-steps test-plain test-san sweep \
-        fuzz demo demo-linux bench windows $(addprefix windows-,$(WINDOWS_ARCHS)) cross clean
+        fuzz demo demo-linux replay replay-linux bench windows $(addprefix windows-,$(WINDOWS_ARCHS)) cross clean
 
 all: build
 
@@ -123,13 +131,15 @@ demo: wine-deps
 	@status=77; \
 	if command -v wine >/dev/null && command -v Xvfb >/dev/null; then \
 	  $(MAKE) --no-print-directory windows-$(ARCH) || exit 1; \
-	  bash scripts/run-on-wine.sh $(CROSS_DIR)/wineprefix $(CROSS_DIR)/bin/orvhost.exe \
-	    --out $(abspath $(OUT_DIR)); \
+	  ORVD3D_CAPTURE=$(abspath $(OUT_DIR))/demo.orvcap \
+	    bash scripts/run-on-wine.sh $(CROSS_DIR)/wineprefix $(CROSS_DIR)/bin/orvhost.exe \
+	    --out $(abspath $(OUT_DIR)) --save-frames $(DEMO_FRAMES); \
 	  status=$$?; \
 	fi; \
 	if [ $$status -eq 0 ]; then \
 	  echo "Windows build ($(ARCH)) on Wine: log $(OUT_DIR)/orvhost.log, plug-in screenshot" \
-	       "$(OUT_DIR)/screenshot.png, presented frame $(OUT_DIR)/presented.png"; \
+	       "$(OUT_DIR)/screenshot.png, presented frame $(OUT_DIR)/presented.png, frames" \
+	       "$(OUT_DIR)/frames/, capture $(OUT_DIR)/demo.orvcap"; \
 	elif [ $$status -eq 77 ]; then \
 	  echo "Wine cannot run the $(ARCH) build here: running the Linux build on the stand-in runtime."; \
 	  $(MAKE) --no-print-directory demo-linux; \
@@ -139,7 +149,36 @@ demo: wine-deps
 
 demo-linux: build
 	@mkdir -p $(OUT_DIR)
-	$(BUILD_DIR)/bin/orvhost --out $(OUT_DIR)
+	ORVD3D_CAPTURE=$(OUT_DIR)/demo.orvcap $(BUILD_DIR)/bin/orvhost --out $(OUT_DIR) \
+	  --save-frames $(DEMO_FRAMES)
+
+# Replays CAPTURE with the Windows build of ARCH under Wine, as the demo runs;
+# with the Linux build on the stand-ins where Wine cannot run it.
+replay: wine-deps
+	@test -f $(CAPTURE) || { echo "No capture $(CAPTURE): make demo writes one, or name it with CAPTURE=PATH"; exit 1; }
+	@mkdir -p $(REPLAY_DIR)
+	@status=77; \
+	if command -v wine >/dev/null && command -v Xvfb >/dev/null; then \
+	  $(MAKE) --no-print-directory windows-$(ARCH) || exit 1; \
+	  bash scripts/run-on-wine.sh $(CROSS_DIR)/wineprefix $(CROSS_DIR)/bin/orvreplay.exe \
+	    $(abspath $(CAPTURE)) --out $(abspath $(REPLAY_DIR)) \
+	    $(if $(wildcard $(REPLAY_AGAINST)),--against $(abspath $(REPLAY_AGAINST))) $(REPLAY_FLAGS); \
+	  status=$$?; \
+	fi; \
+	if [ $$status -eq 77 ]; then \
+	  echo "Wine cannot run the $(ARCH) build here: replaying with the Linux build on the stand-in runtime" \
+	       "(its frames are not compared with $(REPLAY_AGAINST), which another runtime may have drawn)."; \
+	  $(MAKE) --no-print-directory replay-linux REPLAY_AGAINST=; \
+	else \
+	  echo "Replay ($(ARCH)) on Wine: frames $(REPLAY_DIR)/frames/, statistics $(REPLAY_DIR)/stats.csv," \
+	       "report $(REPLAY_DIR)/differences.txt"; \
+	  exit $$status; \
+	fi
+
+replay-linux: build
+	@mkdir -p $(REPLAY_DIR)
+	$(BUILD_DIR)/bin/orvreplay $(CAPTURE) --out $(REPLAY_DIR) \
+	  $(if $(wildcard $(REPLAY_AGAINST)),--against $(REPLAY_AGAINST)) $(REPLAY_FLAGS)
 
 bench: deps
 	cmake -S . -B $(BENCH_DIR) -DCMAKE_BUILD_TYPE=Release -DORV_BUILD_TESTS=OFF -DORV_BUILD_BENCH=ON
@@ -151,12 +190,13 @@ bench: deps
 	@$(BENCH_DIR)/bin/ratio_summary $(BENCH_DIR)/ratios.txt
 
 # What the demo and the Wine suite run, for 64-bit and 32-bit Windows:
-# OrvKernel.dll, ORVD3D.dll, orvhost.exe with the example materials, and the
+# OrvKernel.dll, ORVD3D.dll, orvhost.exe with the example materials,
+# orvreplay.exe, and the
 # Wine suite's scenario program; against the MinGW-w64 headers and the
 # system's Direct3D 8. The trees share one fetched copy of the library
 # sources (build-mingw-sources). `cmake --build build-mingw-x64` builds the
 # rest (zarwriter.exe).
-WINDOWS_TARGETS = OrvKernel ORVD3D orvhost examples wine_scenarios
+WINDOWS_TARGETS = OrvKernel ORVD3D orvhost orvreplay examples wine_scenarios
 windows: $(addprefix windows-,$(WINDOWS_ARCHS))
 
 $(addprefix windows-,$(WINDOWS_ARCHS)): windows-%: deps

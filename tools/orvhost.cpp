@@ -9,20 +9,30 @@
 // quads and the text but not the transformed torus).
 //
 //   orvhost [--out DIRECTORY] [--frames N] [--examples DIRECTORY]
+//           [--save-frames A-B] [--journal FILE]
 //
 // The scene's material and textures come from the example materials, which
 // the build puts beside the program (see ExamplesPath). Writes
 // DIRECTORY/orvhost.log, the plug-in's screenshot (screenshot.bmp and .png)
 // and the window's client area as the screen shows it after the last frame
-// (presented.bmp and .png).
+// (presented.bmp and .png). --save-frames also saves what the window
+// presented at the end of each of frames A to B (from 0) as
+// DIRECTORY/frames/frame-NNNN.png, the pictures a replay of the session
+// compares with (orvreplay --against). --journal (Linux) writes the Direct3D
+// calls the plug-in made on the stand-in runtime into FILE, frame by frame.
+// With ORVD3D_CAPTURE=PATH in the environment the plug-in records the
+// session into PATH (see orvreplay).
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "host/FileSystem.h"
 #include "host/Kernel.h"
 #include "host/RenderDevice.h"
 #include "host/Window.h"
+#include "orvhostCallJournal.h"
+#include "orvhostFrames.h"
 #include "orvhostPlatform.h"
 #include "orvhostRenderer.h"
 #include "orvhostScene.h"
@@ -38,6 +48,8 @@ struct Options {
     std::string outDirectory = "out";
     std::string examplesDirectory = orvhost::ExamplesPath();
     int frames = 72;
+    orvhost::FrameRange savedFrames;
+    std::string journalPath;
 };
 
 bool ParseOptions(int argc, char** argv, Options* options) {
@@ -50,6 +62,10 @@ bool ParseOptions(int argc, char** argv, Options* options) {
         } else if (argument == "--frames" && i + 1 < argc) {
             options->frames = std::atoi(argv[++i]);
             if (options->frames < 1) return false;
+        } else if (argument == "--save-frames" && i + 1 < argc) {
+            if (!options->savedFrames.Parse(argv[++i])) return false;
+        } else if (argument == "--journal" && i + 1 < argc) {
+            options->journalPath = argv[++i];
         } else {
             return false;
         }
@@ -74,12 +90,30 @@ void ListAdapters(orvhost::Renderer& renderer) {
     }
 }
 
-bool DrawFrames(orvhost::Scene& scene, Window* window, int frames) {
+// What is kept of each frame besides the screen: its picture and the
+// Direct3D calls it made.
+struct FrameRecords {
+    orvhost::FrameRange pictures;
+    std::string pictureDirectory;
+    orvhost::CallJournalFile* journal = nullptr;
+};
+
+bool DrawFrames(orvhost::Scene& scene, Window* window, int frames, const FrameRecords& records) {
+    std::vector<std::string> calls;
     for (int frame = 0; frame < frames; ++frame) {
         // The window answers its messages between frames, or the system
         // takes it for hung.
         window->PumpMessages();
         if (!scene.DrawFrame(frame, frames)) return false;
+        if (records.pictures.Contains(frame)) {
+            window->PumpMessages();
+            if (!orvhost::SavePresentedFrame(window->GetHWND(), records.pictureDirectory, frame))
+                std::fprintf(stderr, "orvhost: frame %d could not be saved\n", frame);
+        }
+        if (records.journal && orvhost::TakeDirect3DCalls(&calls)) {
+            records.journal->Append("frame " + std::to_string(frame), calls);
+            calls.clear();
+        }
         if (frame + 1 < frames) orvhost::PauseMilliseconds(kFramePause);
     }
     window->PumpMessages();
@@ -103,7 +137,9 @@ bool SavePresented(Window* window, const std::string& bitmapPath, const std::str
 int main(int argc, char** argv) {
     Options options;
     if (!ParseOptions(argc, argv, &options)) {
-        std::fprintf(stderr, "usage: orvhost [--out DIRECTORY] [--frames N] [--examples DIRECTORY]\n");
+        std::fprintf(stderr,
+                     "usage: orvhost [--out DIRECTORY] [--frames N] [--examples DIRECTORY]\n"
+                     "               [--save-frames A-B] [--journal FILE]\n");
         return 2;
     }
     if (!orvhost::MakeDirectory(options.outDirectory)) {
@@ -117,9 +153,29 @@ int main(int argc, char** argv) {
     const std::string shotPath = output("screenshot.bmp");
     std::remove(shotPath.c_str());
 
+    FrameRecords records;
+    records.pictures = options.savedFrames;
+    records.pictureDirectory = output("frames");
+    if (!records.pictures.Empty() && !orvhost::MakeDirectory(records.pictureDirectory)) {
+        std::fprintf(stderr, "orvhost: cannot make %s\n", records.pictureDirectory.c_str());
+        return 1;
+    }
     // The stand-in runtime of the Linux build records every call for tests;
-    // a host that runs for long switches that off.
-    orvhost::StopCallJournal();
+    // a host that runs for long switches that off, unless it keeps the
+    // calls, which it then takes from the journal frame by frame.
+    orvhost::CallJournalFile journal;
+    std::vector<std::string> calls;
+    if (options.journalPath.empty()) {
+        orvhost::StopCallJournal();
+    } else if (!orvhost::TakeDirect3DCalls(&calls)) {
+        std::fprintf(stderr, "orvhost: --journal: this runtime keeps no journal of its calls\n");
+        return 2;
+    } else if (!journal.Open(options.journalPath)) {
+        std::fprintf(stderr, "orvhost: cannot write %s\n", options.journalPath.c_str());
+        return 1;
+    } else {
+        records.journal = &journal;
+    }
 
     // 1. The kernel: the plug-in logs, opens files and finds the application
     //    window through it, so it exists before the plug-in and outlives it.
@@ -153,7 +209,7 @@ int main(int argc, char** argv) {
     }
     std::printf("Scene loaded from %s\n", options.examplesDirectory.c_str());
     // 5. The frames (Scene::DrawFrame shows what one frame does, in order).
-    const bool drawn = DrawFrames(scene, kernel.m_pWindow, options.frames);
+    const bool drawn = DrawFrames(scene, kernel.m_pWindow, options.frames, records);
     // 6. Diagnostics: the device state to the log, and a screenshot.
     renderer->DumpRenderStates();
     renderer->DumpTextureStageStates(0);
@@ -164,6 +220,16 @@ int main(int argc, char** argv) {
     //    the renderer itself is deleted before its library is unloaded (the
     //    Renderer's destructor), and the kernel goes last.
     scene.Release();
+    renderer.Destroy();
+    bool journalled = true;
+    if (records.journal) {
+        calls.clear();
+        orvhost::TakeDirect3DCalls(&calls);
+        journal.Append("end", calls);
+        journalled = journal.Close();
+        std::printf("Direct3D calls: %s%s\n", options.journalPath.c_str(),
+                    journalled ? "" : " (not all written)");
+    }
 
     std::printf("Frames drawn: %s\n", drawn ? "yes" : "no (see the log)");
     std::printf("Log: %s\n", logPath.c_str());
@@ -178,5 +244,5 @@ int main(int argc, char** argv) {
                     output("presented.png").c_str());
     else
         std::printf("Presented frame: the screen could not be read\n");
-    return drawn && saved ? 0 : 1;
+    return drawn && saved && journalled ? 0 : 1;
 }

@@ -59,6 +59,32 @@ bool WriteBitmap(const std::string& path, const Image& image) {
     return WriteAll(path, out);
 }
 
+bool ReadPng(const std::string& path, Image* image) {
+    png_image png = {};
+    png.version = PNG_IMAGE_VERSION;
+    if (png_image_begin_read_from_file(&png, path.c_str()) == 0) return false;
+    // As large as 32768 pixels a side, the bitmaps' limit; read as opaque colours
+    // (alpha dropped, as WritePng drops it).
+    constexpr png_uint_32 kMostSide = 1 << 15;
+    if (png.width == 0 || png.height == 0 || png.width > kMostSide || png.height > kMostSide) {
+        png_image_free(&png);
+        return false;
+    }
+    png.format = PNG_FORMAT_RGB;
+    std::vector<uint8_t> rgb(PNG_IMAGE_SIZE(png));
+    if (png_image_finish_read(&png, nullptr, rgb.data(), 0, nullptr) == 0) {
+        png_image_free(&png);
+        return false;
+    }
+    image->width = static_cast<int>(png.width);
+    image->height = static_cast<int>(png.height);
+    image->argb.resize(rgb.size() / 3);
+    for (size_t i = 0; i < image->argb.size(); ++i)
+        image->argb[i] = 0xFF000000u | uint32_t{rgb[3 * i]} << 16 | uint32_t{rgb[3 * i + 1]} << 8 |
+                         rgb[3 * i + 2];
+    return true;
+}
+
 bool WritePng(const std::string& path, const Image& image) {
     if (image.width <= 0 || image.height <= 0 ||
         image.argb.size() != static_cast<size_t>(image.width) * static_cast<size_t>(image.height))

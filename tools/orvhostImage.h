@@ -23,6 +23,8 @@ struct Image {
 bool ReadBitmap(const std::string& path, Image* image);
 // Writes a top-down 32-bit Windows bitmap.
 bool WriteBitmap(const std::string& path, const Image& image);
+// Reads a PNG file of any kind libpng reads as opaque colours.
+bool ReadPng(const std::string& path, Image* image);
 // Writes an 8-bit RGB PNG (alpha dropped) with libpng.
 bool WritePng(const std::string& path, const Image& image);
 

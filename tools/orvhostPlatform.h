@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "orvhostImage.h"
 
@@ -28,6 +29,18 @@ std::string JoinPath(const std::string& directory, const std::string& name);
 // without end; a host program, which draws frame after frame, switches that
 // off before it loads the plug-in. Nothing to do on Windows.
 void StopCallJournal();
+
+// The Direct3D calls the stand-in runtime journalled since the journal was
+// last taken or switched on, one line each in the order made, e.g.
+// "IDirect3DDevice8::SetRenderState(7, 1) = 0x0", and clears the journal.
+// Arguments that are addresses (above 32 bits: the stand-in's objects and the
+// caller's memory on 64-bit Linux) show as "*", so that two runs whose objects
+// sit at other addresses give the same lines. False on Windows, where the
+// system's runtime keeps no journal.
+bool TakeDirect3DCalls(std::vector<std::string>* lines);
+
+// Processor seconds the calling thread has used (user and kernel time).
+double ThreadSeconds();
 
 // Sleeps for about `milliseconds`.
 void PauseMilliseconds(unsigned milliseconds);

@@ -2,9 +2,12 @@
 #include <dlfcn.h>
 #include <limits.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cinttypes>
+#include <cstdio>
 
 #include <orv/D3D8Control.h>
 #include <orv/PlatformControl.h>
@@ -44,6 +47,33 @@ std::string JoinPath(const std::string& directory, const std::string& name) {
 }
 
 void StopCallJournal() { orvplatform::EnableJournal(false); }
+
+bool TakeDirect3DCalls(std::vector<std::string>* lines) {
+    // Values past 32 bits are addresses: every other argument is a 32-bit
+    // number or a float's bits.
+    constexpr uint64_t kMostNumber = 0xFFFFFFFFu;
+    for (const orvplatform::Call& call : orvplatform::Journal()) {
+        if (call.api.compare(0, 9, "IDirect3D") != 0 && call.api != "Direct3DCreate8") continue;
+        std::string line = call.api + "(";
+        for (size_t n = 0; n < call.args.size(); ++n) {
+            char value[24] = "*";
+            if (call.args[n] <= kMostNumber) std::snprintf(value, sizeof value, "%" PRIu64, call.args[n]);
+            line += (n ? ", " : "") + std::string(value);
+        }
+        char result[24];
+        std::snprintf(result, sizeof result, ") = 0x%08" PRIx32,
+                      static_cast<uint32_t>(call.result));
+        lines->push_back(line + result);
+    }
+    orvplatform::ClearJournal();
+    return true;
+}
+
+double ThreadSeconds() {
+    timespec now;
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
 
 void PauseMilliseconds(unsigned milliseconds) { usleep(milliseconds * 1000u); }
 

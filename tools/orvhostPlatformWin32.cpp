@@ -33,6 +33,19 @@ std::string JoinPath(const std::string& directory, const std::string& name) {
 
 void StopCallJournal() {}
 
+bool TakeDirect3DCalls(std::vector<std::string>*) { return false; }
+
+double ThreadSeconds() {
+    FILETIME created, exited, kernel, user;
+    if (!GetThreadTimes(GetCurrentThread(), &created, &exited, &kernel, &user)) return 0.0;
+    // FILETIMEs count 100-nanosecond intervals.
+    constexpr double kSecondsPerTick = 1e-7;
+    const auto ticks = [](const FILETIME& time) {
+        return static_cast<double>((static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime);
+    };
+    return (ticks(kernel) + ticks(user)) * kSecondsPerTick;
+}
+
 void PauseMilliseconds(unsigned milliseconds) { Sleep(milliseconds); }
 
 SharedLibrary::~SharedLibrary() {

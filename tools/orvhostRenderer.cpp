@@ -5,6 +5,14 @@
 namespace orvhost {
 
 bool Renderer::Load(const std::string& path) {
+    if (!Open(path)) return false;
+    auto create = reinterpret_cast<CreatePluginFunction>(m_Library.Symbol("CreatePlugin"));
+    m_pDevice = create(m_pKernel);
+    if (!m_pDevice) std::fprintf(stderr, "the plug-in could not create a renderer\n");
+    return m_pDevice != nullptr;
+}
+
+bool Renderer::Open(const std::string& path) {
     std::string error;
     if (!m_Library.Open(path, &error)) {
         std::fprintf(stderr, "cannot load %s: %s\n", path.c_str(), error.c_str());
@@ -25,9 +33,7 @@ bool Renderer::Load(const std::string& path) {
                      m_Version, kRendererVersion);
         return false;
     }
-    m_pDevice = create(m_pKernel);
-    if (!m_pDevice) std::fprintf(stderr, "the plug-in could not create a renderer\n");
-    return m_pDevice != nullptr;
+    return true;
 }
 
 void Renderer::Destroy() {

@@ -21,6 +21,11 @@ public:
     // Loads the library and creates the device; says why on standard error
     // when it cannot.
     bool Load(const std::string& path);
+    // Loads the library and checks its version, without creating the device
+    // (a program that creates it otherwise, such as a replay).
+    bool Open(const std::string& path);
+    // An export of the loaded library; null when it has none.
+    void* Symbol(const char* name) const { return m_Library.Symbol(name); }
     // Deletes the device (the library stays loaded).
     void Destroy();
 

@@ -1,5 +1,6 @@
-// The demo host's PNG files, as libpng reads them back: every pixel's colour,
-// no alpha channel, and nothing written for an image that has no pixels.
+// The demo host's PNG files, as libpng and the hosts' reader read them back:
+// every pixel's colour, no alpha channel, and nothing written for an image
+// that has no pixels.
 #include <gtest/gtest.h>
 
 #include <png.h>
@@ -32,6 +33,12 @@ TEST(HostImage, PngFilesHoldEveryPixelsColourWithoutAlphaOrAreRefused) {
             const uint32_t found = uint32_t{rgb[3 * i]} << 16 | uint32_t{rgb[3 * i + 1]} << 8 | rgb[3 * i + 2];
             ASSERT_EQ(found, expected) << image.width << " x " << image.height << ", pixel " << i;
         }
+        // And read back by the hosts' own reader, as opaque colours.
+        orvhost::Image back;
+        ASSERT_TRUE(orvhost::ReadPng(path, &back));
+        ASSERT_TRUE(back.width == image.width && back.height == image.height);
+        for (size_t i = 0; i < image.argb.size(); ++i)
+            ASSERT_EQ(back.argb[i], image.argb[i] | 0xFF000000u) << "pixel " << i;
     }
 
     // Refused without pixels or a place to go.
