@@ -587,6 +587,7 @@ def main():
         else:
             mutated_line = line[:column] + new + line[column + len(old):]
         lines[index] = mutated_line
+        fault_started = time.monotonic()
         where = "%s:%d %s (%s -> %s)" % (relative, index + 1, operator, old.strip(), new.strip() or "nothing")
         with Planted(path, original):
             with open(path, "w") as f:
@@ -612,6 +613,7 @@ def main():
                 else:
                     verdict = "missed"
         print("%s: %s" % (where, verdict), flush=True)
+        log("  %.0f s" % (time.monotonic() - fault_started))
     # Leave both trees built from the code as it is.
     build(TREE, TEST_PROGRAMS)
     elapsed = time.monotonic() - started
