@@ -14,10 +14,13 @@ A fault that does not compile is reported so and not counted; nor is one whose
 product object files come out byte for byte as without it (an equivalent
 fault: it cannot change what the code does).
 
-Environment: MUTANTS (how many faults), MUTANTS_SEED (which), MUTANTS_JOBS
+Environment: MUTANTS (how many faults), MUTANTS_SEED (which; several seeds,
+comma-separated, give MUTANTS faults each), MUTANTS_JOBS
 (build jobs), MUTANTS_SAN=0 (no sanitized retry), MUTANTS_FOLDERS (a
 comma-separated subset of the product folders below), MUTANTS_OPERATORS (a
-subset of the operators).
+subset of the operators), MUTANTS_SYNC=0 (the copy as the last run left it,
+not refreshed from the working tree), MUTANTS_RERUN (a file of an earlier
+run's output: only the faults it reports missed, again).
 
 Output: one line per fault, `FILE:LINE operator (change): caught by TEST`,
 `missed`, `does not compile` or `equivalent`, and a last line
@@ -541,17 +544,30 @@ def on_signal(number, _frame):
     sys.exit(128 + number)
 
 
+def describe(relative, index, operator, old, new):
+    return "%s:%d %s (%s -> %s)" % (relative, index + 1, operator, old.strip(), new.strip() or "nothing")
+
+
 def main():
     count = int(os.environ.get("MUTANTS", DEFAULT_MUTANTS))
-    seed = int(os.environ.get("MUTANTS_SEED", DEFAULT_SEED))
+    seeds = [int(s) for s in os.environ.get("MUTANTS_SEED", str(DEFAULT_SEED)).split(",")]
     use_san = os.environ.get("MUTANTS_SAN", "1") != "0"
     for number in (signal.SIGINT, signal.SIGTERM, signal.SIGHUP):
         signal.signal(number, on_signal)
 
     os.makedirs(MIRROR, exist_ok=True)
-    sync_mirror()
-    faults = sample(all_faults(), count, seed)
-    log("%d faults, seed %d" % (len(faults), seed))
+    if os.environ.get("MUTANTS_SYNC", "1") != "0":
+        sync_mirror()
+    every = all_faults()
+    faults = []
+    for seed in seeds:
+        faults += [f for f in sample(every, count, seed) if f not in faults]
+    rerun = os.environ.get("MUTANTS_RERUN")
+    if rerun:
+        with open(rerun) as f:
+            missed = set(re.findall(r"^(.*): missed$", f.read(), re.M))
+        faults = [f for f in faults if describe(f[0], f[2], f[3], f[5], f[6]) in missed]
+    log("%d faults, seeds %s" % (len(faults), ",".join(map(str, seeds))))
 
     if not configure(TREE, False):
         return 2
@@ -588,7 +604,7 @@ def main():
             mutated_line = line[:column] + new + line[column + len(old):]
         lines[index] = mutated_line
         fault_started = time.monotonic()
-        where = "%s:%d %s (%s -> %s)" % (relative, index + 1, operator, old.strip(), new.strip() or "nothing")
+        where = describe(relative, index, operator, old, new)
         with Planted(path, original):
             with open(path, "w") as f:
                 f.write("\n".join(lines))
