@@ -190,19 +190,52 @@ TEST_F(Transforms, MatricesAndTheViewportReachTheDeviceAndBuiltProjectionsAreRet
 }
 
 TEST_F(Transforms, LightsAreTranslatedFromTheHostsDescription) {
-    LightDesc light = {};
-    light.ambient = 0x80402010;
+    // Every field differs from the others and from one light to the next, so
+    // that a field left unset cannot hold the awaited value by chance.
     const struct { uint32_t hostType; D3DLIGHTTYPE d3dType; } types[] = {
         {LIGHT_SPOT, D3DLIGHT_SPOT}, {LIGHT_DIRECTIONAL, D3DLIGHT_DIRECTIONAL},
         {LIGHT_COUNT, D3DLIGHT_POINT}, {7, D3DLIGHT_POINT}};  // unknown: a point light
+    const auto expectColour = [](const D3DCOLORVALUE& held, unsigned a, unsigned r, unsigned g, unsigned b) {
+        EXPECT_FLOAT_EQ(held.a, a / 255.0f);
+        EXPECT_FLOAT_EQ(held.r, r / 255.0f);
+        EXPECT_FLOAT_EQ(held.g, g / 255.0f);
+        EXPECT_FLOAT_EQ(held.b, b / 255.0f);
+    };
+    unsigned step = 0;
     for (const auto& type : types) {
+        SCOPED_TRACE(type.hostType);
+        const float f = static_cast<float>(++step);
+        LightDesc light;
         light.type = type.hostType;
-        m_pRenderer->SetLight(2, &light);
+        light.diffuse = 0x80402010u + step * 0x01010101u;
+        light.ambient = 0xC0A08060u + step * 0x01010101u;
+        light.specular = 0x11223344u + step * 0x01010101u;
+        light.range = 100 + f, light.falloff = 1.5f + f, light.theta = 0.5f + f, light.phi = 0.75f + f;
+        light.attenuation0 = 0.25f + f, light.attenuation1 = 0.125f + f, light.attenuation2 = 0.0625f + f;
+        light.position = Vector3D(1 + f, 2 + f, 3 + f);
+        light.direction = Vector3D(4 + f, 5 + f, 6 + f);
+        m_pRenderer->SetLight(step, &light);
         D3DLIGHT8 held = {};
-        ASSERT_EQ(m_pD3D->GetLight(2, &held), D3D_OK);
-        EXPECT_EQ(held.Type, type.d3dType) << type.hostType;
-        EXPECT_FLOAT_EQ(held.Ambient.r, 64.0f / 255.0f);
-        EXPECT_FLOAT_EQ(held.Ambient.a, 128.0f / 255.0f);
+        ASSERT_EQ(m_pD3D->GetLight(step, &held), D3D_OK);
+        EXPECT_EQ(held.Type, type.d3dType);
+        expectColour(held.Diffuse, 0x80 + step, 0x40 + step, 0x20 + step, 0x10 + step);
+        expectColour(held.Ambient, 0xC0 + step, 0xA0 + step, 0x80 + step, 0x60 + step);
+        expectColour(held.Specular, 0x11 + step, 0x22 + step, 0x33 + step, 0x44 + step);
+        EXPECT_EQ(held.Range, 100 + f);
+        EXPECT_EQ(held.Falloff, 1.5f + f);
+        EXPECT_EQ(held.Theta, 0.5f + f);
+        EXPECT_EQ(held.Phi, 0.75f + f);
+        EXPECT_EQ(held.Attenuation0, 0.25f + f);
+        EXPECT_EQ(held.Attenuation1, 0.125f + f);
+        EXPECT_EQ(held.Attenuation2, 0.0625f + f);
+        const float where[] = {held.Position.x, held.Position.y, held.Position.z,
+                               held.Direction.x, held.Direction.y, held.Direction.z};
+        for (int k = 0; k < 6; ++k) EXPECT_EQ(where[k], k + 1 + f) << k;
+        // Odd lights on, even ones off.
+        m_pRenderer->EnableLight(step, step % 2 == 1);
+        BOOL enabled = -1;
+        m_pD3D->GetLightEnable(step, &enabled);
+        EXPECT_EQ(enabled, step % 2 == 1 ? TRUE : FALSE);
     }
 }
 
