@@ -544,6 +544,12 @@ def on_signal(number, _frame):
     sys.exit(128 + number)
 
 
+def processor_seconds():
+    """User and system time of the builds and test programs run so far."""
+    times = os.times()
+    return times.children_user + times.children_system
+
+
 def describe(relative, index, operator, old, new):
     return "%s:%d %s (%s -> %s)" % (relative, index + 1, operator, old.strip(), new.strip() or "nothing")
 
@@ -592,6 +598,7 @@ def main():
     folders = dict(PRODUCT_FOLDERS)
     caught = counted = 0
     started = time.monotonic()
+    cpu_started = processor_seconds()
     for relative, folder, index, operator, column, old, new in faults:
         path = os.path.join(MIRROR, relative)
         with open(path) as f:
@@ -604,6 +611,7 @@ def main():
             mutated_line = line[:column] + new + line[column + len(old):]
         lines[index] = mutated_line
         fault_started = time.monotonic()
+        cpu_started = processor_seconds()
         where = describe(relative, index, operator, old, new)
         with Planted(path, original):
             with open(path, "w") as f:
@@ -629,12 +637,14 @@ def main():
                 else:
                     verdict = "missed"
         print("%s: %s" % (where, verdict), flush=True)
-        log("  %.0f s" % (time.monotonic() - fault_started))
+        log("  %.0f s, %.0f s of processor time" % (time.monotonic() - fault_started,
+                                                     processor_seconds() - cpu_started))
     # Leave both trees built from the code as it is.
     build(TREE, TEST_PROGRAMS)
     elapsed = time.monotonic() - started
     if faults:
-        log("%.1f s a fault over %d faults" % (elapsed / len(faults), len(faults)))
+        log("%.1f s a fault (%.1f s of processor time) over %d faults" % (
+            elapsed / len(faults), (processor_seconds() - cpu_started) / len(faults), len(faults)))
     print("score: %d of %d" % (caught, counted), flush=True)
     return 0
 
