@@ -189,6 +189,45 @@ TEST_F(Transforms, MatricesAndTheViewportReachTheDeviceAndBuiltProjectionsAreRet
     EXPECT_TRUE(viewport.X == 10 && viewport.Y == 20 && viewport.Width == 320 && viewport.Height == 240);
 }
 
+// The host may ask for the starting states again: every state it changed
+// comes back, the clear values and the transforms too.
+TEST_F(Transforms, DefaultStatesComeBackWhenTheHostAsksForThem) {
+    const struct { D3DRENDERSTATETYPE state; DWORD changed, standard; } states[] = {
+        {D3DRS_LIGHTING, TRUE, FALSE},           {D3DRS_ALPHABLENDENABLE, FALSE, TRUE},
+        {D3DRS_ZENABLE, D3DZB_FALSE, D3DZB_TRUE}, {D3DRS_ZFUNC, D3DCMP_ALWAYS, D3DCMP_LESSEQUAL},
+        {D3DRS_SRCBLEND, D3DBLEND_ONE, D3DBLEND_SRCALPHA}, {D3DRS_DESTBLEND, D3DBLEND_ZERO, D3DBLEND_INVSRCALPHA},
+        {D3DRS_SHADEMODE, D3DSHADE_FLAT, D3DSHADE_GOURAUD}, {D3DRS_FILLMODE, D3DFILL_WIREFRAME, D3DFILL_SOLID}};
+    const struct { D3DTEXTURESTAGESTATETYPE state; DWORD changed, standard; } stage0[] = {
+        {D3DTSS_COLOROP, D3DTOP_ADD, D3DTOP_MODULATE}, {D3DTSS_COLORARG1, D3DTA_DIFFUSE, D3DTA_TEXTURE},
+        {D3DTSS_COLORARG2, D3DTA_TEXTURE, D3DTA_DIFFUSE}, {D3DTSS_ALPHAOP, D3DTOP_ADD, D3DTOP_SELECTARG1}};
+    for (const auto& s : states) m_pD3D->SetRenderState(s.state, s.changed);
+    for (const auto& s : stage0) m_pD3D->SetTextureStageState(0, s.state, s.changed);
+    D3DMATRIX moved = {};
+    for (int k = 0; k < 4; ++k) moved.m[k][k] = 2;
+    for (D3DTRANSFORMSTATETYPE t : {D3DTS_WORLD, D3DTS_VIEW, D3DTS_PROJECTION}) m_pD3D->SetTransform(t, &moved);
+    m_pRenderer->SetClearColor(0x12345678), m_pRenderer->SetClearDepth(0.25f), m_pRenderer->SetClearStencil(3);
+
+    m_pRenderer->SetDefaultStates();
+    for (const auto& s : states) EXPECT_EQ(RenderState(s.state), s.standard) << s.state;
+    for (const auto& s : stage0) EXPECT_EQ(StageState(0, s.state), s.standard) << s.state;
+    D3DMATRIX held;
+    for (D3DTRANSFORMSTATETYPE t : {D3DTS_WORLD, D3DTS_VIEW}) {
+        m_pD3D->GetTransform(t, &held);
+        for (int k = 0; k < 16; ++k) EXPECT_EQ(held.m[k / 4][k % 4], k % 5 == 0 ? 1.0f : 0.0f) << t << ": " << k;
+    }
+    // Thirty degrees of view over the display's 640 by 480.
+    m_pD3D->GetTransform(D3DTS_PROJECTION, &held);
+    EXPECT_NEAR(held.m[1][1], 1 / std::tan(std::atan(1.0) / 3), 1e-5);
+    EXPECT_NEAR(held.m[0][0], 1 / std::tan(std::atan(1.0) / 3) * 480 / 640, 1e-5);
+    orvplatform::ClearJournal();
+    m_pRenderer->Clear(true, true, false);
+    ASSERT_EQ(CountOf("IDirect3DDevice8::Clear"), 1u);
+    const orvplatform::Call clear = CallsOf("IDirect3DDevice8::Clear")[0];
+    EXPECT_EQ(clear.args[3], 0xFF000000u);
+    EXPECT_EQ(orvplatform::BitsFloat(clear.args[4]), 1.0f);
+    EXPECT_EQ(clear.args[5], 0u);
+}
+
 TEST_F(Transforms, LightsAreTranslatedFromTheHostsDescription) {
     // Every field differs from the others and from one light to the next, so
     // that a field left unset cannot hold the awaited value by chance.
