@@ -377,19 +377,37 @@ def sample(faults, count, seed):
 
 # ---------------------------------------------------------------- building
 
+# The build or test program running now, in a process group of its own.
+CHILD = None
+
+
 def run(command, cwd=None, env=None, timeout=None):
     full_env = dict(os.environ)
     full_env.update(CCACHE_ENV)
     if env:
         full_env.update(env)
+    global CHILD
     with tempfile.TemporaryFile() as out:
+        CHILD = subprocess.Popen(command, cwd=cwd, env=full_env, stdout=out, stderr=subprocess.STDOUT,
+                                 start_new_session=True)
         try:
-            code = subprocess.call(command, cwd=cwd, env=full_env, stdout=out, stderr=subprocess.STDOUT,
-                                   timeout=timeout, start_new_session=True)
+            code = CHILD.wait(timeout=timeout)
         except subprocess.TimeoutExpired:
+            stop_child()
             code = None
+        CHILD = None
         out.seek(0)
         return code, out.read().decode(errors="replace")
+
+
+def stop_child():
+    """Ends the running build or test program with everything it started."""
+    if CHILD and CHILD.poll() is None:
+        try:
+            os.killpg(CHILD.pid, signal.SIGKILL)
+        except ProcessLookupError:
+            pass
+        CHILD.wait()
 
 
 def configure(tree, sanitized):
@@ -539,6 +557,7 @@ def restore():
 
 
 def on_signal(number, _frame):
+    stop_child()
     restore()
     log("stopped by signal %d; the copy is restored" % number)
     sys.exit(128 + number)
