@@ -630,7 +630,7 @@ def main():
             mutated_line = line[:column] + new + line[column + len(old):]
         lines[index] = mutated_line
         fault_started = time.monotonic()
-        cpu_started = processor_seconds()
+        fault_cpu_started = processor_seconds()
         where = describe(relative, index, operator, old, new)
         with Planted(path, original):
             with open(path, "w") as f:
@@ -657,7 +657,7 @@ def main():
                     verdict = "missed"
         print("%s: %s" % (where, verdict), flush=True)
         log("  %.0f s, %.0f s of processor time" % (time.monotonic() - fault_started,
-                                                     processor_seconds() - cpu_started))
+                                                     processor_seconds() - fault_cpu_started))
     # Leave both trees built from the code as it is.
     build(TREE, TEST_PROGRAMS)
     elapsed = time.monotonic() - started
