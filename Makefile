@@ -12,6 +12,10 @@ BENCH_RUNS ?= 5
 FUZZ_DIR ?= build-fuzz
 FUZZ_SECONDS ?= 60
 FUZZ_TARGETS ?= image zar material markup capture
+# make mutants: how many faults it plants (MUTANTS) and from which seed
+# (MUTANTS_SEED); the script's defaults when not given.
+MUTANTS ?=
+MUTANTS_SEED ?=
 JOBS ?= $(shell nproc)
 # Under `make test` the trees build side by side and share its JOBS job slots
 # (cmake --build then gets no -j of its own); alone each takes JOBS.
@@ -42,7 +46,7 @@ $(error ARCH is x64 or x86, not $(ARCH))
 endif
 
 .PHONY: all deps fuzz-deps wine-deps build build-san build-fuzz test test-steps test-plain test-san sweep \
-        fuzz demo demo-linux replay replay-linux bench windows $(addprefix windows-,$(WINDOWS_ARCHS)) cross clean
+        fuzz mutants demo demo-linux replay replay-linux bench windows $(addprefix windows-,$(WINDOWS_ARCHS)) cross clean
 
 all: build
 
@@ -122,6 +126,13 @@ fuzz: build-fuzz
 	  echo "== fuzz_$$target for $(FUZZ_SECONDS) s"; \
 	  bash tests/fuzz/run-fuzzer.sh $(FUZZ_DIR) $$target $(FUZZ_SECONDS) || exit 1; \
 	done
+
+# Faults planted in the product one at a time, each built in build-mutants/
+# and run against the Linux suite (a survivor again in build-mutants-san/):
+# one line per fault and the score (scripts/mutants.py).
+mutants: deps fuzz-deps
+	$(if $(MUTANTS),MUTANTS=$(MUTANTS)) $(if $(MUTANTS_SEED),MUTANTS_SEED=$(MUTANTS_SEED)) \
+	  python3 scripts/mutants.py
 
 # The Windows build of ARCH (x64 unless ARCH=x86) under Wine, on its own X
 # server; the Linux build on the stand-ins where Wine (or, for x86, its
@@ -209,5 +220,5 @@ cross: windows
 # build-mingw is where the Windows build went before it had two trees;
 # build-asan held the sanitized suites before build-san.
 clean:
-	rm -rf $(BUILD_DIR) $(SAN_DIR) $(BENCH_DIR) $(FUZZ_DIR) $(addprefix $(CROSS_PREFIX)-,$(WINDOWS_ARCHS)) \
+	rm -rf $(BUILD_DIR) $(SAN_DIR) $(BENCH_DIR) $(FUZZ_DIR) build-mutants build-mutants-san $(addprefix $(CROSS_PREFIX)-,$(WINDOWS_ARCHS)) \
 	  $(CROSS_PREFIX)-sources $(CROSS_PREFIX) build-asan $(OUT_DIR)

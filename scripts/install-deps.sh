@@ -11,7 +11,7 @@ packages=(
   libfreetype-dev libfontconfig-dev fontconfig fonts-liberation2
   libpugixml-dev
   libgtest-dev libgmock-dev libbenchmark-dev libsquish-dev libstb-dev
-  locales
+  locales python3
   g++-mingw-w64-x86-64 mingw-w64-x86-64-dev
   g++-mingw-w64-i686 mingw-w64-i686-dev
 )

@@ -244,7 +244,14 @@ TEST_F(TextureFile, RefusesWhatIsNotAnIntactImage) {
         edited(BmpFile(Bmp::Rgb24, 4, 4, false).bytes, 18, std::vector<uint8_t>(8, 0x7F)),  // sizes past 32 bits
         cut(BmpFile(Bmp::Rgb24, 16, 16, false).bytes), cut(TgaFile(Tga::Rgb24, 16, 16, true, false).bytes),
         cut(PngFile(PNG_COLOR_TYPE_RGB, 8, 16, 16, false, false).bytes), cut(JpegFile(false, false, 32, 32).bytes),
-        cut(DdsBlockFile(D3DFMT_DXT3, 16, 16, 1, 9))};
+        cut(DdsBlockFile(D3DFMT_DXT3, 16, 16, 1, 9)),
+        // No pixels: a width or a height of 0.
+        edited(BmpFile(Bmp::Rgb24, 4, 4, false).bytes, 18, {0, 0, 0, 0}),
+        edited(BmpFile(Bmp::Rgb24, 4, 4, false).bytes, 22, {0, 0, 0, 0}),
+        edited(TgaFile(Tga::Rgb24, 4, 4, false, false).bytes, 12, {0, 0}),
+        edited(TgaFile(Tga::Rgb24, 4, 4, false, false).bytes, 14, {0, 0}),
+        edited(DdsFile(D3DFMT_A8R8G8B8, 4, 4, 1).bytes, 12, {0, 0, 0, 0}),
+        edited(DdsFile(D3DFMT_A8R8G8B8, 4, 4, 1).bytes, 16, {0, 0, 0, 0})};
     for (size_t i = 0; i < std::size(cases); ++i) EXPECT_EQ(LoadFailing(cases[i]), D3DXERR_INVALIDDATA) << i;
     const std::vector<uint8_t> good = TgaFile(Tga::Rgb24, 4, 4, false, false).bytes;
     IDirect3DTexture8* texture = nullptr;

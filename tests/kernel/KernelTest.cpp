@@ -7,6 +7,7 @@
 #include "host/Container.h"
 #include "host/FileSystem.h"
 #include "host/Kernel.h"
+#include "host/Matrix3D.h"
 #include "host/String.h"
 #include "host/Window.h"
 
@@ -92,4 +93,19 @@ TEST(KernelContainer, IterationSurvivesRemovalOfTheVisitedElement) {
     EXPECT_EQ(visited, "01234");
     ASSERT_EQ(list.Count(), 3);
     EXPECT_TRUE(list.ElementAt(1) == &values[2] && !list.Remove(3) && list.ElementAt(-1) == nullptr);
+}
+
+// Row vectors: scaling then moving is the product scale * move, with the
+// move in the fourth row; moving there and back again is the identity.
+TEST(KernelMatrix, ProductsComposeRowVectorTransforms) {
+    const Matrix3D scale(2, 0, 0, 0, 0, 3, 0, 0, 0, 0, 4, 0, 0, 0, 0, 1);
+    const Matrix3D move(1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 5, 6, 7, 1);
+    const Matrix3D back(1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, -5, -6, -7, 1);
+    EXPECT_TRUE(scale * move == Matrix3D(2, 0, 0, 0, 0, 3, 0, 0, 0, 0, 4, 0, 5, 6, 7, 1));
+    EXPECT_TRUE(move * scale == Matrix3D(2, 0, 0, 0, 0, 3, 0, 0, 0, 0, 4, 0, 10, 18, 28, 1));
+    EXPECT_TRUE((move * back).IsIdentity());
+    EXPECT_FALSE(move.IsIdentity() || scale == move);
+    Matrix3D reset = scale;
+    reset.SetIdentity();
+    EXPECT_TRUE(reset == Matrix3D());
 }

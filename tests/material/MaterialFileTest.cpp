@@ -132,10 +132,12 @@ TEST_F(MaterialFile, OnlySettingsOffTheirDefaultsAreWrittenAndOnlyWhatReadsBackI
 }
 
 TEST_F(MaterialFile, NumbersUseADecimalPointWhateverTheLocale) {
-    // A locale whose decimal separator is a comma, made for this test.
-    const std::string locales = OutputPath("locales");
-    const std::string command = "mkdir -p '" + locales + "' && localedef -i de_DE -f UTF-8 '" +
-                                locales + "/de_DE.UTF-8' >/dev/null 2>&1";
+    // A locale whose decimal separator is a comma, made for this test once
+    // (making it takes seconds).
+    const std::string locales = std::string(ORV_TEST_OUTPUT_DIR) + "/locales";
+    const std::string made = locales + "/de_DE.UTF-8";
+    const std::string command = "test -s '" + made + "/LC_NUMERIC' || { mkdir -p '" + locales +
+                                "' && localedef -i de_DE -f UTF-8 '" + made + "' >/dev/null 2>&1; }";
     if (std::system(command.c_str()) != 0) GTEST_SKIP() << "localedef cannot make de_DE";
     setenv("LOCPATH", locales.c_str(), 1);
     if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8")) GTEST_SKIP() << "no de_DE locale";

@@ -14,7 +14,27 @@
 namespace {
 
 using orvplatform::Call;
-using MaterialTest = orvtest::DisplayTest;
+// The material as a whole: what the device's material record holds.
+class MaterialTest : public orvtest::DisplayTest {
+protected:
+    struct Rgb {
+        float r, g, b;
+    };
+    // Ambient, diffuse, specular and emissive, each with an alpha of 1.
+    void ExpectMaterial(Rgb ambient, Rgb diffuse, Rgb specular, Rgb emissive, float power) const {
+        D3DMATERIAL8 held = {};
+        m_pD3D->GetMaterial(&held);
+        const D3DCOLORVALUE* colours[] = {&held.Ambient, &held.Diffuse, &held.Specular, &held.Emissive};
+        const Rgb expected[] = {ambient, diffuse, specular, emissive};
+        for (int k = 0; k < 4; ++k) {
+            EXPECT_EQ(colours[k]->r, expected[k].r) << k;
+            EXPECT_EQ(colours[k]->g, expected[k].g) << k;
+            EXPECT_EQ(colours[k]->b, expected[k].b) << k;
+            EXPECT_EQ(colours[k]->a, 1.0f) << k;
+        }
+        EXPECT_EQ(held.Power, power);
+    }
+};
 
 constexpr const char* kStageState = "IDirect3DDevice8::SetTextureStageState";
 constexpr const char* kRenderState = "IDirect3DDevice8::SetRenderState";
@@ -189,7 +209,9 @@ TEST_F(MaterialTest, MakingAMaterialCurrentAppliesItsSettingsInOrder) {
     Material* material = m_pRenderer->CreateMaterial();
     material->SetCulling(false), material->SetZWrite(false);
     material->SetZFunc(-1);  // an unknown keyword's -1 compares less-or-equal
-    material->SetDiffuse(0.1f, 0.2f, 0.3f);
+    material->SetAmbient(0.1f, 0.2f, 0.3f), material->SetDiffuse(0.4f, 0.5f, 0.6f);
+    material->SetSpecular(0.7f, 0.8f, 0.9f), material->SetEmissive(0.15f, 0.25f, 0.35f);
+    material->SetShininess(12.5f);
     m_pRenderer->SetRenderState(RENDERSTATE_ZENABLE, D3DZB_FALSE);  // to see it come back
     orvplatform::ClearJournal();
 
@@ -200,14 +222,20 @@ TEST_F(MaterialTest, MakingAMaterialCurrentAppliesItsSettingsInOrder) {
                                                                        D3DRS_ZWRITEENABLE, D3DRS_ZENABLE, D3DRS_ZFUNC}));
     EXPECT_EQ((std::vector<DWORD>{RenderState(D3DRS_CULLMODE), RenderState(D3DRS_ZENABLE), RenderState(D3DRS_ZFUNC)}),
               (std::vector<DWORD>{D3DCULL_NONE, 1, D3DCMP_LESSEQUAL}));
-    D3DMATERIAL8 applied = {};
-    m_pD3D->GetMaterial(&applied);
-    EXPECT_EQ(applied.Diffuse.b, 0.3f);
+    ExpectMaterial({0.1f, 0.2f, 0.3f}, {0.4f, 0.5f, 0.6f}, {0.7f, 0.8f, 0.9f}, {0.15f, 0.25f, 0.35f}, 12.5f);
 
     // Current already: nothing is set again.
     orvplatform::ClearJournal();
     EXPECT_TRUE(m_pRenderer->SetMaterial(material));
     EXPECT_TRUE(orvplatform::Journal().empty());
+
+    // A new material: grey ambient and diffuse, white specular and emissive,
+    // a power of 1, culled, blended, depth written and compared less-or-equal.
+    EXPECT_TRUE(m_pRenderer->SetMaterial(m_pRenderer->CreateMaterial()));
+    ExpectMaterial({0.5f, 0.5f, 0.5f}, {0.5f, 0.5f, 0.5f}, {1, 1, 1}, {1, 1, 1}, 1.0f);
+    EXPECT_EQ((std::vector<DWORD>{RenderState(D3DRS_CULLMODE), RenderState(D3DRS_ALPHABLENDENABLE),
+                                  RenderState(D3DRS_ZWRITEENABLE), RenderState(D3DRS_ZFUNC)}),
+              (std::vector<DWORD>{D3DCULL_CCW, TRUE, TRUE, D3DCMP_LESSEQUAL}));
 }
 
 TEST_F(MaterialTest, TheDriverHoldsOneReferenceWhileAMaterialIsCurrent) {

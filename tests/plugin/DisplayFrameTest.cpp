@@ -195,20 +195,92 @@ TEST_F(Transforms, MatricesAndTheViewportReachTheDeviceAndBuiltProjectionsAreRet
     EXPECT_TRUE(viewport.X == 10 && viewport.Y == 20 && viewport.Width == 320 && viewport.Height == 240);
 }
 
+// The host may ask for the starting states again: every state it changed
+// comes back, the clear values and the transforms too.
+TEST_F(Transforms, DefaultStatesComeBackWhenTheHostAsksForThem) {
+    const struct { D3DRENDERSTATETYPE state; DWORD changed, standard; } states[] = {
+        {D3DRS_LIGHTING, TRUE, FALSE},           {D3DRS_ALPHABLENDENABLE, FALSE, TRUE},
+        {D3DRS_ZENABLE, D3DZB_FALSE, D3DZB_TRUE}, {D3DRS_ZFUNC, D3DCMP_ALWAYS, D3DCMP_LESSEQUAL},
+        {D3DRS_SRCBLEND, D3DBLEND_ONE, D3DBLEND_SRCALPHA}, {D3DRS_DESTBLEND, D3DBLEND_ZERO, D3DBLEND_INVSRCALPHA},
+        {D3DRS_SHADEMODE, D3DSHADE_FLAT, D3DSHADE_GOURAUD}, {D3DRS_FILLMODE, D3DFILL_WIREFRAME, D3DFILL_SOLID}};
+    const struct { D3DTEXTURESTAGESTATETYPE state; DWORD changed, standard; } stage0[] = {
+        {D3DTSS_COLOROP, D3DTOP_ADD, D3DTOP_MODULATE}, {D3DTSS_COLORARG1, D3DTA_DIFFUSE, D3DTA_TEXTURE},
+        {D3DTSS_COLORARG2, D3DTA_TEXTURE, D3DTA_DIFFUSE}, {D3DTSS_ALPHAOP, D3DTOP_ADD, D3DTOP_SELECTARG1}};
+    for (const auto& s : states) m_pD3D->SetRenderState(s.state, s.changed);
+    for (const auto& s : stage0) m_pD3D->SetTextureStageState(0, s.state, s.changed);
+    D3DMATRIX moved = {};
+    for (int k = 0; k < 4; ++k) moved.m[k][k] = 2;
+    for (D3DTRANSFORMSTATETYPE t : {D3DTS_WORLD, D3DTS_VIEW, D3DTS_PROJECTION}) m_pD3D->SetTransform(t, &moved);
+    m_pRenderer->SetClearColor(0x12345678), m_pRenderer->SetClearDepth(0.25f), m_pRenderer->SetClearStencil(3);
+
+    m_pRenderer->SetDefaultStates();
+    for (const auto& s : states) EXPECT_EQ(RenderState(s.state), s.standard) << s.state;
+    for (const auto& s : stage0) EXPECT_EQ(StageState(0, s.state), s.standard) << s.state;
+    D3DMATRIX held;
+    for (D3DTRANSFORMSTATETYPE t : {D3DTS_WORLD, D3DTS_VIEW}) {
+        m_pD3D->GetTransform(t, &held);
+        for (int k = 0; k < 16; ++k) EXPECT_EQ(held.m[k / 4][k % 4], k % 5 == 0 ? 1.0f : 0.0f) << t << ": " << k;
+    }
+    // Thirty degrees of view over the display's 640 by 480.
+    m_pD3D->GetTransform(D3DTS_PROJECTION, &held);
+    EXPECT_NEAR(held.m[1][1], 1 / std::tan(std::atan(1.0) / 3), 1e-5);
+    EXPECT_NEAR(held.m[0][0], 1 / std::tan(std::atan(1.0) / 3) * 480 / 640, 1e-5);
+    orvplatform::ClearJournal();
+    m_pRenderer->Clear(true, true, false);
+    ASSERT_EQ(CountOf("IDirect3DDevice8::Clear"), 1u);
+    const orvplatform::Call clear = CallsOf("IDirect3DDevice8::Clear")[0];
+    EXPECT_EQ(clear.args[3], 0xFF000000u);
+    EXPECT_EQ(orvplatform::BitsFloat(clear.args[4]), 1.0f);
+    EXPECT_EQ(clear.args[5], 0u);
+}
+
 TEST_F(Transforms, LightsAreTranslatedFromTheHostsDescription) {
-    LightDesc light = {};
-    light.ambient = 0x80402010;
+    // Every field differs from the others and from one light to the next, so
+    // that a field left unset cannot hold the awaited value by chance.
     const struct { uint32_t hostType; D3DLIGHTTYPE d3dType; } types[] = {
         {LIGHT_SPOT, D3DLIGHT_SPOT}, {LIGHT_DIRECTIONAL, D3DLIGHT_DIRECTIONAL},
         {LIGHT_COUNT, D3DLIGHT_POINT}, {7, D3DLIGHT_POINT}};  // unknown: a point light
+    const auto expectColour = [](const D3DCOLORVALUE& held, unsigned a, unsigned r, unsigned g, unsigned b) {
+        EXPECT_FLOAT_EQ(held.a, a / 255.0f);
+        EXPECT_FLOAT_EQ(held.r, r / 255.0f);
+        EXPECT_FLOAT_EQ(held.g, g / 255.0f);
+        EXPECT_FLOAT_EQ(held.b, b / 255.0f);
+    };
+    unsigned step = 0;
     for (const auto& type : types) {
+        SCOPED_TRACE(type.hostType);
+        const float f = static_cast<float>(++step);
+        LightDesc light;
         light.type = type.hostType;
-        m_pRenderer->SetLight(2, &light);
+        light.diffuse = 0x80402010u + step * 0x01010101u;
+        light.ambient = 0xC0A08060u + step * 0x01010101u;
+        light.specular = 0x11223344u + step * 0x01010101u;
+        light.range = 100 + f, light.falloff = 1.5f + f, light.theta = 0.5f + f, light.phi = 0.75f + f;
+        light.attenuation0 = 0.25f + f, light.attenuation1 = 0.125f + f, light.attenuation2 = 0.0625f + f;
+        light.position = Vector3D(1 + f, 2 + f, 3 + f);
+        light.direction = Vector3D(4 + f, 5 + f, 6 + f);
+        m_pRenderer->SetLight(step, &light);
         D3DLIGHT8 held = {};
-        ASSERT_EQ(m_pD3D->GetLight(2, &held), D3D_OK);
-        EXPECT_EQ(held.Type, type.d3dType) << type.hostType;
-        EXPECT_FLOAT_EQ(held.Ambient.r, 64.0f / 255.0f);
-        EXPECT_FLOAT_EQ(held.Ambient.a, 128.0f / 255.0f);
+        ASSERT_EQ(m_pD3D->GetLight(step, &held), D3D_OK);
+        EXPECT_EQ(held.Type, type.d3dType);
+        expectColour(held.Diffuse, 0x80 + step, 0x40 + step, 0x20 + step, 0x10 + step);
+        expectColour(held.Ambient, 0xC0 + step, 0xA0 + step, 0x80 + step, 0x60 + step);
+        expectColour(held.Specular, 0x11 + step, 0x22 + step, 0x33 + step, 0x44 + step);
+        EXPECT_EQ(held.Range, 100 + f);
+        EXPECT_EQ(held.Falloff, 1.5f + f);
+        EXPECT_EQ(held.Theta, 0.5f + f);
+        EXPECT_EQ(held.Phi, 0.75f + f);
+        EXPECT_EQ(held.Attenuation0, 0.25f + f);
+        EXPECT_EQ(held.Attenuation1, 0.125f + f);
+        EXPECT_EQ(held.Attenuation2, 0.0625f + f);
+        const float where[] = {held.Position.x, held.Position.y, held.Position.z,
+                               held.Direction.x, held.Direction.y, held.Direction.z};
+        for (int k = 0; k < 6; ++k) EXPECT_EQ(where[k], k + 1 + f) << k;
+        // Odd lights on, even ones off.
+        m_pRenderer->EnableLight(step, step % 2 == 1);
+        BOOL enabled = -1;
+        m_pD3D->GetLightEnable(step, &enabled);
+        EXPECT_EQ(enabled, step % 2 == 1 ? TRUE : FALSE);
     }
 }
 

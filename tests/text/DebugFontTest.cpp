@@ -1,6 +1,7 @@
 // Fonts rasterised into glyph textures and drawn as textured triangles: the
 // texture sizes, the glyph texels, the batches, the layout of lines, the
 // measuring operations and the failed releases of GDI objects.
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -21,6 +22,49 @@ protected:
     // The vertices of the last batch the font wrote to stream 0.
     std::vector<ScreenVertex> LastBatch(unsigned triangles) const {
         return Contents<ScreenVertex>(BoundStream().buffer, triangles * 3);
+    }
+
+    // One character's six vertices from `first`: two clockwise triangles (the
+    // font culls counter-clockwise ones) that together cover a rectangle
+    // whose top left is half a pixel above and left of the pen, each corner
+    // carrying the glyph cell's texture coordinate at that corner, texel for
+    // pixel; every vertex in the colour. The rectangle's right edge.
+    float ExpectCharacter(const ScreenVertex* first, float penX, float penY, uint32_t colour) const {
+        IDirect3DBaseTexture8* base = nullptr;
+        m_pD3D->GetTexture(0, &base);
+        D3DSURFACE_DESC desc = {};
+        if (base) static_cast<IDirect3DTexture8*>(base)->GetLevelDesc(0, &desc), base->Release();
+        float right = penX, bottom = penY, u0 = 1, v0 = 1;
+        for (int k = 0; k < 6; ++k) {
+            right = std::max(right, first[k].x), bottom = std::max(bottom, first[k].y);
+            u0 = std::min(u0, first[k].u), v0 = std::min(v0, first[k].v);
+        }
+        EXPECT_GT(right, penX);
+        EXPECT_GT(bottom, penY);
+        int missing[2] = {0, 0};  // the corner each triangle leaves out, as a bit of four
+        for (int k = 0; k < 6; ++k) {
+            const ScreenVertex& v = first[k];
+            EXPECT_EQ(v.color, colour);
+            EXPECT_EQ(v.rhw, 1.0f);
+            EXPECT_TRUE(v.x == penX - 0.5f || v.x == right) << k << ": " << v.x;
+            EXPECT_TRUE(v.y == penY - 0.5f || v.y == bottom) << k << ": " << v.y;
+            EXPECT_NEAR((v.u - u0) * desc.Width, v.x - (penX - 0.5f), 1e-3) << k;
+            EXPECT_NEAR((v.v - v0) * desc.Height, v.y - (penY - 0.5f), 1e-3) << k;
+            missing[k / 3] |= 1 << ((v.x == right) + 2 * (v.y == bottom));
+        }
+        for (int t = 0; t < 2; ++t) {
+            const ScreenVertex* a = first + 3 * t;
+            const float cross = (a[1].x - a[0].x) * (a[2].y - a[0].y) - (a[1].y - a[0].y) * (a[2].x - a[0].x);
+            EXPECT_GT(cross, 0.0f) << "triangle " << t;
+            missing[t] ^= 0xF;
+        }
+        // Each leaves one corner out, opposite to the other's: the triangles
+        // meet on a diagonal.
+        const bool oneEach = missing[0] && missing[1] && !(missing[0] & (missing[0] - 1)) &&
+                             !(missing[1] & (missing[1] - 1));
+        EXPECT_TRUE(oneEach && ((missing[0] | missing[1]) == 0x9 || (missing[0] | missing[1]) == 0x6))
+            << missing[0] << " " << missing[1];
+        return right;
     }
 
     // Texels with a non-zero alpha in a cell (in texture coordinates) of the
@@ -44,13 +88,18 @@ protected:
     }
 };
 
+// The texture size follows the point height; the GDI font is bold and
+// italic as asked.
 TEST_F(DebugFont, TextureSizeFollowsThePointHeight) {
-    const struct { unsigned points; uint64_t size; } cases[] = {{20, 256}, {21, 512}, {41, 1024}};
+    const struct { unsigned points; uint64_t size; bool bold, italic; } cases[] = {
+        {20, 256, true, false}, {21, 512, false, true}, {41, 1024, false, false}};
     for (const auto& c : cases) {
         orvplatform::ClearJournal();
-        ASSERT_NE(MakeFont("Arial", c.points), nullptr);
+        ASSERT_NE(MakeFont("Arial", c.points, c.bold, c.italic), nullptr);
         EXPECT_EQ(ArgsOf("IDirect3DDevice8::CreateTexture", 0), std::vector<uint64_t>{c.size}) << c.points;
         EXPECT_EQ(ArgsOf("IDirect3DDevice8::CreateTexture", 4), std::vector<uint64_t>{D3DFMT_A4R4G4B4});
+        EXPECT_EQ(ArgsOf("CreateFontA", 4), std::vector<uint64_t>{uint64_t(c.bold ? FW_BOLD : FW_NORMAL)});
+        EXPECT_EQ(ArgsOf("CreateFontA", 5), std::vector<uint64_t>{uint64_t(c.italic ? TRUE : FALSE)});
     }
 }
 
@@ -98,17 +147,18 @@ TEST_F(DebugFont, PrintSetsItsStatesAndLaysLinesOut) {
     EXPECT_EQ((std::vector<DWORD>{RenderState(D3DRS_ALPHABLENDENABLE), RenderState(D3DRS_ALPHAFUNC),
                                   RenderState(D3DRS_ZENABLE), StageState(1, D3DTSS_COLOROP)}),
               (std::vector<DWORD>{TRUE, D3DCMP_NOTEQUAL, FALSE, D3DTOP_DISABLE}));
-    const std::vector<ScreenVertex> quad = LastBatch(2);
-    EXPECT_TRUE(quad[0].color == 0xFF00FF00u && quad[1].x == -0.5f && quad[1].y == -0.5f);
+    ExpectCharacter(LastBatch(2).data(), 0, 0, 0xFF00FF00u);
 
     ASSERT_TRUE(font->Print(30, 40, 0xFFFFFFFF, " "));
     const std::vector<ScreenVertex> space = LastBatch(2);
     const float lineHeight = space[0].y - space[1].y;
     ASSERT_GT(lineHeight, 5.0f);
-    ASSERT_TRUE(font->Print(30, 40, 0xFFFFFFFF, "a\nb"));
-    const std::vector<ScreenVertex> both = LastBatch(4);
-    EXPECT_EQ(both[7].x, 29.5f);
-    EXPECT_NEAR(both[7].y - both[1].y, lineHeight, 1e-4);
+    // The pen moves on by each glyph's width; a newline takes it back.
+    ASSERT_TRUE(font->Print(30, 40, 0x80123456, "ab\na"));
+    const std::vector<ScreenVertex> three = LastBatch(6);
+    const float afterA = ExpectCharacter(&three[0], 30, 40, 0x80123456);
+    ExpectCharacter(&three[6], afterA + 0.5f, 40, 0x80123456);
+    EXPECT_EQ(ExpectCharacter(&three[12], 30, 40 + lineHeight, 0x80123456), afterA);
     EXPECT_EQ(font->GetTextWidth("ab\nabcd\nabc"), font->GetTextWidth("abcd"));
 }
 

@@ -123,7 +123,15 @@ TEST_F(TextureTest, UploadsCopyWholeFramesAndRectanglesByTheLockedPitch) {
         EXPECT_EQ(bound.At<uint16_t>(width - 1, 2), 0xFFFF);
         EXPECT_EQ(bound.At<uint16_t>(width - 1, 3), 0xF120 + 4 * width - 1);
 
-        EXPECT_EQ(texture->UpdateRect(0, -1, 0, 1, 1), -1);
+        // Refused: a frame past the count, a rectangle past an edge or
+        // turned inside out.
+        const int w = static_cast<int>(width);
+        const struct { unsigned frame; int left, top, right, bottom; } refused[] = {
+            {1, 0, 0, 1, 1}, {0, -1, 0, 1, 1}, {0, 0, -1, 1, 1}, {0, 0, 0, w + 1, 1},
+            {0, 0, 0, 1, 5}, {0, 1, 0, 0, 1},  {0, 0, 1, 1, 0}};
+        for (const auto& r : refused)
+            EXPECT_EQ(texture->UpdateRect(r.frame, r.left, r.top, r.right, r.bottom), -1) << r.left << "," << r.top;
+        EXPECT_EQ(texture->UpdateFrame(1), -1);
         m_pRenderer->ReleaseTexture(texture);
     }
 
