@@ -60,7 +60,8 @@ SOURCE_SUFFIXES = (".cpp", ".h")
 
 # The test programs run against each fault (not the Wine suite, nor the fault
 # sweep and the soak, which take minutes), and what the build builds for them.
-TEST_PROGRAMS = ["plugin_tests", "d3dx_tests", "kernel_tests", "host_tests", "tools_tests"]
+TEST_PROGRAMS = ["plugin_tests", "d3dx_tests", "kernel_tests", "host_tests", "tools_tests",
+                 "capture_tests"]
 # Build-tree folders whose object files are not the product's.
 NON_PRODUCT_OBJECTS = ("tests", "platform", "tools", "examples", "bench", "_deps")
 
