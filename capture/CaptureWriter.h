@@ -5,15 +5,18 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 
 #include "capture/CaptureFormat.h"
+
+struct z_stream_s;
 
 namespace orvcapture {
 
 class CaptureWriter {
 public:
-    CaptureWriter() = default;
+    CaptureWriter();
     ~CaptureWriter();
     CaptureWriter(const CaptureWriter&) = delete;
     CaptureWriter& operator=(const CaptureWriter&) = delete;
@@ -36,9 +39,21 @@ public:
     uint64_t BytesWritten() const { return m_BytesWritten; }
 
 private:
+    // Compresses the pending records after the chunk header's room in
+    // m_Compressed; the stored length, or false.
+    bool Compress(size_t* stored);
+
+    struct StreamEnd {
+        void operator()(z_stream_s* stream) const;
+    };
+
     std::FILE* m_pFile = nullptr;
+    // One compressor for the session, reset for each chunk: setting one up
+    // allocates and clears its window and tables, too slow for every frame.
+    std::unique_ptr<z_stream_s, StreamEnd> m_pStream;
     std::string m_Pending;
-    std::string m_Compressed;
+    std::string m_Compressed;   // a chunk: its header, then the stored bytes
+    std::string m_ChunkHeader;
     uint64_t m_BytesWritten = 0;
     bool m_bFailed = false;
 };
