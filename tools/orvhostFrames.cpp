@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 #include "orvhostImage.h"
 #include "orvhostPlatform.h"
@@ -34,10 +35,22 @@ std::string FramePictureName(int frame) {
     return name;
 }
 
+// Under Wine, Present hands the frame to OpenGL, whose software renderer may
+// still be drawing it when Present returns: a read right away can show the
+// frame before. The screen is read again after a short pause until two reads
+// agree.
 bool SavePresentedFrame(HWND window, const std::string& directory, int frame) {
-    Image image;
-    return CaptureClientArea(window, &image) &&
-           WritePng(JoinPath(directory, FramePictureName(frame)), image);
+    constexpr unsigned kSettleMilliseconds = 25;
+    constexpr int kMostReads = 8;
+    Image image, again;
+    if (!CaptureClientArea(window, &image)) return false;
+    for (int read = 1; read < kMostReads; ++read) {
+        PauseMilliseconds(kSettleMilliseconds);
+        if (!CaptureClientArea(window, &again)) return false;
+        if (again.argb == image.argb) break;
+        image = std::move(again);
+    }
+    return WritePng(JoinPath(directory, FramePictureName(frame)), image);
 }
 
 }  // namespace orvhost
