@@ -305,6 +305,9 @@ TEST_P(FaultSweep, EveryFailingCallLeavesNothingAliveAndLogsItsLine) {
     // by every run's leak check again nor suppressed there one by one (which
     // symbolizes their stacks, in an external process each time).
     LoadUnchecked([] { DeleteObject(CreateFontA(0, 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, "Arial")); });
+    // Nothing leaked before the runs; and the pages the leak checker reads
+    // are mapped here once, not in every run's process.
+    ASSERT_FALSE(HeapLeaked()) << "before the session";
     orvplatform::ResetAll();
     // What is drawn is not what this is about; the draws are checked and
     // recorded all the same.

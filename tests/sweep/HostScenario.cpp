@@ -6,6 +6,7 @@
 #include <numeric>
 #include <utility>
 
+#include <orv/D3D8Control.h>
 #include <orv/PlatformControl.h>
 
 #include "host/FileSystem.h"
@@ -24,9 +25,11 @@ namespace orvsweep {
 namespace {
 
 // A windowed display smaller than the desktop, then a full-screen mode of
-// the adapter's list.
+// the adapter's list. The desktop and the full-screen mode are small: the
+// fault sweep makes, resets and presents on devices thousands of times.
 constexpr unsigned kWindowWidth = 256, kWindowHeight = 192;
-constexpr unsigned kFullWidth = 640, kFullHeight = 480, kFullBits = 32, kFullRate = 60;
+constexpr unsigned kFullWidth = 320, kFullHeight = 240, kFullBits = 32, kFullRate = 60;
+constexpr D3DDISPLAYMODE kDesktop = {kFullWidth, kFullHeight, kFullRate, D3DFMT_X8R8G8B8};
 // Each frame moves the stand-in's clock on by this much: the animated
 // textures change frame every few frames.
 constexpr uint32_t kFrameMilliseconds = 40;
@@ -58,6 +61,10 @@ void Square(Vertex* out, float angle, float z, uint32_t colour) {
 }  // namespace
 
 HostScenario::HostScenario(std::string screenshot) : m_Screenshot(std::move(screenshot)) {
+    orvd3d8::AdapterConfig adapter = orvd3d8::DefaultAdapter();
+    adapter.desktop = kDesktop;
+    adapter.modes.push_back(kDesktop);
+    orvd3d8::SetAdapters({adapter});
     orvtest::LoadPlugin();
     orvplatform::SetTickCount(kStartTick);
 }

@@ -38,7 +38,8 @@ public:
         bool needsDriver = true;  // skipped once the driver is gone or was refused
     };
 
-    // The screenshot step writes to `screenshot`.
+    // The screenshot step writes to `screenshot`. The stand-in's adapters
+    // become the host's machine: one adapter with a small desktop.
     explicit HostScenario(std::string screenshot = "");
     // Ends whatever the steps left running (resources, driver, kernel).
     ~HostScenario();
