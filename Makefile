@@ -75,14 +75,15 @@ build: deps
 	+cmake --build $(BUILD_DIR) $(BUILD_JOBS)
 
 # One tree with clang, AddressSanitizer + UBSan over everything: the suites
-# and the libFuzzer targets (tests/fuzz; only they link libFuzzer, and the
-# project's code is instrumented for their coverage). Assertions on, code
+# and the libFuzzer targets (tests/fuzz; only they link libFuzzer; the
+# project's code is not instrumented for coverage here, since the tree only
+# replays their regression corpus). Assertions on, code
 # optimized lightly (the sweep and the soak run twice as fast as unoptimized),
 # line tables for the sanitizers' reports.
 SAN_FLAGS = -O1 -g1
 build-san: fuzz-deps
 	cmake -S . -B $(SAN_DIR) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_COMPILER=clang \
-	  -DCMAKE_CXX_COMPILER=clang++ -DORV_SANITIZE=ON -DORV_FUZZ=ON \
+	  -DCMAKE_CXX_COMPILER=clang++ -DORV_SANITIZE=ON -DORV_FUZZ=ON -DORV_FUZZ_COVERAGE=OFF \
 	  -DCMAKE_C_FLAGS_DEBUG="$(SAN_FLAGS)" -DCMAKE_CXX_FLAGS_DEBUG="$(SAN_FLAGS)"
 	+cmake --build $(SAN_DIR) $(BUILD_JOBS)
 
@@ -136,11 +137,12 @@ mutants: deps fuzz-deps
 
 # The Windows build of ARCH (x64 unless ARCH=x86) under Wine, on its own X
 # server; the Linux build on the stand-ins where Wine (or, for x86, its
-# 32-bit part) cannot be installed.
+# 32-bit part, or a kernel that runs 32-bit programs) is missing.
 demo: wine-deps
 	@mkdir -p $(OUT_DIR)
 	@status=77; \
-	if command -v wine >/dev/null && command -v Xvfb >/dev/null; then \
+	[ -n "$(WINDOWS_RUNS_$(ARCH))" ] || bash scripts/runs-32bit.sh; \
+	if [ -n "$(WINDOWS_RUNS_$(ARCH))" ] && command -v wine >/dev/null && command -v Xvfb >/dev/null; then \
 	  $(MAKE) --no-print-directory windows-$(ARCH) || exit 1; \
 	  ORVD3D_CAPTURE=$(abspath $(OUT_DIR))/demo.orvcap \
 	    bash scripts/run-on-wine.sh $(CROSS_DIR)/wineprefix $(CROSS_DIR)/bin/orvhost.exe \
@@ -169,7 +171,8 @@ replay: wine-deps
 	@test -f $(CAPTURE) || { echo "No capture $(CAPTURE): make demo writes one, or name it with CAPTURE=PATH"; exit 1; }
 	@mkdir -p $(REPLAY_DIR)
 	@status=77; \
-	if command -v wine >/dev/null && command -v Xvfb >/dev/null; then \
+	[ -n "$(WINDOWS_RUNS_$(ARCH))" ] || bash scripts/runs-32bit.sh; \
+	if [ -n "$(WINDOWS_RUNS_$(ARCH))" ] && command -v wine >/dev/null && command -v Xvfb >/dev/null; then \
 	  $(MAKE) --no-print-directory windows-$(ARCH) || exit 1; \
 	  bash scripts/run-on-wine.sh $(CROSS_DIR)/wineprefix $(CROSS_DIR)/bin/orvreplay.exe \
 	    $(abspath $(CAPTURE)) --out $(abspath $(REPLAY_DIR)) \
@@ -207,13 +210,22 @@ bench: deps
 # system's Direct3D 8. The trees share one fetched copy of the library
 # sources (build-mingw-sources). `cmake --build build-mingw-x64` builds the
 # rest (zarwriter.exe).
+# Where the kernel runs no 32-bit programs (scripts/runs-32bit.sh) nothing of
+# the x86 build can run here: that tree builds what a 32-bit host loads, the
+# kernel and the plug-in, and no programs (the Wine suite then skips its x86
+# half with the kernel's reason, and the demo and the replay for x86 run the
+# Linux build).
 WINDOWS_TARGETS = OrvKernel ORVD3D orvhost orvreplay examples wine_scenarios
+WINDOWS_LIBRARIES = OrvKernel ORVD3D
+WINDOWS_RUNS_x64 = yes
+WINDOWS_RUNS_x86 = $(shell bash scripts/runs-32bit.sh 2>/dev/null && echo yes)
 windows: $(addprefix windows-,$(WINDOWS_ARCHS))
 
 $(addprefix windows-,$(WINDOWS_ARCHS)): windows-%: deps
 	cmake -S . -B $(CROSS_PREFIX)-$* -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-$*.cmake \
 	  -DORV_WINDOWS_SOURCES_DIR=$(abspath $(CROSS_PREFIX)-sources)
-	+cmake --build $(CROSS_PREFIX)-$* $(BUILD_JOBS) --target $(WINDOWS_TARGETS)
+	+cmake --build $(CROSS_PREFIX)-$* $(BUILD_JOBS) \
+	  --target $(if $(WINDOWS_RUNS_$*),$(WINDOWS_TARGETS),$(WINDOWS_LIBRARIES))
 
 cross: windows
 

@@ -3,7 +3,10 @@
 # own, in a private Wine prefix:
 #
 #   scripts/run-on-wine.sh PREFIX PROGRAM.exe [ARGUMENT...]
+#   scripts/run-on-wine.sh --check FILE.exe|FILE.dll
 #
+# With --check nothing runs: it exits 0 where Wine can run programs of the
+# file's architecture here, 77 with the reason where it cannot.
 # PROGRAM may be a 64-bit (x64) or a 32-bit (x86) program; keep one PREFIX per
 # architecture. Each program starts with Wine's loader for its own
 # architecture, and so do the prefix's set-up and Wine server: a 64-bit run
@@ -27,6 +30,8 @@ if [ $# -lt 2 ]; then
   echo "usage: $0 PREFIX PROGRAM.exe [ARGUMENT...]" >&2
   exit 2
 fi
+check_only=
+[ "$1" = --check ] && check_only=1
 prefix=$1
 program=$2
 shift 2
@@ -103,6 +108,7 @@ if [ -z "$loader" ]; then
   echo "run-on-wine: Wine's loader for $winearch is not installed" >&2
   exit 77
 fi
+[ -n "$check_only" ] && exit 0
 # Wine starts its own helper processes with this loader too.
 export WINELOADER=$loader
 

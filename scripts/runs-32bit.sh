@@ -12,7 +12,7 @@
 # for the tests that stand for such a machine.
 set -uo pipefail
 
-reason="this machine's kernel runs no 32-bit programs: the x86 build is built, not run"
+reason="this machine's kernel runs no 32-bit programs: of the x86 build only the libraries a host loads are built, and nothing runs"
 no() {
   echo "$reason" >&2
   exit 1

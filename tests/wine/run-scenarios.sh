@@ -31,15 +31,21 @@ if [ -n "$examples" ]; then
   cp -r "$examples" "$output/examples"
 fi
 program="$windows_build/bin/wine_scenarios.exe"
-if [ ! -f "$program" ]; then
+plugin="$windows_build/bin/ORVD3D.dll"
+# Wine's messages are kept, and passed on: why it cannot run the program
+# here (exit 77) goes into OUTPUT_DIR/unavailable too. Where Wine cannot run
+# the build's architecture the build made the libraries alone: the plug-in
+# tells the architecture then.
+if [ -f "$program" ]; then
+  bash "$here/../../scripts/run-on-wine.sh" "$windows_build/wineprefix" "$program" \
+    --out "$(cd "$output" && pwd)" 2> "$output/wine-errors.txt" | tee "$output/results.txt"
+  status=${PIPESTATUS[0]}
+elif [ -f "$plugin" ] && ! bash "$here/../../scripts/run-on-wine.sh" --check "$plugin" 2> "$output/wine-errors.txt"; then
+  status=77
+else
   echo "No $program: build the Windows side first (make windows)." >&2
   exit 1
 fi
-# Wine's messages are kept, and passed on: why it cannot run the program
-# here (exit 77) goes into OUTPUT_DIR/unavailable too.
-bash "$here/../../scripts/run-on-wine.sh" "$windows_build/wineprefix" "$program" \
-  --out "$(cd "$output" && pwd)" 2> "$output/wine-errors.txt" | tee "$output/results.txt"
-status=${PIPESTATUS[0]}
 cat "$output/wine-errors.txt" >&2
 if [ $status -eq 77 ]; then
   { echo "Wine cannot run $program here: the Wine suite for this build is skipped."
