@@ -40,16 +40,35 @@ wine_run() {  # wine_run LOG PROGRAM [ARGUMENT...]: the program's status
   return $status
 }
 
-ORVD3D_CAPTURE="$output/demo.orvcap" wine_run "$output/live.txt" "$windows_build/bin/orvhost.exe" \
-  --out "$output/live" --frames $frames --save-frames 0-$((frames - 1)) || fail "the demo host failed"
-[ -s "$output/demo.orvcap" ] || fail "no capture written"
-wine_run "$output/replay.txt" "$windows_build/bin/orvreplay.exe" "$output/demo.orvcap" \
-  --out "$output/replay" --against "$output/live/frames" --tolerance "$tolerance"
-status=$?
-report="$output/replay/differences.txt"
-for expected in "^Replay: end," "^Results: every result equal" \
-                "^Frames against .*: all within, $frames compared"; do
-  tr -d '\r' < "$report" | grep -q "$expected" || fail "the report lacks \"$expected\""
-done
-[ $status -eq 0 ] || fail "orvreplay exited with $status"
+# The frames are read from the screen, and under Xvfb a read can now and then
+# catch the screen while a present is still reaching it (the reads of one
+# frame agree, and the picture is of no frame of the session). So where every
+# result is equal and only frames differ, the session is recorded and
+# replayed once more: a plug-in that draws differently on replay differs both
+# times.
+attempt() {  # attempt N: 0 when all is equal, 2 when only frames differ
+  local run="$output/run-$1"
+  mkdir -p "$run"
+  ORVD3D_CAPTURE="$run/demo.orvcap" wine_run "$run/live.txt" "$windows_build/bin/orvhost.exe" \
+    --out "$run/live" --frames $frames --save-frames 0-$((frames - 1)) || fail "the demo host failed"
+  [ -s "$run/demo.orvcap" ] || fail "no capture written"
+  wine_run "$run/replay.txt" "$windows_build/bin/orvreplay.exe" "$run/demo.orvcap" \
+    --out "$run/replay" --against "$run/live/frames" --tolerance "$tolerance"
+  local status=$?
+  local report="$run/replay/differences.txt"
+  [ -f "$report" ] || fail "orvreplay wrote no report (status $status)"
+  for expected in "^Replay: end," "^Results: every result equal"; do
+    tr -d '\r' < "$report" | grep -q "$expected" || fail "the report lacks \"$expected\""
+  done
+  if ! tr -d '\r' < "$report" | grep -q "^Frames against .*: all within, $frames compared"; then
+    tr -d '\r' < "$report" | grep -v "largest difference 0," >&2
+    return 2
+  fi
+  [ $status -eq 0 ] || fail "orvreplay exited with $status"
+  return 0
+}
+
+attempt 1 && exit 0
+echo "replay on Wine: frames differed in the first session (above); recording and replaying it again" >&2
+attempt 2 || fail "frames differed again (see $output/run-2/replay/differences.txt)"
 exit 0
