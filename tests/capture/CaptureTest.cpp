@@ -15,6 +15,8 @@
 #include "capture/Player.h"
 #include "capture/ValueWriter.h"
 #include "host/FileSystem.h"
+#include "host/Material.h"
+#include "host/ScreenQuad.h"
 #include "host/VertexBuffer.h"
 #include "orvhostScene.h"
 
@@ -81,6 +83,20 @@ protected:
             EXPECT_TRUE(buffer->Upload());
             EXPECT_TRUE(buffer->Upload());
             EXPECT_TRUE(device->DestroyVertexBuffer(buffer));
+            // Calls the scene never makes: texture coordinates read back,
+            // two of them not asked for, and a material saved.
+            ScreenQuad* quad = device->CreateScreenQuad(RECT{0, 0, 8, 8}, 0xFFFFFFFFu);
+            ASSERT_NE(quad, nullptr);
+            quad->SetTexCoords(0.125f, 0.25f, 0.375f, 0.5f, 0.625f, 0.75f, 0.875f, 1.0f);
+            float uv[6] = {};
+            quad->GetTexCoords(&uv[0], &uv[1], &uv[2], nullptr, &uv[3], &uv[4], nullptr, &uv[5]);
+            EXPECT_EQ(uv[5], 1.0f);
+            EXPECT_TRUE(device->DestroyScreenQuad(quad));
+            Material* material = device->CreateMaterial();
+            ASSERT_NE(material, nullptr);
+            material->SetShininess(12.5f);
+            EXPECT_TRUE(material->SaveToFile(OutputPath("saved-material.xml").c_str()));
+            EXPECT_TRUE(device->ReleaseMaterial(material));
             device->DumpRenderStates();
         }
         delete device;
@@ -113,8 +129,10 @@ TEST_F(CaptureTest, ReplaysTheDemoSessionWithEqualResultsAndJournal) {
     int frameEnds = 0;
     orvcapture::ReplayOptions options;
     options.onDifference = [&](const orvcapture::Difference& d) { differences.push_back(d.Describe()); };
+    int saves = 0;
     options.onCall = [&](const orvcapture::CallEvent& event) {
         frameEnds += event.endsFrame;
+        saves += event.operation == Operation::Material_SaveToFile;
         if (event.operation == Operation::VertexBuffer_Upload && event.object == 0) return;
         if (event.operation == Operation::VertexBuffer_Upload) uploadBytes.push_back(event.memoryBytes);
     };
@@ -123,6 +141,7 @@ TEST_F(CaptureTest, ReplaysTheDemoSessionWithEqualResultsAndJournal) {
     EXPECT_EQ(outcome.differences, 0u);
     EXPECT_EQ(differences, std::vector<std::string>());
     EXPECT_EQ(frameEnds, kFrames);
+    EXPECT_EQ(saves, 1);
     EXPECT_EQ(Direct3DCalls(), live);
     // The torus's upload, then the small buffer's two: its one changed
     // vertex the first time, nothing the second.

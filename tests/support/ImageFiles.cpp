@@ -165,9 +165,12 @@ ImageFile BmpFile(Bmp kind, UINT width, UINT height, bool topDown, bool fileHead
                 static_cast<uint8_t>(k.bits < 8 ? values[i] << (8 - k.bits - x * k.bits % 8) : values[i] >> bit);
 
     const uint32_t headerSize = kind == Bmp::Argb32Fields ? 108 : 40;
+    // The 4-bit file leaves its palette's length to the bit count (0), as
+    // most writers do; the 8-bit one states it.
+    const uint32_t coloursUsed = kind == Bmp::Palette4 ? 0 : k.colours;
     std::vector<uint8_t> info;
     Put32(info, {headerSize, width, topDown ? static_cast<uint32_t>(-static_cast<int32_t>(height)) : height,
-                 1u | k.bits << 16, k.compression, static_cast<uint32_t>(pixels.size()), 2835, 2835, k.colours, 0});
+                 1u | k.bits << 16, k.compression, static_cast<uint32_t>(pixels.size()), 2835, 2835, coloursUsed, 0});
     for (int c = 0; k.compression == 3 && c < (k.bits == 32 ? 4 : 3); ++c) Put32(info, {layout.masks[c]});
     info.resize(std::max<size_t>(info.size(), headerSize), 0);
     for (UINT i = 0; i < k.colours; ++i) Put32(info, {PaletteColour(i) & 0xFFFFFF});

@@ -115,9 +115,10 @@ TEST_F(TextureTest, UploadsCopyWholeFramesAndRectanglesByTheLockedPitch) {
         orvtest::FrameContents bound = Bound(texture);
         for (unsigned i = 0; i < 4 * width; ++i) EXPECT_EQ(bound.At<uint16_t>(i % width, i / width), 0xF120 + i) << width << ": " << i;
 
-        // A rectangle (rows 1 and 2) reaches only its texels.
+        // A rectangle (the last column's rows 1 and 2: narrower than a row
+        // on both sides when the texture is 4 wide) reaches only its texels.
         for (unsigned y = 0; y < 4; ++y) texture->SetPixel(width - 1, y, 0xFFFFFFFF, 0);
-        ASSERT_EQ(texture->UpdateRect(0, 0, 1, width, 3), 0);
+        ASSERT_EQ(texture->UpdateRect(0, width - 1, 1, width, 3), 0);
         bound = Bound(texture);
         EXPECT_EQ(bound.At<uint16_t>(width - 1, 0), 0xF120 + width - 1);
         EXPECT_EQ(bound.At<uint16_t>(width - 1, 2), 0xFFFF);
