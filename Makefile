@@ -132,6 +132,7 @@ fuzz: build-fuzz
 # and run against the Linux suite (a survivor again in build-mutants-san/):
 # one line per fault and the score (scripts/mutants.py).
 mutants: deps fuzz-deps
+	@$(INSTALL) scripts/install-deps.sh --mutants
 	$(if $(MUTANTS),MUTANTS=$(MUTANTS)) $(if $(MUTANTS_SEED),MUTANTS_SEED=$(MUTANTS_SEED)) \
 	  python3 scripts/mutants.py
 

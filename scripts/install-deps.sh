@@ -2,7 +2,9 @@
 # Installs what the build and the tests need on a Debian machine. Idempotent:
 # packages already present are not fetched again. With --fuzz, also what the
 # fuzz build needs: clang with its sanitizer and libFuzzer runtimes, and the
-# symbolizer that puts file names and lines into the fuzzers' stack traces.
+# symbolizer that puts file names and lines into the fuzzers' stack traces;
+# with --mutants, also ccache, which makes taking a planted fault back out of
+# the tree cost nothing (scripts/mutants.py).
 set -euo pipefail
 
 packages=(
@@ -15,9 +17,10 @@ packages=(
   g++-mingw-w64-x86-64 mingw-w64-x86-64-dev
   g++-mingw-w64-i686 mingw-w64-i686-dev
 )
-if [ "${1:-}" = --fuzz ]; then
-  packages+=(clang libclang-rt-dev llvm)
-fi
+case "${1:-}" in
+  --fuzz) packages+=(clang libclang-rt-dev llvm) ;;
+  --mutants) packages+=(ccache) ;;
+esac
 
 mapfile -t missing < <(bash "$(dirname "$0")/missing-packages.sh" "${packages[@]}")
 

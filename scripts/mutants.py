@@ -384,7 +384,8 @@ CHILD = None
 
 def run(command, cwd=None, env=None, timeout=None):
     full_env = dict(os.environ)
-    full_env.update(CCACHE_ENV)
+    if shutil.which("ccache"):
+        full_env.update(CCACHE_ENV)
     if env:
         full_env.update(env)
     global CHILD
