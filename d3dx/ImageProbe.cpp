@@ -18,8 +18,8 @@ HRESULT ProbeImageFile(const uint8_t* data, size_t size, const ImageLimits& limi
         if (!*decoder) return E_OUTOFMEMORY;
         const HRESULT hr = (*decoder)->ReadHeader(header);
         if (FAILED(hr)) return hr;
-        return header->width > limits.maxWidth || header->height > limits.maxHeight ? D3DXERR_INVALIDDATA
-                                                                                      : D3D_OK;
+        const bool tooLarge = header->width > limits.maxWidth || header->height > limits.maxHeight;
+        return tooLarge ? static_cast<HRESULT>(D3DXERR_INVALIDDATA) : D3D_OK;
     }
     return D3DXERR_INVALIDDATA;
 }
