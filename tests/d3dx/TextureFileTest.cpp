@@ -50,6 +50,7 @@ TEST_F(TextureFile, EveryDecoderVariantLoadsWithItsPixelsAndFilteredLevels) {
         {BmpFile(Bmp::Palette4, 13, 7, true), 0},
         {BmpFile(Bmp::BitFields565, 13, 7, false), 0},
         {BmpFile(Bmp::Argb32Fields, 9, 4, false, false), 0},  // DIB without file header
+        {BmpFile(Bmp::CorePalette8, 13, 7, false), 0},
         {TgaFile(Tga::Mapped8, 11, 6, true, true), 0},  {TgaFile(Tga::Argb16, 11, 6, true, false), 0},
         // Their fourth byte is alpha all the same, unless it is 0 everywhere;
         // a file that counts 8 alpha bits keeps even alpha 0.
@@ -248,6 +249,10 @@ TEST_F(TextureFile, RefusesWhatIsNotAnIntactImage) {
         // No pixels: a width or a height of 0.
         edited(BmpFile(Bmp::Rgb24, 4, 4, false).bytes, 18, {0, 0, 0, 0}),
         edited(BmpFile(Bmp::Rgb24, 4, 4, false).bytes, 22, {0, 0, 0, 0}),
+        edited(BmpFile(Bmp::CorePalette8, 4, 4, false).bytes, 18, {0, 0}),
+        edited(BmpFile(Bmp::CorePalette8, 4, 4, false).bytes, 20, {0, 0}),
+        // Not one plane.
+        edited(BmpFile(Bmp::CorePalette8, 4, 4, false).bytes, 22, {2}),
         edited(TgaFile(Tga::Rgb24, 4, 4, false, false).bytes, 12, {0, 0}),
         edited(TgaFile(Tga::Rgb24, 4, 4, false, false).bytes, 14, {0, 0}),
         edited(DdsFile(D3DFMT_A8R8G8B8, 4, 4, 1).bytes, 12, {0, 0, 0, 0}),

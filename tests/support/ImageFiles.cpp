@@ -152,7 +152,8 @@ Picture Pattern(UINT width, UINT height, UINT shift) {
 ImageFile BmpFile(Bmp kind, UINT width, UINT height, bool topDown, bool fileHeader) {
     static const struct { unsigned bits, compression, colours; D3DFORMAT format; } kKinds[] = {
         {4, 0, 16, D3DFMT_X8R8G8B8}, {8, 0, 256, D3DFMT_X8R8G8B8}, {16, 3, 0, D3DFMT_R5G6B5},
-        {24, 0, 0, D3DFMT_X8R8G8B8}, {32, 3, 0, D3DFMT_A8R8G8B8}, {16, 3, 0, D3DFMT_X4R4G4B4}};
+        {24, 0, 0, D3DFMT_X8R8G8B8}, {32, 3, 0, D3DFMT_A8R8G8B8}, {16, 3, 0, D3DFMT_X4R4G4B4},
+        {8, 0, 256, D3DFMT_X8R8G8B8}};
     const auto& k = kKinds[static_cast<int>(kind)];
     const Layout& layout = LayoutOf(k.format);
     ImageFile file{"bmp", {}, {}, k.format};
@@ -164,16 +165,22 @@ ImageFile BmpFile(Bmp kind, UINT width, UINT height, bool topDown, bool fileHead
             pixels[i / width * rowBytes + (x * k.bits + bit) / 8] |=
                 static_cast<uint8_t>(k.bits < 8 ? values[i] << (8 - k.bits - x * k.bits % 8) : values[i] >> bit);
 
-    const uint32_t headerSize = kind == Bmp::Argb32Fields ? 108 : 40;
-    // The 4-bit file leaves its palette's length to the bit count (0), as
-    // most writers do; the 8-bit one states it.
-    const uint32_t coloursUsed = kind == Bmp::Palette4 ? 0 : k.colours;
     std::vector<uint8_t> info;
-    Put32(info, {headerSize, width, topDown ? static_cast<uint32_t>(-static_cast<int32_t>(height)) : height,
-                 1u | k.bits << 16, k.compression, static_cast<uint32_t>(pixels.size()), 2835, 2835, coloursUsed, 0});
-    for (int c = 0; k.compression == 3 && c < (k.bits == 32 ? 4 : 3); ++c) Put32(info, {layout.masks[c]});
-    info.resize(std::max<size_t>(info.size(), headerSize), 0);
-    for (UINT i = 0; i < k.colours; ++i) Put32(info, {PaletteColour(i) & 0xFFFFFF});
+    if (kind == Bmp::CorePalette8) {  // sides of 16 bits, always bottom-up
+        Put32(info, {12});
+        for (uint32_t field : {width, height, 1u, k.bits}) PutBytes(info, field, 2);
+        for (UINT i = 0; i < k.colours; ++i) PutBytes(info, PaletteColour(i), 3);
+    } else {
+        const uint32_t headerSize = kind == Bmp::Argb32Fields ? 108 : 40;
+        // The 4-bit file leaves its palette's length to the bit count (0), as
+        // most writers do; the 8-bit one states it.
+        const uint32_t coloursUsed = kind == Bmp::Palette4 ? 0 : k.colours;
+        Put32(info, {headerSize, width, topDown ? static_cast<uint32_t>(-static_cast<int32_t>(height)) : height,
+                     1u | k.bits << 16, k.compression, static_cast<uint32_t>(pixels.size()), 2835, 2835, coloursUsed, 0});
+        for (int c = 0; k.compression == 3 && c < (k.bits == 32 ? 4 : 3); ++c) Put32(info, {layout.masks[c]});
+        info.resize(std::max<size_t>(info.size(), headerSize), 0);
+        for (UINT i = 0; i < k.colours; ++i) Put32(info, {PaletteColour(i) & 0xFFFFFF});
+    }
     if (fileHeader) file.bytes = {'B', 'M'}, Put32(file.bytes, {uint32_t(14 + info.size() + pixels.size()), 0, uint32_t(14 + info.size())});
     for (const auto* piece : {&info, &pixels}) file.bytes.insert(file.bytes.end(), piece->begin(), piece->end());
     return file;

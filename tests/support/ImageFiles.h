@@ -38,7 +38,8 @@ struct ImageFile {
     D3DFORMAT format;          // level 0's format on the default device
 };
 
-enum class Bmp { Palette4, Palette8, BitFields565, Rgb24, Argb32Fields, BitFields444 };
+// CorePalette8: the 12-byte core header, with 3-byte palette entries.
+enum class Bmp { Palette4, Palette8, BitFields565, Rgb24, Argb32Fields, BitFields444, CorePalette8 };
 ImageFile BmpFile(Bmp kind, UINT width, UINT height, bool topDown, bool fileHeader = true);
 // An 8-bit run-length bitmap of the given palette and codes.
 std::vector<uint8_t> Rle8Bitmap(UINT width, UINT height, const std::vector<uint32_t>& palette,
