@@ -100,6 +100,11 @@ struct FrameRecords {
 
 bool DrawFrames(orvhost::Scene& scene, Window* window, int frames, const FrameRecords& records) {
     std::vector<std::string> calls;
+    orvhost::PresentedFrames pictures(window->GetHWND(), records.pictureDirectory);
+    if (!records.pictures.Empty()) {
+        window->PumpMessages();
+        pictures.Start();
+    }
     for (int frame = 0; frame < frames; ++frame) {
         // The window answers its messages between frames, or the system
         // takes it for hung.
@@ -107,7 +112,7 @@ bool DrawFrames(orvhost::Scene& scene, Window* window, int frames, const FrameRe
         if (!scene.DrawFrame(frame, frames)) return false;
         if (records.pictures.Contains(frame)) {
             window->PumpMessages();
-            if (!orvhost::SavePresentedFrame(window->GetHWND(), records.pictureDirectory, frame))
+            if (!pictures.Save(frame))
                 std::fprintf(stderr, "orvhost: frame %d could not be saved\n", frame);
         }
         if (records.journal && orvhost::TakeDirect3DCalls(&calls)) {

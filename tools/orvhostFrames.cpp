@@ -35,22 +35,28 @@ std::string FramePictureName(int frame) {
     return name;
 }
 
-// Under Wine, Present hands the frame to OpenGL, whose software renderer may
-// still be drawing it when Present returns: a read right away can show the
-// frame before. The screen is read again after a short pause until two reads
-// agree.
-bool SavePresentedFrame(HWND window, const std::string& directory, int frame) {
-    constexpr unsigned kSettleMilliseconds = 25;
-    constexpr int kMostReads = 8;
+void PresentedFrames::Start() {
+    Image screen;
+    if (!CaptureClientArea(m_Window, &screen)) return;
+    m_Before = std::move(screen.argb);
+    m_BeforeFrame = -1;
+}
+
+bool PresentedFrames::Save(int frame) {
+    const bool follows = m_BeforeFrame == frame - 1 && !m_Before.empty();
     Image image, again;
-    if (!CaptureClientArea(window, &image)) return false;
-    for (int read = 1; read < kMostReads; ++read) {
+    if (!CaptureClientArea(m_Window, &image)) return false;
+    for (unsigned waited = 0; waited < kMostWaitMilliseconds; waited += kSettleMilliseconds) {
         PauseMilliseconds(kSettleMilliseconds);
-        if (!CaptureClientArea(window, &again)) return false;
-        if (again.argb == image.argb) break;
+        if (!CaptureClientArea(m_Window, &again)) return false;
+        const bool settled = again.argb == image.argb && !(follows && again.argb == m_Before);
         image = std::move(again);
+        if (settled) break;
     }
-    return WritePng(JoinPath(directory, FramePictureName(frame)), image);
+    if (!WritePng(JoinPath(m_Directory, FramePictureName(frame)), image)) return false;
+    m_Before = std::move(image.argb);
+    m_BeforeFrame = frame;
+    return true;
 }
 
 }  // namespace orvhost

@@ -5,7 +5,10 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace orvhost {
 
@@ -23,8 +26,37 @@ struct FrameRange {
 // program saved it, so that two directories of pictures compare by name.
 std::string FramePictureName(int frame);
 
-// Saves the window's client area as the screen shows it now (what the frame
-// that just ended presented) as DIRECTORY/FramePictureName(frame).
-bool SavePresentedFrame(HWND window, const std::string& directory, int frame);
+// Saves what a window presented, frame after frame, as
+// DIRECTORY/FramePictureName(frame).
+//
+// Under Wine, Present hands the frame to OpenGL, whose software renderer may
+// still be drawing it when Present returns, and on a busy machine for a good
+// while: a read of the screen can show the frame before, or for the first
+// frame the empty window, however long it stays unchanged. So the screen is
+// read every kSettleMilliseconds until two reads agree and the picture is no
+// longer the one the screen showed before this frame (the frame before's, when
+// it was saved, or the one read by Start); after kMostWaitMilliseconds the
+// settled picture is taken as it is, since two frames may look alike.
+class PresentedFrames {
+public:
+    static constexpr unsigned kSettleMilliseconds = 25;
+    static constexpr unsigned kMostWaitMilliseconds = 250;
+
+    PresentedFrames(HWND window, std::string directory)
+        : m_Window(window), m_Directory(std::move(directory)) {}
+
+    // The screen before the first frame: read once the window is shown,
+    // before anything is presented.
+    void Start();
+    // The frame that just ended; false when the screen could not be read or
+    // the picture not written.
+    bool Save(int frame);
+
+private:
+    HWND m_Window;
+    std::string m_Directory;
+    int m_BeforeFrame = -2;  // the frame whose picture m_Before holds
+    std::vector<uint32_t> m_Before;
+};
 
 }  // namespace orvhost

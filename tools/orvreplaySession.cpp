@@ -20,6 +20,9 @@ const char* const kDifferencesDirectory = "differences";
 
 }  // namespace
 
+ReplaySession::ReplaySession(const Options& options, Window* window)
+    : m_Options(options), m_pWindow(window), m_Pictures(window->GetHWND(), Output(kFramesDirectory)) {}
+
 std::string ReplaySession::Output(const std::string& name) const {
     return orvhost::JoinPath(m_Options.outDirectory, name);
 }
@@ -109,9 +112,13 @@ void ReplaySession::OnCall(const orvcapture::CallEvent& event) {
     CheckJournal(event, calls);
 
     const int frame = static_cast<int>(event.frame);
+    // The screen before the first saved frame is drawn: that frame's picture
+    // is waited for until the screen shows something else.
+    if (event.operation == orvcapture::Operation::Device_BeginScene && frame == m_Options.frames.first)
+        m_Pictures.Start();
     if (event.endsFrame && m_Options.frames.Contains(frame)) {
         m_pWindow->PumpMessages();
-        if (orvhost::SavePresentedFrame(m_pWindow->GetHWND(), Output(kFramesDirectory), frame))
+        if (m_Pictures.Save(frame))
             m_SavedFrames.push_back(frame);
         else
             m_Report.push_back("frame " + std::to_string(frame) + ": the screen could not be read");

@@ -16,6 +16,7 @@
 #include "capture/Player.h"
 #include "host/Window.h"
 #include "orvhostCallJournal.h"
+#include "orvhostFrames.h"
 #include "orvreplayOptions.h"
 #include "orvreplayStatistics.h"
 
@@ -23,7 +24,7 @@ namespace orvreplay {
 
 class ReplaySession {
 public:
-    ReplaySession(const Options& options, Window* window) : m_Options(options), m_pWindow(window) {}
+    ReplaySession(const Options& options, Window* window);
 
     // Makes the output directories, opens the journal file and reads the
     // journal to check against; false with the reason in `error`.
@@ -58,6 +59,7 @@ private:
     std::vector<std::string> m_ReferenceCalls;
     size_t m_ReferenceAt = 0;
     std::string m_JournalDifference;
+    orvhost::PresentedFrames m_Pictures;
     std::vector<int> m_SavedFrames;
     std::vector<std::string> m_Report;  // the lines of differences.txt after its header
     std::vector<std::string> m_ResultDifferences;
