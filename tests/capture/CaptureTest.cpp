@@ -96,9 +96,14 @@ protected:
             ASSERT_NE(material, nullptr);
             material->SetShininess(12.5f);
             EXPECT_TRUE(material->SaveToFile(OutputPath("saved-material.xml").c_str()));
+            // The host gets back the very material it set.
+            EXPECT_TRUE(device->SetMaterial(material));
+            EXPECT_EQ(device->GetMaterial(), material);
+            EXPECT_TRUE(device->SetMaterial(nullptr));
             EXPECT_TRUE(device->ReleaseMaterial(material));
             device->DumpRenderStates();
         }
+        EXPECT_TRUE(device->Shutdown());
         delete device;
     }
 
