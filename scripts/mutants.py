@@ -8,7 +8,9 @@ in the working tree; the copy is built incrementally (build-mutants/tree, g++,
 the folder the fault is in first, stopping at the first failure. A fault that
 survives the plain suite is tried again in a sanitized tree of its own
 (build-mutants-san, clang, AddressSanitizer + UBSan), where a fault that only
-writes or reads past a buffer shows.
+writes or reads past a buffer shows, and then by the fault sweep in its sampled
+form, as `make test` runs it: a fault on a path that only a failing platform
+call takes shows there.
 
 A fault that does not compile is reported so and not counted; nor is one whose
 product object files come out byte for byte as without it (an equivalent
@@ -16,7 +18,8 @@ fault: it cannot change what the code does).
 
 Environment: MUTANTS (how many faults), MUTANTS_SEED (which; several seeds,
 comma-separated, give MUTANTS faults each), MUTANTS_JOBS
-(build jobs), MUTANTS_SAN=0 (no sanitized retry), MUTANTS_FOLDERS (a
+(build jobs), MUTANTS_SAN=0 (no sanitized retry), MUTANTS_SWEEP=0 (no fault
+sweep in it), MUTANTS_FOLDERS (a
 comma-separated subset of the product folders below), MUTANTS_OPERATORS (a
 subset of the operators), MUTANTS_SYNC=0 (the copy as the last run left it,
 not refreshed from the working tree), MUTANTS_RERUN (a file of an earlier
@@ -62,6 +65,10 @@ SOURCE_SUFFIXES = (".cpp", ".h")
 # sweep and the soak, which take minutes), and what the build builds for them.
 TEST_PROGRAMS = ["plugin_tests", "d3dx_tests", "kernel_tests", "host_tests", "tools_tests",
                  "capture_tests"]
+# The fault sweep's program and its tests (the shards, which ctest runs side by
+# side), run for a fault that every other test let through.
+SWEEP_PROGRAM = "sweep_tests"
+SWEEP_TESTS = r"^Shard/FaultSweep\."
 # Build-tree folders whose object files are not the product's.
 NON_PRODUCT_OBJECTS = ("tests", "platform", "tools", "examples", "bench", "_deps")
 
@@ -424,9 +431,12 @@ def configure(tree, sanitized):
     return code == 0
 
 
+def jobs():
+    return os.environ.get("MUTANTS_JOBS", "2")
+
+
 def build(tree, targets):
-    jobs = os.environ.get("MUTANTS_JOBS", "2")
-    code, output = run(["cmake", "--build", tree, "-j", jobs, "--target"] + targets)
+    code, output = run(["cmake", "--build", tree, "-j", jobs(), "--target"] + targets)
     return code == 0, output
 
 
@@ -523,6 +533,20 @@ class Suite:
             self.seconds[p] = elapsed
         return True
 
+    def sweep(self, timeout=None):
+        """The fault sweep's shards: the first that fails, or None; with its
+        time when nothing failed."""
+        started = time.monotonic()
+        code, output = run(["ctest", "--test-dir", self.tree, "-R", SWEEP_TESTS, "-j", jobs()],
+                           env=self.env, timeout=timeout)
+        if code == 0:
+            self.sweep_seconds = time.monotonic() - started
+            return None
+        failed = re.findall(r"^\s*\d+ - (\S+) \(([^)]+)\)", output, re.M)
+        if code is None:
+            return "the fault sweep (timeout)"
+        return "%s (%s)" % failed[0] if failed else "the fault sweep (%s)" % output.strip()[-200:]
+
     def first_failure(self, folders):
         for program, gtest_filter in self.plan(folders):
             timeout = max(TIMEOUT_FLOOR, TIMEOUT_FACTOR * self.seconds.get(program, TIMEOUT_FLOOR))
@@ -579,6 +603,7 @@ def main():
     count = int(os.environ.get("MUTANTS", DEFAULT_MUTANTS))
     seeds = [int(s) for s in os.environ.get("MUTANTS_SEED", str(DEFAULT_SEED)).split(",")]
     use_san = os.environ.get("MUTANTS_SAN", "1") != "0"
+    use_sweep = os.environ.get("MUTANTS_SWEEP", "1") != "0"
     for number in (signal.SIGINT, signal.SIGTERM, signal.SIGHUP):
         signal.signal(number, on_signal)
 
@@ -608,10 +633,14 @@ def main():
         return 2
     baseline = product_objects()
     san = None
+    san_programs = TEST_PROGRAMS + ([SWEEP_PROGRAM] if use_sweep else [])
     if use_san:
-        if configure(SAN_TREE, True) and build(SAN_TREE, TEST_PROGRAMS)[0]:
+        if configure(SAN_TREE, True) and build(SAN_TREE, san_programs)[0]:
             san = Suite(SAN_TREE, SAN_ENV)
             if not san.measure():
+                san = None
+            elif use_sweep and san.sweep():
+                log("the fault sweep fails without a fault")
                 san = None
         if san is None:
             log("the sanitized tree is not used: it does not build or its tests fail without a fault")
@@ -646,11 +675,14 @@ def main():
                 verdict = None
                 ok, _ = build(TREE, TEST_PROGRAMS)
                 failure = plain.first_failure(folders[folder]) if ok else "the test programs (link)"
-                if not failure and san and operator in MEMORY_OPERATORS:
-                    ok, _ = build(SAN_TREE, TEST_PROGRAMS)
-                    failure = san.first_failure(folders[folder]) if ok else None
-                    if failure:
-                        failure += " (sanitized)"
+                if not failure and san and (operator in MEMORY_OPERATORS or use_sweep):
+                    ok, _ = build(SAN_TREE, san_programs)
+                    if ok and operator in MEMORY_OPERATORS:
+                        failure = san.first_failure(folders[folder])
+                        if failure:
+                            failure += " (sanitized)"
+                    if ok and not failure and use_sweep:
+                        failure = san.sweep(max(TIMEOUT_FLOOR, TIMEOUT_FACTOR * san.sweep_seconds))
                 counted += 1
                 if failure:
                     caught += 1
