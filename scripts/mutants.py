@@ -409,14 +409,18 @@ def run(command, cwd=None, env=None, timeout=None):
         return code, out.read().decode(errors="replace")
 
 
-def stop_child():
-    """Ends the running build or test program with everything it started."""
-    if CHILD and CHILD.poll() is None:
+def stop_child(wait=True):
+    """Ends the running build or test program with everything it started. A
+    signal handler does not wait: the signal may have come while the run was
+    waiting for the same process, which then holds its wait."""
+    child = CHILD
+    if child and child.returncode is None:
         try:
-            os.killpg(CHILD.pid, signal.SIGKILL)
+            os.killpg(child.pid, signal.SIGKILL)
         except ProcessLookupError:
             pass
-        CHILD.wait()
+        if wait:
+            child.wait()
 
 
 def configure(tree, sanitized):
@@ -583,7 +587,7 @@ def restore():
 
 
 def on_signal(number, _frame):
-    stop_child()
+    stop_child(wait=False)
     restore()
     log("stopped by signal %d; the copy is restored" % number)
     sys.exit(128 + number)
