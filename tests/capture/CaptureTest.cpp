@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 
@@ -17,6 +18,7 @@
 #include "host/FileSystem.h"
 #include "host/Material.h"
 #include "host/ScreenQuad.h"
+#include "host/Texture.h"
 #include "host/VertexBuffer.h"
 #include "orvhostScene.h"
 
@@ -96,6 +98,16 @@ protected:
             ASSERT_NE(material, nullptr);
             material->SetShininess(12.5f);
             EXPECT_TRUE(material->SaveToFile(OutputPath("saved-material.xml").c_str()));
+            // Texels the host writes into a frame's memory reach the replay.
+            Texture* texture = device->CreateTexture(4, 4, false, 0);
+            ASSERT_NE(texture, nullptr);
+            auto* frame = static_cast<uint8_t*>(texture->GetFrameData(0));
+            ASSERT_NE(frame, nullptr);
+            const unsigned bytes = texture->GetBytesPerPixel();
+            std::memset(frame + texture->GetPitch() + bytes, 0xFF, bytes);  // white at (1, 1)
+            EXPECT_EQ(texture->UpdateFrame(0), 0);
+            EXPECT_NE(texture->GetPixel(1, 1, 0), 0u);  // the replay answers the same
+            EXPECT_TRUE(device->ReleaseTexture(texture));
             // The host gets back the very material it set.
             EXPECT_TRUE(device->SetMaterial(material));
             EXPECT_EQ(device->GetMaterial(), material);
