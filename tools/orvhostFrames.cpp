@@ -44,9 +44,10 @@ void PresentedFrames::Start() {
 
 bool PresentedFrames::Save(int frame) {
     const bool follows = m_BeforeFrame == frame - 1 && !m_Before.empty();
+    const unsigned mostWait = m_BeforeFrame == -1 ? kMostFirstWaitMilliseconds : kMostWaitMilliseconds;
     Image image, again;
     if (!CaptureClientArea(m_Window, &image)) return false;
-    for (unsigned waited = 0; waited < kMostWaitMilliseconds; waited += kSettleMilliseconds) {
+    for (unsigned waited = 0; waited < mostWait; waited += kSettleMilliseconds) {
         PauseMilliseconds(kSettleMilliseconds);
         if (!CaptureClientArea(m_Window, &again)) return false;
         const bool settled = again.argb == image.argb && !(follows && again.argb == m_Before);

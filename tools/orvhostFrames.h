@@ -36,11 +36,14 @@ std::string FramePictureName(int frame);
 // read every kSettleMilliseconds until two reads agree and the picture is no
 // longer the one the screen showed before this frame (the frame before's, when
 // it was saved, or the one read by Start); after kMostWaitMilliseconds the
-// settled picture is taken as it is, since two frames may look alike.
+// settled picture is taken as it is, since two frames may look alike. The
+// first frame after Start may wait longer: a device's first present, on a
+// busy machine, has been seen to take over a quarter of a second to show.
 class PresentedFrames {
 public:
     static constexpr unsigned kSettleMilliseconds = 25;
-    static constexpr unsigned kMostWaitMilliseconds = 250;
+    static constexpr unsigned kMostWaitMilliseconds = 1000;
+    static constexpr unsigned kMostFirstWaitMilliseconds = 5000;
 
     PresentedFrames(HWND window, std::string directory)
         : m_Window(window), m_Directory(std::move(directory)) {}
