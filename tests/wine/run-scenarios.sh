@@ -48,7 +48,7 @@ else
 fi
 cat "$output/wine-errors.txt" >&2
 if [ $status -eq 77 ]; then
-  { echo "Wine cannot run $program here: the Wine suite for this build is skipped."
+  { echo "Wine cannot run the programs of $windows_build here: the Wine suite for this build is skipped."
     grep '^run-on-wine:' "$output/wine-errors.txt"; } > "$output/unavailable"
   cat "$output/unavailable" >&2
   if [ -n "${CI:-}" ] && ! grep -q "kernel runs no 32-bit programs" "$output/unavailable"; then
