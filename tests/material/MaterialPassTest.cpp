@@ -260,10 +260,23 @@ TEST_F(MaterialTest, TheDriverHoldsOneReferenceWhileAMaterialIsCurrent) {
     EXPECT_EQ(second->GetRefCount(), 1);
     EXPECT_TRUE(m_pRenderer->SetMaterial(second));
 
-    // Releasing the current material puts the device into the neutral state.
-    m_pRenderer->SetRenderState(RENDERSTATE_SRCBLEND, BLEND_DESTALPHA);
+    // Releasing the current material puts the device into the neutral state,
+    // whatever the device held before.
+    const struct { D3DRENDERSTATETYPE state; DWORD away, neutral; } states[] = {
+        {D3DRS_SRCBLEND, D3DBLEND_DESTALPHA, D3DBLEND_ONE},  {D3DRS_DESTBLEND, D3DBLEND_ONE, D3DBLEND_ZERO},
+        {D3DRS_SHADEMODE, D3DSHADE_FLAT, D3DSHADE_GOURAUD}, {D3DRS_FILLMODE, D3DFILL_WIREFRAME, D3DFILL_SOLID},
+        {D3DRS_CULLMODE, D3DCULL_NONE, D3DCULL_CCW},        {D3DRS_ZFUNC, D3DCMP_ALWAYS, D3DCMP_LESSEQUAL},
+        {D3DRS_ZENABLE, D3DZB_FALSE, D3DZB_TRUE},           {D3DRS_ZWRITEENABLE, FALSE, TRUE},
+        {D3DRS_LIGHTING, TRUE, FALSE},                      {D3DRS_ALPHABLENDENABLE, FALSE, TRUE}};
+    const struct { D3DTEXTURESTAGESTATETYPE state; DWORD away, neutral; } stage0[] = {
+        {D3DTSS_ALPHAARG1, D3DTA_TFACTOR, D3DTA_TEXTURE}, {D3DTSS_ALPHAARG2, D3DTA_TFACTOR, D3DTA_DIFFUSE},
+        {D3DTSS_COLORARG1, D3DTA_TFACTOR, D3DTA_TEXTURE}, {D3DTSS_COLORARG2, D3DTA_TFACTOR, D3DTA_DIFFUSE},
+        {D3DTSS_ALPHAOP, D3DTOP_ADD, D3DTOP_SELECTARG1},  {D3DTSS_COLOROP, D3DTOP_ADD, D3DTOP_MODULATE}};
+    for (const auto& s : states) m_pD3D->SetRenderState(s.state, s.away);
+    for (const auto& s : stage0) m_pD3D->SetTextureStageState(0, s.state, s.away);
     EXPECT_TRUE(m_pRenderer->ReleaseMaterial(second) && m_pRenderer->GetMaterial() == nullptr);
-    EXPECT_EQ(RenderState(D3DRS_SRCBLEND), static_cast<DWORD>(D3DBLEND_ONE));
+    for (const auto& s : states) EXPECT_EQ(RenderState(s.state), s.neutral) << s.state;
+    for (const auto& s : stage0) EXPECT_EQ(StageState(0, s.state), s.neutral) << s.state;
     EXPECT_FALSE(m_pRenderer->SetMaterial(second) || m_pRenderer->ReleaseMaterial(second));
     EXPECT_TRUE(m_pRenderer->ReleaseMaterial(nullptr));
 }

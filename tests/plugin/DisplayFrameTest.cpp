@@ -70,7 +70,8 @@ TEST_F(DisplayModes, FallsBackThroughMixedSoftwareAndReference) {
 }
 
 // Every creation failing (the three of the reference type for a colour depth
-// the driver does not know): the last result is reported.
+// the driver does not know): the last result is reported. A window that
+// cannot learn the desktop's format makes no device.
 TEST_F(DisplayModes, WhenEveryCreationFailsTheLastResultIsReported) {
     RenderDevice* device = Create();
     unsigned n = 0;
@@ -83,6 +84,10 @@ TEST_F(DisplayModes, WhenEveryCreationFailsTheLastResultIsReported) {
     EXPECT_FALSE(device->SetDisplayMode(800, 600, 12, 60, 0, false));
     EXPECT_EQ(orvtest::ArgsOf("IDirect3D8::CreateDevice", 1), std::vector<uint64_t>(3, D3DDEVTYPE_REF));
     EXPECT_TRUE(Logged("Display switch failed (HR:D3DERR_INVALIDCALL)"));
+
+    orvplatform::FailNthCall("IDirect3D8::GetAdapterDisplayMode", 1, D3DERR_INVALIDCALL);
+    EXPECT_FALSE(device->SetDisplayMode(640, 480, 32, 60, 0, true));
+    EXPECT_EQ(orvd3d8::LastDevice(), nullptr);
 }
 
 using FrameCycle = PluginTest;
