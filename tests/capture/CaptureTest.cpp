@@ -292,6 +292,8 @@ TEST_F(CaptureTest, RefusesHostileCapturesWithTheirReason) {
         {"object out of range",
          crafted(created + call(Operation::Device_SetTexture, 1, std::string() + char(1) + std::string(4, '\0') + texture, 2)),
          true, StopReason::Refused, "record refused at call 2: object number 7 is no Texture"},
+        {"argument of another kind", crafted(created + call(Operation::Device_GetDisplayModeCount, 1, texture, 1)),
+         true, StopReason::Refused, "record refused at call 2: argument 1 missing or of another kind"},
         {"calls an unmade object", crafted(created + call(Operation::Texture_GetWidth, 5, "", 0)), true,
          StopReason::Refused, "record refused at call 2: object number 5 out of range"},
         {"huge text", crafted(created + call(Operation::Device_LoadMaterial, 1, huge, 1)), true, StopReason::Refused,
