@@ -172,7 +172,12 @@ TEST_F(Transforms, ColourConversionTruncatesAndKeepsTheLowBits) {
         {Color(0, 0, -1.0f / 255.0f, 0), 0x000000FFul},
     };
     for (const auto& c : cases) EXPECT_EQ(m_pRenderer->ToD3DColor(c.colour), c.argb) << std::hex << c.argb;
-    EXPECT_FLOAT_EQ(m_pRenderer->FromD3DColor(0x80FF0000ul).a, 128.0f / 255.0f);
+    // Back again, each channel in its place.
+    const Color back = m_pRenderer->FromD3DColor(0x80FF3300ul);
+    EXPECT_FLOAT_EQ(back.a, 128.0f / 255.0f);
+    EXPECT_FLOAT_EQ(back.r, 1.0f);
+    EXPECT_FLOAT_EQ(back.g, 51.0f / 255.0f);
+    EXPECT_FLOAT_EQ(back.b, 0.0f);
 }
 
 TEST_F(Transforms, MatricesAndTheViewportReachTheDeviceAndBuiltProjectionsAreReturnedNotSet) {
