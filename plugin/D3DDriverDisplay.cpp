@@ -80,6 +80,8 @@ bool D3DDriver::SetDisplayMode(unsigned width, unsigned height, unsigned bitsPer
 }
 
 bool D3DDriver::SetDisplayMode(const DisplayMode* mode) {
+    // Refused before anything is closed: the display the host has stays.
+    if (RefusesNull(mode, "SetDisplayMode", "display mode")) return false;
     if (m_bInitialised) CloseDisplay();
 
     m_DisplayMode = *mode;

@@ -97,6 +97,13 @@ protected:
             Material* material = device->CreateMaterial();
             ASSERT_NE(material, nullptr);
             material->SetShininess(12.5f);
+            // Each colour with channels of its own, read back: the replay
+            // answers the same.
+            material->SetAmbient(0.125f, 0.25f, 0.375f), material->SetDiffuse(0.5f, 0.625f, 0.75f);
+            material->SetSpecular(0.875f, 0.0625f, 0.1875f), material->SetEmissive(0.3125f, 0.4375f, 0.5625f);
+            const Color colours[] = {material->GetAmbient(), material->GetDiffuse(), material->GetSpecular(),
+                                     material->GetEmissive()};
+            EXPECT_FLOAT_EQ(colours[2].b, 0.1875f);
             EXPECT_TRUE(material->SaveToFile(OutputPath("saved-material.xml").c_str()));
             // Texels the host writes into a frame's memory reach the replay.
             Texture* texture = device->CreateTexture(4, 4, false, 0);
@@ -115,6 +122,7 @@ protected:
             EXPECT_TRUE(device->ReleaseMaterial(material));
             device->DumpRenderStates();
         }
+        EXPECT_FALSE(device->SetDisplayMode(nullptr));
         EXPECT_TRUE(device->Shutdown());
         delete device;
     }

@@ -218,6 +218,7 @@ TEST_F(Misuse, NullRecordsAreRefusedMidFrame) {
         {[&] { return !m_pRenderer->GetAdapterInfo(0, nullptr); }, "D3DDriver::GetAdapterInfo: no adapter info."},
         {[&] { return !m_pRenderer->GetDisplayModeInfo(0, 0, nullptr); }, "D3DDriver::GetDisplayModeInfo: no display mode."},
         {[&] { return !m_pRenderer->GetDisplayMode(nullptr); }, "D3DDriver::GetDisplayMode: no display mode."},
+        {[&] { return !m_pRenderer->SetDisplayMode(nullptr); }, "D3DDriver::SetDisplayMode: no display mode."},
         {[&] { return !m_pRenderer->PrintText(0, 0, noText); }, "D3DDriver::PrintText: no text."},
         {[&] { return !font->Print(0, 0, 0xFFFFFFFF, noText); }, "D3DFont::Print: no text."},
         {[&] { return font->GetTextWidth(noText) == 0; }, "D3DFont::GetTextWidth: no text."},
