@@ -105,15 +105,18 @@ protected:
                                      material->GetEmissive()};
             EXPECT_FLOAT_EQ(colours[2].b, 0.1875f);
             EXPECT_TRUE(material->SaveToFile(OutputPath("saved-material.xml").c_str()));
-            // Texels the host writes into a frame's memory reach the replay.
-            Texture* texture = device->CreateTexture(4, 4, false, 0);
+            // Texels the host writes into each frame's memory reach the
+            // replay; an upload gives the frame's memory back.
+            Texture* texture = device->CreateTexture(4, 4, false, 2);
             ASSERT_NE(texture, nullptr);
-            auto* frame = static_cast<uint8_t*>(texture->GetFrameData(0));
-            ASSERT_NE(frame, nullptr);
             const unsigned bytes = texture->GetBytesPerPixel();
-            std::memset(frame + texture->GetPitch() + bytes, 0xFF, bytes);  // white at (1, 1)
-            EXPECT_EQ(texture->UpdateFrame(0), 0);
-            EXPECT_NE(texture->GetPixel(1, 1, 0), 0u);  // the replay answers the same
+            for (unsigned f = 0; f < 2; ++f) {
+                auto* frame = static_cast<uint8_t*>(texture->GetFrameData(f));
+                ASSERT_NE(frame, nullptr);
+                std::memset(frame + texture->GetPitch() + bytes, 0xFF, bytes);  // white at (1, 1)
+                EXPECT_EQ(texture->UpdateFrame(f), 0);
+                EXPECT_NE(texture->GetPixel(1, 1, f), 0u);  // the replay answers the same
+            }
             EXPECT_TRUE(device->ReleaseTexture(texture));
             // The host gets back the very material it set.
             EXPECT_TRUE(device->SetMaterial(material));
