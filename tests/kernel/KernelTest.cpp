@@ -2,6 +2,7 @@
 #include <orv/PlatformControl.h>
 
 #include <string>
+#include <utility>
 
 #include "support/TestFiles.h"
 #include "host/Container.h"
@@ -76,6 +77,11 @@ TEST(KernelString, CompareICIgnoresOnlyAsciiCaseAndCopiesFormatAndAppend) {
     EXPECT_EQ(std::string(copy.c_str()), longText + "!");
     String joined("front");
     EXPECT_STREQ((joined += String("back")).c_str(), "frontback");
+
+    // A string moved from is empty, and serves again.
+    const String moved = std::move(joined);
+    EXPECT_TRUE(moved.Length() == 9 && joined.Length() == 0 && *joined.c_str() == '\0');
+    EXPECT_STREQ((joined += String("again")).c_str(), "again");
 }
 
 TEST(KernelContainer, IterationSurvivesRemovalOfTheVisitedElement) {
