@@ -241,6 +241,8 @@ TEST_F(TextureFile, RefusesWhatIsNotAnIntactImage) {
         {'n', 'o', 't', ' ', 'a', 'n', ' ', 'i', 'm', 'a', 'g', 'e'},
         edited(BmpFile(Bmp::Palette8, 4, 2, false).bytes, 14 + 32, {3}),  // 3 colours, but the pixels use more
         Rle8Bitmap(4, 2, {0}, {9, 0, 0, 1}) /* a run of 9 in a row of 4 */,
+        Rle8Bitmap(4, 2, {0}, {0, 2, 5, 0, 0, 1}) /* a delta past the row's end */,
+        Rle8Bitmap(4, 2, {0}, {0, 2, 0, 3, 0, 1}) /* a delta past the last row */,
         edited(TgaFile(Tga::Rgb24, 4, 4, false, false).bytes, 12, {0xFF, 0xFF}),
         edited(BmpFile(Bmp::Rgb24, 4, 4, false).bytes, 18, std::vector<uint8_t>(8, 0x7F)),  // sizes past 32 bits
         cut(BmpFile(Bmp::Rgb24, 16, 16, false).bytes), cut(TgaFile(Tga::Rgb24, 16, 16, true, false).bytes),
