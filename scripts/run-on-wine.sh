@@ -27,7 +27,7 @@ set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 
 if [ $# -lt 2 ]; then
-  echo "usage: $0 PREFIX PROGRAM.exe [ARGUMENT...]" >&2
+  echo "usage: $0 PREFIX PROGRAM.exe [ARGUMENT...] | $0 --check FILE.exe|FILE.dll" >&2
   exit 2
 fi
 check_only=

@@ -101,14 +101,11 @@ struct FrameRecords {
 bool DrawFrames(orvhost::Scene& scene, Window* window, int frames, const FrameRecords& records) {
     std::vector<std::string> calls;
     orvhost::PresentedFrames pictures(window->GetHWND(), records.pictureDirectory);
-    if (!records.pictures.Empty()) {
-        window->PumpMessages();
-        pictures.Start();
-    }
     for (int frame = 0; frame < frames; ++frame) {
         // The window answers its messages between frames, or the system
         // takes it for hung.
         window->PumpMessages();
+        if (frame == records.pictures.first && !records.pictures.Empty()) pictures.Start(frame);
         if (!scene.DrawFrame(frame, frames)) return false;
         if (records.pictures.Contains(frame)) {
             window->PumpMessages();

@@ -35,16 +35,17 @@ std::string FramePictureName(int frame) {
     return name;
 }
 
-void PresentedFrames::Start() {
+void PresentedFrames::Start(int frame) {
+    m_FirstFrame = frame;
     Image screen;
     if (!CaptureClientArea(m_Window, &screen)) return;
     m_Before = std::move(screen.argb);
-    m_BeforeFrame = -1;
+    m_BeforeFrame = frame - 1;
 }
 
 bool PresentedFrames::Save(int frame) {
     const bool follows = m_BeforeFrame == frame - 1 && !m_Before.empty();
-    const unsigned mostWait = m_BeforeFrame == -1 ? kMostFirstWaitMilliseconds : kMostWaitMilliseconds;
+    const unsigned mostWait = frame == m_FirstFrame ? kMostFirstWaitMilliseconds : kMostWaitMilliseconds;
     Image image, again;
     if (!CaptureClientArea(m_Window, &image)) return false;
     for (unsigned waited = 0; waited < mostWait; waited += kSettleMilliseconds) {

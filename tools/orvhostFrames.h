@@ -37,8 +37,8 @@ std::string FramePictureName(int frame);
 // longer the one the screen showed before this frame (the frame before's, when
 // it was saved, or the one read by Start); after kMostWaitMilliseconds the
 // settled picture is taken as it is, since two frames may look alike. The
-// first frame after Start may wait longer: a device's first present, on a
-// busy machine, has been seen to take over a quarter of a second to show.
+// frame Start names may wait longer: a device's first present, on a busy
+// machine, has been seen to take over a quarter of a second to show.
 class PresentedFrames {
 public:
     static constexpr unsigned kSettleMilliseconds = 25;
@@ -48,9 +48,8 @@ public:
     PresentedFrames(HWND window, std::string directory)
         : m_Window(window), m_Directory(std::move(directory)) {}
 
-    // The screen before the first frame: read once the window is shown,
-    // before anything is presented.
-    void Start();
+    // The screen before `frame`, the first to be saved, is drawn.
+    void Start(int frame);
     // The frame that just ended; false when the screen could not be read or
     // the picture not written.
     bool Save(int frame);
@@ -58,7 +57,8 @@ public:
 private:
     HWND m_Window;
     std::string m_Directory;
-    int m_BeforeFrame = -2;  // the frame whose picture m_Before holds
+    int m_BeforeFrame = -1;  // the frame whose picture m_Before holds
+    int m_FirstFrame = -1;   // the frame Start named
     std::vector<uint32_t> m_Before;
 };
 

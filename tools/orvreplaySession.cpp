@@ -115,7 +115,7 @@ void ReplaySession::OnCall(const orvcapture::CallEvent& event) {
     // The screen before the first saved frame is drawn: that frame's picture
     // is waited for until the screen shows something else.
     if (event.operation == orvcapture::Operation::Device_BeginScene && frame == m_Options.frames.first)
-        m_Pictures.Start();
+        m_Pictures.Start(frame);
     if (event.endsFrame && m_Options.frames.Contains(frame)) {
         m_pWindow->PumpMessages();
         if (m_Pictures.Save(frame))
