@@ -17,9 +17,11 @@
 #include "capture/ValueWriter.h"
 #include "host/FileSystem.h"
 #include "host/Material.h"
+#include "host/MaterialLayer.h"
 #include "host/ScreenQuad.h"
 #include "host/Texture.h"
 #include "host/VertexBuffer.h"
+#include "orv/D3D8Control.h"
 #include "orvhostScene.h"
 
 namespace {
@@ -44,6 +46,23 @@ std::vector<std::string> Direct3DCalls() {
         calls.push_back(line);
     }
     return calls;
+}
+
+// What reached the device since the last call: every draw with its
+// primitives and the bytes of the vertices and indices it read. Text, quads
+// and meshes drawn anywhere else show here.
+std::string DrawsSinceLast() {
+    IDirect3DDevice8* device = orvd3d8::LastDevice();
+    std::string out;
+    for (const orvd3d8::DrawRecord& draw : orvd3d8::DrawsOf(device)) {
+        out += std::to_string(int(draw.kind)) + " " + std::to_string(draw.primitiveType) + " " +
+               std::to_string(draw.primitiveCount) + " " + std::to_string(draw.vertexShader) + ":";
+        out.append(draw.vertices.begin(), draw.vertices.end());
+        for (uint32_t index : draw.indices) out += std::to_string(index) + ",";
+        out += "\n";
+    }
+    orvd3d8::ClearDraws(device);
+    return out;
 }
 
 std::string ReadAll(const std::string& path) {
@@ -76,6 +95,7 @@ protected:
                     _exit(0);
                 }
                 ASSERT_TRUE(scene.DrawFrame(frame, kFrames));
+                m_LiveDraws.push_back(DrawsSinceLast());
                 orvplatform::AdvanceTickCount(40);
             }
             // A buffer uploaded twice, unchanged the second time.
@@ -93,7 +113,27 @@ protected:
             float uv[6] = {};
             quad->GetTexCoords(&uv[0], &uv[1], &uv[2], nullptr, &uv[3], &uv[4], nullptr, &uv[5]);
             EXPECT_EQ(uv[5], 1.0f);
+            // Vertices the host edits between two reads of them, drawn in a
+            // frame of their own.
+            quad->GetVertices()[2].color = 0xFF123456u;
+            quad->GetVertices()[3].x += 3.0f;
+            device->BeginScene();
+            EXPECT_TRUE(device->RenderScreenQuad(quad));
+            device->PrintText(3, 40, "x");
+            EXPECT_TRUE(device->EndScene());
+            m_LiveDraws.push_back(DrawsSinceLast());
             EXPECT_TRUE(device->DestroyScreenQuad(quad));
+            // A material and its layer made where released ones were are
+            // other objects.
+            for (float shininess : {2.0f, 3.0f}) {
+                Material* brief = device->CreateMaterial();
+                ASSERT_NE(brief, nullptr);
+                brief->SetShininess(shininess);
+                MaterialLayer* layer = brief->AddLayer();
+                ASSERT_NE(layer, nullptr);
+                layer->SetLighting(shininess > 2.0f);
+                EXPECT_TRUE(device->ReleaseMaterial(brief));
+            }
             Material* material = device->CreateMaterial();
             ASSERT_NE(material, nullptr);
             material->SetShininess(12.5f);
@@ -110,7 +150,9 @@ protected:
             Texture* texture = device->CreateTexture(4, 4, false, 2);
             ASSERT_NE(texture, nullptr);
             const unsigned bytes = texture->GetBytesPerPixel();
-            for (unsigned f = 0; f < 2; ++f) {
+            // Frame 1 first: its memory, given back by its upload, is not
+            // read again when frame 0 is uploaded.
+            for (unsigned f : {1u, 0u}) {
                 auto* frame = static_cast<uint8_t*>(texture->GetFrameData(f));
                 ASSERT_NE(frame, nullptr);
                 std::memset(frame + texture->GetPitch() + bytes, 0xFF, bytes);  // white at (1, 1)
@@ -137,6 +179,8 @@ protected:
         options.outputDirectory = OutputPath("");
         return player.Run(entry, kernel(), options);
     }
+
+    std::vector<std::string> m_LiveDraws;  // per frame of the recorded session
 };
 
 TEST_F(CaptureTest, ReplaysTheDemoSessionWithEqualResultsAndJournal) {
@@ -155,11 +199,13 @@ TEST_F(CaptureTest, ReplaysTheDemoSessionWithEqualResultsAndJournal) {
     std::vector<std::string> differences;
     std::vector<uint64_t> uploadBytes;
     int frameEnds = 0;
+    std::vector<std::string> replayedDraws;
     orvcapture::ReplayOptions options;
     options.onDifference = [&](const orvcapture::Difference& d) { differences.push_back(d.Describe()); };
     int saves = 0;
     options.onCall = [&](const orvcapture::CallEvent& event) {
         frameEnds += event.endsFrame;
+        if (event.endsFrame) replayedDraws.push_back(DrawsSinceLast());
         saves += event.operation == Operation::Material_SaveToFile;
         if (event.operation == Operation::VertexBuffer_Upload && event.object == 0) return;
         if (event.operation == Operation::VertexBuffer_Upload) uploadBytes.push_back(event.memoryBytes);
@@ -168,7 +214,8 @@ TEST_F(CaptureTest, ReplaysTheDemoSessionWithEqualResultsAndJournal) {
     EXPECT_EQ(outcome.reason, StopReason::End) << outcome.message;
     EXPECT_EQ(outcome.differences, 0u);
     EXPECT_EQ(differences, std::vector<std::string>());
-    EXPECT_EQ(frameEnds, kFrames);
+    EXPECT_EQ(frameEnds, kFrames + 1);
+    EXPECT_TRUE(replayedDraws == m_LiveDraws);  // the same text, quads and meshes, frame by frame
     EXPECT_EQ(saves, 1);
     EXPECT_EQ(Direct3DCalls(), live);
     // The torus's upload, then the small buffer's two: its one changed
@@ -198,6 +245,8 @@ TEST_F(CaptureTest, ReportsTheFirstDifferentResultAndStopsWhenAsked) {
     const orvcapture::ReplayOutcome outcome = Replay(player, options);
     orvplatform::ClearFailures();
     EXPECT_EQ(outcome.reason, StopReason::Stopped);
+    EXPECT_EQ(outcome.message.rfind("stopped at the first difference: call ", 0), 0u) << outcome.message;
+    EXPECT_NE(outcome.message.find("RenderDevice::EndScene"), std::string::npos) << outcome.message;
     ASSERT_EQ(differences.size(), 1u);
     EXPECT_EQ(differences[0].call, firstEndScene);
     EXPECT_EQ(differences[0].frame, 0u);
@@ -252,8 +301,9 @@ TEST_F(CaptureTest, RefusesHostileCapturesWithTheirReason) {
         }
         return ReadAll(file);
     };
-    // A call record: op, object, arguments as given, then one result value.
-    auto call = [](Operation op, uint32_t object, const std::string& arguments, unsigned argumentCount) {
+    // A call record: op, object, arguments and results as given.
+    auto call = [](Operation op, uint32_t object, const std::string& arguments, unsigned argumentCount,
+                   const std::string& results = "", unsigned resultCount = 0) {
         std::string record;
         orvcapture::ValueWriter out(&record);
         out.Byte(uint8_t(orvcapture::RecordKind::Call));
@@ -261,8 +311,14 @@ TEST_F(CaptureTest, RefusesHostileCapturesWithTheirReason) {
         out.Word32(object);
         out.Byte(uint8_t(argumentCount));
         record += arguments;
-        out.Byte(0);
+        out.Byte(uint8_t(resultCount));
+        record += results;
         return record;
+    };
+    auto value = [](auto v) {
+        std::string bytes;
+        orvcapture::ValueWriter(&bytes).Put(v);
+        return bytes;
     };
     std::string created;
     {
@@ -274,8 +330,12 @@ TEST_F(CaptureTest, RefusesHostileCapturesWithTheirReason) {
         out.Byte(1);
         out.Put(orvcapture::ObjectValue{1, true});
     }
-    std::string texture;  // an Object argument naming object 7
-    orvcapture::ValueWriter(&texture).Put(orvcapture::ObjectValue{7, false});
+    const std::string texture = value(orvcapture::ObjectValue{7, false});  // an Object argument naming object 7
+    // Material 2 made with layer 3; then a call on the layer once it is gone.
+    const std::string layered =
+        created + call(Operation::Device_CreateMaterial, 1, "", 0, value(orvcapture::ObjectValue{2, true}), 1) +
+        call(Operation::Material_AddLayer, 2, "", 0, value(orvcapture::ObjectValue{3, true}), 1);
+    const std::string callsLayer = call(Operation::Layer_GetSrcBlend, 3, "", 0);
     std::string huge;  // a text argument claiming 4 GB
     {
         orvcapture::ValueWriter out(&huge);
@@ -309,6 +369,12 @@ TEST_F(CaptureTest, RefusesHostileCapturesWithTheirReason) {
          StopReason::Refused, "record refused at call 2: object number 5 out of range"},
         {"huge text", crafted(created + call(Operation::Device_LoadMaterial, 1, huge, 1)), true, StopReason::Refused,
          "record refused at call 2: a call record is malformed"},
+        {"layer of a released material",
+         crafted(layered + call(Operation::Device_ReleaseMaterial, 1, value(orvcapture::ObjectValue{2, false}), 1) +
+                 callsLayer),
+         true, StopReason::Refused, "record refused at call 5: object 3 called after it was destroyed"},
+        {"layer removed by its place", crafted(layered + call(Operation::Material_RemoveLayerAt, 2, value(int32_t{0}), 1) + callsLayer),
+         true, StopReason::Refused, "record refused at call 5: object 3 called after it was destroyed"},
         {"huge value count", crafted(created + call(Operation::Device_BeginScene, 1, "", 250)), true,
          StopReason::Refused, "record refused at call 2: a call record is malformed"},
     };

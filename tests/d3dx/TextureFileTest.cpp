@@ -71,6 +71,7 @@ TEST_F(TextureFile, EveryDecoderVariantLoadsWithItsPixelsAndFilteredLevels) {
         {BmpFile(Bmp::BitFields444, 13, 7, false), 0, {D3DFMT_X1R5G5B5, D3DFMT_R5G6B5}, D3DFMT_X8R8G8B8},
         {DdsFile(D3DFMT_R3G3B2, 12, 5, 1), 0, {D3DFMT_R5G6B5, D3DFMT_X1R5G5B5}, D3DFMT_X8R8G8B8},
         {DdsFile(D3DFMT_A8R3G3B2, 12, 5, 1), 0, {}, D3DFMT_A8R8G8B8}, {DdsFile(D3DFMT_A4L4, 12, 5, 1), 0, {}, D3DFMT_A8L8},
+        {DdsFile(D3DFMT_A8, 12, 5, 1), 0},
         {TgaFile(Tga::Grey8, 4, 4, false, false), 0, {D3DFMT_L8}, D3DFMT_X8R8G8B8},
         {ramp, 8, {D3DFMT_A8R8G8B8}, D3DFMT_A4R4G4B4},
         {ramp, 0, {D3DFMT_A8R8G8B8, D3DFMT_A4R4G4B4, D3DFMT_A1R5G5B5, D3DFMT_A8R3G3B2}, D3DFMT_X8R8G8B8},
@@ -244,6 +245,8 @@ TEST_F(TextureFile, RefusesWhatIsNotAnIntactImage) {
         Rle8Bitmap(4, 2, {0}, {0, 2, 5, 0, 0, 1}) /* a delta past the row's end */,
         Rle8Bitmap(4, 2, {0}, {0, 2, 0, 3, 0, 1}) /* a delta past the last row */,
         edited(TgaFile(Tga::Rgb24, 4, 4, false, false).bytes, 12, {0xFF, 0xFF}),
+        edited(TgaFile(Tga::Rgb24, 4, 4, false, false).bytes, 1, {1}),  // a colour map announced, none held
+        {0xFF, 0xD8},  // a JPEG's start-of-image marker, and nothing after it
         edited(BmpFile(Bmp::Rgb24, 4, 4, false).bytes, 18, std::vector<uint8_t>(8, 0x7F)),  // sizes past 32 bits
         cut(BmpFile(Bmp::Rgb24, 16, 16, false).bytes), cut(TgaFile(Tga::Rgb24, 16, 16, true, false).bytes),
         cut(PngFile(PNG_COLOR_TYPE_RGB, 8, 16, 16, false, false).bytes), cut(JpegFile(false, false, 32, 32).bytes),

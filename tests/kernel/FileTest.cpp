@@ -78,6 +78,8 @@ TEST(KernelFile, SeeksReadsBuffersAndWritesRealFilesAndRefusesWhatCannotBeReadOr
     EXPECT_FALSE(files.OpenWriting("missing/dir/out.txt", 0) || files.OpenWriting("sub/other.txt", 1));
     EXPECT_STREQ(files.Resolve("/abs/path").c_str(), "/abs/path");
     EXPECT_STREQ(files.Resolve("Z:\\work\\a.tga").c_str(), "Z:/work/a.tga");
+    EXPECT_STREQ(files.Resolve("z:a.tga").c_str(), "z:a.tga");
+    EXPECT_EQ(std::string(files.Resolve("9:a.tga").c_str()), dir + "/9:a.tga");  // a name, not a drive
 }
 
 TEST(KernelOML, MalformedMarkupLoadsNothingAndSavesGoOnFromTheFilePosition) {

@@ -49,6 +49,7 @@ constexpr Layout kLayouts[] = {
     {D3DFMT_A8L8, 16, {0xFF, 0, 0, 0xFF00}, true},
     {D3DFMT_L8, 8, {0xFF, 0, 0, 0}, true},
     {D3DFMT_A4L4, 8, {0x0F, 0, 0, 0xF0}, true},
+    {D3DFMT_A8, 8, {0, 0, 0, 0xFF}, false},
 };
 
 const Layout& LayoutOf(D3DFORMAT format) {
@@ -322,10 +323,10 @@ ImageFile JpegFile(bool grey, bool progressive, UINT width, UINT height) {
 }
 
 ImageFile DdsFile(D3DFORMAT format, UINT width, UINT height, UINT levels) {
-    constexpr uint32_t kRgb = 0x40, kAlphaPixels = 0x1, kLuminance = 0x20000;
+    constexpr uint32_t kRgb = 0x40, kAlphaPixels = 0x1, kAlphaOnly = 0x2, kLuminance = 0x20000;
     const Layout& layout = LayoutOf(format);
-    ImageFile file{"dds", DdsHeader(width, height, levels, (layout.luminance ? kLuminance : kRgb) |
-                                    (layout.masks[3] ? kAlphaPixels : 0), 0, layout.bits, layout.masks),
+    ImageFile file{"dds", DdsHeader(width, height, levels, (layout.luminance ? kLuminance : layout.masks[0] ? kRgb : kAlphaOnly) |
+                                    (layout.masks[3] && layout.masks[0] ? kAlphaPixels : 0), 0, layout.bits, layout.masks),
                    {}, layout.format};
     for (UINT level = 0; level < levels; ++level) {
         Picture lower;  // each stored level differs from a filtered one: its own pattern
