@@ -123,8 +123,8 @@ protected:
             EXPECT_TRUE(device->EndScene());
             m_LiveDraws.push_back(DrawsSinceLast());
             EXPECT_TRUE(device->DestroyScreenQuad(quad));
-            // A material and its layer made where released ones were are
-            // other objects.
+            // A material made where a released one was is another object,
+            // and so is a layer made where a removed one was.
             for (float shininess : {2.0f, 3.0f}) {
                 Material* brief = device->CreateMaterial();
                 ASSERT_NE(brief, nullptr);
@@ -132,6 +132,7 @@ protected:
                 MaterialLayer* layer = brief->AddLayer();
                 ASSERT_NE(layer, nullptr);
                 layer->SetLighting(shininess > 2.0f);
+                EXPECT_TRUE(shininess > 2.0f ? brief->RemoveLayer(layer) : brief->RemoveLayerAt(0));
                 EXPECT_TRUE(device->ReleaseMaterial(brief));
             }
             Material* material = device->CreateMaterial();

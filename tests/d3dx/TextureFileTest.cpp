@@ -210,7 +210,7 @@ TEST_F(TextureFile, KeepsTheStoredLevelsWhereTheyAreDecompressedOrScaled) {
         bool withoutDxt, powersOfTwo;
         UINT textureHeight;  // the texture is 16 wide, of five levels
     } cases[] = {
-        {D3DFMT_DXT1, 16, 16, 3, true, false, 16},      // decompressed
+        {D3DFMT_DXT1, 16, 8, 3, true, false, 8},        // decompressed
         {D3DFMT_DXT1, 12, 12, 3, true, true, 16},       // decompressed and scaled
         {D3DFMT_DXT1, 12, 12, 3, false, true, 16},      // scaled and compressed again
         {D3DFMT_A8R8G8B8, 12, 4, 2, false, true, 4},    // uncompressed, scaled
