@@ -16,6 +16,7 @@
 #include "capture/Player.h"
 #include "capture/ValueWriter.h"
 #include "host/FileSystem.h"
+#include "host/Font.h"
 #include "host/Material.h"
 #include "host/MaterialLayer.h"
 #include "host/ScreenQuad.h"
@@ -104,7 +105,6 @@ protected:
             buffer->GetVertices()[kBufferVertices - 1].diffuse = 0xFF00FF00u;
             EXPECT_TRUE(buffer->Upload());
             EXPECT_TRUE(buffer->Upload());
-            EXPECT_TRUE(device->DestroyVertexBuffer(buffer));
             // Calls the scene never makes: texture coordinates read back,
             // two of them not asked for, and a material saved.
             ScreenQuad* quad = device->CreateScreenQuad(RECT{0, 0, 8, 8}, 0xFFFFFFFFu);
@@ -113,15 +113,25 @@ protected:
             float uv[6] = {};
             quad->GetTexCoords(&uv[0], &uv[1], &uv[2], nullptr, &uv[3], &uv[4], nullptr, &uv[5]);
             EXPECT_EQ(uv[5], 1.0f);
-            // Vertices the host edits between two reads of them, drawn in a
-            // frame of their own.
-            quad->GetVertices()[2].color = 0xFF123456u;
+            // Vertices the host edits between two reads of them and a colour
+            // set after, drawn in a frame of their own with text of both
+            // kinds, a texture stage state of the host's own and the buffer.
             quad->GetVertices()[3].x += 3.0f;
+            quad->GetVertices()[2].u = 0.5f;
+            quad->SetColor(0xFF808080u);
+            Font* font = device->CreateTextFont("Arial", 10, true, false);
+            ASSERT_NE(font, nullptr);
             device->BeginScene();
+            device->SetTextureStageState(1, TEXTURESTATE_COLOROP, TEXTUREOP_SELECTARG1);
             EXPECT_TRUE(device->RenderScreenQuad(quad));
+            EXPECT_TRUE(device->SetVertexBuffer(buffer));
+            EXPECT_TRUE(device->RenderVertexBufferEx(PRIMITIVE_TRIANGLELIST, 5, 1, 9));
             device->PrintText(3, 40, "x");
+            EXPECT_TRUE(font->Print(5, 60, 0xFF00FF00u, "%d", 7));
             EXPECT_TRUE(device->EndScene());
             m_LiveDraws.push_back(DrawsSinceLast());
+            EXPECT_TRUE(device->DestroyTextFont(font));
+            EXPECT_TRUE(device->DestroyVertexBuffer(buffer));
             EXPECT_TRUE(device->DestroyScreenQuad(quad));
             // A material made where a released one was is another object,
             // and so is a layer made where a removed one was.
@@ -344,8 +354,9 @@ TEST_F(CaptureTest, RefusesHostileCapturesWithTheirReason) {
         out.Word32(0xFFFFFFF0u);
     }
 
-    std::string otherVersion = good, damaged = good;
+    std::string otherVersion = good, otherLayout = good, damaged = good;
     otherVersion[sizeof orvcapture::kMagic] ^= 0x7F;
+    otherLayout[sizeof orvcapture::kMagic + 4] ^= 0x7F;
     damaged[damaged.size() - 3] ^= 0x55;  // inside the last chunk's stored bytes
 
     struct Case {
@@ -357,6 +368,7 @@ TEST_F(CaptureTest, RefusesHostileCapturesWithTheirReason) {
     };
     const std::vector<Case> cases = {
         {"other version", otherVersion, false, StopReason::Refused, "capture format version"},
+        {"other layout", otherLayout, false, StopReason::Refused, "capture of another interface layout"},
         {"truncated header", good.substr(0, orvcapture::kHeaderSize - 2), false, StopReason::Refused,
          "not a capture: the header is cut short"},
         {"not a capture", std::string(64, 'x'), false, StopReason::Refused, "not a capture: no capture signature"},

@@ -183,6 +183,11 @@ TEST_F(MaterialFile, UnreadableAndDeeplyNestedFilesLoadOrFailWithTheirLine) {
     // A file that does not open fails without a message.
     ClearLines();
     EXPECT_EQ(m_pRenderer->LoadMaterial(OutputPath("absent.xml").c_str()), nullptr);
+    // Nor does one through a kernel without a file system.
+    FileSystem* files = kernel()->m_pFileSystem;
+    kernel()->m_pFileSystem = nullptr;
+    EXPECT_EQ(m_pRenderer->LoadMaterial(Write("there.xml", std::string("<Shader/>")).c_str()), nullptr);
+    kernel()->m_pFileSystem = files;
     EXPECT_TRUE(Lines().empty());
 }
 

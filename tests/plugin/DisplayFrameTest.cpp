@@ -52,6 +52,14 @@ TEST_F(DisplayModes, WindowedSwitchSizesCentresAndLogs) {
     EXPECT_TRUE(again.BackBufferWidth == 800 && !again.Windowed && again.BackBufferFormat == D3DFMT_R5G6B5);
 }
 
+// Without Direct3D there is no driver, and one line says why.
+TEST_F(DisplayModes, NoDriverWithoutDirect3D) {
+    orvd3d8::SetCreateFails(true);
+    EXPECT_EQ(Create(), nullptr);
+    orvd3d8::SetCreateFails(false);
+    EXPECT_EQ(Lines(), std::vector<std::string>{"D3DDriver::Initialize: Failed to create a Direct3D object."});
+}
+
 TEST_F(DisplayModes, FallsBackThroughMixedSoftwareAndReference) {
     const struct { bool hardware, mixed, hal; size_t creations; const char* line; } cases[] = {
         {false, true, true, 2, "Mixed vertex processing."},
