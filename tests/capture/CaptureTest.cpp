@@ -347,6 +347,17 @@ TEST_F(CaptureTest, RefusesHostileCapturesWithTheirReason) {
         created + call(Operation::Device_CreateMaterial, 1, "", 0, value(orvcapture::ObjectValue{2, true}), 1) +
         call(Operation::Material_AddLayer, 2, "", 0, value(orvcapture::ObjectValue{3, true}), 1);
     const std::string callsLayer = call(Operation::Layer_GetSrcBlend, 3, "", 0);
+    // A material file the session opened but did not store (too big): it
+    // does not open at replay.
+    std::string unstored = call(Operation::Device_CreateMaterial, 1, "", 0, value(orvcapture::ObjectValue{2, true}), 1);
+    {
+        orvcapture::ValueWriter out(&unstored);
+        out.Byte(uint8_t(orvcapture::RecordKind::FileOpen));
+        out.Sized("big.xml", 7);
+        out.Byte(1);
+        out.Word32(0xFFFFFFFFu);
+    }
+    unstored += call(Operation::Material_LoadFromFile, 2, value("big.xml"), 1);
     std::string huge;  // a text argument claiming 4 GB
     {
         orvcapture::ValueWriter out(&huge);
@@ -388,6 +399,7 @@ TEST_F(CaptureTest, RefusesHostileCapturesWithTheirReason) {
          true, StopReason::Refused, "record refused at call 5: object 3 called after it was destroyed"},
         {"layer removed by its place", crafted(layered + call(Operation::Material_RemoveLayerAt, 2, value(int32_t{0}), 1) + callsLayer),
          true, StopReason::Refused, "record refused at call 5: object 3 called after it was destroyed"},
+        {"file not stored", crafted(created + unstored), true, StopReason::End, "end of session"},
         {"huge value count", crafted(created + call(Operation::Device_BeginScene, 1, "", 250)), true,
          StopReason::Refused, "record refused at call 2: a call record is malformed"},
     };

@@ -274,9 +274,19 @@ TEST_F(MaterialTest, TheDriverHoldsOneReferenceWhileAMaterialIsCurrent) {
         {D3DTSS_ALPHAOP, D3DTOP_ADD, D3DTOP_SELECTARG1},  {D3DTSS_COLOROP, D3DTOP_ADD, D3DTOP_MODULATE}};
     for (const auto& s : states) m_pD3D->SetRenderState(s.state, s.away);
     for (const auto& s : stage0) m_pD3D->SetTextureStageState(0, s.state, s.away);
+    IDirect3DTexture8* held = nullptr;
+    ASSERT_EQ(m_pD3D->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &held), D3D_OK);
+    for (DWORD stage : {0u, 1u}) m_pD3D->SetTexture(stage, held);
+    held->Release();
     EXPECT_TRUE(m_pRenderer->ReleaseMaterial(second) && m_pRenderer->GetMaterial() == nullptr);
     for (const auto& s : states) EXPECT_EQ(RenderState(s.state), s.neutral) << s.state;
     for (const auto& s : stage0) EXPECT_EQ(StageState(0, s.state), s.neutral) << s.state;
+    for (DWORD stage : {0u, 1u}) {  // both stages empty
+        IDirect3DBaseTexture8* bound = held;
+        EXPECT_EQ(m_pD3D->GetTexture(stage, &bound), D3D_OK);
+        EXPECT_EQ(bound, nullptr) << stage;
+        if (bound) bound->Release();
+    }
     EXPECT_FALSE(m_pRenderer->SetMaterial(second) || m_pRenderer->ReleaseMaterial(second));
     EXPECT_TRUE(m_pRenderer->ReleaseMaterial(nullptr));
 }
