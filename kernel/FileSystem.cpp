@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <cstdio>
+#include <new>
 #include <string>
 
 #include "DiskFile.h"
@@ -25,6 +26,24 @@ bool IsAbsolute(const std::string& path) {
     return drive || (!path.empty() && path[0] == '/');
 }
 
+// The file at the resolved path, opened in `mode`; null when it does not
+// open or memory runs out (nothing is thrown to the caller, which may be a
+// plug-in).
+std::FILE* OpenResolved(const FileSystem& files, const char* path, const char* mode) {
+    try {
+        return std::fopen(files.Resolve(path).c_str(), mode);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+
+// The open stream as a File; closed again, and null, when memory runs out.
+File* Adopt(std::FILE* stream, bool writing) {
+    File* file = new (std::nothrow) DiskFile(stream, writing);
+    if (!file) std::fclose(stream);
+    return file;
+}
+
 }  // namespace
 
 FileSystem::FileSystem(const char* baseDirectory) : m_BaseDirectory(baseDirectory) {}
@@ -33,7 +52,7 @@ FileSystem::~FileSystem() = default;
 
 File* FileSystem::OpenReading(const char* path) {
     if (!path || !*path) return nullptr;
-    std::FILE* stream = std::fopen(Resolve(path).c_str(), "rb");
+    std::FILE* stream = OpenResolved(*this, path, "rb");
     if (!stream) return nullptr;
     // A directory opens for reading but has no contents.
     struct stat status;
@@ -41,13 +60,13 @@ File* FileSystem::OpenReading(const char* path) {
         std::fclose(stream);
         return nullptr;
     }
-    return new DiskFile(stream, false);
+    return Adopt(stream, false);
 }
 
 File* FileSystem::OpenWriting(const char* path, int mode) {
     if (!path || !*path || mode != 0) return nullptr;
-    std::FILE* stream = std::fopen(Resolve(path).c_str(), "wb");
-    return stream ? new DiskFile(stream, true) : nullptr;
+    std::FILE* stream = OpenResolved(*this, path, "wb");
+    return stream ? Adopt(stream, true) : nullptr;
 }
 
 void FileSystem::SetBaseDirectory(const char* baseDirectory) { m_BaseDirectory = baseDirectory; }

@@ -6,7 +6,7 @@
 #include <png.h>
 #include <zlib.h>
 
-#include "AllocationProbe.h"
+#include "support/AllocationProbe.h"
 #include "DeviceFixture.h"
 #include "d3dx/DecodedImage.h"
 #include "d3dx/ImageDecoder.h"

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "support/AllocationProbe.h"
 #include "support/TestFiles.h"
 #include "host/File.h"
 #include "host/FileSystem.h"
@@ -111,6 +112,45 @@ TEST(KernelOML, MalformedMarkupLoadsNothingAndSavesGoOnFromTheFilePosition) {
     OML loaded;
     ASSERT_TRUE(Load(loaded, files, "text.xml"));
     EXPECT_EQ(loaded.GetTagCount(), 1);
+}
+
+// Memory running out at any request: a load fails with the tree empty, an
+// addition adds nothing, a save writes nothing; with enough, all succeed.
+TEST(KernelOML, RunningOutOfMemoryLeavesNoHalfMadeTree) {
+    std::string dir = orvtest::TempDir();
+    FileSystem files(dir.c_str());
+    orvtest::WriteFileBytes(dir + "/doc.xml", "<R a=\"1\"><C b=\"2\"><D/></C><E/></R>");
+    const String name("N"), value("V");
+    bool loaded = false;
+    for (size_t n = 0; !loaded; ++n) {
+        SCOPED_TRACE(n);
+        OML tag;
+        File* file = files.OpenReading("doc.xml");
+        ASSERT_NE(file, nullptr);
+        bool added = false, saved = false;
+        OML* child = nullptr;
+        {
+            orvtest::AllocationProbe probe;
+            probe.FailFrom(n);
+            loaded = tag.LoadFrom(file);
+            added = loaded && tag.AddParameter(name, value);
+            child = added ? tag.AddTag(name) : nullptr;
+            saved = child && Save(tag, files, "out.xml");
+        }
+        file->Close();
+        if (!loaded) {
+            EXPECT_EQ(tag.GetParameterCount() + tag.GetTagCount(), 0);
+            continue;
+        }
+        EXPECT_EQ(tag.GetParameterCount(), added ? 2 : 1);
+        EXPECT_EQ(tag.GetTagCount(), child ? 3 : 2);
+        loaded = saved;  // on until everything succeeds
+        if (child) {
+            EXPECT_EQ(orvtest::ReadFileText(dir + "/out.xml").empty(), !saved);
+        }
+        ASSERT_LT(n, 1000u);
+    }
+    EXPECT_NE(orvtest::ReadFileText(dir + "/out.xml").find("<N />"), std::string::npos);
 }
 
 // Nesting far deeper than a stack of one frame per level could hold: read,

@@ -1,4 +1,4 @@
-#include "AllocationProbe.h"
+#include "support/AllocationProbe.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -7,14 +7,17 @@
 namespace orvtest {
 
 bool g_AllocationsCounted = false;
-size_t g_LargestAllocation = 0, g_AllocatedTotal = 0;
+size_t g_LargestAllocation = 0, g_AllocatedTotal = 0, g_Allocations = 0, g_FailFrom = SIZE_MAX;
 
 }  // namespace orvtest
 
 // Every form is replaced: a sanitizer's own forms would not pair with ours.
 void* operator new(size_t size, const std::nothrow_t&) noexcept {
     using namespace orvtest;
-    if (g_AllocationsCounted) g_AllocatedTotal += size, g_LargestAllocation = std::max(g_LargestAllocation, size);
+    if (g_AllocationsCounted) {
+        if (g_Allocations++ >= g_FailFrom) return nullptr;
+        g_AllocatedTotal += size, g_LargestAllocation = std::max(g_LargestAllocation, size);
+    }
     return std::malloc(size ? size : 1);
 }
 void* operator new(size_t size) {
