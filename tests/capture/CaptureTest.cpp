@@ -18,6 +18,7 @@
 #include "host/FileSystem.h"
 #include "host/Font.h"
 #include "host/Material.h"
+#include "host/OML.h"
 #include "host/MaterialLayer.h"
 #include "host/ScreenQuad.h"
 #include "host/Texture.h"
@@ -156,9 +157,11 @@ protected:
                                      material->GetEmissive()};
             EXPECT_FLOAT_EQ(colours[2].b, 0.1875f);
             EXPECT_TRUE(material->SaveToFile(OutputPath("saved-material.xml").c_str()));
+            OML written;
+            EXPECT_TRUE(material->WriteTo(&written));  // the replay writes the same
             // Texels the host writes into each frame's memory reach the
             // replay; an upload gives the frame's memory back.
-            Texture* texture = device->CreateTexture(4, 4, false, 2);
+            Texture* texture = device->CreateTexture(8, 4, false, 2);
             ASSERT_NE(texture, nullptr);
             const unsigned bytes = texture->GetBytesPerPixel();
             // Frame 1 first: its memory, given back by its upload, is not

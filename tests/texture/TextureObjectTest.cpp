@@ -149,6 +149,7 @@ TEST_F(Animation, FramesFollowTheClockLoopingOrNotPausedOnAFrameTheHostMayPick) 
     Display({}, 32);
     Texture* texture = Frames({100, 100, 100, 100});
     EXPECT_TRUE(texture->IsPlaying() && texture->IsLooping());  // as loaded
+    EXPECT_EQ(texture->GetData(), nullptr);  // no one copy stands for every frame
     uint32_t T = 5000;
     Restart(texture, T);
     for (auto [at, frame] : {std::pair<uint32_t, int>{99, 0}, {100, 1}, {399, 3}, {400, 0}, {1500, 3}})
