@@ -73,7 +73,7 @@ SWEEP_TESTS = r"^Shard/FaultSweep\."
 # Build-tree folders whose object files are not the product's.
 NON_PRODUCT_OBJECTS = ("tests", "platform", "tools", "examples", "bench", "_deps")
 
-DEFAULT_MUTANTS = 50
+DEFAULT_MUTANTS = 40
 DEFAULT_SEED = 1
 # A test program is stopped after this many times its time without a fault.
 TIMEOUT_FACTOR = 4
