@@ -121,7 +121,8 @@ protected:
             EXPECT_EQ(uv[5], 1.0f);
             // Vertices the host edits between two reads of them and a colour
             // set after, drawn in a frame of their own with text of both
-            // kinds, a texture stage state of the host's own and the buffer.
+            // kinds, a texture stage state of the host's own, the buffer and a
+            // triangle of the host's memory.
             quad->GetVertices()[3].x += 3.0f;
             quad->GetVertices()[2].u = 0.5f;
             quad->SetColor(0xFF808080u);
@@ -132,6 +133,9 @@ protected:
             EXPECT_TRUE(device->RenderScreenQuad(quad));
             EXPECT_TRUE(device->SetVertexBuffer(buffer));
             EXPECT_TRUE(device->RenderVertexBufferEx(PRIMITIVE_TRIANGLELIST, 5, 1, 9));
+            Vertex triangle[3];
+            for (int i = 0; i < 3; ++i) triangle[i].diffuse = 0xFF0000FFu << (8 * i);
+            EXPECT_TRUE(device->RenderVertices(PRIMITIVE_TRIANGLELIST, 1, triangle));
             device->PrintText(3, 40, "x");
             EXPECT_TRUE(font->Print(5, 60, 0xFF00FF00u, "%d", 7));
             EXPECT_TRUE(device->EndScene());
