@@ -10,6 +10,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "support/ImageFiles.h"
 #include "support/PluginHarness.h"
 #include "capture/CaptureFormat.h"
 #include "capture/CaptureWriter.h"
@@ -183,6 +184,13 @@ protected:
                 EXPECT_NE(texture->GetPixel(1, 1, f), 0u);  // the replay answers the same
             }
             EXPECT_TRUE(device->ReleaseTexture(texture));
+            // A sequence of two files at 15 frames a second.
+            for (int i = 0; i < 2; ++i)
+                Write("seq" + std::to_string(i) + ".tga", TgaFile(Tga::Rgb24, 4, 2, false, false).bytes);
+            Texture* sequence = device->CreateTextureFromFileSequence(OutputPath("seq0.tga").c_str(), 15, false, false);
+            ASSERT_NE(sequence, nullptr);
+            EXPECT_EQ(sequence->GetFrameCount(), 2u);
+            EXPECT_TRUE(device->ReleaseTexture(sequence));
             // The host gets back the very material it set.
             EXPECT_TRUE(device->SetMaterial(material));
             EXPECT_EQ(device->GetMaterial(), material);

@@ -37,6 +37,14 @@ TEST_F(TextureFile, EveryDecoderVariantLoadsWithItsPixelsAndFilteredLevels) {
     // alpha is 0 everywhere.
     constexpr size_t kTgaDescriptor = 17;
     const auto noAlphaBits = [](ImageFile file) { return file.bytes[kTgaDescriptor] &= 0xF0, file; };
+    // The longest image ID a Targa header counts (255 bytes, its first byte
+    // 0xFF as a JPEG's is).
+    const auto longestId = [](ImageFile file) {
+        constexpr size_t kHeader = 18;
+        const uint8_t idLength = file.bytes[0];
+        file.bytes.insert(file.bytes.begin() + kHeader + idLength, 255 - idLength, uint8_t{0xD8});
+        return file.bytes[0] = 255, file;
+    };
     Picture clear = Pattern(11, 6);
     for (uint32_t& pixel : clear.argb) pixel &= 0xFFFFFF;
     const struct {
@@ -52,6 +60,7 @@ TEST_F(TextureFile, EveryDecoderVariantLoadsWithItsPixelsAndFilteredLevels) {
         {BmpFile(Bmp::Argb32Fields, 9, 4, false, false), 0},  // DIB without file header
         {BmpFile(Bmp::CorePalette8, 13, 7, false), 0},
         {TgaFile(Tga::Mapped8, 11, 6, true, true), 0},  {TgaFile(Tga::Argb16, 11, 6, true, false), 0},
+        {longestId(TgaFile(Tga::Rgb24, 11, 6, false, false)), 0},
         // Their fourth byte is alpha all the same, unless it is 0 everywhere;
         // a file that counts 8 alpha bits keeps even alpha 0.
         {noAlphaBits(TgaFile(Tga::Argb32, 11, 6, false, false)), 0},
