@@ -153,6 +153,18 @@ protected:
                 MaterialLayer* layer = brief->AddLayer();
                 ASSERT_NE(layer, nullptr);
                 layer->SetLighting(shininess > 2.0f);
+                // Every setting of the host's, read back: the replay answers
+                // the same.
+                layer->SetSrcBlend(BLEND_SRCALPHA), layer->SetDestBlend(BLEND_ONE);
+                layer->SetAlphaArg1(TEXTUREARG_DIFFUSE), layer->SetAlphaArg2(TEXTUREARG_TEXTURE);
+                layer->SetColorArg1(TEXTUREARG_TEXTURE), layer->SetColorArg2(TEXTUREARG_DIFFUSE);
+                layer->SetColorOp(TEXTUREOP_MODULATE), layer->SetAlphaOp(TEXTUREOP_SELECTARG1);
+                layer->SetAddressing(ADDRESS_CLAMP);
+                EXPECT_EQ(layer->GetSrcBlend() + layer->GetDestBlend() + layer->GetAlphaArg1() + layer->GetAlphaArg2() +
+                              layer->GetColorArg1() + layer->GetColorArg2() + layer->GetColorOp() + layer->GetAlphaOp() +
+                              layer->GetAddressing() + layer->GetLighting(),
+                          BLEND_SRCALPHA + BLEND_ONE + 2 * (TEXTUREARG_DIFFUSE + TEXTUREARG_TEXTURE) +
+                              TEXTUREOP_MODULATE + TEXTUREOP_SELECTARG1 + ADDRESS_CLAMP + (shininess > 2.0f));
                 EXPECT_TRUE(shininess > 2.0f ? brief->RemoveLayer(layer) : brief->RemoveLayerAt(0));
                 EXPECT_TRUE(device->ReleaseMaterial(brief));
             }
