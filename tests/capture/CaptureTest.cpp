@@ -37,23 +37,26 @@ constexpr int kFrames = 6;
 constexpr unsigned kBufferVertices = 64;
 
 // The Direct3D calls of the journal: name, result, and for the state
-// setters their values.
+// setters their values, for the buffers' creations all but the pointer.
 std::vector<std::string> Direct3DCalls() {
     std::vector<std::string> calls;
     for (const orvplatform::Call& call : orvplatform::Journal()) {
         if (call.api.rfind("IDirect3D", 0) != 0) continue;
         std::string line = call.api + " -> " + std::to_string(call.result);
-        if (call.api.find("SetRenderState") != std::string::npos ||
-            call.api.find("SetTextureStageState") != std::string::npos)
-            for (uint64_t arg : call.args) line += " " + std::to_string(arg);
+        const bool values = call.api.find("SetRenderState") != std::string::npos ||
+                            call.api.find("SetTextureStageState") != std::string::npos;
+        const bool creation = call.api.find("CreateVertexBuffer") != std::string::npos ||
+                              call.api.find("CreateIndexBuffer") != std::string::npos;
+        for (size_t i = 0; (values || creation) && i + (creation ? 1 : 0) < call.args.size(); ++i)
+            line += " " + std::to_string(call.args[i]);
         calls.push_back(line);
     }
     return calls;
 }
 
 // What reached the device since the last call: every draw with its
-// primitives and the bytes of the vertices and indices it read. Text, quads
-// and meshes drawn anywhere else show here.
+// primitives and the bytes of the vertices and indices it read, and the
+// viewport now. Text, quads and meshes drawn anywhere else show here.
 std::string DrawsSinceLast() {
     IDirect3DDevice8* device = orvd3d8::LastDevice();
     std::string out;
@@ -65,6 +68,10 @@ std::string DrawsSinceLast() {
         out += "\n";
     }
     orvd3d8::ClearDraws(device);
+    D3DVIEWPORT8 viewport = {};
+    device->GetViewport(&viewport);
+    out += "viewport " + std::to_string(viewport.X) + " " + std::to_string(viewport.Y) + " " +
+           std::to_string(viewport.Width) + " " + std::to_string(viewport.Height);
     return out;
 }
 
@@ -107,7 +114,7 @@ protected:
                 orvplatform::AdvanceTickCount(40);
             }
             // A buffer uploaded twice, unchanged the second time.
-            VertexBuffer* buffer = device->CreateVertexBuffer(kBufferVertices, false, false);
+            VertexBuffer* buffer = device->CreateVertexBuffer(kBufferVertices, true, false);
             ASSERT_NE(buffer, nullptr);
             buffer->GetVertices()[kBufferVertices - 1].diffuse = 0xFF00FF00u;
             EXPECT_TRUE(buffer->Upload());
@@ -130,6 +137,7 @@ protected:
             Font* font = device->CreateTextFont("Arial", 10, true, false);
             ASSERT_NE(font, nullptr);
             device->BeginScene();
+            device->SetViewport(4, 300, 8, 200);
             device->SetTextureStageState(1, TEXTURESTATE_COLOROP, TEXTUREOP_SELECTARG1);
             EXPECT_TRUE(device->RenderScreenQuad(quad));
             EXPECT_TRUE(device->SetVertexBuffer(buffer));
