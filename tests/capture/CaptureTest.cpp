@@ -10,6 +10,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "support/AllocationProbe.h"
 #include "support/ImageFiles.h"
 #include "support/PluginHarness.h"
 #include "capture/CaptureFormat.h"
@@ -457,6 +458,28 @@ TEST_F(CaptureTest, RefusesHostileCapturesWithTheirReason) {
         EXPECT_EQ(outcome.reason, c.reason) << outcome.message;
         EXPECT_EQ(outcome.message.rfind(c.message, 0), 0u) << outcome.message;
     }
+}
+
+// A capture in memory that ends inside the chunk its header announces is
+// refused before room is made for the chunk's bytes.
+TEST(CaptureReading, AChunkCutShortIsRefusedBeforeRoomIsMadeForIt) {
+    constexpr uint32_t kClaimed = 48u << 20, kRaw = 1024;
+    std::string file(orvcapture::kMagic, sizeof orvcapture::kMagic);
+    orvcapture::ValueWriter out(&file);
+    out.Word32(orvcapture::kFormatVersion), out.Word32(orvcapture::kLayoutVersion);
+    for (uint32_t word : {orvcapture::kChunkMagic, 0u, kClaimed, kRaw, 0u}) out.Word32(word);
+    file += std::string(10, 'x');
+    orvcapture::Player player;
+    bool opened = true;
+    size_t largest = 0;
+    {
+        orvtest::AllocationProbe probe;
+        opened = player.OpenMemory(reinterpret_cast<const uint8_t*>(file.data()), file.size());
+        largest = probe.Largest();
+    }
+    EXPECT_FALSE(opened);
+    EXPECT_EQ(player.Error(), "chunk at byte 16 cut short");
+    EXPECT_LT(largest, size_t{1} << 20);
 }
 
 }  // namespace
