@@ -441,6 +441,9 @@ TEST_F(CaptureTest, RefusesHostileCapturesWithTheirReason) {
         {"layer removed by its place", crafted(layered + call(Operation::Material_RemoveLayerAt, 2, value(int32_t{0}), 1) + callsLayer),
          true, StopReason::Refused, "record refused at call 5: object 3 called after it was destroyed"},
         {"file not stored", crafted(created + unstored), true, StopReason::End, "end of session"},
+        {"a boolean of 2",
+         crafted(created + call(Operation::Device_EnableLight, 1, value(uint32_t{0}) + char(orvcapture::ValueTag::Bool) + char(2), 2)),
+         true, StopReason::Refused, "record refused at call 2: a call record is malformed"},
         {"huge value count", crafted(created + call(Operation::Device_BeginScene, 1, "", 250)), true,
          StopReason::Refused, "record refused at call 2: a call record is malformed"},
     };

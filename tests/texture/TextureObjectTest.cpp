@@ -262,6 +262,17 @@ TEST_F(TextureTest, SequenceNamesWithoutAFrameNumberAreRefused) {
         EXPECT_EQ(m_pRenderer->CreateTextureFromFileSequence(name.c_str(), 15, true, false), nullptr);
         EXPECT_TRUE(Logged("D3DDriver::CreateTextureFromFileSequence: Failed to load " + name)) << name;
     }
+    // A formed frame name holds at most 199 characters: a sequence named
+    // that long loads, one a character longer is refused.
+    const std::string folder = OutputPath("x").substr(0, OutputPath("x").size() - 1);
+    for (size_t length : {199u, 200u}) {
+        const std::string first = Write(std::string(length - folder.size() - 5, length == 199 ? 'p' : 'q') + "0.tga",
+                                        TgaFile(Tga::Argb32, 4, 4, false, false).bytes);
+        ASSERT_EQ(first.size(), length);
+        Texture* sequence = m_pRenderer->CreateTextureFromFileSequence(first.c_str(), 15, true, false);
+        EXPECT_EQ(sequence != nullptr, length == 199);
+        if (sequence) m_pRenderer->ReleaseTexture(sequence);
+    }
     // A rate that gives no positive duration is refused too.
     const std::string still = Write("rate0.zar", orvtest::NoiseZar(4, 4, 0x0009, 4, {}, 3));
     for (int rate : {0, -1})
