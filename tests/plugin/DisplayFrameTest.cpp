@@ -168,6 +168,12 @@ TEST_F(FrameCycle, ScreenshotsSaveTheClientAreaOrTheWholeDisplay) {
         ASSERT_TRUE(orvhost::ReadBitmap(path, &bitmap));
         EXPECT_TRUE(bitmap.width == static_cast<int>(width) && bitmap.height == static_cast<int>(c.height));
         EXPECT_EQ(bitmap.At(width - 1, c.height - 1), c.clear);
+        // Without a surface or the front buffer's pixels there is no screenshot.
+        for (const char* api : {"IDirect3DDevice8::CreateImageSurface", "IDirect3DDevice8::GetFrontBuffer"}) {
+            orvplatform::FailNthCall(api, 1, D3DERR_OUTOFVIDEOMEMORY);
+            EXPECT_FALSE(device->SaveScreenShot(OutputPath("failed.bmp").c_str())) << api;
+            orvplatform::ClearFailures();
+        }
         Destroy(device);
     }
 }
