@@ -139,6 +139,7 @@ protected:
             ASSERT_NE(font, nullptr);
             device->BeginScene();
             device->SetViewport(4, 300, 8, 200);
+            device->DisableTexturing();
             device->SetTextureStageState(1, TEXTURESTATE_COLOROP, TEXTUREOP_SELECTARG1);
             EXPECT_TRUE(device->RenderScreenQuad(quad));
             EXPECT_TRUE(device->SetVertexBuffer(buffer));
@@ -288,11 +289,12 @@ TEST_F(CaptureTest, ReportsTheFirstDifferentResultAndStopsWhenAsked) {
     ASSERT_TRUE(player.Open(path)) << player.Error();
     std::vector<orvcapture::Difference> differences;
     uint64_t firstEndScene = 0;
+    bool matched = true;
     orvcapture::ReplayOptions options;
     options.stopAtFirstDifference = true;
     options.onDifference = [&](const orvcapture::Difference& d) { differences.push_back(d); };
     options.onCall = [&](const orvcapture::CallEvent& event) {
-        if (event.endsFrame && !firstEndScene) firstEndScene = event.call;
+        if (event.endsFrame && !firstEndScene) firstEndScene = event.call, matched = event.matched;
     };
     const orvcapture::ReplayOutcome outcome = Replay(player, options);
     orvplatform::ClearFailures();
@@ -301,6 +303,7 @@ TEST_F(CaptureTest, ReportsTheFirstDifferentResultAndStopsWhenAsked) {
     EXPECT_NE(outcome.message.find("RenderDevice::EndScene"), std::string::npos) << outcome.message;
     ASSERT_EQ(differences.size(), 1u);
     EXPECT_EQ(differences[0].call, firstEndScene);
+    EXPECT_FALSE(matched);
     EXPECT_EQ(differences[0].frame, 0u);
     EXPECT_EQ(differences[0].operation, "RenderDevice::EndScene");
     EXPECT_EQ(differences[0].recorded, "true");
