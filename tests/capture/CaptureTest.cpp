@@ -282,6 +282,14 @@ TEST_F(CaptureTest, ReplaysTheDemoSessionWithEqualResultsAndJournal) {
 TEST_F(CaptureTest, ReportsTheFirstDifferentResultAndStopsWhenAsked) {
     const std::string path = OutputPath("session.orvcap");
     RecordSession(path);
+    {
+        // The recorder went with its driver: the next one reads files itself.
+        RenderDevice* next = LoadPlugin().createPlugin(kernel());
+        ASSERT_TRUE(next && next->SetDisplayMode(320, 240, 32, 60, 0, true));
+        Texture* badge = next->CreateTextureFromFile("textures/badge.tga", false, false);
+        EXPECT_TRUE(badge && next->ReleaseTexture(badge));
+        delete next;
+    }
     orvplatform::ResetAll();
     // The replay's runtime refuses to present: EndScene answers otherwise.
     orvplatform::FailEveryCall("IDirect3DDevice8::Present", D3DERR_DEVICELOST);

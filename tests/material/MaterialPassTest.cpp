@@ -166,7 +166,7 @@ TEST_F(MaterialPasses, ALayerSetsItsStageInOrder) {
     EXPECT_EQ(calls[0].api, "IDirect3DDevice8::SetTexture");
     for (size_t i = 0; i < std::size(order); ++i)
         EXPECT_EQ(calls[i + 1].args[calls[i + 1].api == kStageState], order[i]) << i;
-    EXPECT_EQ(calls[1].args[2], static_cast<uint64_t>(D3DTADDRESS_CLAMP));
+    for (size_t i : {1, 2, 3}) EXPECT_EQ(calls[i].args[2], static_cast<uint64_t>(D3DTADDRESS_CLAMP)) << i;  // U, V, W
     EXPECT_EQ(calls[9].args[2], static_cast<uint64_t>(D3DTOP_DOTPRODUCT3));
     EXPECT_EQ(calls[10].args[1], static_cast<uint64_t>(D3DBLEND_DESTALPHA));
     EXPECT_EQ(calls[13].api, "IDirect3DDevice8::SetTexture");
