@@ -627,9 +627,11 @@ def main():
         faults += [f for f in sample(every, count, seed) if f not in faults]
     rerun = os.environ.get("MUTANTS_RERUN")
     if rerun:
+        # Found among every fault, not the sample: a change elsewhere in the
+        # product moves the sample, not a fault whose file is as it was.
         with open(rerun) as f:
             missed = set(re.findall(r"^(.*): missed$", f.read(), re.M))
-        faults = [f for f in faults if describe(f[0], f[2], f[3], f[5], f[6]) in missed]
+        faults = [f for f in every if describe(f[0], f[2], f[3], f[5], f[6]) in missed]
     resume = os.environ.get("MUTANTS_RESUME")
     if resume:
         with open(resume) as f:
