@@ -435,6 +435,8 @@ TEST_F(CaptureTest, RefusesHostileCapturesWithTheirReason) {
         {"truncated header", good.substr(0, orvcapture::kHeaderSize - 2), false, StopReason::Refused,
          "not a capture: the header is cut short"},
         {"not a capture", std::string(64, 'x'), false, StopReason::Refused, "not a capture: no capture signature"},
+        {"chunk header cut short", good.substr(0, orvcapture::kHeaderSize + orvcapture::kChunkHeaderSize / 2), false,
+         StopReason::Refused, "chunk header at byte 16 cut short"},
         {"damaged chunk", damaged, true, StopReason::DamagedChunk, "damaged chunk after frame"},
         {"object out of range",
          crafted(created + call(Operation::Device_SetTexture, 1, std::string() + char(1) + std::string(4, '\0') + texture, 2)),
