@@ -248,6 +248,7 @@ TEST_F(CaptureTest, ReplaysTheDemoSessionWithEqualResultsAndJournal) {
     orvcapture::Player player;
     ASSERT_TRUE(player.Open(path)) << player.Error();
     EXPECT_EQ(player.Machine().rendererVersion, kRendererVersion);
+    EXPECT_EQ(player.Machine().layoutVersion, orvcapture::kLayoutVersion);
     EXPECT_EQ(player.Machine().pointerBits, sizeof(void*) * 8);
     std::vector<std::string> differences;
     std::vector<uint64_t> uploadBytes;
@@ -457,6 +458,12 @@ TEST_F(CaptureTest, RefusesHostileCapturesWithTheirReason) {
         {"a boolean of 2",
          crafted(created + call(Operation::Device_EnableLight, 1, value(uint32_t{0}) + char(orvcapture::ValueTag::Bool) + char(2), 2)),
          true, StopReason::Refused, "record refused at call 2: a call record is malformed"},
+        {"the most values a call holds", crafted(created + call(Operation::Device_BeginScene, 1, [&] {
+             std::string values;
+             for (uint32_t i = 0; i < orvcapture::kMaxValues; ++i) values += value(i);
+             return values;
+         }(), orvcapture::kMaxValues)),
+         true, StopReason::End, "end of session"},
         {"huge value count", crafted(created + call(Operation::Device_BeginScene, 1, "", 250)), true,
          StopReason::Refused, "record refused at call 2: a call record is malformed"},
     };
