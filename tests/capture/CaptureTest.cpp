@@ -418,6 +418,13 @@ TEST_F(CaptureTest, RefusesHostileCapturesWithTheirReason) {
         out.Word32(0xFFFFFFF0u);
     }
 
+    std::string unknownRegion;  // memory of a region past the last one
+    {
+        orvcapture::ValueWriter out(&unknownRegion);
+        out.Byte(uint8_t(orvcapture::RecordKind::Memory));
+        out.Word32(1), out.Byte(5), out.Word32(0), out.Word32(0);
+        out.Sized("x", 1);
+    }
     std::string otherVersion = good, otherLayout = good, damaged = good;
     otherVersion[sizeof orvcapture::kMagic] ^= 0x7F;
     otherLayout[sizeof orvcapture::kMagic + 4] ^= 0x7F;
@@ -464,6 +471,8 @@ TEST_F(CaptureTest, RefusesHostileCapturesWithTheirReason) {
              return values;
          }(), orvcapture::kMaxValues)),
          true, StopReason::End, "end of session"},
+        {"unknown memory region", crafted(created + unknownRegion), true, StopReason::Refused,
+         "record refused at call 2: unknown memory region 5"},
         {"huge value count", crafted(created + call(Operation::Device_BeginScene, 1, "", 250)), true,
          StopReason::Refused, "record refused at call 2: a call record is malformed"},
     };
