@@ -181,6 +181,9 @@ protected:
             Material* material = device->CreateMaterial();
             ASSERT_NE(material, nullptr);
             material->SetShininess(12.5f);
+            EXPECT_EQ(material->AddRef(), 2);
+            EXPECT_EQ(material->Release(), 1);
+            EXPECT_FLOAT_EQ(device->FromD3DColor(0x80FF3300u).g, 0.2f);
             // Each colour with channels of its own, read back: the replay
             // answers the same.
             material->SetAmbient(0.125f, 0.25f, 0.375f), material->SetDiffuse(0.5f, 0.625f, 0.75f);
@@ -205,6 +208,7 @@ protected:
                 EXPECT_EQ(texture->UpdateFrame(f), 0);
                 EXPECT_NE(texture->GetPixel(1, 1, f), 0u);  // the replay answers the same
             }
+            EXPECT_EQ(texture->UpdateRectAllFrames(1, 0, 8, 2, true), 0);
             EXPECT_TRUE(device->ReleaseTexture(texture));
             // A sequence of two files at 15 frames a second.
             for (int i = 0; i < 2; ++i)

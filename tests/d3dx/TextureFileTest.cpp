@@ -117,7 +117,8 @@ TEST_F(TextureFile, EveryDecoderVariantLoadsWithItsPixelsAndFilteredLevels) {
 
 TEST_F(TextureFile, KeepsTheLevelsADdsFileStores) {
     const std::pair<std::vector<uint8_t>, UINT> files[] = {  // the file, its stored levels
-        {DdsFile(D3DFMT_A8R8G8B8, 8, 8, 2).bytes, 2}, {DdsBlockFile(D3DFMT_DXT1, 16, 8, 3, 7), 3},
+        {DdsFile(D3DFMT_A8R8G8B8, 8, 8, 2).bytes, 2}, {DdsFile(D3DFMT_A8R8G8B8, 8, 2, 4).bytes, 4},
+        {DdsBlockFile(D3DFMT_DXT1, 16, 8, 3, 7), 3},
         {DdsBlockFile(D3DFMT_DXT3, 16, 8, 3, 7), 3}, {DdsBlockFile(D3DFMT_DXT5, 16, 8, 3, 7), 3}};
     for (const auto& [dds, stored] : files) {
         IDirect3DTexture8* texture = LoadOk(dds);
