@@ -45,7 +45,7 @@ ifeq ($(filter $(ARCH),$(WINDOWS_ARCHS)),)
 $(error ARCH is x64 or x86, not $(ARCH))
 endif
 
-.PHONY: all deps fuzz-deps wine-deps build build-san build-fuzz test test-steps test-plain test-san sweep \
+.PHONY: all deps fuzz-deps wine-deps build build-examples build-san build-fuzz test test-steps test-plain test-san test-wine sweep \
         fuzz mutants demo demo-linux replay replay-linux bench windows $(addprefix windows-,$(WINDOWS_ARCHS)) cross clean
 
 all: build
@@ -68,11 +68,16 @@ wine-deps:
 
 # The plain build also runs the end-to-end suite on Wine, against both
 # architectures' Windows builds; the sanitized build does not repeat it.
-build: deps
+build: build-examples
+	+cmake --build $(BUILD_DIR) $(BUILD_JOBS)
+
+# The plain tree configured, with the example materials and their textures
+# (what the Wine suite loads besides the Windows build) built.
+build-examples: deps
 	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORV_WINE_SUITE=ON \
 	  -DORV_WINDOWS_BUILD_DIR_X64=$(abspath $(CROSS_PREFIX)-x64) \
 	  -DORV_WINDOWS_BUILD_DIR_X86=$(abspath $(CROSS_PREFIX)-x86)
-	+cmake --build $(BUILD_DIR) $(BUILD_JOBS)
+	+cmake --build $(BUILD_DIR) $(BUILD_JOBS) --target examples
 
 # One tree with clang, AddressSanitizer + UBSan over everything: the suites
 # and the libFuzzer targets (tests/fuzz; only they link libFuzzer; the
@@ -94,10 +99,15 @@ build-fuzz: fuzz-deps
 	  -DCMAKE_CXX_COMPILER=clang++ -DORV_FUZZ=ON -DORV_BUILD_TESTS=OFF
 	+cmake --build $(FUZZ_DIR) $(BUILD_JOBS)
 
-# The whole suite plain, with the Wine suite; the fault sweep runs in the
+# The whole suite plain but for the Wine suite; the fault sweep runs in the
 # sanitized tree, where its runs also look for leaked memory.
-test-plain: wine-deps windows build
-	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS) -E '$(SWEEP_TESTS)'
+test-plain: build
+	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS) -E '$(SWEEP_TESTS)' -LE wine
+
+# The Wine suite (the tests labelled wine in the plain tree): the Windows
+# build's programs and the plain tree's example materials are all it needs.
+test-wine: wine-deps windows build-examples
+	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS) -L wine
 
 # The whole suite under the sanitizers, with the fault sweep (every creation
 # and the first call of each kind in each step failed) and every input of the
@@ -105,14 +115,15 @@ test-plain: wine-deps windows build
 test-san: build-san
 	$(SANITIZER_ENV) ctest --test-dir $(SAN_DIR) --output-on-failure -j $(JOBS)
 
-# The Windows trees and the two Linux trees build side by side, and the plain
-# suite (with the Wine suite) and the sanitized suite run as soon as their
-# trees are built. The sanitized tree comes first: its suite, the longest,
-# then runs while the other trees build.
+# The Windows trees and the two Linux trees build side by side, and each
+# suite runs as soon as what it needs is built. The Windows trees come
+# first: the Wine suite spends most of its time waiting on Wine and the X
+# server, and the other trees build meanwhile. The sanitized suite, the
+# longest and busiest, comes last.
 test:
 	@$(MAKE) --no-print-directory -j $(JOBS) test-steps
 
-test-steps: test-san test-plain
+test-steps: test-wine test-san test-plain
 
 # The fault sweep of every platform call, in the sanitized tree.
 sweep: build-san
