@@ -113,6 +113,12 @@ TEST_F(TextureFile, EveryDecoderVariantLoadsWithItsPixelsAndFilteredLevels) {
     }
     orvd3d8::Adapter(0).textureFormats = {D3DFMT_DXT1};
     EXPECT_EQ(LoadFailing(TgaFile(Tga::Rgb24, 4, 4, false, false).bytes), D3DERR_NOTAVAILABLE);
+    // A picture with either side past the device's largest texture is refused.
+    orvd3d8::Adapter(0) = orvd3d8::DefaultAdapter();
+    orvd3d8::Adapter(0).maxTextureWidth = 8, orvd3d8::Adapter(0).maxTextureHeight = 6;
+    EXPECT_EQ(LoadFailing(TgaFile(Tga::Rgb24, 9, 4, false, false).bytes), D3DXERR_INVALIDDATA);
+    EXPECT_EQ(LoadFailing(TgaFile(Tga::Rgb24, 4, 7, false, false).bytes), D3DXERR_INVALIDDATA);
+    EXPECT_EQ(LoadOk(TgaFile(Tga::Rgb24, 8, 6, false, false).bytes)->Release(), 0u);
 }
 
 TEST_F(TextureFile, KeepsTheLevelsADdsFileStores) {
@@ -250,7 +256,7 @@ TEST_F(TextureFile, RefusesWhatIsNotAnIntactImage) {
     };
     const std::vector<uint8_t> cases[] = {
         {'n', 'o', 't', ' ', 'a', 'n', ' ', 'i', 'm', 'a', 'g', 'e'},
-        edited(BmpFile(Bmp::Palette8, 4, 2, false).bytes, 14 + 32, {3}),  // 3 colours, but the pixels use more
+        edited(BmpFile(Bmp::Palette8, 4, 2, false).bytes, 14 + 32, {4, 0}),  // 4 colours, and one pixel uses a fifth
         Rle8Bitmap(4, 2, {0}, {9, 0, 0, 1}) /* a run of 9 in a row of 4 */,
         Rle8Bitmap(4, 2, {0}, {0, 2, 5, 0, 0, 1}) /* a delta past the row's end */,
         Rle8Bitmap(4, 2, {0}, {0, 2, 0, 3, 0, 1}) /* a delta past the last row */,

@@ -81,20 +81,27 @@ protected:
     }
 };
 
-// (How the layers split by the stage limit and the lighting flags, the Wine
-// materials scenario shows by its pixels.) Later passes blend onto the first
-// even though the material does not blend; after the draw blending is off.
+// Layers split into passes by the stage limit and where their lighting flags
+// change. Later passes blend onto the first even though the material does
+// not blend; after the draw blending is off.
 TEST_F(MaterialPasses, PassSizesFollowTheDevicesStagesAndLaterPassesBlend) {
-    const struct { DWORD stages; size_t layers, passes; uint64_t disabledStage; } cases[] = {  // stage 8: none
+    const struct {
+        DWORD stages;
+        size_t layers, passes;
+        uint64_t disabledStage;  // in the last pass; 8: none
+        size_t litFrom = 99;     // the layers from this one on are lit
+    } cases[] = {
         {8, 8, 1, 8},  // every stage in use: nothing is disabled
         {0, 3, 3, 1},  // a device reporting no stages: one layer per pass
         {12, 9, 2, 1},  // never more than eight stages
+        {8, 3, 2, 2, 1},  // layer 0 alone, then layers 1 and 2 together
     };
     for (const auto& c : cases) {
         orvplatform::ResetAll();
         Open(c.stages);
         if (HasFatalFailure()) return;
-        Current(c.layers, false);
+        Material* material = Current(c.layers, false);
+        for (size_t i = c.litFrom; i < c.layers; ++i) material->GetLayer(int(i))->SetLighting(true);
         orvplatform::ClearJournal();
         ASSERT_TRUE(DrawTriangle());
         const std::vector<Pass> passes = Passes();

@@ -306,6 +306,15 @@ TEST_F(Transforms, LightsAreTranslatedFromTheHostsDescription) {
         m_pD3D->GetLightEnable(step, &enabled);
         EXPECT_EQ(enabled, step % 2 == 1 ? TRUE : FALSE);
     }
+    // No description: the device is asked for the light with none, and
+    // refuses, keeping the light it has.
+    m_pRenderer->SetLight(1, nullptr);
+    const orvplatform::Call cleared = CallsOf("IDirect3DDevice8::SetLight").back();
+    EXPECT_EQ(cleared.args[0], 1u);
+    EXPECT_EQ(cleared.args[1], 0u);
+    D3DLIGHT8 kept = {};
+    EXPECT_EQ(m_pD3D->GetLight(1, &kept), D3D_OK);
+    EXPECT_EQ(kept.Type, D3DLIGHT_SPOT);
 }
 
 }  // namespace

@@ -349,6 +349,10 @@ TEST_F(NoDisplay, ObjectsOfAClosedDisplayAreRefusedOrHarmless) {
     EXPECT_TRUE(device->SetMaterial(material));
     EXPECT_EQ(DeviceCalls(), 0u);
     EXPECT_EQ(Lines(), std::vector<std::string>{"D3DFont::Print: the font's display was closed."});
+    // A buffer made again without a display is left empty, not counting
+    // elements it does not have.
+    EXPECT_FALSE(indices->Resize(5));
+    EXPECT_TRUE(indices->GetIndexCount() == 0 && indices->GetIndices() == nullptr);
     // They can still be given back; the last of them lets the old device go.
     EXPECT_TRUE(device->SetMaterial(nullptr) && device->ReleaseMaterial(material) && device->ReleaseTexture(texture) &&
                 device->DestroyTextFont(font) && device->DestroyIndexBuffer(indices) &&
