@@ -106,7 +106,7 @@ test-plain: build
 
 # The Wine suite (the tests labelled wine in the plain tree): the Windows
 # build's programs and the plain tree's example materials are all it needs.
-test-wine: wine-deps windows build-examples
+test-wine: wine-deps $(addprefix windows-,$(WINDOWS_ARCHS)) build-examples
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS) -L wine
 
 # The whole suite under the sanitizers, with the fault sweep (every creation
@@ -118,10 +118,11 @@ test-san: build-san
 # The Windows trees and the two Linux trees build side by side, and each
 # suite runs as soon as what it needs is built. The Windows trees come
 # first: the Wine suite spends most of its time waiting on Wine and the X
-# server, and the other trees build meanwhile. The sanitized suite, the
-# longest and busiest, comes last.
+# server, so it takes a job slot of its own, one more than the processors,
+# and the trees go on building meanwhile. The sanitized suite, the longest
+# and busiest, comes last.
 test:
-	@$(MAKE) --no-print-directory -j $(JOBS) test-steps
+	@$(MAKE) --no-print-directory -j $$(($(JOBS) + 1)) test-steps
 
 test-steps: test-wine test-san test-plain
 

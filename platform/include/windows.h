@@ -215,6 +215,7 @@ ORV_WIN32_API HMODULE WINAPI GetModuleHandleA(LPCSTR moduleName);
 #define CS_HREDRAW 0x0002
 #define CS_OWNDC 0x0020
 
+#define WM_SETTEXT 0x000C
 #define WM_CLOSE 0x0010
 #define WM_QUIT 0x0012
 #define PM_NOREMOVE 0x0000

@@ -109,9 +109,16 @@ BOOL WINAPI UnregisterClassA(LPCSTR className, HINSTANCE instance) {
 }
 
 // The default handling of the few messages anything sends here: closing a
-// window destroys it.
-LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM, LPARAM) {
+// window destroys it; setting its text keeps the text lParam points to (an
+// empty one for none).
+LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM, LPARAM lParam) {
     if (message == WM_CLOSE) DestroyWindow(window);
+    if (message == WM_SETTEXT) {
+        orvplatform::WindowInfo* info = WindowRegistry::Instance().Find(window);
+        if (!info) return FALSE;
+        info->title = lParam ? reinterpret_cast<const char*>(lParam) : "";
+        return TRUE;
+    }
     return 0;
 }
 

@@ -56,6 +56,19 @@ TEST(KernelWindow, ResizeAndRepositionGoThroughTheWindowCalls) {
     EXPECT_TRUE(window.GetX() == -100 && window.GetY() == -50 && window.GetWidth() == 1280) << window.GetX();
 }
 
+// Closing the window from its frame is ignored; other messages get the
+// system's default handling, with their own parameters.
+TEST(KernelWindow, CloseIsIgnoredAndOtherMessagesGetTheDefaultHandling) {
+    orvplatform::ResetAll();
+    Window window("w", 640, 480);
+    MSG close = {window.GetHWND(), WM_CLOSE, 0, 0, 0, {}};
+    EXPECT_EQ(DispatchMessageA(&close), 0);
+    EXPECT_TRUE(IsWindow(window.GetHWND()));
+    MSG rename = {window.GetHWND(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("renamed"), 0, {}};
+    EXPECT_EQ(DispatchMessageA(&rename), TRUE);
+    EXPECT_EQ(orvplatform::GetWindowInfo(window.GetHWND()).title, "renamed");
+}
+
 TEST(KernelString, CompareICIgnoresOnlyAsciiCaseAndCopiesFormatAndAppend) {
     const struct { const char* a; const char* b; int sign; } cases[] = {
         {"Texture.BMP", "texture.bmp", 0}, {"AZ", "az", 0}, {"ab", "abc", -1}, {"\xC9", "\xE9", -1},  // not ASCII

@@ -37,7 +37,7 @@ TEST_F(DisplayModes, WindowedSwitchSizesCentresAndLogs) {
 
     // Full screen takes the depth's format and the refresh rate.
     const struct { unsigned bits; D3DFORMAT format; } depths[] = {
-        {15, D3DFMT_X1R5G5B5}, {24, D3DFMT_R8G8B8}, {32, D3DFMT_X8R8G8B8}, {16, D3DFMT_R5G6B5}};
+        {8, D3DFMT_P8}, {15, D3DFMT_X1R5G5B5}, {24, D3DFMT_R8G8B8}, {32, D3DFMT_X8R8G8B8}, {16, D3DFMT_R5G6B5}};
     for (const auto& depth : depths) {
         orvd3d8::Adapter(0).modes.push_back({800, 600, 60, depth.format});
         ASSERT_TRUE(device->SetDisplayMode(800, 600, depth.bits, 60, 0, false)) << depth.bits;
@@ -50,6 +50,37 @@ TEST_F(DisplayModes, WindowedSwitchSizesCentresAndLogs) {
     EXPECT_EQ(orvplatform::CountOf("IDirect3D8::CreateDevice"), 1u);
     const D3DPRESENT_PARAMETERS again = Presented();
     EXPECT_TRUE(again.BackBufferWidth == 800 && !again.Windowed && again.BackBufferFormat == D3DFMT_R5G6B5);
+}
+
+// The modes the adapter lists are reported with the colour depth of their
+// format: the depths of the published formats, 0 for the others.
+TEST_F(DisplayModes, ReportedModesTakeTheDepthOfTheirFormat) {
+    RenderDevice* device = Create();
+    const std::pair<unsigned, std::vector<D3DFORMAT>> depths[] = {
+        {8, {D3DFMT_R3G3B2, D3DFMT_A8, D3DFMT_P8, D3DFMT_L8, D3DFMT_A4L4}},
+        {16, {D3DFMT_R5G6B5, D3DFMT_X1R5G5B5, D3DFMT_A1R5G5B5, D3DFMT_A4R4G4B4, D3DFMT_A8R3G3B2, D3DFMT_X4R4G4B4,
+              D3DFMT_A8P8, D3DFMT_A8L8, D3DFMT_V8U8, D3DFMT_L6V5U5, D3DFMT_D16_LOCKABLE, D3DFMT_D15S1, D3DFMT_D16,
+              D3DFMT_INDEX16}},
+        {24, {D3DFMT_R8G8B8}},
+        {32, {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_A2B10G10R10, D3DFMT_G16R16, D3DFMT_X8L8V8U8, D3DFMT_Q8W8V8U8,
+              D3DFMT_V16U16, D3DFMT_W11V11U10, D3DFMT_A2W10V10U10, D3DFMT_D32, D3DFMT_D24S8, D3DFMT_D24X8,
+              D3DFMT_D24X4S4, D3DFMT_INDEX32}},
+        {64, {D3DFMT_DXT1}},
+        {128, {D3DFMT_DXT2, D3DFMT_DXT3, D3DFMT_DXT4, D3DFMT_DXT5}},
+        {0, {D3DFMT_UNKNOWN, D3DFMT_UYVY, D3DFMT_YUY2, D3DFORMAT(35), D3DFMT_VERTEXDATA}},
+    };
+    std::vector<unsigned> expected;
+    auto& modes = orvd3d8::Adapter(0).modes;
+    modes.clear();
+    for (const auto& [bits, formats] : depths)
+        for (D3DFORMAT format : formats) modes.push_back({640, 480, 75, format}), expected.push_back(bits);
+    ASSERT_EQ(device->GetDisplayModeCount(0), modes.size());
+    for (unsigned i = 0; i < modes.size(); ++i) {
+        DisplayMode mode = {};
+        ASSERT_TRUE(device->GetDisplayModeInfo(0, i, &mode));
+        EXPECT_EQ(mode.bitsPerPixel, expected[i]) << "format " << modes[i].Format;
+        EXPECT_TRUE(mode.width == 640 && mode.height == 480 && mode.refreshRate == 75 && !mode.windowed);
+    }
 }
 
 // Without Direct3D there is no driver, and one line says why.
@@ -236,6 +267,10 @@ TEST_F(Transforms, DefaultStatesComeBackWhenTheHostAsksForThem) {
     for (int k = 0; k < 4; ++k) moved.m[k][k] = 2;
     for (D3DTRANSFORMSTATETYPE t : {D3DTS_WORLD, D3DTS_VIEW, D3DTS_PROJECTION}) m_pD3D->SetTransform(t, &moved);
     m_pRenderer->SetClearColor(0x12345678), m_pRenderer->SetClearDepth(0.25f), m_pRenderer->SetClearStencil(3);
+    // Texturing turned off is stage 0's colour operation, and stage 0's alone.
+    m_pD3D->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_ADD);
+    m_pRenderer->DisableTexturing();
+    EXPECT_TRUE(StageState(0, D3DTSS_COLOROP) == D3DTOP_DISABLE && StageState(1, D3DTSS_COLOROP) == D3DTOP_ADD);
 
     m_pRenderer->SetDefaultStates();
     for (const auto& s : states) EXPECT_EQ(RenderState(s.state), s.standard) << s.state;

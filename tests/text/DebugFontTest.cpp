@@ -172,6 +172,7 @@ TEST_F(DebugFont, AFailedReleaseLogsOnceAndLeavesNoGdiObjectBehind) {
         {nullptr, 0, "DeleteDC", 1, "DeleteDC failed"},         {nullptr, 0, "DeleteObject", 1, "DeleteObject failed"},
         {nullptr, 0, "DeleteObject", 2, "DeleteObject failed"},
         {"SetMapMode", 1, "DeleteDC", 1, "SetMapMode failed"},
+        {"GetDeviceCaps", 1, "DeleteDC", 1, "GetDeviceCaps failed"},  // no dots per inch: no size to draw at
         {"GetTextMetricsA", 1, "DeleteObject", 1, "GetTextMetrics failed"},
         {"ExtTextOutA", 3, "SelectObject", 3, "ExtTextOut failed"},
     };
