@@ -103,7 +103,7 @@ CCACHE_ENV = {
     "CCACHE_SLOPPINESS": "pch_defines,time_macros,include_file_mtime,include_file_ctime",
 }
 SAN_ENV = {
-    "ASAN_OPTIONS": "detect_leaks=1:abort_on_error=1",
+    "ASAN_OPTIONS": "detect_leaks=1:abort_on_error=1:malloc_context_size=8",
     "UBSAN_OPTIONS": "print_stacktrace=1:halt_on_error=1",
 }
 
