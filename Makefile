@@ -69,10 +69,15 @@ fuzz-deps:
 wine-deps:
 	@$(INSTALL) scripts/install-wine.sh || echo "Wine cannot be installed here: the Windows build will not run."
 
-# The plain build also runs the end-to-end suite on Wine, against both
-# architectures' Windows builds; the sanitized build does not repeat it.
+# The plain tree: the product, the tools and the example materials, built
+# with g++ and optimized; its tests are the host programs' replay of a
+# recorded session and the end-to-end suite on Wine against both
+# architectures' Windows builds. The test programs run sanitized (build-san):
+# PLAIN_UNIT_TESTS=ON builds them here too, and test-plain runs them.
+PLAIN_UNIT_TESTS ?= OFF
 build: deps
 	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORV_WINE_SUITE=ON \
+	  -DORV_UNIT_TESTS=$(PLAIN_UNIT_TESTS) \
 	  -DORV_WINDOWS_BUILD_DIR_X64=$(abspath $(CROSS_PREFIX)-x64) \
 	  -DORV_WINDOWS_BUILD_DIR_X86=$(abspath $(CROSS_PREFIX)-x86)
 	+cmake --build $(BUILD_DIR) $(BUILD_JOBS)
@@ -97,10 +102,10 @@ build-fuzz: fuzz-deps
 	  -DCMAKE_CXX_COMPILER=clang++ -DORV_FUZZ=ON -DORV_BUILD_TESTS=OFF
 	+cmake --build $(FUZZ_DIR) $(BUILD_JOBS)
 
-# The whole suite plain, with the Wine suite; the fault sweep runs in the
-# sanitized tree, where its runs also look for leaked memory.
-# One test more than the processors: the Wine suite's tests spend about
-# half their time waiting on Wine and the X server.
+# The plain tree's tests (the fault sweep, where built, runs only in the
+# sanitized tree, where its runs also look for leaked memory). One test more
+# than the processors: the Wine suite's tests spend about half their time
+# waiting on Wine and the X server.
 test-plain: wine-deps windows build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $$(($(JOBS) + 1)) -E '$(SWEEP_TESTS)'
 
