@@ -24,10 +24,15 @@ namespace {
 // The number of an object the host passed that the plug-in never handed out.
 constexpr uint32_t kForeign = 0xFFFFFFFFu;
 
-// The base name of a path (after the last / or \).
-std::string BaseName(const std::string& path) {
+// Where the replay writes a file the session wrote: under the recorded base
+// name (after the last / or \), in the replay's output directory, or the
+// working directory where it has none. Empty for no name.
+std::string ReplayOutputPath(const ReplayOptions& options, const char* recorded) {
+    if (!recorded) return std::string();
+    const std::string path = recorded;
     const size_t slash = path.find_last_of("/\\");
-    return slash == std::string::npos ? path : path.substr(slash + 1);
+    const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
+    return options.outputDirectory.empty() ? base : options.outputDirectory + "/" + base;
 }
 
 // A call's recorded arguments, decoded by position and kind; the first that
@@ -409,10 +414,7 @@ bool Player::Impl::Invoke(Call& call, std::string* replayed, bool* skipped) {
             auto* self = static_cast<RenderDevice*>(target);
             const char* name = a.T(0);
             GO;
-            // Written where the replay's output goes, under the recorded base name.
-            std::string path;
-            if (name) path = options->outputDirectory.empty() ? BaseName(name)
-                                                              : options->outputDirectory + "/" + BaseName(name);
+            const std::string path = ReplayOutputPath(*options, name);
             out.Put(self->SaveScreenShot(name ? path.c_str() : nullptr));
             return true;
         }
@@ -565,9 +567,7 @@ bool Player::Impl::Invoke(Call& call, std::string* replayed, bool* skipped) {
             auto* self = static_cast<Material*>(target);
             const char* name = a.T(0);
             GO;
-            std::string path;
-            if (name) path = options->outputDirectory.empty() ? BaseName(name)
-                                                              : options->outputDirectory + "/" + BaseName(name);
+            const std::string path = ReplayOutputPath(*options, name);
             out.Put(self->SaveToFile(name ? path.c_str() : nullptr));
             return true;
         }

@@ -151,6 +151,8 @@ protected:
             EXPECT_TRUE(font->Print(5, 60, 0xFF00FF00u, "%d", 7));
             EXPECT_TRUE(device->EndScene());
             m_LiveDraws.push_back(DrawsSinceLast());
+            // The replay saves its screenshot where its output goes.
+            EXPECT_TRUE(device->SaveScreenShot(OutputPath("shot.bmp").c_str()));
             EXPECT_TRUE(device->DestroyTextFont(font));
             EXPECT_TRUE(device->DestroyVertexBuffer(buffer));
             EXPECT_TRUE(device->DestroyScreenQuad(quad));
@@ -191,6 +193,10 @@ protected:
             const Color colours[] = {material->GetAmbient(), material->GetDiffuse(), material->GetSpecular(),
                                      material->GetEmissive()};
             EXPECT_FLOAT_EQ(colours[2].b, 0.1875f);
+            // And the other settings, each read back.
+            material->SetFrameBlend(true), material->SetCulling(false), material->SetZFunc(COMPARE_EQUAL);
+            EXPECT_TRUE(material->GetShininess() == 12.5f && material->GetFrameBlend() && !material->GetCulling() &&
+                        material->GetZFunc() == COMPARE_EQUAL);
             EXPECT_TRUE(material->SaveToFile(OutputPath("saved-material.xml").c_str()));
             OML written;
             EXPECT_TRUE(material->WriteTo(&written));  // the replay writes the same
