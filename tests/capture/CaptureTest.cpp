@@ -435,6 +435,13 @@ TEST_F(CaptureTest, RefusesHostileCapturesWithTheirReason) {
         out.Word32(1), out.Byte(5), out.Word32(0), out.Word32(0);
         out.Sized("x", 1);
     }
+    std::string skippedContent;  // the contents of a second file before those of the first
+    {
+        orvcapture::ValueWriter out(&skippedContent);
+        out.Byte(uint8_t(orvcapture::RecordKind::Content));
+        out.Word32(1);
+        out.Sized("<a/>", 4);
+    }
     std::string otherVersion = good, otherLayout = good, damaged = good;
     otherVersion[sizeof orvcapture::kMagic] ^= 0x7F;
     otherLayout[sizeof orvcapture::kMagic + 4] ^= 0x7F;
@@ -481,6 +488,8 @@ TEST_F(CaptureTest, RefusesHostileCapturesWithTheirReason) {
              return values;
          }(), orvcapture::kMaxValues)),
          true, StopReason::End, "end of session"},
+        {"file contents out of order", crafted(created + skippedContent), true, StopReason::Refused,
+         "record refused at call 2: file content 1 out of order"},
         {"unknown memory region", crafted(created + unknownRegion), true, StopReason::Refused,
          "record refused at call 2: unknown memory region 5"},
         {"huge value count", crafted(created + call(Operation::Device_BeginScene, 1, "", 250)), true,
