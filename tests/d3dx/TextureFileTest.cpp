@@ -59,8 +59,11 @@ TEST_F(TextureFile, EveryDecoderVariantLoadsWithItsPixelsAndFilteredLevels) {
         {BmpFile(Bmp::BitFields565, 13, 7, false), 0},
         {BmpFile(Bmp::Argb32Fields, 9, 4, false, false), 0},  // DIB without file header
         {BmpFile(Bmp::CorePalette8, 13, 7, false), 0},
+        {BmpFile(Bmp::CorePalette8, 13, 7, false, false), 0},  // core DIB without file header
         {TgaFile(Tga::Mapped8, 11, 6, true, true), 0},  {TgaFile(Tga::Argb16, 11, 6, true, false), 0},
         {longestId(TgaFile(Tga::Rgb24, 11, 6, false, false)), 0},
+        // One column: the width's bytes are where a packed DIB holds its planes.
+        {TgaFile(Tga::Rgb24, 1, 6, false, false), 0},
         // Their fourth byte is alpha all the same, unless it is 0 everywhere;
         // a file that counts 8 alpha bits keeps even alpha 0.
         {noAlphaBits(TgaFile(Tga::Argb32, 11, 6, false, false)), 0},
