@@ -260,6 +260,7 @@ TEST_F(TextureFile, RefusesWhatIsNotAnIntactImage) {
     const std::vector<uint8_t> cases[] = {
         {'n', 'o', 't', ' ', 'a', 'n', ' ', 'i', 'm', 'a', 'g', 'e'},
         edited(BmpFile(Bmp::Palette8, 4, 2, false).bytes, 14 + 32, {4, 0}),  // 4 colours, and one pixel uses a fifth
+        edited(BmpFile(Bmp::Palette8, 4, 2, false).bytes, 14 + 32, {1, 1}),  // 257 colours for 8 bits
         Rle8Bitmap(4, 2, {0}, {9, 0, 0, 1}) /* a run of 9 in a row of 4 */,
         Rle8Bitmap(4, 2, {0}, {0, 2, 5, 0, 0, 1}) /* a delta past the row's end */,
         Rle8Bitmap(4, 2, {0}, {0, 2, 0, 3, 0, 1}) /* a delta past the last row */,
