@@ -116,9 +116,9 @@ test-san: build-san
 	$(SANITIZER_ENV) ctest --test-dir $(SAN_DIR) --output-on-failure -j $(JOBS)
 
 # The Windows trees and the two Linux trees build side by side, and the plain
-# suite (with the Wine suite) and the sanitized suite run as soon as their
-# trees are built. The sanitized tree comes first: its suite, the longest,
-# then runs while the other trees build.
+# tree's tests (the replay and the Wine suite) and the sanitized suite run as
+# soon as their trees are built. The sanitized tree comes first: its suite,
+# the longest, then runs while the other trees build.
 test:
 	@$(MAKE) --no-print-directory -j $(JOBS) test-steps
 
